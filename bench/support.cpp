@@ -1,0 +1,64 @@
+#include "support.h"
+
+#include "cutting/cutting.h"
+#include "files/files.h"
+#include "model/puzzle.h"
+#include "platform/platform.h"
+
+#include <cmath>
+
+OMyImagePtr MakePhotoLikeImage(int w, int h, uint32_t seed)
+{
+    OMyImagePtr img = MyImageCreateExt(w, h, false);
+    uint32_t noise = seed * 2654435761u + 1;
+    const double fx = 6.2831853 / w, fy = 6.2831853 / h;
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = MyImageGetLineXY(*img, 0, y);
+        for (int x = 0; x < w; ++x, p += 3) {
+            noise = noise * 1664525u + 1013904223u;
+            const int n = int(noise >> 28) - 8;
+            const double a = std::sin(x * fx * 3 + seed) * std::cos(y * fy * 2);
+            const double b = std::sin((x + y) * fx * 7) * 0.5;
+            p[0] = uint8_t(RetByte(int(128 + 80 * a + 30 * b) + n));
+            p[1] = uint8_t(RetByte(int(110 + 60 * std::cos(x * fx * 5) + 40 * b) + n));
+            p[2] = uint8_t(RetByte(int(90 + 70 * std::sin(y * fy * 4 + a)) + n));
+        }
+    }
+    return img;
+}
+
+std::vector<uint8_t> MakePhotoLikeJpeg(int w, int h, uint32_t seed)
+{
+    return MyImageEncode(*MakePhotoLikeImage(w, h, seed), "JPG", 90);
+}
+
+OMyImagePtr MakeCellMask(int w, int h, int cells, std::vector<TPoint>* seeds)
+{
+    OMyImagePtr img = MyImageCreateExt(w, h, true);
+    MyImageFillRect(*img, 0, 0, w, h, RGB(255, 255, 255));
+    const double tile = std::sqrt(double(w) * h / cells);
+    const int cols = imax(1, int(w / tile)), rows = imax(1, int(h / tile));
+    const int tw = w / cols, th = h / rows;
+    SRand(7);
+    for (int r = 0; r <= rows; ++r) {
+        for (int c = 0; c <= cols; ++c) {
+            const int x = imin(c * tw, w - 1), y = imin(r * th, h - 1);
+            const int jx = MyRandom(5) - 2, jy = MyRandom(5) - 2;
+            if (c < cols)
+                MyImageDrawLine(*img, x, y, imin(x + tw, w - 1), imin(y + th / 6 + jy, h - 1), RGB(128, 0, 25));
+            if (r < rows)
+                MyImageDrawLine(*img, x, y, imin(x + tw / 6 + jx, w - 1), imin(y + th, h - 1), RGB(128, 0, 25));
+            if (c < cols && r < rows && seeds)
+                seeds->push_back({x + tw / 2, y + th / 2});
+        }
+    }
+    return img;
+}
+
+void BenchResetAll()
+{
+    Platform_Reset();
+    Model_Reset();
+    Cutting_Reset();
+    Files_Reset();
+}

@@ -1,0 +1,5 @@
+#include "cutting/cutting.h"
+
+void Cutting_Reset()
+{
+}

@@ -1,0 +1,41 @@
+// What every test shares: a reset of all process-wide state, temporary
+// folders, paths into the source tree, and small file helpers.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Resets every subsystem's records and the recording platform.
+void ResetAllState();
+
+// The recorder that tests inspect (installed by ResetAllState).
+inline RecordingPlatform& Recorder() { return DefaultRecorder(); }
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object dies.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+private:
+    std::string path_;
+};
+
+// A path inside the source tree (tests/inputs/..., resources/...).
+std::string SourcePath(const std::string& relative);
+// A path beside the built binaries (zivra-tool, ...).
+std::string BinPath(const std::string& name);
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& data);
+
+// Runs a shell command line; returns its exit status and fills *out with its
+// standard output (standard error goes to *err when given).
+int RunCommand(const std::string& cmdline, std::string* out, std::string* err = nullptr);
