@@ -1,5 +1,2 @@
 #include "art.h"
-void GenToolbar(ArtOut&) {}
-void GenAppIcons(ArtOut&) {}
 void GenDialogArt(ArtOut&) {}
-void GenSounds(ArtOut&) {}
