@@ -74,10 +74,12 @@ QImage ToRgba(const QImage& img);
 // The outline of a jigsaw piece whose body is `body`. tabs[] gives the top,
 // right, bottom and left edge: +1 a knob out, -1 a socket in, 0 straight.
 // `figure` picks the edge figure (0..6; 0 is the classic round knob).
-QPainterPath PiecePath(const QRectF& body, const int tabs[4], int figure = 0);
+QPainterPath PiecePath(const QRectF& body, const int tabs[4], int figure = 0, double depth = 1.0);
 // One edge from a to b with the figure bulging to the left of the direction
 // a->b when dir = +1 (right when -1), appended to path (which must be at a).
-void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure);
+// depth scales the bulge (1 = the figure's own proportions, about a quarter
+// of the edge).
+void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure, double depth = 1.0);
 QPainterPath RoundRect(const QRectF& r, double radius);
 QPainterPath Circle(QPointF c, double r);
 

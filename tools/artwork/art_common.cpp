@@ -213,7 +213,7 @@ const Figure kFigures[] = {{kFig0, 25}, {kFig1, 13}, {kFig2, 31}, {kFig3, 37},
 
 }  // namespace
 
-void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure)
+void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure, double depth)
 {
     if (dir == 0) {
         path.lineTo(b);
@@ -226,7 +226,7 @@ void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure)
     auto map = [&](int i) {
         const double u = f.xy[2 * i] / 127.0;
         const double v = (31 - f.xy[2 * i + 1]) / 127.0;
-        return a + along * u + normal * (v * len * dir);
+        return a + along * u + normal * (v * len * dir * depth);
     };
     // Chains whose point count is not 1 + 3k end with straight segments.
     int i = 1;
@@ -235,15 +235,15 @@ void AppendEdge(QPainterPath& path, QPointF a, QPointF b, int dir, int figure)
     path.lineTo(b);
 }
 
-QPainterPath PiecePath(const QRectF& body, const int tabs[4], int figure)
+QPainterPath PiecePath(const QRectF& body, const int tabs[4], int figure, double depth)
 {
     QPainterPath path;
     const QPointF tl = body.topLeft(), tr = body.topRight(), br = body.bottomRight(), bl = body.bottomLeft();
     path.moveTo(tl);
-    AppendEdge(path, tl, tr, tabs[0], figure);
-    AppendEdge(path, tr, br, tabs[1], figure);
-    AppendEdge(path, br, bl, tabs[2], figure);
-    AppendEdge(path, bl, tl, tabs[3], figure);
+    AppendEdge(path, tl, tr, tabs[0], figure, depth);
+    AppendEdge(path, tr, br, tabs[1], figure, depth);
+    AppendEdge(path, br, bl, tabs[2], figure, depth);
+    AppendEdge(path, bl, tl, tabs[3], figure, depth);
     path.closeSubpath();
     return path;
 }

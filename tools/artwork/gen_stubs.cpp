@@ -1,2 +1,0 @@
-#include "art.h"
-void GenDialogArt(ArtOut&) {}
