@@ -2,4 +2,6 @@
 
 void Files_Reset()
 {
+    FileNames = OFileNames{};
+    LangP = OLangP{};
 }
