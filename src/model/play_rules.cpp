@@ -355,8 +355,10 @@ void JoinDroppedGroup()
         lastP = p;
         lastQ = m.q;
     }
-    if (lastP >= 0)
-        AnnounceJoin(lastP, lastQ);
+    if (lastP < 0)
+        return;
+    SortJigs(0);  // the merged groups now share a layer: keep them adjacent
+    AnnounceJoin(lastP, lastQ);
 }
 
 }  // namespace

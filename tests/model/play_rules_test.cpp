@@ -114,6 +114,8 @@ TEST_F(PlayRules, SmallerGroupMovesAndEqualGroupsMoveTheDroppedOne)
             EXPECT_TRUE(AtPlace(i, 2)) << i;
         for (int i : c.resting)
             EXPECT_TRUE(AtPlace(i, 1)) << i;
+        for (const TSortedJig& e : SortedJigs)
+            ASSERT_EQ(e.Layer, Jigs[size_t(e.Index)].Layer) << "the draw order follows the join";
         EXPECT_EQ(Jigs[1].X == before1.X, !c.droppedMoves);
         EXPECT_EQ(Jigs[2].X == before2.X, c.droppedMoves);
     }
