@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 
 namespace {
 
@@ -214,26 +213,6 @@ TEST_F(PlayRules, FrameJoinsBorderPiecesOnly)
     EXPECT_TRUE(AtPlace(1, frame));
 }
 
-TEST_F(PlayRules, StarIsInViewPixelsOfTheDroppedPiecesWindow)
-{
-    Build();
-    field->PlaceWin(0, 30, 40, 800, 600, 100, 50);
-    OptP.Sound_Play = false;
-    Scatter();
-    PlaceBeside(1, 0);
-    Drop(1);
-    ASSERT_EQ(field->arStars.size(), 1u);
-    const TJig &a = Jigs[0], &b = Jigs[1];
-    EXPECT_EQ(field->arStars[0].x, (a.X + a.DrawW / 2 + b.X + b.DrawW / 2) / 2 + 30 - 100 - 11);
-    EXPECT_EQ(field->arStars[0].y, (a.Y + a.DrawH / 2 + b.Y + b.DrawH / 2) / 2 + 40 - 50 - 11);
-    EXPECT_EQ(Recorder().Count(Kind::Sound), 0);
-
-    OptP.Visual_ShowJoin = false;
-    PlaceBeside(2, 1);
-    Drop(2);
-    EXPECT_EQ(field->arStars.size(), 1u);
-}
-
 // ---- Picking ------------------------------------------------------------------------------
 
 TEST_F(PlayRules, TransparentCornerPicksThePieceBeneath)
@@ -404,23 +383,6 @@ TEST_F(PlayRules, DraggingIntoAPocketMovesTheGroupAndTheCapture)
     EXPECT_EQ(field->arJigsNum[3], 0);
     EXPECT_EQ(field->iCapture, 0);
     EXPECT_EQ(Jigs[0].Win, 0);
-}
-
-TEST_F(PlayRules, ChangeSideMovesTheGroupOrTheSelection)
-{
-    Build();
-    Group({0, 1}, 0);
-    iCurJig = 0;
-    ChangeJigsSide(0, 0, 0);
-    EXPECT_EQ(Jigs[0].Win + Jigs[1].Win, 2);
-    EXPECT_EQ(iCurJig, -1);
-    Jigs[5].Sel = 1;
-    ChangeJigsSide(0, 0, 1);
-    EXPECT_EQ(Jigs[5].Win, 1);
-    field->SetCaptureWin(1);
-    ChangeJigsSide(0, 0, 1);
-    EXPECT_EQ(Jigs[5].Win, 0);
-    EXPECT_TRUE(AutoSaveP.bNeedSave);
 }
 
 }  // namespace
