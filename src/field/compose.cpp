@@ -1,0 +1,327 @@
+#include "field/compose.h"
+
+#include "field/field.h"
+#include "field/field_win.h"
+#include "field/tools.h"
+#include "model/game_state.h"
+#include "model/puzzle.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+uint8_t RedrawP = 1;
+OMyImage miFrameTexture;
+TPieceAtlas PieceAtlasP;
+
+namespace {
+
+constexpr int kFrameStripS = 20;  // width of the plane frame's strips
+
+int PiecesInPlay() { return std::min<int>(JigP.TotalTileNum, int(Jigs.size())); }
+
+bool IsFrameJig(int j) { return JigP.BorderStyle == 1 && j == JigP.TotalTileNum - 1; }
+
+// The pieces of win in draw order, less the dragged ones when asked.
+void DrawWinJigs(const OMyWin& win, bool skipDragged)
+{
+    const int n = PiecesInPlay();
+    for (const TSortedJig& s : SortedJigs) {
+        const int j = s.Index;
+        if (j < 0 || j >= n || size_t(j) >= arPicJigs.size())
+            continue;
+        if (Jigs[size_t(j)].Win != win.bIndex)
+            continue;
+        if (skipDragged && IsDraggedJig(j))
+            continue;
+        DrawJig(win, j);
+    }
+}
+
+void DrawWinWithContents(OMyWin& win, int mode)
+{
+    win.draw();
+    if (!IsGameOpen())
+        return;
+    if (win.bType == kWinThumb) {
+        if (miJigs && miJigs->Texture != 0) {
+            const TMyRect& c = win.mrClient;
+            MyImageDrawTexture(*miJigs, c.L, c.T, c.W, c.H, 0, 0, miJigs->W, miJigs->H);
+        }
+    } else if (win.bType == kWinSide || win.bType == kWinPocket) {
+        DrawWinJigs(win, mode == 1);
+    }
+    if (DragJigP.State == 2 && &win == CaptureWin && mode != 5)
+        DrawSelFrame();
+}
+
+void DrawDraggedJigs()
+{
+    if (!IsGameOpen() || iCurJig < 0 || iCurJig >= PiecesInPlay())
+        return;
+    const OMyWin* win = GetViewWin(Jigs[size_t(iCurJig)].Win);
+    if (!win)
+        return;
+    const int n = PiecesInPlay();
+    for (const TSortedJig& s : SortedJigs) {
+        const int j = s.Index;
+        if (j >= 0 && j < n && size_t(j) < arPicJigs.size() && IsDraggedJig(j))
+            DrawJig(*win, j);
+    }
+}
+
+}  // namespace
+
+bool IsDraggedJig(int j)
+{
+    const TJig& p = Jigs[size_t(j)];
+    if (p.Sel)
+        return true;
+    return iCurJig >= 0 && size_t(iCurJig) < Jigs.size() && p.Layer == Jigs[size_t(iCurJig)].Layer;
+}
+
+// ---- Composition ----------------------------------------------------------------------------
+
+void DrawToScrBuf(RENDER_BUF& rb, int mode)
+{
+    if (!FieldGL_Ready() || rb.fbo == 0)
+        return;
+    PieceAtlas_Check();
+    BeginBufTarget(rb);
+    if (mode == 0 || mode == 1 || mode == 3 || mode == 5)
+        GLClearTarget();
+    switch (mode) {
+    case 0: case 1: case 3: case 5:
+        for (OMyWin* w : arSortedViewWins) {
+            if (!w->bVisible || (mode == 3 && w == CaptureWin))
+                continue;
+            DrawWinWithContents(*w, mode);
+        }
+        break;
+    case 2:
+        DrawDraggedJigs();
+        break;
+    case 4:
+        if (CaptureWin && CaptureWin->bVisible && CaptureWin->bType != kWinGlass)
+            DrawWinWithContents(*CaptureWin, 4);
+        break;
+    case 6:
+        DrawSelFrame();
+        break;
+    case 100: {
+        // The still buffer is opaque wherever the view shows: copy without blending.
+        const float white[4] = {1, 1, 1, 1};
+        const int w = std::min(iMainViewW, rbStill.W), h = std::min(iMainViewH, rbStill.H);
+        GLBatch_Quad(rbStill.texture, QuadMode::Copy, white, 0, 0, float(w), float(h), 0, 0, float(w), float(h));
+        break;
+    }
+    default:
+        break;
+    }
+    if (&rb != &rbStill)
+        WeightP.draw();
+    GLBatch_Flush();
+}
+
+void FillStillBuf(int mode)
+{
+    int moving;
+    switch (mode) {
+    case 0: moving = -1; break;
+    case 1: moving = 2; break;
+    case 3: moving = 4; break;
+    case 5: moving = 6; break;
+    default: return;
+    }
+    DrawToScrBuf(rbStill, mode);
+    DrawToScrBuf(rbScr, 100);
+    if (moving >= 0)
+        DrawToScrBuf(rbScr, moving);
+}
+
+// ---- Pieces -------------------------------------------------------------------------------------
+
+bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int& sx, int& sy)
+{
+    const TMyRect& c = win.mrClient;
+    if (x < c.L) {
+        w -= c.L - x;
+        sx += c.L - x;
+        x = c.L;
+    }
+    if (x + w > c.R + 1)
+        w = c.R - x + 1;
+    if (y < c.T) {
+        h -= c.T - y;
+        sy += c.T - y;
+        y = c.T;
+    }
+    if (y + h > c.B + 1)
+        h = c.B - y + 1;
+    return w > 0 && h > 0;
+}
+
+void DrawJig(const OMyWin& win, int j)
+{
+    const TJig& p = Jigs[size_t(j)];
+    const OMyImage& img = arPicJigs[size_t(j)];
+    const int x0 = win.mrClient.L - win.iScrollL + p.X;
+    const int y0 = win.mrClient.T - win.iScrollT + p.Y;
+    if (IsFrameJig(j)) {
+        const int s = kFrameStripS, iw = JigP.ImageW, ih = JigP.ImageH;
+        const int strips[4][4] = {{0, 0, iw, s}, {0, ih - s, iw, s}, {0, s, s, ih - 2 * s}, {iw - s, s, s, ih - 2 * s}};
+        for (const auto& st : strips) {
+            int x = x0 + st[0], y = y0 + st[1], w = st[2], h = st[3], sx = st[0], sy = st[1];
+            if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
+                DrawJig0(j, x, y, w, h, sx, sy);
+        }
+        return;
+    }
+    int x = x0, y = y0, w = p.DrawW, h = p.DrawH, sx = img.H * p.Rot, sy = 0;
+    if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
+        DrawJig0(j, x, y, w, h, sx, sy);
+}
+
+void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
+{
+    const OMyImage& img = arPicJigs[size_t(j)];
+    uint32_t tex = img.Texture;
+    if (size_t(j) < PieceAtlasP.arEntries.size() && PieceAtlasP.arEntries[size_t(j)].page >= 0) {
+        const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
+        tex = PieceAtlasP.arPages[size_t(e.page)];
+        sx += e.x;
+        sy += e.y;
+    }
+    const float white[4] = {1, 1, 1, 1};
+    const QuadMode mode = Jigs[size_t(j)].Sel ? QuadMode::Inverted : QuadMode::Normal;
+    GLBatch_Quad(tex, mode, white, float(x), float(y), float(w), float(h), float(sx), float(sy), float(w), float(h));
+}
+
+void DrawSelFrame()
+{
+    const OMyWin* win = CaptureWin;
+    if (!win || miFrameTexture.Texture == 0)
+        return;
+    // The frame may be drawn from any corner: order its edges first.
+    const TMyRect& r = DragJigP.SelRect;
+    const int l = std::min(r.L, r.R), t = std::min(r.T, r.B);
+    int w = std::abs(r.R - r.L) + 1, h = std::abs(r.B - r.T) + 1;
+    int x = win->mrClient.L + l - win->iScrollL, y = win->mrClient.T + t - win->iScrollT, sx = 0, sy = 0;
+    if (!CalcDrawOnWinCoords(*win, x, y, w, h, sx, sy))
+        return;
+    MyImageDrawTextureAlpha(miFrameTexture, x, y, w, h, 0, 0, miFrameTexture.W, miFrameTexture.H, 0.5f);
+}
+
+void CreateFrameTexture()
+{
+    OMyImagePtr img = MyImageCreate(4, 4);
+    std::fill(img->Bitmap.begin(), img->Bitmap.end(), uint8_t(255));
+    miFrameTexture = std::move(*img);
+    MyImageCreateTexture(miFrameTexture, false, TexFilter::Nearest);
+}
+
+// ---- Atlas --------------------------------------------------------------------------------------
+
+namespace {
+
+// Shelf packing: strips sorted by height, placed left to right on shelves.
+struct TPlacement {
+    int piece, page, x, y;
+};
+
+std::vector<TPlacement> PackStrips(int side, std::vector<int>* pageHeights)
+{
+    std::vector<int> order;
+    for (size_t i = 0; i < arPicJigs.size(); ++i) {
+        const OMyImage& img = arPicJigs[i];
+        if (img.HasPixels() && img.W > 0 && img.H > 0 && img.W <= side && img.H <= side)
+            order.push_back(int(i));
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](int a, int b) { return arPicJigs[size_t(a)].H > arPicJigs[size_t(b)].H; });
+    std::vector<TPlacement> out;
+    int page = 0, x = 0, y = 0, shelfH = 0;
+    pageHeights->assign(1, 0);
+    for (int i : order) {
+        const OMyImage& img = arPicJigs[size_t(i)];
+        if (x + img.W > side) {  // next shelf
+            x = 0;
+            y += shelfH;
+            shelfH = 0;
+        }
+        if (y + img.H > side) {  // next page
+            ++page;
+            pageHeights->push_back(0);
+            x = y = shelfH = 0;
+        }
+        out.push_back({i, page, x, y});
+        x += img.W;
+        shelfH = std::max(shelfH, img.H);
+        (*pageHeights)[size_t(page)] = std::max((*pageHeights)[size_t(page)], y + img.H);
+    }
+    return out;
+}
+
+}  // namespace
+
+void PieceAtlas_Free()
+{
+    for (uint32_t t : PieceAtlasP.arPages)
+        GLDeleteTexture(t);
+    const int side = PieceAtlasP.iPageSide;
+    PieceAtlasP = TPieceAtlas{};
+    PieceAtlasP.iPageSide = side;
+}
+
+void PieceAtlas_Build()
+{
+    PieceAtlas_Free();
+    PieceAtlasP.pBuiltFrom = arPicJigs.data();
+    PieceAtlasP.iBuiltCount = arPicJigs.size();
+    if (!FieldGL_Ready() || arPicJigs.empty())
+        return;
+    const int side = std::min(PieceAtlasP.iPageSide, FieldGL.iMaxTexSize);
+    std::vector<int> heights;
+    const std::vector<TPlacement> places = PackStrips(side, &heights);
+    PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
+    for (size_t p = 0; p < heights.size(); ++p) {
+        // Each page is assembled in memory and uploaded once.
+        OMyImagePtr page = MyImageCreate(side, std::max(1, heights[p]));
+        if (!page)
+            return;
+        std::fill(page->Bitmap.begin(), page->Bitmap.end(), uint8_t(0));
+        for (const TPlacement& pl : places) {
+            if (pl.page != int(p))
+                continue;
+            const OMyImage& img = arPicJigs[size_t(pl.piece)];
+            for (int y = 0; y < img.H; ++y) {
+                const uint8_t* s = MyImageGetLineXY(img, 0, y);
+                uint8_t* d = MyImageGetLineXY(*page, pl.x, pl.y + y);
+                if (img.bAlpha) {
+                    std::copy(s, s + size_t(img.W) * 4, d);
+                } else {
+                    for (int x = 0; x < img.W; ++x, s += img.iBPP, d += 4) {
+                        d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; d[3] = 255;
+                    }
+                }
+            }
+            PieceAtlasP.arEntries[size_t(pl.piece)] = {int16_t(p), pl.x, pl.y};
+        }
+        MyImageCreateTexture(*page, false, TexFilter::Nearest);
+        PieceAtlasP.arPages.push_back(page->Texture);
+        PieceAtlasP.arPageSizes.push_back(page->size);
+        page->Texture = 0;  // the atlas owns the name now
+    }
+}
+
+void PieceAtlas_Check()
+{
+    if (PieceAtlasP.pBuiltFrom != arPicJigs.data() || PieceAtlasP.iBuiltCount != arPicJigs.size())
+        PieceAtlas_Build();
+}
+
+void Compose_Reset()
+{
+    RedrawP = 1;
+    miFrameTexture = OMyImage{};
+    PieceAtlasP = TPieceAtlas{};
+}

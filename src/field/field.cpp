@@ -1,0 +1,250 @@
+#include "field/field.h"
+
+#include "files/files.h"
+#include "model/game_state.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+
+#include <algorithm>
+
+TFieldP FieldP;
+
+namespace {
+
+IFieldUi g_nullUi;
+IFieldUi* g_ui = nullptr;  // per run; the main form's
+
+TFieldWin ToFieldWin(const OMyWin& w)
+{
+    TFieldWin f;
+    f.bIndex = w.bIndex;
+    f.bType = w.bType;
+    f.mrClient = w.mrClient;
+    f.iScrollL = w.iScrollL;
+    f.iScrollT = w.iScrollT;
+    f.iMaxScrollW = w.iMaxScrollW;
+    f.iMaxScrollH = w.iMaxScrollH;
+    return f;
+}
+
+// The real field as the play rules see it.
+class OFieldHost : public IFieldHost {
+public:
+    void FillStillBuf(int mode) override
+    {
+        if (mode == 1)
+            lastCapture_ = ::CaptureWin;
+        ::FillStillBuf(mode);
+    }
+    bool IsWeightVisible() const override { return WeightP.bVisible; }
+    std::optional<TFieldWin> CaptureWin() const override
+    {
+        if (!::CaptureWin)
+            return std::nullopt;
+        return ToFieldWin(*::CaptureWin);
+    }
+    std::optional<TFieldWin> ViewWin(int index) const override
+    {
+        const OMyWin* w = GetViewWin(index);
+        if (!w)
+            return std::nullopt;
+        return ToFieldWin(*w);
+    }
+    void SetCaptureWin(int index) override { ::SetCaptureWin(GetViewWin(index)); }
+    int RetWinForBkgCur() const override
+    {
+        const OMyWin* w = ::RetWinForBkgCur();
+        return w ? w->bIndex : bCurSide;
+    }
+    void MoveWinToFront(int index) override
+    {
+        if (OMyWin* w = GetViewWin(index))
+            w->moveToFront();
+    }
+    void PocketCountJigs(int index) override { ::PocketCountJigs(index); }
+    void PocketUpdateScrollSize(int index) override { ::PocketUpdateScrollSize(index); }
+    void MoveDirtyRect(int, int) override
+    {
+        // A crossing into another window changes z-order, captions and counts:
+        // the still picture must be made again. Otherwise only the moving part.
+        const OMyWin* cur = ::CaptureWin;
+        if (cur != lastCapture_) {
+            lastCapture_ = cur;
+            ::FillStillBuf(1);
+            return;
+        }
+        DrawToScrBuf(rbScr, 100);
+        DrawToScrBuf(rbScr, 2);
+    }
+    void StarSetAt(int x, int y, int index) override { StarP.setAt(MakeTPoint(x, y), index); }
+
+private:
+    const OMyWin* lastCapture_ = nullptr;
+};
+
+OFieldHost g_host;  // per run
+
+}  // namespace
+
+IFieldUi& FieldUi() { return g_ui ? *g_ui : g_nullUi; }
+void SetFieldUi(IFieldUi* ui) { g_ui = ui; }
+
+std::string FieldResourceDir()
+{
+    return !FileNames.sResourcePath.empty() ? FileNames.sResourcePath : FieldP.sResourceDir;
+}
+
+bool IsGameOpen()
+{
+    return FileNames.bOpen && JigP.TotalTileNum > 0 && Jigs.size() >= size_t(JigP.TotalTileNum);
+}
+
+void Field_InstallHost() { SetFieldHost(&g_host); }
+
+void Field_Init(const std::string& resourceDir, int maxW, int maxH)
+{
+    FieldP.sResourceDir = resourceDir;
+    const std::string res = FieldResourceDir();
+    iMaxMainViewW = std::max(1, maxW);
+    iMaxMainViewH = std::max(1, maxH);
+    LoadWinSkin(res);
+    StarP.init(res);
+    WeightP.init(res);
+    CreateFrameTexture();
+    RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
+    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
+    RedrawP = 1;
+    ViewWins_Create();
+    DragWinP.clear();
+    GlassP.init(res);
+    DoFieldResize();
+    ChangeSide(0);
+    WeightP.updateButton();
+    for (int i = kPocket0; i < kPocket0 + 4; ++i) {
+        PocketUpdateCaption(i);
+        PocketUpdateButton(i);
+    }
+    Field_InstallHost();
+    FieldP.bInitDone = true;
+}
+
+void Field_EnsureBuffers(int viewW, int viewH)
+{
+    if (!FieldGL_Ready() || (viewW <= rbScr.W && viewH <= rbScr.H))
+        return;
+    iMaxMainViewW = std::max(iMaxMainViewW, viewW);
+    iMaxMainViewH = std::max(iMaxMainViewH, viewH);
+    RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
+    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
+    RedrawP = 1;
+}
+
+void Field_GameOpened()
+{
+    PieceAtlas_Free();
+    PieceAtlas_Build();
+    UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
+    UpdateMinMaxThumbSize(JigP.ImageW, JigP.ImageH);
+    if (miJigs && miJigs->Texture == 0)
+        MyImageCreateTexture(*miJigs, false, TexFilter::Linear);
+    for (int i = kPocket0; i < kPocket0 + 4; ++i) {
+        PocketCountJigs(i);
+        PocketUpdateScrollSize(i);
+    }
+    DragWinP.clear();
+    ChangeSide(0);
+    UpdateScrBkgs();
+    WeightP.bVisible = false;
+    WeightP.updateButton();
+    StarP.iPhase = kStarIdle;
+    CheckWindowsAreInView();
+    RedrawP = 1;
+}
+
+void Field_Release()
+{
+    if (&FieldHost() == &g_host)
+        SetFieldHost(nullptr);
+    FieldTools_Reset();
+    ViewWins_Free();
+    PieceAtlas_Free();
+    RenderBufFree(rbScr);
+    RenderBufFree(rbStill);
+    miWinSkin = OMyImage{};
+    miFrameTexture = OMyImage{};
+    BkgP.miBkgPic = OMyImage{};
+    FieldP.bInitDone = false;
+}
+
+void Field_Reset()
+{
+    if (&FieldHost() == &g_host)
+        SetFieldHost(nullptr);
+    g_ui = nullptr;
+    FieldP = TFieldP{};
+    FieldTools_Reset();
+    FieldWins_Reset();
+    Compose_Reset();
+    Backgrounds_Reset();
+    FieldGL_Reset();
+    FieldGL_Release();
+}
+
+void GatherLostJigs()
+{
+    if (!IsGameOpen())
+        return;
+    AutoSaveGuard guard;
+    if (DragJigP.bSelected)
+        DeselectJigs();
+    if (DragJigP.State == 1) {
+        DragJigP.State = 0;
+        iCurJig = -1;
+    }
+    const int n = JigsInPlay();
+    for (int j = 0; j < n; ++j)
+        Jigs[size_t(j)].Win = 0;
+    SortJigs(0);
+    if (iWeightJig == -1 && !SortedJigs.empty()) {
+        // The longest run of one layer: a later run replaces the best only when
+        // strictly longer, the run that reaches the end when at least as long.
+        int bestLen = 0, bestJig = -1, runLen = 0;
+        const size_t m = std::min(SortedJigs.size(), size_t(n));
+        for (size_t k = 0; k < m; ++k) {
+            if (k > 0 && SortedJigs[k].Layer != SortedJigs[k - 1].Layer) {
+                if (runLen > bestLen) {
+                    bestLen = runLen;
+                    bestJig = SortedJigs[k - 1].Index;
+                }
+                runLen = 0;
+            }
+            ++runLen;
+        }
+        if (m > 0 && runLen >= bestLen) {
+            bestLen = runLen;
+            bestJig = SortedJigs[m - 1].Index;
+        }
+        if (bestJig >= 0 && bestLen >= n / 2) {
+            iWeightJig = bestJig;
+            MoveWeightJigToBottom();
+            iWeightJig = -1;
+        }
+    }
+    SetCaptureWin(GetViewWin(kSide0));
+    for (int i = kPocket0; i < kPocket0 + 4; ++i) {
+        if (OMyWin* w = GetViewWin(i)) {
+            w->iJigsNum = 0;
+            w->setVisible(false);
+            PocketUpdateButton(i);
+            FieldUi().SetMenuItemChecked(w->MenuItem, false);
+            PocketUpdateCaption(i);
+            PocketUpdateScrollSize(i);
+        }
+    }
+    if (CaptureWin && CaptureWin->bType != kWinSide)
+        CaptureWin->moveToFront();
+    else
+        ChangeSide(0);
+    FindLostJigs(CaptureWin ? CaptureWin->bIndex : 0, 1);
+    RedrawP = 1;
+}

@@ -1,0 +1,77 @@
+// The play field's facade: one OpenGL view holding movable in-view windows
+// (two sides, four pockets, the thumbnail), the glass, the star and the
+// weight; the mouse, wheel and keys that play the game on it; the frame
+// composition; table backgrounds and pockets.
+//
+// Lifetime. Field_Init runs once the view's GL context exists (skins,
+// textures, render buffers, the window list, the tools) and installs the
+// field as the rules' IFieldHost; Field_Release undoes it at shutdown.
+// Field_Reset clears every record (tests).
+//
+// The families live in their own headers, all included here:
+//   field_gl.h     context, textures, quads, render buffers
+//   field_win.h    OMyWin, the window list, capture, DragWinP
+//   compose.h      DrawToScrBuf, FillStillBuf, DrawJig, the piece atlas, RedrawP
+//   mouse.h        DoFieldMouse*, FindTargetWin, ChangeSide, window sizes
+//   backgrounds.h  background codes, the table picture, the "current" window
+//   pockets.h      Pocket*
+//   tools.h        GlassP, StarP, WeightP
+#pragma once
+
+#include "field/backgrounds.h"
+#include "field/compose.h"
+#include "field/field_gl.h"
+#include "field/field_win.h"
+#include "field/mouse.h"
+#include "field/pockets.h"
+#include "field/tools.h"
+
+#include <string>
+
+// ---- What the field asks of the main form ---------------------------------------------------
+// Menu items and toolbar buttons by their fixed indices; titles and tool tips
+// are language keys. The main form installs its implementation; without one
+// (tests, tools) these do nothing.
+class IFieldUi {
+public:
+    virtual ~IFieldUi() = default;
+    virtual void SetMenuItemTitle(int /*index*/, const std::string& /*key*/) {}
+    virtual void SetToolbarItemTooltip(int /*index*/, const std::string& /*key*/) {}
+    virtual void SetMenuItemChecked(int /*index*/, bool /*checked*/) {}
+    virtual void SetToolbarItemImage(int /*index*/, const std::string& /*imageName*/) {}
+};
+IFieldUi& FieldUi();
+void SetFieldUi(IFieldUi* ui);  // not owned; nullptr: the do-nothing one
+
+// ---- Run state ------------------------------------------------------------------------------------
+struct TFieldP {
+    std::string sResourceDir;  // where skins and tool pictures are read
+    bool bInitDone = false;    // Field_Init has run
+};
+extern TFieldP FieldP;
+
+// The resource folder (the files' one once known, else FieldP's).
+std::string FieldResourceDir();
+// A game is open (the file names say so), with a piece table to draw.
+bool IsGameOpen();
+
+// Creates what the field draws with and the window list; needs the GL context
+// current (without one it makes the windows and tools only, for tests).
+// maxW x maxH is the largest view: the size of the render buffers.
+void Field_Init(const std::string& resourceDir, int maxW, int maxH);
+void Field_Release();
+// Grows the render buffers when the view outgrows them.
+void Field_EnsureBuffers(int viewW, int viewH);
+// After a jigsaw or saved game was opened: the new pieces, side 0 shown,
+// backgrounds, pockets and the weight's button refreshed.
+void Field_GameOpened();
+
+// The "gather lost pieces" command once confirmed: every piece onto side 0 (the
+// largest group, when it holds at least half the pieces, under all others),
+// pockets emptied and hidden, lost groups pulled back into view.
+void GatherLostJigs();
+
+// The field as the play rules reach it (installed by Field_Init).
+void Field_InstallHost();
+
+void Field_Reset();

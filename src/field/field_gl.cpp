@@ -1,0 +1,518 @@
+#include "field/field_gl.h"
+
+#include "platform/platform.h"
+
+#include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLFunctions_2_1>
+#include <QOpenGLVersionFunctionsFactory>
+#include <QOpenGLWidget>
+
+#include <cassert>
+#include <vector>
+
+#ifndef GL_TEXTURE_RECTANGLE
+#define GL_TEXTURE_RECTANGLE 0x84F5
+#endif
+#ifndef GL_MAX_RECTANGLE_TEXTURE_SIZE
+#define GL_MAX_RECTANGLE_TEXTURE_SIZE 0x84F8
+#endif
+
+TFieldGL FieldGL;
+TGLErrors GLErrorsP;
+RENDER_BUF rbScr;
+RENDER_BUF rbStill;
+
+namespace {
+
+// The batch of quads waiting for one draw call, and the texture names whose
+// images died while the context was not current.
+struct TBatchState {
+    uint32_t tex = 0;
+    uint32_t target = GL_TEXTURE_RECTANGLE;
+    QuadMode mode = QuadMode::Normal;
+    float colour[4] = {1, 1, 1, 1};
+    std::vector<float> verts;             // x, y, s, t per vertex; four vertices a quad
+    std::vector<uint32_t> pendingDeletes; // texture names to delete once current
+};
+TBatchState g_batch;       // per run
+QElapsedTimer g_startClock; // per run: started with the first use
+
+bool IsCurrent()
+{
+    return FieldGL.ctx && QOpenGLContext::currentContext() == FieldGL.ctx;
+}
+
+// Texture names of dying images: deleted now when we can, else at the next
+// chance (images often die while a game is replaced, outside any paint).
+void DeleteTextureLater(uint32_t tex)
+{
+    if (tex == 0 || !FieldGL.gl)
+        return;
+    if (IsCurrent()) {
+        GLBatch_Flush();
+        FieldGL.gl->glDeleteTextures(1, &tex);
+    } else {
+        g_batch.pendingDeletes.push_back(tex);
+    }
+}
+
+void DeletePending()
+{
+    if (g_batch.pendingDeletes.empty() || !IsCurrent())
+        return;
+    FieldGL.gl->glDeleteTextures(GLsizei(g_batch.pendingDeletes.size()), g_batch.pendingDeletes.data());
+    g_batch.pendingDeletes.clear();
+}
+
+// Makes the field's context current; false when there is none.
+bool EnsureCurrent()
+{
+    if (!FieldGL.gl)
+        return false;
+    if (!IsCurrent()) {
+        if (FieldGL.view)
+            FieldGL.view->makeCurrent();
+    }
+    if (!IsCurrent())
+        return false;
+    DeletePending();
+    return true;
+}
+
+// The pixels as premultiplied RGBA rows (or RGB rows when opaque), packed.
+std::vector<uint8_t> PremultipliedRows(const OMyImage& img, int sx, int sy, int w, int h)
+{
+    const int bpp = img.bAlpha ? 4 : 3;
+    std::vector<uint8_t> out(size_t(w) * size_t(h) * size_t(bpp));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* s = MyImageGetLineXY(img, sx, sy + y);
+        uint8_t* d = out.data() + size_t(y) * size_t(w) * size_t(bpp);
+        if (!img.bAlpha) {
+            for (int x = 0; x < w; ++x, s += img.iBPP, d += 3) {
+                d[0] = s[0]; d[1] = s[1]; d[2] = s[2];
+            }
+            continue;
+        }
+        for (int x = 0; x < w; ++x, s += 4, d += 4) {
+            const unsigned a = s[3];
+            d[0] = uint8_t((s[0] * a + 127) / 255);
+            d[1] = uint8_t((s[1] * a + 127) / 255);
+            d[2] = uint8_t((s[2] * a + 127) / 255);
+            d[3] = uint8_t(a);
+        }
+    }
+    return out;
+}
+
+void SetFilter(uint32_t target, TexFilter filter)
+{
+    const GLint f = filter == TexFilter::Linear ? GL_LINEAR : GL_NEAREST;
+    FieldGL.gl->glTexParameteri(target, GL_TEXTURE_MIN_FILTER, f);
+    FieldGL.gl->glTexParameteri(target, GL_TEXTURE_MAG_FILTER, f);
+    FieldGL.gl->glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    FieldGL.gl->glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+uint32_t UploadImage(const OMyImage& img, uint32_t target, TexFilter filter)
+{
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    GLuint tex = 0;
+    gl->glGenTextures(1, &tex);
+    if (tex == 0) {
+        LogGlError();
+        return 0;
+    }
+    gl->glBindTexture(target, tex);
+    SetFilter(target, filter);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const std::vector<uint8_t> rows = PremultipliedRows(img, 0, 0, img.W, img.H);
+    gl->glTexImage2D(target, 0, GL_RGBA8, img.W, img.H, 0, img.bAlpha ? GL_RGBA : GL_RGB,
+                     GL_UNSIGNED_BYTE, rows.data());
+    gl->glBindTexture(target, 0);
+    LogGlError();
+    return tex;
+}
+
+// The fixed state one mode draws with; texturing from `target` unless solid.
+void ApplyModeState(QuadMode mode, uint32_t target, uint32_t tex, const float c[4])
+{
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const bool textured = mode != QuadMode::Solid;
+    if (textured && target == GL_TEXTURE_RECTANGLE) {
+        gl->glDisable(GL_TEXTURE_2D);
+        gl->glEnable(GL_TEXTURE_RECTANGLE);
+    } else if (textured) {
+        gl->glDisable(GL_TEXTURE_RECTANGLE);
+        gl->glEnable(GL_TEXTURE_2D);
+    } else {
+        gl->glDisable(GL_TEXTURE_RECTANGLE);
+        gl->glDisable(GL_TEXTURE_2D);
+    }
+    if (textured)
+        gl->glBindTexture(target, tex);
+    if (mode == QuadMode::Copy)
+        gl->glDisable(GL_BLEND);
+    else
+        gl->glEnable(GL_BLEND);
+    if (mode == QuadMode::Multiply)
+        gl->glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    else
+        gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    if (mode == QuadMode::Inverted) {
+        // colour = (1 - texel) x texel alpha: the inverse where the piece is
+        // opaque, fading with its edge; alpha as the texel's.
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_ONE_MINUS_SRC_COLOR);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_TEXTURE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_ALPHA);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+    } else {
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
+    gl->glColor4f(c[0], c[1], c[2], c[3]);
+}
+
+void SetProjection(double left, double right, double bottom, double top)
+{
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glMatrixMode(GL_PROJECTION);
+    gl->glLoadIdentity();
+    gl->glOrtho(left, right, bottom, top, -1, 1);
+    gl->glMatrixMode(GL_MODELVIEW);
+    gl->glLoadIdentity();
+}
+
+const float kWhite[4] = {1, 1, 1, 1};
+
+}  // namespace
+
+// ---- Context ------------------------------------------------------------------------
+
+bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
+{
+    assert(ctx && QOpenGLContext::currentContext() == ctx);
+    FieldGL = TFieldGL{};
+    auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(ctx);
+    if (!gl || !gl->initializeOpenGLFunctions()) {
+        Platform().Log("OpenGL: no 2.1 compatibility functions in this context");
+        return false;
+    }
+    if (!ctx->hasExtension("GL_ARB_framebuffer_object") && !ctx->hasExtension("GL_EXT_framebuffer_object") &&
+        ctx->format().majorVersion() < 3) {
+        Platform().Log("OpenGL: no framebuffer objects in this context");
+        return false;
+    }
+    FieldGL.ctx = ctx;
+    FieldGL.view = view;
+    FieldGL.gl = gl;
+    FieldGL.fn = ctx->functions();
+    FieldGL.fn->initializeOpenGLFunctions();
+    GLint maxRect = 0;
+    gl->glGetIntegerv(GL_MAX_RECTANGLE_TEXTURE_SIZE, &maxRect);
+    FieldGL.iMaxTexSize = maxRect > 0 ? maxRect : 4096;
+    FieldGL.sRenderer = reinterpret_cast<const char*>(gl->glGetString(GL_RENDERER));
+    FieldGL.sVersion = reinterpret_cast<const char*>(gl->glGetString(GL_VERSION));
+    gl->glDisable(GL_DEPTH_TEST);
+    gl->glEnable(GL_BLEND);
+    gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
+    MyImageSetTextureDeleter(&DeleteTextureLater);
+    return true;
+}
+
+bool FieldGL_Ready() { return FieldGL.gl != nullptr; }
+
+void FieldGL_Release()
+{
+    MyImageSetTextureDeleter(nullptr);
+    g_batch = TBatchState{};
+    FieldGL = TFieldGL{};
+}
+
+void FieldGL_Reset()
+{
+    g_batch.verts.clear();
+    g_batch.tex = 0;
+    GLErrorsP = TGLErrors{};
+    RenderBufInit(rbScr);
+    RenderBufInit(rbStill);
+}
+
+// ---- Errors -------------------------------------------------------------------------
+
+double SecondsSinceStart()
+{
+    if (!g_startClock.isValid())
+        g_startClock.start();
+    return double(g_startClock.nsecsElapsed()) / 1e9;
+}
+
+void reportError(const std::string& text)
+{
+    const double t = SecondsSinceStart();
+    GLErrorsP.gErrorTime = t;
+    GLErrorsP.sLastError = StrFormat("Error: %s (at time: %0.1f secs).", text.c_str(), t);
+    GLErrorsP.iErrorSerial++;
+    Platform().Log(GLErrorsP.sLastError);
+}
+
+int glReportError()
+{
+    if (!FieldGL.gl || !IsCurrent())
+        return 0;
+    const GLenum err = FieldGL.gl->glGetError();
+    if (err != GL_NO_ERROR)
+        reportError(StrFormat("glError: %d", int(err)));
+    return int(err);
+}
+
+int LogGlError()
+{
+    if (!FieldGL.gl || !IsCurrent())
+        return 0;
+    const GLenum err = FieldGL.gl->glGetError();
+    if (err != GL_NO_ERROR)
+        Platform().Log(StrFormat("glError: %d", int(err)));
+    return int(err);
+}
+
+// ---- Textures -----------------------------------------------------------------------
+
+void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter)
+{
+    MyImageFreeTexture(img);
+    if (img.W == 0 || img.H == 0 || !img.HasPixels() || !EnsureCurrent())
+        return;
+    GLBatch_Flush();
+    img.Texture = UploadImage(img, GL_TEXTURE_RECTANGLE, filter);
+    if (dropPixels && img.Texture != 0)
+        MyImageDropPixels(img);
+}
+
+void MyImageCreateTexture2D(OMyImage& img, bool dropPixels)
+{
+    MyImageFreeTexture(img);
+    if (img.W == 0 || img.H == 0 || !img.HasPixels() || !EnsureCurrent())
+        return;
+    GLBatch_Flush();
+    img.Texture = UploadImage(img, GL_TEXTURE_2D, TexFilter::Linear);
+    if (dropPixels && img.Texture != 0)
+        MyImageDropPixels(img);
+}
+
+uint32_t GLCreateRectTexture(int w, int h, TexFilter filter)
+{
+    if (w <= 0 || h <= 0 || !EnsureCurrent())
+        return 0;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    GLuint tex = 0;
+    gl->glGenTextures(1, &tex);
+    if (tex == 0) {
+        LogGlError();
+        return 0;
+    }
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+    SetFilter(GL_TEXTURE_RECTANGLE, filter);
+    gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
+    return tex;
+}
+
+void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy)
+{
+    assert(sx >= 0 && sy >= 0 && sx + w <= src.W && sy + h <= src.H && src.HasPixels());
+    if (tex == 0 || w <= 0 || h <= 0 || !EnsureCurrent())
+        return;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const std::vector<uint8_t> rows = PremultipliedRows(src, sx, sy, w, h);
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, x, y, w, h, src.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                        rows.data());
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+}
+
+void GLDeleteTexture(uint32_t tex) { DeleteTextureLater(tex); }
+
+// ---- Quads ----------------------------------------------------------------------------
+
+void GLBatch_Flush()
+{
+    TBatchState& b = g_batch;
+    if (b.verts.empty())
+        return;
+    if (!IsCurrent()) {
+        b.verts.clear();
+        return;
+    }
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    ApplyModeState(b.mode, b.target, b.tex, b.colour);
+    gl->glEnableClientState(GL_VERTEX_ARRAY);
+    gl->glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), b.verts.data());
+    if (b.mode != QuadMode::Solid) {
+        gl->glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl->glTexCoordPointer(2, GL_FLOAT, 4 * sizeof(float), b.verts.data() + 2);
+    }
+    gl->glDrawArrays(GL_QUADS, 0, GLsizei(b.verts.size() / 4));
+    gl->glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl->glDisableClientState(GL_VERTEX_ARRAY);
+    if (b.mode == QuadMode::Inverted)
+        gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    b.verts.clear();
+}
+
+void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
+                  float sx, float sy, float sw, float sh)
+{
+    if (!FieldGL.gl || (tex == 0 && mode != QuadMode::Solid))
+        return;
+    TBatchState& b = g_batch;
+    const uint32_t target = GL_TEXTURE_RECTANGLE;
+    const bool sameKey = b.tex == tex && b.mode == mode && b.target == target && b.colour[0] == colour[0] &&
+                         b.colour[1] == colour[1] && b.colour[2] == colour[2] && b.colour[3] == colour[3];
+    if (!sameKey) {
+        GLBatch_Flush();
+        b.tex = tex;
+        b.mode = mode;
+        b.target = target;
+        for (int i = 0; i < 4; ++i)
+            b.colour[i] = colour[i];
+    }
+    // Vertex order: top-left, bottom-left, bottom-right, top-right.
+    const float q[16] = {x,     y,     sx,      sy,      x,     y + h, sx,      sy + sh,
+                         x + w, y + h, sx + sw, sy + sh, x + w, y,     sx + sw, sy};
+    b.verts.insert(b.verts.end(), q, q + 16);
+}
+
+void MyImageDrawTexture(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    GLBatch_Quad(img.Texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),
+                 float(sy), float(sw), float(sh));
+}
+
+void MyImageDrawTextureAlpha(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                             float a)
+{
+    const float c[4] = {a, a, a, a};
+    GLBatch_Quad(img.Texture, QuadMode::Alpha, c, float(x), float(y), float(w), float(h), float(sx), float(sy),
+                 float(sw), float(sh));
+}
+
+void MyImageDrawTextureInv(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    GLBatch_Quad(img.Texture, QuadMode::Inverted, kWhite, float(x), float(y), float(w), float(h), float(sx),
+                 float(sy), float(sw), float(sh));
+}
+
+void GLClearTarget()
+{
+    if (!IsCurrent())
+        return;
+    GLBatch_Flush();
+    FieldGL.gl->glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GLFillRect(int x, int y, int w, int h, int r, int g, int b)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    const float c[4] = {float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1.0f};
+    GLBatch_Quad(0, QuadMode::Solid, c, float(x), float(y), float(w), float(h), 0, 0, 0, 0);
+}
+
+// ---- Render buffers ------------------------------------------------------------------
+
+void RenderBufInit(RENDER_BUF& rb) { rb = RENDER_BUF{}; }
+
+bool RenderBufCreate(RENDER_BUF& rb, int W, int H)
+{
+    RenderBufFree(rb);
+    if (W <= 0 || H <= 0 || !EnsureCurrent())
+        return false;
+    QOpenGLFunctions* fn = FieldGL.fn;
+    rb.texture = GLCreateRectTexture(W, H, TexFilter::Nearest);
+    if (rb.texture == 0)
+        return false;
+    rb.W = W;
+    rb.H = H;
+    fn->glGenFramebuffers(1, &rb.fbo);
+    fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
+    fn->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_RECTANGLE, rb.texture, 0);
+    const GLenum status = fn->glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        reportError(StrFormat("framebuffer incomplete: 0x%x", unsigned(status)));
+        RenderBufFree(rb);
+        return false;
+    }
+    return true;
+}
+
+void RenderBufFree(RENDER_BUF& rb)
+{
+    if (FieldGL.gl && EnsureCurrent()) {
+        GLBatch_Flush();
+        if (rb.texture != 0)
+            FieldGL.gl->glDeleteTextures(1, &rb.texture);
+        if (rb.fbo != 0)
+            FieldGL.fn->glDeleteFramebuffers(1, &rb.fbo);
+    }
+    rb = RENDER_BUF{};
+}
+
+void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    GLBatch_Quad(rb.texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),
+                 float(sy), float(sw), float(sh));
+}
+
+void BeginBufTarget(const RENDER_BUF& rb)
+{
+    if (!IsCurrent() || rb.fbo == 0)
+        return;
+    GLBatch_Flush();
+    FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
+    FieldGL.gl->glViewport(0, 0, rb.W, rb.H);
+    SetProjection(0, rb.W, 0, rb.H);
+}
+
+void BeginViewTarget(int w, int h)
+{
+    if (!IsCurrent())
+        return;
+    GLBatch_Flush();
+    FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
+    FieldGL.gl->glViewport(0, 0, w, h);
+    SetProjection(0, w, h, 0);
+}
+
+std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, bool targetIsView, int viewH)
+{
+    std::vector<uint8_t> px(size_t(w) * size_t(h) * 4);
+    if (!IsCurrent() || w <= 0 || h <= 0)
+        return px;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const int glY = targetIsView ? viewH - y - h : y;
+    gl->glReadPixels(x, glY, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    if (targetIsView) {  // GL rows run bottom up on the widget
+        const size_t row = size_t(w) * 4;
+        for (int r = 0; r < h / 2; ++r)
+            std::swap_ranges(px.begin() + ptrdiff_t(size_t(r) * row), px.begin() + ptrdiff_t(size_t(r + 1) * row),
+                             px.begin() + ptrdiff_t(size_t(h - 1 - r) * row));
+    }
+    return px;
+}

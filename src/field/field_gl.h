@@ -1,0 +1,126 @@
+// The play field's OpenGL layer: the context's entry points, error reports,
+// textures made from OMyImage, textured and solid quads, and the off-screen
+// render buffers.
+//
+// Coordinates. Every draw takes view pixels with y growing downwards. Render
+// buffers are composed with a y-up projection, so buffer row y holds view row
+// y and a texture's row 0 is its image's top row: no flips anywhere inside the
+// field. Only the final copy onto the widget's own framebuffer uses a y-down
+// projection (BeginViewTarget).
+//
+// Quads are batched: consecutive quads with the same texture, mode and colour
+// go out in one draw call. Everything that changes GL state or binds another
+// target flushes the batch first (GLBatch_Flush); the functions of this header
+// do so themselves.
+//
+// With no context (unit tests of the field's logic, the tools) every drawing
+// function does nothing and texture creation leaves Texture = 0.
+#pragma once
+
+#include "cutting/my_image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QOpenGLContext;
+class QOpenGLFunctions;
+class QOpenGLFunctions_2_1;
+class QOpenGLWidget;
+
+// ---- The context (per run; set when the view's context is ready) -----------------
+struct TFieldGL {
+    QOpenGLContext* ctx = nullptr;
+    QOpenGLWidget* view = nullptr;       // made current for work outside its paint; may be null
+    QOpenGLFunctions_2_1* gl = nullptr;  // fixed-function entry points
+    QOpenGLFunctions* fn = nullptr;      // framebuffer objects (Qt maps 0 to the widget's own)
+    uint32_t defaultFbo = 0;             // the widget's framebuffer, queried on every paint
+    int iMaxTexSize = 0;                 // largest rectangle texture side
+    std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
+};
+extern TFieldGL FieldGL;
+
+// Takes the entry points of a current 2.1-compatible context and sets the
+// fixed state the field relies on. False (with a log line) when the context
+// lacks fixed-function drawing or framebuffer objects.
+bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view = nullptr);
+bool FieldGL_Ready();
+// Forgets the context (the textures die with it).
+void FieldGL_Release();
+
+// ---- Errors -------------------------------------------------------------------
+// Time and text of the last error, shown by the view's information overlay.
+struct TGLErrors {
+    double gErrorTime = -1000;      // seconds since start
+    std::string sLastError;         // "Error: ... (at time: ... secs)."
+    int iErrorSerial = 0;           // advances with every report (the overlay re-texts)
+};
+extern TGLErrors GLErrorsP;
+constexpr double gMsgPresistance = 10.0;  // seconds an error stays on the overlay
+
+double SecondsSinceStart();
+void reportError(const std::string& text);
+int glReportError();  // reports a pending GL error; returns it (0 none)
+int LogGlError();     // the same, only logged
+
+// ---- Textures -----------------------------------------------------------------
+enum class TexFilter { Linear, Nearest };
+// A rectangle texture of the pixels (premultiplied by alpha, so that every
+// picture composes with the frame's one-minus-source-alpha blend). Frees any
+// earlier texture of img; nothing for an empty image or without a context.
+// dropPixels: the image lives on only as its texture.
+void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter = TexFilter::Linear);
+// The same with an ordinary 2-D texture (coordinates 0..1).
+void MyImageCreateTexture2D(OMyImage& img, bool dropPixels);
+// Uploads `w` x `h` pixels (RGBA or RGB rows of `stride` bytes) into a new
+// rectangle texture; 0 without a context. Used by the piece atlas.
+uint32_t GLCreateRectTexture(int w, int h, TexFilter filter);
+void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy);
+void GLDeleteTexture(uint32_t tex);
+
+// Quads from a rectangle texture: source (sx, sy, sw, sh) in texels onto
+// destination (x, y, w, h) in view pixels.
+void MyImageDrawTexture(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+void MyImageDrawTextureAlpha(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh, float a);
+// The inverted look of a selected piece: opaque texels show the inverse colour.
+void MyImageDrawTextureInv(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+
+// Normal and Alpha blend one-minus-source-alpha (Alpha scales by the colour);
+// Copy replaces the target; Multiply multiplies the target by the texel.
+enum class QuadMode : uint8_t { Normal, Alpha, Inverted, Solid, Multiply, Copy };
+// The batched quad behind the functions above; texture 0 with Solid fills
+// with the colour (r, g, b, a in 0..1, premultiplied by the caller).
+void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
+                  float sx, float sy, float sw, float sh);
+void GLBatch_Flush();
+// Clears the current target to the field's clear colour.
+void GLClearTarget();
+// A solid opaque rectangle (view pixels, edges exclusive of x + w, y + h).
+void GLFillRect(int x, int y, int w, int h, int r, int g, int b);
+
+// ---- Render buffers ---------------------------------------------------------------
+struct RENDER_BUF {
+    uint32_t fbo = 0;        // framebuffer object, 0 = none
+    uint32_t renderbuf = 0;  // unused: the field never tests depth
+    uint32_t texture = 0;    // colour attachment, a rectangle texture
+    int W = 0, H = 0;        // size, device pixels
+};
+extern RENDER_BUF rbScr;    // the screen buffer: the composed field
+extern RENDER_BUF rbStill;  // what does not move during a gesture
+
+void RenderBufInit(RENDER_BUF& rb);
+// Frees rb, then makes a W x H buffer; false (rb empty) when GL refuses.
+bool RenderBufCreate(RENDER_BUF& rb, int W, int H);
+void RenderBufFree(RENDER_BUF& rb);
+// One quad from rb's texture: (sx, sy, sw, sh) onto (x, y, w, h). A negative
+// sh flips the picture vertically.
+void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+// Makes rb the target (its whole area, y-up projection so row y is view row y).
+void BeginBufTarget(const RENDER_BUF& rb);
+// Makes the widget's framebuffer the target: w x h device pixels, y down.
+void BeginViewTarget(int w, int h);
+// Reads back a block of the current target, rows top first, RGBA.
+std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, bool targetIsView, int viewH);
+
+// Resets the records of this header (not the context).
+void FieldGL_Reset();

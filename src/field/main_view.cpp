@@ -1,0 +1,278 @@
+#include "field/main_view.h"
+
+#include "field/field.h"
+#include "model/game_state.h"
+#include "platform/platform.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QScreen>
+#include <QSurfaceFormat>
+#include <QWheelEvent>
+
+#include <cmath>
+
+MCMainView* g_MainView = nullptr;
+
+void MainViewSetDefaultFormat()
+{
+    // 2.1 compatibility: fixed-function drawing. (A 3.x "compatibility"
+    // request yields a core context on Mesa.)
+    QSurfaceFormat fmt;
+    fmt.setVersion(2, 1);
+    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
+    fmt.setDepthBufferSize(0);
+    fmt.setSwapInterval(1);
+    QSurfaceFormat::setDefaultFormat(fmt);
+}
+
+int GetShift(Qt::KeyboardModifiers m)
+{
+    if (m & Qt::ShiftModifier)
+        return 1;
+    if (m & Qt::AltModifier)
+        return 2;
+    if (m & Qt::MetaModifier)
+        return 4;
+    if (m & Qt::ControlModifier)
+        return 8;
+    return 0;
+}
+
+MCMainView::MCMainView(const std::string& resourceDir, QWidget* parent)
+    : QOpenGLWidget(parent), resourceDir_(resourceDir)
+{
+    g_MainView = this;
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(200, 150);
+    connect(&animationTimer_, &QTimer::timeout, this, &MCMainView::onAnimationTimer);
+}
+
+MCMainView::~MCMainView()
+{
+    animationTimer_.stop();
+    makeCurrent();
+    infoStringTex_.reset();
+    fpsStringTex_.reset();
+    errStringTex_.reset();
+    Field_Release();
+    FieldGL_Release();
+    doneCurrent();
+    if (g_MainView == this)
+        g_MainView = nullptr;
+}
+
+int MCMainView::deviceW() const { return int(std::lround(width() * devicePixelRatioF())); }
+int MCMainView::deviceH() const { return int(std::lround(height() * devicePixelRatioF())); }
+
+TPoint MCMainView::toDevice(const QPointF& p) const
+{
+    const double r = devicePixelRatioF();
+    return MakeTPoint(int(std::floor(p.x() * r)), int(std::floor(p.y() * r)));
+}
+
+// ---- Set-up ---------------------------------------------------------------------------------
+
+void MCMainView::initializeGL()
+{
+    if (!FieldGL_Init(context(), this)) {
+        bGLFailed = true;
+        emit glFailed(QStringLiteral("The OpenGL context offers no fixed-function drawing or framebuffer objects."));
+        return;
+    }
+    // The largest view: the screen's work area less what the window puts
+    // around the view (menu bar, tool bar), at least the view as it is now.
+    const double r = devicePixelRatioF();
+    int maxW = deviceW(), maxH = deviceH();
+    if (QScreen* s = screen()) {
+        const QSize avail = s->availableGeometry().size();
+        const QWidget* top = window();
+        const int chromeW = top ? top->width() - width() : 0, chromeH = top ? top->height() - height() : 0;
+        maxW = std::max(maxW, int(std::lround((avail.width() - chromeW) * r)));
+        maxH = std::max(maxH, int(std::lround((avail.height() - chromeH) * r)));
+    }
+    Field_Init(resourceDir_, maxW, maxH);
+    QFont f = QGuiApplication::font();
+    f.setPixelSize(12);
+    const QColor box(128, 128, 128, 128), border(204, 204, 204, 204);
+    infoStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
+    fpsStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPixelSize(9);
+    errStringTex_ = std::make_unique<GLString>(mono, Qt::white, QColor(255, 0, 0, 77), QColor(255, 0, 0, 204));
+    dFPSStartTime = SecondsSinceStart();
+    applyViewSize();
+    updateFPSString();
+    animationTimer_.setTimerType(Qt::PreciseTimer);
+    animationTimer_.start(16);
+}
+
+void MCMainView::applyViewSize()
+{
+    const int w = deviceW(), h = deviceH();
+    if (w == viewWidth && h == viewHeight)
+        return;
+    viewWidth = w;
+    viewHeight = h;
+    iMainViewW = w;
+    iMainViewH = h;
+    Field_EnsureBuffers(w, h);
+    DoFieldResize();
+    updateInfoString();
+    RedrawP = 1;
+}
+
+void MCMainView::resizeGL(int, int)
+{
+    if (FieldP.bInitDone)
+        applyViewSize();
+}
+
+// ---- Frames ------------------------------------------------------------------------------------
+
+void MCMainView::onAnimationTimer()
+{
+    StarP.update();
+    if (RedrawP != 0)
+        update();
+}
+
+void MCMainView::requestFrame()
+{
+    if (RedrawP != 0)
+        update();
+}
+
+void MCMainView::paintGL()
+{
+    FieldGL.defaultFbo = defaultFramebufferObject();
+    if (!FieldGL_Ready())
+        return;
+    if (!FieldP.bInitDone) {
+        GLClearTarget();
+        return;
+    }
+    applyViewSize();
+    const double now = SecondsSinceStart();
+    if (now - dFPSStartTime >= 1.0) {
+        dFPSStartTime = now;
+        iFPS = iFPSCounter;
+        iFPSCounter = 0;
+        updateFPSString();
+    } else {
+        ++iFPSCounter;
+    }
+    const int vw = viewWidth, vh = viewHeight;
+    if (RedrawP == 1)
+        DrawToScrBuf(rbScr, 0);
+    BeginViewTarget(vw, vh);
+    const float white[4] = {1, 1, 1, 1};
+    const int cw = std::min(vw, rbScr.W), ch = std::min(vh, rbScr.H);
+    GLBatch_Quad(rbScr.texture, QuadMode::Copy, white, 0, 0, float(cw), float(ch), 0, 0, float(cw), float(ch));
+    RedrawP = 0;
+    StarP.draw();
+    GlassP.draw(vw, vh);
+    if (fDrawInfo)
+        drawInfo();
+    GLBatch_Flush();
+    glReportError();
+    ++iFramesDrawn;
+    emit frameDrawn();
+}
+
+// ---- Overlay -------------------------------------------------------------------------------------
+
+void MCMainView::updateInfoString()
+{
+    if (infoStringTex_)
+        infoStringTex_->setString(StrFormat("(%0.0f x %0.0f, %d, %d)", double(viewWidth), double(viewHeight),
+                                            iMouseX, iMouseY));
+}
+
+void MCMainView::updateFPSString()
+{
+    if (fpsStringTex_)
+        fpsStringTex_->setString(StrFormat("FPS = %d", iFPS));
+}
+
+void MCMainView::drawInfo()
+{
+    if (!infoStringTex_)
+        return;
+    if (infoStringTex_->string().empty())
+        updateInfoString();
+    infoStringTex_->genTexture();
+    const int infoY = viewHeight - infoStringTex_->height() - 10;
+    infoStringTex_->drawAtPoint(10, infoY);
+    fpsStringTex_->genTexture();
+    fpsStringTex_->drawAtPoint(10, infoY - (fpsStringTex_->height() + 3));
+    if (SecondsSinceStart() - GLErrorsP.gErrorTime < gMsgPresistance) {
+        if (errSerial_ != GLErrorsP.iErrorSerial) {
+            errSerial_ = GLErrorsP.iErrorSerial;
+            errStringTex_->setString(GLErrorsP.sLastError);
+        }
+        errStringTex_->drawAtPoint(10, 10);
+    }
+}
+
+// ---- Events --------------------------------------------------------------------------------------
+
+void MCMainView::mousePressEvent(QMouseEvent* e)
+{
+    const TPoint p = toDevice(e->position());
+    iMouseX = p.x;
+    iMouseY = p.y;
+    DoFieldMouseDown(e->button() == Qt::LeftButton ? 0 : 1, GetShift(e->modifiers()), p.x, p.y);
+    requestFrame();
+}
+
+void MCMainView::mouseReleaseEvent(QMouseEvent* e)
+{
+    const TPoint p = toDevice(e->position());
+    DoFieldMouseUp(e->button() == Qt::LeftButton ? 0 : 1, GetShift(e->modifiers()), p.x, p.y);
+    requestFrame();
+}
+
+void MCMainView::mouseMoveEvent(QMouseEvent* e)
+{
+    const TPoint p = toDevice(e->position());
+    iMouseX = p.x;
+    iMouseY = p.y;
+    const Qt::MouseButtons b = e->buttons();
+    const int button = (b & Qt::LeftButton) ? 0 : (b != Qt::NoButton ? 1 : 2);
+    if (button != 2 && fDrawInfo) {
+        updateInfoString();
+        if (RedrawP == 0)
+            RedrawP = 3;
+    }
+    DoFieldMouseMove(button, GetShift(e->modifiers()), p.x, p.y);
+}
+
+void MCMainView::wheelEvent(QWheelEvent* e)
+{
+    const QPoint d = e->angleDelta();
+    const TPoint p = toDevice(e->position());
+    DoFieldWheel(double(d.x()) + double(d.y()), p.x, p.y);
+    e->accept();
+    requestFrame();
+}
+
+void MCMainView::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
+        DoFieldSpaceKey();
+    } else if (e->key() == Qt::Key_I && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        fDrawInfo = !fDrawInfo;
+        updateInfoString();
+        if (RedrawP == 0)
+            RedrawP = 3;
+    } else {
+        QOpenGLWidget::keyPressEvent(e);
+        return;
+    }
+    requestFrame();
+}

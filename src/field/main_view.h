@@ -1,0 +1,77 @@
+// MCMainView: the one OpenGL view of the play field. It owns the GL context
+// (2.1 compatibility, set as the default format before the application
+// object exists), runs the 60 Hz frame timer that draws only when RedrawP
+// asks, converts mouse, wheel and key events for the field, and draws the
+// information overlay.
+//
+// Sizes: the field works in device pixels (viewport and buffers); Qt gives
+// logical sizes and mouse positions, which are scaled by the pixel ratio.
+#pragma once
+
+#include "field/gl_string.h"
+#include "model/helpers.h"
+
+#include <QOpenGLWidget>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+// Asks Qt for the context the field needs; call before the QApplication.
+void MainViewSetDefaultFormat();
+// The one-modifier code of the field: 1 Shift, else 2 Alt, else 4 Meta, else
+// 8 Control, else 0.
+int GetShift(Qt::KeyboardModifiers m);
+
+class MCMainView : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    explicit MCMainView(const std::string& resourceDir, QWidget* parent = nullptr);
+    ~MCMainView() override;
+
+    bool fDrawInfo = false;           // the information overlay is shown
+    int viewWidth = 0, viewHeight = 0;  // device pixels last applied
+    int iFPS = 0, iFPSCounter = 0;    // frames in the last whole second
+    double dFPSStartTime = 0;
+    int iFramesDrawn = 0;             // frames drawn since start (tests)
+    int iMouseX = 0, iMouseY = 0;     // last mouse point, device pixels
+    bool bGLFailed = false;           // the context could not serve the field
+
+    // Runs one timer tick now (tests).
+    void onAnimationTimer();
+    // The view's size in device pixels.
+    int deviceW() const;
+    int deviceH() const;
+    // A view point in device pixels from a logical one.
+    TPoint toDevice(const QPointF& p) const;
+
+signals:
+    // After every drawn frame; the first one after start-up completes the window.
+    void frameDrawn();
+    // The GL context lacks what the field needs.
+    void glFailed(const QString& why);
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void applyViewSize();
+    void updateInfoString();
+    void updateFPSString();
+    void drawInfo();
+    void requestFrame();
+
+    std::string resourceDir_;
+    QTimer animationTimer_;
+    std::unique_ptr<GLString> infoStringTex_, fpsStringTex_, errStringTex_;
+    int errSerial_ = -1;
+};
+
+extern MCMainView* g_MainView;  // set while the view lives

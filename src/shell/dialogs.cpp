@@ -1,0 +1,181 @@
+// The dialog toolkit: message boxes, short runs of the event loop, and the
+// progress window.
+#include "shell/shell.h"
+
+#include "files/files.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+const char* const sMainCaption = "Zivra Jigsaw";
+
+namespace {
+
+// The progress window (per run: made at the first use, freed at shutdown).
+struct TProgressForm {
+    std::unique_ptr<QDialog> o_Window;
+    QLabel* o_Label = nullptr;
+    QProgressBar* o_Progress = nullptr;
+    double p_Max = 100;
+    double p_Val = 0;  // the last shown value
+};
+
+struct TShellDialogs {
+    QPointer<QWidget> parent;
+    TProgressForm progress;
+};
+TShellDialogs g_dialogs;  // per run
+
+constexpr int kBarSteps = 1000;  // resolution of the bar
+
+// A translated button title: the language file's text, or the plain English
+// one while no language file has been read.
+QString ButtonTitle(const char* key, const char* english)
+{
+    const std::string v = LangGetKeyVal(key);
+    return v == key ? QString::fromLatin1(english) : QString::fromStdString(v);
+}
+
+void MakeProgressForm()
+{
+    TProgressForm& p = g_dialogs.progress;
+    if (p.o_Window)
+        return;
+    p.o_Window = std::make_unique<QDialog>(g_dialogs.parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    p.o_Window->setWindowTitle(QString::fromLatin1(sMainCaption));
+    p.o_Window->setFixedSize(345, 81);
+    p.o_Window->setWindowModality(Qt::ApplicationModal);
+    auto* layout = new QVBoxLayout(p.o_Window.get());
+    layout->setContentsMargins(18, 10, 18, 14);
+    p.o_Label = new QLabel(p.o_Window.get());
+    QFont f = p.o_Label->font();
+    f.setPixelSize(14);
+    p.o_Label->setFont(f);
+    p.o_Progress = new QProgressBar(p.o_Window.get());
+    p.o_Progress->setFixedSize(309, 20);
+    p.o_Progress->setTextVisible(false);
+    p.o_Progress->setRange(0, kBarSteps);
+    layout->addWidget(p.o_Label);
+    layout->addWidget(p.o_Progress);
+}
+
+void ShowProgressValue(double v)
+{
+    TProgressForm& p = g_dialogs.progress;
+    p.p_Val = v;
+    if (!p.o_Window)
+        return;
+    const double frac = p.p_Max > 0 ? std::clamp(v / p.p_Max, 0.0, 1.0) : 0.0;
+    p.o_Progress->setValue(int(frac * kBarSteps));
+    p.o_Progress->repaint();
+    MainLoopRun(0.001);
+}
+
+}  // namespace
+
+QWidget* DialogParent() { return g_dialogs.parent; }
+void SetDialogParent(QWidget* w) { g_dialogs.parent = w; }
+
+// ---- Message boxes ----------------------------------------------------------------------------
+
+void ShowMessage(const std::string& text)
+{
+    QMessageBox box(g_dialogs.parent);
+    box.setWindowTitle(QString::fromLatin1(sMainCaption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(text));
+    box.addButton(ButtonTitle("B_Ok", "OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+int ShowQuestion(const std::string& text, const std::string& button1, const std::string& button2,
+                 const std::string& button3)
+{
+    QMessageBox box(g_dialogs.parent);
+    box.setWindowTitle(QString::fromLatin1(sMainCaption));
+    box.setIcon(QMessageBox::Information);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(text));
+    QAbstractButton* buttons[3] = {nullptr, nullptr, nullptr};
+    const std::string* titles[3] = {&button1, &button2, &button3};
+    const QMessageBox::ButtonRole roles[3] = {QMessageBox::YesRole, QMessageBox::NoRole, QMessageBox::RejectRole};
+    for (int i = 0; i < 3; ++i)
+        if (!titles[i]->empty())
+            buttons[i] = box.addButton(QString::fromStdString(*titles[i]), roles[i]);
+    if (buttons[0])
+        box.setDefaultButton(static_cast<QPushButton*>(buttons[0]));
+    box.exec();
+    MainLoopRun(0.1);
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == buttons[0])
+        return 1;
+    if (clicked && clicked == buttons[1])
+        return 2;
+    return 3;
+}
+
+void MainLoopRun(double seconds)
+{
+    if (!QCoreApplication::instance())
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(std::max(0, int(seconds * 1000.0 + 0.5)), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// ---- Progress window -------------------------------------------------------------------------
+
+void ProgressShowBar(const std::string& text, double max)
+{
+    MakeProgressForm();
+    TProgressForm& p = g_dialogs.progress;
+    p.p_Max = max;
+    p.o_Label->setText(QString::fromStdString(text));
+    p.o_Progress->setValue(0);
+    if (QWidget* parent = g_dialogs.parent; parent && parent->isVisible()) {
+        const QPoint c = parent->geometry().center();
+        p.o_Window->move(c.x() - p.o_Window->width() / 2, c.y() - p.o_Window->height() / 2);
+    } else if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QPoint c = s->availableGeometry().center();
+        p.o_Window->move(c.x() - p.o_Window->width() / 2, c.y() - p.o_Window->height() / 2);
+    }
+    p.o_Window->show();
+    p.o_Window->raise();
+    ShowProgressValue(0);
+}
+
+void ProgressSetPos(double v) { ShowProgressValue(v); }
+void ProgressIncPos(double dv) { ShowProgressValue(g_dialogs.progress.p_Val + dv); }
+double ProgressPos() { return g_dialogs.progress.p_Val; }
+
+void ProgressHideBar()
+{
+    if (g_dialogs.progress.o_Window)
+        g_dialogs.progress.o_Window->hide();
+}
+
+bool ProgressVisible()
+{
+    return g_dialogs.progress.o_Window && g_dialogs.progress.o_Window->isVisible();
+}
+
+void FreeProgressForm() { g_dialogs.progress = TProgressForm{}; }
+
+void ShellDialogs_Reset()
+{
+    FreeProgressForm();
+    g_dialogs = TShellDialogs{};
+}

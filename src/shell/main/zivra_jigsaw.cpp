@@ -1,0 +1,77 @@
+// zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH]: the game.
+//
+// FILE is a jigsaw (opened as a new game with the default cut) or a saved
+// game; without one the most recent file, else the first bundled jigsaw.
+// --screenshot opens it, grabs the first drawn frame of the game into PNG and
+// quits (status 0 when the picture was saved).
+#include "field/main_view.h"
+#include "files/files.h"
+#include "model/game_state.h"
+#include "model/helpers.h"
+#include "shell/main_form.h"
+#include "shell/shell.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool ParseArgs(int argc, char** argv, TStartOptions* o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--screenshot" && i + 1 < argc) {
+            o->sScreenshot = argv[++i];
+        } else if (a == "--size" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &o->iViewW, &o->iViewH) != 2 || o->iViewW < 200 || o->iViewH < 150)
+                return false;
+        } else if (!a.empty() && a[0] == '-') {
+            return false;
+        } else {
+            o->sFile = a;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    TStartOptions opts;
+    if (!ParseArgs(argc, argv, &opts)) {
+        std::fprintf(stderr, "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH]\n");
+        return 2;
+    }
+    MainViewSetDefaultFormat();
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
+    SetPlatform(&TheQtPlatform());
+    std::string error;
+    if (!FileNames_Create(&error)) {
+        ShowMessage(error);
+        return 1;
+    }
+    LangP_Init();
+    ReadLangFile(LangMesFile(LangP.sCurLang));
+    CheckDistJigs();
+    SRandDev();
+
+    MCMainForm form(FileNames.sResourcePath, opts);
+    if (opts.iViewW > 0) {
+        form.resize(opts.iViewW, opts.iViewH + 80);
+        form.show();
+    } else if (QScreen* s = QGuiApplication::primaryScreen()) {
+        form.setGeometry(s->availableGeometry());
+        form.showMaximized();
+    } else {
+        form.show();
+    }
+    return app.exec();
+}

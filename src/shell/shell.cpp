@@ -1,0 +1,9 @@
+#include "shell/shell.h"
+
+void ShellDialogs_Reset();
+
+void Shell_Reset()
+{
+    ShellDialogs_Reset();
+    FreeSounds();
+}

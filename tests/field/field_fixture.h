@@ -1,0 +1,65 @@
+// A play field on screen for the GUI tests: a main view under Xvfb with a
+// small hand-made jigsaw whose pieces have plain, distinct colours, and mouse
+// events sent straight to the view.
+#pragma once
+
+#include "field/field.h"
+#include "field/main_view.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <memory>
+
+struct TGridSpec {
+    int cols = 3, rows = 2;
+    int tile = 40;        // cell side
+    int ofs = 8;          // box overhang beyond the cell (transparent margin)
+    bool frame = false;   // "Plane Frame": one more piece, the last
+    bool rotate = false;  // rotation strips of four frames
+    int originX = 60, originY = 60;  // where piece boxes lie: home + origin
+};
+
+// The opaque colour of piece i (its cell; margins are transparent).
+uint32_t PieceColour(int i);
+
+// Fills JigP, Jigs, SortedJigs and arPicJigs with a grid jigsaw; every piece
+// its own group on side 0 at its home position shifted by the origin.
+void BuildFieldGrid(const TGridSpec& spec);
+
+class FieldHarness {
+public:
+    explicit FieldHarness(int w = 640, int h = 480);
+    ~FieldHarness();
+    FieldHarness(const FieldHarness&) = delete;
+    FieldHarness& operator=(const FieldHarness&) = delete;
+
+    MCMainView* view() const { return view_.get(); }
+    // Builds the grid and opens it as the game on the field.
+    void Open(const TGridSpec& spec);
+    // Draws a frame (as the timer would) and returns the view's picture.
+    QImage Frame();
+    // Paint requests the timer made since the last call (frames drawn).
+    int FramesDrawn() const { return view_->iFramesDrawn; }
+    // Lets the event loop run (timer ticks, paints) for ms milliseconds.
+    void Wait(int ms);
+
+    void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Move(QPoint p, Qt::MouseButtons held = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    // Press, moves in `steps` steps, release.
+    void Drag(QPoint from, QPoint to, int steps = 6, Qt::MouseButton b = Qt::LeftButton);
+    void Wheel(QPoint p, int deltaY);
+    void Key(int key);
+
+    // The view point of content point (x, y) of window win.
+    static QPoint ViewPoint(int win, int x, int y);
+    // The view point at the middle of piece j's opaque cell.
+    static QPoint PieceCentre(int j);
+
+private:
+    std::unique_ptr<MCMainView> view_;
+};
+
+// Colour of a frame pixel as packed 0xRRGGBB.
+uint32_t Rgb(const QImage& img, int x, int y);
