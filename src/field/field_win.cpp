@@ -150,10 +150,7 @@ void OMyWin::resizeWithClient(bool bClient, TSize size)
         iScrollL = 0;
     if (v != oldV)
         iScrollT = 0;
-    if (iScrollL > 0 && iScrollL + cw > iMaxScrollW)
-        iScrollL = iMaxScrollW - cw;
-    if (iScrollT > 0 && iScrollT + ch > iMaxScrollH)
-        iScrollT = iMaxScrollH - ch;
+    limitScroll();
     updateScrollButtonsVisible();
     move();
 }
@@ -188,6 +185,8 @@ void OMyWin::resizeNoCheck()
     move();
 }
 
+// Keeps the shown part inside the content. An axis without a bar shows all
+// of its content and so scrolls by nothing; a position is never negative.
 void OMyWin::limitScroll()
 {
     const int cw = mrWin.W - iWinClientDW - (bVerScrollVisible ? kScrollBarS : 0);
@@ -196,6 +195,10 @@ void OMyWin::limitScroll()
         iScrollL = iMaxScrollW - cw;
     if (iScrollT > 0 && iScrollT + ch > iMaxScrollH)
         iScrollT = iMaxScrollH - ch;
+    if (!bHorScrollVisible || iScrollL < 0)
+        iScrollL = 0;
+    if (!bVerScrollVisible || iScrollT < 0)
+        iScrollT = 0;
 }
 
 TSize OMyWin::calcPropSizeByClientSize(bool bClient, TSize size, bool bWChanged) const

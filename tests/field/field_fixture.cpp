@@ -154,9 +154,13 @@ FieldHarness::~FieldHarness()
     FileNames.bOpen = false;
 }
 
-void FieldHarness::Open(const TGridSpec& spec)
+void FieldHarness::Open(const TGridSpec& spec, bool fitView)
 {
     view_->makeCurrent();
+    if (fitView) {
+        iMaxMainViewW = iMainViewW;
+        iMaxMainViewH = iMainViewH;
+    }
     BuildFieldGrid(spec);
     FileNames.bOpen = true;
     iCurJig = -1;

@@ -35,8 +35,10 @@ public:
     FieldHarness& operator=(const FieldHarness&) = delete;
 
     MCMainView* view() const { return view_.get(); }
-    // Builds the grid and opens it as the game on the field.
-    void Open(const TGridSpec& spec);
+    // Builds the grid and opens it as the game on the field. fitView: the
+    // sides' content is the view itself (no scroll bars); otherwise the
+    // largest view stays the screen's and the sides scroll.
+    void Open(const TGridSpec& spec, bool fitView = true);
     // Draws a frame (as the timer would) and returns the view's picture.
     QImage Frame();
     // Paint requests the timer made since the last call (frames drawn).

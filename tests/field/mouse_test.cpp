@@ -1,0 +1,281 @@
+// Playing on the field with the mouse, the wheel and the keys, as a player
+// does: real events sent to the view, the piece table and the drawn frame checked.
+#include "field_fixture.h"
+
+#include "model/game_state.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Moves the mouse so that piece j, picked at its centre, ends with its X, Y
+// at (x, y) of its window's content.
+void DragPieceTo(FieldHarness& h, int j, int x, int y)
+{
+    const QPoint from = FieldHarness::PieceCentre(j);
+    const QPoint to = from + QPoint(x - Jigs[size_t(j)].X, y - Jigs[size_t(j)].Y);
+    h.Drag(from, to);
+}
+
+// Where piece j belongs beside piece k (rotation 0).
+QPoint HomeBeside(int j, int k)
+{
+    return QPoint(Jigs[size_t(k)].X + Jigs[size_t(j)].HomeX - Jigs[size_t(k)].HomeX,
+                  Jigs[size_t(k)].Y + Jigs[size_t(j)].HomeY - Jigs[size_t(k)].HomeY);
+}
+
+TGridSpec Spread()
+{
+    TGridSpec s;
+    s.ofs = 10;  // StuckD 5: with join strength 12 the pieces join below 6 pixels off
+    return s;
+}
+
+}  // namespace
+
+TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStar)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    Jigs[1].X += 150;  // away from piece 0
+    Jigs[1].Y += 90;
+    const QPoint home = HomeBeside(1, 0);
+    DragPieceTo(h, 1, home.x() + 4, home.y() - 3);
+    EXPECT_EQ(Jigs[1].Layer, Jigs[0].Layer);
+    EXPECT_EQ(QPoint(Jigs[1].X, Jigs[1].Y), home);  // snapped exactly
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound, "set"), 1);
+    EXPECT_TRUE(StarP.running());
+    const QImage img = h.Frame();
+    const QPoint c = FieldHarness::PieceCentre(1);
+    EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(1));
+}
+
+TEST(FieldMouse, ADropShortOfTheJoinDistanceStaysApart)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    Jigs[1].X += 150;
+    const QPoint home = HomeBeside(1, 0);
+    DragPieceTo(h, 1, home.x() + 6, home.y());
+    EXPECT_NE(Jigs[1].Layer, Jigs[0].Layer);
+    EXPECT_EQ(Jigs[1].X, home.x() + 6);
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound), 0);
+    EXPECT_FALSE(StarP.running());
+}
+
+TEST(FieldMouse, TheWheelTurnsThePieceUnderThePointer)
+{
+    FieldHarness h;
+    TGridSpec s = Spread();
+    s.rotate = true;
+    h.Open(s);
+    const QPoint c = FieldHarness::PieceCentre(4);
+    h.Wheel(c, -120);
+    EXPECT_EQ(Jigs[4].Rot, 1);
+    h.Wheel(FieldHarness::PieceCentre(4), 120);
+    h.Wheel(FieldHarness::PieceCentre(4), 120);
+    EXPECT_EQ(Jigs[4].Rot, 3);
+    // The wheel never starts a gesture, even over a window's frame.
+    EXPECT_EQ(DragWinP.bDragAction, 0);
+    EXPECT_EQ(DragJigP.State, 0);
+    CurMA.bRotWheel = 0;
+    h.Wheel(FieldHarness::PieceCentre(4), -120);
+    EXPECT_EQ(Jigs[4].Rot, 3);
+}
+
+TEST(FieldMouse, ASelectionFrameDrawnUpAndLeftIsShownAndSelects)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    Jigs[5].X += 300;  // outside the frame
+    const QPoint start(300, 260), end(20, 20);
+    h.Press(start);
+    for (int i = 1; i <= 5; ++i)
+        h.Move(start + (end - start) * i / 5);
+    ASSERT_EQ(DragJigP.State, 2);
+    // While drawn, the frame lightens the table everywhere inside it.
+    QImage img = h.Frame();
+    const uint32_t inside = Rgb(img, 250, 230), outside = Rgb(img, 350, 300);
+    EXPECT_EQ(outside, 0x989898u);
+    EXPECT_GT(inside & 0xFF, 0xC0u);
+    h.Release(end);
+    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_TRUE(DragJigP.bSelected);
+    for (int j = 0; j < 5; ++j)
+        EXPECT_EQ(Jigs[size_t(j)].Sel, 1) << j;
+    EXPECT_EQ(Jigs[5].Sel, 0);
+    // Selected pieces show the inverse of their colours.
+    img = h.Frame();
+    const QPoint c = FieldHarness::PieceCentre(0);
+    EXPECT_EQ(Rgb(img, c.x(), c.y()), 0xFFFFFFu - PieceColour(0));
+}
+
+TEST(FieldMouse, SpaceSwitchesSidesUnlessOneSideOnly)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    const QPoint c = FieldHarness::PieceCentre(0);
+    h.Key(Qt::Key_Space);
+    EXPECT_EQ(bCurSide, 1);
+    EXPECT_TRUE(GetViewWin(1)->bVisible);
+    EXPECT_FALSE(GetViewWin(0)->bVisible);
+    EXPECT_EQ(Rgb(h.Frame(), c.x(), c.y()), 0x989898u);  // side 1 is empty
+    h.Key(Qt::Key_Space);
+    EXPECT_EQ(bCurSide, 0);
+    CurMA.bSingleWin = 1;
+    h.Key(Qt::Key_Space);
+    EXPECT_EQ(bCurSide, 0);
+    EXPECT_EQ(Rgb(h.Frame(), c.x(), c.y()), PieceColour(0));
+}
+
+TEST(FieldMouse, ClickToDragKeepsThePieceOnATinyClickAndPutsItDownOnAWiderOne)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    CurMA.bClickToDrag = 1;
+    QPoint c = FieldHarness::PieceCentre(3);
+    h.Press(c);
+    h.Release(c + QPoint(1, 2));  // within 1 across and 2 down: the picking click
+    EXPECT_EQ(DragJigP.State, 1);
+    const int x0 = Jigs[3].X;
+    h.Move(c + QPoint(60, 0), Qt::NoButton);  // carried without a button
+    EXPECT_EQ(Jigs[3].X, x0 + 60);
+    h.Press(c + QPoint(60, 0));
+    h.Release(c + QPoint(60, 0));
+    EXPECT_EQ(DragJigP.State, 0);
+
+    c = FieldHarness::PieceCentre(4);
+    h.Press(c);
+    h.Release(c + QPoint(2, 0));  // 2 across: the piece goes down at once
+    EXPECT_EQ(DragJigP.State, 0);
+}
+
+TEST(FieldMouse, RightButtonScrollsByHandOnlyWhenABarShows)
+{
+    {
+        FieldHarness h;
+        h.Open(Spread(), true);
+        ASSERT_FALSE(GetViewWin(0)->bHorScrollVisible || GetViewWin(0)->bVerScrollVisible);
+        h.Press(QPoint(500, 400), Qt::RightButton);
+        EXPECT_EQ(DragWinP.bDragAction, 0);
+        h.Release(QPoint(500, 400), Qt::RightButton);
+    }
+    Field_Reset();
+    FieldHarness h;
+    h.Open(Spread(), false);  // the sides' content is the screen's work area: bars
+    OMyWin* s0 = GetViewWin(0);
+    ASSERT_TRUE(s0->bHorScrollVisible && s0->bVerScrollVisible);
+    h.Press(QPoint(500, 400), Qt::RightButton);
+    EXPECT_EQ(DragWinP.bDragAction, kActHandScroll);
+    h.Move(QPoint(440, 350), Qt::RightButton);
+    h.Release(QPoint(440, 350), Qt::RightButton);
+    EXPECT_GT(s0->iScrollL, 0);
+    EXPECT_GT(s0->iScrollT, 0);
+    EXPECT_EQ(GetViewWin(1)->iScrollL, s0->iScrollL);  // the sides keep one geometry
+}
+
+TEST(FieldMouse, APieceHalfOutsideItsWindowShowsTheMatchingPart)
+{
+    FieldHarness h;
+    TGridSpec s = Spread();
+    h.Open(s);
+    // Piece 0's cell: left half red, right half blue.
+    OMyImage& img = arPicJigs[0];
+    const int cx = Jigs[0].CellX - Jigs[0].HomeX, cy = Jigs[0].CellY - Jigs[0].HomeY;
+    for (int y = cy; y < cy + s.tile; ++y)
+        for (int x = cx; x < cx + s.tile; ++x)
+            MyImageSetPixel(img, x, y, x < cx + s.tile / 2 ? RGB(255, 0, 0) : RGB(0, 0, 255));
+    PieceAtlas_Free();
+    // Five red columns of the cell stay inside the client's left edge.
+    Jigs[0].X = -(cx + s.tile / 2) + 5;
+    Jigs[0].Y = 200;
+    RedrawP = 1;
+    const QImage frame = h.Frame();
+    const int y = FieldHarness::ViewPoint(0, 0, 200 + cy + 5).y();
+    for (int x = 0; x < 5; ++x)
+        EXPECT_EQ(Rgb(frame, x, y), 0xFF0000u) << x;
+    EXPECT_EQ(Rgb(frame, 5, y), 0x0000FFu);
+}
+
+TEST(FieldMouse, NoFrameIsDrawnWhileNothingAsksForOne)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    h.Frame();
+    h.Wait(50);
+    RedrawP = 0;
+    const int before = h.FramesDrawn();
+    h.Wait(200);  // a dozen timer ticks
+    EXPECT_EQ(h.FramesDrawn(), before);
+    RedrawP = 1;
+    h.Wait(100);
+    EXPECT_GT(h.FramesDrawn(), before);
+    EXPECT_EQ(RedrawP, 0);
+}
+
+TEST(FieldMouse, PiecesGoIntoAPocketAndBackOut)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    PocketSetVisible(kPocket0, true);
+    const OMyWin* p = GetViewWin(kPocket0);
+    const TMyRect c = p->mrClient;
+    const QPoint from = FieldHarness::PieceCentre(2);
+    h.Drag(from, QPoint(c.L + c.W / 2, c.T + c.H / 2), 8);
+    EXPECT_EQ(Jigs[2].Win, kPocket0);
+    EXPECT_EQ(p->iJigsNum, 1);
+    EXPECT_EQ(p->sCaption, "Pocket 1 [1 pieces]");
+    const QImage img = h.Frame();
+    const QPoint in = FieldHarness::PieceCentre(2);
+    EXPECT_TRUE(MyRectIsCoordsIn(in.x(), in.y(), c));
+    EXPECT_EQ(Rgb(img, in.x(), in.y()), PieceColour(2));
+    // And back onto the table.
+    h.Drag(in, QPoint(200, 300), 8);
+    EXPECT_EQ(Jigs[2].Win, 0);
+    EXPECT_EQ(p->iJigsNum, 0);
+    EXPECT_EQ(p->sCaption, "Pocket 1");
+}
+
+TEST(FieldMouse, ThePocketsCloseButtonHidesItAsItsCommandDoes)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    PocketSetVisible(kPocket0 + 1, true);
+    OMyWin* p = GetViewWin(kPocket0 + 1);
+    const TMyRect b = p->mbClose().MR;
+    const QPoint at(b.L + b.W / 2, b.T + b.H / 2);
+    h.Press(at);
+    EXPECT_TRUE(p->mbClose().bDown);
+    h.Release(at);
+    EXPECT_FALSE(p->bVisible);
+    EXPECT_EQ(CaptureWin, GetViewWin(0));
+}
+
+TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLens)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    OMyWin* g = GlassP.win.get();
+    g->setVisible(true);
+    g->changeLT(MakeTPoint(300, 200));
+    g->move();
+    GlassP.updateAxes();
+    const TMyRect c = g->mrClient;
+    // Piece 4 lies under the lens's centre; the lens point showing its centre:
+    const QPoint centre = FieldHarness::PieceCentre(4);
+    Jigs[4].X += c.L + c.W / 2 - centre.x();
+    Jigs[4].Y += c.T + c.H / 2 - centre.y();
+    RedrawP = 1;
+    const QPoint target = FieldHarness::PieceCentre(4);  // field point
+    const QPoint lens(c.L + 2 * (target.x() - c.L - 60), c.T + 2 * (target.y() - c.T - 60));
+    const QImage img = h.Frame();
+    EXPECT_EQ(Rgb(img, lens.x(), lens.y()), PieceColour(4));  // shown magnified
+    const int x0 = Jigs[4].X, y0 = Jigs[4].Y;
+    h.Drag(lens, lens + QPoint(40, 20), 4);
+    EXPECT_EQ(Jigs[4].X, x0 + 20);  // half the hand's motion at 2x
+    EXPECT_EQ(Jigs[4].Y, y0 + 10);
+    EXPECT_EQ(Jigs[4].Win, 0);
+}
