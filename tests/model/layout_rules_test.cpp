@@ -13,9 +13,9 @@ namespace {
 
 class LayoutRules : public testing::Test {
 protected:
-    void Build(TGridJigsaw spec = {})
+    void Build(TGridJigsaw grid = {})
     {
-        BuildGridJigsaw(spec);
+        BuildGridJigsaw(grid);
         field = std::make_unique<OMemoryField>();
         SetFieldHost(field.get());
         field->SetCaptureWin(0);

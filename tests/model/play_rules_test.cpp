@@ -14,9 +14,9 @@ using Kind = RecordingPlatform::Kind;
 
 class PlayRules : public testing::Test {
 protected:
-    void Build(TGridJigsaw spec = {})
+    void Build(TGridJigsaw grid = {})
     {
-        BuildGridJigsaw(spec);
+        BuildGridJigsaw(grid);
         Recorder().Clear();
         field = std::make_unique<OMemoryField>();
         SetFieldHost(field.get());

@@ -18,7 +18,7 @@ struct TGridJigsaw {
 // own group (Layer = index) on side 0, unturned, at its home position moved
 // by (100, 100). Neighbour slots: 1 left, 3 top, 5 right, 7 bottom; border
 // pieces list the frame in slot 8.
-void BuildGridJigsaw(const TGridJigsaw& spec);
+void BuildGridJigsaw(const TGridJigsaw& grid);
 
 // Where piece i lies when the whole picture is turned r quarter turns
 // clockwise and shifted by (ox, oy); sets X, Y, Rot and the drawn size.
