@@ -1,5 +1,6 @@
 #include "field/compose.h"
 
+#include "field/backgrounds.h"
 #include "field/field.h"
 #include "field/field_win.h"
 #include "field/tools.h"
@@ -37,9 +38,9 @@ void DrawWinJigs(const OMyWin& win, bool skipDragged)
     }
 }
 
-void DrawWinWithContents(OMyWin& win, int mode)
+void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
 {
-    win.draw();
+    win.draw(bkgDone);
     if (!IsGameOpen())
         return;
     if (win.bType == kWinThumb) {
@@ -87,16 +88,28 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         return;
     PieceAtlas_Check();
     BeginBufTarget(rb);
-    if (mode == 0 || mode == 1 || mode == 3 || mode == 5)
-        GLClearTarget();
     switch (mode) {
-    case 0: case 1: case 3: case 5:
+    case 0: case 1: case 3: case 5: {
+        // The back-most window is the shown side, filling the view: when its
+        // table is a plain colour, clearing to that colour paints it.
+        const OMyWin* back = nullptr;
+        for (OMyWin* w : arSortedViewWins)
+            if (w->bVisible && !(mode == 3 && w == CaptureWin)) {
+                back = w;
+                break;
+            }
+        const bool plainSide = back && back->bType == kWinSide && back->bDrawBkgColor && !IsPicBkg(back->lBkgColor);
+        if (plainSide)
+            GLClearRect(0, 0, rb.W, rb.H, rb.H, back->rgbBkgColor[0], back->rgbBkgColor[1], back->rgbBkgColor[2]);
+        else
+            GLClearTarget();
         for (OMyWin* w : arSortedViewWins) {
             if (!w->bVisible || (mode == 3 && w == CaptureWin))
                 continue;
-            DrawWinWithContents(*w, mode);
+            DrawWinWithContents(*w, mode, plainSide && w == back);
         }
         break;
+    }
     case 2:
         DrawDraggedJigs();
         break;
@@ -107,13 +120,9 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
     case 6:
         DrawSelFrame();
         break;
-    case 100: {
-        // The still buffer is opaque wherever the view shows: copy without blending.
-        const float white[4] = {1, 1, 1, 1};
-        const int w = std::min(iMainViewW, rbStill.W), h = std::min(iMainViewH, rbStill.H);
-        GLBatch_Quad(rbStill.texture, QuadMode::Copy, white, 0, 0, float(w), float(h), 0, 0, float(w), float(h));
+    case 100:
+        RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
         break;
-    }
     default:
         break;
     }

@@ -4,11 +4,13 @@
 
 #include <QElapsedTimer>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QOpenGLWidget>
 
+#include <algorithm>
 #include <cassert>
 #include <vector>
 
@@ -37,6 +39,12 @@ struct TBatchState {
     std::vector<uint32_t> pendingDeletes; // texture names to delete once current
 };
 TBatchState g_batch;       // per run
+
+// The framebuffer drawn into, restored after a copy.
+struct TTarget {
+    uint32_t fbo = 0;
+};
+TTarget g_target;  // per run
 QElapsedTimer g_startClock; // per run: started with the first use
 
 bool IsCurrent()
@@ -213,6 +221,9 @@ bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
     FieldGL.gl = gl;
     FieldGL.fn = ctx->functions();
     FieldGL.fn->initializeOpenGLFunctions();
+    if (ctx->format().majorVersion() >= 3 || ctx->hasExtension("GL_EXT_framebuffer_blit") ||
+        ctx->hasExtension("GL_ARB_framebuffer_object"))
+        FieldGL.ex = ctx->extraFunctions();
     GLint maxRect = 0;
     gl->glGetIntegerv(GL_MAX_RECTANGLE_TEXTURE_SIZE, &maxRect);
     FieldGL.iMaxTexSize = maxRect > 0 ? maxRect : 4096;
@@ -474,8 +485,53 @@ void RenderBufFree(RENDER_BUF& rb)
 
 void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
 {
+    // View row y of a buffer is its GL row H - 1 - y: texture t = H - y.
     GLBatch_Quad(rb.texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),
-                 float(sy), float(sw), float(sh));
+                 float(rb.H - sy), float(sw), float(-sh));
+}
+
+namespace {
+
+void BlitRows(uint32_t srcFbo, int srcH, uint32_t dstFbo, int dstH, int w, int h)
+{
+    QOpenGLExtraFunctions* ex = FieldGL.ex;
+    ex->glBindFramebuffer(GL_READ_FRAMEBUFFER, srcFbo);
+    ex->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, dstFbo);
+    ex->glBlitFramebuffer(0, srcH - h, w, srcH, 0, dstH - h, w, dstH, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    ex->glBindFramebuffer(GL_FRAMEBUFFER, g_target.fbo);
+}
+
+}  // namespace
+
+void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h)
+{
+    if (!IsCurrent() || src.fbo == 0 || dst.fbo == 0)
+        return;
+    w = std::min({w, src.W, dst.W});
+    h = std::min({h, src.H, dst.H});
+    GLBatch_Flush();
+    if (FieldGL.ex) {
+        BlitRows(src.fbo, src.H, dst.fbo, dst.H, w, h);
+        return;
+    }
+    const float white[4] = {1, 1, 1, 1};
+    GLBatch_Quad(src.texture, QuadMode::Copy, white, 0, 0, float(w), float(h), 0, float(src.H), float(w), float(-h));
+}
+
+void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
+{
+    if (!IsCurrent() || src.fbo == 0)
+        return;
+    w = std::min(w, src.W);
+    const int rows = std::min(h, src.H);
+    GLBatch_Flush();
+    if (FieldGL.ex) {
+        BlitRows(src.fbo, src.H, FieldGL.defaultFbo, h, w, rows);
+        return;
+    }
+    const float white[4] = {1, 1, 1, 1};
+    GLBatch_Quad(src.texture, QuadMode::Copy, white, 0, 0, float(w), float(rows), 0, float(src.H), float(w),
+                 float(-rows));
 }
 
 void BeginBufTarget(const RENDER_BUF& rb)
@@ -483,9 +539,11 @@ void BeginBufTarget(const RENDER_BUF& rb)
     if (!IsCurrent() || rb.fbo == 0)
         return;
     GLBatch_Flush();
+    g_target.fbo = rb.fbo;
+    FieldGL.iTargetW = rb.W;
     FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
     FieldGL.gl->glViewport(0, 0, rb.W, rb.H);
-    SetProjection(0, rb.W, 0, rb.H);
+    SetProjection(0, rb.W, rb.H, 0);
 }
 
 void BeginViewTarget(int w, int h)
@@ -493,26 +551,42 @@ void BeginViewTarget(int w, int h)
     if (!IsCurrent())
         return;
     GLBatch_Flush();
+    g_target.fbo = FieldGL.defaultFbo;
+    FieldGL.iTargetW = w;
     FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
     FieldGL.gl->glViewport(0, 0, w, h);
     SetProjection(0, w, h, 0);
 }
 
-std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, bool targetIsView, int viewH)
+std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH)
 {
-    std::vector<uint8_t> px(size_t(w) * size_t(h) * 4);
+    std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
     if (!IsCurrent() || w <= 0 || h <= 0)
         return px;
     GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
     gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    const int glY = targetIsView ? viewH - y - h : y;
-    gl->glReadPixels(x, glY, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    if (targetIsView) {  // GL rows run bottom up on the widget
-        const size_t row = size_t(w) * 4;
-        for (int r = 0; r < h / 2; ++r)
-            std::swap_ranges(px.begin() + ptrdiff_t(size_t(r) * row), px.begin() + ptrdiff_t(size_t(r + 1) * row),
-                             px.begin() + ptrdiff_t(size_t(h - 1 - r) * row));
-    }
+    gl->glReadPixels(x, targetH - y - h, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    const size_t row = size_t(w) * 4;  // GL rows run bottom up
+    for (int r = 0; r < h / 2; ++r)
+        std::swap_ranges(px.begin() + ptrdiff_t(size_t(r) * row), px.begin() + ptrdiff_t(size_t(r + 1) * row),
+                         px.begin() + ptrdiff_t(size_t(h - 1 - r) * row));
     return px;
+}
+
+void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b)
+{
+    if (!IsCurrent() || w <= 0 || h <= 0)
+        return;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const bool whole = x <= 0 && y <= 0 && w >= FieldGL.iTargetW && h >= targetH;
+    if (!whole) {  // a whole clear is far cheaper than a scissored one
+        gl->glEnable(GL_SCISSOR_TEST);
+        gl->glScissor(x, targetH - y - h, w, h);
+    }
+    gl->glClearColor(float(r) / 255.0f, float(g) / 255.0f, float(b) / 255.0f, 1.0f);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glDisable(GL_SCISSOR_TEST);
+    gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
 }

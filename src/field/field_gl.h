@@ -2,11 +2,14 @@
 // textures made from OMyImage, textured and solid quads, and the off-screen
 // render buffers.
 //
-// Coordinates. Every draw takes view pixels with y growing downwards. Render
-// buffers are composed with a y-up projection, so buffer row y holds view row
-// y and a texture's row 0 is its image's top row: no flips anywhere inside the
-// field. Only the final copy onto the widget's own framebuffer uses a y-down
-// projection (BeginViewTarget).
+// Coordinates. Every draw takes view pixels with y growing downwards, into
+// the render buffers and onto the widget alike: buffers are composed with the
+// widget's own orientation (view row y at GL row H - 1 - y), so that copying a
+// buffer onto the widget, or one buffer onto another, is a straight block
+// copy (glBlitFramebuffer), which Mesa's software renderer does twenty times
+// faster than a textured quad or a flipping copy. Texture rows of images are
+// their rows top first; sampling a render buffer's texture takes the flip
+// into account (RenderBufDraw).
 //
 // Quads are batched: consecutive quads with the same texture, mode and colour
 // go out in one draw call. Everything that changes GL state or binds another
@@ -25,6 +28,7 @@
 
 class QOpenGLContext;
 class QOpenGLFunctions;
+class QOpenGLExtraFunctions;
 class QOpenGLFunctions_2_1;
 class QOpenGLWidget;
 
@@ -34,8 +38,10 @@ struct TFieldGL {
     QOpenGLWidget* view = nullptr;       // made current for work outside its paint; may be null
     QOpenGLFunctions_2_1* gl = nullptr;  // fixed-function entry points
     QOpenGLFunctions* fn = nullptr;      // framebuffer objects (Qt maps 0 to the widget's own)
+    QOpenGLExtraFunctions* ex = nullptr; // glBlitFramebuffer; null when the context has none
     uint32_t defaultFbo = 0;             // the widget's framebuffer, queried on every paint
     int iMaxTexSize = 0;                 // largest rectangle texture side
+    int iTargetW = 0;                    // width of the current target, pixels
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
 };
 extern TFieldGL FieldGL;
@@ -112,15 +118,22 @@ void RenderBufInit(RENDER_BUF& rb);
 // Frees rb, then makes a W x H buffer; false (rb empty) when GL refuses.
 bool RenderBufCreate(RENDER_BUF& rb, int W, int H);
 void RenderBufFree(RENDER_BUF& rb);
-// One quad from rb's texture: (sx, sy, sw, sh) onto (x, y, w, h). A negative
-// sh flips the picture vertically.
+// One quad from rb's texture: its view-pixel area (sx, sy, sw, sh) onto
+// (x, y, w, h). A negative sh flips the picture vertically.
 void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
-// Makes rb the target (its whole area, y-up projection so row y is view row y).
+// Copies the view area (0, 0, w, h) of src into the same area of dst, or onto
+// the widget's framebuffer (h its height); the current target is kept.
+void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h);
+void RenderBufCopyToView(const RENDER_BUF& src, int w, int h);
+// Makes rb the target, its whole area in view pixels.
 void BeginBufTarget(const RENDER_BUF& rb);
-// Makes the widget's framebuffer the target: w x h device pixels, y down.
+// Makes the widget's framebuffer the target: w x h device pixels.
 void BeginViewTarget(int w, int h);
-// Reads back a block of the current target, rows top first, RGBA.
-std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, bool targetIsView, int viewH);
+// Reads back a view block of the current target (targetH high), rows top first, RGBA.
+std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH);
+// Clears the view area (x, y, w, h) of the current target (targetH high) to
+// an opaque colour.
+void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b);
 
 // Resets the records of this header (not the context).
 void FieldGL_Reset();

@@ -114,7 +114,8 @@ public:
     void freeCaption();
     void setMenuCaption(const std::string& text);
     void freeMenuCaption();
-    void draw();
+    // Frame, background (unless the caller has cleared to it already), buttons.
+    void draw(bool bkgDone = false);
 
 private:
     void placeHorThumb();

@@ -68,7 +68,7 @@ void DrawClientBackground(const OMyWin& w)
 
 }  // namespace
 
-void OMyWin::draw()
+void OMyWin::draw(bool bkgDone)
 {
     const int x0 = bActive ? 103 : 1;
     if (iCaptionS > 0)
@@ -82,7 +82,7 @@ void OMyWin::draw()
     if (bHorScrollVisible || bVerScrollVisible)
         Skin(miWinSkin, mrScrollsCorner.L, mrScrollsCorner.T, mrScrollsCorner.W, mrScrollsCorner.H, 276, 1,
              mrScrollsCorner.W, mrScrollsCorner.H);
-    if (bDrawBkgColor)
+    if (bDrawBkgColor && !bkgDone)
         DrawClientBackground(*this);
     const OMyImage& skin = bType == kWinGlass ? GlassP.miSkin : miWinSkin;
     if (bType == kWinGlass) {

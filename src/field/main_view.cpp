@@ -170,9 +170,7 @@ void MCMainView::paintGL()
     if (RedrawP == 1)
         DrawToScrBuf(rbScr, 0);
     BeginViewTarget(vw, vh);
-    const float white[4] = {1, 1, 1, 1};
-    const int cw = std::min(vw, rbScr.W), ch = std::min(vh, rbScr.H);
-    GLBatch_Quad(rbScr.texture, QuadMode::Copy, white, 0, 0, float(cw), float(ch), 0, 0, float(cw), float(ch));
+    RenderBufCopyToView(rbScr, vw, vh);
     RedrawP = 0;
     StarP.draw();
     GlassP.draw(vw, vh);

@@ -40,11 +40,8 @@ void QtPlatform::SetTitle(const std::string& title)
                           QStringLiteral("[*]"));
 }
 
-void QtPlatform::RequestRedraw(int mode)
-{
-    // A full recomposition outranks a plain show.
-    if (mode == 1 || RedrawP == 0)
-        RedrawP = uint8_t(mode);
-}
+// Whoever asks last knows best: a show (2) is asked right after the screen
+// buffer was brought up to date, which makes an earlier full request moot.
+void QtPlatform::RequestRedraw(int mode) { RedrawP = uint8_t(mode); }
 
 void QtPlatform::Log(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }

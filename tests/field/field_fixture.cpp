@@ -138,8 +138,15 @@ void BuildFieldGrid(const TGridSpec& s)
 
 // ---- Harness ----------------------------------------------------------------------------------
 
+void FieldRecorder::RequestRedraw(int mode)
+{
+    RecordingPlatform::RequestRedraw(mode);
+    RedrawP = uint8_t(mode);
+}
+
 FieldHarness::FieldHarness(int w, int h)
 {
+    SetPlatform(&rec_);
     view_ = std::make_unique<MCMainView>(SourcePath("resources"));
     view_->setFixedSize(w, h);
     view_->show();
@@ -151,6 +158,7 @@ FieldHarness::FieldHarness(int w, int h)
 FieldHarness::~FieldHarness()
 {
     view_.reset();
+    SetPlatform(nullptr);
     FileNames.bOpen = false;
 }
 

@@ -5,6 +5,7 @@
 
 #include "field/field.h"
 #include "field/main_view.h"
+#include "platform/platform.h"
 
 #include <QImage>
 #include <QPoint>
@@ -27,6 +28,13 @@ uint32_t PieceColour(int i);
 // its own group on side 0 at its home position shifted by the origin.
 void BuildFieldGrid(const TGridSpec& spec);
 
+// The recorder of the GUI tests: it also passes redraw requests to the field,
+// as the window's platform does.
+class FieldRecorder : public RecordingPlatform {
+public:
+    void RequestRedraw(int mode) override;
+};
+
 class FieldHarness {
 public:
     explicit FieldHarness(int w = 640, int h = 480);
@@ -35,6 +43,7 @@ public:
     FieldHarness& operator=(const FieldHarness&) = delete;
 
     MCMainView* view() const { return view_.get(); }
+    FieldRecorder& Rec() { return rec_; }
     // Builds the grid and opens it as the game on the field. fitView: the
     // sides' content is the view itself (no scroll bars); otherwise the
     // largest view stays the screen's and the sides scroll.
@@ -60,6 +69,7 @@ public:
     static QPoint PieceCentre(int j);
 
 private:
+    FieldRecorder rec_;
     std::unique_ptr<MCMainView> view_;
 };
 

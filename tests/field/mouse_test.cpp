@@ -46,7 +46,7 @@ TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStar)
     DragPieceTo(h, 1, home.x() + 4, home.y() - 3);
     EXPECT_EQ(Jigs[1].Layer, Jigs[0].Layer);
     EXPECT_EQ(QPoint(Jigs[1].X, Jigs[1].Y), home);  // snapped exactly
-    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound, "set"), 1);
+    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Sound, "set"), 1);
     EXPECT_TRUE(StarP.running());
     const QImage img = h.Frame();
     const QPoint c = FieldHarness::PieceCentre(1);
@@ -62,7 +62,7 @@ TEST(FieldMouse, ADropShortOfTheJoinDistanceStaysApart)
     DragPieceTo(h, 1, home.x() + 6, home.y());
     EXPECT_NE(Jigs[1].Layer, Jigs[0].Layer);
     EXPECT_EQ(Jigs[1].X, home.x() + 6);
-    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound), 0);
+    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Sound), 0);
     EXPECT_FALSE(StarP.running());
 }
 

@@ -1,0 +1,208 @@
+// Frame composition of the play field on the renderer at hand (Mesa's
+// software renderer on our machines): a full composition of 1000 and 4000
+// visible pieces at 1920 x 1080, a drag frame (the still buffer copied, then
+// the moving group), and one full-view texture copy, the floor of any frame.
+// The same field drawn from one texture per piece shows what the atlas saves.
+//
+// Needs a display (./zivra bench runs it under Xvfb when there is none).
+#include "support.h"
+
+#include "field/field.h"
+#include "field/main_view.h"
+#include "files/files.h"
+#include "model/game_state.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions_2_1>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr int kViewW = 1920, kViewH = 1080;
+
+struct TBenchGL {
+    QOpenGLContext* ctx = nullptr;
+    QOffscreenSurface* surface = nullptr;
+};
+TBenchGL g_gl;
+
+void Finish() { FieldGL.gl->glFinish(); }
+
+// n pieces of a 32-pixel box (a rounded body with knobs, as cut pieces look),
+// laid out on a grid over the view the way a new spread-out game is.
+void BuildPieces(int n)
+{
+    const int box = 32;
+    JigP = TJigParams{};
+    JigP.TileS = 22;
+    JigP.MaskOfs = 5;
+    JigP.MaskS = box;
+    JigP.TotalTileNum = n;
+    JigP.TileNum = n;
+    JigP.ImageW = 1600;
+    JigP.ImageH = 1000;
+    CreateJigsBuf(n + 1);
+    arPicJigs.clear();
+    arPicJigs.reserve(size_t(n));
+    const int cols = int(std::lround(std::sqrt(double(kViewW) * n / kViewH)));
+    const int rows = (n + cols - 1) / cols;
+    for (int i = 0; i < n; ++i) {
+        OMyImage img(box, box, true);
+        for (int y = 0; y < box; ++y) {
+            uint8_t* p = MyImageGetLineXY(img, 0, y);
+            for (int x = 0; x < box; ++x, p += 4) {
+                const bool body = x >= 5 && x < 27 && y >= 5 && y < 27;
+                const int kx = x - 16, ky = y - 3;
+                const bool knob = kx * kx + ky * ky < 16 || (x - 29) * (x - 29) + (y - 16) * (y - 16) < 16;
+                p[0] = uint8_t(40 + (i * 37 + x * 3) % 200);
+                p[1] = uint8_t(60 + (i * 11 + y * 5) % 180);
+                p[2] = uint8_t(90 + (i * 7) % 150);
+                p[3] = body || knob ? 255 : 0;
+                if (!p[3])
+                    p[0] = p[1] = p[2] = 0;
+            }
+        }
+        arPicJigs.push_back(std::move(img));
+        TJig& j = Jigs[size_t(i)];
+        j.W = j.H = box;
+        j.Layer = i;
+        j.X = (i % cols) * (kViewW - box) / std::max(1, cols - 1);
+        j.Y = (i / cols) * (kViewH - box) / std::max(1, rows - 1);
+        UpdateJigDrawCoords(i);
+    }
+    SortJigs(0);
+    FileNames.bOpen = true;
+    Field_GameOpened();
+}
+
+void Compose(int mode) { DrawToScrBuf(rbScr, mode); }
+
+void BM_FullComposition(benchmark::State& state)
+{
+    BuildPieces(int(state.range(0)));
+    Compose(0);
+    Finish();
+    for (auto _ : state) {
+        Compose(0);
+        Finish();
+    }
+    state.counters["pieces"] = double(state.range(0));
+}
+BENCHMARK(BM_FullComposition)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The same with one texture (and one draw) per piece instead of the atlas.
+void BM_FullCompositionPerPieceTextures(benchmark::State& state)
+{
+    BuildPieces(int(state.range(0)));
+    Compose(0);
+    PieceAtlas_Free();
+    PieceAtlasP.pBuiltFrom = arPicJigs.data();  // keep the atlas from coming back
+    PieceAtlasP.iBuiltCount = arPicJigs.size();
+    for (OMyImage& img : arPicJigs)
+        MyImageCreateTexture(img, false, TexFilter::Nearest);
+    Compose(0);
+    Finish();
+    for (auto _ : state) {
+        Compose(0);
+        Finish();
+    }
+    for (OMyImage& img : arPicJigs)
+        MyImageFreeTexture(img);
+    PieceAtlas_Free();
+}
+BENCHMARK(BM_FullCompositionPerPieceTextures)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// Where a composition's time goes: the tables and frames alone (no pieces).
+void BM_CompositionWithoutPieces(benchmark::State& state)
+{
+    BuildPieces(1);
+    for (auto _ : state) {
+        Compose(0);
+        Finish();
+    }
+}
+BENCHMARK(BM_CompositionWithoutPieces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
+// A drag frame: the still buffer copied over the screen buffer, then the
+// moving group (1 piece, or 100 joined ones) over it.
+void BM_DragFrame(benchmark::State& state)
+{
+    BuildPieces(4000);
+    const int group = int(state.range(0));
+    for (int j = 0; j < group; ++j)
+        Jigs[size_t(j)].Layer = 0;
+    SortJigs(0);
+    SetCaptureWin(GetViewWin(0));
+    iCurJig = 0;
+    DragJigP.State = 1;
+    FillStillBuf(1);
+    Finish();
+    for (auto _ : state) {
+        for (int j = 0; j < group; ++j)
+            Jigs[size_t(j)].X += 1;
+        Compose(100);
+        Compose(2);
+        Finish();
+    }
+    DragJigP.State = 0;
+    iCurJig = -1;
+    state.counters["group"] = double(group);
+}
+BENCHMARK(BM_DragFrame)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The floor: one full-view texture copy.
+void BM_FullViewCopy(benchmark::State& state)
+{
+    BuildPieces(1);
+    Compose(0);
+    Finish();
+    for (auto _ : state) {
+        Compose(100);
+        Finish();
+    }
+}
+BENCHMARK(BM_FullViewCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+bool SetUpGL()
+{
+    g_gl.surface = new QOffscreenSurface;
+    g_gl.surface->create();
+    g_gl.ctx = new QOpenGLContext;
+    if (!g_gl.ctx->create() || !g_gl.ctx->makeCurrent(g_gl.surface))
+        return false;
+    if (!FieldGL_Init(g_gl.ctx))
+        return false;
+    iMainViewW = kViewW;
+    iMainViewH = kViewH;
+    Field_Init(ZIVRA_RESOURCE_DIR, kViewW, kViewH);
+    return rbScr.fbo != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    MainViewSetDefaultFormat();
+    QGuiApplication app(argc, argv);
+    BenchResetAll();
+    if (!SetUpGL()) {
+        std::fprintf(stderr, "bench_field: no usable OpenGL context\n");
+        return 1;
+    }
+    std::printf("renderer: %s | %s | view %d x %d\n", FieldGL.sRenderer.c_str(), FieldGL.sVersion.c_str(), kViewW,
+                kViewH);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Field_Release();
+    FieldGL_Release();
+    return 0;
+}
