@@ -322,6 +322,8 @@ void PieceAtlas_Build()
     }
 }
 
+void PieceAtlas_Invalidate() { PieceAtlasP.pBuiltFrom = nullptr; }
+
 void PieceAtlas_Check()
 {
     if (PieceAtlasP.pBuiltFrom != arPicJigs.data() || PieceAtlasP.iBuiltCount != arPicJigs.size())

@@ -65,7 +65,9 @@ extern TPieceAtlas PieceAtlasP;
 // Packs arPicJigs into pages and uploads them (needs the GL context).
 void PieceAtlas_Build();
 void PieceAtlas_Free();
-// Builds when arPicJigs no longer matches the atlas.
+// Builds when arPicJigs no longer matches the atlas, or was refilled.
 void PieceAtlas_Check();
+// The piece pictures changed (the cutter made them anew): rebuild before the next draw.
+void PieceAtlas_Invalidate();
 
 void Compose_Reset();

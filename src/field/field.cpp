@@ -1,5 +1,6 @@
 #include "field/field.h"
 
+#include "cutting/cutting.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -125,6 +126,9 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
         PocketUpdateButton(i);
     }
     Field_InstallHost();
+    // The cutter hands over each piece picture it made: they go to the atlas,
+    // built in one go before the next draw.
+    Cutting_SetPieceTextureMaker([](OMyImage&) { PieceAtlas_Invalidate(); });
     FieldP.bInitDone = true;
 }
 
@@ -163,6 +167,7 @@ void Field_GameOpened()
 
 void Field_Release()
 {
+    Cutting_SetPieceTextureMaker(nullptr);
     if (&FieldHost() == &g_host)
         SetFieldHost(nullptr);
     FieldTools_Reset();

@@ -26,7 +26,7 @@ namespace {
 
 // The progress window (per run: made at the first use, freed at shutdown).
 struct TProgressForm {
-    std::unique_ptr<QDialog> o_Window;
+    QPointer<QDialog> o_Window;  // a child of the main window: it may go first
     QLabel* o_Label = nullptr;
     QProgressBar* o_Progress = nullptr;
     double p_Max = 100;
@@ -54,17 +54,17 @@ void MakeProgressForm()
     TProgressForm& p = g_dialogs.progress;
     if (p.o_Window)
         return;
-    p.o_Window = std::make_unique<QDialog>(g_dialogs.parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    p.o_Window = new QDialog(g_dialogs.parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     p.o_Window->setWindowTitle(QString::fromLatin1(sMainCaption));
     p.o_Window->setFixedSize(345, 81);
     p.o_Window->setWindowModality(Qt::ApplicationModal);
-    auto* layout = new QVBoxLayout(p.o_Window.get());
+    auto* layout = new QVBoxLayout(p.o_Window.data());
     layout->setContentsMargins(18, 10, 18, 14);
-    p.o_Label = new QLabel(p.o_Window.get());
+    p.o_Label = new QLabel(p.o_Window.data());
     QFont f = p.o_Label->font();
     f.setPixelSize(14);
     p.o_Label->setFont(f);
-    p.o_Progress = new QProgressBar(p.o_Window.get());
+    p.o_Progress = new QProgressBar(p.o_Window.data());
     p.o_Progress->setFixedSize(309, 20);
     p.o_Progress->setTextVisible(false);
     p.o_Progress->setRange(0, kBarSteps);
@@ -172,7 +172,11 @@ bool ProgressVisible()
     return g_dialogs.progress.o_Window && g_dialogs.progress.o_Window->isVisible();
 }
 
-void FreeProgressForm() { g_dialogs.progress = TProgressForm{}; }
+void FreeProgressForm()
+{
+    delete g_dialogs.progress.o_Window.data();
+    g_dialogs.progress = TProgressForm{};
+}
 
 void ShellDialogs_Reset()
 {
