@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 const char* const sMainCaption = "Zivra Jigsaw";
@@ -35,6 +36,7 @@ struct TProgressForm {
 
 struct TShellDialogs {
     QPointer<QWidget> parent;
+    bool bNonInteractive = false;
     TProgressForm progress;
 };
 TShellDialogs g_dialogs;  // per run
@@ -91,8 +93,14 @@ void SetDialogParent(QWidget* w) { g_dialogs.parent = w; }
 
 // ---- Message boxes ----------------------------------------------------------------------------
 
+void SetNonInteractive(bool on) { g_dialogs.bNonInteractive = on; }
+
 void ShowMessage(const std::string& text)
 {
+    if (g_dialogs.bNonInteractive) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
+    }
     QMessageBox box(g_dialogs.parent);
     box.setWindowTitle(QString::fromLatin1(sMainCaption));
     box.setTextFormat(Qt::PlainText);
@@ -104,6 +112,10 @@ void ShowMessage(const std::string& text)
 int ShowQuestion(const std::string& text, const std::string& button1, const std::string& button2,
                  const std::string& button3)
 {
+    if (g_dialogs.bNonInteractive) {
+        std::fprintf(stderr, "%s -> %s\n", text.c_str(), button2.c_str());
+        return 2;
+    }
     QMessageBox box(g_dialogs.parent);
     box.setWindowTitle(QString::fromLatin1(sMainCaption));
     box.setIcon(QMessageBox::Information);

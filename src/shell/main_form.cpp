@@ -22,6 +22,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <cstdio>
+#include <cstdlib>
+
 MCMainForm* g_MainForm = nullptr;
 
 namespace {
@@ -56,7 +59,7 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     SetPlatform(&TheQtPlatform());
     LangP.fnRetitle = [this] { RetitleAll(); };
     RetitleAll();
-    connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::FirstFrame);
+    connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
         ShowMessage(why.toStdString());
         QApplication::exit(1);
@@ -66,6 +69,15 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     autoSaveTimer_.setInterval(5000);
     connect(&autoSaveTimer_, &QTimer::timeout, this, &MCMainForm::AutoSaveTimer);
     autoSaveTimer_.start();
+    if (!opts_.sScreenshot.empty()) {
+        // A screenshot run must end: no game frame within two minutes is a failure.
+        QTimer::singleShot(120000, this, [this] {
+            if (!bShotTaken_) {
+                std::fprintf(stderr, "no frame of a game was drawn: no screenshot\n");
+                QApplication::exit(1);
+            }
+        });
+    }
 }
 
 MCMainForm::~MCMainForm()
@@ -267,9 +279,11 @@ std::string MCMainForm::StartFile() const
     return {};
 }
 
-void MCMainForm::FirstFrame()
+void MCMainForm::OnFrameDrawn()
 {
     UpdateCommandStates();
+    if (!opts_.sStateFile.empty())
+        WriteStateFile();
     if (!bStarted_) {
         bStarted_ = true;
         QTimer::singleShot(0, this, [this] {
@@ -293,6 +307,50 @@ void MCMainForm::TakeScreenshot()
     std::fprintf(stderr, "%s %s\n", ok ? "screenshot saved:" : "could not save the screenshot", opts_.sScreenshot.c_str());
     AutoSaveP.bNeedSave = false;  // a screenshot run leaves nothing to save
     QTimer::singleShot(0, qApp, [ok] { QApplication::exit(ok ? 0 : 1); });
+}
+
+// One line per piece: index, window, layer, rotation, X, Y, DrawW, DrawH and
+// a view point (global, logical pixels) on an opaque pixel near its middle.
+// Written through a side file and a rename, only when it changed.
+void MCMainForm::WriteStateFile()
+{
+    std::string out = IsGameOpen() ? "open 1\n" : "open 0\n";
+    const double r = MainView->devicePixelRatioF();
+    const QPoint origin = MainView->mapToGlobal(QPoint(0, 0));
+    const int n = IsGameOpen() ? JigsInPlay() : 0;
+    for (int j = 0; j < n; ++j) {
+        const TJig& p = Jigs[size_t(j)];
+        const OMyWin* w = GetViewWin(p.Win);
+        const OMyImage& img = arPicJigs[size_t(j)];
+        int bu = -1, bv = -1, best = -1;
+        for (int v = 0; v < p.DrawH; v += 2)
+            for (int u = 0; u < p.DrawW; u += 2) {
+                if (MyImageGetPixelAlpha(img, p.Rot * img.H + u, v) < 255)
+                    continue;
+                const int d = std::abs(2 * u - p.DrawW) + std::abs(2 * v - p.DrawH);
+                if (best < 0 || d < best) {
+                    best = d;
+                    bu = u;
+                    bv = v;
+                }
+            }
+        int gx = -1, gy = -1;
+        if (w && bu >= 0) {
+            gx = origin.x() + int((w->mrClient.L - w->iScrollL + p.X + bu) / r);
+            gy = origin.y() + int((w->mrClient.T - w->iScrollT + p.Y + bv) / r);
+        }
+        out += StrFormat("piece %d %d %d %d %d %d %d %d %d %d\n", j, int(p.Win), p.Layer, int(p.Rot), p.X, p.Y,
+                         p.DrawW, p.DrawH, gx, gy);
+    }
+    if (out == lastState_)
+        return;
+    lastState_ = out;
+    const std::string tmp = opts_.sStateFile + ".new";
+    if (FILE* f = std::fopen(tmp.c_str(), "w")) {
+        std::fputs(out.c_str(), f);
+        std::fclose(f);
+        std::rename(tmp.c_str(), opts_.sStateFile.c_str());
+    }
 }
 
 void MCMainForm::closeEvent(QCloseEvent* e)

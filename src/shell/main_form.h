@@ -24,6 +24,7 @@ struct TStartOptions {
     std::string sFile;        // file named on the command line, "" none
     std::string sScreenshot;  // --screenshot FILE: grab the first frame of the game and quit
     int iViewW = 0, iViewH = 0;  // --size WxH of the window's view (0: the screen's work area)
+    std::string sStateFile;   // --state FILE: the piece table in view terms after every change (tests)
 };
 
 class MCMainForm : public QMainWindow, public IFieldUi {
@@ -80,8 +81,9 @@ private:
     void BuildToolbar();
     QAction* AddItem(QMenu* menu, int index, const char* key, const char* english, void (MCMainForm::*fn)());
     void AddButton(int index, const char* image, const char* tipKey, QAction* sameAs);
-    void FirstFrame();
+    void OnFrameDrawn();
     void TakeScreenshot();
+    void WriteStateFile();
     void DeselectFirst();
 
     std::string resourceDir_;
@@ -90,6 +92,7 @@ private:
     bool bStarted_ = false;     // the first game has been opened (or tried)
     bool bShotTaken_ = false;
     int iShotFrames_ = 0;
+    std::string lastState_;     // what the state file last said
 };
 
 extern MCMainForm* g_MainForm;

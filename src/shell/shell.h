@@ -26,6 +26,9 @@ void ShowMessage(const std::string& text);
 // 1 for the first, 2 for the second, 3 for any other.
 int ShowQuestion(const std::string& text, const std::string& button1, const std::string& button2,
                  const std::string& button3);
+// Unattended runs (screenshots): messages go to standard error and questions
+// answer 2 (the second button) without showing anything.
+void SetNonInteractive(bool on);
 // Lets the event loop run for `seconds` (after a modal dialog, during long work).
 void MainLoopRun(double seconds);
 // The widget message boxes and the progress window belong to (may be null).

@@ -3,7 +3,10 @@
 // FILE is a jigsaw (opened as a new game with the default cut) or a saved
 // game; without one the most recent file, else the first bundled jigsaw.
 // --screenshot opens it, grabs the first drawn frame of the game into PNG and
-// quits (status 0 when the picture was saved).
+// quits (status 0 when the picture was saved); messages go to standard error
+// and questions take their second answer, so nothing waits for a player.
+// --state keeps FILE describing every piece as it lies (for tests that play
+// the game from outside).
 #include "field/main_view.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -27,6 +30,8 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
         const std::string a = argv[i];
         if (a == "--screenshot" && i + 1 < argc) {
             o->sScreenshot = argv[++i];
+        } else if (a == "--state" && i + 1 < argc) {
+            o->sStateFile = argv[++i];
         } else if (a == "--size" && i + 1 < argc) {
             if (std::sscanf(argv[++i], "%dx%d", &o->iViewW, &o->iViewH) != 2 || o->iViewW < 200 || o->iViewH < 150)
                 return false;
@@ -45,7 +50,7 @@ int main(int argc, char** argv)
 {
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
-        std::fprintf(stderr, "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH]\n");
+        std::fprintf(stderr, "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE]\n");
         return 2;
     }
     MainViewSetDefaultFormat();
@@ -53,6 +58,7 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
     SetPlatform(&TheQtPlatform());
+    SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;
     if (!FileNames_Create(&error)) {
         ShowMessage(error);
