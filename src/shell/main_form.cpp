@@ -309,8 +309,9 @@ void MCMainForm::TakeScreenshot()
     QTimer::singleShot(0, qApp, [ok] { QApplication::exit(ok ? 0 : 1); });
 }
 
-// One line per piece: index, window, layer, rotation, X, Y, DrawW, DrawH and
-// a view point (global, logical pixels) on an opaque pixel near its middle.
+// One line per piece: index, window, layer, rotation, X, Y, DrawW, DrawH, a
+// view point (global, logical pixels) on an opaque pixel near its middle, the
+// home position and the nine neighbour slots.
 // Written through a side file and a rename, only when it changed.
 void MCMainForm::WriteStateFile()
 {
@@ -339,8 +340,11 @@ void MCMainForm::WriteStateFile()
             gx = origin.x() + int((w->mrClient.L - w->iScrollL + p.X + bu) / r);
             gy = origin.y() + int((w->mrClient.T - w->iScrollT + p.Y + bv) / r);
         }
-        out += StrFormat("piece %d %d %d %d %d %d %d %d %d %d\n", j, int(p.Win), p.Layer, int(p.Rot), p.X, p.Y,
-                         p.DrawW, p.DrawH, gx, gy);
+        out += StrFormat("piece %d %d %d %d %d %d %d %d %d %d %d %d", j, int(p.Win), p.Layer, int(p.Rot), p.X, p.Y,
+                         p.DrawW, p.DrawH, gx, gy, p.HomeX, p.HomeY);
+        for (int16_t nb : p.Nb)
+            out += StrFormat(" %d", int(nb));
+        out += "\n";
     }
     if (out == lastState_)
         return;

@@ -18,15 +18,22 @@ TEST(FieldFrame, PiecesAppearWhereTheyLie)
     EXPECT_EQ(Rgb(img, 5, 5), 0x989898u);  // the table's grey
 }
 
-TEST(FieldFrame, DISABLED_Dump)
+TEST(FieldFrame, AnErrorShowsOnTheOverlayOnlyWhileItIsOn)
 {
     FieldHarness h;
-    TGridSpec s;
-    s.rotate = true;
-    s.frame = true;
-    h.Open(s);
-    PocketSetVisible(2, true);
-    GetViewWin(6)->setVisible(true);
-    GetViewWin(6)->moveToFront();
-    h.Frame().save("/tmp/dump.png");
+    h.Open({});
+    reportError("glError: 1282");
+    EXPECT_NE(GLErrorsP.sLastError.find("Error: glError: 1282 (at time: "), std::string::npos);
+    QImage img = h.Frame();
+    EXPECT_EQ(Rgb(img, 14, 14), 0x989898u);  // overlay off: the table
+    h.Key(Qt::Key_I);
+    img = h.Frame();
+    const uint32_t c = Rgb(img, 14, 14);  // the error box: the table tinted red
+    EXPECT_GT((c >> 16) & 0xFF, (c >> 8) & 0xFF);
+    // The information line sits at the bottom left.
+    EXPECT_NE(Rgb(img, 14, img.height() - 14), 0x989898u);
+    GLErrorsP.gErrorTime -= gMsgPresistance + 1;  // ten seconds later
+    RedrawP = 3;
+    img = h.Frame();
+    EXPECT_EQ(Rgb(img, 14, 14), 0x989898u);
 }

@@ -207,9 +207,10 @@ TEST(FieldMouse, NoFrameIsDrawnWhileNothingAsksForOne)
     h.Frame();
     h.Wait(50);
     RedrawP = 0;
-    const int before = h.FramesDrawn();
+    const int before = h.FramesDrawn(), fps = h.view()->iFPSCounter;
     h.Wait(200);  // a dozen timer ticks
     EXPECT_EQ(h.FramesDrawn(), before);
+    EXPECT_EQ(h.view()->iFPSCounter, fps);
     RedrawP = 1;
     h.Wait(100);
     EXPECT_GT(h.FramesDrawn(), before);
