@@ -429,7 +429,7 @@ void MyImageDrawTextureInv(const OMyImage& img, int x, int y, int w, int h, int 
 
 void GLClearTarget()
 {
-    if (!IsCurrent())
+    if (!EnsureCurrent())
         return;
     GLBatch_Flush();
     FieldGL.gl->glClear(GL_COLOR_BUFFER_BIT);
@@ -505,7 +505,7 @@ void BlitRows(uint32_t srcFbo, int srcH, uint32_t dstFbo, int dstH, int w, int h
 
 void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h)
 {
-    if (!IsCurrent() || src.fbo == 0 || dst.fbo == 0)
+    if (!EnsureCurrent() || src.fbo == 0 || dst.fbo == 0)
         return;
     w = std::min({w, src.W, dst.W});
     h = std::min({h, src.H, dst.H});
@@ -520,7 +520,7 @@ void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h)
 
 void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
 {
-    if (!IsCurrent() || src.fbo == 0)
+    if (!EnsureCurrent() || src.fbo == 0)
         return;
     w = std::min(w, src.W);
     const int rows = std::min(h, src.H);
@@ -536,7 +536,7 @@ void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
 
 void BeginBufTarget(const RENDER_BUF& rb)
 {
-    if (!IsCurrent() || rb.fbo == 0)
+    if (!EnsureCurrent() || rb.fbo == 0)
         return;
     GLBatch_Flush();
     g_target.fbo = rb.fbo;
@@ -548,7 +548,7 @@ void BeginBufTarget(const RENDER_BUF& rb)
 
 void BeginViewTarget(int w, int h)
 {
-    if (!IsCurrent())
+    if (!EnsureCurrent())
         return;
     GLBatch_Flush();
     g_target.fbo = FieldGL.defaultFbo;
@@ -561,7 +561,7 @@ void BeginViewTarget(int w, int h)
 std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH)
 {
     std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
-    if (!IsCurrent() || w <= 0 || h <= 0)
+    if (!EnsureCurrent() || w <= 0 || h <= 0)
         return px;
     GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
@@ -576,7 +576,7 @@ std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH)
 
 void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b)
 {
-    if (!IsCurrent() || w <= 0 || h <= 0)
+    if (!EnsureCurrent() || w <= 0 || h <= 0)
         return;
     GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;

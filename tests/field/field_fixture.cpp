@@ -186,6 +186,8 @@ QImage FieldHarness::Frame()
         RedrawP = 3;
     view_->onAnimationTimer();
     QImage img = view_->grabFramebuffer();
+    // Events find no context current, as in the game between frames.
+    view_->doneCurrent();
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
