@@ -87,7 +87,7 @@ void MCMainView::initializeGL()
     // around the view (menu bar, tool bar), at least the view as it is now.
     const double r = devicePixelRatioF();
     int maxW = deviceW(), maxH = deviceH();
-    if (QScreen* s = screen()) {
+    if (QScreen* s = screen(); s && bMaxIsScreen) {
         const QSize avail = s->availableGeometry().size();
         const QWidget* top = window();
         const int chromeW = top ? top->width() - width() : 0, chromeH = top ? top->height() - height() : 0;

@@ -36,6 +36,7 @@ public:
     int iFramesDrawn = 0;             // frames drawn since start (tests)
     int iMouseX = 0, iMouseY = 0;     // last mouse point, device pixels
     bool bGLFailed = false;           // the context could not serve the field
+    bool bMaxIsScreen = true;         // the largest view: the screen's work area (else the view as first shown)
 
     // Runs one timer tick now (tests).
     void onAnimationTimer();

@@ -52,6 +52,7 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     SetDialogParent(this);
     setWindowTitle(QString::fromLatin1(sMainCaption) + QStringLiteral("[*]"));
     MainView = new MCMainView(resourceDir, this);
+    MainView->bMaxIsScreen = opts.iViewW <= 0;
     setCentralWidget(MainView);
     BuildMenus();
     BuildToolbar();
@@ -295,8 +296,8 @@ void MCMainForm::OnFrameDrawn()
         });
         return;
     }
-    if (!opts_.sScreenshot.empty() && !bShotTaken_ && IsGameOpen() && ++iShotFrames_ >= 2)
-        TakeScreenshot();
+    if (!opts_.sScreenshot.empty() && !bShotTaken_ && IsGameOpen() && ++iShotFrames_ == 1)
+        QTimer::singleShot(100, this, &MCMainForm::TakeScreenshot);
 }
 
 void MCMainForm::TakeScreenshot()
@@ -318,6 +319,7 @@ void MCMainForm::WriteStateFile()
     std::string out = IsGameOpen() ? "open 1\n" : "open 0\n";
     const double r = MainView->devicePixelRatioF();
     const QPoint origin = MainView->mapToGlobal(QPoint(0, 0));
+    out += StrFormat("view %d %d %d %d\n", origin.x(), origin.y(), MainView->width(), MainView->height());
     const int n = IsGameOpen() ? JigsInPlay() : 0;
     for (int j = 0; j < n; ++j) {
         const TJig& p = Jigs[size_t(j)];

@@ -11,6 +11,7 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/helpers.h"
+#include "model/puzzle.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
 
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
+    Model_Reset();  // the records' start values, the default cut among them
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;
@@ -71,7 +73,7 @@ int main(int argc, char** argv)
 
     MCMainForm form(FileNames.sResourcePath, opts);
     if (opts.iViewW > 0) {
-        form.resize(opts.iViewW, opts.iViewH + 80);
+        form.MainView->setFixedSize(opts.iViewW, opts.iViewH);
         form.show();
     } else if (QScreen* s = QGuiApplication::primaryScreen()) {
         form.setGeometry(s->availableGeometry());

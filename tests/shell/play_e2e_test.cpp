@@ -1,0 +1,215 @@
+// The game played as a person plays it: the real binary on the display the
+// tests run on, a bundled jigsaw, real mouse drags through xdotool, and
+// screenshots of the screen to see the pieces move and join.
+#include "support/test_support.h"
+
+#include <QImage>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct TPieceState {
+    int win = 0, layer = 0, rot = 0, x = 0, y = 0, w = 0, h = 0, gx = -1, gy = -1, homeX = 0, homeY = 0;
+    std::vector<int> nb;
+};
+
+struct TGameState {
+    bool open = false;
+    int viewX = 0, viewY = 0, viewW = 0, viewH = 0;  // global, logical pixels
+    std::map<int, TPieceState> pieces;
+};
+
+TGameState ReadState(const std::string& path)
+{
+    TGameState s;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream l(line);
+        std::string tag;
+        l >> tag;
+        if (tag == "open") {
+            int o = 0;
+            l >> o;
+            s.open = o == 1;
+        } else if (tag == "view") {
+            l >> s.viewX >> s.viewY >> s.viewW >> s.viewH;
+        } else if (tag == "piece") {
+            int j;
+            TPieceState p;
+            l >> j >> p.win >> p.layer >> p.rot >> p.x >> p.y >> p.w >> p.h >> p.gx >> p.gy >> p.homeX >> p.homeY;
+            int nb;
+            while (l >> nb)
+                p.nb.push_back(nb);
+            s.pieces[j] = p;
+        }
+    }
+    return s;
+}
+
+template <typename Done>
+bool WaitFor(Done done, int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+int Sh(const std::string& cmd)
+{
+    std::string out;
+    return RunCommand(cmd, &out);
+}
+
+QImage Screenshot(const TempDir& dir, const std::string& name)
+{
+    const std::string path = dir.File(name);
+    Sh("import -window root '" + path + "'");
+    return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The game as a child process, ended with the test.
+class GameProcess {
+public:
+    explicit GameProcess(const std::vector<std::string>& args)
+    {
+        pid_ = fork();
+        if (pid_ == 0) {
+            std::vector<char*> argv;
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~GameProcess()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status;
+            waitpid(pid_, &status, 0);
+        }
+    }
+    bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+bool InView(const TGameState& s, int x, int y, int margin)
+{
+    return x >= s.viewX + margin && y >= s.viewY + margin && x < s.viewX + s.viewW - margin &&
+           y < s.viewY + s.viewH - margin;
+}
+
+// Whether a piece drawn above piece j covers its grip point. (The first side
+// fills the view unscrolled: content points are view points.)
+bool GripCovered(const TGameState& s, int j)
+{
+    const TPieceState& a = s.pieces.at(j);
+    const int x = a.gx - s.viewX, y = a.gy - s.viewY;
+    for (const auto& [k, b] : s.pieces)
+        if (k != j && b.win == a.win && b.layer > a.layer && x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
+            return true;
+    return false;
+}
+
+// Two unturned neighbours on the first side, well inside the view, the first
+// one free to pick: (dragged, resting).
+bool FindPair(const TGameState& s, int* p, int* q)
+{
+    for (const auto& [j, a] : s.pieces) {
+        if (a.rot != 0 || a.win != 0 || !InView(s, a.gx, a.gy, 40) || GripCovered(s, j))
+            continue;
+        for (int k : a.nb) {
+            const auto it = s.pieces.find(k);
+            if (k < 0 || it == s.pieces.end() || it->second.rot != 0 || it->second.win != 0 ||
+                !InView(s, it->second.gx, it->second.gy, 120))
+                continue;
+            *p = j;
+            *q = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Describe(const TGameState& before, const TGameState& after, int p, int q)
+{
+    std::ostringstream o;
+    for (int j : {p, q}) {
+        const TPieceState& a = before.pieces.at(j);
+        const TPieceState& b = after.pieces.at(j);
+        o << "piece " << j << " layer " << a.layer << "->" << b.layer << " at " << a.x << "," << a.y << "->" << b.x
+          << "," << b.y << " grip " << a.gx << "," << a.gy << "; ";
+    }
+    return o.str();
+}
+
+}  // namespace
+
+TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs on the tests' (virtual) display";
+    TempDir dir;
+    const std::string state = dir.File("state.txt");
+    setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+    GameProcess game({BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"), "--size",
+                      "1000x700", "--state", state});
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const TGameState before = ReadState(state);
+    ASSERT_GE(before.pieces.size(), 4u);
+    int p = -1, q = -1;
+    ASSERT_TRUE(FindPair(before, &p, &q));
+    const TPieceState& a = before.pieces.at(p);
+    const TPieceState& b = before.pieces.at(q);
+    ASSERT_NE(a.layer, b.layer);
+
+    const QImage shot1 = Screenshot(dir, "before.png");
+    ASSERT_FALSE(shot1.isNull());
+    const QRgb pieceLook = shot1.pixel(a.gx, a.gy);
+
+    // Drag p to its place beside q, 3 pixels off: within the join distance.
+    const int dx = b.x + (a.homeX - b.homeX) + 3 - a.x, dy = b.y + (a.homeY - b.homeY) - 2 - a.y;
+    Sh("xdotool mousemove " + std::to_string(a.gx) + " " + std::to_string(a.gy) + " mousedown 1");
+    for (int i = 1; i <= 10; ++i)
+        Sh("xdotool mousemove " + std::to_string(a.gx + dx * i / 10) + " " + std::to_string(a.gy + dy * i / 10));
+    Sh("xdotool mouseup 1");
+
+    ASSERT_TRUE(WaitFor([&] {
+        const TGameState s = ReadState(state);
+        return s.pieces.count(p) && s.pieces.at(p).layer == s.pieces.at(q).layer;
+    }, 10000)) << "the dropped piece did not join its neighbour: " << Describe(before, ReadState(state), p, q)
+                << " drag " << dx << "," << dy;
+    const TGameState after = ReadState(state);
+    const TPieceState& a2 = after.pieces.at(p);
+    const TPieceState& b2 = after.pieces.at(q);
+    EXPECT_EQ(a2.x - b2.x, a.homeX - b.homeX);  // snapped into place
+    EXPECT_EQ(a2.y - b2.y, a.homeY - b.homeY);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the star has faded
+    const QImage shot2 = Screenshot(dir, "after.png");
+    // The piece shows at its new place, and the table where it was.
+    EXPECT_EQ(shot2.pixel(a2.gx, a2.gy), pieceLook);
+    EXPECT_NE(shot2.pixel(a.gx, a.gy), pieceLook);
+    EXPECT_TRUE(game.Running());
+}
