@@ -12,7 +12,10 @@
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
+#include <QOpenGLFunctions_2_1>
+
 #include <cmath>
+#include <cstdio>
 
 MCMainView* g_MainView = nullptr;
 
@@ -49,6 +52,7 @@ MCMainView::MCMainView(const std::string& resourceDir, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     connect(&animationTimer_, &QTimer::timeout, this, &MCMainView::onAnimationTimer);
+    bLogFrames_ = qEnvironmentVariableIsSet("ZIVRA_LOG_FRAMES");
 }
 
 MCMainView::~MCMainView()
@@ -167,6 +171,8 @@ void MCMainView::paintGL()
         ++iFPSCounter;
     }
     const int vw = viewWidth, vh = viewHeight;
+    const int mode = RedrawP;
+    const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
     if (RedrawP == 1)
         DrawToScrBuf(rbScr, 0);
     BeginViewTarget(vw, vh);
@@ -178,6 +184,10 @@ void MCMainView::paintGL()
         drawInfo();
     GLBatch_Flush();
     glReportError();
+    if (bLogFrames_) {
+        FieldGL.gl->glFinish();
+        std::fprintf(stderr, "frame %d: %.1f ms\n", mode, (SecondsSinceStart() - t0) * 1000.0);
+    }
     ++iFramesDrawn;
     emit frameDrawn();
 }
