@@ -109,7 +109,7 @@ QAction* MCMainForm::AddItem(QMenu* menu, int index, const char* key, const char
 
 void MCMainForm::BuildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = topMenus_[1] = menuBar()->addMenu(QStringLiteral("&File"));
     AddItem(file, 8, "MM_FileOpen", "Open...", &MCMainForm::MenuFileOpen)->setShortcut(QKeySequence::Open);
     file->addSeparator();
     AddItem(file, 14, "MM_FileSave", "Save", &MCMainForm::MenuFileSave)->setShortcut(QKeySequence::Save);
@@ -120,7 +120,7 @@ void MCMainForm::BuildMenus()
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* game = menuBar()->addMenu(QStringLiteral("&Game"));
+    QMenu* game = topMenus_[2] = menuBar()->addMenu(QStringLiteral("&Game"));
     AddItem(game, 19, "MM_GameSide0", "First Side", nullptr);
     connect(MainMenuItems[19], &QAction::triggered, this, [this] { MenuGameSide(0); });
     AddItem(game, 20, "MM_GameSide1", "Second Side", nullptr);
@@ -140,7 +140,7 @@ void MCMainForm::BuildMenus()
     AddItem(game, 28, "MM_GameGlass", "Magnifying Glass", &MCMainForm::MenuGameGlass);
     AddItem(game, 29, "MM_GameWeight", "Weight", &MCMainForm::MenuGameWeight)->setCheckable(true);
 
-    QMenu* pockets = menuBar()->addMenu(QStringLiteral("&Pockets"));
+    QMenu* pockets = topMenus_[3] = menuBar()->addMenu(QStringLiteral("&Pockets"));
     for (int k = 0; k < 4; ++k) {
         const std::string key = StrFormat("MM_PocketsPocket%d", k);
         QAction* a = pockets->addAction(QStringLiteral("Pocket %1").arg(k + 1));
@@ -197,6 +197,10 @@ void MCMainForm::BuildToolbar()
 
 void MCMainForm::RetitleAll()
 {
+    const char* topKeys[6] = {"MM_App", "MM_File", "MM_Game", "MM_Pockets", nullptr, "MM_Help"};
+    for (size_t i = 0; i < topMenus_.size(); ++i)
+        if (topMenus_[i] && topKeys[i] && LangGetKeyVal(topKeys[i]) != topKeys[i])
+            topMenus_[i]->setTitle(Tr(topKeys[i]));
     for (QAction* a : MainMenuItems)
         if (a && !a->data().toString().isEmpty())
             a->setText(Tr(a->data().toString().toStdString()));
