@@ -21,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -35,6 +36,10 @@ struct TBenchGL {
 TBenchGL g_gl;
 
 void Finish() { FieldGL.gl->glFinish(); }
+
+// The best of the repetitions: the machine is shared, the least disturbed run
+// is the renderer's own speed.
+double MinOf(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
 // n pieces of a 32-pixel box (a rounded body with knobs, as cut pieces look),
 // laid out on a grid over the view the way a new spread-out game is.
@@ -96,7 +101,7 @@ void BM_FullComposition(benchmark::State& state)
     }
     state.counters["pieces"] = double(state.range(0));
 }
-BENCHMARK(BM_FullComposition)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FullComposition)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The same with one texture (and one draw) per piece instead of the atlas.
 void BM_FullCompositionPerPieceTextures(benchmark::State& state)
@@ -118,7 +123,7 @@ void BM_FullCompositionPerPieceTextures(benchmark::State& state)
         MyImageFreeTexture(img);
     PieceAtlas_Free();
 }
-BENCHMARK(BM_FullCompositionPerPieceTextures)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FullCompositionPerPieceTextures)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // Where a composition's time goes: the tables and frames alone (no pieces).
 void BM_CompositionWithoutPieces(benchmark::State& state)
@@ -129,7 +134,7 @@ void BM_CompositionWithoutPieces(benchmark::State& state)
         Finish();
     }
 }
-BENCHMARK(BM_CompositionWithoutPieces)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_CompositionWithoutPieces)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(1.0);
 
 // A drag frame: the still buffer copied over the screen buffer, then the
 // moving group (1 piece, or 100 joined ones) over it.
@@ -156,7 +161,7 @@ void BM_DragFrame(benchmark::State& state)
     iCurJig = -1;
     state.counters["group"] = double(group);
 }
-BENCHMARK(BM_DragFrame)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_DragFrame)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The floor: one full-view texture copy.
 void BM_FullViewCopy(benchmark::State& state)
@@ -169,7 +174,7 @@ void BM_FullViewCopy(benchmark::State& state)
         Finish();
     }
 }
-BENCHMARK(BM_FullViewCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FullViewCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 bool SetUpGL()
 {

@@ -86,7 +86,8 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
 {
     if (!FieldGL_Ready() || rb.fbo == 0)
         return;
-    PieceAtlas_Check();
+    if (IsGameOpen())  // not while a game is being opened: its pieces are half made
+        PieceAtlas_Check();
     BeginBufTarget(rb);
     switch (mode) {
     case 0: case 1: case 3: case 5: {
