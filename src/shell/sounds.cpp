@@ -4,6 +4,7 @@
 #include "shell/shell.h"
 
 #include "field/field.h"
+#include "shell/wav_check.h"
 
 #include <QSoundEffect>
 #include <QUrl>
@@ -23,58 +24,29 @@ struct TSounds {
 };
 TSounds g_sounds;  // per run
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
-bool Fail(std::string* why, const char* text)
-{
-    if (why)
-        *why = text;
-    return false;
-}
-
 }  // namespace
 
 bool CheckWavFile(const std::string& path, std::string* why)
 {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return Fail(why, "cannot be opened");
+    if (!f) {
+        if (why)
+            *why = "cannot be opened";
+        return false;
+    }
+    // Our sounds are short: anything over 16 MB is not one of them.
     std::vector<uint8_t> data;
     uint8_t buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && data.size() < (64u << 20))
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && data.size() <= (16u << 20))
         data.insert(data.end(), buf, buf + n);
     std::fclose(f);
-    if (data.size() < 44 || std::memcmp(data.data(), "RIFF", 4) != 0 || std::memcmp(data.data() + 8, "WAVE", 4) != 0)
-        return Fail(why, "not a RIFF/WAVE file");
-    bool haveFmt = false;
-    size_t pos = 12;
-    while (pos + 8 <= data.size()) {
-        const uint8_t* c = data.data() + pos;
-        const uint64_t size = Le32(c + 4);
-        if (pos + 8 + size > data.size())
-            return Fail(why, "a chunk runs past the end of the file");
-        if (std::memcmp(c, "fmt ", 4) == 0) {
-            if (size < 16)
-                return Fail(why, "short format chunk");
-            const uint16_t format = Le16(c + 8), channels = Le16(c + 10), bits = Le16(c + 22);
-            const uint32_t rate = Le32(c + 12);
-            if (format != 1)
-                return Fail(why, "not PCM");
-            if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 || rate > 192000)
-                return Fail(why, "unusual channels, depth or rate");
-            haveFmt = true;
-        } else if (std::memcmp(c, "data", 4) == 0) {
-            if (!haveFmt)
-                return Fail(why, "data before the format chunk");
-            if (size == 0)
-                return Fail(why, "no samples");
-            return true;
-        }
-        pos += 8 + size + (size & 1);
+    if (data.size() > (16u << 20)) {
+        if (why)
+            *why = "too large for a sound";
+        return false;
     }
-    return Fail(why, haveFmt ? "no data chunk" : "no format chunk");
+    return CheckWavBytes(data.data(), data.size(), why);
 }
 
 void PlaySoundResource(const std::string& name)
