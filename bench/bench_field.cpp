@@ -125,16 +125,21 @@ void BM_FullCompositionPerPieceTextures(benchmark::State& state)
 }
 BENCHMARK(BM_FullCompositionPerPieceTextures)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
-// Where a composition's time goes: the tables and frames alone (no pieces).
+// Where a composition's time goes: the tables and frames alone (no pieces),
+// the table a plain colour (0) or a picture (1).
 void BM_CompositionWithoutPieces(benchmark::State& state)
 {
     BuildPieces(1);
+    WinP.lBkgColors[0] = state.range(0) ? 13 : kDefaultBkgColor;
+    UpdateScrBkgs();
     for (auto _ : state) {
         Compose(0);
         Finish();
     }
+    WinP.lBkgColors[0] = kDefaultBkgColor;
+    UpdateScrBkgs();
 }
-BENCHMARK(BM_CompositionWithoutPieces)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(1.0);
+BENCHMARK(BM_CompositionWithoutPieces)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(1.0);
 
 // A drag frame: the still buffer copied over the screen buffer, then the
 // moving group (1 piece, or 100 joined ones) over it.

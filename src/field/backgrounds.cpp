@@ -49,8 +49,10 @@ bool LoadBkgPic(int32_t code)
         pic = std::move(sized);
     }
     BkgP.miBkgPic = std::move(*pic);
-    // Without a context (tests, tools) the pixels stay: there is nothing to drop them into.
-    MyImageCreateTexture(BkgP.miBkgPic, true, TexFilter::Nearest);
+    // The tables copy from it as from a render buffer. Without a context
+    // (tests, tools) the pixels stay: there is nothing to put them into.
+    if (RenderBufFromImage(BkgP.rbBkgPic, BkgP.miBkgPic))
+        MyImageDropPixels(BkgP.miBkgPic);
     BkgP.lBkgPicTag = code;
     return true;
 }
@@ -95,6 +97,7 @@ void UpdateScrBkgs()
     }
     if (pic == 0) {  // no picture in use: let its memory go
         BkgP.miBkgPic = OMyImage{};
+        RenderBufFree(BkgP.rbBkgPic);
         BkgP.lBkgPicTag = 0;
     }
     for (int i = 0; i < 6; ++i)
@@ -159,4 +162,8 @@ void FreeBkgPicsSamples()
     BkgP.miGamma.reset();
 }
 
-void Backgrounds_Reset() { BkgP = TBkgP{}; }
+void Backgrounds_Reset()
+{
+    RenderBufInit(BkgP.rbBkgPic);
+    BkgP = TBkgP{};
+}

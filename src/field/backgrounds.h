@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cutting/my_image.h"
+#include "field/field_gl.h"
 
 #include <cstdint>
 #include <string>
@@ -17,7 +18,8 @@ constexpr int kBkgPicCount = 8;
 extern const char* const sBkgPics[kBkgPicCount];  // "parquet", "stucco1", ...
 
 struct TBkgP {
-    OMyImage miBkgPic;           // the table picture in use, as a texture only
+    OMyImage miBkgPic;           // the table picture in use: its size; pixels only without a GL context
+    RENDER_BUF rbBkgPic;         // the same picture, copied from onto the tables
     int32_t lBkgPicTag = 0;      // its code; 0 none
     int iColorForWin = 0;        // window the "current" background command edits
     std::vector<OMyImagePtr> arBkgPicsSamples;  // the dialog's samples, in code order

@@ -178,6 +178,7 @@ void Field_Release()
     miWinSkin = OMyImage{};
     miFrameTexture = OMyImage{};
     BkgP.miBkgPic = OMyImage{};
+    RenderBufFree(BkgP.rbBkgPic);
     FieldP.bInitDone = false;
 }
 

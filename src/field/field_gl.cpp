@@ -534,6 +534,42 @@ void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
                  float(-rows));
 }
 
+void RenderBufBlitToTarget(const RENDER_BUF& src, int sx, int sy, int dx, int dy, int w, int h)
+{
+    if (!EnsureCurrent() || src.fbo == 0 || w <= 0 || h <= 0)
+        return;
+    GLBatch_Flush();
+    if (!FieldGL.ex) {
+        RenderBufDraw(src, dx, dy, w, h, sx, sy, w, h);
+        return;
+    }
+    QOpenGLExtraFunctions* ex = FieldGL.ex;
+    const int th = FieldGL.iTargetH;
+    ex->glBindFramebuffer(GL_READ_FRAMEBUFFER, src.fbo);
+    ex->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, g_target.fbo);
+    ex->glBlitFramebuffer(sx, src.H - sy - h, sx + w, src.H - sy, dx, th - dy - h, dx + w, th - dy, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+    ex->glBindFramebuffer(GL_FRAMEBUFFER, g_target.fbo);
+}
+
+bool RenderBufFromImage(RENDER_BUF& rb, const OMyImage& img)
+{
+    if (!img.HasPixels() || !RenderBufCreate(rb, img.W, img.H))
+        return false;
+    std::vector<uint8_t> rows = PremultipliedRows(img, 0, 0, img.W, img.H);
+    const size_t row = size_t(img.W) * size_t(img.bAlpha ? 4 : 3);
+    for (int r = 0; r < img.H / 2; ++r)  // bottom row first: view row y at GL row H - 1 - y
+        std::swap_ranges(rows.begin() + ptrdiff_t(size_t(r) * row), rows.begin() + ptrdiff_t(size_t(r + 1) * row),
+                         rows.begin() + ptrdiff_t(size_t(img.H - 1 - r) * row));
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, rb.texture);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, 0, 0, img.W, img.H, img.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                        rows.data());
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    return LogGlError() == 0;
+}
+
 void BeginBufTarget(const RENDER_BUF& rb)
 {
     if (!EnsureCurrent() || rb.fbo == 0)
@@ -541,6 +577,7 @@ void BeginBufTarget(const RENDER_BUF& rb)
     GLBatch_Flush();
     g_target.fbo = rb.fbo;
     FieldGL.iTargetW = rb.W;
+    FieldGL.iTargetH = rb.H;
     FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
     FieldGL.gl->glViewport(0, 0, rb.W, rb.H);
     SetProjection(0, rb.W, rb.H, 0);
@@ -553,6 +590,7 @@ void BeginViewTarget(int w, int h)
     GLBatch_Flush();
     g_target.fbo = FieldGL.defaultFbo;
     FieldGL.iTargetW = w;
+    FieldGL.iTargetH = h;
     FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
     FieldGL.gl->glViewport(0, 0, w, h);
     SetProjection(0, w, h, 0);

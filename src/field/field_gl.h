@@ -41,7 +41,7 @@ struct TFieldGL {
     QOpenGLExtraFunctions* ex = nullptr; // glBlitFramebuffer; null when the context has none
     uint32_t defaultFbo = 0;             // the widget's framebuffer, queried on every paint
     int iMaxTexSize = 0;                 // largest rectangle texture side
-    int iTargetW = 0;                    // width of the current target, pixels
+    int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
 };
 extern TFieldGL FieldGL;
@@ -125,6 +125,11 @@ void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int
 // the widget's framebuffer (h its height); the current target is kept.
 void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h);
 void RenderBufCopyToView(const RENDER_BUF& src, int w, int h);
+// Copies the view area (sx, sy, w, h) of src to (dx, dy) of the current target.
+void RenderBufBlitToTarget(const RENDER_BUF& src, int sx, int sy, int dx, int dy, int w, int h);
+// A render buffer holding img (its rows stored as the buffers store view rows),
+// so that parts of it are straight copies onto the field. False without a context.
+bool RenderBufFromImage(RENDER_BUF& rb, const OMyImage& img);
 // Makes rb the target, its whole area in view pixels.
 void BeginBufTarget(const RENDER_BUF& rb);
 // Makes the widget's framebuffer the target: w x h device pixels.

@@ -59,8 +59,14 @@ void DrawBorder(const OMyWin& w, int x0)
 void DrawClientBackground(const OMyWin& w)
 {
     const TMyRect& c = w.mrClient;
-    if (IsPicBkg(w.lBkgColor) && BkgP.miBkgPic.W > 0 && BkgP.miBkgPic.Texture != 0) {
-        MyImageDrawTexture(BkgP.miBkgPic, c.L, c.T, c.W, c.H, w.iScrollL, w.iScrollT, c.W, c.H);
+    const RENDER_BUF& pic = BkgP.rbBkgPic;
+    if (IsPicBkg(w.lBkgColor) && pic.fbo != 0) {
+        // The table scrolls with the content: the client shows the picture
+        // from the scroll position on; beyond the picture, the plain grey.
+        const int sw = std::clamp(pic.W - w.iScrollL, 0, c.W), sh = std::clamp(pic.H - w.iScrollT, 0, c.H);
+        if (sw < c.W || sh < c.H)
+            GLFillRect(c.L, c.T, c.W, c.H, 152, 152, 152);
+        RenderBufBlitToTarget(pic, std::max(0, w.iScrollL), std::max(0, w.iScrollT), c.L, c.T, sw, sh);
         return;
     }
     GLFillRect(c.L, c.T, c.W, c.H, w.rgbBkgColor[0], w.rgbBkgColor[1], w.rgbBkgColor[2]);

@@ -2,6 +2,7 @@
 // selected pieces inverted, the selection frame, and no frame without a request.
 #include "field_fixture.h"
 
+#include "model/game_state.h"
 #include "model/puzzle.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +37,26 @@ TEST(FieldFrame, AnErrorShowsOnTheOverlayOnlyWhileItIsOn)
     RedrawP = 3;
     img = h.Frame();
     EXPECT_EQ(Rgb(img, 14, 14), 0x989898u);
+}
+
+TEST(FieldFrame, ATablePictureScrollsWithTheContent)
+{
+    FieldHarness h;
+    h.Open({}, false);  // the sides scroll
+    WinP.lBkgColors[0] = WinP.lBkgColors[1] = 13;  // wood1
+    UpdateScrBkgs();
+    ASSERT_EQ(BkgP.lBkgPicTag, 13);
+    OMyImagePtr file = MyImageCreateFromFile(BkgPicPath(13), true);
+    OMyImagePtr pic = MyImageCreate(iMaxMainViewScrollW, iMaxMainViewScrollH);
+    MyImageSmoothResize(*pic, *file);
+    OMyWin* s0 = GetViewWin(0);
+    s0->iScrollL = 100;
+    s0->iScrollT = 40;
+    RedrawP = 1;
+    const QImage img = h.Frame();
+    for (const QPoint p : {QPoint(3, 5), QPoint(300, 200)}) {
+        int r, g, b;
+        IntToRGB(MyImageGetPixel(*pic, 100 + p.x(), 40 + p.y()), &r, &g, &b);
+        EXPECT_EQ(Rgb(img, p.x(), p.y()), uint32_t(r << 16 | g << 8 | b));
+    }
 }
