@@ -1,5 +1,6 @@
 #include "field/backgrounds.h"
 
+#include "field/bkg_palette.h"
 #include "field/compose.h"
 #include "field/field.h"
 #include "field/field_win.h"
@@ -154,6 +155,11 @@ void InitBkgPicsSamples()
     BkgP.miGamma = MyImageCreateFromFile(FieldResourceDir() + "/col-gamma.png", false, &error);
     if (!BkgP.miGamma)
         Platform().Log("palette: " + error);
+}
+
+bool ColorToCoord(uint32_t colour, int* x, int* y)
+{
+    return BkgP.miGamma && ColorToCoord(*BkgP.miGamma, colour, x, y);
 }
 
 void FreeBkgPicsSamples()

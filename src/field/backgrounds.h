@@ -47,5 +47,8 @@ void UpdateMenuBkgCur();
 // The dialog's sample pictures and the palette.
 void InitBkgPicsSamples();
 void FreeBkgPicsSamples();
+// The place of a colour on the palette picture of InitBkgPicsSamples; false
+// when the picture is not loaded or no pixel is within 5 of the colour.
+bool ColorToCoord(uint32_t colour, int* x, int* y);
 
 void Backgrounds_Reset();

@@ -213,6 +213,21 @@ TEST(Background, ThePictureCoversTheSidesContentStretchedOnlyWhenNeeded)
     EXPECT_FALSE(LoadBkgPic(9));
 }
 
+TEST(Background, ThePalettePictureFindsItsOwnColours)
+{
+    FieldP.sResourceDir = SourcePath("resources");
+    int x = -1, y = -1;
+    EXPECT_FALSE(ColorToCoord(RGB(255, 0, 0), &x, &y));  // not loaded yet
+    InitBkgPicsSamples();
+    ASSERT_EQ(BkgP.arBkgPicsSamples.size(), 8u);
+    EXPECT_EQ(BkgP.arBkgPicsSamples[0]->W, 63);
+    ASSERT_TRUE(ColorToCoord(RGB(255, 0, 0), &x, &y));
+    EXPECT_EQ(y, 150);
+    EXPECT_FALSE(ColorToCoord(RGB(128, 128, 128), &x, &y));
+    FreeBkgPicsSamples();
+    EXPECT_FALSE(ColorToCoord(RGB(255, 0, 0), &x, &y));
+}
+
 TEST(Background, TheCurrentCommandsFollowTheCurrentWindow)
 {
     MakeField();
