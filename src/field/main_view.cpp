@@ -186,7 +186,7 @@ void MCMainView::paintGL()
     glReportError();
     if (bLogFrames_) {
         FieldGL.gl->glFinish();
-        std::fprintf(stderr, "frame %d: %.1f ms\n", mode, (SecondsSinceStart() - t0) * 1000.0);
+        std::fprintf(stderr, "frame %d: %.1f ms at %.3f s\n", mode, (SecondsSinceStart() - t0) * 1000.0, t0);
     }
     ++iFramesDrawn;
     emit frameDrawn();
@@ -257,7 +257,12 @@ void MCMainView::mouseMoveEvent(QMouseEvent* e)
         if (RedrawP == 0)
             RedrawP = 3;
     }
+    const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
     DoFieldMouseMove(button, GetShift(e->modifiers()), p.x, p.y);
+    if (bLogFrames_ && button != 2) {
+        FieldGL.gl->glFinish();
+        std::fprintf(stderr, "move: %.1f ms at %.3f s\n", (SecondsSinceStart() - t0) * 1000.0, t0);
+    }
 }
 
 void MCMainView::wheelEvent(QWheelEvent* e)

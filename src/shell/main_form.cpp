@@ -287,8 +287,14 @@ std::string MCMainForm::StartFile() const
 void MCMainForm::OnFrameDrawn()
 {
     UpdateCommandStates();
-    if (!opts_.sStateFile.empty())
-        WriteStateFile();
+    if (!opts_.sStateFile.empty() && !bStatePending_) {
+        // At most a few times a second: describing thousands of pieces is not free.
+        bStatePending_ = true;
+        QTimer::singleShot(150, this, [this] {
+            bStatePending_ = false;
+            WriteStateFile();
+        });
+    }
     if (!bStarted_) {
         bStarted_ = true;
         QTimer::singleShot(0, this, [this] {

@@ -93,6 +93,7 @@ private:
     bool bShotTaken_ = false;
     int iShotFrames_ = 0;
     std::string lastState_;     // what the state file last said
+    bool bStatePending_ = false;  // a state write is scheduled
     std::array<QMenu*, 6> topMenus_{};  // by the top-level index: 1 File, 2 Game, 3 Pockets
 };
 
