@@ -70,9 +70,15 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
         const int row = s.y + dy;
         uint8_t* line = img.pMem + ptrdiff_t(row) * img.iBPL;
         auto isOld = [&](int px) { return Load(line + 4 * px) == old; };
+        auto paint = [&](int px) {
+            uint32_t v;
+            std::memcpy(&v, line + 4 * px, 4);
+            v = (v & 0xFF000000u) | colour;  // the alpha byte stays
+            std::memcpy(line + 4 * px, &v, 4);
+        };
         int px = x1;
         for (; px >= 0 && isOld(px); --px)
-            Store(line + 4 * px, colour);
+            paint(px);
         int l = x1;
         bool skip = px >= x1;
         if (!skip) {
@@ -84,7 +90,7 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
         do {
             if (!skip) {
                 for (; px < W && isOld(px); ++px)
-                    Store(line + 4 * px, colour);
+                    paint(px);
                 push(row, l, px - 1, dy);
                 if (px > x2 + 1)
                     push(row, x2 + 1, px - 1, -dy);  // leaked past the right end
@@ -114,14 +120,16 @@ TMyRect RemoveEdgeExtraPixels(OMyImage& img, TJig& j)
     const uint32_t colour = MaskCodeColor(j.MaskColor);
     const int x0 = imax(0, j.HomeX - 1), y0 = imax(0, j.HomeY - 1);
     const int x1 = imin(img.W - 1, j.HomeX + j.W + 1), y1 = imin(img.H - 1, j.HomeY + j.H + 1);
-    TMyRect gathered;
+    int gl = img.W, gt = img.H, gr = -1, gb = -1;  // the gathered extent
     TMyRect box = vMyRectInitWH(j.HomeX, j.HomeY, j.W, j.H);
     for (int y = y0; y <= y1; ++y) {
         const uint8_t* line = MyImageGetLineXY(img, 0, y);
+        int rowL = img.W, rowR = -1;
         for (int x = x0; x <= x1; ++x) {
             const uint32_t v = Load(line + 4 * x);
             if (v == colour) {
-                MyRectIncScope(gathered, x, y, x, y);
+                rowL = imin(rowL, x);
+                rowR = x;
                 continue;
             }
             if (v != kMaskWhite)
@@ -132,17 +140,23 @@ TMyRect RemoveEdgeExtraPixels(OMyImage& img, TJig& j)
                 continue;
             TRect r;
             MaskFloodFill(img, x, y, colour, &r);
-            MyRectIncScope(gathered, r.left, r.top, r.right, r.bottom);
+            gl = imin(gl, r.left), gt = imin(gt, r.top), gr = imax(gr, r.right), gb = imax(gb, r.bottom);
             // The pocket may reach past the box: the box must still hold
             // every pixel of the piece, or its image would miss them.
             MyRectIncScope(box, r.left, r.top, r.right, r.bottom);
+            rowL = imin(rowL, x);
+            rowR = imax(rowR, x);
+        }
+        if (rowR >= 0) {
+            gl = imin(gl, rowL), gr = imax(gr, rowR);
+            gt = imin(gt, y), gb = imax(gb, y);
         }
     }
     j.HomeX = box.L;
     j.HomeY = box.T;
     j.W = box.W;
     j.H = box.H;
-    return gathered;
+    return gr < 0 ? TMyRect{} : vMyRectInitRB(gl, gt, gr, gb);
 }
 
 // ---- Tails ----------------------------------------------------------------------------

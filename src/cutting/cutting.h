@@ -84,7 +84,9 @@ enum class TCutStatus {
 
 // Time spent in each phase of one cut, milliseconds.
 struct TCutTimes {
-    double sites = 0, partition = 0, curves = 0, fill = 0;
+    double sites = 0, partition = 0;
+    double prep = 0;  // each attempt's fresh mask, grid, cells, boxes and tab sides
+    double curves = 0, fill = 0;
     double stray = 0, tails = 0, total = 0;
     int attempts = 0;
 };

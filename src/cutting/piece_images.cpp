@@ -145,6 +145,9 @@ struct TPieceJob {
     const OMyImage& masks;
     const TEmbossParams& e;
     bool emboss;
+    // Distances are counted only up to the first one that adds no light:
+    // straight and diagonal directions alike stop there.
+    int capS = 1, capD = 1;
     // Per copy r: the coefficient each source direction takes in that copy.
     int coefR[4][8];
 };
@@ -165,93 +168,153 @@ void MarkOpaque(const TPieceJob& job, const TJig& j, TScratch& sc)
     }
 }
 
-void ForwardSweep(const TJig& j, int R, TScratch& sc)
+void ForwardSweep(const TPieceJob& job, const TJig& j, TScratch& sc)
 {
     const int w = j.W, h = j.H;
     sc.fwd.resize(size_t(w) * size_t(h) * 4);
-    auto step = [R](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(R, k + 1) : 1); };
+    const int capS = job.capS, capD = job.capD;
+    auto stepS = [capS](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capS, k + 1) : 1); };
+    auto stepD = [capD](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capD, k + 1) : 1); };
     for (int y = 0; y < h; ++y) {
         const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
         const uint8_t* oUp = y > 0 ? o - w : nullptr;
         uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
         const uint8_t* fUp = y > 0 ? f - size_t(w) * 4 : nullptr;
         for (int x = 0; x < w; ++x, f += 4) {
-            f[0] = x > 0 ? step(o[x - 1], f[-4]) : 1;
-            f[1] = oUp ? step(oUp[x], fUp[4 * x + 1]) : 1;
-            f[2] = oUp && x > 0 ? step(oUp[x - 1], fUp[4 * (x - 1) + 2]) : 1;
-            f[3] = oUp && x < w - 1 ? step(oUp[x + 1], fUp[4 * (x + 1) + 3]) : 1;
+            f[0] = x > 0 ? stepS(o[x - 1], f[-4]) : 1;
+            f[1] = oUp ? stepS(oUp[x], fUp[4 * x + 1]) : 1;
+            f[2] = oUp && x > 0 ? stepD(oUp[x - 1], fUp[4 * (x - 1) + 2]) : 1;
+            f[3] = oUp && x < w - 1 ? stepD(oUp[x + 1], fUp[4 * (x + 1) + 3]) : 1;
         }
     }
 }
 
-// Writes source pixel (x, y) of a w x h box into every copy of `out`.
-inline void PutCopies(OMyImage& out, int copies, int s, int w, int h, int x, int y, const uint8_t* rgb,
-                      const int* delta)
+// Where source pixel (x, y) of a w x h box lands in copy r of a strip of
+// squares of side s: base[r] + x * dx[r] + y * dy[r] bytes into the image.
+struct TCopyMap {
+    uint8_t* base[4];
+    ptrdiff_t dx[4], dy[4];
+};
+
+TCopyMap MapCopies(OMyImage& out, int s, int w, int h)
 {
-    for (int r = 0; r < copies; ++r) {
-        const int cx = r == 0 ? x : r == 1 ? s + h - 1 - y : r == 2 ? 2 * s + w - 1 - x : 3 * s + y;
-        const int cy = r == 0 ? y : r == 1 ? x : r == 2 ? h - 1 - y : w - 1 - x;
-        uint8_t* d = MyImageGetLineXY(out, cx, cy);
-        d[0] = rgb[0], d[1] = rgb[1], d[2] = rgb[2], d[3] = 255;
-        AddDelta(d, delta[r]);
+    const ptrdiff_t bpl = out.iBPL;
+    TCopyMap m;
+    m.base[0] = MyImageGetLineXY(out, 0, 0), m.dx[0] = 4, m.dy[0] = bpl;  // upright
+    if (out.W >= 4 * s) {
+        m.base[1] = MyImageGetLineXY(out, s + h - 1, 0), m.dx[1] = bpl, m.dy[1] = -4;          // (s+h-1-y, x)
+        m.base[2] = MyImageGetLineXY(out, 2 * s + w - 1, h - 1), m.dx[2] = -4, m.dy[2] = -bpl;  // (2s+w-1-x, h-1-y)
+        m.base[3] = MyImageGetLineXY(out, 3 * s, w - 1), m.dx[3] = -bpl, m.dy[3] = 4;          // (3s+y, w-1-x)
     }
+    return m;
+}
+
+inline uint8_t AddClamped(uint8_t v, int delta)
+{
+    const int r = v + delta;
+    return uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
 }
 
 void BackwardSweepAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc)
 {
-    const int w = j.W, h = j.H, s = std::max(w, h), R = job.e.reach;
+    const int w = j.W, h = j.H, s = std::max(w, h);
+    const TCopyMap map = MapCopies(out, s, w, h);
     sc.below.assign(size_t(w) * 3, 1);
     sc.belowNext.resize(size_t(w) * 3);
-    auto step = [R](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(R, k + 1) : 1); };
-    // Base values per direction and distance, 0 beyond the reach of the light.
+    const int capS = job.capS, capD = job.capD;
+    auto stepS = [capS](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capS, k + 1) : 1); };
+    auto stepD = [capD](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capD, k + 1) : 1); };
+    // Base values per direction and distance (0 at the cap and beyond).
     int base[8][8] = {};
     for (int d = 0; d < 8; ++d)
-        for (int k = 1; k <= R; ++k)
+        for (int k = 1; k <= (d < 4 ? capS : capD); ++k)
             base[d][k] = Base(job.e, d, k);
+    // A pixel with every distance at its cap gets no light at all.
+    const uint32_t deepFwd = uint32_t(capS) | uint32_t(capS) << 8 | uint32_t(capD) << 16 | uint32_t(capD) << 24;
     for (int y = h - 1; y >= 0; --y) {
         const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
         const uint8_t* oDown = y < h - 1 ? o + w : nullptr;
         const uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
-        const int my = j.HomeY + y;
+        const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX, j.HomeY + y);
+        const int srcBPP = job.picture.iBPP;
+        uint8_t* row[4];
+        for (int r = 0; r < copies; ++r)
+            row[r] = map.base[r] + ptrdiff_t(y) * map.dy[r];
         uint8_t right = 1;
         for (int x = w - 1; x >= 0; --x) {
             uint8_t* bn = sc.belowNext.data() + 3 * x;
-            right = x < w - 1 ? step(o[x + 1], right) : 1;
-            bn[0] = oDown ? step(oDown[x], sc.below[size_t(3 * x)]) : 1;
-            bn[1] = oDown && x < w - 1 ? step(oDown[x + 1], sc.below[size_t(3 * (x + 1) + 1)]) : 1;
-            bn[2] = oDown && x > 0 ? step(oDown[x - 1], sc.below[size_t(3 * (x - 1) + 2)]) : 1;
+            right = x < w - 1 ? stepS(o[x + 1], right) : 1;
+            bn[0] = oDown ? stepS(oDown[x], sc.below[size_t(3 * x)]) : 1;
+            bn[1] = oDown && x < w - 1 ? stepD(oDown[x + 1], sc.below[size_t(3 * (x + 1) + 1)]) : 1;
+            bn[2] = oDown && x > 0 ? stepD(oDown[x - 1], sc.below[size_t(3 * (x - 1) + 2)]) : 1;
             if (!o[x])
                 continue;
-            const uint8_t* rgb = MyImageGetLineXY(job.picture, j.HomeX + x, my);
-            int delta[4] = {0, 0, 0, 0};
-            if (job.emboss) {
-                const int k[8] = {f[4 * x], f[4 * x + 1], right, bn[0], f[4 * x + 2], f[4 * x + 3], bn[1], bn[2]};
-                int b[8];
-                bool any = false;
-                for (int d = 0; d < 8; ++d) {
-                    b[d] = base[d][k[d]];
-                    any |= b[d] != 0;
-                }
-                for (int r = 0; any && r < copies; ++r) {
-                    int sum = 0;
-                    for (int d = 0; d < 8; ++d)
-                        sum += b[d] * job.coefR[r][d];
-                    delta[r] = DeltaOf(sum);
-                }
+            const uint8_t* rgb = src + ptrdiff_t(x) * srcBPP;
+            const uint32_t plain = uint32_t(rgb[0]) | uint32_t(rgb[1]) << 8 | uint32_t(rgb[2]) << 16 | 0xFF000000u;
+            uint32_t fw;
+            std::memcpy(&fw, f + 4 * x, 4);
+            const bool lit = job.emboss && !(fw == deepFwd && right == capS && bn[0] == capS && bn[1] == capD &&
+                                             bn[2] == capD);
+            if (!lit) {
+                for (int r = 0; r < copies; ++r)
+                    std::memcpy(row[r] + ptrdiff_t(x) * map.dx[r], &plain, 4);
+                continue;
             }
-            PutCopies(out, copies, s, w, h, x, y, rgb, delta);
+            const uint8_t* fx = f + 4 * x;
+            const int b[8] = {base[0][fx[0]], base[1][fx[1]], base[2][right], base[3][bn[0]],
+                              base[4][fx[2]], base[5][fx[3]], base[6][bn[1]], base[7][bn[2]]};
+            for (int r = 0; r < copies; ++r) {
+                uint8_t* d = row[r] + ptrdiff_t(x) * map.dx[r];
+                std::memcpy(d, &plain, 4);
+                int sum = 0;
+                for (int dd = 0; dd < 8; ++dd)
+                    sum += b[dd] * job.coefR[r][dd];
+                const int delta = DeltaOf(sum);
+                if (delta != 0)
+                    d[0] = AddClamped(d[0], delta), d[1] = AddClamped(d[1], delta), d[2] = AddClamped(d[2], delta);
+            }
         }
         std::swap(sc.below, sc.belowNext);
     }
 }
 
 // Fills one piece image (already the right size and all zero).
+// Without emboss: one pass, the mask read and every copy written at once.
+void CopyPlain(const TPieceJob& job, const TJig& j, int copies, OMyImage& out)
+{
+    const int w = j.W, h = j.H;
+    const TCopyMap map = MapCopies(out, std::max(w, h), w, h);
+    const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
+    const int srcBPP = job.picture.iBPP;
+    for (int y = 0; y < h; ++y) {
+        const int my = j.HomeY + y;
+        if (my < 0 || my >= job.masks.H || x0 >= x1)
+            continue;
+        const uint8_t* m = MyImageGetLineXY(job.masks, j.HomeX + x0, my) + 2;  // the blue byte
+        const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX + x0, my);
+        uint8_t* row[4];
+        for (int r = 0; r < copies; ++r)
+            row[r] = map.base[r] + ptrdiff_t(y) * map.dy[r];
+        for (int x = x0; x < x1; ++x, m += 4, src += srcBPP) {
+            if (*m != j.MaskColor)
+                continue;
+            const uint32_t plain = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+            for (int r = 0; r < copies; ++r)
+                std::memcpy(row[r] + ptrdiff_t(x) * map.dx[r], &plain, 4);
+        }
+    }
+}
+
 void FillPiece(const TPieceJob& job, const TJig& j, bool strip, OMyImage& out, TScratch& sc)
 {
     if (j.W < 1 || j.H < 1)
         return;
+    if (!job.emboss) {
+        CopyPlain(job, j, strip ? 4 : 1, out);
+        return;
+    }
     MarkOpaque(job, j, sc);
-    ForwardSweep(j, job.e.reach, sc);
+    ForwardSweep(job, j, sc);
     BackwardSweepAndWrite(job, j, strip ? 4 : 1, out, sc);
 }
 
@@ -279,7 +342,12 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
     assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4 && picture.iBPP >= 3);
     assert(picture.iBPP == 4 || picture.iBPP == 3);
     const TEmbossParams e = EmbossParams(embossStyle);
-    TPieceJob job{picture, masks, e, embossStyle != 0, {}};
+    TPieceJob job{picture, masks, e, embossStyle != 0, 1, 1, {}};
+    // The first distance at which a direction adds nothing (at most the reach).
+    while (job.capS < e.reach && Base(e, 0, job.capS) > 0)
+        ++job.capS;
+    while (job.capD < e.reach && Base(e, 4, job.capD) > 0)
+        ++job.capD;
     for (int r = 0; r < 4; ++r)
         for (int d = 0; d < 8; ++d) {
             int dx = kDirX[d], dy = kDirY[d];
@@ -290,36 +358,58 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
             }
             job.coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
         }
-    if (create || images.size() != size_t(count)) {
+    // One block holds every image: one allocation, on large pages, already
+    // zero (4000 separate heap blocks cost a page fault every 4 KB).
+    std::vector<size_t> offset(static_cast<size_t>(count) + 1, 0);
+    std::vector<TSize> dims(static_cast<size_t>(count));
+    bool sameSizes = !create && images.size() == size_t(count);
+    for (int i = 0; i < count; ++i) {
+        const TJig& j = jigs[size_t(i)];
+        int iw, ih;
+        PieceImageSize(j, PieceHasStrip(j, rotate), masks, &iw, &ih);
+        dims[size_t(i)] = {iw, ih};
+        offset[size_t(i) + 1] = offset[size_t(i)] + ((size_t(iw) * size_t(ih) * 4 + 63) & ~size_t(63));
+        sameSizes = sameSizes && images[size_t(i)].W == iw && images[size_t(i)].H == ih &&
+                    images[size_t(i)].pMem && images[size_t(i)].bAlpha;
+    }
+    const bool fresh = !sameSizes;
+    if (fresh) {
         images.clear();
         images.resize(size_t(count));
+        const std::shared_ptr<uint8_t> block = MyImageAllocShared(std::max<size_t>(offset.back(), 64));
+        for (int i = 0; i < count; ++i) {
+            const TSize d = dims[size_t(i)];
+            if (block)
+                MyImagePlaceOn(images[size_t(i)], block, block.get() + offset[size_t(i)], d.cx, d.cy, true);
+            else
+                images[size_t(i)] = OMyImage(d.cx, d.cy, true);
+        }
     }
     if (threads <= 0)
         threads = int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min(threads, std::max(1, count));
-    // The largest piece first, so no thread is left with it at the end.
+    // Pieces in index order, neighbours after one another, so that the
+    // picture and mask rows a piece reads are still in the cache for the
+    // next; only the largest piece (the frame) goes first, so that no thread
+    // is left with it at the end.
     std::vector<int> order(static_cast<size_t>(count));
+    int largest = 0;
     for (int i = 0; i < count; ++i)
-        order[size_t(i)] = i;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return int64_t(jigs[size_t(a)].W) * jigs[size_t(a)].H > int64_t(jigs[size_t(b)].W) * jigs[size_t(b)].H;
-    });
+        if (int64_t(jigs[size_t(i)].W) * jigs[size_t(i)].H > int64_t(jigs[size_t(largest)].W) * jigs[size_t(largest)].H)
+            largest = i;
+    for (int i = 0, n = 0; i < count; ++i)
+        order[size_t(n++)] = i == 0 ? largest : i <= largest ? i - 1 : i;
     std::atomic<int> next{0};
     auto worker = [&]() {
         TScratch sc;
         for (int n = next++; n < count; n = next++) {
             const int i = order[size_t(n)];
             const TJig& j = jigs[size_t(i)];
-            const bool strip = PieceHasStrip(j, rotate);
-            int iw, ih;
-            PieceImageSize(j, strip, masks, &iw, &ih);
             OMyImage& img = images[size_t(i)];
-            if (img.W != iw || img.H != ih || !img.pMem || !img.bAlpha)
-                img = OMyImage(iw, ih, true);
-            else
+            if (!fresh)
                 std::memset(img.pMem, 0, img.ByteCount());
-            if (iw > 0)
-                FillPiece(job, j, strip, img, sc);
+            if (img.W > 0)
+                FillPiece(job, j, PieceHasStrip(j, rotate), img, sc);
         }
     };
     std::vector<std::thread> pool;
