@@ -38,20 +38,35 @@ OMyImagePtr MakeCellMask(int w, int h, int cells, std::vector<TPoint>* seeds)
     MyImageFillRect(*img, 0, 0, w, h, RGB(255, 255, 255));
     const double tile = std::sqrt(double(w) * h / cells);
     const int cols = imax(1, int(w / tile)), rows = imax(1, int(h / tile));
-    const int tw = w / cols, th = h / rows;
+    // Jittered grid corners shared by neighbouring cells, so every cell is closed.
     SRand(7);
-    for (int r = 0; r <= rows; ++r) {
+    std::vector<TPoint> corner(size_t((rows + 1) * (cols + 1)));
+    for (int r = 0; r <= rows; ++r)
         for (int c = 0; c <= cols; ++c) {
-            const int x = imin(c * tw, w - 1), y = imin(r * th, h - 1);
-            const int jx = MyRandom(5) - 2, jy = MyRandom(5) - 2;
-            if (c < cols)
-                MyImageDrawLine(*img, x, y, imin(x + tw, w - 1), imin(y + th / 6 + jy, h - 1), RGB(128, 0, 25));
-            if (r < rows)
-                MyImageDrawLine(*img, x, y, imin(x + tw / 6 + jx, w - 1), imin(y + th, h - 1), RGB(128, 0, 25));
-            if (c < cols && r < rows && seeds)
-                seeds->push_back({x + tw / 2, y + th / 2});
+            int x = c * (w - 1) / cols, y = r * (h - 1) / rows;
+            if (c > 0 && c < cols)
+                x += MyRandom(int(tile / 3)) - int(tile / 6);
+            if (r > 0 && r < rows)
+                y += MyRandom(int(tile / 3)) - int(tile / 6);
+            corner[size_t(r * (cols + 1) + c)] = {x, y};
         }
-    }
+    const uint32_t ink = RGB(128, 0, 25);
+    for (int r = 0; r <= rows; ++r)
+        for (int c = 0; c <= cols; ++c) {
+            const TPoint p = corner[size_t(r * (cols + 1) + c)];
+            if (c < cols) {
+                const TPoint q = corner[size_t(r * (cols + 1) + c + 1)];
+                MyImageDrawLine(*img, p.x, p.y, q.x, q.y, ink);
+            }
+            if (r < rows) {
+                const TPoint q = corner[size_t((r + 1) * (cols + 1) + c)];
+                MyImageDrawLine(*img, p.x, p.y, q.x, q.y, ink);
+            }
+            if (c < cols && r < rows && seeds) {
+                const TPoint q = corner[size_t((r + 1) * (cols + 1) + c + 1)];
+                seeds->push_back({(p.x + q.x) / 2, (p.y + q.y) / 2});
+            }
+        }
     return img;
 }
 

@@ -119,15 +119,45 @@ void SetError(std::string* error, const std::string& text)
 
 }  // namespace
 
+// Rows of 0xAARRGGBB words (Qt's RGB32/ARGB32, blue first in memory) into our
+// red-first layout; opaque sources get alpha 255.
+static void SwizzleRows(const QImage& src, OMyImage& img, bool opaque)
+{
+    for (int y = 0; y < img.H; ++y) {
+        const uint8_t* s = src.constScanLine(y);
+        uint8_t* d = img.pMem + ptrdiff_t(y) * img.iBPL;
+        if (img.iBPP == 4) {
+            for (int x = 0; x < img.W; ++x, s += 4, d += 4) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+                d[3] = opaque ? 255 : s[3];
+            }
+        } else {
+            for (int x = 0; x < img.W; ++x, s += 4, d += 3) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+            }
+        }
+    }
+}
+
 OMyImagePtr MyImageFromQImage(const QImage& src, bool keepAlphaLayout)
 {
     if (src.isNull())
         return nullptr;
     const bool alpha = keepAlphaLayout ? src.hasAlphaChannel() : true;
-    const QImage conv = src.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    OMyImagePtr img = MyImageCreateExt(conv.width(), conv.height(), alpha);
+    OMyImagePtr img = MyImageCreateExt(src.width(), src.height(), alpha);
     if (!img)
         return nullptr;
+    // Decoders mostly hand out 32-bit words; swizzling them ourselves is several
+    // times faster than a general format conversion.
+    if (src.format() == QImage::Format_RGB32 || src.format() == QImage::Format_ARGB32) {
+        SwizzleRows(src, *img, src.format() == QImage::Format_RGB32);
+        return img;
+    }
+    const QImage conv = src.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     const size_t rowBytes = size_t(img->iBPL);
     for (int y = 0; y < img->H; ++y)
         std::memcpy(img->pMem + size_t(y) * rowBytes, conv.constScanLine(y), rowBytes);

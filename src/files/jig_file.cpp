@@ -1,0 +1,272 @@
+// The part encoding and the jigsaw file.
+//
+// Layout (integers unsigned 32-bit little-endian):
+//   0  "ZIVRA1.0" and a zero byte     9  width    13  height
+//   17 key block: byte 0 indexes the header key inside the block
+//   27 part 1 thumbnail (constant key), part 2 description (rotating),
+//      part 3 picture (rotating); anything after part 3 is ignored.
+#include "files/files.h"
+
+#include "model/puzzle.h"
+
+#include <cstring>
+
+namespace {
+
+const char kJigMagic[9] = {'Z', 'I', 'V', 'R', 'A', '1', '.', '0', '\0'};
+
+}  // namespace
+
+// ---- Part encoding ----------------------------------------------------------------
+
+void ScrambleBytes(uint8_t* p, size_t n, uint8_t key, bool rotating)
+{
+    if (!rotating) {
+        for (size_t i = 0; i < n; ++i)
+            p[i] ^= key;
+        return;
+    }
+    uint8_t k = key;
+    for (size_t i = 0; i < n; ++i) {
+        p[i] ^= k;
+        k = uint8_t((k >> 1) | (k << 7));
+    }
+}
+
+bool SaveBigFilePartToData(OBinReader& f, uint8_t key, bool rotating, uint32_t maxLen,
+                           std::vector<uint8_t>* out, int64_t* endOffset)
+{
+    uint32_t n = 0;
+    // The length is checked against the bytes really present before any
+    // allocation, so a hostile 0xFFFFFFFF costs nothing.
+    if (!f.ReadU32(&n) || n > maxLen || int64_t(n) > f.Left())
+        return false;
+    out->resize(n);
+    if (!f.Read(out->data(), n))
+        return false;
+    ScrambleBytes(out->data(), n, key, rotating);
+    if (endOffset)
+        *endOffset = f.Pos();
+    return true;
+}
+
+bool SaveDataToBigFile(OBinWriter& f, const uint8_t* data, size_t n, uint8_t key, bool rotating)
+{
+    if (n > UINT32_MAX)
+        return false;
+    std::vector<uint8_t> buf(data, data + n);
+    ScrambleBytes(buf.data(), n, key, rotating);
+    return f.WriteU32(uint32_t(n)) && f.Write(buf.data(), n);
+}
+
+// ---- Reading ------------------------------------------------------------------------
+
+bool JigFile_ReadHeader(OBinReader& f, TJigFileHeader* h)
+{
+    char magic[9];
+    if (!f.Seek(0) || !f.Read(magic, 9) || std::memcmp(magic, kJigMagic, 9) != 0)
+        return false;
+    if (!f.ReadU32(&h->W) || !f.ReadU32(&h->H) || !f.Read(h->KeyBlock, 10))
+        return false;
+    if (h->W == 0 || h->H == 0 || h->W > uint32_t(kMyImageMaxSide) || h->H > uint32_t(kMyImageMaxSide))
+        return false;
+    if (h->KeyBlock[0] > 9)
+        return false;
+    h->HeaderKey = h->KeyBlock[h->KeyBlock[0]];
+    return true;
+}
+
+OMyImagePtr DecodeThumbnail(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.empty())
+        return nullptr;
+    // Refuse a thumbnail that claims a huge size before the decoder allocates it.
+    int w = 0, h = 0;
+    if (PictureSniffSize(bytes.data(), bytes.size(), &w, &h) &&
+        (w <= 0 || h <= 0 || w > kMaxThumbSide || h > kMaxThumbSide))
+        return nullptr;
+    OMyImagePtr img = MyImageCreateFromData(bytes.data(), bytes.size(), false);
+    if (!img || img->W <= 0 || img->H <= 0 || img->W > kMaxThumbSide || img->H > kMaxThumbSide)
+        return nullptr;
+    return img;
+}
+
+namespace {
+
+// Length of the UTF-8 sequence at p (within n), or 0 when not valid.
+size_t Utf8SeqLen(const uint8_t* p, size_t n)
+{
+    const uint8_t c = p[0];
+    size_t len = 0;
+    uint32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
+    else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
+    else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
+    else return 0;
+    if (len > n)
+        return 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+}  // namespace
+
+std::string DecodeDescription(const std::vector<uint8_t>& bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const uint8_t c = bytes[i];
+        if (c < 0x80) {
+            if (c >= 0x20 || c == '\n' || c == '\t')
+                out.push_back(char(c));
+            else if (c == '\r' && !(i + 1 < bytes.size() && bytes[i + 1] == '\n'))
+                out.push_back('\n');
+            ++i;
+            continue;
+        }
+        const size_t len = Utf8SeqLen(bytes.data() + i, bytes.size() - i);
+        if (len == 0) {
+            out.push_back('?');
+            ++i;
+        } else {
+            out.append(reinterpret_cast<const char*>(bytes.data() + i), len);
+            i += len;
+        }
+    }
+    return out;
+}
+
+bool OpenJigData_ForListOrPreview(OBinReader& f, bool listOnly)
+{
+    TJigFileHeader h;
+    if (!JigFile_ReadHeader(f, &h))
+        return false;
+    std::vector<uint8_t> thumb;
+    int64_t end = 0;
+    if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &end))
+        return false;
+    OMyImagePtr img = DecodeThumbnail(thumb);
+    if (!img)
+        return false;
+    miReadThumb = std::move(img);
+    if (!listOnly) {
+        NewJigP.ImageW = int32_t(h.W);
+        NewJigP.ImageH = int32_t(h.H);
+        NewJigP.SideNum = 1;
+        NewJigP.Reserved96 = 0;
+        NewJigP.HeaderKey = h.HeaderKey;
+        NewJigP.DataOfs = int32_t(end);
+        SetImageSize(0);
+    }
+    return true;
+}
+
+bool OpenJigFile_ForListOrPreview(const std::string& path, bool listOnly)
+{
+    if (!IsJigFile(path) || !FileExists(path))
+        return false;
+    OBinReader f;
+    if (!f.OpenFile(path))
+        return false;
+    return OpenJigData_ForListOrPreview(f, listOnly);
+}
+
+bool JigFile_ReadPlayParts(OBinReader& f, int64_t dataOfs, std::string* desc, std::vector<uint8_t>* picture)
+{
+    std::vector<uint8_t> d;
+    if (dataOfs < kJigHeaderSize || !f.Seek(dataOfs) ||
+        !SaveBigFilePartToData(f, kKeyJigDesc, true, kMaxDescPartBytes, &d))
+        return false;
+    if (!SaveBigFilePartToData(f, kKeyJigPicture, true, kMaxPicturePartBytes, picture) || picture->empty())
+        return false;
+    *desc = DecodeDescription(d);
+    return true;
+}
+
+bool JigFile_ReadInfo(const std::string& path, TJigFileInfo* info)
+{
+    OBinReader f;
+    if (!f.OpenFile(path) || !JigFile_ReadHeader(f, &info->header))
+        return false;
+    std::vector<uint8_t> thumb, desc;
+    if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &info->DataOfs))
+        return false;
+    OMyImagePtr img = DecodeThumbnail(thumb);
+    if (!img)
+        return false;
+    info->ThumbW = img->W;
+    info->ThumbH = img->H;
+    if (!SaveBigFilePartToData(f, kKeyJigDesc, true, kMaxDescPartBytes, &desc))
+        return false;
+    info->Desc = DecodeDescription(desc);
+    // The picture part must be whole too, though it is not decoded here.
+    uint32_t n = 0;
+    return f.ReadU32(&n) && n > 0 && n <= kMaxPicturePartBytes && int64_t(n) <= f.Left();
+}
+
+OMyImagePtr ReadJigFilePicture(const std::string& path, bool convert, std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        return OMyImagePtr();
+    };
+    OBinReader f;
+    if (!f.OpenFile(path))
+        return fail("cannot open " + path);
+    TJigFileHeader h;
+    std::vector<uint8_t> thumb, picture;
+    int64_t dataOfs = 0;
+    std::string desc;
+    if (!JigFile_ReadHeader(f, &h))
+        return fail("not a jigsaw file: " + path);
+    if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &dataOfs) ||
+        !JigFile_ReadPlayParts(f, dataOfs, &desc, &picture))
+        return fail("damaged jigsaw file: " + path);
+    std::string why;
+    OMyImagePtr img = MyImageCreateFromData(picture.data(), picture.size(), convert, &why);
+    if (!img)
+        return fail("cannot decode the picture of " + path + ": " + why);
+    return img;
+}
+
+// ---- Writing ------------------------------------------------------------------------
+
+bool SaveJigFile(const std::string& path, uint32_t w, uint32_t h, const uint8_t keyBlock[10],
+                 const std::vector<uint8_t>& thumbBytes, const std::string& desc,
+                 const std::vector<uint8_t>& pictureBytes, std::string* error)
+{
+    const size_t total = size_t(kJigHeaderSize) + 12 + thumbBytes.size() + desc.size() + pictureBytes.size();
+    std::vector<uint8_t> out(total);
+    size_t at = 0;
+    auto put = [&](const void* p, size_t n) {
+        if (n)
+            std::memcpy(out.data() + at, p, n);
+        at += n;
+    };
+    auto put32 = [&](uint32_t v) {
+        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        put(b, 4);
+    };
+    auto putPart = [&](const void* p, size_t n, uint8_t key, bool rotating) {
+        put32(uint32_t(n));
+        put(p, n);
+        ScrambleBytes(out.data() + at - n, n, key, rotating);
+    };
+    put(kJigMagic, 9);
+    put32(w);
+    put32(h);
+    put(keyBlock, 10);
+    putPart(thumbBytes.data(), thumbBytes.size(), kKeyThumb, false);
+    putPart(desc.data(), desc.size(), kKeyJigDesc, true);
+    putPart(pictureBytes.data(), pictureBytes.size(), kKeyJigPicture, true);
+    return WriteFileAtomically(path, out, error);
+}

@@ -1,0 +1,130 @@
+#include "files/files.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+// Points the game at a resource folder of the test's own for its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_)
+            old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+void MakeFakeResources(const TempDir& dir)
+{
+    mkdir(dir.File("language").c_str(), 0755);
+    mkdir(dir.File("jigs_bemo").c_str(), 0755);
+}
+
+}  // namespace
+
+TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFolders)
+{
+    TempDir data;
+    ScopedEnv xdg("XDG_DATA_HOME", data.File("deep/share"));  // missing levels are made
+    std::string error;
+    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    const std::string user = data.File("deep/share/Zivra Jigsaw Bemo/");
+    EXPECT_EQ(FileNames.sUserPath, user);
+    EXPECT_EQ(FileNames.sJigsPath, user);
+    EXPECT_TRUE(FileExists(user));
+    EXPECT_EQ(FileNames.sSettings, user + "settings.dat");
+    EXPECT_EQ(FileNames.sAutoSaved, user + "autosaved.svm");
+    EXPECT_EQ(FileNames.sTempSolve, user + "zivra.svt");
+    EXPECT_EQ(FileNames.sLangPath, FileNames.sResourcePath + "/language/");
+    EXPECT_EQ(FileNames.sDistJigsPath, FileNames.sResourcePath + "/jigs_bemo/");
+    EXPECT_EQ(FileNames.sThumbPath, FileNames.sResourcePath + "/thumb_bemo/");
+    EXPECT_EQ(FileNames.sDataPic, FileNames.sResourcePath + "/pic_zivra.dat");
+    EXPECT_TRUE(FileExists(FileNames.sLangPath + "english.lng"));
+    EXPECT_FALSE(FileNames.bOpen);
+}
+
+TEST(FileNames, LeftoverTemporarySaveIsGoneAfterStartUp)
+{
+    TempDir data;
+    ScopedEnv xdg("XDG_DATA_HOME", data.Path());
+    mkdir(data.File("Zivra Jigsaw Bemo").c_str(), 0755);
+    const std::string temp = data.File("Zivra Jigsaw Bemo/zivra.svt");
+    ASSERT_TRUE(WriteFileBytes(temp, {1, 2, 3}));
+    std::string error;
+    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    EXPECT_FALSE(FileExists(temp));
+}
+
+TEST(FileNames, MissingResourceFolderIsAClearError)
+{
+    ScopedEnv res("ZIVRA_RESOURCE_DIR", "/nonexistent/zivra-resources");
+    std::string error;
+    EXPECT_FALSE(FileNames_Create(&error));
+    EXPECT_NE(error.find("/nonexistent/zivra-resources"), std::string::npos) << error;
+}
+
+TEST(FileNames, DocumentsFolderComesFromTheUserDirsFile)
+{
+    TempDir home;
+    mkdir(home.File(".config").c_str(), 0755);
+    mkdir(home.File("Dokumente").c_str(), 0755);
+    const std::string line = "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
+    ASSERT_TRUE(WriteFileBytes(home.File(".config/user-dirs.dirs"), std::vector<uint8_t>(line.begin(), line.end())));
+    ScopedEnv h("HOME", home.Path());
+    ScopedEnv c("XDG_CONFIG_HOME", home.File(".config"));
+    std::string error;
+    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    EXPECT_EQ(FileNames.sDocumentsPath, home.File("Dokumente"));
+    EXPECT_EQ(TestPathFile("a.txt"), home.File("Dokumente/a.txt"));
+}
+
+TEST(FileNames, ExtensionsAreComparedInLowerCase)
+{
+    EXPECT_TRUE(IsJigFile("/x/Forest.ZJG"));
+    EXPECT_TRUE(IsJigFile("forest.zjg"));
+    EXPECT_FALSE(IsJigFile("forest.zjg.bak"));
+    EXPECT_FALSE(IsJigFile("zjg"));
+    EXPECT_TRUE(IsSolveFile("/home/u/Zivra Jigsaw Bemo/autosaved.svm"));
+    EXPECT_TRUE(IsSolveFile("Game.SvM"));
+    EXPECT_FALSE(IsSolveFile("Game.zjg"));
+}
+
+TEST(FileNames, BundledJigsawsAreCopiedButNeverOverwritten)
+{
+    TempDir res, data;
+    MakeFakeResources(res);
+    ASSERT_TRUE(WriteFileBytes(res.File("jigs_bemo/b.zjg"), {'b'}));
+    ASSERT_TRUE(WriteFileBytes(res.File("jigs_bemo/A.zjg"), {'a'}));
+    ScopedEnv r("ZIVRA_RESOURCE_DIR", res.Path());
+    ScopedEnv x("XDG_DATA_HOME", data.Path());
+    std::string error;
+    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    ASSERT_TRUE(WriteFileBytes(FileNames.sJigsPath + "b.zjg", {'m', 'i', 'n', 'e'}));
+
+    EXPECT_EQ(ListFolderSorted(FileNames.sDistJigsPath), (std::vector<std::string>{"A.zjg", "b.zjg"}));
+    EXPECT_EQ(CheckDistJigs(), 1);
+    EXPECT_EQ(ReadFileBytes(FileNames.sJigsPath + "A.zjg"), std::vector<uint8_t>{'a'});
+    EXPECT_EQ(ReadFileBytes(FileNames.sJigsPath + "b.zjg"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    // Deleted in the user's folder: back on the next check.
+    ASSERT_TRUE(DeleteFile(FileNames.sJigsPath + "A.zjg"));
+    EXPECT_EQ(CheckDistJigs(), 1);
+    EXPECT_EQ(CheckDistJigs(), 0);
+}

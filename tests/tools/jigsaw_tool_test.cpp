@@ -1,0 +1,65 @@
+#include "cutting/my_image.h"
+#include "files/files.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Tool() { return "'" + BinPath("zivra-tool") + "'"; }
+
+std::map<std::string, std::string> Lines(const std::string& out)
+{
+    std::map<std::string, std::string> m;
+    size_t at = 0;
+    while (at < out.size()) {
+        const size_t nl = out.find('\n', at);
+        const std::string line = out.substr(at, nl - at);
+        const size_t tab = line.find('\t');
+        m[line.substr(0, tab)] = tab == std::string::npos ? "" : line.substr(tab + 1);
+        at = nl == std::string::npos ? out.size() : nl + 1;
+    }
+    return m;
+}
+
+}  // namespace
+
+TEST(JigsawTool, MakeThenShowDescribesTheFile)
+{
+    TempDir dir;
+    OMyImagePtr img = MyImageCreateExt(900, 500, false);
+    MyImageFillRect(*img, 0, 0, 900, 500, RGB(10, 120, 200));
+    ASSERT_TRUE(MyImageSaveToFile(*img, dir.File("pic.png")));
+    std::string out, err;
+    ASSERT_EQ(RunCommand(Tool() + " make-jigsaw " + dir.File("pic.png") + " " + dir.File("p.zjg") +
+                             " --desc 'Blue\tsky'", &out, &err), 0) << err;
+    ASSERT_EQ(RunCommand(Tool() + " show " + dir.File("p.zjg"), &out, &err), 0) << err;
+    const auto m = Lines(out);
+    EXPECT_EQ(m.at("kind"), "jigsaw");
+    EXPECT_EQ(m.at("width"), "900");
+    EXPECT_EQ(m.at("height"), "500");
+    EXPECT_EQ(m.at("thumb_width"), "320");
+    EXPECT_EQ(m.at("thumb_height"), "177");  // 500 * 320 / 900, truncated
+    EXPECT_EQ(m.at("description"), "Blue\\tsky");
+    EXPECT_EQ(m.size(), 8u);
+    // The picture part is the picture file's own bytes.
+    std::string error;
+    OBinReader r;
+    ASSERT_TRUE(r.OpenFile(dir.File("p.zjg")));
+    std::string desc;
+    std::vector<uint8_t> picture;
+    ASSERT_TRUE(JigFile_ReadPlayParts(r, std::stoll(m.at("dataofs")), &desc, &picture));
+    EXPECT_EQ(picture, ReadFileBytes(dir.File("pic.png")));
+}
+
+TEST(JigsawTool, ShowSaysInvalidJigsawForAnUnreadableFile)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.File("x.zjg"), {'Z', 'I', 'V', 'R', 'A'}));
+    std::string out;
+    EXPECT_EQ(RunCommand(Tool() + " show " + dir.File("x.zjg"), &out), 1);
+    EXPECT_EQ(out, "Invalid Jigsaw\n");
+    EXPECT_EQ(RunCommand(Tool() + " show " + dir.File("missing.zjg"), &out), 1);
+    EXPECT_NE(RunCommand(Tool() + " make-jigsaw " + dir.File("x.zjg") + " " + dir.File("y.zjg"), &out), 0);
+    EXPECT_FALSE(FileExists(dir.File("y.zjg")));
+}
