@@ -657,8 +657,6 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
     }
 }
 
-bool InField(const TMyRect& f, double x, double y) { return x >= f.L && x <= f.R && y >= f.T && y <= f.B; }
-
 // Edges between circumcentres of triangles that share an edge at the cell,
 // and the outward rays of hull edges. *touches: the cell may reach the
 // field's border (it has a hull edge or an edge ending on the border).
@@ -699,10 +697,10 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (otherSide)
                 continue;
             *touches = true;
-            if (!InField(b.field, tx[p], ty[p]))
-                continue;
             // The bisector of c and v as a ray from the circumcentre, away
-            // from the triangle's third vertex.
+            // from the triangle's third vertex. Its circumcentre may lie
+            // outside the field (a flat triangle along a row of sites) while
+            // the ray still crosses it: clipping keeps the part inside.
             double dx = -(V.y - c.y), dy = V.x - c.x;
             if (wSide > 0) {
                 dx = -dx;
