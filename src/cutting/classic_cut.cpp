@@ -88,7 +88,7 @@ bool CutSetUp(TCutWork& w)
     InitEdgeFigs();
     InitJigsAr(p, w.jigs);
     w.rules = StyleRules(p.ShapeStyle);
-    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B};
+    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B, {}};
     ResizeLarge(w.cells, size_t(w.n));
     return true;
 }

@@ -48,13 +48,16 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
     if (x < 0 || y < 0 || x >= img.W || y >= img.H || !img.pMem)
         return;
     assert(img.iBPP == 4);
-    colour &= 0xFFFFFF;
-    const uint32_t old = Load(MyImageGetLineXY(img, x, y));
-    if (old == colour)
+    // Whole pixels are compared and written: the region is one colour with
+    // one alpha, which the new colour keeps.
+    uint32_t old;
+    std::memcpy(&old, MyImageGetLineXY(img, x, y), 4);
+    const uint32_t paintValue = (old & 0xFF000000u) | (colour & 0xFFFFFF);
+    if (paintValue == old)
         return;
     struct Seg { int y, xl, xr, dy; };
     std::vector<Seg> stack;
-    stack.reserve(1024);
+    stack.reserve(256);
     const int W = img.W, H = img.H;
     auto push = [&](int sy, int xl, int xr, int dy) {
         if (sy + dy >= 0 && sy + dy < H)
@@ -69,13 +72,12 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
         const int dy = s.dy, x1 = s.xl, x2 = s.xr;
         const int row = s.y + dy;
         uint8_t* line = img.pMem + ptrdiff_t(row) * img.iBPL;
-        auto isOld = [&](int px) { return Load(line + 4 * px) == old; };
-        auto paint = [&](int px) {
+        auto isOld = [&](int px) {
             uint32_t v;
             std::memcpy(&v, line + 4 * px, 4);
-            v = (v & 0xFF000000u) | colour;  // the alpha byte stays
-            std::memcpy(line + 4 * px, &v, 4);
+            return v == old;
         };
+        auto paint = [&](int px) { std::memcpy(line + 4 * px, &paintValue, 4); };
         int px = x1;
         for (; px >= 0 && isOld(px); --px)
             paint(px);
@@ -288,8 +290,41 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
         MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
     w.testPics.reset();
     const double t0 = NowMs();
+    // White pixels are rare after the fill: find them in one pass, and look
+    // for pockets only in the pieces whose grown box holds one (a piece
+    // without one would change nothing). Picture pieces always gather
+    // their extent.
+    std::vector<TPoint> white;
+    for (int y = 0; y < img.H; ++y) {
+        const uint8_t* line = MyImageGetLineXY(img, 0, y);
+        int x = 0;
+        // Painted pixels have red 128: eight at a time, a chunk whose red
+        // bytes show none of the low seven bits set holds no white pixel.
+        for (; x + 8 <= img.W; x += 8) {
+            uint64_t acc = 0;
+            for (int k = 0; k < 4; ++k) {
+                uint64_t v;
+                std::memcpy(&v, line + 4 * x + 8 * k, 8);
+                acc |= v;
+            }
+            if ((acc & 0x0000007F0000007Full) == 0)
+                continue;
+            for (int k = x; k < x + 8; ++k)
+                if (Load(line + 4 * k) == kMaskWhite)
+                    white.push_back({k, y});
+        }
+        for (; x < img.W; ++x)
+            if (Load(line + 4 * x) == kMaskWhite)
+                white.push_back({x, y});
+    }
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
+        bool near = j.PicCell != 0;
+        for (size_t k = 0; k < white.size() && !near; ++k)
+            near = white[k].x >= j.HomeX - 1 && white[k].x <= j.HomeX + j.W + 1 && white[k].y >= j.HomeY - 1 &&
+                   white[k].y <= j.HomeY + j.H + 1;
+        if (!near)
+            continue;
         const TMyRect gathered = RemoveEdgeExtraPixels(img, j);
         if (j.PicCell && !MyRectIsEmpty(gathered)) {
             j.HomeX = gathered.L;

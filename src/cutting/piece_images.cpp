@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -126,18 +127,23 @@ OMyImage BuildPieceImageLiteral(const OMyImage& picture, const OMyImage& masks, 
 }
 
 // ---- One piece ----------------------------------------------------------------------------
-// Forward sweep: distances left, up, up-left, up-right of every pixel, each
-// 1 when the next pixel that way is transparent or outside, else one more
-// than that pixel's (capped at R). Backward sweep: right, down, down-right,
-// down-left the same way from the other end, and with all eight at hand the
-// pixel's colour goes to its place in every copy with that copy's shade.
+// A piece's opacity goes into a map with a transparent margin, so that every
+// pixel's neighbourhood can be read at fixed offsets. Light reaches only a
+// few pixels in: per direction the distance to the first transparent pixel
+// matters only up to a cap (the first distance that adds nothing), so the
+// four straight distances pack into one byte and the four diagonal ones into
+// another, and per turned copy two 256-entry tables give the shade's sum.
+// The distances depend on alpha alone and a quarter turn only relabels the
+// directions: one reading serves all four copies.
 
 namespace {
 
+constexpr int kPad = 3;  // the map's margin: the largest cap less one
+
 struct TScratch {
-    std::vector<uint8_t> opaque;  // w * h
-    std::vector<uint8_t> fwd;     // 4 per pixel: left, up, up-left, up-right
-    std::vector<uint8_t> below, belowNext;  // 3 per pixel of a row: down, down-right, down-left
+    std::vector<uint8_t> opaque;     // (w + 2 kPad) x (h + 2 kPad), 1 = the piece
+    std::vector<uint32_t> rowValue;  // one row's plain colours
+    std::vector<uint8_t> rowDeep;    // one row: 1 = deep inside, out of the light's reach
 };
 
 struct TPieceJob {
@@ -145,48 +151,54 @@ struct TPieceJob {
     const OMyImage& masks;
     const TEmbossParams& e;
     bool emboss;
-    // Distances are counted only up to the first one that adds no light:
-    // straight and diagonal directions alike stop there.
+    // Distances are counted only up to the first one that adds no light.
     int capS = 1, capD = 1;
     // Per copy r: the coefficient each source direction takes in that copy.
     int coefR[4][8];
+    // Per copy: the sums of the straight and of the diagonal directions for
+    // each packed code (two bits a direction: distance - 1).
+    int sumS[4][256], sumD[4][256];
 };
 
-void MarkOpaque(const TPieceJob& job, const TJig& j, TScratch& sc)
+void BuildShadeTables(TPieceJob& job)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int code = 0; code < 256; ++code) {
+            int ss = 0, sd = 0;
+            for (int i = 0; i < 4; ++i) {
+                const int k = ((code >> (2 * i)) & 3) + 1;
+                ss += Base(job.e, i, k) * job.coefR[r][i];
+                sd += Base(job.e, 4 + i, k) * job.coefR[r][4 + i];
+            }
+            job.sumS[r][code] = ss;
+            job.sumD[r][code] = sd;
+        }
+}
+
+// The piece's pixels (mask blue byte = its code) as 1 in the padded map.
+void MarkOpaque(const TPieceJob& job, const TJig& j, TScratch& sc, int pw)
 {
     const int w = j.W, h = j.H;
-    sc.opaque.assign(size_t(w) * size_t(h), 0);
+    sc.opaque.assign(size_t(pw) * size_t(h + 2 * kPad), 0);
     const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
     for (int y = 0; y < h; ++y) {
         const int my = j.HomeY + y;
         if (my < 0 || my >= job.masks.H || x0 >= x1)
             continue;
         const uint8_t* m = MyImageGetLineXY(job.masks, j.HomeX + x0, my) + 2;  // the blue byte
-        uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
+        uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
         for (int x = x0; x < x1; ++x, m += 4)
             o[x] = *m == j.MaskColor;
     }
 }
 
-void ForwardSweep(const TPieceJob& job, const TJig& j, TScratch& sc)
+// Distance - 1 to the first transparent pixel from p along `off`, up to cap - 1.
+inline int Steps(const uint8_t* p, ptrdiff_t off, int cap)
 {
-    const int w = j.W, h = j.H;
-    sc.fwd.resize(size_t(w) * size_t(h) * 4);
-    const int capS = job.capS, capD = job.capD;
-    auto stepS = [capS](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capS, k + 1) : 1); };
-    auto stepD = [capD](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capD, k + 1) : 1); };
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
-        const uint8_t* oUp = y > 0 ? o - w : nullptr;
-        uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
-        const uint8_t* fUp = y > 0 ? f - size_t(w) * 4 : nullptr;
-        for (int x = 0; x < w; ++x, f += 4) {
-            f[0] = x > 0 ? stepS(o[x - 1], f[-4]) : 1;
-            f[1] = oUp ? stepS(oUp[x], fUp[4 * x + 1]) : 1;
-            f[2] = oUp && x > 0 ? stepD(oUp[x - 1], fUp[4 * (x - 1) + 2]) : 1;
-            f[3] = oUp && x < w - 1 ? stepD(oUp[x + 1], fUp[4 * (x + 1) + 3]) : 1;
-        }
-    }
+    int n = 0;
+    for (int k = 1; k < cap && p[k * off]; ++k)
+        ++n;
+    return n;
 }
 
 // Where source pixel (x, y) of a w x h box lands in copy r of a strip of
@@ -215,107 +227,94 @@ inline uint8_t AddClamped(uint8_t v, int delta)
     return uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
 }
 
-void BackwardSweepAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc)
+void ShadeAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc, int pw)
 {
-    const int w = j.W, h = j.H, s = std::max(w, h);
-    const TCopyMap map = MapCopies(out, s, w, h);
-    sc.below.assign(size_t(w) * 3, 1);
-    sc.belowNext.resize(size_t(w) * 3);
-    const int capS = job.capS, capD = job.capD;
-    auto stepS = [capS](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capS, k + 1) : 1); };
-    auto stepD = [capD](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(capD, k + 1) : 1); };
-    // Base values per direction and distance (0 at the cap and beyond).
-    int base[8][8] = {};
+    const int w = j.W, h = j.H;
+    const TCopyMap map = MapCopies(out, std::max(w, h), w, h);
+    // Offsets in the map, in the direction order of the coefficients.
+    ptrdiff_t off[8];
     for (int d = 0; d < 8; ++d)
-        for (int k = 1; k <= (d < 4 ? capS : capD); ++k)
-            base[d][k] = Base(job.e, d, k);
-    // A pixel with every distance at its cap gets no light at all.
-    const uint32_t deepFwd = uint32_t(capS) | uint32_t(capS) << 8 | uint32_t(capD) << 16 | uint32_t(capD) << 24;
-    for (int y = h - 1; y >= 0; --y) {
-        const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
-        const uint8_t* oDown = y < h - 1 ? o + w : nullptr;
-        const uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
-        const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX, j.HomeY + y);
-        const int srcBPP = job.picture.iBPP;
+        off[d] = ptrdiff_t(kDirY[d]) * pw + kDirX[d];
+    const int capS = job.capS, capD = job.capD;
+    // A pixel is lit when a transparent pixel lies within reach of the light
+    // in some direction: every (direction, step) below its cap is looked at.
+    ptrdiff_t reachOffs[32];
+    int reachCount = 0;
+    for (int d = 0; d < 8; ++d)
+        for (int k = 1; k < (d < 4 ? capS : capD); ++k)
+            reachOffs[reachCount++] = k * off[d];
+    const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
+    const int srcBPP = job.picture.iBPP;
+    sc.rowValue.resize(size_t(w));
+    sc.rowDeep.resize(size_t(w));
+    uint32_t* value = sc.rowValue.data();
+    uint8_t* deep = sc.rowDeep.data();
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
+        // The plain colours of the row, transparent black outside the piece
+        // (writing those over the zeroed image changes nothing).
+        std::fill(value, value + w, 0u);
+        if (x0 < x1 && j.HomeY + y >= 0 && j.HomeY + y < job.picture.H) {
+            const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX + x0, j.HomeY + y);
+            for (int x = x0; x < x1; ++x, src += srcBPP) {
+                const uint32_t rgba = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+                value[x] = rgba & (0u - uint32_t(o[x]));
+            }
+        }
         uint8_t* row[4];
         for (int r = 0; r < copies; ++r)
             row[r] = map.base[r] + ptrdiff_t(y) * map.dy[r];
-        uint8_t right = 1;
-        for (int x = w - 1; x >= 0; --x) {
-            uint8_t* bn = sc.belowNext.data() + 3 * x;
-            right = x < w - 1 ? stepS(o[x + 1], right) : 1;
-            bn[0] = oDown ? stepS(oDown[x], sc.below[size_t(3 * x)]) : 1;
-            bn[1] = oDown && x < w - 1 ? stepD(oDown[x + 1], sc.below[size_t(3 * (x + 1) + 1)]) : 1;
-            bn[2] = oDown && x > 0 ? stepD(oDown[x - 1], sc.below[size_t(3 * (x - 1) + 2)]) : 1;
-            if (!o[x])
-                continue;
-            const uint8_t* rgb = src + ptrdiff_t(x) * srcBPP;
-            const uint32_t plain = uint32_t(rgb[0]) | uint32_t(rgb[1]) << 8 | uint32_t(rgb[2]) << 16 | 0xFF000000u;
-            uint32_t fw;
-            std::memcpy(&fw, f + 4 * x, 4);
-            const bool lit = job.emboss && !(fw == deepFwd && right == capS && bn[0] == capS && bn[1] == capD &&
-                                             bn[2] == capD);
-            if (!lit) {
-                for (int r = 0; r < copies; ++r)
-                    std::memcpy(row[r] + ptrdiff_t(x) * map.dx[r], &plain, 4);
-                continue;
+        std::memcpy(row[0], value, size_t(w) * 4);
+        for (int r = 1; r < copies; ++r) {
+            uint8_t* d = row[r];
+            for (int x = 0; x < w; ++x, d += map.dx[r])
+                std::memcpy(d, value + x, 4);
+        }
+        if (!job.emboss)
+            continue;
+        // Deep pixels: opaque with no transparent one within reach (eight
+        // map bytes at a time).
+        std::memcpy(deep, o, size_t(w));
+        for (int i = 0; i < reachCount; ++i) {
+            const uint8_t* q = o + reachOffs[i];
+            int x = 0;
+            for (; x + 8 <= w; x += 8) {
+                uint64_t a, b;
+                std::memcpy(&a, deep + x, 8);
+                std::memcpy(&b, q + x, 8);
+                a &= b;
+                std::memcpy(deep + x, &a, 8);
             }
-            const uint8_t* fx = f + 4 * x;
-            const int b[8] = {base[0][fx[0]], base[1][fx[1]], base[2][right], base[3][bn[0]],
-                              base[4][fx[2]], base[5][fx[3]], base[6][bn[1]], base[7][bn[2]]};
+            for (; x < w; ++x)
+                deep[x] &= q[x];
+        }
+        for (int x = 0; x < w; ++x) {
+            if (!o[x] || deep[x])
+                continue;  // transparent, or out of the light's reach
+            const uint8_t* p = o + x;
+            const int cs = Steps(p, off[0], capS) | Steps(p, off[1], capS) << 2 | Steps(p, off[2], capS) << 4 |
+                           Steps(p, off[3], capS) << 6;
+            const int cd = Steps(p, off[4], capD) | Steps(p, off[5], capD) << 2 | Steps(p, off[6], capD) << 4 |
+                           Steps(p, off[7], capD) << 6;
             for (int r = 0; r < copies; ++r) {
+                const int delta = DeltaOf(job.sumS[r][cs] + job.sumD[r][cd]);
+                if (delta == 0)
+                    continue;
                 uint8_t* d = row[r] + ptrdiff_t(x) * map.dx[r];
-                std::memcpy(d, &plain, 4);
-                int sum = 0;
-                for (int dd = 0; dd < 8; ++dd)
-                    sum += b[dd] * job.coefR[r][dd];
-                const int delta = DeltaOf(sum);
-                if (delta != 0)
-                    d[0] = AddClamped(d[0], delta), d[1] = AddClamped(d[1], delta), d[2] = AddClamped(d[2], delta);
+                d[0] = AddClamped(d[0], delta), d[1] = AddClamped(d[1], delta), d[2] = AddClamped(d[2], delta);
             }
         }
-        std::swap(sc.below, sc.belowNext);
     }
 }
 
 // Fills one piece image (already the right size and all zero).
-// Without emboss: one pass, the mask read and every copy written at once.
-void CopyPlain(const TPieceJob& job, const TJig& j, int copies, OMyImage& out)
-{
-    const int w = j.W, h = j.H;
-    const TCopyMap map = MapCopies(out, std::max(w, h), w, h);
-    const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
-    const int srcBPP = job.picture.iBPP;
-    for (int y = 0; y < h; ++y) {
-        const int my = j.HomeY + y;
-        if (my < 0 || my >= job.masks.H || x0 >= x1)
-            continue;
-        const uint8_t* m = MyImageGetLineXY(job.masks, j.HomeX + x0, my) + 2;  // the blue byte
-        const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX + x0, my);
-        uint8_t* row[4];
-        for (int r = 0; r < copies; ++r)
-            row[r] = map.base[r] + ptrdiff_t(y) * map.dy[r];
-        for (int x = x0; x < x1; ++x, m += 4, src += srcBPP) {
-            if (*m != j.MaskColor)
-                continue;
-            const uint32_t plain = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
-            for (int r = 0; r < copies; ++r)
-                std::memcpy(row[r] + ptrdiff_t(x) * map.dx[r], &plain, 4);
-        }
-    }
-}
-
 void FillPiece(const TPieceJob& job, const TJig& j, bool strip, OMyImage& out, TScratch& sc)
 {
     if (j.W < 1 || j.H < 1)
         return;
-    if (!job.emboss) {
-        CopyPlain(job, j, strip ? 4 : 1, out);
-        return;
-    }
-    MarkOpaque(job, j, sc);
-    ForwardSweep(job, j, sc);
-    BackwardSweepAndWrite(job, j, strip ? 4 : 1, out, sc);
+    const int pw = j.W + 2 * kPad;
+    MarkOpaque(job, j, sc, pw);
+    ShadeAndWrite(job, j, strip ? 4 : 1, out, sc, pw);
 }
 
 // The image size of piece j; a box that cannot lie in the picture gets an
@@ -342,12 +341,14 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
     assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4 && picture.iBPP >= 3);
     assert(picture.iBPP == 4 || picture.iBPP == 3);
     const TEmbossParams e = EmbossParams(embossStyle);
-    TPieceJob job{picture, masks, e, embossStyle != 0, 1, 1, {}};
+    auto jobPtr = std::make_unique<TPieceJob>(TPieceJob{picture, masks, e, embossStyle != 0, 1, 1, {}, {}, {}});
+    TPieceJob& job = *jobPtr;
     // The first distance at which a direction adds nothing (at most the reach).
     while (job.capS < e.reach && Base(e, 0, job.capS) > 0)
         ++job.capS;
     while (job.capD < e.reach && Base(e, 4, job.capD) > 0)
         ++job.capD;
+    assert(job.capS - 1 <= kPad && job.capD - 1 <= kPad);
     for (int r = 0; r < 4; ++r)
         for (int d = 0; d < 8; ++d) {
             int dx = kDirX[d], dy = kDirY[d];
@@ -358,6 +359,7 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
             }
             job.coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
         }
+    BuildShadeTables(job);
     // One block holds every image: one allocation, on large pages, already
     // zero (4000 separate heap blocks cost a page fault every 4 KB).
     std::vector<size_t> offset(static_cast<size_t>(count) + 1, 0);
