@@ -282,24 +282,17 @@ void GrowBoxesForTails(TCutWork& w, const std::vector<TTailChange>& changes)
 
 // ---- Finish ---------------------------------------------------------------------------
 
-void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
+namespace {
+
+// Every white pixel of the mask. Painted pixels have red 128: eight at a
+// time, a chunk whose red bytes show none of the low seven bits set holds
+// no white pixel.
+std::vector<TPoint> FindWhitePixels(const OMyImage& img)
 {
-    OMyImage& img = *w.vecField;
-    const bool frame = w.jp.BorderStyle == 1;
-    if (frame)
-        MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
-    w.testPics.reset();
-    const double t0 = NowMs();
-    // White pixels are rare after the fill: find them in one pass, and look
-    // for pockets only in the pieces whose grown box holds one (a piece
-    // without one would change nothing). Picture pieces always gather
-    // their extent.
     std::vector<TPoint> white;
     for (int y = 0; y < img.H; ++y) {
         const uint8_t* line = MyImageGetLineXY(img, 0, y);
         int x = 0;
-        // Painted pixels have red 128: eight at a time, a chunk whose red
-        // bytes show none of the low seven bits set holds no white pixel.
         for (; x + 8 <= img.W; x += 8) {
             uint64_t acc = 0;
             for (int k = 0; k < 4; ++k) {
@@ -317,6 +310,16 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
             if (Load(line + 4 * x) == kMaskWhite)
                 white.push_back({x, y});
     }
+    return white;
+}
+
+// White pixels are rare after the fill: pockets are looked for only in the
+// pieces whose grown box holds one (a piece without one would change
+// nothing). Picture pieces always gather their extent, which becomes their box.
+void RemoveStrayPixels(TCutWork& w)
+{
+    OMyImage& img = *w.vecField;
+    const std::vector<TPoint> white = FindWhitePixels(img);
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
         bool near = j.PicCell != 0;
@@ -333,6 +336,33 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
             j.H = gathered.H;
         }
     }
+}
+
+void AppendFramePiece(TCutWork& w)
+{
+    TJig& fp = w.jigs[size_t(w.n)];
+    fp = TJig{};
+    fp.HomeX = 0;
+    fp.HomeY = 0;
+    fp.W = w.jp.ImageW;
+    fp.H = w.jp.ImageH;
+    fp.MaskColor = cFrameColor;
+    fp.Bevel = cFrameBevel;
+    for (int16_t& nb : fp.Nb)
+        nb = -1;
+}
+
+}  // namespace
+
+void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
+{
+    OMyImage& img = *w.vecField;
+    const bool frame = w.jp.BorderStyle == 1;
+    if (frame)
+        MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
+    w.testPics.reset();
+    const double t0 = NowMs();
+    RemoveStrayPixels(w);
     const double t1 = NowMs();
     std::vector<TTailChange> changes;
     RemoveEdgeTails(img, w.field, &changes);
@@ -341,18 +371,8 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
         times->stray += t1 - t0;
         times->tails += NowMs() - t1;
     }
-    if (frame) {
-        TJig& fp = w.jigs[size_t(w.n)];
-        fp = TJig{};
-        fp.HomeX = 0;
-        fp.HomeY = 0;
-        fp.W = w.jp.ImageW;
-        fp.H = w.jp.ImageH;
-        fp.MaskColor = cFrameColor;
-        fp.Bevel = cFrameBevel;
-        for (int16_t& nb : fp.Nb)
-            nb = -1;
-    }
+    if (frame)
+        AppendFramePiece(w);
     w.jp.TotalTileNum = w.n + (frame ? 1 : 0);
     masks = std::move(w.vecField);
 }

@@ -227,51 +227,56 @@ inline uint8_t AddClamped(uint8_t v, int delta)
     return uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
 }
 
-void ShadeAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc, int pw)
-{
-    const int w = j.W, h = j.H;
-    const TCopyMap map = MapCopies(out, std::max(w, h), w, h);
-    // Offsets in the map, in the direction order of the coefficients.
+// What one piece's rows need: where the copies go, the map's offsets per
+// direction, the (direction, step) pairs within the light's reach.
+struct TPieceRows {
+    const TPieceJob& job;
+    const TJig& j;
+    int copies, pw;
+    TCopyMap map;
     ptrdiff_t off[8];
-    for (int d = 0; d < 8; ++d)
-        off[d] = ptrdiff_t(kDirY[d]) * pw + kDirX[d];
-    const int capS = job.capS, capD = job.capD;
-    // A pixel is lit when a transparent pixel lies within reach of the light
-    // in some direction: every (direction, step) below its cap is looked at.
     ptrdiff_t reachOffs[32];
     int reachCount = 0;
-    for (int d = 0; d < 8; ++d)
-        for (int k = 1; k < (d < 4 ? capS : capD); ++k)
-            reachOffs[reachCount++] = k * off[d];
-    const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
-    const int srcBPP = job.picture.iBPP;
-    sc.rowValue.resize(size_t(w));
-    sc.rowDeep.resize(size_t(w));
-    uint32_t* value = sc.rowValue.data();
-    uint8_t* deep = sc.rowDeep.data();
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
-        // The plain colours of the row, transparent black outside the piece
-        // (writing those over the zeroed image changes nothing).
+    int x0, x1;  // the box's columns inside the picture
+
+    TPieceRows(const TPieceJob& jb, const TJig& jg, int cp, OMyImage& out, int mapW)
+        : job(jb), j(jg), copies(cp), pw(mapW), map(MapCopies(out, std::max(jg.W, jg.H), jg.W, jg.H))
+    {
+        for (int d = 0; d < 8; ++d)
+            off[d] = ptrdiff_t(kDirY[d]) * pw + kDirX[d];
+        for (int d = 0; d < 8; ++d)
+            for (int k = 1; k < (d < 4 ? job.capS : job.capD); ++k)
+                reachOffs[reachCount++] = k * off[d];
+        x0 = std::max(0, -j.HomeX);
+        x1 = std::min(j.W, job.masks.W - j.HomeX);
+    }
+
+    // Row y's plain colours (transparent black outside the piece: writing
+    // those over the zeroed image changes nothing) into every copy.
+    void WritePlain(int y, const uint8_t* o, uint32_t* value, uint8_t** row) const
+    {
+        const int w = j.W;
         std::fill(value, value + w, 0u);
         if (x0 < x1 && j.HomeY + y >= 0 && j.HomeY + y < job.picture.H) {
+            const int bpp = job.picture.iBPP;
             const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX + x0, j.HomeY + y);
-            for (int x = x0; x < x1; ++x, src += srcBPP) {
+            for (int x = x0; x < x1; ++x, src += bpp) {
                 const uint32_t rgba = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
                 value[x] = rgba & (0u - uint32_t(o[x]));
             }
         }
-        uint8_t* row[4];
-        for (int r = 0; r < copies; ++r)
-            row[r] = map.base[r] + ptrdiff_t(y) * map.dy[r];
         std::memcpy(row[0], value, size_t(w) * 4);
         for (int r = 1; r < copies; ++r) {
             uint8_t* d = row[r];
             for (int x = 0; x < w; ++x, d += map.dx[r])
                 std::memcpy(d, value + x, 4);
         }
-        if (!job.emboss)
-            continue;
+    }
+
+    // The pixels of row y that the light reaches get their shade in every copy.
+    void Shade(const uint8_t* o, uint8_t* deep, uint8_t** row) const
+    {
+        const int w = j.W, capS = job.capS, capD = job.capD;
         // Deep pixels: opaque with no transparent one within reach (eight
         // map bytes at a time).
         std::memcpy(deep, o, size_t(w));
@@ -305,6 +310,22 @@ void ShadeAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& ou
             }
         }
     }
+};
+
+void ShadeAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc, int pw)
+{
+    const TPieceRows rows(job, j, copies, out, pw);
+    sc.rowValue.resize(size_t(j.W));
+    sc.rowDeep.resize(size_t(j.W));
+    for (int y = 0; y < j.H; ++y) {
+        const uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
+        uint8_t* row[4];
+        for (int r = 0; r < copies; ++r)
+            row[r] = rows.map.base[r] + ptrdiff_t(y) * rows.map.dy[r];
+        rows.WritePlain(y, o, sc.rowValue.data(), row);
+        if (job.emboss)
+            rows.Shade(o, sc.rowDeep.data(), row);
+    }
 }
 
 // Fills one piece image (already the right size and all zero).
@@ -334,21 +355,19 @@ void PieceImageSize(const TJig& j, bool strip, const OMyImage& masks, int* iw, i
 
 // ---- All pieces ---------------------------------------------------------------------------
 
-void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
-                      bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads)
+namespace {
+
+// The job of one build: caps, per-copy coefficients and shade tables.
+std::unique_ptr<TPieceJob> MakeJob(const OMyImage& picture, const OMyImage& masks, const TEmbossParams& e,
+                                   int embossStyle)
 {
-    assert(count >= 0 && size_t(count) <= jigs.size());
-    assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4 && picture.iBPP >= 3);
-    assert(picture.iBPP == 4 || picture.iBPP == 3);
-    const TEmbossParams e = EmbossParams(embossStyle);
-    auto jobPtr = std::make_unique<TPieceJob>(TPieceJob{picture, masks, e, embossStyle != 0, 1, 1, {}, {}, {}});
-    TPieceJob& job = *jobPtr;
+    auto job = std::make_unique<TPieceJob>(TPieceJob{picture, masks, e, embossStyle != 0, 1, 1, {}, {}, {}});
     // The first distance at which a direction adds nothing (at most the reach).
-    while (job.capS < e.reach && Base(e, 0, job.capS) > 0)
-        ++job.capS;
-    while (job.capD < e.reach && Base(e, 4, job.capD) > 0)
-        ++job.capD;
-    assert(job.capS - 1 <= kPad && job.capD - 1 <= kPad);
+    while (job->capS < e.reach && Base(e, 0, job->capS) > 0)
+        ++job->capS;
+    while (job->capD < e.reach && Base(e, 4, job->capD) > 0)
+        ++job->capD;
+    assert(job->capS - 1 <= kPad && job->capD - 1 <= kPad);
     for (int r = 0; r < 4; ++r)
         for (int d = 0; d < 8; ++d) {
             int dx = kDirX[d], dy = kDirY[d];
@@ -357,11 +376,19 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
                 dy = dx;
                 dx = nx;
             }
-            job.coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
+            job->coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
         }
-    BuildShadeTables(job);
-    // One block holds every image: one allocation, on large pages, already
-    // zero (4000 separate heap blocks cost a page fault every 4 KB).
+    BuildShadeTables(*job);
+    return job;
+}
+
+// Makes the images anew on one shared block (one allocation, on large
+// pages, already zero: 4000 separate heap blocks cost a page fault every
+// 4 KB), unless `images` already has the right sizes. Answers whether they
+// are fresh (zero).
+bool LayOutImages(const OMyImage& masks, const std::vector<TJig>& jigs, int count, bool rotate, bool create,
+                  std::vector<OMyImage>& images)
+{
     std::vector<size_t> offset(static_cast<size_t>(count) + 1, 0);
     std::vector<TSize> dims(static_cast<size_t>(count));
     bool sameSizes = !create && images.size() == size_t(count);
@@ -371,47 +398,69 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
         PieceImageSize(j, PieceHasStrip(j, rotate), masks, &iw, &ih);
         dims[size_t(i)] = {iw, ih};
         offset[size_t(i) + 1] = offset[size_t(i)] + ((size_t(iw) * size_t(ih) * 4 + 63) & ~size_t(63));
-        sameSizes = sameSizes && images[size_t(i)].W == iw && images[size_t(i)].H == ih &&
-                    images[size_t(i)].pMem && images[size_t(i)].bAlpha;
-    }
-    const bool fresh = !sameSizes;
-    if (fresh) {
-        images.clear();
-        images.resize(size_t(count));
-        const std::shared_ptr<uint8_t> block = MyImageAllocShared(std::max<size_t>(offset.back(), 64));
-        for (int i = 0; i < count; ++i) {
-            const TSize d = dims[size_t(i)];
-            if (block)
-                MyImagePlaceOn(images[size_t(i)], block, block.get() + offset[size_t(i)], d.cx, d.cy, true);
-            else
-                images[size_t(i)] = OMyImage(d.cx, d.cy, true);
+        if (sameSizes) {
+            const OMyImage& old = images[size_t(i)];
+            sameSizes = old.W == iw && old.H == ih && old.pMem && old.bAlpha;
         }
     }
-    if (threads <= 0)
-        threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min(threads, std::max(1, count));
-    // Pieces in index order, neighbours after one another, so that the
-    // picture and mask rows a piece reads are still in the cache for the
-    // next; only the largest piece (the frame) goes first, so that no thread
-    // is left with it at the end.
+    if (sameSizes)
+        return false;
+    images.clear();
+    images.resize(size_t(count));
+    const std::shared_ptr<uint8_t> block = MyImageAllocShared(std::max<size_t>(offset.back(), 64));
+    for (int i = 0; i < count; ++i) {
+        const TSize d = dims[size_t(i)];
+        if (block)
+            MyImagePlaceOn(images[size_t(i)], block, block.get() + offset[size_t(i)], d.cx, d.cy, true);
+        else
+            images[size_t(i)] = OMyImage(d.cx, d.cy, true);
+    }
+    return true;
+}
+
+// Pieces in index order, neighbours after one another, so that the picture
+// and mask rows a piece reads are still in the cache for the next; only the
+// largest piece (the frame) goes first, so that no thread is left with it
+// at the end.
+std::vector<int> WorkOrder(const std::vector<TJig>& jigs, int count)
+{
     std::vector<int> order(static_cast<size_t>(count));
     int largest = 0;
     for (int i = 0; i < count; ++i)
         if (int64_t(jigs[size_t(i)].W) * jigs[size_t(i)].H > int64_t(jigs[size_t(largest)].W) * jigs[size_t(largest)].H)
             largest = i;
-    for (int i = 0, n = 0; i < count; ++i)
-        order[size_t(n++)] = i == 0 ? largest : i <= largest ? i - 1 : i;
+    for (int i = 0; i < count; ++i)
+        order[size_t(i)] = i == 0 ? largest : i <= largest ? i - 1 : i;
+    return order;
+}
+
+}  // namespace
+
+void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
+                      bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads)
+{
+    assert(count >= 0 && size_t(count) <= jigs.size());
+    assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4);
+    assert(picture.iBPP == 4 || picture.iBPP == 3);
+    const TEmbossParams e = EmbossParams(embossStyle);
+    const std::unique_ptr<TPieceJob> job = MakeJob(picture, masks, e, embossStyle);
+    const bool fresh = LayOutImages(masks, jigs, count, rotate, create, images);
+    if (threads <= 0)
+        threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min(threads, std::max(1, count));
+    const std::vector<int> order = WorkOrder(jigs, count);
+    // Each image is written by one thread only; the result does not depend
+    // on which, or on how many there are.
     std::atomic<int> next{0};
     auto worker = [&]() {
         TScratch sc;
         for (int n = next++; n < count; n = next++) {
             const int i = order[size_t(n)];
-            const TJig& j = jigs[size_t(i)];
             OMyImage& img = images[size_t(i)];
             if (!fresh)
                 std::memset(img.pMem, 0, img.ByteCount());
             if (img.W > 0)
-                FillPiece(job, j, PieceHasStrip(j, rotate), img, sc);
+                FillPiece(*job, jigs[size_t(i)], PieceHasStrip(jigs[size_t(i)], rotate), img, sc);
         }
     };
     std::vector<std::thread> pool;
