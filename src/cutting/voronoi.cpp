@@ -781,8 +781,11 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
 bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
 {
     cell.edgeNum = 0;
-    cell.triNum = b.collinear ? 0 : b.d.scratch.siteTriNum[size_t(i)];
-    std::copy_n(b.d.scratch.siteTris.data() + size_t(i) * kCellMaxTris, cell.triNum, cell.tris.begin());
+    cell.triNum = 0;
+    if (!b.collinear) {
+        cell.triNum = b.d.scratch.siteTriNum[size_t(i)];
+        std::copy_n(b.d.scratch.siteTris.begin() + std::ptrdiff_t(i) * kCellMaxTris, cell.triNum, cell.tris.begin());
+    }
     bool touches = b.collinear;
     if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
         return false;
