@@ -243,3 +243,71 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     out->resize(size_t(r.Size()));
     return r.Read(out->data(), out->size());
 }
+
+bool CopyFileBytes(const std::string& src, const std::string& dst, int* err)
+{
+    *err = 0;
+    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        *err = errno;
+        return false;
+    }
+    const int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        *err = errno;
+        ::close(in);
+        return false;
+    }
+    struct stat st;
+    bool ok = ::fstat(in, &st) == 0;
+    int64_t left = ok ? int64_t(st.st_size) : 0;
+    // copy_file_range stays in the kernel (and may share extents); plain
+    // reads and writes where it is not supported.
+    bool useRange = true;
+    std::vector<char> buf;
+    while (ok && left > 0) {
+        ssize_t n;
+        if (useRange) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
+            if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
+                useRange = false;
+                buf.resize(1 << 20);
+                continue;
+            }
+        } else {
+            n = ::read(in, buf.data(), buf.size() < size_t(left) ? buf.size() : size_t(left));
+            if (n > 0) {
+                const char* p = buf.data();
+                ssize_t rest = n;
+                while (rest > 0) {
+                    const ssize_t w = ::write(out, p, size_t(rest));
+                    if (w < 0 && errno == EINTR)
+                        continue;
+                    if (w <= 0) {
+                        *err = w < 0 ? errno : ENOSPC;
+                        ok = false;
+                        break;
+                    }
+                    p += w;
+                    rest -= w;
+                }
+            }
+        }
+        if (!ok)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *err = n < 0 ? errno : EIO;  // the source shrank, or an error
+            ok = false;
+            break;
+        }
+        left -= n;
+    }
+    if (::close(out) != 0 && ok) {
+        *err = errno;
+        ok = false;
+    }
+    ::close(in);
+    return ok;
+}

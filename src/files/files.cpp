@@ -2,6 +2,9 @@
 
 void Files_Reset()
 {
+    AutoSave_ReleaseLock();
     FileNames = OFileNames{};
     LangP = OLangP{};
+    LastFiles = OLastFiles{};
+    PocketsP = OPocketsP{};
 }

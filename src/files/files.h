@@ -120,7 +120,7 @@ OMyImagePtr ReadJigFilePicture(const std::string& path, bool convert, std::strin
 bool SaveJigFile(const std::string& path, uint32_t w, uint32_t h, const uint8_t keyBlock[10],
                  const std::vector<uint8_t>& thumbBytes, const std::string& desc,
                  const std::vector<uint8_t>& pictureBytes, std::string* error);
-// The width and height an encoded picture declares (PNG, JPEG, GIF, BMP, WebP);
+// The width and height an encoded picture declares (PNG, JPEG, GIF, BMP, TIFF, WebP);
 // false for other formats or a header too short to tell.
 bool PictureSniffSize(const uint8_t* data, size_t n, int* w, int* h);
 
@@ -175,3 +175,7 @@ std::string LangFormat(const std::string& text, const std::vector<LangArg>& args
 // ("" none, "d" one number, "@" one text, "@@" two texts).
 struct TLangKey { std::string key; std::string args; };
 std::vector<TLangKey> LangKeysInUse();
+
+// ---- Settings, recent files, autosave; saved games ------------------------------------------
+#include "files/settings.h"
+#include "files/solve_file.h"

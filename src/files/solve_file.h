@@ -1,0 +1,87 @@
+// Saved games (part of the files facade; include "files/files.h").
+//
+// Layout (integers little-endian, unsigned 32-bit unless said):
+//   0 "ZIVRASLV1.0"   11 GameSeed   15 offset S of the state block
+//   19 n = name bytes with the zero (n <= 256)   23 name   23+n TJigParams (120)
+//   parts: thumbnail BMP (0x5A), working picture BMP (0x3C), mask TIFF (0xA5),
+//   description UTF-8 (0x69), all constant-key
+//   S: WinP (36), CurMA (9), Jigs (112 x TotalTileNum), 4 pockets x 26, tail 264
+//
+// Saving never tears a file: a full save writes a temporary file in the
+// target's folder, syncs it and renames it over the target; a re-save of the
+// same game patches the state block in a copy and renames the copy over.
+#pragma once
+
+#include "files/bin_io.h"
+#include "model/game_state.h"
+#include "model/helpers.h"
+#include "model/puzzle.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// ---- Pockets and weight as saved games hold them (per game) ---------------------------
+// The play field keeps the live windows; these records carry what a saved game
+// stores and restores for pockets 1..4 (window indices 2..5) and the weight.
+struct TPocketRec {
+    uint8_t bScroll = 0;       // written 0; 1 in a file: the scroll offsets are not applied
+    uint8_t bVisible = 0;      // 0 or 1
+    TRect mrWin;               // window rectangle, view pixels
+    int32_t iScrollL = 0, iScrollT = 0;  // scroll offsets, content pixels
+    bool operator==(const TPocketRec&) const = default;
+};
+constexpr int kPocketCount = 4;
+constexpr int kPocketRecBytes = 26;
+struct OPocketsP {
+    TPocketRec Pocket[kPocketCount];
+    int32_t iWeightJig = -1;   // piece under the weight; -1 none
+};
+extern OPocketsP PocketsP;
+
+// ---- The file --------------------------------------------------------------------------
+constexpr uint32_t kSolveTailMarker = 56010;
+constexpr int kSolveTailBytes = 264;
+constexpr uint32_t kSolveMaxNameBytes = 256;  // the zero included
+constexpr int32_t kSolveMaxPieces = 4001;     // 4000 and a frame piece
+
+// What a saved game holds, read and checked but not yet applied.
+struct TSolveFile {
+    int32_t GameSeed = 0;
+    uint32_t StateOfs = 0;
+    std::string sName;                         // jigsaw name
+    TJigParams Params;                         // as stored
+    int64_t DataOfs = 0;                       // after the thumbnail part
+    std::vector<uint8_t> Thumb, Picture, Mask, Desc;  // the parts, unscrambled
+    TWinParams WinP;
+    MOUSE_SCHEMA CurMA;
+    std::vector<TJig> Jigs;                    // TotalTileNum pieces
+    TPocketRec Pockets[kPocketCount];
+    bool bHasTail = false;
+    int32_t iWeightJig = -1;                   // -1 without a tail or a marker
+};
+
+// Magic, seed, state offset, name, record and the thumbnail part (not decoded).
+bool SolveFile_ReadHead(OBinReader& f, TSolveFile* s);
+// From DataOfs: the picture, mask and description parts (sizes checked against
+// the record before decoding), then the state block at StateOfs, every piece checked.
+bool SolveFile_ReadBody(OBinReader& f, TSolveFile* s);
+// The state block of the open game as the file stores it.
+std::vector<uint8_t> SolveFile_StateBlock();
+size_t SolveFile_StateBlockSize(int32_t pieces);
+
+// Saves the open game to path; false (after telling the player) when nothing
+// was saved, in which case the file at path is as it was.
+bool SaveSolveFile(const std::string& path, bool autosave);
+bool WriteChangedDateToSolveFile(OBinWriter& f);
+// Rewrites only the state block when path holds this same game; false and
+// the file untouched otherwise.
+bool TryWriteChangedDateToSolveFile(const std::string& path);
+// The list/preview read: thumbnail into miReadThumb; unless listOnly, sNewJig
+// and NewJigP (SideNum 1, Reserved96 0, DataOfs after the thumbnail).
+bool OpenSolveFile_ForListOrPreview(const std::string& path, bool listOnly);
+bool OpenSolveData_ForListOrPreview(OBinReader& f, bool listOnly);
+// The temporary file a full save of path writes first: sTempSolve in the
+// per-user folder, else a side file in path's own folder (a rename never
+// crosses file systems).
+std::string TempSavePathFor(const std::string& path);
