@@ -339,3 +339,20 @@ TEST(SolveFile, UnwritableTemporaryFileIsReportedAndNothingChanges)
     EXPECT_FALSE(Recorder().progressVisible);
     EXPECT_FALSE(bAutoSaveDoProc);
 }
+
+TEST(SolveFile, FileFromAnotherWriterReads)
+{
+    // Laid out by hand (tests/inputs/solve_file/tiny.svm): a BMP picture, a TIFF mask, two pieces.
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(SourcePath("tests/inputs/solve_file/tiny.svm"), &s));
+    EXPECT_EQ(s.sName, "Tiny");
+    EXPECT_EQ(s.GameSeed, 42);
+    EXPECT_EQ(s.Jigs.size(), 2u);
+    EXPECT_EQ(s.iWeightJig, 1);
+    EXPECT_EQ(s.Pockets[1].bVisible, 1);
+    std::string out;
+    EXPECT_EQ(RunCommand("'" + BinPath("zivra-tool") + "' show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'",
+                         &out), 0);
+    EXPECT_EQ(out, "kind\tsaved-game\nname\tTiny\nseed\t42\npieces\t2\ngroups\t1\nlevel\t0\nstyle\t0\n"
+                   "frame\t0\nrotate\t0\nsolved\t1\n");
+}
