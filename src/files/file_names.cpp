@@ -140,6 +140,13 @@ bool FileNames_Create(std::string* error)
     // saved game itself does not: the save it belonged to never completed.
     if (FileExists(FileNames.sTempSolve))
         DeleteFile(FileNames.sTempSolve);
+    // Likewise the side files of an interrupted re-save or settings write.
+    for (const std::string& name : ListFolderSorted(FileNames.sJigsPath)) {
+        const std::string ext = FileExtLower(name);
+        const std::string inner = FileExtLower(FileNameWithoutExt(name));
+        if (ext == "part" && (inner == FileNames.sSolveExt || name == "settings.dat.part"))
+            DeleteFile(FileNames.sJigsPath + name);
+    }
     return true;
 }
 

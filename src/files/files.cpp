@@ -7,4 +7,5 @@ void Files_Reset()
     LangP = OLangP{};
     LastFiles = OLastFiles{};
     PocketsP = OPocketsP{};
+    GameFileHooks = OGameFileHooks{};
 }

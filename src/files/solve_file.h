@@ -18,6 +18,7 @@
 #include "model/puzzle.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,3 +86,18 @@ bool OpenSolveData_ForListOrPreview(OBinReader& f, bool listOnly);
 // per-user folder, else a side file in path's own folder (a rename never
 // crosses file systems).
 std::string TempSavePathFor(const std::string& path);
+
+// ---- Opening and saving commands ------------------------------------------------------------
+// The open dialog as these commands see it (installed by the window; a file
+// chooser until the real dialog exists): style 1 open, 2 save; answers the
+// modal code (0 cancelled, 1 a file chosen into *chosen, 2 the download button).
+struct OGameFileHooks {
+    std::function<int(int style, const std::string& preset, std::string* chosen)> fnFileDialog;
+};
+extern OGameFileHooks GameFileHooks;  // per run
+
+// Asks "Q_SaveChanges" when the game has unsaved changes and saves on Yes.
+// False when the player cancelled, or chose to save and the save failed.
+bool SaveAndContinue();
+// Asks for a name (save style) and saves there; true when saved.
+bool SaveAsSolveFile();

@@ -356,3 +356,49 @@ TEST(SolveFile, FileFromAnotherWriterReads)
     EXPECT_EQ(out, "kind\tsaved-game\nname\tTiny\nseed\t42\npieces\t2\ngroups\t1\nlevel\t0\nstyle\t0\n"
                    "frame\t0\nrotate\t0\nsolved\t1\n");
 }
+
+// ---- The question before a game is closed ------------------------------------------------------
+
+TEST(SaveAndContinue, AnswersDecideAndAFailedSaveKeepsTheGameOpen)
+{
+    TempDir dir;
+    MakeSyntheticGame(20, 20, 4, 9);
+    EXPECT_TRUE(SaveAndContinue());  // nothing to save: no question
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Question), 0);
+
+    GameChanged();
+    Recorder().QueueAnswer(3);
+    EXPECT_FALSE(SaveAndContinue());  // Cancel
+    Recorder().QueueAnswer(2);
+    EXPECT_TRUE(SaveAndContinue());   // No
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+
+    FileNames.sSolve = dir.File("mine.svm");
+    Recorder().QueueAnswer(1);
+    EXPECT_TRUE(SaveAndContinue());   // Yes: saved under its name
+    EXPECT_TRUE(FileExists(dir.File("mine.svm")));
+    EXPECT_EQ(LastFiles.arFileNames.front(), dir.File("mine.svm"));
+
+    // The autosave file is never the player's own name: asked for one.
+    GameChanged();
+    FileNames.sAutoSaved = FileNames.sSolve = dir.File("autosaved.svm");
+    std::string preset;
+    GameFileHooks.fnFileDialog = [&](int style, const std::string& p, std::string* chosen) {
+        EXPECT_EQ(style, 2);
+        preset = p;
+        *chosen = dir.File("named");
+        return 1;
+    };
+    Recorder().QueueAnswer(1);
+    EXPECT_TRUE(SaveAndContinue());
+    EXPECT_EQ(preset, "Forest");
+    EXPECT_EQ(FileNames.sSolve, dir.File("named.svm"));
+    EXPECT_TRUE(FileExists(dir.File("named.svm")));
+
+    // Yes, but the save fails: closing must not go on.
+    GameChanged();
+    FileNames.sSolve = dir.File("no/such/folder/g.svm");
+    Recorder().QueueAnswer(1);
+    EXPECT_FALSE(SaveAndContinue());
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+}
