@@ -1,6 +1,7 @@
 #include "files/bin_io.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -244,6 +245,61 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     return r.Read(out->data(), out->size());
 }
 
+namespace {
+
+// Copies up to n bytes with plain reads and writes; the count copied, or -1
+// with *err set.
+int64_t CopyByReadWrite(int in, int out, int64_t n, int* err)
+{
+    std::vector<char> buf(size_t(1) << 20);
+    int64_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::read(in, buf.data(), size_t(std::min<int64_t>(int64_t(buf.size()), n - done)));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            *err = r < 0 ? errno : EIO;  // the source shrank, or an error
+            return -1;
+        }
+        for (ssize_t at = 0; at < r;) {
+            const ssize_t w = ::write(out, buf.data() + at, size_t(r - at));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                *err = w < 0 ? errno : ENOSPC;
+                return -1;
+            }
+            at += w;
+        }
+        done += r;
+    }
+    return done;
+}
+
+// copy_file_range stays in the kernel (and may share extents); false with
+// *err when it failed for good, true with *left reduced otherwise. *fallback
+// is set when the kernel or file system cannot do it.
+bool CopyByRange(int in, int out, int64_t* left, bool* fallback, int* err)
+{
+    while (*left > 0) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(*left), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
+            *fallback = true;
+            return true;
+        }
+        if (n <= 0) {
+            *err = n < 0 ? errno : EIO;
+            return false;
+        }
+        *left -= n;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CopyFileBytes(const std::string& src, const std::string& dst, int* err)
 {
     *err = 0;
@@ -261,49 +317,10 @@ bool CopyFileBytes(const std::string& src, const std::string& dst, int* err)
     struct stat st;
     bool ok = ::fstat(in, &st) == 0;
     int64_t left = ok ? int64_t(st.st_size) : 0;
-    // copy_file_range stays in the kernel (and may share extents); plain
-    // reads and writes where it is not supported.
-    bool useRange = true;
-    std::vector<char> buf;
-    while (ok && left > 0) {
-        ssize_t n;
-        if (useRange) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
-            if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
-                useRange = false;
-                buf.resize(1 << 20);
-                continue;
-            }
-        } else {
-            n = ::read(in, buf.data(), buf.size() < size_t(left) ? buf.size() : size_t(left));
-            if (n > 0) {
-                const char* p = buf.data();
-                ssize_t rest = n;
-                while (rest > 0) {
-                    const ssize_t w = ::write(out, p, size_t(rest));
-                    if (w < 0 && errno == EINTR)
-                        continue;
-                    if (w <= 0) {
-                        *err = w < 0 ? errno : ENOSPC;
-                        ok = false;
-                        break;
-                    }
-                    p += w;
-                    rest -= w;
-                }
-            }
-        }
-        if (!ok)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *err = n < 0 ? errno : EIO;  // the source shrank, or an error
-            ok = false;
-            break;
-        }
-        left -= n;
-    }
+    bool fallback = false;
+    ok = ok && CopyByRange(in, out, &left, &fallback, err);
+    if (ok && fallback && left > 0)
+        ok = CopyByReadWrite(in, out, left, err) == left;
     if (::close(out) != 0 && ok) {
         *err = errno;
         ok = false;
