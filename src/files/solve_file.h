@@ -101,3 +101,15 @@ extern OGameFileHooks GameFileHooks;  // per run
 bool SaveAndContinue();
 // Asks for a name (save style) and saves there; true when saved.
 bool SaveAsSolveFile();
+
+// ---- The play reads' halves that need no cutting -------------------------------------------
+// Frees the open game's piece table and images and clears bOpen: no game is
+// open afterwards (what a failed play read leaves).
+void CloseGameRecords();
+// JigP := NewJigP, the description and picture parts read from
+// NewJigP.DataOfs, miJigs made at the play size, miInfoThumb := miReadThumb.
+bool JigFile_LoadPicture(const std::string& path);
+// A read saved game into the records: JigP, miJigs, miMasks, miInfoThumb,
+// g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
+// decoded pictures must have the recorded size.
+bool SolveFile_Apply(TSolveFile& s);

@@ -402,3 +402,70 @@ TEST(SaveAndContinue, AnswersDecideAndAFailedSaveKeepsTheGameOpen)
     EXPECT_FALSE(SaveAndContinue());
     EXPECT_TRUE(AutoSaveP.bNeedSave);
 }
+
+// ---- Applying a read saved game -----------------------------------------------------------------
+
+TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 21);
+    PocketsP.Pocket[2].bVisible = 1;
+    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    auto b = ReadFileBytes(dir.File("g.svm"));
+    const size_t pockets = Get32(b, 15) + 36 + 9 + 9 * sizeof(TJig);
+    b[pockets + 2 * kPocketRecBytes] = 1;  // pocket 3: scroll flag 1
+    const TJigParams savedParams = JigP;
+    const std::vector<TJig> savedJigs(Jigs.begin(), Jigs.begin() + 9);
+    const OPocketsP savedPockets = PocketsP;
+    const std::vector<uint8_t> savedPixels = miJigs->Bitmap;
+
+    ResetAllState();
+    WinP.Reserved[0] = 555;  // the running values of the first two words stay
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(b, &s));
+    ASSERT_TRUE(SolveFile_Apply(s));
+    EXPECT_EQ(std::memcmp(&JigP, &savedParams, offsetof(TJigParams, SideNum)), 0);
+    EXPECT_EQ(JigP.SideNum, 1);
+    EXPECT_EQ(std::memcmp(Jigs.data(), savedJigs.data(), 9 * sizeof(TJig)), 0);
+    EXPECT_EQ(Jigs.size(), 10u);
+    EXPECT_EQ(miJigs->Bitmap, savedPixels);
+    EXPECT_EQ(WinP.Reserved[0], 555);
+    EXPECT_EQ(WinP.lBkgColors[3], 0x123456 + 21);
+    EXPECT_EQ(FileNames.sJigName, "Forest");
+    EXPECT_EQ(g_JigDesc, "A forest at dawn");
+    for (int k : {0, 1, 3})
+        EXPECT_EQ(PocketsP.Pocket[k], savedPockets.Pocket[k]) << k;
+    EXPECT_EQ(PocketsP.Pocket[2].bVisible, 1);
+    EXPECT_EQ(PocketsP.Pocket[2].mrWin, savedPockets.Pocket[2].mrWin);
+    EXPECT_EQ(PocketsP.Pocket[2].iScrollL, 0);
+    EXPECT_EQ(PocketsP.Pocket[2].iScrollT, 0);
+    EXPECT_EQ(PocketsP.iWeightJig, 4);
+
+    CloseGameRecords();
+    EXPECT_TRUE(Jigs.empty());
+    EXPECT_FALSE(miJigs);
+    EXPECT_FALSE(FileNames.bOpen);
+}
+
+TEST(SolveFileApply, JigsawPictureIsLoadedAtThePlaySize)
+{
+    TempDir dir;
+    const std::string path = dir.File("p.zjg");
+    OMyImagePtr img = MyImageCreateExt(300, 200, false);
+    MyImageFillRect(*img, 0, 0, 300, 200, RGB(1, 2, 3));
+    uint8_t keys[10] = {};
+    std::string error;
+    ASSERT_TRUE(SaveJigFile(path, 300, 200, keys, MyImageEncode(*img, "PNG"), "d", MyImageEncode(*img, "PNG"), &error));
+    SetHeadlessViewSize(150, 150);
+    NewJigP.FitToScreen = 1;
+    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
+    ASSERT_TRUE(JigFile_LoadPicture(path));
+    EXPECT_EQ(JigP.ImageW, 150);
+    EXPECT_EQ(JigP.ImageH, 100);
+    ASSERT_TRUE(miJigs);
+    EXPECT_EQ(miJigs->W, 150);
+    EXPECT_TRUE(miInfoThumb);
+    EXPECT_FALSE(miReadThumb);
+    EXPECT_FALSE(miOriginalImage);
+    EXPECT_EQ(g_JigDesc, "d");
+}
