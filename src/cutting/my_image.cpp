@@ -100,9 +100,10 @@ OMyImagePtr MyImageClone(const OMyImage& img)
 
 // ---- Pixel access -------------------------------------------------------------
 
+// Inside the image and the pixels still in memory (a texture-only image has none).
 static bool Inside(const OMyImage& img, int x, int y)
 {
-    return x >= 0 && y >= 0 && x < img.W && y < img.H;
+    return x >= 0 && y >= 0 && x < img.W && y < img.H && img.pMem;
 }
 
 uint32_t MyImageGetPixel(const OMyImage& img, int x, int y)

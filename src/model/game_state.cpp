@@ -17,10 +17,35 @@ bool bAutoSaveDoProc = false;
 namespace {
 IFieldHost g_nullFieldHost;
 IFieldHost* g_fieldHost = nullptr;
+TLangMessageFn g_langMessageFn = nullptr;
 }  // namespace
+
+TFieldWin HeadlessFieldWin(int index)
+{
+    TFieldWin w;
+    w.bIndex = index;
+    w.bType = index < 2 ? 0 : index < 6 ? 1 : 2;
+    MyRectInitWH(w.mrClient, 0, 0, iMainViewW, iMainViewH);
+    if (w.bType == 0) {
+        w.iMaxScrollW = iMaxMainViewScrollW;
+        w.iMaxScrollH = iMaxMainViewScrollH;
+    }
+    return w;
+}
+
+std::optional<TFieldWin> IFieldHost::ViewWin(int index) const
+{
+    if (index < 0 || index >= kFieldWinCount)
+        return std::nullopt;
+    return HeadlessFieldWin(index);
+}
 
 IFieldHost& FieldHost() { return g_fieldHost ? *g_fieldHost : g_nullFieldHost; }
 void SetFieldHost(IFieldHost* host) { g_fieldHost = host; }
+
+void SetLangMessageFn(TLangMessageFn fn) { g_langMessageFn = fn; }
+
+std::string LangMessage(const std::string& key) { return g_langMessageFn ? g_langMessageFn(key) : key; }
 
 void SetHeadlessViewSize(int w, int h)
 {
@@ -40,4 +65,5 @@ void GameState_Reset()
     AutoSaveP = OAutosaveP{};
     bAutoSaveDoProc = false;
     g_fieldHost = nullptr;
+    g_langMessageFn = nullptr;
 }

@@ -9,6 +9,7 @@
 #include "model/helpers.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // ---- View sizes (per run; set by the play field, or by the tools' --view) ----------
@@ -85,8 +86,25 @@ private:
 };
 
 // ---- The play field as the rules see it ----------------------------------------------------
+// A field window as the rules see it: a copy of what they read, taken when
+// asked. Indices are the window list's: 0 and 1 the sides, 2..5 the pockets,
+// 6 the thumbnail; the glass (type 3) is in no list and keeps index 0.
+constexpr int kFieldWinCount = 7;
+struct TFieldWin {
+    int32_t bIndex = 0;            // place in the window list, 0..6
+    uint8_t bType = 0;             // 0 side, 1 pocket, 2 thumbnail, 3 glass
+    TMyRect mrClient;              // client area, view pixels
+    int32_t iScrollL = 0, iScrollT = 0;        // content point shown at the client's left-top
+    int32_t iMaxScrollW = 0, iMaxScrollH = 0;  // content size, pixels; 0 = no scrolling
+};
+// The window list without a play field: sides and pockets as the window
+// list creates them, every client covering the view, the sides' content the
+// largest field (iMaxMainViewScrollW x iMaxMainViewScrollH).
+TFieldWin HeadlessFieldWin(int index);
+
 // The window owns the real implementation; with none installed the calls do
-// nothing (headless tools and most tests).
+// nothing and the window list is the headless one above (headless tools and
+// most tests). OMemoryField (model/memory_field.h) is the in-memory field.
 class IFieldHost {
 public:
     virtual ~IFieldHost() = default;
@@ -94,9 +112,43 @@ public:
     virtual void FillStillBuf(int /*mode*/) {}
     // The weight window is on the field.
     virtual bool IsWeightVisible() const { return false; }
+
+    // The captured (current) window; nothing when no window is current.
+    virtual std::optional<TFieldWin> CaptureWin() const { return std::nullopt; }
+    // Window `index` of the list (0..6); nothing for another index.
+    virtual std::optional<TFieldWin> ViewWin(int index) const;
+    // Makes window `index` the captured one; -1: none.
+    virtual void SetCaptureWin(int /*index*/) {}
+    // The window the background commands act on: the first active side or
+    // pocket, else the visible side.
+    virtual int RetWinForBkgCur() const { return bCurSide; }
+    // Brings window `index` to the front of the z-order, which also makes it
+    // the captured one; sides stay behind.
+    virtual void MoveWinToFront(int /*index*/) {}
+
+    // Pocket bookkeeping after pieces went into or out of pocket `index`:
+    // the group count (with its caption and button) and the content size.
+    virtual void PocketCountJigs(int /*index*/) {}
+    virtual void PocketUpdateScrollSize(int /*index*/) {}
+
+    // During a partial redraw the dragged pieces moved by (dx, dy): move the
+    // dirty rectangle and recompose the screen buffer from the still buffer
+    // and the moving layer. The captured window may have changed since the
+    // last call (the pieces crossed into another window).
+    virtual void MoveDirtyRect(int /*dx*/, int /*dy*/) {}
+    // Starts the star with its top-left at view point (x, y), in window `index`.
+    virtual void StarSetAt(int /*x*/, int /*y*/, int /*index*/) {}
 };
 IFieldHost& FieldHost();
 void SetFieldHost(IFieldHost* host);  // not owned; nullptr: the do-nothing host
+
+// ---- Message texts as the rules see them ---------------------------------------------------
+// The language holder installs the lookup (the key's value, then CaretMesFormat);
+// without one a key stands for its own text. Cleared by GameState_Reset.
+using TLangMessageFn = std::string (*)(const std::string& key);
+void SetLangMessageFn(TLangMessageFn fn);
+// The formatted text of message key `key`, ready for a message box.
+std::string LangMessage(const std::string& key);
 
 // Resets every record of this header to its start-up value.
 void GameState_Reset();

@@ -1,6 +1,7 @@
 #include "model/puzzle.h"
 
 #include "model/game_state.h"
+#include "model/play_rules.h"
 #include "platform/platform.h"
 
 TJigParams JigP;
@@ -108,5 +109,6 @@ void Model_Reset()
     miInfoThumb.reset();
     miReadThumb.reset();
     g_JigDesc.clear();
+    PlayRules_Reset();
     GameState_Reset();
 }

@@ -120,7 +120,7 @@ struct TDragJig {
 // Per game (replaced when a game is opened):
 extern TJigParams JigP;                 // the jigsaw being played
 extern std::vector<TJig> Jigs;          // TotalTileNum used entries plus one spare
-extern std::vector<TSortedJig> SortedJigs;  // draw order, same length as Jigs
+extern std::vector<TSortedJig> SortedJigs;  // draw order of the pieces in play (SortJigs, play_rules.h)
 extern std::vector<OMyImage> arPicJigs; // one image per piece (rotation strip with Rotate)
 extern int32_t iCurJig;                 // current piece; -1 none
 extern bool bGameSolved;                // found solved; cleared when a game opens

@@ -55,6 +55,12 @@ TEST(ImageMemory, LayoutAndBoundsOfAccess)
     a->pMem[3] = 7;
     MyImageSetPixel(*a, 0, 0, kWhite);
     EXPECT_EQ(MyImageGetPixelAlpha(*a, 0, 0), 7);  // colour writes keep alpha
+
+    MyImageDropPixels(*a);  // texture-only: reads answer as outside, writes are dropped
+    EXPECT_EQ(MyImageGetPixel(*a, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(MyImageGetPixelAlpha(*a, 0, 0), 255);
+    MyImageSetPixel(*a, 0, 0, kInk);
+    MyImageFloodFill(*a, 0, 0, kInk);
 }
 
 TEST(ImageMemory, RefusesSizesBeyondTheLimits)

@@ -1,0 +1,94 @@
+// The play rules: what the mouse handling and the menu commands do to the
+// piece table. Find the piece under the pointer, lift its group, drag it
+// (possibly into another window), drop it and join it to every matching
+// neighbour, select and deselect, send pieces to the other side, turn a group
+// about the pointer, lay out, arrange and gather pieces, and recognise the
+// solved picture.
+//
+// A group is the set of pieces sharing one Layer value; the value is at once
+// the group's identity and its drawing height. The rules work on the first
+// JigP.TotalTileNum entries of Jigs (the spare entry is never in play).
+//
+// Coordinates are content pixels of a window. A view point (x, y) becomes
+// px = x - client.L + iScrollL, py = y - client.T + iScrollT of the captured
+// window (FieldHost().CaptureWin()); with no captured window client and
+// scroll count as 0 and its index as 0.
+//
+// The field is reached through FieldHost() (still buffer, pockets, star,
+// capture), sounds ("set" for a join, "win" for the solve), the
+// congratulation and redraw requests through Platform(), the text of the
+// congratulation through LangMessage().
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct TSortedJig;
+
+// ---- The weight (per game; the saved game keeps it) ------------------------------------
+// A piece of the weighted group (the weight window's piece); -1: no weight.
+// The weighted group stays at the bottom of the draw order: it is never
+// lifted and a selection does not take it.
+extern int32_t iWeightJig;
+
+// Clears the weight and the draw-order cache (Model_Reset calls it).
+void PlayRules_Reset();
+
+// ---- Draw order -----------------------------------------------------------------------------
+// SortedJigs := the pieces in play as (Layer, index), in exactly the order the
+// exchange sort below leaves them (ascending, or descending for topmost first).
+// Pieces of one group end adjacent. Cached: a second call with the same layers
+// and direction only copies the last result.
+void SortJigs(int descending);
+// The exchange sort itself, quadratic: for i < j, entries i and j swap when
+// i's layer is greater (ascending) or smaller (descending) than j's.
+void SortJigsByExchange(std::vector<TSortedJig>& entries, bool descending);
+// The pieces in play: min(JigP.TotalTileNum, Jigs.size()).
+int JigsInPlay();
+// Index of the frame piece with "Plane Frame", else -1.
+int FrameJig();
+
+// ---- Picking, dragging, dropping --------------------------------------------------------
+// selected 0: lifts the current piece's group to the top (not the weighted
+// group); selected 1: lifts every selected group above the rest, renumbering
+// layers densely. Both leave SortedJigs ascending.
+void PutJigsOnTop(int selected);
+// The topmost piece of the captured window whose opaque pixel lies under view
+// point (x, y); -1 for none.
+int GetCurJig(int x, int y);
+// Starts dragging the current piece's group (or the selection).
+void DragCurJig(int x, int y, int movesSelection);
+// Moves the dragged pieces with the pointer; targetWin >= 0: the pointer
+// crossed into that window, which takes the pieces and becomes captured.
+void MoveJigs(int x, int y, int targetWin, int movesSelection);
+// Drops the current group and joins it to every matching neighbour; ends the drag.
+void DropCurJig();
+// Once per game: when all pieces form one unturned group, centres the picture
+// and congratulates.
+void CheckSolvePuzzle();
+
+// ---- Selection and sides ------------------------------------------------------------------
+void DeselectJigs();
+// all 1: every piece of the captured window; all 0: the groups inside SelRect.
+void SelectJigs(int all);
+// Sends the selection (selectedOnly 1) or the current group to the other side.
+void ChangeJigsSide(int x, int y, int selectedOnly);
+
+// ---- Many pieces at once ------------------------------------------------------------------
+// A quarter turn of the current group about view point (x, y).
+void RotateCurJig(int x, int y, int clockwise);
+// Lays out the loose pieces of side `side`: on a grid (spreadOut) or at random.
+void RemixJigs(int side, int spreadOut);
+// Arranges the selected loose pieces on a grid from their top-left corner.
+void ArrangeSelectedJigs();
+// Pulls back the groups of window `win` whose core lies outside its area;
+// true when a group moved.
+bool FindLostJigs(int win, int strict);
+// FindLostJigs(w, 1) for every side and pocket.
+void FindLostJigsOnAllWins();
+
+// ---- Weight -------------------------------------------------------------------------------
+// Piece j belongs to the weighted group.
+bool IsWeightJig(int j);
+// Puts the weighted group at layer 0, under every other group, keeping their order.
+void MoveWeightJigToBottom();

@@ -1,0 +1,388 @@
+// Picking, dropping and joining, selection, sides, the solve and the weight.
+#include "model/memory_field.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+#include "model/rules_fixture.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+using Kind = RecordingPlatform::Kind;
+
+class PlayRules : public testing::Test {
+protected:
+    void Build(TGridJigsaw grid = {})
+    {
+        BuildGridJigsaw(grid);
+        Recorder().Clear();
+        field = std::make_unique<OMemoryField>();
+        SetFieldHost(field.get());
+        field->SetCaptureWin(0);
+    }
+    void TearDown() override { SetFieldHost(nullptr); }
+
+    static void Group(std::initializer_list<int> pieces, int layer)
+    {
+        for (int i : pieces)
+            Jigs[size_t(i)].Layer = layer;
+    }
+    static void Drop(int i)
+    {
+        iCurJig = i;
+        DragJigP.State = 1;
+        DropCurJig();
+    }
+    // Piece i lies exactly at its place relative to piece `ref` (both unturned), moved by (dx, dy).
+    static void PlaceBeside(int i, int ref, int dx = 0, int dy = 0)
+    {
+        const TJig& r = Jigs[size_t(ref)];
+        Jigs[size_t(i)].X = r.X + Jigs[size_t(i)].HomeX - r.HomeX + dx;
+        Jigs[size_t(i)].Y = r.Y + Jigs[size_t(i)].HomeY - r.HomeY + dy;
+    }
+    static bool AtPlace(int i, int ref)
+    {
+        const TJig &a = Jigs[size_t(i)], &b = Jigs[size_t(ref)];
+        return a.X - b.X == a.HomeX - b.HomeX && a.Y - b.Y == a.HomeY - b.HomeY;
+    }
+    static void Scatter()
+    {
+        for (int i = 0; i < JigsInPlay(); ++i) {
+            Jigs[size_t(i)].X = 2000 + 200 * i;
+            Jigs[size_t(i)].Y = 2000;
+        }
+    }
+
+    std::unique_ptr<OMemoryField> field;
+};
+
+// ---- Joining ------------------------------------------------------------------------------
+
+TEST_F(PlayRules, JoinDistanceIsStrictlyBelowTheThreshold)
+{
+    struct { int dx, dy; bool joins; } cases[] = {
+        {11, 11, true}, {-11, -11, true}, {0, 0, true}, {12, 0, false}, {0, 12, false}, {-12, 3, false},
+    };
+    for (const auto& c : cases) {
+        Build();
+        JigP.StuckD = 10;  // with StuckKoef 12: 12 pixels
+        Scatter();
+        PlaceBeside(0, 1, c.dx, c.dy);
+        Drop(0);
+        EXPECT_EQ(Jigs[0].Layer == Jigs[1].Layer, c.joins) << c.dx << "," << c.dy;
+        EXPECT_EQ(AtPlace(0, 1), c.joins);
+        EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), c.joins ? 1 : 0);
+        EXPECT_EQ(field->arStars.size(), c.joins ? 1u : 0u);
+        EXPECT_EQ(iCurJig, -1);
+        EXPECT_EQ(DragJigP.State, 0);
+    }
+    Build();
+    OptP.StuckKoef = 0;
+    Scatter();
+    PlaceBeside(0, 1);
+    Drop(0);
+    EXPECT_NE(Jigs[0].Layer, Jigs[1].Layer) << "join strength 0 never joins";
+}
+
+TEST_F(PlayRules, SmallerGroupMovesAndEqualGroupsMoveTheDroppedOne)
+{
+    // 4 x 3 grid: dropped group starts with piece 1, resting group with piece 2.
+    struct { std::initializer_list<int> dropped, resting; bool droppedMoves; } cases[] = {
+        {{1, 0, 4}, {2, 3, 6, 7, 11}, true},
+        {{1, 0, 4}, {2, 3}, false},
+        {{1, 0}, {2, 3}, true},
+    };
+    for (const auto& c : cases) {
+        Build();
+        Scatter();
+        for (int i : c.dropped)
+            PlaceBeside(i, 1);
+        for (int i : c.resting)
+            PlaceBeside(i, 2);
+        Group(c.dropped, 20);
+        Group(c.resting, 21);
+        PlaceBeside(1, 2, 5, -4);  // the dropped group lies 5, -4 off as a whole
+        for (int i : c.dropped)
+            PlaceBeside(i, 1);
+        const TJig before1 = Jigs[1], before2 = Jigs[2];
+        Drop(1);
+        EXPECT_EQ(Jigs[1].Layer, Jigs[2].Layer);
+        for (int i : c.dropped)
+            EXPECT_TRUE(AtPlace(i, 2)) << i;
+        for (int i : c.resting)
+            EXPECT_TRUE(AtPlace(i, 1)) << i;
+        for (const TSortedJig& e : SortedJigs)
+            ASSERT_EQ(e.Layer, Jigs[size_t(e.Index)].Layer) << "the draw order follows the join";
+        EXPECT_EQ(Jigs[1].X == before1.X, !c.droppedMoves);
+        EXPECT_EQ(Jigs[2].X == before2.X, c.droppedMoves);
+    }
+}
+
+TEST_F(PlayRules, PieceJoinsOnlyItsFirstMatchingNeighbourItself)
+{
+    // Piece 1 has its left (0) and right (2) neighbours at their places, in
+    // two groups: only 0, the first slot, joins.
+    Build();
+    Scatter();
+    PlaceBeside(0, 1);
+    PlaceBeside(2, 1);
+    Drop(1);
+    EXPECT_EQ(Jigs[0].Layer, Jigs[1].Layer);
+    EXPECT_NE(Jigs[2].Layer, Jigs[1].Layer);
+
+    // When the joined group brings a later piece (4) next to 5, 5 joins too.
+    Build();
+    Scatter();
+    for (int i : {0, 4})
+        PlaceBeside(i, 1);
+    Group({0, 4}, 30);
+    PlaceBeside(5, 4);
+    Drop(1);
+    EXPECT_EQ(Jigs[5].Layer, Jigs[1].Layer);
+    EXPECT_EQ(Jigs[0].Layer, Jigs[1].Layer);
+}
+
+TEST_F(PlayRules, NoJoinAcrossRotationsOrWindows)
+{
+    struct { int rot, win; bool joins; } cases[] = {{0, 0, true}, {1, 0, false}, {0, 1, false}, {0, 2, false}};
+    for (const auto& c : cases) {
+        Build({.rotate = true});
+        Scatter();
+        PlaceBeside(0, 1);
+        Jigs[1].Rot = uint8_t(c.rot);
+        Jigs[1].Win = uint8_t(c.win);
+        Drop(0);
+        EXPECT_EQ(Jigs[0].Layer == Jigs[1].Layer, c.joins) << c.rot << " " << c.win;
+    }
+}
+
+TEST_F(PlayRules, TurnedNeighboursJoinAtTheirTurnedPlace)
+{
+    // Piece 5 and each of its four neighbours, turned together r times.
+    for (int r = 0; r < 4; ++r)
+        for (int nb : {1, 4, 6, 9}) {
+            Build({.rotate = true});
+            for (int i = 0; i < JigsInPlay(); ++i)
+                PlaceTurned(i, r, 3000 + 300 * i, 300);  // far apart
+            PlaceTurned(5, r, 0, 0);
+            PlaceTurned(nb, r, 3, -2);  // off by a little: snaps
+            Drop(5);
+            EXPECT_EQ(Jigs[size_t(nb)].Layer, Jigs[5].Layer) << "rotation " << r << " piece " << nb;
+            PlaceTurned(nb, r, 0, 0);
+            const TPoint placed{Jigs[size_t(nb)].X, Jigs[size_t(nb)].Y};
+            PlaceTurned(5, r, 0, 0);
+            EXPECT_EQ(Jigs[size_t(nb)].X - Jigs[5].X, placed.x - Jigs[5].X);
+        }
+}
+
+TEST_F(PlayRules, FrameJoinsBorderPiecesOnly)
+{
+    Build({.frame = true});
+    const int frame = FrameJig();
+    ASSERT_EQ(frame, 12);
+    Scatter();
+    Jigs[size_t(frame)].X = Jigs[size_t(frame)].Y = 500;
+    PlaceBeside(5, frame);   // interior piece at its place: never joins the frame
+    PlaceBeside(0, frame, 4, 4);
+    Drop(frame);
+    EXPECT_NE(Jigs[5].Layer, Jigs[size_t(frame)].Layer);
+    EXPECT_EQ(Jigs[0].Layer, Jigs[size_t(frame)].Layer);
+    EXPECT_TRUE(AtPlace(frame, 0)) << "the frame (a group of one) snapped onto the piece";
+    // The star sits on the border piece's left-top corner (it touches both edges).
+    ASSERT_EQ(field->arStars.size(), 1u);
+    EXPECT_EQ(field->arStars[0].x, Jigs[0].X - 11);
+    EXPECT_EQ(field->arStars[0].y, Jigs[0].Y - 11);
+
+    // A border piece dropped at its place joins the frame through its slot.
+    PlaceBeside(1, 0, 2, -3);
+    Drop(1);
+    EXPECT_EQ(Jigs[1].Layer, Jigs[size_t(frame)].Layer);
+    // The frame's group can be dragged but not turned.
+    const TPoint p = OpaquePoint(frame);
+    EXPECT_EQ(GetCurJig(p.x, p.y), frame);
+    const TJig before = Jigs[size_t(frame)];
+    RotateCurJig(p.x, p.y, 1);
+    EXPECT_EQ(Jigs[size_t(frame)].X, before.X);
+    EXPECT_EQ(Jigs[1].Rot, 0);
+    iCurJig = frame;
+    DragCurJig(p.x, p.y, 0);
+    MoveJigs(p.x + 7, p.y + 9, -1, 0);
+    EXPECT_EQ(Jigs[size_t(frame)].X, before.X + 7);
+    EXPECT_TRUE(AtPlace(1, frame));
+}
+
+// ---- Picking ------------------------------------------------------------------------------
+
+TEST_F(PlayRules, TransparentCornerPicksThePieceBeneath)
+{
+    Build();
+    field->PlaceWin(0, 10, 20, 800, 600, 5, 7);
+    Scatter();
+    // Piece 5's box overhangs its cell by 10 pixels; piece 6 lies under that margin.
+    Jigs[5].X = Jigs[5].Y = 300;
+    Jigs[6].X = Jigs[6].Y = 290;
+    iCurJig = 5;
+    PutJigsOnTop(0);
+    const auto view = [](int cx, int cy) { return TPoint{cx + 10 - 5, cy + 20 - 7}; };
+    TPoint v = view(302, 302);  // in 5's box, outside its cell
+    EXPECT_EQ(GetCurJig(v.x, v.y), 6);
+    v = view(315, 315);  // inside 5's cell
+    EXPECT_EQ(GetCurJig(v.x, v.y), 5);
+    Jigs[5].Win = 1;  // on the other side now
+    EXPECT_EQ(GetCurJig(v.x, v.y), 6);
+    v = view(700, 700);
+    EXPECT_EQ(GetCurJig(v.x, v.y), -1);
+    EXPECT_EQ(SortedJigs.front().Layer, 0) << "left ascending";
+}
+
+// ---- Solving ------------------------------------------------------------------------------
+
+TEST_F(PlayRules, SolveCentresThePictureAndCongratulatesOnce)
+{
+    SetLangMessageFn([](const std::string& key) { return key == "MS_Congratulat" ? std::string("Well done!") : key; });
+    Build({.frame = true});
+    for (int i = 0; i < JigsInPlay(); ++i)
+        PlaceBeside(i, 0);
+    Group({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 3);  // all but the frame
+    iCurJig = 11;
+    DropCurJig();
+    EXPECT_FALSE(bGameSolved) << "the frame is still apart";
+    Drop(12);
+    EXPECT_TRUE(bGameSolved);
+    EXPECT_EQ(Jigs[12].X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
+    EXPECT_EQ(Jigs[12].Y, (iMaxMainViewScrollH - JigP.ImageH) / 2);
+    EXPECT_TRUE(AtPlace(7, 12));
+    EXPECT_EQ(Recorder().Count(Kind::Message, "Well done!"), 1);
+    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
+    Drop(3);
+    CheckSolvePuzzle();
+    EXPECT_EQ(Recorder().Count(Kind::Message), 1) << "a second drop does not congratulate again";
+}
+
+TEST_F(PlayRules, OneGroupWithATurnedPieceIsNotSolved)
+{
+    Build();
+    Group({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 0);
+    Jigs[0].Rot = 2;
+    CheckSolvePuzzle();
+    EXPECT_FALSE(bGameSolved);
+    Jigs[0].Rot = 0;
+    CheckSolvePuzzle();
+    EXPECT_TRUE(bGameSolved);
+    EXPECT_EQ(Jigs[0].X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
+}
+
+// ---- Lifting, selecting, the weight ------------------------------------------------------------
+
+TEST_F(PlayRules, LiftingAGroupKeepsTheOthersInOrderAndSkipsTheWeight)
+{
+    Build();
+    Group({2, 7}, 2);
+    iCurJig = 7;
+    PutJigsOnTop(0);
+    EXPECT_EQ(Jigs[2].Layer, 11);
+    EXPECT_EQ(Jigs[7].Layer, 11);
+    EXPECT_EQ(Jigs[3].Layer, 2);
+    EXPECT_EQ(Jigs[11].Layer, 10);
+    EXPECT_EQ(SortedJigs.back().Layer, 11);
+
+    iWeightJig = 3;
+    MoveWeightJigToBottom();
+    EXPECT_EQ(Jigs[3].Layer, 0);
+    EXPECT_EQ(Jigs[0].Layer, 1);
+    EXPECT_EQ(Jigs[4].Layer, 3) << "layers above the weighted group stay";
+    const std::vector<int32_t> before = [] { std::vector<int32_t> l; for (const TJig& j : Jigs) l.push_back(j.Layer); return l; }();
+    iCurJig = 3;
+    PutJigsOnTop(0);
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(Jigs[i].Layer, before[i]) << "the weighted group is never lifted";
+    EXPECT_TRUE(IsWeightJig(3));
+    EXPECT_FALSE(IsWeightJig(4));
+}
+
+TEST_F(PlayRules, SelectionFrameTakesWholeGroupsShrunkByAThird)
+{
+    Build();
+    Scatter();
+    // Piece 0 (50 x 50 box) at (100, 100): shrunk by 16 on each side it needs
+    // the frame from (116, 116) to (134, 134).
+    Jigs[0].X = Jigs[0].Y = 100;
+    Jigs[1].X = 300;   // a group of two, half inside
+    Jigs[1].Y = 100;
+    Jigs[2].X = 400;
+    Jigs[2].Y = 900;
+    Group({1, 2}, 1);
+    Jigs[3].X = Jigs[3].Y = 120;  // weighted, inside
+    iWeightJig = 3;
+    struct { int l, t, r, b; bool takes0; } cases[] = {
+        {116, 116, 134, 134, true}, {117, 116, 134, 134, false}, {116, 116, 133, 134, false}, {0, 0, 500, 500, true},
+    };
+    for (const auto& c : cases) {
+        for (TJig& j : Jigs)
+            j.Sel = 0;
+        DragJigP.SelRect = vMyRectInitRB(c.l, c.t, c.r, c.b);
+        DragJigP.SelRect.W = c.r - c.l;  // W, H as the mouse handling leaves them
+        DragJigP.SelRect.H = c.b - c.t;
+        DragJigP.State = 2;
+        SelectJigs(0);
+        EXPECT_EQ(Jigs[0].Sel, c.takes0 ? 1 : 0) << c.l << " " << c.r;
+        EXPECT_EQ(Jigs[1].Sel + Jigs[2].Sel, 0) << "half a group is no group";
+        EXPECT_EQ(Jigs[3].Sel, 0) << "the weighted group is never selected";
+        EXPECT_EQ(DragJigP.bSelected, c.takes0);
+        EXPECT_EQ(DragJigP.State, 0);
+    }
+    EXPECT_EQ(Jigs[0].Layer, 10) << "the selection went on top, layers dense";
+    EXPECT_EQ(Jigs[1].Layer, 0);
+}
+
+TEST_F(PlayRules, SelectAllFromTheThumbnailWorksOnTheCurrentSide)
+{
+    Build();
+    Jigs[4].Win = 1;
+    Jigs[5].Win = 2;
+    field->SetCaptureWin(6);
+    bCurSide = 1;
+    SelectJigs(1);
+    EXPECT_EQ(field->iCapture, 1);
+    for (int i = 0; i < JigsInPlay(); ++i)
+        EXPECT_EQ(Jigs[size_t(i)].Sel, i == 4 ? 1 : 0);
+    EXPECT_TRUE(DragJigP.bSelected);
+    DeselectJigs();
+    EXPECT_EQ(Jigs[4].Sel, 0);
+    EXPECT_FALSE(DragJigP.bSelected);
+}
+
+// ---- Moving between windows ---------------------------------------------------------------
+
+TEST_F(PlayRules, DraggingIntoAPocketMovesTheGroupAndTheCapture)
+{
+    Build();
+    field->PlaceWin(3, 500, 300, 200, 150, 20, 0);
+    Group({0, 1}, 0);
+    iCurJig = 1;
+    const TPoint p = OpaquePoint(1);
+    DragCurJig(p.x, p.y, 0);
+    EXPECT_EQ(field->arStillBufModes, std::vector<int>{1});
+    const int x0 = Jigs[0].X;
+    MoveJigs(p.x + 5, p.y + 6, -1, 0);
+    EXPECT_EQ(Jigs[0].X, x0 + 5);
+    MoveJigs(550, 350, 3, 0);
+    EXPECT_EQ(Jigs[1].Win, 3);
+    EXPECT_EQ(Jigs[0].Win, 3);
+    EXPECT_EQ(Jigs[2].Win, 0);
+    EXPECT_EQ(Jigs[1].X - (550 - 500 + 20), DragJigP.GrabX) << "the grab offset holds in the pocket";
+    EXPECT_EQ(field->iCapture, 3);
+    EXPECT_EQ(field->arZOrder.back(), 3);
+    EXPECT_EQ(field->arJigsNum[3], 1);
+    EXPECT_GT(field->arWins[3].iMaxScrollW, 0);
+    EXPECT_EQ(field->iDirtyMoves, 2);
+    // And out again: the pocket left is recounted.
+    MoveJigs(100, 100, 0, 0);
+    EXPECT_EQ(field->arJigsNum[3], 0);
+    EXPECT_EQ(field->iCapture, 0);
+    EXPECT_EQ(Jigs[0].Win, 0);
+}
+
+}  // namespace
