@@ -55,7 +55,7 @@ void ApplyPockets(const TSolveFile& s)
             p.iScrollT = r.iScrollT;
         }
     }
-    PocketsP.iWeightJig = s.iWeightJig;
+    iWeightJig = s.iWeightJig;
 }
 
 }  // namespace

@@ -201,7 +201,7 @@ std::vector<uint8_t> SolveFile_StateBlock()
         AppendI32(b, r.iScrollT);
     }
     AppendI32(b, int32_t(kSolveTailMarker));
-    AppendI32(b, PocketsP.iWeightJig);
+    AppendI32(b, iWeightJig);
     b.resize(b.size() + 256, 0);
     return b;
 }

@@ -15,6 +15,7 @@
 #include "files/bin_io.h"
 #include "model/game_state.h"
 #include "model/helpers.h"
+#include "model/play_rules.h"
 #include "model/puzzle.h"
 
 #include <cstdint>
@@ -22,9 +23,10 @@
 #include <string>
 #include <vector>
 
-// ---- Pockets and weight as saved games hold them (per game) ---------------------------
+// ---- Pockets as saved games hold them (per game) ----------------------------------------
 // The play field keeps the live windows; these records carry what a saved game
-// stores and restores for pockets 1..4 (window indices 2..5) and the weight.
+// stores and restores for pockets 1..4 (window indices 2..5). The weight's
+// piece is the play rules' iWeightJig.
 struct TPocketRec {
     uint8_t bScroll = 0;       // written 0; 1 in a file: the scroll offsets are not applied
     uint8_t bVisible = 0;      // 0 or 1
@@ -36,7 +38,6 @@ constexpr int kPocketCount = 4;
 constexpr int kPocketRecBytes = 26;
 struct OPocketsP {
     TPocketRec Pocket[kPocketCount];
-    int32_t iWeightJig = -1;   // piece under the weight; -1 none
 };
 extern OPocketsP PocketsP;
 

@@ -25,7 +25,7 @@ void MakeNewGame(bool resave)
     if (resave) {
         for (int i = 0; i < 60; ++i)
             Jigs[size_t(i)].X += 3;
-        PocketsP.iWeightJig = 5;
+        iWeightJig = 5;
     }
 }
 

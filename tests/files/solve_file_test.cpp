@@ -88,7 +88,7 @@ TEST(SolveFile, ResaveRewritesOnlyTheStateBlockAndKeepsTheLength)
     const uint32_t stateOfs = Get32(first, 15);
 
     Jigs[3].X += 11;
-    PocketsP.iWeightJig = -1;
+    iWeightJig = -1;
     GameChanged();
     ASSERT_TRUE(TryWriteChangedDateToSolveFile(path));
     ASSERT_TRUE(SaveSolveFile(path, false));
@@ -439,7 +439,7 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     EXPECT_EQ(PocketsP.Pocket[2].mrWin, savedPockets.Pocket[2].mrWin);
     EXPECT_EQ(PocketsP.Pocket[2].iScrollL, 0);
     EXPECT_EQ(PocketsP.Pocket[2].iScrollT, 0);
-    EXPECT_EQ(PocketsP.iWeightJig, 4);
+    EXPECT_EQ(iWeightJig, 4);
 
     CloseGameRecords();
     EXPECT_TRUE(Jigs.empty());

@@ -55,7 +55,7 @@ inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std:
         PocketsP.Pocket[k].iScrollL = k + 1;
         PocketsP.Pocket[k].iScrollT = 2 * k + 1;
     }
-    PocketsP.iWeightJig = pieces / 2;
+    iWeightJig = pieces / 2;
     FileNames.sJigName = name;
     g_JigDesc = "A forest at dawn";
 }
