@@ -112,7 +112,7 @@ std::string DocumentsFolder()
 
 }  // namespace
 
-bool FileNames_Create(std::string* error)
+bool FileNames_Create(std::string* error, bool cleanUp)
 {
     OFileNames n;
     std::string dataHome = EnvOr("XDG_DATA_HOME", "");
@@ -136,6 +136,8 @@ bool FileNames_Create(std::string* error)
     n.sDistJigsPath = n.sResourcePath + "/jigs_" + kEdition + "/";
     n.bOpen = false;
     FileNames = std::move(n);
+    if (!cleanUp)
+        return true;
     // A temporary save file left by an interrupted save holds nothing the
     // saved game itself does not: the save it belonged to never completed.
     if (FileExists(FileNames.sTempSolve))

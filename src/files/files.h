@@ -47,10 +47,12 @@ struct OFileNames {
 extern OFileNames FileNames;
 
 // Finds the resource folder (ZIVRA_RESOURCE_DIR when set, else resources/
-// beside the binary, else share/zivra-jigsaw/ beside its bin/), creates the per-user
-// folder, builds every path and removes a leftover temporary save file. False
-// with *error when the resource folder is missing or the user folder cannot be made.
-bool FileNames_Create(std::string* error);
+// beside the binary, else share/zivra-jigsaw/ beside its bin/), creates the
+// per-user folder, builds every path and (with cleanUp) removes the leftover
+// files of an interrupted save. False with *error when the resource folder is
+// missing or the user folder cannot be made. The tools pass cleanUp false: a
+// running game's save may be under way.
+bool FileNames_Create(std::string* error, bool cleanUp = true);
 bool IsJigFile(const std::string& path);    // extension, lower-cased, is sSetJigExt
 bool IsSolveFile(const std::string& path);  // extension, lower-cased, is sSolveExt
 std::string TestPathFile(const std::string& name);  // name inside the documents folder

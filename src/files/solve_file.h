@@ -92,8 +92,14 @@ std::string TempSavePathFor(const std::string& path);
 // The open dialog as these commands see it (installed by the window; a file
 // chooser until the real dialog exists): style 1 open, 2 save; answers the
 // modal code (0 cancelled, 1 a file chosen into *chosen, 2 the download button).
+// The window's part of opening a game: before it, hide the pockets, the
+// thumbnail and the glass; after it, show side `side`, refresh the pockets,
+// backgrounds, weight button, thumbnail and glass.
 struct OGameFileHooks {
     std::function<int(int style, const std::string& preset, std::string* chosen)> fnFileDialog;
+    std::function<void()> fnBeforeOpen;
+    std::function<void(int side)> fnAfterOpen;
+    std::function<void()> fnShowDownload;  // the open dialog's download button
 };
 extern OGameFileHooks GameFileHooks;  // per run
 
