@@ -96,8 +96,8 @@ void BM_Open4000Pieces(benchmark::State& state)
         TSolveFile s;
         if (!r.OpenFile(path) || !SolveFile_ReadHead(r, &s) || !SolveFile_ReadBody(r, &s))
             state.SkipWithError("read failed");
-        OMyImagePtr pic = MyImageCreateFromData(s.Picture.data(), s.Picture.size(), true);
-        OMyImagePtr mask = MyImageCreateFromData(s.Mask.data(), s.Mask.size(), true);
+        OMyImagePtr pic = DecodeGamePicture(s.Picture);
+        OMyImagePtr mask = DecodeGamePicture(s.Mask);
         OMyImagePtr thumb = DecodeThumbnail(s.Thumb);
         if (!pic || !mask || !thumb)
             state.SkipWithError("decode failed");

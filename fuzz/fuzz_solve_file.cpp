@@ -11,6 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         SolveFile_ReadBody(r, &s);
     OBinReader r2(data, size);
     OpenSolveData_ForListOrPreview(r2, false);
+    DecodePlainTiff(data, size);
+    DecodeBmp32(data, size);
     miReadThumb.reset();
     return 0;
 }

@@ -62,8 +62,8 @@ void ApplyPockets(const TSolveFile& s)
 
 bool SolveFile_Apply(TSolveFile& s)
 {
-    OMyImagePtr pic = MyImageCreateFromData(s.Picture.data(), s.Picture.size(), true);
-    OMyImagePtr mask = MyImageCreateFromData(s.Mask.data(), s.Mask.size(), true);
+    OMyImagePtr pic = DecodeGamePicture(s.Picture);
+    OMyImagePtr mask = DecodeGamePicture(s.Mask);
     OMyImagePtr thumb = DecodeThumbnail(s.Thumb);
     const TJigParams& p = s.Params;
     if (!pic || !mask || !thumb || pic->W != p.ImageW || pic->H != p.ImageH || mask->W != p.ImageW ||

@@ -120,3 +120,13 @@ bool JigFile_LoadPicture(const std::string& path);
 // g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
 // decoded pictures must have the recorded size.
 bool SolveFile_Apply(TSolveFile& s);
+
+// ---- The big pictures of a saved game ---------------------------------------------------------
+// The mask as an uncompressed TIFF, samples interleaved (RGB, or RGBA with plain alpha).
+std::vector<uint8_t> EncodePlainTiff(const OMyImage& img);
+// Fast readers of exactly those layouts (with alpha 255 where the file has
+// none); null for any other file, or one whose sizes do not hold.
+OMyImagePtr DecodePlainTiff(const uint8_t* data, size_t n);
+OMyImagePtr DecodeBmp32(const uint8_t* data, size_t n);  // 32-bit uncompressed BMP, either row order
+// Either fast reader, else the platform decoder; always 4 bytes a pixel.
+OMyImagePtr DecodeGamePicture(const std::vector<uint8_t>& bytes);
