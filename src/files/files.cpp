@@ -1,5 +1,7 @@
 #include "files/files.h"
 
+#include "model/game_state.h"
+
 void Files_Reset()
 {
     AutoSave_ReleaseLock();
@@ -8,4 +10,6 @@ void Files_Reset()
     LastFiles = OLastFiles{};
     PocketsP = OPocketsP{};
     GameFileHooks = OGameFileHooks{};
+    // The play rules show their messages in the language in use.
+    SetLangMessageFn(&CaretMesFormat);
 }
