@@ -2,6 +2,7 @@
 // description into the game records, and applying a read saved game to them.
 #include "files/files.h"
 
+#include "model/play_rules.h"
 #include "platform/platform.h"
 
 void CloseGameRecords()
@@ -86,5 +87,34 @@ bool SolveFile_Apply(TSolveFile& s)
     CreateJigsBuf(p.TotalTileNum + 1);
     std::copy(s.Jigs.begin(), s.Jigs.end(), Jigs.begin());
     ApplyPockets(s);
+    return true;
+}
+
+bool OpenSolveFile_ForPlay(const std::string& path)
+{
+    OBinReader f;
+    TSolveFile s;
+    if (!f.OpenFile(path) || !SolveFile_ReadHead(f, &s))
+        return false;
+    Platform().RequestRedraw(1);
+    FileNames.bOpen = false;
+    Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 7);
+    if (!SolveFile_ReadBody(f, &s) || !SolveFile_Apply(s)) {
+        CloseGameRecords();
+        Platform().ProgressHide();
+        return false;
+    }
+    Platform().ProgressInc(4);
+    SortJigs(0);
+    Platform().ProgressInc(1);
+    Platform().ProgressInc(1);
+    for (int w = 2; w <= 5; ++w) {
+        FieldHost().PocketCountJigs(w);
+        FieldHost().PocketUpdateScrollSize(w);
+    }
+    Platform().ProgressInc(1);
+    Platform().ProgressHide();
+    FileNames.sSolve = path;
+    FileNames.bOpen = true;
     return true;
 }

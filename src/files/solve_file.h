@@ -120,6 +120,10 @@ bool JigFile_LoadPicture(const std::string& path);
 // g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
 // decoded pictures must have the recorded size.
 bool SolveFile_Apply(TSolveFile& s);
+// The play read of a saved game (after its list/preview read): every part
+// read and checked, the records replaced, the draw order sorted, the piece
+// images rebuilt; sSolve := path and bOpen on success. A failure leaves no game open.
+bool OpenSolveFile_ForPlay(const std::string& path);
 
 // ---- The big pictures of a saved game ---------------------------------------------------------
 // The mask as an uncompressed TIFF, samples interleaved (RGB, or RGBA with plain alpha).

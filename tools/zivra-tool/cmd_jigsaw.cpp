@@ -85,6 +85,17 @@ int RunMakeJigsaw(const ToolArgs& args)
     return kExitOk;
 }
 
+// The play read without a window: for a jigsaw its description and picture
+// decoded (no cut); for a saved game every part read, checked and applied.
+bool PlayReadWorks(const std::string& path, bool savedGame)
+{
+    if (savedGame)
+        return OpenSolveFile_ForListOrPreview(path, false) && OpenSolveFile_ForPlay(path);
+    std::string error;
+    TJigFileInfo info;
+    return JigFile_ReadInfo(path, &info) && ReadJigFilePicture(path, true, &error) != nullptr;
+}
+
 int ShowJigsaw(const std::string& path)
 {
     TJigFileInfo info;
@@ -125,24 +136,31 @@ int RunShow(const ToolArgs& args)
 {
     ToolOptions opt;
     std::string error;
-    if (!opt.Parse(args, {}, {}, &error) || opt.Positional().size() != 1)
+    if (!opt.Parse(args, {}, {"--play"}, &error) || opt.Positional().size() != 1)
         return Fail("show", error.empty() ? "expects one FILE" : error, kExitBadInput);
     const std::string& path = opt.Positional()[0];
-    std::vector<uint8_t> head;
+    std::vector<uint8_t> head(11);
     OBinReader r;
-    head.resize(11);
-    if (r.OpenFile(path) && r.Read(head.data(), 11) && std::memcmp(head.data(), "ZIVRASLV1.0", 11) == 0)
-        return ShowSavedGame(path);
-    return ShowJigsaw(path);
+    const bool saved =
+        r.OpenFile(path) && r.Read(head.data(), 11) && std::memcmp(head.data(), "ZIVRASLV1.0", 11) == 0;
+    const int status = saved ? ShowSavedGame(path) : ShowJigsaw(path);
+    if (status != kExitOk || !opt.Has("--play"))
+        return status;
+    if (!PlayReadWorks(path, saved)) {
+        std::fprintf(stderr, "zivra-tool show: the play read refuses %s\n", path.c_str());
+        return kExitFailed;
+    }
+    std::printf("play\tok\n");
+    return kExitOk;
 }
 
 const ToolCommandRegistrar regMake{{"make-jigsaw", "PICTURE OUT.zjg [--desc TEXT] [--thumb PICTURE]",
                                     "write a jigsaw file holding the picture file's own bytes",
                                     &RunMakeJigsaw}};
-const ToolCommandRegistrar regShow{{"show", "FILE",
+const ToolCommandRegistrar regShow{{"show", "FILE [--play]",
                                     "describe a jigsaw file (kind, width, height, headerkey, dataofs, thumb_width, "
                                     "thumb_height, description) or a saved game (kind, name, seed, pieces, "
-                                    "groups, level, style, frame, rotate, solved)",
+                                    "groups, level, style, frame, rotate, solved); --play: also run the play read",
                                     &RunShow}};
 
 }  // namespace
