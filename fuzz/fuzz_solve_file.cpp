@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         SolveFile_ReadBody(r, &s);
     OBinReader r2(data, size);
     OpenSolveData_ForListOrPreview(r2, false);
-    DecodePlainTiff(data, size);
+    DecodeMaskTiff(data, size);
     DecodeBmp32(data, size);
     miReadThumb.reset();
     return 0;

@@ -126,11 +126,12 @@ bool SolveFile_Apply(TSolveFile& s);
 bool OpenSolveFile_ForPlay(const std::string& path);
 
 // ---- The big pictures of a saved game ---------------------------------------------------------
-// The mask as an uncompressed TIFF, samples interleaved (RGB, or RGBA with plain alpha).
-std::vector<uint8_t> EncodePlainTiff(const OMyImage& img);
-// Fast readers of exactly those layouts (with alpha 255 where the file has
-// none); null for any other file, or one whose sizes do not hold.
-OMyImagePtr DecodePlainTiff(const uint8_t* data, size_t n);
+// The mask as a TIFF: one PackBits-packed plane per sample (RGB, or RGBA with plain alpha).
+std::vector<uint8_t> EncodeMaskTiff(const OMyImage& img);
+// Fast readers (alpha 255 where the file has none): the TIFF above, or an
+// uncompressed one-strip TIFF with samples interleaved; the BMP block. Null
+// for any other layout, or one whose sizes or packed rows do not hold.
+OMyImagePtr DecodeMaskTiff(const uint8_t* data, size_t n);
 OMyImagePtr DecodeBmp32(const uint8_t* data, size_t n);  // 32-bit uncompressed BMP, either row order
 // Either fast reader, else the platform decoder; always 4 bytes a pixel.
 OMyImagePtr DecodeGamePicture(const std::vector<uint8_t>& bytes);

@@ -59,7 +59,7 @@ bool WriteSolveFileBody(OBinWriter& w)
     Platform().ProgressInc(1);
     ok = ok && WritePart(w, MyImageCopyToDataAsBmp2(*miJigs), kKeySolvePicture);
     Platform().ProgressInc(1);
-    const std::vector<uint8_t> mask = EncodePlainTiff(*miMasks);
+    const std::vector<uint8_t> mask = EncodeMaskTiff(*miMasks);
     ok = ok && !mask.empty() && WritePart(w, mask, kKeySolveMask);
     Platform().ProgressInc(1);
     const std::vector<uint8_t> desc(g_JigDesc.begin(), g_JigDesc.end());
