@@ -247,6 +247,11 @@ bool AutoSave_AcquireLock(std::string* message)
 {
     if (AutoSaveLockP.fd >= 0)
         return true;
+    if (FileNames.sJigsPath.empty()) {
+        if (message)
+            *message = "The game's folder is not known: games will not be saved automatically.";
+        return false;
+    }
     const std::string path = FileNames.sJigsPath + "autosave.lock";
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
