@@ -7,6 +7,8 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
+#include "cutting/cutting.h"
+#include "model/memory_field.h"
 
 #include <benchmark/benchmark.h>
 
@@ -107,6 +109,45 @@ void BM_Open4000Pieces(benchmark::State& state)
     rmdir(dir.c_str());
 }
 BENCHMARK(BM_Open4000Pieces)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A real game: a 2560 x 1920 jigsaw cut at level 0 (about 4000 pieces,
+// rotation on), saved; then the whole play read of that saved game, piece
+// images included.
+void BM_OpenForPlayCutGame(benchmark::State& state)
+{
+    BenchResetAll();
+    OMemoryField field;
+    SetFieldHost(&field);
+    const std::string dir = BenchFolder(), jig = dir + "/big.zjg", path = dir + "/big.svm";
+    const std::vector<uint8_t> jpeg = MakePhotoLikeJpeg(kW, kH);
+    OMyImagePtr thumb = MyImageCreateExt(320, 240, false);
+    const uint8_t keys[10] = {};
+    std::string error;
+    SetHeadlessViewSize(kW, kH);
+    NewJigP = TJigParams{};
+    NewJigP.Rotate = 1;
+    if (!SaveJigFile(jig, kW, kH, keys, MyImageEncode(*thumb, "JPG"), "", jpeg, &error) ||
+        !OpenJigFile_ForListOrPreview(jig, false) || !FillMaskParams(kW, kH, 0, 0)) {
+        state.SkipWithError("no jigsaw");
+        return;
+    }
+    SetJigParamsFromLevel(NewJigP, kW, kH, 0);
+    if (!OpenGameFile(jig, 1u) || !SaveSolveFile(path, false)) {
+        state.SkipWithError("no game");
+        return;
+    }
+    for (auto _ : state) {
+        if (!OpenSolveFile_ForListOrPreview(path, false) || !OpenSolveFile_ForPlay(path))
+            state.SkipWithError("open failed");
+    }
+    state.counters["pieces"] = JigP.TotalTileNum;
+    state.counters["file_MB"] = double(GetFileSize(path)) / 1e6;
+    unlink(jig.c_str());
+    unlink(path.c_str());
+    rmdir(dir.c_str());
+    SetFieldHost(nullptr);
+}
+BENCHMARK(BM_OpenForPlayCutGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // description into the game records, and applying a read saved game to them.
 #include "files/files.h"
 
+#include "cutting/cutting.h"
 #include "model/play_rules.h"
 #include "platform/platform.h"
 
@@ -61,6 +62,12 @@ void ApplyPockets(const TSolveFile& s)
 
 }  // namespace
 
+void SizeSidesForPicture(int w, int h)
+{
+    iMaxMainViewScrollW = imax(iMaxMainViewW, w);
+    iMaxMainViewScrollH = imax(iMaxMainViewH, h);
+}
+
 bool SolveFile_Apply(TSolveFile& s)
 {
     OMyImagePtr pic = DecodeGamePicture(s.Picture);
@@ -104,9 +111,11 @@ bool OpenSolveFile_ForPlay(const std::string& path)
         Platform().ProgressHide();
         return false;
     }
+    SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
     Platform().ProgressInc(4);
     SortJigs(0);
     Platform().ProgressInc(1);
+    CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
     Platform().ProgressInc(1);
     for (int w = 2; w <= 5; ++w) {
         FieldHost().PocketCountJigs(w);

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -120,10 +121,27 @@ bool JigFile_LoadPicture(const std::string& path);
 // g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
 // decoded pictures must have the recorded size.
 bool SolveFile_Apply(TSolveFile& s);
+// The sides' content for a w x h picture: the largest view, or the picture
+// where it is larger (what the window's own sizing also does, needed before
+// the first layout).
+void SizeSidesForPicture(int w, int h);
 // The play read of a saved game (after its list/preview read): every part
 // read and checked, the records replaced, the draw order sorted, the piece
 // images rebuilt; sSolve := path and bOpen on success. A failure leaves no game open.
 bool OpenSolveFile_ForPlay(const std::string& path);
+// The play read of a jigsaw (after its list/preview read and the choice of
+// level): picture, cut with the given seed (else one fresh from the system),
+// piece images, first layout, empty pockets, no weight. A failure leaves no game open.
+bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// Opens a jigsaw or a saved game for play: the window's hooks, the title, the
+// recent files, the side to show (bCurSide), drag state and unsaved marks reset.
+bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// The side a saved game opens on: the one window all pieces lie in when that
+// is a side, else side 0.
+int SideToShow();
+// The save question, then either a readable saved game at once (direct) or
+// the open dialog preset to path, the saved game or the jigsaw.
+bool DialogOpenGameFile(const std::string& path, bool direct);
 
 // ---- The big pictures of a saved game ---------------------------------------------------------
 // The mask as a TIFF: one PackBits-packed plane per sample (RGB, or RGBA with plain alpha).
