@@ -25,6 +25,12 @@ TFieldWin ToFieldWin(const OMyWin& w)
     f.iScrollT = w.iScrollT;
     f.iMaxScrollW = w.iMaxScrollW;
     f.iMaxScrollH = w.iMaxScrollH;
+    if (w.bType == kWinSide) {
+        // The sides' content is the field's: while a game opens the globals
+        // are set before the windows follow them.
+        f.iMaxScrollW = iMaxMainViewScrollW;
+        f.iMaxScrollH = iMaxMainViewScrollH;
+    }
     return f;
 }
 
@@ -129,6 +135,8 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     // The cutter hands over each piece picture it made: they go to the atlas,
     // built in one go before the next draw.
     Cutting_SetPieceTextureMaker([](OMyImage&) { PieceAtlas_Invalidate(); });
+    GameFileHooks.fnBeforeOpen = &Field_BeforeOpen;
+    GameFileHooks.fnAfterOpen = [](int side) { Field_GameOpened(side); };
     FieldP.bInitDone = true;
 }
 
@@ -143,7 +151,50 @@ void Field_EnsureBuffers(int viewW, int viewH)
     RedrawP = 1;
 }
 
-void Field_GameOpened()
+void Field_BeforeOpen()
+{
+    for (int i = kPocket0; i < kPocket0 + 4; ++i)
+        if (OMyWin* w = GetViewWin(i); w && w->bVisible)
+            PocketSetVisible(i, false);
+    OMyWin* thumb = GetViewWin(kThumbWin);
+    FieldP.bThumbWasVisible = thumb && thumb->bVisible;
+    FieldP.bGlassWasVisible = GlassP.win && GlassP.win->bVisible;
+    if (thumb)
+        thumb->setVisible(false);
+    if (GlassP.win)
+        GlassP.win->setVisible(false);
+    WeightP.bVisible = false;
+    DragWinP.clear();
+    RedrawP = 1;
+}
+
+namespace {
+
+// The pockets as the saved game (or an empty new game) left them in PocketsP.
+void ApplyPocketRecords()
+{
+    for (int k = 0; k < kPocketCount; ++k) {
+        OMyWin* w = GetViewWin(kPocket0 + k);
+        if (!w)
+            continue;
+        const TPocketRec& r = PocketsP.Pocket[k];
+        w->iMaxClientW = iMaxMainViewScrollW;
+        w->iMaxClientH = iMaxMainViewScrollH;
+        w->updateMinMaxWinSize();
+        PocketCountJigs(kPocket0 + k);
+        PocketSetVisible(kPocket0 + k, r.bVisible != 0);
+        if (r.mrWin.right > r.mrWin.left && r.mrWin.bottom > r.mrWin.top) {
+            w->mrWin = vMyRectInitRB(r.mrWin.left, r.mrWin.top, r.mrWin.right, r.mrWin.bottom);
+            w->iScrollL = r.iScrollL;
+            w->iScrollT = r.iScrollT;
+        }
+        PocketUpdateScrollSize(kPocket0 + k);
+    }
+}
+
+}  // namespace
+
+void Field_GameOpened(int side)
 {
     PieceAtlas_Free();
     PieceAtlas_Build();
@@ -151,23 +202,49 @@ void Field_GameOpened()
     UpdateMinMaxThumbSize(JigP.ImageW, JigP.ImageH);
     if (miJigs && miJigs->Texture == 0)
         MyImageCreateTexture(*miJigs, false, TexFilter::Linear);
-    for (int i = kPocket0; i < kPocket0 + 4; ++i) {
-        PocketCountJigs(i);
-        PocketUpdateScrollSize(i);
-    }
     DragWinP.clear();
-    ChangeSide(0);
+    ApplyPocketRecords();
+    ChangeSide(side);
     UpdateScrBkgs();
     WeightP.bVisible = false;
     WeightP.updateButton();
     StarP.iPhase = kStarIdle;
+    if (OMyWin* thumb = GetViewWin(kThumbWin); thumb && FieldP.bThumbWasVisible) {
+        thumb->setVisible(true);
+        thumb->changeLT(MakeTPoint(0, 0));
+        thumb->move();
+        thumb->moveToFront();
+    }
+    if (GlassP.win && FieldP.bGlassWasVisible) {
+        GlassP.win->setVisible(true);
+        GlassP.win->changeLT(MakeTPoint(0, 0));
+        GlassP.win->move();
+    }
+    FieldP.bThumbWasVisible = FieldP.bGlassWasVisible = false;
     CheckWindowsAreInView();
     RedrawP = 1;
+}
+
+void Field_StorePockets()
+{
+    for (int k = 0; k < kPocketCount; ++k) {
+        const OMyWin* w = GetViewWin(kPocket0 + k);
+        if (!w)
+            continue;
+        TPocketRec& r = PocketsP.Pocket[k];
+        r.bScroll = 0;
+        r.bVisible = w->bVisible ? 1 : 0;
+        r.mrWin = MakeTRect(w->mrWin.L, w->mrWin.T, w->mrWin.R, w->mrWin.B);
+        r.iScrollL = w->iScrollL;
+        r.iScrollT = w->iScrollT;
+    }
 }
 
 void Field_Release()
 {
     Cutting_SetPieceTextureMaker(nullptr);
+    GameFileHooks.fnBeforeOpen = nullptr;
+    GameFileHooks.fnAfterOpen = nullptr;
     if (&FieldHost() == &g_host)
         SetFieldHost(nullptr);
     FieldTools_Reset();

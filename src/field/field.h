@@ -47,6 +47,7 @@ void SetFieldUi(IFieldUi* ui);  // not owned; nullptr: the do-nothing one
 struct TFieldP {
     std::string sResourceDir;  // where skins and tool pictures are read
     bool bInitDone = false;    // Field_Init has run
+    bool bThumbWasVisible = false, bGlassWasVisible = false;  // across the opening of a game
 };
 extern TFieldP FieldP;
 
@@ -62,9 +63,15 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH);
 void Field_Release();
 // Grows the render buffers when the view outgrows them.
 void Field_EnsureBuffers(int viewW, int viewH);
-// After a jigsaw or saved game was opened: the new pieces, side 0 shown,
-// backgrounds, pockets and the weight's button refreshed.
-void Field_GameOpened();
+// The window's part of opening a game (installed as the files' hooks):
+// before it, the pockets, the thumbnail and the glass are hidden; after it,
+// the new pieces go to the atlas, the windows are sized for the picture, the
+// pockets take their saved places, side `side` is shown, the backgrounds and
+// the weight's button are refreshed and the thumbnail and glass come back.
+void Field_BeforeOpen();
+void Field_GameOpened(int side = 0);
+// The pocket windows into the records a saved game stores (before any save).
+void Field_StorePockets();
 
 // The "gather lost pieces" command once confirmed: every piece onto side 0 (the
 // largest group, when it holds at least half the pieces, under all others),

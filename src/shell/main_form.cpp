@@ -50,7 +50,7 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
 {
     g_MainForm = this;
     SetDialogParent(this);
-    setWindowTitle(QString::fromLatin1(sMainCaption) + QStringLiteral("[*]"));
+    setWindowTitle(QStringLiteral("[*]"));  // the application's name stands alone until a game opens
     MainView = new MCMainView(resourceDir, this);
     MainView->bMaxIsScreen = opts.iViewW <= 0;
     setCentralWidget(MainView);
@@ -59,6 +59,9 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     SetFieldUi(this);
     SetPlatform(&TheQtPlatform());
     LangP.fnRetitle = [this] { RetitleAll(); };
+    LastFiles.fnRefreshMenu = [this] { RefreshRecentMenu(); };
+    ShellInstallFileHooks();
+    RefreshRecentMenu();
     RetitleAll();
     connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
@@ -85,6 +88,8 @@ MCMainForm::~MCMainForm()
 {
     autoSaveTimer_.stop();
     LangP.fnRetitle = nullptr;
+    LastFiles.fnRefreshMenu = nullptr;
+    GameFileHooks.fnFileDialog = nullptr;
     SetFieldUi(nullptr);
     if (&Platform() == &TheQtPlatform())
         SetPlatform(nullptr);
@@ -111,6 +116,14 @@ void MCMainForm::BuildMenus()
 {
     QMenu* file = topMenus_[1] = menuBar()->addMenu(QStringLiteral("&File"));
     AddItem(file, 8, "MM_FileOpen", "Open...", &MCMainForm::MenuFileOpen)->setShortcut(QKeySequence::Open);
+    QMenu* recent = file->addMenu(QStringLiteral("Open Recent"));
+    MainMenuItems[9] = recent->menuAction();
+    MainMenuItems[9]->setData(QStringLiteral("MM_FileOpenRecent"));
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = recent->addAction(QString());
+        connect(a, &QAction::triggered, this, [this, i] { MenuFileLast(i); });
+        MainMenuItems[size_t(10 + i)] = a;
+    }
     file->addSeparator();
     AddItem(file, 14, "MM_FileSave", "Save", &MCMainForm::MenuFileSave)->setShortcut(QKeySequence::Save);
     AddItem(file, 15, "MM_FileSaveAs", "Save As...", &MCMainForm::MenuFileSaveAs)
@@ -393,8 +406,6 @@ bool MCMainForm::OpenGame(const std::string& path)
 {
     AutoSaveGuard guard;
     const bool ok = ShellOpenGame(path);
-    if (ok)
-        Field_GameOpened();
     UpdateCommandStates();
     RedrawP = 1;
     MainView->update();
@@ -407,9 +418,31 @@ void MCMainForm::MenuFileOpen()
 {
     AutoSaveGuard guard;
     DeselectFirst();
-    const std::string path = ShellChooseGameFile();
-    if (!path.empty())
-        OpenGame(path);
+    ShellOpenDialog();
+    UpdateCommandStates();
+    RedrawP = 1;
+}
+
+void MCMainForm::MenuFileLast(int i)
+{
+    AutoSaveGuard guard;
+    DeselectFirst();
+    ShellOpenRecent(i);
+    UpdateCommandStates();
+    RedrawP = 1;
+}
+
+void MCMainForm::RefreshRecentMenu()
+{
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = MainMenuItems[size_t(10 + i)];
+        if (!a)
+            continue;
+        const bool has = i < LastFiles_Count();
+        a->setVisible(has);
+        if (has)
+            a->setText(QString::fromStdString(LastFiles_MenuTitle(i)));
+    }
 }
 
 void MCMainForm::MenuFileSave()

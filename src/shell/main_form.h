@@ -46,6 +46,8 @@ public:
 
     // ---- Commands ----
     void MenuFileOpen();
+    void MenuFileLast(int i);
+    void RefreshRecentMenu();
     void MenuFileSave();
     void MenuFileSaveAs();
     void MenuGameSide(int side);

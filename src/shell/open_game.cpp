@@ -4,30 +4,32 @@
 #include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
-#include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/shell.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
 
 // What the open dialog does for a new game until it exists: the default cut
-// (level, shape, frame, rotation, spreading, fitting) over the picture.
+// (level, shape, frame, rotation, spreading, fitting) over the picture whose
+// list/preview read just filled NewJigP.
 bool PrepareNewJigParams()
 {
     NewJigP.Level = DefJigP.Level;
     NewJigP.Rotate = DefJigP.Rotate;
     NewJigP.BorderStyle = DefJigP.BorderStyle;
-    NewJigP.ShapeStyle = DefJigP.ShapeStyle < 4 ? DefJigP.ShapeStyle : 0;
+    NewJigP.ShapeStyle = DefJigP.ShapeStyle;
     NewJigP.SpreadOut = DefJigP.SpreadOut;
     NewJigP.FitToScreen = DefJigP.FitToScreen;
     const bool fit = NewJigP.FitToScreen != 0;
     const int w = fit ? NewJigP.FitW : NewJigP.ImageW, h = fit ? NewJigP.FitH : NewJigP.ImageH;
     if (!FillMaskParams(w, h, NewJigP.ShapeStyle, NewJigP.BorderStyle))
         return false;
+    // The default level, or the nearest coarser one that cuts this picture.
     int level = std::clamp(int(NewJigP.Level), 0, kMaskLevels - 1);
     while (level < kMaskLevels - 1 && MaskParams[size_t(level)].TotalTileNum < 1)
         ++level;
@@ -36,92 +38,107 @@ bool PrepareNewJigParams()
     return NewJigP.TotalTileNum > 0;
 }
 
-// FIXME: the files' play read replaces this once it is in the tree.
-bool PlayReadJigsaw(const std::string& path)
+// A chosen file made ready to open: a jigsaw gets its new game's parameters.
+bool PrepareToOpen(const std::string& path)
 {
-    FileNames.bOpen = false;
-    Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 14);
-    std::string error;
-    miOriginalImage = ReadJigFilePicture(path, false, &error);
-    JigP = NewJigP;
-    if (!miOriginalImage || !SetImageSize(1)) {
-        miOriginalImage.reset();
-        Platform().ProgressHide();
-        return false;
+    if (IsJigFile(path))
+        return OpenJigFile_ForListOrPreview(path, false) && PrepareNewJigParams();
+    return IsSolveFile(path) && FileExists(path);
+}
+
+std::string FolderOf(const std::string& preset)
+{
+    const QFileInfo fi(QString::fromStdString(preset));
+    if (!preset.empty() && fi.isAbsolute() && fi.dir().exists())
+        return fi.absolutePath().toStdString();
+    return FileNames.sJigsPath;
+}
+
+// The open dialog's stand-in: a file chooser. Style 1 opens, style 2 names a
+// saved game.
+int FileDialog(int style, const std::string& preset, std::string* chosen)
+{
+    AutoSaveGuard guard;
+    const QString caption = QString::fromLatin1(sMainCaption);
+    QString f;
+    if (style == 2) {
+        const std::string start = FolderOf(preset) + "/" + FileNameWithoutExt(preset) + "." + FileNames.sSolveExt;
+        f = QFileDialog::getSaveFileName(DialogParent(), caption, QString::fromStdString(start),
+                                         QStringLiteral("Saved games (*.svm)"));
+    } else {
+        f = QFileDialog::getOpenFileName(DialogParent(), caption, QString::fromStdString(FolderOf(preset)),
+                                         QStringLiteral("Jigsaws and saved games (*.zjg *.svm)"));
     }
-    miOriginalImage.reset();
-    miInfoThumb = std::move(miReadThumb);
-    Platform().ProgressInc(1.0);
-    iMaxMainViewScrollW = std::max(iMaxMainViewW, JigP.ImageW);
-    iMaxMainViewScrollH = std::max(iMaxMainViewH, JigP.ImageH);
-    SRandDev();
-    JigP.GameSeed = Rand();
-    SRand(uint32_t(JigP.GameSeed));
-    CreateJigsBuf(JigP.TotalTileNum + 1);
-    SortJigs(0);
-    TCutOptions opt;
-    opt.progressBase = 2;
-    if (CreateMasksForVoronoiStyle(JigP, Jigs, miMasks, opt) == TCutStatus::Failed) {
-        FreeJigsBuf();
-        Platform().ProgressHide();
-        return false;
+    MainLoopRun(0.1);
+    if (f.isEmpty())
+        return 0;
+    *chosen = f.toStdString();
+    if (style == 1 && !PrepareToOpen(*chosen)) {
+        ShowMessage(LangGetKeyVal("MS_SelJigsaw"));
+        return 0;
     }
-    CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
-    for (int i = 0; i < JigP.TotalTileNum; ++i) {
-        TJig& j = Jigs[size_t(i)];
-        j.Layer = i;
-        j.Win = 0;
-        j.Rot = JigP.Rotate ? uint8_t(MyRandom(4)) : 0;
-        j.Sel = 0;
-        UpdateJigDrawCoords(i);
-    }
-    RemixJigs(0, JigP.SpreadOut);
-    SortJigs(0);
-    if (JigP.BorderStyle == 1) {
-        const int f = JigP.TotalTileNum - 1;
-        Jigs[size_t(f)].X = (iMaxMainViewScrollW - JigP.ImageW) / 2;
-        Jigs[size_t(f)].Y = (iMaxMainViewScrollH - JigP.ImageH) / 2;
-        Jigs[size_t(f)].Rot = 0;
-        UpdateJigDrawCoords(f);
-    }
-    iWeightJig = -1;
-    Platform().ProgressHide();
-    FileNames.sJig = path;
-    FileNames.sJigName = FileNameWithoutExt(path);
-    FileNames.sSolve.clear();
-    FileNames.bOpen = true;
-    return true;
+    return 1;
 }
 
 }  // namespace
 
+void ShellInstallFileHooks()
+{
+    GameFileHooks.fnFileDialog = &FileDialog;
+}
+
 bool ShellOpenGame(const std::string& path)
 {
-    if (!IsJigFile(path) || !OpenJigFile_ForListOrPreview(path, false) || !PrepareNewJigParams() ||
-        !PlayReadJigsaw(path)) {
+    if (!SaveAndContinue())
+        return false;
+    if (!PrepareToOpen(path) || !OpenGameFile(path)) {
         ShowMessage(CaretMesFormat("MS_CantFindFile") + "\n" + path);
         return false;
     }
-    iCurJig = -1;
-    DragJigP = TDragJig{};
-    DragJigP.bClickPending = true;
-    bGameSolved = false;
-    AutoSaveP.bNeedSave = AutoSaveP.bNeedAutoSave = false;
-    Platform().SetEdited(false);
-    Platform().SetTitle(FileNames.sJigName + " - " + sMainCaption);
     return true;
 }
 
-std::string ShellChooseGameFile()
+bool ShellOpenDialog() { return DialogOpenGameFile("", false); }
+
+bool ShellOpenRecent(int i)
 {
-    const QString f = QFileDialog::getOpenFileName(DialogParent(), QString::fromLatin1(sMainCaption),
-                                                   QString::fromStdString(FileNames.sJigsPath),
-                                                   QStringLiteral("Jigsaws and saved games (*.zjg *.svm)"));
-    return f.toStdString();
+    if (i < 0 || size_t(i) >= LastFiles.arFileNames.size())
+        return false;
+    const std::string path = LastFiles.arFileNames[size_t(i)];
+    // A saved game opens at once; a jigsaw goes through the open dialog.
+    if (IsSolveFile(path))
+        return DialogOpenGameFile(path, true);
+    return ShellOpenGame(path);
 }
 
-bool ShellSave(bool) { return false; }
-bool ShellSaveAndContinue() { return true; }
-void ShellWriteSettings() {}
-void ShellAutoSaveTick() {}
-std::string ShellMostRecentFile() { return {}; }
+bool ShellSave(bool asAnother)
+{
+    AutoSaveGuard guard;
+    Field_StorePockets();
+    bool saved;
+    if (asAnother) {
+        saved = SaveAsSolveFile();
+    } else {
+        if (StrEqualNoCase(FileNames.sSolve, FileNames.sAutoSaved))
+            FileNames.sSolve.clear();
+        saved = TrimStrEmpty(FileNames.sSolve) ? SaveAsSolveFile() : SaveSolveFile(FileNames.sSolve, false);
+    }
+    LastFiles_Update(FileNames.sSolve);
+    return saved;
+}
+
+bool ShellSaveAndContinue()
+{
+    Field_StorePockets();
+    return SaveAndContinue();
+}
+
+void ShellWriteSettings() { Settings_Write(); }
+
+void ShellAutoSaveTick()
+{
+    Field_StorePockets();
+    AutoSave_Tick(GetNow());
+}
+
+std::string ShellMostRecentFile() { return LastFiles.arFileNames.empty() ? std::string() : LastFiles.arFileNames.front(); }

@@ -127,6 +127,34 @@ TEST(Pocket, ContentFitsItsPiecesAndAnEmptyOneHasNoBars)
     EXPECT_TRUE(p->bHorScrollVisible);
 }
 
+TEST(Pocket, APocketsPlaceGoesIntoTheSavedRecordsAndComesBack)
+{
+    MakeField();
+    Jigs[1].Win = kPocket0 + 2;
+    Jigs[1].X = 900;  // beyond its client: the pocket scrolls
+    PocketCountJigs(kPocket0 + 2);
+    PocketSetVisible(kPocket0 + 2, true);
+    OMyWin* p = GetViewWin(kPocket0 + 2);
+    p->mrWin = vMyRectInitWH(33, 44, 220, 180);
+    PocketUpdateScrollSize(kPocket0 + 2);
+    p->iScrollL = 50;
+    Field_StorePockets();
+    const TPocketRec saved = PocketsP.Pocket[2];
+    EXPECT_EQ(saved.bVisible, 1);
+    EXPECT_EQ(saved.mrWin, MakeTRect(33, 44, 252, 223));
+    EXPECT_EQ(saved.iScrollL, 50);
+    EXPECT_EQ(PocketsP.Pocket[0].bVisible, 0);
+
+    Field_BeforeOpen();  // the next game opens: every pocket hidden first
+    EXPECT_FALSE(p->bVisible);
+    Field_GameOpened(0);  // and the records (the same game again) put back
+    EXPECT_TRUE(p->bVisible);
+    EXPECT_EQ(p->mrWin, vMyRectInitWH(33, 44, 220, 180));
+    EXPECT_EQ(p->iScrollL, 50);
+    EXPECT_EQ(p->iJigsNum, 1);
+    EXPECT_FALSE(GetViewWin(kPocket0)->bVisible);
+}
+
 TEST(Pocket, TileAndCascadeShareTheRightOfTheView)
 {
     MakeField();

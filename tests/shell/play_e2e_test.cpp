@@ -1,6 +1,7 @@
 // The game played as a person plays it: the real binary on the display the
 // tests run on, a bundled jigsaw, real mouse drags through xdotool, and
 // screenshots of the screen to see the pieces move and join.
+#include "model/helpers.h"
 #include "support/test_support.h"
 
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -72,10 +74,12 @@ bool WaitFor(Done done, int ms)
     return done();
 }
 
+std::string g_display;  // the display the game and xdotool use
+
 int Sh(const std::string& cmd)
 {
     std::string out;
-    return RunCommand(cmd, &out);
+    return RunCommand("DISPLAY=" + g_display + " " + cmd, &out);
 }
 
 QImage Screenshot(const TempDir& dir, const std::string& name)
@@ -85,22 +89,24 @@ QImage Screenshot(const TempDir& dir, const std::string& name)
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
 }
 
-// The game as a child process, ended with the test.
-class GameProcess {
+// A child process, ended with the test. outFd: its standard output goes there.
+class ChildProcess {
 public:
-    explicit GameProcess(const std::vector<std::string>& args)
+    explicit ChildProcess(const std::vector<std::string>& args, int outFd = -1)
     {
         pid_ = fork();
         if (pid_ == 0) {
+            if (outFd >= 0)
+                dup2(outFd, 1);
             std::vector<char*> argv;
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execv(argv[0], argv.data());
+            execvp(argv[0], argv.data());
             _exit(127);
         }
     }
-    ~GameProcess()
+    ~ChildProcess()
     {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
@@ -108,10 +114,39 @@ public:
             waitpid(pid_, &status, 0);
         }
     }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
     bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
 
 private:
     pid_t pid_ = -1;
+};
+
+// A display of its own: other GUI tests may be showing windows on the
+// tests' display at the same time, and real mouse events go to whatever
+// window lies under the pointer.
+class OwnDisplay {
+public:
+    OwnDisplay()
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+            fds[1]);
+        close(fds[1]);
+        char buf[32] = {};
+        const ssize_t n = read(fds[0], buf, sizeof buf - 1);  // the number, once the server is ready
+        close(fds[0]);
+        if (n > 0)
+            name_ = ":" + std::string(buf, size_t(n)).substr(0, std::string(buf, size_t(n)).find('\n'));
+    }
+    const std::string& Name() const { return name_; }
+
+private:
+    std::unique_ptr<ChildProcess> server_;
+    std::string name_;
 };
 
 bool InView(const TGameState& s, int x, int y, int margin)
@@ -168,12 +203,15 @@ std::string Describe(const TGameState& before, const TGameState& after, int p, i
 
 TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
 {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs on the tests' (virtual) display";
+    OwnDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "no Xvfb";
+    g_display = display.Name();
     TempDir dir;
     const std::string state = dir.File("state.txt");
     setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
-    GameProcess game({BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"), "--size",
-                      "1000x700", "--state", state});
+    auto game = std::make_unique<ChildProcess>(std::vector<std::string>{
+        "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
+        "--size", "1000x700", "--state", state});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const TGameState before = ReadState(state);
@@ -211,5 +249,26 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     // The piece shows at its new place, and the table where it was.
     EXPECT_EQ(shot2.pixel(a2.gx, a2.gy), pieceLook);
     EXPECT_NE(shot2.pixel(a.gx, a.gy), pieceLook);
-    EXPECT_TRUE(game.Running());
+    ASSERT_TRUE(game->Running());
+
+    // Saved with the keyboard and the file chooser, then opened again: the
+    // joined pair is still joined where it lay.
+    const std::string saved = dir.File("played.svm");
+    Sh("xdotool search --onlyvisible --class zivra windowfocus");
+    Sh("xdotool key ctrl+s");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the chooser comes up
+    Sh("xdotool type --delay 10 '" + saved + "'");
+    Sh("xdotool key Return");
+    ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }, 15000)) << "the game was not saved";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    game.reset();  // one game at a time holds the autosave
+    const std::string state2 = dir.File("state2.txt");
+    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700",
+                        "--state", state2});
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000)) << "the saved game did not open";
+    const TGameState reopened = ReadState(state2);
+    ASSERT_EQ(reopened.pieces.size(), after.pieces.size());
+    EXPECT_EQ(reopened.pieces.at(p).layer, reopened.pieces.at(q).layer);
+    EXPECT_EQ(reopened.pieces.at(p).x, a2.x);
+    EXPECT_EQ(reopened.pieces.at(p).y, a2.y);
 }

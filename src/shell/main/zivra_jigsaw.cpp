@@ -58,6 +58,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
+    // Window titles then read "<game> — Zivra Jigsaw".
+    QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     Model_Reset();  // the records' start values, the default cut among them
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
@@ -67,9 +69,12 @@ int main(int argc, char** argv)
         return 1;
     }
     LangP_Init();
-    ReadLangFile(LangMesFile(LangP.sCurLang));
+    Settings_Read();  // also reads the language file
     CheckDistJigs();
     SRandDev();
+    std::string lockMessage;
+    if (!AutoSave_AcquireLock(&lockMessage) && !lockMessage.empty())
+        ShowMessage(lockMessage);
 
     MCMainForm form(FileNames.sResourcePath, opts);
     if (opts.iViewW > 0) {
