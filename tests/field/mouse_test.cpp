@@ -280,3 +280,32 @@ TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLens)
     EXPECT_EQ(Jigs[4].Y, y0 + 10);
     EXPECT_EQ(Jigs[4].Win, 0);
 }
+
+TEST(FieldMouse, AGameIsPlayedToTheEndWithTheMouse)
+{
+    FieldHarness h;
+    TGridSpec s = Spread();
+    s.originX = 200;
+    s.originY = 150;
+    h.Open(s);
+    // Scatter the pieces, then put each one beside piece 0's group.
+    for (int j = 1; j < JigP.TotalTileNum; ++j) {
+        Jigs[size_t(j)].X = 40 + 90 * j;
+        Jigs[size_t(j)].Y = 380 - 20 * (j % 2);
+    }
+    RedrawP = 1;
+    h.Frame();
+    for (int j = 1; j < JigP.TotalTileNum; ++j) {
+        const QPoint home = HomeBeside(j, 0);
+        DragPieceTo(h, j, home.x() + 2, home.y() + 1);
+        ASSERT_EQ(Jigs[size_t(j)].Layer, Jigs[0].Layer) << "piece " << j;
+    }
+    EXPECT_TRUE(bGameSolved);
+    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Message), 1);  // the congratulation
+    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Sound, "win"), 1);
+    // The finished picture lies in the middle of the table.
+    EXPECT_EQ(Jigs[0].X - Jigs[0].HomeX, (iMaxMainViewScrollW - JigP.ImageW) / 2);
+    const QImage img = h.Frame();
+    const QPoint c = FieldHarness::PieceCentre(4);
+    EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(4));
+}
