@@ -20,16 +20,27 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
 
+const char* const kUsage =
+    "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE]\n"
+    "  FILE             a jigsaw (.zjg, a new game) or a saved game (.svm)\n"
+    "  --screenshot PNG save the first drawn frame of the game and quit\n"
+    "  --size WxH       a view of W x H pixels instead of the whole screen\n"
+    "  --state FILE     keep FILE describing every piece as it lies (for tests)\n";
+
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--screenshot" && i + 1 < argc) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a == "--screenshot" && i + 1 < argc) {
             o->sScreenshot = argv[++i];
         } else if (a == "--state" && i + 1 < argc) {
             o->sStateFile = argv[++i];
@@ -51,7 +62,7 @@ int main(int argc, char** argv)
 {
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
-        std::fprintf(stderr, "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     MainViewSetDefaultFormat();
