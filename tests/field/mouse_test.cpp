@@ -309,3 +309,52 @@ TEST(FieldMouse, AGameIsPlayedToTheEndWithTheMouse)
     const QPoint c = FieldHarness::PieceCentre(4);
     EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(4));
 }
+
+TEST(FieldMouse, TheWeightIsCarriedWithTheMouseAndDroppedOnAGroup)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    Jigs[4].Layer = Jigs[3].Layer;  // a group of two
+    SortJigs(0);
+    const QPoint c = FieldHarness::PieceCentre(4);
+    WeightP.dragTo(MakeTPoint(20, 400));  // the weight command picks it up
+    h.Move(QPoint(60, 420), Qt::NoButton);
+    EXPECT_EQ(WeightP.iPointX, 60);
+    QImage img = h.Frame();
+    EXPECT_NE(Rgb(img, 60, 420 - WeightP.H / 2), 0x989898u);  // drawn hanging from the pointer
+    h.Move(c, Qt::NoButton);
+    h.Press(c);  // a press in the table does nothing while it is carried
+    EXPECT_EQ(DragJigP.State, 0);
+    h.Release(c);
+    EXPECT_FALSE(WeightP.bVisible);
+    EXPECT_EQ(iWeightJig, 4);
+    EXPECT_EQ(Jigs[3].Layer, 0);
+    // The weighted group stays under the others when picked.
+    h.Drag(FieldHarness::PieceCentre(3), FieldHarness::PieceCentre(3) + QPoint(0, 150));
+    EXPECT_EQ(Jigs[3].Layer, 0);
+}
+
+TEST(FieldMouse, TheGlassZoomButtonSwitchesTheMagnification)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    OMyWin* g = GlassP.win.get();
+    g->setVisible(true);
+    g->changeLT(MakeTPoint(300, 150));
+    g->move();
+    ASSERT_EQ(GlassP.iZoom, 2);
+    const TMyRect b = g->mbZoom2().MR;
+    const QPoint at(b.L + b.W / 2, b.T + b.H / 2);
+    h.Press(at);
+    h.Release(at);
+    EXPECT_EQ(GlassP.iZoom, 3);
+    EXPECT_TRUE(g->mbZoom3().bVisible);
+    h.Press(at);
+    h.Release(at);
+    EXPECT_EQ(GlassP.iZoom, 2);
+    // Its frame moves it; the view keeps a part of it in reach.
+    const QPoint hand(g->mrWin.L + 10, g->mrWin.T + 60);
+    ASSERT_TRUE(g->hasMouseOnFrame(MakeTPoint(hand.x(), hand.y())));
+    h.Drag(hand, QPoint(-400, hand.y()), 4);
+    EXPECT_EQ(g->mrWin.R, g->iHandMinOfs - 1);
+}
