@@ -1,8 +1,13 @@
+// The cutter's process-wide tables and their reset.
 #include "cutting/cutting.h"
 
+#include "cutting/edge_curves.h"
 #include "cutting/vector_pics.h"
 
 void Cutting_Reset()
 {
+    MaskParams = {};
+    EdgeFigs = {};
+    Cutting_SetPieceTextureMaker(nullptr);
     VectorPics_Reset();
 }

@@ -1,0 +1,272 @@
+// The Voronoi partition: cells as properties, the fast triangulation against
+// the literal one, the failures, and the line helpers.
+#include "cutting/cut_test_support.h"
+#include "cutting/voronoi.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const TMyRect kField = vMyRectInitRB(0, 0, 399, 299);
+
+// Both triangulations of the same sites; they must agree exactly.
+void ExpectSameCellsBothWays(const std::vector<TPoint>& sites, const TMyRect& field, bool expectOk = true)
+{
+    std::vector<TVorCell> fast = CellsFor(sites), ref = CellsFor(sites);
+    const bool okFast = CalculateVoronoiCells(fast, field, TTriangulation::Fast);
+    const bool okRef = CalculateVoronoiCells(ref, field, TTriangulation::Reference);
+    ASSERT_EQ(okFast, okRef);
+    ASSERT_EQ(okFast, expectOk);
+    EXPECT_EQ(CompareCells(fast, ref), "");
+    if (okFast) {
+        EXPECT_EQ(CheckPartition(fast, field), "");
+    }
+}
+
+}  // namespace
+
+TEST(VoronoiCells, JitteredGridsPartitionTheFieldIntoNearestSiteCells)
+{
+    const struct { int w, h, C, R, border; } grids[] = {
+        {400, 300, 12, 9, 0}, {400, 300, 10, 7, 1}, {257, 611, 5, 13, 0}, {300, 80, 15, 2, 0}, {90, 90, 3, 3, 1}};
+    for (const auto& g : grids)
+        for (uint32_t seed : {1u, 2u, 77u}) {
+            TMyRect field;
+            const std::vector<TPoint> sites = JitteredGridSites(g.w, g.h, g.C, g.R, g.border, seed, &field);
+            ASSERT_EQ(int(sites.size()), g.C * g.R);
+            std::vector<TVorCell> cells = CellsFor(sites);
+            ASSERT_TRUE(CalculateVoronoiCells(cells, field));
+            EXPECT_EQ(CheckPartition(cells, field), "") << g.w << "x" << g.h << " seed " << seed;
+        }
+}
+
+TEST(VoronoiCells, FastTriangulationEqualsTheReference)
+{
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        TMyRect field;
+        ExpectSameCellsBothWays(JitteredGridSites(400, 300, 16, 12, int(seed % 2), seed, &field), field);
+        ExpectSameCellsBothWays(RandomSites(kField, 150, seed), kField);
+        ExpectSameCellsBothWays(RandomSites(kField, 3 + int(seed), seed), kField);
+    }
+}
+
+TEST(VoronoiCells, FastTriangulationEqualsTheReferenceOnDegenerateSites)
+{
+    // Co-circular squares everywhere, collinear rows and columns; one corner
+    // moved so that a hull edge has no third site on its line.
+    std::vector<TPoint> lattice = LatticeSites(20, 20, 12, 9, 30);
+    lattice[0] = {17, 14};
+    ExpectSameCellsBothWays(lattice, kField);
+    // Rows on equal heights with jittered x, and a 2 x 2 square.
+    std::vector<TPoint> rows;
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 10; ++c)
+            rows.push_back({15 + c * 37 + (r * 7 + c * 3) % 11, 30 + r * 45});
+    rows.push_back({200, 5});
+    ExpectSameCellsBothWays(rows, kField);
+    ExpectSameCellsBothWays(LatticeSites(100, 100, 2, 2, 80), kField);
+    // Sites on a circle (all co-circular) around a centre.
+    std::vector<TPoint> ring{{200, 150}};
+    for (int k = 0; k < 16; ++k) {
+        const double a = k * 2 * M_PI / 16;
+        ring.push_back({200 + int(std::lround(100 * std::cos(a))), 150 + int(std::lround(100 * std::sin(a)))});
+    }
+    ExpectSameCellsBothWays(ring, kField);
+    // Lattices nudged by at most a pixel: exact rectangles (co-circular
+    // quads) and collinear runs all over, as relaxed sites give them.
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        SRand(seed);
+        std::vector<TPoint> nudged = LatticeSites(12, 12, 13, 10, 29);
+        for (TPoint& p : nudged) {
+            p.x += MyRandom(3) - 1;
+            p.y += MyRandom(3) - 1;
+        }
+        ExpectSameCellsBothWays(nudged, kField);
+    }
+    // Sparse random picks from a coarse lattice.
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        SRand(seed);
+        std::vector<TPoint> picks;
+        for (const TPoint& p : LatticeSites(10, 10, 13, 10, 30))
+            if (MyRandom(3) != 0)
+                picks.push_back(p);
+        picks.push_back({7, 3});
+        std::vector<TVorCell> fast = CellsFor(picks), ref = CellsFor(picks);
+        EXPECT_EQ(CalculateVoronoiCells(fast, kField, TTriangulation::Fast),
+                  CalculateVoronoiCells(ref, kField, TTriangulation::Reference));
+        EXPECT_EQ(CompareCells(fast, ref), "");
+    }
+}
+
+TEST(VoronoiCells, RelaxationPassesAgreeBetweenTriangulations)
+{
+    // The relaxed sites drift onto near-lattices with many ties: every pass
+    // of the cut must come out the same both ways.
+    for (uint32_t seed : {3u, 9u}) {
+        TJigParams p = CutParams(420, 330, 0, 0, seed % 2);
+        std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+        TCutWork fast(p, jigs);
+        ASSERT_TRUE(CutSetUp(fast));
+        SRand(seed);
+        ASSERT_TRUE(CutPlaceSites(fast));
+        TCutWork ref(p, jigs);
+        ASSERT_TRUE(CutSetUp(ref));
+        ref.cells = fast.cells;
+        ASSERT_TRUE(CutPartition(fast, TTriangulation::Fast));
+        ASSERT_TRUE(CutPartition(ref, TTriangulation::Reference));
+        EXPECT_EQ(CompareCells(fast.cells, ref.cells), "");
+    }
+}
+
+TEST(VoronoiCells, TwoOrCollinearSitesSplitTheFieldByBisectors)
+{
+    ExpectSameCellsBothWays({{100, 150}, {300, 150}}, kField);
+    std::vector<TVorCell> two = CellsFor({{100, 150}, {300, 150}});
+    ASSERT_TRUE(CalculateVoronoiCells(two, kField));
+    // The left cell is the rectangle x <= 200.
+    double maxX = 0;
+    for (int e = 0; e < two[0].edgeNum; ++e)
+        maxX = std::max({maxX, two[0].edges[size_t(e)].x1, two[0].edges[size_t(e)].x2});
+    EXPECT_DOUBLE_EQ(maxX, 200);
+    ExpectSameCellsBothWays({{50, 20}, {150, 120}, {250, 220}, {100, 70}}, kField);
+}
+
+TEST(VoronoiCells, FailuresAreReportedAndLeaveNoEdges)
+{
+    const struct { std::vector<TPoint> sites; const char* message; } cases[] = {
+        {{{10, 10}}, "Finding first edge failed!"},
+        {{{10, 10}, {50, 60}, {10, 10}}, "Finding first edge failed!"},
+        // Every hull edge of a 3 x 3 lattice has a third site on its line.
+        {LatticeSites(50, 50, 3, 3, 40), "Finding first edge failed!"},
+    };
+    for (const auto& c : cases)
+        for (TTriangulation m : {TTriangulation::Fast, TTriangulation::Reference}) {
+            Recorder().Clear();
+            std::vector<TVorCell> cells = CellsFor(c.sites);
+            EXPECT_FALSE(CalculateVoronoiCells(cells, kField, m));
+            EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message, c.message), 1);
+            for (const TVorCell& cell : cells)
+                EXPECT_EQ(cell.edgeNum, 0);
+        }
+}
+
+TEST(VoronoiCells, ACellNeedingMoreThanTheLimitIsAFailureNotAnOverrun)
+{
+    // A centre with 24 neighbours on a circle belongs to 24 triangles.
+    std::vector<TPoint> sites{{200, 150}};
+    for (int k = 0; k < 24; ++k) {
+        const double a = k * 2 * M_PI / 24 + 0.01;
+        sites.push_back({200 + int(std::lround(120 * std::cos(a))), 150 + int(std::lround(120 * std::sin(a)))});
+    }
+    for (TTriangulation m : {TTriangulation::Fast, TTriangulation::Reference}) {
+        Recorder().Clear();
+        std::vector<TVorCell> cells = CellsFor(sites);
+        EXPECT_FALSE(CalculateVoronoiCells(cells, kField, m));
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 1);
+        for (const TVorCell& c : cells) {
+            EXPECT_EQ(c.edgeNum, 0);
+            EXPECT_LE(c.triNum, kCellMaxTris);
+        }
+    }
+    TVorCell full;
+    for (int e = 0; e < kCellMaxEdges; ++e)
+        ASSERT_TRUE(AddEdgeToCell(full, 1, 10, 10 + e, 20, 10 + e, kField));
+    EXPECT_FALSE(AddEdgeToCell(full, 1, 10, 50, 20, 50, kField));
+    EXPECT_EQ(full.edgeNum, kCellMaxEdges);
+}
+
+TEST(VoronoiCells, MovedSiteIsTheMeanOfEdgeMidpointsNotTheCentroid)
+{
+    std::vector<TVorCell> cells = CellsFor({{30, 40}, {250, 200}});
+    ASSERT_TRUE(CalculateVoronoiCells(cells, kField));
+    const TVorCell& c = cells[0];
+    double mx = 0, my = 0, area = 0, cx = 0, cy = 0;
+    for (int e = 0; e < c.edgeNum; ++e) {
+        const TVorEdge& E = c.edges[size_t(e)];
+        mx += (E.x1 + E.x2) / 2;
+        my += (E.y1 + E.y2) / 2;
+    }
+    EXPECT_NEAR(c.dx, mx / c.edgeNum, 1e-9);
+    EXPECT_NEAR(c.dy, my / c.edgeNum, 1e-9);
+    // The cell is the field's corner cut by a slanted bisector: a pentagon
+    // whose centroid lies elsewhere. Centroid of the vertices in order around it.
+    std::vector<TDPoint> poly;
+    for (int e = 0; e < c.edgeNum; ++e)
+        poly.push_back({c.edges[size_t(e)].x1, c.edges[size_t(e)].y1}), poly.push_back({c.edges[size_t(e)].x2, c.edges[size_t(e)].y2});
+    std::sort(poly.begin(), poly.end(), [&](TDPoint a, TDPoint b) {
+        return std::atan2(a.y - 40, a.x - 30) < std::atan2(b.y - 40, b.x - 30);
+    });
+    poly.erase(std::unique(poly.begin(), poly.end(), [](TDPoint a, TDPoint b) { return std::fabs(a.x - b.x) < 1e-9 && std::fabs(a.y - b.y) < 1e-9; }), poly.end());
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const TDPoint a = poly[i], b = poly[(i + 1) % poly.size()];
+        const double cr = a.x * b.y - b.x * a.y;
+        area += cr;
+        cx += (a.x + b.x) * cr;
+        cy += (a.y + b.y) * cr;
+    }
+    cx /= 3 * area;
+    cy /= 3 * area;
+    EXPECT_GT(std::hypot(cx - c.dx, cy - c.dy), 1.0);
+}
+
+TEST(VoronoiLines, EdgesAreClippedToTheFieldOrDropped)
+{
+    TVorCell c;
+    ASSERT_TRUE(AddEdgeToCell(c, 3, 10, -50, 90, -5, kField));  // wholly above
+    ASSERT_TRUE(AddEdgeToCell(c, 3, -30, 10, -1, 200, kField)); // wholly left
+    ASSERT_TRUE(AddEdgeToCell(c, 3, -20, 10, 10, -20, kField)); // passes outside the corner
+    EXPECT_EQ(c.edgeNum, 0);
+    ASSERT_TRUE(AddEdgeToCell(c, 4, 100, 50, 100, -40, kField));
+    ASSERT_EQ(c.edgeNum, 1);
+    const TVorEdge& e = c.edges[0];
+    EXPECT_EQ(e.nb, 4);
+    EXPECT_DOUBLE_EQ(e.y1, 0);
+    EXPECT_DOUBLE_EQ(e.y2, 50);  // ordered top first
+    ASSERT_TRUE(AddEdgeToCell(c, 5, 500, 100, 300, 200, kField));
+    EXPECT_DOUBLE_EQ(c.edges[1].x1, 399);
+    EXPECT_DOUBLE_EQ(c.edges[1].y1, 150.5);
+}
+
+TEST(VoronoiLines, HelpersFollowTheirContracts)
+{
+    double x, y;
+    EXPECT_TRUE(LinesIntersect(&x, &y, true, 0, 0, 10, 0, 10, -5, 10, 5));  // touching at an end
+    EXPECT_DOUBLE_EQ(x, 10);
+    EXPECT_FALSE(LinesIntersect(&x, &y, false, 0, 0, 10, 0, 10, -5, 10, 5));
+    EXPECT_FALSE(LinesIntersect(&x, &y, true, 0, 0, 10, 0, 0, 1, 10, 1));  // parallel
+    EXPECT_TRUE(LinesIntersect(&x, &y, false, 0, 0, 10, 10, 0, 10, 10, 0));
+    EXPECT_DOUBLE_EQ(x, 5);
+    EXPECT_DOUBLE_EQ(y, 5);
+
+    double x1 = 100, y1 = 100, x2 = 110, y2 = 105;
+    ExtendLineEndToImageBorders(kField, &x1, &y1, &x2, &y2);  // flatter than 45 degrees: to the right edge
+    EXPECT_DOUBLE_EQ(x2, 399);
+    EXPECT_DOUBLE_EQ(y2, 100 + 299 * 0.5);
+    EXPECT_DOUBLE_EQ(x1, 100);
+    x1 = 100, y1 = 100, x2 = 100, y2 = 50;
+    ExtendLineEndToImageBorders(kField, &x1, &y1, &x2, &y2);
+    EXPECT_DOUBLE_EQ(y2, 0);
+    x1 = 500, y1 = 100, x2 = 510, y2 = 100;  // the border lies behind: unchanged
+    ExtendLineEndToImageBorders(kField, &x1, &y1, &x2, &y2);
+    EXPECT_DOUBLE_EQ(x2, 510);
+
+    x1 = 100, y1 = 100, x2 = 110, y2 = 110;
+    ExtendLineToImageBorders(kField, &x1, &y1, &x2, &y2);
+    EXPECT_DOUBLE_EQ(x1, 0);
+    EXPECT_DOUBLE_EQ(y1, 0);
+    EXPECT_DOUBLE_EQ(x2, 299);
+    EXPECT_DOUBLE_EQ(y2, 299);
+
+    EXPECT_NEAR(GetAngle(10, 0, 0, 0, 0, 10), M_PI / 2, 1e-12);
+    EXPECT_EQ(GetAngle(0, 0, 0, 0, 5, 5), 0);
+    x1 = 5, y1 = 3, x2 = 1, y2 = 3;
+    CorrectLineCoords(&x1, &y1, &x2, &y2);
+    EXPECT_EQ(x1, 1);
+    x1 = 5, y1 = 9, x2 = 1, y2 = 3;
+    CorrectLineCoords(&x1, &y1, &x2, &y2);
+    EXPECT_EQ(y1, 3);
+}
