@@ -3,6 +3,7 @@
 
 #include "cutting/edge_curves.h"
 #include "cutting/vector_pics.h"
+#include "cutting/vector_style.h"
 
 void Cutting_Reset()
 {
@@ -10,4 +11,6 @@ void Cutting_Reset()
     EdgeFigs = {};
     Cutting_SetPieceTextureMaker(nullptr);
     VectorPics_Reset();
+    RasAtlas = {};
+    VecStyleP = {};
 }
