@@ -187,17 +187,20 @@ bool VecFill(TVecCut& w, std::vector<TRect>& filled)
 }
 
 // Stray white pockets next to each piece become part of it; the piece's box
-// becomes the extent of its pixels. The search covers the cell's box grown
-// by twice the overlap margin, and whatever its fill reached.
+// becomes the extent of its pixels. A filled piece's pixels are its fill and
+// the curve pixels on its edges, all within a pixel of the fill's extent or
+// of the cell's box, so the search covers both grown by two pixels (a pocket
+// may touch a curve pixel from outside). Without a fill it covers the box
+// grown by twice the overlap margin, the farthest a tab reaches.
 void VecRemoveStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
 {
-    const int m2 = 2 * w.jp.MaskOfs;
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
-        TMyRect box = vMyRectInitWH(j.HomeX - m2, j.HomeY - m2, j.W + 2 * m2, j.H + 2 * m2);
         const TRect& f = filled[size_t(i)];
+        const int grow = f.left <= f.right ? 2 : 2 * w.jp.MaskOfs;
+        TMyRect box = vMyRectInitWH(j.HomeX - grow, j.HomeY - grow, j.W + 2 * grow, j.H + 2 * grow);
         if (f.left <= f.right)
-            MyRectIncScope(box, f.left, f.top, f.right, f.bottom);
+            MyRectIncScope(box, f.left - 2, f.top - 2, f.right + 2, f.bottom + 2);
         TMyRect clamped;
         if (!MyRectIntersect(&clamped, box, vMyRectInitWH(0, 0, w.jp.ImageW, w.jp.ImageH)))
             continue;
