@@ -3,6 +3,8 @@
 // stroked with 1-pixel lines, without antialiasing. The result depends on
 // nothing but the numbers, so a cut is the same on every machine.
 //
+// Lone pixels that the stroke and the fill enclose between them are filled.
+//
 // Coordinates: image pixels, y down. A pixel (X, Y) is the point (X, Y) of
 // the path: a rectangle from (0, 0) to (10, 10) fills pixels 0..9 and its
 // stroke adds column 10 and row 10, so the shape covers 0..10 both ways.
@@ -278,6 +280,55 @@ void StrokePath(OMyImage& img, const TPicPath& path, uint32_t colour)
     }
 }
 
+// ---- Pinholes ----------------------------------------------------------------------------
+// Where a stroke runs half a pixel outside the fill's edge, a lone pixel can
+// be left enclosed between them. Regions of at most kPinhole pixels of
+// another colour, enclosed by the picture within its extent, are filled.
+
+constexpr int kPinhole = 4;
+
+void ClosePinholes(OMyImage& img, const TPicPath& path, uint32_t colour)
+{
+    double minX = kFar, minY = kFar, maxX = -kFar, maxY = -kFar;
+    for (const TPathPt& p : path.pts)
+        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+    const int x0 = std::max(0, int(minX) - 1), y0 = std::max(0, int(minY) - 1);
+    const int x1 = std::min(img.W - 1, int(maxX) + 1), y1 = std::min(img.H - 1, int(maxY) + 1);
+    if (x0 > x1 || y0 > y1)
+        return;
+    const int w = x1 - x0 + 1, h = y1 - y0 + 1;
+    std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);  // 1: the picture's colour or looked at
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            seen[size_t(y) * size_t(w) + size_t(x)] = (MyImageGetPixel(img, x0 + x, y0 + y) & 0xFFFFFF) == colour;
+    std::vector<std::pair<int, int>> region, stack;
+    for (int sy = 1; sy < h - 1; ++sy)
+        for (int sx = 1; sx < w - 1; ++sx) {
+            if (seen[size_t(sy) * size_t(w) + size_t(sx)])
+                continue;
+            region.clear();
+            stack.assign(1, {sx, sy});
+            seen[size_t(sy) * size_t(w) + size_t(sx)] = 1;
+            bool open = false;
+            while (!stack.empty()) {
+                const auto [x, y] = stack.back();
+                stack.pop_back();
+                region.emplace_back(x, y);
+                open = open || x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                const int nx[4] = {x - 1, x + 1, x, x}, ny[4] = {y, y, y - 1, y + 1};
+                for (int k = 0; k < 4; ++k)
+                    if (nx[k] >= 0 && ny[k] >= 0 && nx[k] < w && ny[k] < h &&
+                        !seen[size_t(ny[k]) * size_t(w) + size_t(nx[k])]) {
+                        seen[size_t(ny[k]) * size_t(w) + size_t(nx[k])] = 1;
+                        stack.emplace_back(nx[k], ny[k]);
+                    }
+            }
+            if (!open && region.size() <= size_t(kPinhole))
+                for (const auto& [x, y] : region)
+                    WriteSpan(img, y0 + y, x0 + x, x0 + x, colour);
+        }
+}
+
 }  // namespace
 
 void StretchDrawEmf(OMyImage& img, const std::vector<uint8_t>& emf, TPoint lt, TPoint rb, uint32_t colour)
@@ -288,4 +339,5 @@ void StretchDrawEmf(OMyImage& img, const std::vector<uint8_t>& emf, TPoint lt, T
     BuildPath(emf, lt, rb, &path);
     FillPath(img, path, colour);
     StrokePath(img, path, colour);
+    ClosePinholes(img, path, colour & 0xFFFFFF);
 }

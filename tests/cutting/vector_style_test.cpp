@@ -1,6 +1,7 @@
 // The grid styles: our tab atlas against the curves it stands for, the
 // fallback when an atlas cannot be trusted, and the properties of whole cuts.
 #include "cutting/cut_test_support.h"
+#include "cutting/pic_test_support.h"
 #include "cutting/vector_style.h"
 
 #include "support/test_support.h"
@@ -98,36 +99,7 @@ VCut MakeVCut(int w, int h, int level, int style, int border, uint32_t seed)
     return c;
 }
 
-// Empty when every pixel is painted and lies in the box of exactly one
-// piece of its code; otherwise what is wrong.
-std::string CheckOwnership(const VCut& c)
-{
-    const int n = c.p.TotalTileNum;
-    std::vector<int> area(size_t(n), 0);
-    std::vector<std::vector<int>> byCode(256);
-    for (int i = 0; i < n; ++i)
-        byCode[c.jigs[size_t(i)].MaskColor].push_back(i);
-    for (int y = 0; y < c.p.ImageH; ++y)
-        for (int x = 0; x < c.p.ImageW; ++x) {
-            const uint32_t v = MyImageGetPixel(*c.masks, x, y);
-            if (v == kWhite)
-                return StrFormat("white pixel at %d,%d", x, y);
-            int owners = 0, owner = -1;
-            for (int i : byCode[(v >> 16) & 0xFF]) {
-                const TJig& j = c.jigs[size_t(i)];
-                if (v == MaskCodeColor(j.MaskColor) && x >= j.HomeX && x < j.HomeX + j.W && y >= j.HomeY &&
-                    y < j.HomeY + j.H)
-                    ++owners, owner = i;
-            }
-            if (owners != 1)
-                return StrFormat("pixel %d,%d lies in %d boxes of its code", x, y, owners);
-            ++area[size_t(owner)];
-        }
-    for (int i = 0; i < n; ++i)
-        if (area[size_t(i)] == 0)
-            return StrFormat("piece %d has no pixel", i);
-    return {};
-}
+std::string CheckOwnership(const VCut& c) { return CheckPieceOwnership(*c.masks, c.jigs, c.p.TotalTileNum); }
 
 int InnerEdges(const TJigParams& p) { return (p.TilePX - 1) * p.TilePY + (p.TilePY - 1) * p.TilePX; }
 

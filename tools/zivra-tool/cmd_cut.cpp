@@ -11,6 +11,7 @@
 #include "tool.h"
 
 #include "cutting/cutting.h"
+#include "cutting/pic_inserts.h"
 #include "cutting/vector_style.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -105,17 +106,20 @@ bool ChooseCut(const TCutArgs& a, std::string* error)
     return true;
 }
 
-// What the game loads at start-up for the grid styles: the tab atlas (an
-// unusable one is logged and every tab is drawn as a curve).
+// What the game sets up at start-up for the Figure and grid styles: where
+// the pictures are read from, and the tab atlas (an unusable one is logged
+// and every tab is drawn as a curve).
 bool LoadCutResources(const TCutArgs& a)
 {
-    if (a.style < 4)
+    if (a.style < 3)
         return true;
     std::string error;
     if (!FileNames_Create(&error))
         return false;
     DefaultRecorder().echoLog = true;
-    LoadRasAtlas(FileNames.sResourcePath + "/fig0-gray.gif");
+    PicSourceP.sDataPic = FileNames.sDataPic;
+    if (a.style >= 4)
+        LoadRasAtlas(FileNames.sResourcePath + "/fig0-gray.gif");
     return true;
 }
 
