@@ -10,6 +10,7 @@
 #include "support.h"
 
 #include "cutting/classic_cut.h"
+#include "cutting/pic_inserts.h"
 #include "cutting/vector_pics.h"
 #include "cutting/vector_style.h"
 #include "model/puzzle.h"
@@ -74,6 +75,7 @@ std::string ResourcePath(const char* name)
 void LoadResources()
 {
     LoadRasAtlas(ResourcePath("fig0-gray.gif"));
+    PicSourceP.sDataPic = ResourcePath("pic_zivra.dat");
 }
 
 Result CutOnce(const OMyImage& picture, int level, int style, uint32_t seed)

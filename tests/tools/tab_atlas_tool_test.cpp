@@ -1,5 +1,5 @@
 // The grid styles' atlas, redrawn byte for byte by our generator, and
-// `zivra-tool cut` in those styles.
+// `zivra-tool cut` in the Figure and grid styles.
 #include "cutting/my_image.h"
 #include "support/test_support.h"
 
@@ -18,19 +18,20 @@ TEST(TabAtlasTool, FreshDrawingMatchesTheCommittedAtlas)
         << "resources/fig0-gray.gif is stale: run `cmake --build build/release --target tab-atlas` and commit";
 }
 
-TEST(TabAtlasTool, CutWritesEveryOutputInTheGridStyles)
+TEST(TabAtlasTool, CutWritesEveryOutputInTheFigureAndGridStyles)
 {
     TempDir dir;
     OMyImagePtr pic = MyImageCreateExt(360, 280, false);
     MyImageFillRect(*pic, 0, 0, 360, 280, RGB(40, 160, 90));
     ASSERT_TRUE(MyImageSaveToFile(*pic, dir.File("pic.png")));
-    for (int style = 4; style <= 6; ++style) {
+    for (int style = 3; style <= 6; ++style) {
         const std::string outDir = dir.File("cut" + std::to_string(style));
         std::string out, err;
         const std::string cmd = "'" + BinPath("zivra-tool") + "' cut '" + dir.File("pic.png") + "' --out '" + outDir +
                                 "' --style " + std::to_string(style) + " --level 3 --frame 1 --seed 5 --piece-images";
         ASSERT_EQ(RunCommand(cmd, &out, &err), 0) << err;
         EXPECT_EQ(err.find("atlas"), std::string::npos) << "the atlas was not usable: " << err;
+        EXPECT_EQ(err.find("vector pictures"), std::string::npos) << "the pictures were not usable: " << err;
         int pieces = 0;
         ASSERT_EQ(std::sscanf(out.c_str(), "pieces %d", &pieces), 1) << out;
         const std::vector<uint8_t> bytes = ReadFileBytes(outDir + "/pieces.tsv");
