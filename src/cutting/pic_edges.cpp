@@ -143,16 +143,24 @@ bool CarryOnStraight(const TCutWork& w, int i, int j, int pic, TPoint F, TPoint 
 bool NearestPicPoint(const TCutWork& w, int pic, TPoint V, TPoint* P)
 {
     const TRect r = PicSearchRect(w, pic);
+    const OMyImage& img = *w.vecField;
     const uint32_t colour = MaskCodeColor(w.jigs[size_t(pic)].MaskColor);
+    const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
+    const int x0 = std::max(r.left, 0), x1 = std::min(r.right, img.W - 1);
     int64_t best = -1;
     TPoint near{};
-    for (int y = std::max(r.top, 0); y <= std::min(r.bottom, w.jp.ImageH - 1); ++y)
-        for (int x = std::max(r.left, 0); x <= std::min(r.right, w.jp.ImageW - 1); ++x)
-            if (MyImageGetPixel(*w.vecField, x, y) == colour) {
-                const int64_t d = int64_t(x - V.x) * (x - V.x) + int64_t(y - V.y) * (y - V.y);
+    for (int y = std::max(r.top, 0); y <= std::min(r.bottom, img.H - 1); ++y) {
+        const int64_t dy2 = int64_t(y - V.y) * (y - V.y);
+        if (best >= 0 && dy2 >= best)
+            continue;
+        const uint8_t* px = MyImageGetLineXY(img, x0, y);
+        for (int x = x0; x <= x1; ++x, px += img.iBPP)
+            if (px[0] == cr && px[1] == cg && px[2] == cb) {
+                const int64_t d = int64_t(x - V.x) * (x - V.x) + dy2;
                 if (best < 0 || d < best)
                     best = d, near = {x, y};
             }
+    }
     return best >= 0 && LineOverlapWithPic(w, pic, V, near, r, P);
 }
 

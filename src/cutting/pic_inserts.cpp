@@ -95,17 +95,21 @@ bool LineOverlapWithPic(const TCutWork& w, int piece, TPoint A, TPoint B, const 
 {
     const OMyImage& img = *w.vecField;
     const uint32_t colour = MaskCodeColor(w.jigs[size_t(piece)].MaskColor);
+    const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
     const TMyRect& f = w.field;
+    auto is = [&](int x, int y) {
+        const uint8_t* p = MyImageGetLineXY(img, x, y);
+        return p[0] == cr && p[1] == cg && p[2] == cb;
+    };
     auto hit = [&](int x, int y) {
         if (x < rect.left || x > rect.right || y < rect.top || y > rect.bottom)
             return false;
         if (A == B)
-            return MyImageGetPixel(img, x, y) == colour;
+            return x >= 0 && y >= 0 && x < img.W && y < img.H && is(x, y);
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const int nx = x + dx, ny = y + dy;
-                if ((dx || dy) && nx >= f.L && nx <= f.R && ny >= f.T && ny <= f.B &&
-                    MyImageGetPixel(img, nx, ny) == colour)
+                if ((dx || dy) && nx >= f.L && nx <= f.R && ny >= f.T && ny <= f.B && is(nx, ny))
                     return true;
             }
         return false;
