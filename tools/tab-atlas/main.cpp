@@ -278,6 +278,46 @@ bool MakeBlock(int k, Block* b)
     return true;
 }
 
+// Writes one level into the atlas; two different levels on one pixel mean
+// the tabs of two sides would share it.
+bool SetLevel(GifPicture& pic, int x, int y, uint8_t v)
+{
+    uint8_t& px = pic.Indices[size_t(y) * size_t(pic.W) + size_t(x)];
+    if (px != kWhite && px != v) {
+        std::fprintf(stderr, "zivra-tab-atlas: two levels meet at column %d, row %d\n", x, y);
+        return false;
+    }
+    px = v;
+    return true;
+}
+
+// The tab of figure f in block k: Green for side 0 on the band's rows, Red
+// for side 1 one row lower, and a Blue pixel at both first columns ending
+// the stamp before the next band (the last band may read on into the white
+// rows below).
+bool WriteTab(GifPicture& pic, const Block& b, int k, int f)
+{
+    const int L = kRasMinL + k, col = RasBlockColumn(k);
+    const std::vector<Px>& tab = b.tabs[size_t(f)];
+    const int band = kRasBandRows * f, maxRow = b.D + MaxY(tab);
+    if (MaxY(tab) > (L + 1) / 2 - 1 || (f < kRasFigures - 1 && maxRow > kRasBandRows - 2)) {
+        std::fprintf(stderr, "zivra-tab-atlas: figure %d, length %d is too tall\n", f, L);
+        return false;
+    }
+    bool ok = true;
+    for (const Px& p : tab)
+        ok = ok && SetLevel(pic, col + p.x, band + b.D + p.y, kGreen) && SetLevel(pic, col + p.x, band + 1 + b.D + p.y, kRed);
+    const int stop = band + maxRow + 2;
+    const bool needed = (L + 1) / 2 + b.D > kRasBandRows - 1 && f < kRasFigures - 1;
+    if (stop <= band + kRasBandRows - 1)
+        return ok && SetLevel(pic, col, stop, kBlue) && SetLevel(pic, col + L, stop, kBlue);
+    if (needed) {
+        std::fprintf(stderr, "zivra-tab-atlas: figure %d, length %d does not fit its band\n", f, L);
+        return false;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -300,45 +340,14 @@ int main(int argc, char** argv)
     pic.H = height;
     pic.Palette = {0xFFFFFF, 0xAAAAAA, 0x555555, 0x000000};
     pic.Indices.assign(size_t(pic.W) * size_t(pic.H), kWhite);
-    auto set = [&](int x, int y, uint8_t v) {
-        uint8_t& px = pic.Indices[size_t(y) * size_t(pic.W) + size_t(x)];
-        if (px != kWhite && px != v) {
-            std::fprintf(stderr, "zivra-tab-atlas: two levels meet at column %d, row %d\n", x, y);
-            std::exit(1);
-        }
-        px = v;
-    };
-    for (int k = 0; k < kRasBlocks; ++k) {
-        const Block& b = blocks[size_t(k)];
-        const int L = kRasMinL + k, col = RasBlockColumn(k);
-        for (int f = 0; f < kRasFigures; ++f) {
-            const std::vector<Px>& tab = b.tabs[size_t(f)];
-            const int band = kRasBandRows * f, maxRow = b.D + MaxY(tab);
-            if (MaxY(tab) > (L + 1) / 2 - 1 || (f < kRasFigures - 1 && maxRow > kRasBandRows - 2)) {
-                std::fprintf(stderr, "zivra-tab-atlas: figure %d, length %d is too tall\n", f, L);
+    for (int k = 0; k < kRasBlocks; ++k)
+        for (int f = 0; f < kRasFigures; ++f)
+            if (!WriteTab(pic, blocks[size_t(k)], k, f))
                 return 1;
-            }
-            for (const Px& p : tab) {
-                set(col + p.x, band + b.D + p.y, kGreen);
-                set(col + p.x, band + 1 + b.D + p.y, kRed);
-            }
-            // A Blue pixel at both first columns ends the stamp before the
-            // next band; the last band may read on into the white rows below.
-            const int stop = band + maxRow + 2;
-            const bool needed = (L + 1) / 2 + b.D > kRasBandRows - 1 && f < kRasFigures - 1;
-            if (stop <= band + kRasBandRows - 1) {
-                set(col, stop, kBlue);
-                set(col + L, stop, kBlue);
-            } else if (needed) {
-                std::fprintf(stderr, "zivra-tab-atlas: figure %d, length %d does not fit its band\n", f, L);
-                return 1;
-            }
-        }
-    }
-    set(4, 5, kWhite);
-    set(4, 6, kGreen);
-    set(4, 7, kRed);
-    set(4, 8, kBlue);
+    // The reference levels, where block 0's first tab crosses column 4.
+    if (!SetLevel(pic, 4, 5, kWhite) || !SetLevel(pic, 4, 6, kGreen) || !SetLevel(pic, 4, 7, kRed) ||
+        !SetLevel(pic, 4, 8, kBlue))
+        return 1;
     std::string error;
     if (!GifWriteFile(argv[1], pic, &error)) {
         std::fprintf(stderr, "zivra-tab-atlas: %s\n", error.c_str());
