@@ -7,7 +7,9 @@
 //   3. crossings: two carried edges of one cell that cross are cut there,
 //      and the two cells beyond are parted by a new edge to the picture;
 //   4. short edges that end nowhere are dropped;
-//   5. boxes are recomputed from the edges.
+//   5. boxes are recomputed from the edges;
+// and the separators (the straight edges from a corner to a picture) are
+// drawn.
 // Afterwards every ordinary cell beside a picture is closed by its edges and
 // the picture's outline, and no edge crosses a picture.
 #include "cutting/pic_inserts_internal.h"
@@ -466,6 +468,29 @@ void BoxesPass(TCutWork& w)
     }
 }
 
+// The separators are drawn here, straight, in the colour of the lower-
+// indexed of their two cells, and left out of the curves: a tab on a few
+// pixels that point at a site would be sized by a room of next to nothing.
+// The curves drawn later keep their clearance from them as from pictures.
+void DrawSeparators(TCutWork& w)
+{
+    for (int i = 0; i < w.n; ++i) {
+        if (IsPicCell(w, i))
+            continue;
+        TCutCell& c = w.cut[size_t(i)];
+        for (int e = 0; e < c.edgeNum; ++e) {
+            const TCutEdge& E = c.edges[size_t(e)];
+            if (!IsSeparator(E) || E.nb < i)
+                continue;
+            if (E.drawable) {
+                const TPoint A = EdgeEnd(E, 0), B = EdgeEnd(E, 1);
+                MyImageDrawLine(*w.vecField, A.x, A.y, B.x, B.y, MaskCodeColor(w.jigs[size_t(i)].MaskColor));
+            }
+            SetEdgeDrawable(w, i, e, false);
+        }
+    }
+}
+
 }  // namespace
 
 void FitEdgesNearPictures(TCutWork& w)
@@ -475,4 +500,5 @@ void FitEdgesNearPictures(TCutWork& w)
     CrossingsPass(w);
     ShortEdgesPass(w);
     BoxesPass(w);
+    DrawSeparators(w);
 }
