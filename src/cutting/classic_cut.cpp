@@ -26,6 +26,19 @@ double NowMs()
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Sizes a large working array on large pages (advised before first touch).
+template <class T>
+void ResizeLarge(std::vector<T>& v, size_t n)
+{
+    if (v.capacity() < n) {
+        v.clear();
+        v.shrink_to_fit();
+        v.reserve(n);
+        MyImageAdviseLargePages(v.data(), n * sizeof(T));
+    }
+    v.resize(n);
+}
+
 bool Refuse(const char* why)
 {
     Platform().ShowMessage(std::string("Cutting failed: ") + why);
@@ -75,8 +88,8 @@ bool CutSetUp(TCutWork& w)
     InitEdgeFigs();
     InitJigsAr(p, w.jigs);
     w.rules = StyleRules(p.ShapeStyle);
-    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B};
-    w.cells.assign(size_t(w.n), TVorCell{});
+    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B, {}};
+    ResizeLarge(w.cells, size_t(w.n));
     return true;
 }
 
@@ -150,7 +163,7 @@ bool CutPartition(TCutWork& w, TTriangulation method)
 void CutRestoreCells(TCutWork& w)
 {
     const bool figure = w.jp.ShapeStyle == kFigureStyle;
-    w.cut.resize(size_t(w.n));
+    ResizeLarge(w.cut, size_t(w.n));
     for (int i = 0; i < w.n; ++i) {
         const TVorCell& v = w.cells[size_t(i)];
         TCutCell& c = w.cut[size_t(i)];
@@ -468,7 +481,11 @@ bool CutAttempt(TCutWork& w, TCutTimes* times)
     if (w.jp.ShapeStyle == kFigureStyle)
         PicInserts_Place(w);
     CutChooseSides(w);
+    const double tc = NowMs();
     CutDrawEdges(w);
+    if (times)
+        times->prep += tc - t0;
+    t0 = tc;
     if (w.jp.BorderStyle == 1)
         DrawFrameLine(w);
     Platform().ProgressInc(1.0);

@@ -88,8 +88,9 @@ bool CutFill(TCutWork& w);
 // a steep edge / above a flat one, room on the other side).
 void EdgeRooms(TPoint A, TPoint B, TPoint S, TPoint N, double* room1, double* room2);
 
-// 4-connected fill of a white-or-other region of a 4-byte mask, comparing
-// whole pixels; rect receives the filled extent. Same result as MyImageFloodFill.
+// 4-connected fill of the seed's region of a 4-byte mask, comparing whole
+// pixels (alpha included) and keeping the region's alpha; rect receives the
+// filled extent. On an image of one alpha, the same as MyImageFloodFill.
 void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect);
 // Gives the white pockets touching piece j (within its box grown by a pixel)
 // its colour; the fill may run beyond the box, which then grows to hold it.

@@ -48,13 +48,16 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
     if (x < 0 || y < 0 || x >= img.W || y >= img.H || !img.pMem)
         return;
     assert(img.iBPP == 4);
-    colour &= 0xFFFFFF;
-    const uint32_t old = Load(MyImageGetLineXY(img, x, y));
-    if (old == colour)
+    // Whole pixels are compared and written: the region is one colour with
+    // one alpha, which the new colour keeps.
+    uint32_t old;
+    std::memcpy(&old, MyImageGetLineXY(img, x, y), 4);
+    const uint32_t paintValue = (old & 0xFF000000u) | (colour & 0xFFFFFF);
+    if (paintValue == old)
         return;
     struct Seg { int y, xl, xr, dy; };
     std::vector<Seg> stack;
-    stack.reserve(1024);
+    stack.reserve(256);
     const int W = img.W, H = img.H;
     auto push = [&](int sy, int xl, int xr, int dy) {
         if (sy + dy >= 0 && sy + dy < H)
@@ -69,10 +72,15 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
         const int dy = s.dy, x1 = s.xl, x2 = s.xr;
         const int row = s.y + dy;
         uint8_t* line = img.pMem + ptrdiff_t(row) * img.iBPL;
-        auto isOld = [&](int px) { return Load(line + 4 * px) == old; };
+        auto isOld = [&](int px) {
+            uint32_t v;
+            std::memcpy(&v, line + 4 * px, 4);
+            return v == old;
+        };
+        auto paint = [&](int px) { std::memcpy(line + 4 * px, &paintValue, 4); };
         int px = x1;
         for (; px >= 0 && isOld(px); --px)
-            Store(line + 4 * px, colour);
+            paint(px);
         int l = x1;
         bool skip = px >= x1;
         if (!skip) {
@@ -84,7 +92,7 @@ void MaskFloodFill(OMyImage& img, int x, int y, uint32_t colour, TRect* rect)
         do {
             if (!skip) {
                 for (; px < W && isOld(px); ++px)
-                    Store(line + 4 * px, colour);
+                    paint(px);
                 push(row, l, px - 1, dy);
                 if (px > x2 + 1)
                     push(row, x2 + 1, px - 1, -dy);  // leaked past the right end
@@ -114,14 +122,16 @@ TMyRect RemoveEdgeExtraPixels(OMyImage& img, TJig& j)
     const uint32_t colour = MaskCodeColor(j.MaskColor);
     const int x0 = imax(0, j.HomeX - 1), y0 = imax(0, j.HomeY - 1);
     const int x1 = imin(img.W - 1, j.HomeX + j.W + 1), y1 = imin(img.H - 1, j.HomeY + j.H + 1);
-    TMyRect gathered;
+    int gl = img.W, gt = img.H, gr = -1, gb = -1;  // the gathered extent
     TMyRect box = vMyRectInitWH(j.HomeX, j.HomeY, j.W, j.H);
     for (int y = y0; y <= y1; ++y) {
         const uint8_t* line = MyImageGetLineXY(img, 0, y);
+        int rowL = img.W, rowR = -1;
         for (int x = x0; x <= x1; ++x) {
             const uint32_t v = Load(line + 4 * x);
             if (v == colour) {
-                MyRectIncScope(gathered, x, y, x, y);
+                rowL = imin(rowL, x);
+                rowR = x;
                 continue;
             }
             if (v != kMaskWhite)
@@ -132,17 +142,23 @@ TMyRect RemoveEdgeExtraPixels(OMyImage& img, TJig& j)
                 continue;
             TRect r;
             MaskFloodFill(img, x, y, colour, &r);
-            MyRectIncScope(gathered, r.left, r.top, r.right, r.bottom);
+            gl = imin(gl, r.left), gt = imin(gt, r.top), gr = imax(gr, r.right), gb = imax(gb, r.bottom);
             // The pocket may reach past the box: the box must still hold
             // every pixel of the piece, or its image would miss them.
             MyRectIncScope(box, r.left, r.top, r.right, r.bottom);
+            rowL = imin(rowL, x);
+            rowR = imax(rowR, x);
+        }
+        if (rowR >= 0) {
+            gl = imin(gl, rowL), gr = imax(gr, rowR);
+            gt = imin(gt, y), gb = imax(gb, y);
         }
     }
     j.HomeX = box.L;
     j.HomeY = box.T;
     j.W = box.W;
     j.H = box.H;
-    return gathered;
+    return gr < 0 ? TMyRect{} : vMyRectInitRB(gl, gt, gr, gb);
 }
 
 // ---- Tails ----------------------------------------------------------------------------
@@ -266,16 +282,52 @@ void GrowBoxesForTails(TCutWork& w, const std::vector<TTailChange>& changes)
 
 // ---- Finish ---------------------------------------------------------------------------
 
-void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
+namespace {
+
+// Every white pixel of the mask. Painted pixels have red 128: eight at a
+// time, a chunk whose red bytes show none of the low seven bits set holds
+// no white pixel.
+std::vector<TPoint> FindWhitePixels(const OMyImage& img)
+{
+    std::vector<TPoint> white;
+    for (int y = 0; y < img.H; ++y) {
+        const uint8_t* line = MyImageGetLineXY(img, 0, y);
+        int x = 0;
+        for (; x + 8 <= img.W; x += 8) {
+            uint64_t acc = 0;
+            for (int k = 0; k < 4; ++k) {
+                uint64_t v;
+                std::memcpy(&v, line + 4 * x + 8 * k, 8);
+                acc |= v;
+            }
+            if ((acc & 0x0000007F0000007Full) == 0)
+                continue;
+            for (int k = x; k < x + 8; ++k)
+                if (Load(line + 4 * k) == kMaskWhite)
+                    white.push_back({k, y});
+        }
+        for (; x < img.W; ++x)
+            if (Load(line + 4 * x) == kMaskWhite)
+                white.push_back({x, y});
+    }
+    return white;
+}
+
+// White pixels are rare after the fill: pockets are looked for only in the
+// pieces whose grown box holds one (a piece without one would change
+// nothing). Picture pieces always gather their extent, which becomes their box.
+void RemoveStrayPixels(TCutWork& w)
 {
     OMyImage& img = *w.vecField;
-    const bool frame = w.jp.BorderStyle == 1;
-    if (frame)
-        MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
-    w.testPics.reset();
-    const double t0 = NowMs();
+    const std::vector<TPoint> white = FindWhitePixels(img);
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
+        bool near = j.PicCell != 0;
+        for (size_t k = 0; k < white.size() && !near; ++k)
+            near = white[k].x >= j.HomeX - 1 && white[k].x <= j.HomeX + j.W + 1 && white[k].y >= j.HomeY - 1 &&
+                   white[k].y <= j.HomeY + j.H + 1;
+        if (!near)
+            continue;
         const TMyRect gathered = RemoveEdgeExtraPixels(img, j);
         if (j.PicCell && !MyRectIsEmpty(gathered)) {
             j.HomeX = gathered.L;
@@ -284,6 +336,33 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
             j.H = gathered.H;
         }
     }
+}
+
+void AppendFramePiece(TCutWork& w)
+{
+    TJig& fp = w.jigs[size_t(w.n)];
+    fp = TJig{};
+    fp.HomeX = 0;
+    fp.HomeY = 0;
+    fp.W = w.jp.ImageW;
+    fp.H = w.jp.ImageH;
+    fp.MaskColor = cFrameColor;
+    fp.Bevel = cFrameBevel;
+    for (int16_t& nb : fp.Nb)
+        nb = -1;
+}
+
+}  // namespace
+
+void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
+{
+    OMyImage& img = *w.vecField;
+    const bool frame = w.jp.BorderStyle == 1;
+    if (frame)
+        MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
+    w.testPics.reset();
+    const double t0 = NowMs();
+    RemoveStrayPixels(w);
     const double t1 = NowMs();
     std::vector<TTailChange> changes;
     RemoveEdgeTails(img, w.field, &changes);
@@ -294,18 +373,8 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
         times->stray += t1 - t0;
         times->tails += NowMs() - t1;
     }
-    if (frame) {
-        TJig& fp = w.jigs[size_t(w.n)];
-        fp = TJig{};
-        fp.HomeX = 0;
-        fp.HomeY = 0;
-        fp.W = w.jp.ImageW;
-        fp.H = w.jp.ImageH;
-        fp.MaskColor = cFrameColor;
-        fp.Bevel = cFrameBevel;
-        for (int16_t& nb : fp.Nb)
-            nb = -1;
-    }
+    if (frame)
+        AppendFramePiece(w);
     w.jp.TotalTileNum = w.n + (frame ? 1 : 0);
     masks = std::move(w.vecField);
 }

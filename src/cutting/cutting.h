@@ -84,7 +84,9 @@ enum class TCutStatus {
 
 // Time spent in each phase of one cut, milliseconds.
 struct TCutTimes {
-    double sites = 0, partition = 0, curves = 0, fill = 0;
+    double sites = 0, partition = 0;
+    double prep = 0;  // each attempt's fresh mask, grid, cells, boxes and tab sides
+    double curves = 0, fill = 0;
     double stray = 0, tails = 0, total = 0;
     int attempts = 0;
 };
@@ -124,9 +126,11 @@ void Cutting_SetPieceTextureMaker(PieceTextureMaker maker);
 // Builds one image per piece from `picture` and `masks`: the piece's pixels
 // (mask blue byte = MaskColor) opaque, the rest transparent black; with
 // `rotate` a strip of four s x s squares (s = max(W, H)), square r holding the
-// piece turned r quarter turns clockwise at its top left; then the emboss of
-// `embossStyle` (0 none, 1..3), each turned copy lit from the top left.
-// `create` makes the images anew; otherwise those in `images` are refilled.
+// piece turned r quarter turns clockwise at its top left (the frame piece,
+// which never turns, keeps only its upright image); then the emboss of
+// `embossStyle` (0 none, 1..3), each turned copy lit from the top left as if
+// it stood alone. `create` makes the images anew, all on one shared block;
+// otherwise those in `images` are refilled when their sizes still fit.
 // Runs on `threads` threads (0: one per core); the result does not depend on it.
 void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
                       bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads = 0);

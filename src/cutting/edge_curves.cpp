@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 
 std::array<TEdgeFig, kEdgeFigCount> EdgeFigs;
 
@@ -186,34 +187,111 @@ void TransformFigure(const TEdgeFig& fig, bool flip, const TCurveFrame& f, doubl
 // Segment i of a chain uses points 3i .. 3i+3; its samples run from the last
 // control point (t = 0) to the first, s + 1 of them with s = chord / 3.
 
-static int SampleSegment(const TDPoint* p, TPoint* out)
+namespace {
+
+// Round (halves away from zero) without a library call: the fraction after
+// truncation is exact, so this agrees with it for every sample coordinate.
+inline int RoundFast(double v)
 {
-    const int s = std::clamp(Round(std::hypot(p[3].x - p[0].x, p[3].y - p[0].y) / 3), 1, kMaxSteps);
-    double c[4];
-    for (int k = 0; k < 4; ++k)
-        c[k] = GetBinomialCoefficient(3, k);
+    const int t = int(v);
+    const double f = v - t;
+    return t + (f >= 0.5) - (f <= -0.5);
+}
+
+int SampleSegment(const TDPoint* p, TPoint* out, double c1, double c2)
+{
+    const double cx = p[3].x - p[0].x, cy = p[3].y - p[0].y;
+    const int s = std::clamp(RoundFast(std::sqrt(cx * cx + cy * cy) / 3), 1, kMaxSteps);
     for (int j = 0; j <= s; ++j) {
         const double t = double(j) / s, u = 1 - t;
-        double x = 0, y = 0, uk = 1;
-        for (int k = 0; k < 4; ++k, uk *= u) {
-            double w = c[k] * uk;
-            for (int e = 0; e < 3 - k; ++e)
-                w *= t;
-            x += w * p[k].x;
-            y += w * p[k].y;
-        }
-        out[j] = {Round(x), Round(y)};
+        // C(3, k) (1 - t)^k t^(3 - k) for k = 0..3
+        const double w0 = t * t * t, w1 = c1 * u * t * t, w2 = c2 * u * u * t, w3 = u * u * u;
+        out[j] = {RoundFast(w0 * p[0].x + w1 * p[1].x + w2 * p[2].x + w3 * p[3].x),
+                  RoundFast(w0 * p[0].y + w1 * p[1].y + w2 * p[2].y + w3 * p[3].y)};
     }
     return s + 1;
 }
 
+// Every segment's samples of a chain, sampled once for checking and drawing.
+struct TChainSamples {
+    static constexpr int kMaxSegments = (kEdgeFigMaxPoints - 1) / 3;
+    explicit TChainSamples(std::vector<TPoint>& b) : buf(b) {}
+    std::vector<TPoint>& buf;
+    int start[kMaxSegments + 1];
+    int segments = 0;
+
+    void Sample(const TDPoint* points, int n)
+    {
+        segments = (n - 1) / 3;
+        if (buf.size() < size_t(segments) * (kMaxSteps + 1))
+            buf.resize(size_t(segments) * (kMaxSteps + 1));
+        start[0] = 0;
+        const double c1 = GetBinomialCoefficient(3, 1), c2 = GetBinomialCoefficient(3, 2);
+        for (int i = 0; i < segments; ++i)
+            start[i + 1] = start[i] + SampleSegment(points + 3 * i, buf.data() + start[i], c1, c2);
+    }
+    const TPoint* Segment(int i) const { return buf.data() + start[i]; }
+    int Count(int i) const { return start[i + 1] - start[i]; }
+};
+
+// MyImageDrawLine's pixels for segments inside a 4-byte image, written
+// without a call per pixel; other segments go to MyImageDrawLine itself.
+void DrawPolyline(OMyImage& img, const TPoint* pts, int n, uint32_t colour)
+{
+    const uint32_t c = colour & 0xFFFFFF;
+    auto put = [&](int x, int y) {
+        uint8_t* p = MyImageGetLineXY(img, x, y);
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        v = (v & 0xFF000000u) | c;
+        std::memcpy(p, &v, 4);
+    };
+    auto inside = [&](TPoint q) { return q.x >= 0 && q.y >= 0 && q.x < img.W && q.y < img.H; };
+    for (int i = 0; i + 1 < n; ++i) {
+        const TPoint a = pts[i], b = pts[i + 1];
+        if (img.iBPP != 4 || !inside(a) || !inside(b)) {
+            MyImageDrawLine(img, a.x, a.y, b.x, b.y, colour);
+            continue;
+        }
+        // Bresenham from a to b, both ends included, 45 degrees the steep way
+        // (the straight runs of MyImageDrawLine are the same pixels here).
+        const int dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+        const int sx = b.x >= a.x ? 1 : -1, sy = b.y >= a.y ? 1 : -1;
+        int x = a.x, y = a.y;
+        put(x, y);
+        if (2 * dx <= 2 * dy) {
+            for (int d = 2 * dx - dy; y != b.y;) {
+                y += sy;
+                if (d >= 0) {
+                    x += sx;
+                    d -= 2 * dy;
+                }
+                d += 2 * dx;
+                put(x, y);
+            }
+        } else {
+            for (int d = 2 * dy - dx; x != b.x;) {
+                if (d >= 0) {
+                    y += sy;
+                    d -= 2 * dx;
+                }
+                x += sx;
+                d += 2 * dy;
+                put(x, y);
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void DrawBezier(OMyImage& img, const TDPoint* points, int n, uint32_t colour)
 {
-    TPoint samples[kMaxSteps + 1];
-    for (int i = 0; i < (n - 1) / 3; ++i) {
-        const int count = SampleSegment(points + 3 * i, samples);
-        MyImageDrawPolyline(img, samples, count, colour);
-    }
+    std::vector<TPoint> buf;
+    TChainSamples cs(buf);
+    cs.Sample(points, n);
+    for (int i = 0; i < cs.segments; ++i)
+        DrawPolyline(img, cs.Segment(i), cs.Count(i), colour);
 }
 
 // ---- Checking ---------------------------------------------------------------------------
@@ -223,7 +301,9 @@ namespace {
 struct TCheck {
     const TCurveField& cf;
     TPoint A, B;
-    int d;  // ends exemption: within d of A or B in both coordinates
+    int d;          // ends exemption: within d of A or B in both coordinates
+    int clearance;  // straight steps
+    int diag;       // diagonal steps
 
     bool NearEnd(int x, int y) const
     {
@@ -231,10 +311,11 @@ struct TCheck {
                (std::abs(x - B.x) <= d && std::abs(y - B.y) <= d);
     }
     bool InField(int x, int y) const { return x >= cf.fL && x <= cf.fR && y >= cf.fT && y <= cf.fB; }
-    bool White(int x, int y) const
+    static bool White(const uint8_t* p)
     {
-        const uint8_t* p = MyImageGetLineXY(*cf.img, x, y);
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
+        uint32_t v;
+        std::memcpy(&v, p, 4);  // the mask has 4 bytes a pixel
+        return (v & 0xFFFFFF) == 0xFFFFFF;
     }
     // Every pixel 1..steps away in direction (dx, dy), up to the field's
     // edge, is white unless it is near an end.
@@ -244,10 +325,34 @@ struct TCheck {
             const int x = p.x + k * dx, y = p.y + k * dy;
             if (!InField(x, y))
                 return true;
-            if (!NearEnd(x, y) && !White(x, y))
+            if (!NearEnd(x, y) && !White(MyImageGetLineXY(*cf.img, x, y)))
                 return false;
         }
         return true;
+    }
+    // The clearance zone of sample p: the straight and diagonal spokes.
+    bool Clear(TPoint p) const
+    {
+        const int reach = std::max(clearance, diag);
+        // Away from the field's edges and the ends' exemptions (the usual
+        // case), the spokes are read straight from memory.
+        if (p.x - reach > cf.fL && p.x + reach < cf.fR && p.y - reach > cf.fT && p.y + reach < cf.fB &&
+            (std::abs(p.x - A.x) > d + reach || std::abs(p.y - A.y) > d + reach) &&
+            (std::abs(p.x - B.x) > d + reach || std::abs(p.y - B.y) > d + reach)) {
+            const uint8_t* c = MyImageGetLineXY(*cf.img, p.x, p.y);
+            const ptrdiff_t bpp = cf.img->iBPP, bpl = cf.img->iBPL;
+            for (int k = 1; k <= clearance; ++k)
+                if (!White(c - k * bpp) || !White(c + k * bpp) || !White(c - k * bpl) || !White(c + k * bpl))
+                    return false;
+            for (int k = 1; k <= diag; ++k)
+                if (!White(c - k * (bpl + bpp)) || !White(c - k * (bpl - bpp)) || !White(c + k * (bpl + bpp)) ||
+                    !White(c + k * (bpl - bpp)))
+                    return false;
+            return true;
+        }
+        return ClearAlong(p, -1, 0, clearance) && ClearAlong(p, 1, 0, clearance) && ClearAlong(p, 0, -1, clearance) &&
+               ClearAlong(p, 0, 1, clearance) && ClearAlong(p, -1, -1, diag) && ClearAlong(p, 1, -1, diag) &&
+               ClearAlong(p, 1, 1, diag) && ClearAlong(p, -1, 1, diag);
     }
 };
 
@@ -257,17 +362,15 @@ bool OnLine(TPoint q, TPoint p, TPoint s)
     return int64_t(q.y - s.y) * (p.x - q.x) == int64_t(q.x - s.x) * (p.y - q.y);
 }
 
-}  // namespace
-
-bool CheckBezier(const TCurveField& cf, const TDPoint* points, int n, TPoint A, TPoint B, int clearance,
-                 TRect* outRect, TPoint S, TPoint N)
+bool CheckSamples(const TCurveField& cf, const TChainSamples& cs, TPoint A, TPoint B, int clearance, TRect* outRect,
+                  TPoint S, TPoint N)
 {
-    const TCheck c{cf, A, B, cf.tileS / 10};
-    const int diag = Round(clearance / std::sqrt(2.0));
+    assert(cf.img->iBPP == 4);
+    const TCheck c{cf, A, B, cf.tileS / 10, clearance, Round(clearance / std::sqrt(2.0))};
     const bool hasN = !(N == kNoSite);
-    TPoint samples[kMaxSteps + 1];
-    for (int i = 0; i < (n - 1) / 3; ++i) {
-        const int count = SampleSegment(points + 3 * i, samples);
+    for (int i = 0; i < cs.segments; ++i) {
+        const TPoint* samples = cs.Segment(i);
+        const int count = cs.Count(i);
         for (int j = 0; j < count; ++j) {
             const TPoint p = samples[j];
             outRect->left = imin(outRect->left, p.x);
@@ -280,14 +383,21 @@ bool CheckBezier(const TCurveField& cf, const TDPoint* points, int n, TPoint A, 
                 continue;
             if (j > 0 && (OnLine(samples[j - 1], p, S) || (hasN && OnLine(samples[j - 1], p, N))))
                 return false;
-            if (!c.ClearAlong(p, -1, 0, clearance) || !c.ClearAlong(p, 1, 0, clearance) ||
-                !c.ClearAlong(p, 0, -1, clearance) || !c.ClearAlong(p, 0, 1, clearance) ||
-                !c.ClearAlong(p, -1, -1, diag) || !c.ClearAlong(p, 1, -1, diag) ||
-                !c.ClearAlong(p, 1, 1, diag) || !c.ClearAlong(p, -1, 1, diag))
+            if (!c.Clear(p))
                 return false;
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool CheckBezier(const TCurveField& cf, const TDPoint* points, int n, TPoint A, TPoint B, int clearance,
+                 TRect* outRect, TPoint S, TPoint N)
+{
+    TChainSamples cs(cf.samples);
+    cs.Sample(points, n);
+    return CheckSamples(cf, cs, A, B, clearance, outRect, S, N);
 }
 
 // ---- Fitting ------------------------------------------------------------------------------
@@ -337,9 +447,12 @@ bool DrawRotCurve(const TCurveField& cf, bool roomLimit, bool side, int figure, 
     TDPoint pts[kEdgeFigMaxPoints];
     int n = 0;
     TransformFigure(fig, flip, f, h, pts, &n);
-    if (clearance != -1 && !CheckBezier(cf, pts, n, A, B, clearance, outRect, S, N))
+    TChainSamples cs(cf.samples);
+    cs.Sample(pts, n);
+    if (clearance != -1 && !CheckSamples(cf, cs, A, B, clearance, outRect, S, N))
         return false;
-    DrawBezier(*cf.img, pts, n, colour);
+    for (int i = 0; i < cs.segments; ++i)
+        DrawPolyline(*cf.img, cs.Segment(i), cs.Count(i), colour);
     MyImageSetPixel(*cf.img, f.P.x, f.P.y, colour);
     return true;
 }

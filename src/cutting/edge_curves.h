@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 constexpr int kEdgeFigCount = 16;
 constexpr int kEdgeFigMaxPoints = 40;
@@ -48,6 +49,7 @@ struct TCurveField {
     int tileS = 0;            // grid tile, pixels: the end exemption is tileS / 10
     int maskOfs = 0;          // figure height when the room rule is off
     int fL = 0, fT = 0, fR = 0, fB = 0;  // the field, edges inclusive
+    mutable std::vector<TPoint> samples; // working memory of the sampling, reused
 };
 
 constexpr TPoint kNoSite = {-1000, -1000};

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include <sys/mman.h>
+
 namespace {
 MyImageTextureDeleter g_textureDeleter = nullptr;  // per run; set by the play field
 }
@@ -20,7 +22,10 @@ OMyImage::OMyImage(int w, int h, bool alpha)
     iBPP = alpha ? 4 : 3;
     iBPL = w * iBPP;
     size = {w, h};
-    Bitmap.assign(size_t(iBPL) * size_t(h), 0);
+    const size_t bytes = size_t(iBPL) * size_t(h);
+    Bitmap.reserve(bytes);
+    MyImageAdviseLargePages(Bitmap.data(), bytes);
+    Bitmap.assign(bytes, 0);
     pMem = Bitmap.data();
 }
 
@@ -41,8 +46,10 @@ OMyImage& OMyImage::operator=(OMyImage&& o) noexcept
     Texture = std::exchange(o.Texture, 0);
     W = o.W; H = o.H; iBPP = o.iBPP; iBPL = o.iBPL; size = o.size;
     Bitmap = std::move(o.Bitmap);
-    pMem = hadPixels ? Bitmap.data() : nullptr;
+    Shared = std::move(o.Shared);
+    pMem = !hadPixels ? nullptr : Shared ? o.pMem : Bitmap.data();
     o.Bitmap.clear();
+    o.Shared.reset();
     o.pMem = nullptr;
     o.W = o.H = o.iBPP = o.iBPL = 0;
     o.size = {};
@@ -62,7 +69,54 @@ void MyImageDropPixels(OMyImage& img)
 {
     img.Bitmap.clear();
     img.Bitmap.shrink_to_fit();
+    img.Shared.reset();
     img.pMem = nullptr;
+}
+
+// ---- Memory -------------------------------------------------------------------
+
+namespace {
+constexpr size_t kLargePage = size_t(2) << 20;
+}
+
+void MyImageAdviseLargePages(void* p, size_t bytes)
+{
+    if (!p || bytes < kLargePage)
+        return;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(p) + kLargePage - 1) & ~uintptr_t(kLargePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~uintptr_t(kLargePage - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+std::shared_ptr<uint8_t> MyImageAllocShared(size_t bytes)
+{
+    // Anonymous memory comes zero-filled; one large page of slack aligns it.
+    const size_t len = ((bytes + kLargePage - 1) & ~(kLargePage - 1)) + kLargePage;
+    void* base = mmap(nullptr, len, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        return nullptr;
+    auto* aligned = reinterpret_cast<uint8_t*>(
+        (reinterpret_cast<uintptr_t>(base) + kLargePage - 1) & ~uintptr_t(kLargePage - 1));
+    MyImageAdviseLargePages(aligned, len - kLargePage);
+    return std::shared_ptr<uint8_t>(aligned, [base, len](uint8_t*) { munmap(base, len); });
+}
+
+void MyImagePlaceOn(OMyImage& img, const std::shared_ptr<uint8_t>& shared, uint8_t* pixels, int w, int h,
+                    bool alpha)
+{
+    assert(shared && pixels && w >= 0 && h >= 0);
+    MyImageFreeTexture(img);
+    img.Bitmap.clear();
+    img.Bitmap.shrink_to_fit();
+    img.Shared = shared;
+    img.bAlpha = alpha;
+    img.W = w;
+    img.H = h;
+    img.iBPP = alpha ? 4 : 3;
+    img.iBPL = w * img.iBPP;
+    img.size = {w, h};
+    img.pMem = pixels;
 }
 
 // ---- Creation ---------------------------------------------------------------
@@ -91,7 +145,10 @@ OMyImagePtr MyImageClone(const OMyImage& img)
     out->iBPP = img.iBPP;
     out->iBPL = img.iBPL;
     out->size = img.size;
-    if (img.pMem) {
+    if (img.pMem && img.Shared) {
+        out->Bitmap.assign(img.pMem, img.pMem + img.ByteCount());
+        out->pMem = out->Bitmap.data();
+    } else if (img.pMem) {
         out->Bitmap = img.Bitmap;
         out->pMem = out->Bitmap.data() + (img.pMem - img.Bitmap.data());
     }

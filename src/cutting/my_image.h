@@ -44,10 +44,14 @@ public:
     TSize size;              // (W, H)
     uint8_t* pMem = nullptr; // first byte of row 0; null once the pixels were dropped
 
-    std::vector<uint8_t> Bitmap;  // the pixel memory pMem points into
+    std::vector<uint8_t> Bitmap;  // the pixel memory pMem points into (empty with Shared)
+    // Pixel memory shared with other images: one block that many images (the
+    // piece images of a game) are carved from. When set, Bitmap is empty and
+    // pMem points into it; the block goes with the last image holding it.
+    std::shared_ptr<uint8_t> Shared;
 
     bool HasPixels() const { return pMem != nullptr; }
-    size_t ByteCount() const { return Bitmap.size(); }
+    size_t ByteCount() const { return pMem ? size_t(iBPL) * size_t(H) : 0; }
 };
 
 using OMyImagePtr = std::unique_ptr<OMyImage>;
@@ -60,6 +64,20 @@ void MyImageSetTextureDeleter(MyImageTextureDeleter deleter);
 void MyImageFreeTexture(OMyImage& img);
 // Releases the pixel memory: the image lives on only as its texture.
 void MyImageDropPixels(OMyImage& img);
+
+// ---- Memory -------------------------------------------------------------------
+// Asks the system to back [p, p + bytes) with large pages where it can (call
+// before the memory is first touched): on machines where every 4 KB page
+// costs a fault, a 20 MB mask or 140 MB of piece images otherwise spends
+// most of its time in the kernel. Harmless where unsupported.
+void MyImageAdviseLargePages(void* p, size_t bytes);
+// A zero-filled block of `bytes` for many images at once, on large pages
+// where offered; released when the last holder lets go. Null when out of memory.
+std::shared_ptr<uint8_t> MyImageAllocShared(size_t bytes);
+// Makes img a w x h image (4 or 3 bytes a pixel, no row padding) whose pixels
+// are the block at `pixels` inside `shared`; the caller keeps it inside.
+void MyImagePlaceOn(OMyImage& img, const std::shared_ptr<uint8_t>& shared, uint8_t* pixels, int w, int h,
+                    bool alpha);
 
 // ---- Creation ---------------------------------------------------------------
 // Null for a negative size or one beyond the limits above; 0 x 0 is allowed.

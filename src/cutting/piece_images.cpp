@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -126,18 +127,23 @@ OMyImage BuildPieceImageLiteral(const OMyImage& picture, const OMyImage& masks, 
 }
 
 // ---- One piece ----------------------------------------------------------------------------
-// Forward sweep: distances left, up, up-left, up-right of every pixel, each
-// 1 when the next pixel that way is transparent or outside, else one more
-// than that pixel's (capped at R). Backward sweep: right, down, down-right,
-// down-left the same way from the other end, and with all eight at hand the
-// pixel's colour goes to its place in every copy with that copy's shade.
+// A piece's opacity goes into a map with a transparent margin, so that every
+// pixel's neighbourhood can be read at fixed offsets. Light reaches only a
+// few pixels in: per direction the distance to the first transparent pixel
+// matters only up to a cap (the first distance that adds nothing), so the
+// four straight distances pack into one byte and the four diagonal ones into
+// another, and per turned copy two 256-entry tables give the shade's sum.
+// The distances depend on alpha alone and a quarter turn only relabels the
+// directions: one reading serves all four copies.
 
 namespace {
 
+constexpr int kPad = 3;  // the map's margin: the largest cap less one
+
 struct TScratch {
-    std::vector<uint8_t> opaque;  // w * h
-    std::vector<uint8_t> fwd;     // 4 per pixel: left, up, up-left, up-right
-    std::vector<uint8_t> below, belowNext;  // 3 per pixel of a row: down, down-right, down-left
+    std::vector<uint8_t> opaque;     // (w + 2 kPad) x (h + 2 kPad), 1 = the piece
+    std::vector<uint32_t> rowValue;  // one row's plain colours
+    std::vector<uint8_t> rowDeep;    // one row: 1 = deep inside, out of the light's reach
 };
 
 struct TPieceJob {
@@ -145,103 +151,180 @@ struct TPieceJob {
     const OMyImage& masks;
     const TEmbossParams& e;
     bool emboss;
+    // Distances are counted only up to the first one that adds no light.
+    int capS = 1, capD = 1;
     // Per copy r: the coefficient each source direction takes in that copy.
     int coefR[4][8];
+    // Per copy: the sums of the straight and of the diagonal directions for
+    // each packed code (two bits a direction: distance - 1).
+    int sumS[4][256], sumD[4][256];
 };
 
-void MarkOpaque(const TPieceJob& job, const TJig& j, TScratch& sc)
+void BuildShadeTables(TPieceJob& job)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int code = 0; code < 256; ++code) {
+            int ss = 0, sd = 0;
+            for (int i = 0; i < 4; ++i) {
+                const int k = ((code >> (2 * i)) & 3) + 1;
+                ss += Base(job.e, i, k) * job.coefR[r][i];
+                sd += Base(job.e, 4 + i, k) * job.coefR[r][4 + i];
+            }
+            job.sumS[r][code] = ss;
+            job.sumD[r][code] = sd;
+        }
+}
+
+// The piece's pixels (mask blue byte = its code) as 1 in the padded map.
+void MarkOpaque(const TPieceJob& job, const TJig& j, TScratch& sc, int pw)
 {
     const int w = j.W, h = j.H;
-    sc.opaque.assign(size_t(w) * size_t(h), 0);
+    sc.opaque.assign(size_t(pw) * size_t(h + 2 * kPad), 0);
     const int x0 = std::max(0, -j.HomeX), x1 = std::min(w, job.masks.W - j.HomeX);
     for (int y = 0; y < h; ++y) {
         const int my = j.HomeY + y;
         if (my < 0 || my >= job.masks.H || x0 >= x1)
             continue;
         const uint8_t* m = MyImageGetLineXY(job.masks, j.HomeX + x0, my) + 2;  // the blue byte
-        uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
+        uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
         for (int x = x0; x < x1; ++x, m += 4)
             o[x] = *m == j.MaskColor;
     }
 }
 
-void ForwardSweep(const TJig& j, int R, TScratch& sc)
+// Distance - 1 to the first transparent pixel from p along `off`, up to cap - 1.
+inline int Steps(const uint8_t* p, ptrdiff_t off, int cap)
 {
-    const int w = j.W, h = j.H;
-    sc.fwd.resize(size_t(w) * size_t(h) * 4);
-    auto step = [R](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(R, k + 1) : 1); };
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
-        const uint8_t* oUp = y > 0 ? o - w : nullptr;
-        uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
-        const uint8_t* fUp = y > 0 ? f - size_t(w) * 4 : nullptr;
-        for (int x = 0; x < w; ++x, f += 4) {
-            f[0] = x > 0 ? step(o[x - 1], f[-4]) : 1;
-            f[1] = oUp ? step(oUp[x], fUp[4 * x + 1]) : 1;
-            f[2] = oUp && x > 0 ? step(oUp[x - 1], fUp[4 * (x - 1) + 2]) : 1;
-            f[3] = oUp && x < w - 1 ? step(oUp[x + 1], fUp[4 * (x + 1) + 3]) : 1;
-        }
-    }
+    int n = 0;
+    for (int k = 1; k < cap && p[k * off]; ++k)
+        ++n;
+    return n;
 }
 
-// Writes source pixel (x, y) of a w x h box into every copy of `out`.
-inline void PutCopies(OMyImage& out, int copies, int s, int w, int h, int x, int y, const uint8_t* rgb,
-                      const int* delta)
+// Where source pixel (x, y) of a w x h box lands in copy r of a strip of
+// squares of side s: base[r] + x * dx[r] + y * dy[r] bytes into the image.
+struct TCopyMap {
+    uint8_t* base[4];
+    ptrdiff_t dx[4], dy[4];
+};
+
+TCopyMap MapCopies(OMyImage& out, int s, int w, int h)
 {
-    for (int r = 0; r < copies; ++r) {
-        const int cx = r == 0 ? x : r == 1 ? s + h - 1 - y : r == 2 ? 2 * s + w - 1 - x : 3 * s + y;
-        const int cy = r == 0 ? y : r == 1 ? x : r == 2 ? h - 1 - y : w - 1 - x;
-        uint8_t* d = MyImageGetLineXY(out, cx, cy);
-        d[0] = rgb[0], d[1] = rgb[1], d[2] = rgb[2], d[3] = 255;
-        AddDelta(d, delta[r]);
+    const ptrdiff_t bpl = out.iBPL;
+    TCopyMap m;
+    m.base[0] = MyImageGetLineXY(out, 0, 0), m.dx[0] = 4, m.dy[0] = bpl;  // upright
+    if (out.W >= 4 * s) {
+        m.base[1] = MyImageGetLineXY(out, s + h - 1, 0), m.dx[1] = bpl, m.dy[1] = -4;          // (s+h-1-y, x)
+        m.base[2] = MyImageGetLineXY(out, 2 * s + w - 1, h - 1), m.dx[2] = -4, m.dy[2] = -bpl;  // (2s+w-1-x, h-1-y)
+        m.base[3] = MyImageGetLineXY(out, 3 * s, w - 1), m.dx[3] = -bpl, m.dy[3] = 4;          // (3s+y, w-1-x)
     }
+    return m;
 }
 
-void BackwardSweepAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc)
+inline uint8_t AddClamped(uint8_t v, int delta)
 {
-    const int w = j.W, h = j.H, s = std::max(w, h), R = job.e.reach;
-    sc.below.assign(size_t(w) * 3, 1);
-    sc.belowNext.resize(size_t(w) * 3);
-    auto step = [R](bool opaque, uint8_t k) { return uint8_t(opaque ? std::min(R, k + 1) : 1); };
-    // Base values per direction and distance, 0 beyond the reach of the light.
-    int base[8][8] = {};
-    for (int d = 0; d < 8; ++d)
-        for (int k = 1; k <= R; ++k)
-            base[d][k] = Base(job.e, d, k);
-    for (int y = h - 1; y >= 0; --y) {
-        const uint8_t* o = sc.opaque.data() + size_t(y) * size_t(w);
-        const uint8_t* oDown = y < h - 1 ? o + w : nullptr;
-        const uint8_t* f = sc.fwd.data() + size_t(y) * size_t(w) * 4;
-        const int my = j.HomeY + y;
-        uint8_t right = 1;
-        for (int x = w - 1; x >= 0; --x) {
-            uint8_t* bn = sc.belowNext.data() + 3 * x;
-            right = x < w - 1 ? step(o[x + 1], right) : 1;
-            bn[0] = oDown ? step(oDown[x], sc.below[size_t(3 * x)]) : 1;
-            bn[1] = oDown && x < w - 1 ? step(oDown[x + 1], sc.below[size_t(3 * (x + 1) + 1)]) : 1;
-            bn[2] = oDown && x > 0 ? step(oDown[x - 1], sc.below[size_t(3 * (x - 1) + 2)]) : 1;
-            if (!o[x])
-                continue;
-            const uint8_t* rgb = MyImageGetLineXY(job.picture, j.HomeX + x, my);
-            int delta[4] = {0, 0, 0, 0};
-            if (job.emboss) {
-                const int k[8] = {f[4 * x], f[4 * x + 1], right, bn[0], f[4 * x + 2], f[4 * x + 3], bn[1], bn[2]};
-                int b[8];
-                bool any = false;
-                for (int d = 0; d < 8; ++d) {
-                    b[d] = base[d][k[d]];
-                    any |= b[d] != 0;
-                }
-                for (int r = 0; any && r < copies; ++r) {
-                    int sum = 0;
-                    for (int d = 0; d < 8; ++d)
-                        sum += b[d] * job.coefR[r][d];
-                    delta[r] = DeltaOf(sum);
-                }
+    const int r = v + delta;
+    return uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+}
+
+// What one piece's rows need: where the copies go, the map's offsets per
+// direction, the (direction, step) pairs within the light's reach.
+struct TPieceRows {
+    const TPieceJob& job;
+    const TJig& j;
+    int copies, pw;
+    TCopyMap map;
+    ptrdiff_t off[8];
+    ptrdiff_t reachOffs[32];
+    int reachCount = 0;
+    int x0, x1;  // the box's columns inside the picture
+
+    TPieceRows(const TPieceJob& jb, const TJig& jg, int cp, OMyImage& out, int mapW)
+        : job(jb), j(jg), copies(cp), pw(mapW), map(MapCopies(out, std::max(jg.W, jg.H), jg.W, jg.H))
+    {
+        for (int d = 0; d < 8; ++d)
+            off[d] = ptrdiff_t(kDirY[d]) * pw + kDirX[d];
+        for (int d = 0; d < 8; ++d)
+            for (int k = 1; k < (d < 4 ? job.capS : job.capD); ++k)
+                reachOffs[reachCount++] = k * off[d];
+        x0 = std::max(0, -j.HomeX);
+        x1 = std::min(j.W, job.masks.W - j.HomeX);
+    }
+
+    // Row y's plain colours (transparent black outside the piece: writing
+    // those over the zeroed image changes nothing) into every copy.
+    void WritePlain(int y, const uint8_t* o, uint32_t* value, uint8_t** row) const
+    {
+        const int w = j.W;
+        std::fill(value, value + w, 0u);
+        if (x0 < x1 && j.HomeY + y >= 0 && j.HomeY + y < job.picture.H) {
+            const int bpp = job.picture.iBPP;
+            const uint8_t* src = MyImageGetLineXY(job.picture, j.HomeX + x0, j.HomeY + y);
+            for (int x = x0; x < x1; ++x, src += bpp) {
+                const uint32_t rgba = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+                value[x] = rgba & (0u - uint32_t(o[x]));
             }
-            PutCopies(out, copies, s, w, h, x, y, rgb, delta);
         }
-        std::swap(sc.below, sc.belowNext);
+        std::memcpy(row[0], value, size_t(w) * 4);
+        for (int r = 1; r < copies; ++r) {
+            uint8_t* d = row[r];
+            for (int x = 0; x < w; ++x, d += map.dx[r])
+                std::memcpy(d, value + x, 4);
+        }
+    }
+
+    // The pixels of row y that the light reaches get their shade in every copy.
+    void Shade(const uint8_t* o, uint8_t* deep, uint8_t** row) const
+    {
+        const int w = j.W, capS = job.capS, capD = job.capD;
+        // Deep pixels: opaque with no transparent one within reach (eight
+        // map bytes at a time).
+        std::memcpy(deep, o, size_t(w));
+        for (int i = 0; i < reachCount; ++i) {
+            const uint8_t* q = o + reachOffs[i];
+            int x = 0;
+            for (; x + 8 <= w; x += 8) {
+                uint64_t a, b;
+                std::memcpy(&a, deep + x, 8);
+                std::memcpy(&b, q + x, 8);
+                a &= b;
+                std::memcpy(deep + x, &a, 8);
+            }
+            for (; x < w; ++x)
+                deep[x] &= q[x];
+        }
+        for (int x = 0; x < w; ++x) {
+            if (!o[x] || deep[x])
+                continue;  // transparent, or out of the light's reach
+            const uint8_t* p = o + x;
+            const int cs = Steps(p, off[0], capS) | Steps(p, off[1], capS) << 2 | Steps(p, off[2], capS) << 4 |
+                           Steps(p, off[3], capS) << 6;
+            const int cd = Steps(p, off[4], capD) | Steps(p, off[5], capD) << 2 | Steps(p, off[6], capD) << 4 |
+                           Steps(p, off[7], capD) << 6;
+            for (int r = 0; r < copies; ++r) {
+                const int delta = DeltaOf(job.sumS[r][cs] + job.sumD[r][cd]);
+                if (delta == 0)
+                    continue;
+                uint8_t* d = row[r] + ptrdiff_t(x) * map.dx[r];
+                d[0] = AddClamped(d[0], delta), d[1] = AddClamped(d[1], delta), d[2] = AddClamped(d[2], delta);
+            }
+        }
+    }
+};
+
+void ShadeAndWrite(const TPieceJob& job, const TJig& j, int copies, OMyImage& out, TScratch& sc, int pw)
+{
+    const TPieceRows rows(job, j, copies, out, pw);
+    sc.rowValue.resize(size_t(j.W));
+    sc.rowDeep.resize(size_t(j.W));
+    for (int y = 0; y < j.H; ++y) {
+        const uint8_t* o = sc.opaque.data() + size_t(y + kPad) * size_t(pw) + kPad;
+        uint8_t* row[4];
+        for (int r = 0; r < copies; ++r)
+            row[r] = rows.map.base[r] + ptrdiff_t(y) * rows.map.dy[r];
+        rows.WritePlain(y, o, sc.rowValue.data(), row);
+        if (job.emboss)
+            rows.Shade(o, sc.rowDeep.data(), row);
     }
 }
 
@@ -250,9 +333,9 @@ void FillPiece(const TPieceJob& job, const TJig& j, bool strip, OMyImage& out, T
 {
     if (j.W < 1 || j.H < 1)
         return;
-    MarkOpaque(job, j, sc);
-    ForwardSweep(j, job.e.reach, sc);
-    BackwardSweepAndWrite(job, j, strip ? 4 : 1, out, sc);
+    const int pw = j.W + 2 * kPad;
+    MarkOpaque(job, j, sc, pw);
+    ShadeAndWrite(job, j, strip ? 4 : 1, out, sc, pw);
 }
 
 // The image size of piece j; a box that cannot lie in the picture gets an
@@ -272,14 +355,19 @@ void PieceImageSize(const TJig& j, bool strip, const OMyImage& masks, int* iw, i
 
 // ---- All pieces ---------------------------------------------------------------------------
 
-void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
-                      bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads)
+namespace {
+
+// The job of one build: caps, per-copy coefficients and shade tables.
+std::unique_ptr<TPieceJob> MakeJob(const OMyImage& picture, const OMyImage& masks, const TEmbossParams& e,
+                                   int embossStyle)
 {
-    assert(count >= 0 && size_t(count) <= jigs.size());
-    assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4 && picture.iBPP >= 3);
-    assert(picture.iBPP == 4 || picture.iBPP == 3);
-    const TEmbossParams e = EmbossParams(embossStyle);
-    TPieceJob job{picture, masks, e, embossStyle != 0, {}};
+    auto job = std::make_unique<TPieceJob>(TPieceJob{picture, masks, e, embossStyle != 0, 1, 1, {}, {}, {}});
+    // The first distance at which a direction adds nothing (at most the reach).
+    while (job->capS < e.reach && Base(e, 0, job->capS) > 0)
+        ++job->capS;
+    while (job->capD < e.reach && Base(e, 4, job->capD) > 0)
+        ++job->capD;
+    assert(job->capS - 1 <= kPad && job->capD - 1 <= kPad);
     for (int r = 0; r < 4; ++r)
         for (int d = 0; d < 8; ++d) {
             int dx = kDirX[d], dy = kDirY[d];
@@ -288,38 +376,91 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
                 dy = dx;
                 dx = nx;
             }
-            job.coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
+            job->coefR[r][d] = e.coef[size_t(DirIndex(dx, dy))];
         }
-    if (create || images.size() != size_t(count)) {
-        images.clear();
-        images.resize(size_t(count));
+    BuildShadeTables(*job);
+    return job;
+}
+
+// Makes the images anew on one shared block (one allocation, on large
+// pages, already zero: 4000 separate heap blocks cost a page fault every
+// 4 KB), unless `images` already has the right sizes. Answers whether they
+// are fresh (zero).
+bool LayOutImages(const OMyImage& masks, const std::vector<TJig>& jigs, int count, bool rotate, bool create,
+                  std::vector<OMyImage>& images)
+{
+    std::vector<size_t> offset(static_cast<size_t>(count) + 1, 0);
+    std::vector<TSize> dims(static_cast<size_t>(count));
+    bool sameSizes = !create && images.size() == size_t(count);
+    for (int i = 0; i < count; ++i) {
+        const TJig& j = jigs[size_t(i)];
+        int iw, ih;
+        PieceImageSize(j, PieceHasStrip(j, rotate), masks, &iw, &ih);
+        dims[size_t(i)] = {iw, ih};
+        offset[size_t(i) + 1] = offset[size_t(i)] + ((size_t(iw) * size_t(ih) * 4 + 63) & ~size_t(63));
+        if (sameSizes) {
+            const OMyImage& old = images[size_t(i)];
+            sameSizes = old.W == iw && old.H == ih && old.pMem && old.bAlpha;
+        }
     }
+    if (sameSizes)
+        return false;
+    images.clear();
+    images.resize(size_t(count));
+    const std::shared_ptr<uint8_t> block = MyImageAllocShared(std::max<size_t>(offset.back(), 64));
+    for (int i = 0; i < count; ++i) {
+        const TSize d = dims[size_t(i)];
+        if (block)
+            MyImagePlaceOn(images[size_t(i)], block, block.get() + offset[size_t(i)], d.cx, d.cy, true);
+        else
+            images[size_t(i)] = OMyImage(d.cx, d.cy, true);
+    }
+    return true;
+}
+
+// Pieces in index order, neighbours after one another, so that the picture
+// and mask rows a piece reads are still in the cache for the next; only the
+// largest piece (the frame) goes first, so that no thread is left with it
+// at the end.
+std::vector<int> WorkOrder(const std::vector<TJig>& jigs, int count)
+{
+    std::vector<int> order(static_cast<size_t>(count));
+    int largest = 0;
+    for (int i = 0; i < count; ++i)
+        if (int64_t(jigs[size_t(i)].W) * jigs[size_t(i)].H > int64_t(jigs[size_t(largest)].W) * jigs[size_t(largest)].H)
+            largest = i;
+    for (int i = 0; i < count; ++i)
+        order[size_t(i)] = i == 0 ? largest : i <= largest ? i - 1 : i;
+    return order;
+}
+
+}  // namespace
+
+void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
+                      bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads)
+{
+    assert(count >= 0 && size_t(count) <= jigs.size());
+    assert(picture.W == masks.W && picture.H == masks.H && masks.iBPP == 4);
+    assert(picture.iBPP == 4 || picture.iBPP == 3);
+    const TEmbossParams e = EmbossParams(embossStyle);
+    const std::unique_ptr<TPieceJob> job = MakeJob(picture, masks, e, embossStyle);
+    const bool fresh = LayOutImages(masks, jigs, count, rotate, create, images);
     if (threads <= 0)
         threads = int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min(threads, std::max(1, count));
-    // The largest piece first, so no thread is left with it at the end.
-    std::vector<int> order(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        order[size_t(i)] = i;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return int64_t(jigs[size_t(a)].W) * jigs[size_t(a)].H > int64_t(jigs[size_t(b)].W) * jigs[size_t(b)].H;
-    });
+    const std::vector<int> order = WorkOrder(jigs, count);
+    // Each image is written by one thread only; the result does not depend
+    // on which, or on how many there are.
     std::atomic<int> next{0};
     auto worker = [&]() {
         TScratch sc;
         for (int n = next++; n < count; n = next++) {
             const int i = order[size_t(n)];
-            const TJig& j = jigs[size_t(i)];
-            const bool strip = PieceHasStrip(j, rotate);
-            int iw, ih;
-            PieceImageSize(j, strip, masks, &iw, &ih);
             OMyImage& img = images[size_t(i)];
-            if (img.W != iw || img.H != ih || !img.pMem || !img.bAlpha)
-                img = OMyImage(iw, ih, true);
-            else
+            if (!fresh)
                 std::memset(img.pMem, 0, img.ByteCount());
-            if (iw > 0)
-                FillPiece(job, j, strip, img, sc);
+            if (img.W > 0)
+                FillPiece(*job, jigs[size_t(i)], PieceHasStrip(jigs[size_t(i)], rotate), img, sc);
         }
     };
     std::vector<std::thread> pool;

@@ -71,7 +71,7 @@ bool VecSetUp(TVecCut& w)
     w.corners.assign(size_t(w.n) + 1, TCellCorners{});
     InitEdgeFigsForVectorStyle();
     CountRasTileD();
-    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B};
+    w.cf = {w.vecField.get(), p.TileS, p.MaskOfs, w.field.L, w.field.T, w.field.R, w.field.B, {}};
     return true;
 }
 

@@ -340,9 +340,13 @@ int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f
 
 // False when a site would belong to more than kCellMaxTris triangles.
 template <class Finder>
-bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, TDelaunay& d,
-              std::vector<TVorCell>& cells)
+bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, TDelaunay& d)
 {
+    // Each site's triangles go to a compact list (the cell records are large
+    // and would be touched at random).
+    TVoronoiScratch& sc = d.scratch;
+    sc.siteTriNum.assign(s.size(), 0);
+    sc.siteTris.resize(s.size() * kCellMaxTris);
     d.edges.push_back(MakeTriaEdge(s, first.i, first.j, first.side));
     f.EdgeAdded(0);
     for (size_t e = 0; e < d.edges.size(); ++e) {
@@ -360,10 +364,10 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         const int ti = int(d.tris.size());
         d.tris.push_back(t);
         for (int v : t.v) {
-            TVorCell& c = cells[size_t(v)];
-            if (c.triNum >= kCellMaxTris)
+            uint8_t& num = sc.siteTriNum[size_t(v)];
+            if (num >= kCellMaxTris)
                 return false;
-            c.tris[size_t(c.triNum++)] = ti;
+            sc.siteTris[size_t(v) * kCellMaxTris + num++] = ti;
         }
         const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, ed.i2);
         const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
@@ -657,8 +661,6 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
     }
 }
 
-bool InField(const TMyRect& f, double x, double y) { return x >= f.L && x <= f.R && y >= f.T && y <= f.B; }
-
 // Edges between circumcentres of triangles that share an edge at the cell,
 // and the outward rays of hull edges. *touches: the cell may reach the
 // field's border (it has a hull edge or an edge ending on the border).
@@ -699,10 +701,10 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (otherSide)
                 continue;
             *touches = true;
-            if (!InField(b.field, tx[p], ty[p]))
-                continue;
             // The bisector of c and v as a ray from the circumcentre, away
-            // from the triangle's third vertex.
+            // from the triangle's third vertex. Its circumcentre may lie
+            // outside the field (a flat triangle along a row of sites) while
+            // the ray still crosses it: clipping keeps the part inside.
             double dx = -(V.y - c.y), dy = V.x - c.x;
             if (wSide > 0) {
                 dx = -dx;
@@ -779,6 +781,11 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
 bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
 {
     cell.edgeNum = 0;
+    cell.triNum = 0;
+    if (!b.collinear) {
+        cell.triNum = b.d.scratch.siteTriNum[size_t(i)];
+        std::copy_n(b.d.scratch.siteTris.begin() + std::ptrdiff_t(i) * kCellMaxTris, cell.triNum, cell.tris.begin());
+    }
     bool touches = b.collinear;
     if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
         return false;
@@ -840,13 +847,13 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
         if (!ReferenceFirstEdge(s, &first))
             return Fail(cells, "Finding first edge failed!");
         ReferenceFinder f{s, d};
-        ok = first.side == 0 || GiftWrap(s, first, f, d, cells);
+        ok = first.side == 0 || GiftWrap(s, first, f, d);
     } else {
         StrictHull(s, sc);
         if (!FastFirstEdge(s, sc.hull, &first))
             return Fail(cells, "Finding first edge failed!");
         FastFinder f(s, d);
-        ok = first.side == 0 || GiftWrap(s, first, f, d, cells);
+        ok = first.side == 0 || GiftWrap(s, first, f, d);
     }
     if (!ok)
         return Fail(cells, "Finding cell edges failed: a cell has too many neighbours!");

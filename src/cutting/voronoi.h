@@ -55,6 +55,8 @@ struct TVoronoiScratch {
     std::vector<TPoint> sites;
     std::vector<uint64_t> keys;
     std::vector<int> order, hull, bucketStart, bucketSites, fill, siteHead, edgeTriHead, nbStart, nbList;
+    std::vector<int32_t> siteTris;   // kCellMaxTris per site: its triangles, in the order found
+    std::vector<uint8_t> siteTriNum;
     std::vector<std::array<int, 3>> links;     // edge list adjacency: other site, edge, next
     std::vector<std::array<int, 2>> triLinks;  // triangles of an edge: third vertex, next
 };

@@ -34,6 +34,8 @@ std::vector<CutCase> Cases()
     cases.push_back({201, 157, 8, 1, 0, 7});
     // A curve against the image's top edge walled off a white pocket there.
     cases.push_back({190, 50, 8, 2, 0, 0x40 | (0xaa << 16)});
+    // A single row of cells, closed only by hull rays from far outside.
+    cases.push_back({248, 72, 3, 1, 1, 124});
     return cases;
 }
 
@@ -219,6 +221,35 @@ TEST(ClassicCut, ProgressAdvancesOncePerPhase)
     EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::ProgressSet), times.attempts);
     EXPECT_DOUBLE_EQ(Recorder().progressPos, 2 + kCutProgressSteps);
     EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 0);
+}
+
+TEST(ClassicCut, ThreeFailedAttemptsReportPaintErrorAndKeepTheLastMask)
+{
+    // 4-pixel tiles (a tiny picture at its finest level): curves crowd the
+    // cells until a site and its fallback both lie on drawn pixels.
+    TJigParams p;
+    p.ImageW = 92, p.ImageH = 48, p.TileS = 4, p.MaskOfs = 2;
+    p.TilePX = 23, p.TilePY = 12;
+    p.TileNum = p.TotalTileNum = p.TilePX * p.TilePY;
+    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+    OMyImagePtr masks;
+    TCutOptions opt;
+    opt.sPaintErrorText = "The picture could not be cut cleanly.";
+    TCutTimes times;
+    opt.times = &times;
+    SRand(1896);
+    ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks, opt), TCutStatus::PaintError);
+    EXPECT_EQ(times.attempts, 3);
+    ASSERT_TRUE(masks);
+    std::vector<std::string> messages;
+    for (const auto& e : Recorder().events)
+        if (e.kind == RecordingPlatform::Kind::Message)
+            messages.push_back(e.text);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].rfind("PaintError: Ind = ", 0), 0u) << messages[0];
+    EXPECT_NE(messages[0].find(", CellX = "), std::string::npos);
+    EXPECT_EQ(messages[1], opt.sPaintErrorText);
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::ProgressSet), 3);
 }
 
 TEST(ClassicCut, UnusableParametersAreRefusedNotCut)

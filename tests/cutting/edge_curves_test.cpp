@@ -19,7 +19,7 @@ struct Canvas {
     {
         img = MyImageCreateExt(w, h, true);
         MyImageFillRect(*img, 0, 0, w, h, kWhite);
-        cf = {img.get(), tile, maskOfs, 0, 0, w - 1, h - 1};
+        cf = {img.get(), tile, maskOfs, 0, 0, w - 1, h - 1, {}};
     }
     int Count(uint32_t colour) const
     {

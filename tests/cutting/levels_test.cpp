@@ -199,26 +199,3 @@ TEST(Grid, NoTwoTouchingCellsShareAColourCode)
                     }
                 }
 }
-
-TEST(Grid, FigureStyleFlagsInnerCellsOnOddRows)
-{
-    TJigParams p;
-    p.ImageW = 700;
-    p.ImageH = 700;
-    p.TileS = 100;
-    p.TilePX = 7;
-    p.TilePY = 7;
-    p.ShapeStyle = 3;
-    std::vector<TJig> jigs(49);
-    InitJigsAr(p, jigs);
-    for (int r = 0; r < 7; ++r)
-        for (int c = 0; c < 7; ++c) {
-            const bool inner = r > 0 && r < 6 && c > 0 && c < 6;
-            const bool want = inner && ((r % 4 == 1 && c % 2 == 1) || (r % 4 == 3 && c % 2 == 0));
-            EXPECT_EQ(jigs[size_t(r * 7 + c)].PicCell, want ? 1 : 0) << r << "," << c;
-        }
-    p.ShapeStyle = 0;
-    InitJigsAr(p, jigs);
-    for (const TJig& j : jigs)
-        EXPECT_EQ(j.PicCell, 0);
-}

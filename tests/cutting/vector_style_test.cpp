@@ -263,7 +263,7 @@ TEST(VectorTab, ATabThatWouldLeaveThePictureIsFlattenedAndDrawn)
     InitEdgeFigsForVectorStyle();
     VecStyleP.iFigChoise = VectorFigChoice(4);
     OMyImagePtr img = White(80, 40);
-    const TCurveField cf{img.get(), 30, 12, 0, 0, 79, 39};
+    const TCurveField cf{img.get(), 30, 12, 0, 0, 79, 39, {}};
     // A horizontal edge of length 30 two rows below the top, tab upward.
     EXPECT_EQ(DrawRotCurveForVectorStyle(cf, false, true, {10, 2}, {40, 2}, kInk), TTabDraw::Drawn);
     for (const auto& p : Inked(*img))

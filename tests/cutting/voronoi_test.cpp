@@ -32,7 +32,10 @@ void ExpectSameCellsBothWays(const std::vector<TPoint>& sites, const TMyRect& fi
 TEST(VoronoiCells, JitteredGridsPartitionTheFieldIntoNearestSiteCells)
 {
     const struct { int w, h, C, R, border; } grids[] = {
-        {400, 300, 12, 9, 0}, {400, 300, 10, 7, 1}, {257, 611, 5, 13, 0}, {300, 80, 15, 2, 0}, {90, 90, 3, 3, 1}};
+        {400, 300, 12, 9, 0}, {400, 300, 10, 7, 1}, {257, 611, 5, 13, 0}, {300, 80, 15, 2, 0}, {90, 90, 3, 3, 1},
+        // One row: the flat triangles' circumcentres lie far outside the
+        // field while their hull rays cross it.
+        {248, 72, 10, 1, 1}, {400, 40, 20, 1, 0}};
     for (const auto& g : grids)
         for (uint32_t seed : {1u, 2u, 77u}) {
             TMyRect field;

@@ -1,5 +1,6 @@
-// zivra-tool cut: cuts a picture into pieces as a new game does and writes
-// the mask, the parameters, the piece records and the piece images.
+// zivra-tool cut: cuts a picture or a jigsaw file into pieces as a new game
+// does and writes the mask, the parameters, the piece records and the piece
+// images.
 //
 // The output formats are fixed (other tools read them):
 //   mask.png     the mask as painted, 8-bit RGB, ImageW x ImageH
@@ -63,20 +64,23 @@ bool ParseCutArgs(const ToolArgs& args, TCutArgs* a, std::string* error)
     return true;
 }
 
-// Reads the input into miOriginalImage and NewJigP's picture size. Pictures
-// are decoded as the game decodes them.
-// FIXME: a jigsaw file (.zjg) is read by the jigsaw reader once the files
-// subsystem offers it: its picture part goes to miOriginalImage and its
-// header to NewJigP here, and the chosen options override the header's.
+// Reads the input into miOriginalImage and NewJigP's picture size: a jigsaw
+// file through the list/preview read and its picture part, any other file
+// as a picture, decoded as the game decodes them.
 bool ReadCutInput(const std::string& path, std::string* error)
 {
     if (FileExtLower(path) == "zjg") {
-        *error = "jigsaw files (.zjg) cannot be read yet; give a picture file";
-        return false;
+        if (!OpenJigFile_ForListOrPreview(path, false)) {
+            *error = "not a readable jigsaw file: " + path;
+            return false;
+        }
+        miOriginalImage = ReadJigFilePicture(path, false, error);
+    } else {
+        miOriginalImage = MyImageCreateFromFile(path, false, error);
     }
-    miOriginalImage = MyImageCreateFromFile(path, false, error);
     if (!miOriginalImage)
         return false;
+    // The decoded picture is what gets cut, whatever a header claimed.
     NewJigP.ImageW = miOriginalImage->W;
     NewJigP.ImageH = miOriginalImage->H;
     return true;
@@ -282,6 +286,6 @@ const ToolCommandRegistrar reg{
     {"cut",
      "INPUT --out DIR [--level L] [--style S] [--frame 0|1] [--rotate 0|1] [--seed N] [--emboss E] [--fit 0|1] "
      "[--view WxH] [--piece-images]",
-     "cut a picture as a new game does; write mask.png, params.tsv, pieces.tsv, sheet.png (and pieces/)", &RunCut}};
+     "cut a picture or jigsaw file as a new game does; write mask.png, params.tsv, pieces.tsv, sheet.png (and pieces/)", &RunCut}};
 
 }  // namespace
