@@ -149,19 +149,39 @@ bool NearestPicPoint(const TCutWork& w, int pic, TPoint V, TPoint* P)
     const uint32_t colour = MaskCodeColor(w.jigs[size_t(pic)].MaskColor);
     const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
     const int x0 = std::max(r.left, 0), x1 = std::min(r.right, img.W - 1);
+    const int y0 = std::max(r.top, 0), y1 = std::min(r.bottom, img.H - 1);
+    if (x0 > x1 || y0 > y1)
+        return false;
+    // Rows outward from V's row, and in each row columns outward from V's
+    // column, until nothing nearer can follow.
+    const int cx = std::clamp(V.x, x0, x1), cy = std::clamp(V.y, y0, y1);
     int64_t best = -1;
     TPoint near{};
-    for (int y = std::max(r.top, 0); y <= std::min(r.bottom, img.H - 1); ++y) {
-        const int64_t dy2 = int64_t(y - V.y) * (y - V.y);
-        if (best >= 0 && dy2 >= best)
-            continue;
-        const uint8_t* px = MyImageGetLineXY(img, x0, y);
-        for (int x = x0; x <= x1; ++x, px += img.iBPP)
-            if (px[0] == cr && px[1] == cg && px[2] == cb) {
-                const int64_t d = int64_t(x - V.x) * (x - V.x) + dy2;
-                if (best < 0 || d < best)
-                    best = d, near = {x, y};
+    auto look = [&](int x, int y, int64_t dy2) {
+        const uint8_t* p = MyImageGetLineXY(img, x, y);
+        if (p[0] != cr || p[1] != cg || p[2] != cb)
+            return;
+        const int64_t d = int64_t(x - V.x) * (x - V.x) + dy2;
+        if (best < 0 || d < best)
+            best = d, near = {x, y};
+    };
+    for (int dr = 0; cy - dr >= y0 || cy + dr <= y1; ++dr) {
+        const int rows[2] = {cy - dr, cy + dr};
+        for (int k = 0; k < (dr == 0 ? 1 : 2); ++k) {
+            const int y = rows[k];
+            const int64_t dy2 = int64_t(y - V.y) * (y - V.y);
+            if (y < y0 || y > y1 || (best >= 0 && dy2 >= best))
+                continue;
+            for (int dc = 0; cx - dc >= x0 || cx + dc <= x1; ++dc) {
+                const int64_t dxl = int64_t(cx - dc - V.x), dxr = int64_t(cx + dc - V.x);
+                if (best >= 0 && std::min(dxl * dxl, dxr * dxr) + dy2 >= best)
+                    break;
+                if (cx - dc >= x0)
+                    look(cx - dc, y, dy2);
+                if (dc > 0 && cx + dc <= x1)
+                    look(cx + dc, y, dy2);
             }
+        }
     }
     return best >= 0 && LineOverlapWithPic(w, pic, V, near, r, P);
 }

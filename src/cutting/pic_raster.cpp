@@ -298,9 +298,12 @@ void ClosePinholes(OMyImage& img, const TPicPath& path, uint32_t colour)
         return;
     const int w = x1 - x0 + 1, h = y1 - y0 + 1;
     std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);  // 1: the picture's colour or looked at
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            seen[size_t(y) * size_t(w) + size_t(x)] = (MyImageGetPixel(img, x0 + x, y0 + y) & 0xFFFFFF) == colour;
+    const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* px = MyImageGetLineXY(img, x0, y0 + y);
+        for (int x = 0; x < w; ++x, px += img.iBPP)
+            seen[size_t(y) * size_t(w) + size_t(x)] = px[0] == cr && px[1] == cg && px[2] == cb;
+    }
     std::vector<std::pair<int, int>> region, stack;
     for (int sy = 1; sy < h - 1; ++sy)
         for (int sx = 1; sx < w - 1; ++sx) {

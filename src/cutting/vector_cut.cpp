@@ -257,7 +257,7 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
     VecGrid(w);
     VecChooseSides(w);
     Platform().ProgressInc(1.0);
-    times.sites = NowMs() - start;
+    times.prep = NowMs() - start;
     const double t1 = NowMs();
     VecDrawEdges(w, stats);
     if (jp.BorderStyle == 1)
