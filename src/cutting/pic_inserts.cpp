@@ -3,6 +3,7 @@
 // around the pictures are fitted in pic_edges.cpp.
 #include "cutting/pic_inserts.h"
 
+#include "cutting/cutting.h"
 #include "cutting/pic_inserts_internal.h"
 #include "cutting/vector_pics.h"
 #include "platform/platform.h"
@@ -12,6 +13,12 @@
 #include <cmath>
 
 TPicSource PicSourceP;
+
+void Cutting_SetPictureFile(const std::string& path)
+{
+    PicSourceP.sDataPic = path;
+    PicSourceP.arData.clear();
+}
 
 // ---- Hooks of the classic cut --------------------------------------------------------------
 

@@ -12,8 +12,6 @@
 #include "tool.h"
 
 #include "cutting/cutting.h"
-#include "cutting/pic_inserts.h"
-#include "cutting/vector_style.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "platform/platform.h"
@@ -121,7 +119,7 @@ bool LoadCutResources(const TCutArgs& a)
     if (!FileNames_Create(&error))
         return false;
     DefaultRecorder().echoLog = true;
-    PicSourceP.sDataPic = FileNames.sDataPic;
+    Cutting_SetPictureFile(FileNames.sDataPic);
     if (a.style >= 4)
         LoadRasAtlas(FileNames.sResourcePath + "/fig0-gray.gif");
     return true;
