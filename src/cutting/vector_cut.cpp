@@ -9,7 +9,9 @@
 #include "cutting/vector_style.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -186,13 +188,67 @@ bool VecFill(TVecCut& w, std::vector<TRect>& filled)
     return ok;
 }
 
+// Every piece's box as the extent of its pixels, in one pass over the mask:
+// a run of one code along a row belongs to the piece of that code among the
+// 3 x 3 cells around the run's cell (codes repeat every three cells, and no
+// tab reaches further than the next cell). False, with nothing changed, when
+// a pixel is still white or a run belongs to no piece nearby: then the
+// pockets must be handed out piece by piece.
+bool ExtentsInOnePass(TVecCut& w)
+{
+    const OMyImage& img = *w.vecField;
+    std::vector<int> colOf(size_t(img.W)), rowOf(size_t(img.H));
+    for (int c = 0, x = 0; x < img.W; ++x) {
+        while (c < w.C - 1 && x >= w.jigs[size_t(c + 1)].CellX)
+            ++c;
+        colOf[size_t(x)] = c;
+    }
+    for (int r = 0, y = 0; y < img.H; ++y) {
+        while (r < w.R - 1 && y >= w.jigs[size_t((r + 1) * w.C)].CellY)
+            ++r;
+        rowOf[size_t(y)] = r;
+    }
+    std::vector<TMyRect> ext(size_t(w.n));
+    const uint32_t frame = MaskCodeColor(cFrameColor);
+    for (int y = 0; y < img.H; ++y) {
+        const uint8_t* row = MyImageGetLineXY(img, 0, y);
+        for (int x = 0; x < img.W;) {
+            const uint32_t v = uint32_t(row[4 * x]) | uint32_t(row[4 * x + 1]) << 8 | uint32_t(row[4 * x + 2]) << 16;
+            int end = x + 1;
+            while (end < img.W && std::memcmp(row + 4 * end, row + 4 * x, 3) == 0)
+                ++end;
+            if (v == kMaskWhite)
+                return false;
+            if (v != frame) {
+                int owner = -1;
+                const int r0 = rowOf[size_t(y)], c0 = colOf[size_t(x)];
+                for (int r = std::max(0, r0 - 1); r <= std::min(w.R - 1, r0 + 1) && owner < 0; ++r)
+                    for (int c = std::max(0, c0 - 1); c <= std::min(w.C - 1, c0 + 1); ++c)
+                        if (MaskCodeColor(w.jigs[size_t(r * w.C + c)].MaskColor) == v)
+                            owner = r * w.C + c;
+                if (owner < 0)
+                    return false;
+                MyRectIncScope(ext[size_t(owner)], x, y, end - 1, y);
+            }
+            x = end;
+        }
+    }
+    for (int i = 0; i < w.n; ++i) {
+        const TMyRect& e = ext[size_t(i)];
+        TJig& j = w.jigs[size_t(i)];
+        if (!MyRectIsEmpty(e))
+            j.HomeX = e.L, j.HomeY = e.T, j.W = e.W, j.H = e.H;
+    }
+    return true;
+}
+
 // Stray white pockets next to each piece become part of it; the piece's box
 // becomes the extent of its pixels. A filled piece's pixels are its fill and
 // the curve pixels on its edges, all within a pixel of the fill's extent or
 // of the cell's box, so the search covers both grown by two pixels (a pocket
 // may touch a curve pixel from outside). Without a fill it covers the box
 // grown by twice the overlap margin, the farthest a tab reaches.
-void VecRemoveStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
+void GatherStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
 {
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
@@ -209,6 +265,15 @@ void VecRemoveStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
         if (!MyRectIsEmpty(gathered))
             j.HomeX = gathered.L, j.HomeY = gathered.T, j.W = gathered.W, j.H = gathered.H;
     }
+}
+
+// Answers whether white pockets had to be handed out.
+bool VecRemoveStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
+{
+    if (ExtentsInOnePass(w))
+        return false;
+    GatherStrayPixels(w, filled);
+    return true;
 }
 
 // "Plane Frame": the frame piece after the grid pieces, named in every
@@ -270,7 +335,7 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
         MaskFloodFill(*w.vecField, 0, 0, MaskCodeColor(cFrameColor), nullptr);
     Platform().ProgressInc(1.0);
     const double t3 = NowMs();
-    VecRemoveStrayPixels(w, filled);
+    stats.strayPockets = VecRemoveStrayPixels(w, filled);
     if (jp.BorderStyle == 1)
         VecAddFramePiece(w);
     masks = std::move(w.vecField);

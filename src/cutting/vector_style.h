@@ -107,6 +107,7 @@ struct TCellCorners {
 struct TVecCutStats {
     int stamped = 0, drawn = 0;   // tabs from the atlas, tabs drawn as curves
     int paintErrors = 0;          // cells whose seed was not white
+    bool strayPockets = false;    // white pockets were left after the fill and handed out
     std::vector<TCellCorners> corners;  // kept for tests when keepCorners is set
     bool keepCorners = false;
 };

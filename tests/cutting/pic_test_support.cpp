@@ -65,9 +65,10 @@ std::vector<uint8_t> SquareEmf(int w, bool b16)
     return Emf(w, w).Poly(kEmrPolygon, {{0, 0}, {w, 0}, {w, w}, {0, w}}, b16).Record(kEmrEof, {0, 16, 20}).bytes;
 }
 
-std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& jigs, int count)
+std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& jigs, int count, bool tight)
 {
     std::vector<int> area(size_t(count), 0);
+    std::vector<TMyRect> extent(static_cast<size_t>(count));
     std::vector<std::vector<int>> byCode(256);
     for (int i = 0; i < count; ++i)
         byCode[jigs[size_t(i)].MaskColor].push_back(i);
@@ -86,9 +87,14 @@ std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& 
             if (owners != 1)
                 return StrFormat("pixel %d,%d lies in %d boxes of its code", x, y, owners);
             ++area[size_t(owner)];
+            MyRectIncScope(extent[size_t(owner)], x, y, x, y);
         }
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         if (area[size_t(i)] == 0)
             return StrFormat("piece %d has no pixel", i);
+        const TJig& j = jigs[size_t(i)];
+        if (tight && !(extent[size_t(i)] == vMyRectInitWH(j.HomeX, j.HomeY, j.W, j.H)))
+            return StrFormat("piece %d: its box is not the extent of its pixels", i);
+    }
     return {};
 }

@@ -35,4 +35,6 @@ std::vector<uint8_t> SquareEmf(int w, bool b16 = false);
 // Empty when every pixel of the mask is painted and lies in the box of
 // exactly one of the first `count` pieces with its code, and every piece has
 // a pixel; otherwise what is wrong.
-std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& jigs, int count);
+// With tight set, every piece's box must also be exactly the extent of its
+// pixels.
+std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& jigs, int count, bool tight = false);

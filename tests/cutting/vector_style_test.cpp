@@ -99,7 +99,8 @@ VCut MakeVCut(int w, int h, int level, int style, int border, uint32_t seed)
     return c;
 }
 
-std::string CheckOwnership(const VCut& c) { return CheckPieceOwnership(*c.masks, c.jigs, c.p.TotalTileNum); }
+// Every box is tight: the frame's strip spans the whole picture too.
+std::string CheckOwnership(const VCut& c) { return CheckPieceOwnership(*c.masks, c.jigs, c.p.TotalTileNum, true); }
 
 int InnerEdges(const TJigParams& p) { return (p.TilePX - 1) * p.TilePY + (p.TilePY - 1) * p.TilePX; }
 
