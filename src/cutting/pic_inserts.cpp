@@ -59,11 +59,15 @@ void PicInserts_FitBoxes(TCutWork& w)
             continue;
         // The clean-up moves single pixels: the box grown by one holds them all.
         const uint32_t colour = MaskCodeColor(j.MaskColor);
+        const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
+        const int x0 = std::max(0, j.HomeX - 1), x1 = std::min(img.W - 1, j.HomeX + j.W);
         TMyRect ext;
-        for (int y = std::max(0, j.HomeY - 1); y <= std::min(img.H - 1, j.HomeY + j.H); ++y)
-            for (int x = std::max(0, j.HomeX - 1); x <= std::min(img.W - 1, j.HomeX + j.W); ++x)
-                if (MyImageGetPixel(img, x, y) == colour)
+        for (int y = std::max(0, j.HomeY - 1); y <= std::min(img.H - 1, j.HomeY + j.H); ++y) {
+            const uint8_t* p = MyImageGetLineXY(img, x0, y);
+            for (int x = x0; x <= x1; ++x, p += img.iBPP)
+                if (p[0] == cr && p[1] == cg && p[2] == cb)
                     MyRectIncScope(ext, x, y, x, y);
+        }
         if (!MyRectIsEmpty(ext))
             j.HomeX = ext.L, j.HomeY = ext.T, j.W = ext.W, j.H = ext.H;
     }
@@ -81,18 +85,18 @@ bool AddPicToField(OMyImage& field, const OMyImage& pics, uint32_t colour, const
 {
     assert(rect.left >= 0 && rect.top >= 0 && rect.right < field.W && rect.bottom < field.H);
     assert(field.W == pics.W && field.H == pics.H);
-    colour &= 0xFFFFFF;
-    for (int pass = 0; pass < 2; ++pass)
+    const uint8_t cr = uint8_t(colour), cg = uint8_t(colour >> 8), cb = uint8_t(colour >> 16);
+    for (int pass = 0; pass < 2; ++pass)  // the first pass only looks
         for (int y = rect.top; y <= rect.bottom; ++y) {
             const uint8_t* s = MyImageGetLineXY(pics, rect.left, y);
             uint8_t* d = MyImageGetLineXY(field, rect.left, y);
             for (int x = rect.left; x <= rect.right; ++x, s += pics.iBPP, d += field.iBPP) {
-                if ((uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16) != colour)
+                if (s[0] != cr || s[1] != cg || s[2] != cb)
                     continue;
-                if (pass == 0 && !(d[0] == 255 && d[1] == 255 && d[2] == 255))
-                    return false;  // the first pass only looks
                 if (pass == 1)
-                    d[0] = s[0], d[1] = s[1], d[2] = s[2];
+                    d[0] = cr, d[1] = cg, d[2] = cb;
+                else if (!(d[0] == 255 && d[1] == 255 && d[2] == 255))
+                    return false;
             }
         }
     return true;
