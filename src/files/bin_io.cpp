@@ -1,6 +1,7 @@
 #include "files/bin_io.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -242,4 +243,88 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
         return false;
     out->resize(size_t(r.Size()));
     return r.Read(out->data(), out->size());
+}
+
+namespace {
+
+// Copies up to n bytes with plain reads and writes; the count copied, or -1
+// with *err set.
+int64_t CopyByReadWrite(int in, int out, int64_t n, int* err)
+{
+    std::vector<char> buf(size_t(1) << 20);
+    int64_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::read(in, buf.data(), size_t(std::min<int64_t>(int64_t(buf.size()), n - done)));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            *err = r < 0 ? errno : EIO;  // the source shrank, or an error
+            return -1;
+        }
+        for (ssize_t at = 0; at < r;) {
+            const ssize_t w = ::write(out, buf.data() + at, size_t(r - at));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                *err = w < 0 ? errno : ENOSPC;
+                return -1;
+            }
+            at += w;
+        }
+        done += r;
+    }
+    return done;
+}
+
+// copy_file_range stays in the kernel (and may share extents); false with
+// *err when it failed for good, true with *left reduced otherwise. *fallback
+// is set when the kernel or file system cannot do it.
+bool CopyByRange(int in, int out, int64_t* left, bool* fallback, int* err)
+{
+    while (*left > 0) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(*left), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
+            *fallback = true;
+            return true;
+        }
+        if (n <= 0) {
+            *err = n < 0 ? errno : EIO;
+            return false;
+        }
+        *left -= n;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CopyFileBytes(const std::string& src, const std::string& dst, int* err)
+{
+    *err = 0;
+    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        *err = errno;
+        return false;
+    }
+    const int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        *err = errno;
+        ::close(in);
+        return false;
+    }
+    struct stat st;
+    bool ok = ::fstat(in, &st) == 0;
+    int64_t left = ok ? int64_t(st.st_size) : 0;
+    bool fallback = false;
+    ok = ok && CopyByRange(in, out, &left, &fallback, err);
+    if (ok && fallback && left > 0)
+        ok = CopyByReadWrite(in, out, left, err) == left;
+    if (::close(out) != 0 && ok) {
+        *err = errno;
+        ok = false;
+    }
+    ::close(in);
+    return ok;
 }

@@ -72,5 +72,8 @@ bool SyncFolderOf(const std::string& path);
 // Writes bytes to a side file beside path, syncs it, renames it over path and
 // syncs the folder. On failure path is as it was and the side file is gone.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+// Copies src's bytes into a new (or emptied) file dst, unsynced; false with
+// errno's value in *err on any failure (dst may then be partial).
+bool CopyFileBytes(const std::string& src, const std::string& dst, int* err);
 // The whole file, at most maxBytes; false when unreadable or larger.
 bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* out);

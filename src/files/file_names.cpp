@@ -112,7 +112,7 @@ std::string DocumentsFolder()
 
 }  // namespace
 
-bool FileNames_Create(std::string* error)
+bool FileNames_Create(std::string* error, bool cleanUp)
 {
     OFileNames n;
     std::string dataHome = EnvOr("XDG_DATA_HOME", "");
@@ -136,10 +136,19 @@ bool FileNames_Create(std::string* error)
     n.sDistJigsPath = n.sResourcePath + "/jigs_" + kEdition + "/";
     n.bOpen = false;
     FileNames = std::move(n);
+    if (!cleanUp)
+        return true;
     // A temporary save file left by an interrupted save holds nothing the
     // saved game itself does not: the save it belonged to never completed.
     if (FileExists(FileNames.sTempSolve))
         DeleteFile(FileNames.sTempSolve);
+    // Likewise the side files of an interrupted re-save or settings write.
+    for (const std::string& name : ListFolderSorted(FileNames.sJigsPath)) {
+        const std::string ext = FileExtLower(name);
+        const std::string inner = FileExtLower(FileNameWithoutExt(name));
+        if (ext == "part" && (inner == FileNames.sSolveExt || name == "settings.dat.part"))
+            DeleteFile(FileNames.sJigsPath + name);
+    }
     return true;
 }
 

@@ -47,10 +47,12 @@ struct OFileNames {
 extern OFileNames FileNames;
 
 // Finds the resource folder (ZIVRA_RESOURCE_DIR when set, else resources/
-// beside the binary, else share/zivra-jigsaw/ beside its bin/), creates the per-user
-// folder, builds every path and removes a leftover temporary save file. False
-// with *error when the resource folder is missing or the user folder cannot be made.
-bool FileNames_Create(std::string* error);
+// beside the binary, else share/zivra-jigsaw/ beside its bin/), creates the
+// per-user folder, builds every path and (with cleanUp) removes the leftover
+// files of an interrupted save. False with *error when the resource folder is
+// missing or the user folder cannot be made. The tools pass cleanUp false: a
+// running game's save may be under way.
+bool FileNames_Create(std::string* error, bool cleanUp = true);
 bool IsJigFile(const std::string& path);    // extension, lower-cased, is sSetJigExt
 bool IsSolveFile(const std::string& path);  // extension, lower-cased, is sSolveExt
 std::string TestPathFile(const std::string& name);  // name inside the documents folder
@@ -120,7 +122,7 @@ OMyImagePtr ReadJigFilePicture(const std::string& path, bool convert, std::strin
 bool SaveJigFile(const std::string& path, uint32_t w, uint32_t h, const uint8_t keyBlock[10],
                  const std::vector<uint8_t>& thumbBytes, const std::string& desc,
                  const std::vector<uint8_t>& pictureBytes, std::string* error);
-// The width and height an encoded picture declares (PNG, JPEG, GIF, BMP, WebP);
+// The width and height an encoded picture declares (PNG, JPEG, GIF, BMP, TIFF, WebP);
 // false for other formats or a header too short to tell.
 bool PictureSniffSize(const uint8_t* data, size_t n, int* w, int* h);
 
@@ -175,3 +177,7 @@ std::string LangFormat(const std::string& text, const std::vector<LangArg>& args
 // ("" none, "d" one number, "@" one text, "@@" two texts).
 struct TLangKey { std::string key; std::string args; };
 std::vector<TLangKey> LangKeysInUse();
+
+// ---- Settings, recent files, autosave; saved games ------------------------------------------
+#include "files/settings.h"
+#include "files/solve_file.h"

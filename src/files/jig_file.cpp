@@ -21,16 +21,26 @@ const char kJigMagic[9] = {'Z', 'I', 'V', 'R', 'A', '1', '.', '0', '\0'};
 
 void ScrambleBytes(uint8_t* p, size_t n, uint8_t key, bool rotating)
 {
-    if (!rotating) {
-        for (size_t i = 0; i < n; ++i)
-            p[i] ^= key;
-        return;
-    }
+    // Either key stream repeats every 8 bytes (a byte turned 8 times is
+    // itself again), so both modes XOR with one 64-bit pattern.
+    uint8_t pattern[8];
     uint8_t k = key;
-    for (size_t i = 0; i < n; ++i) {
-        p[i] ^= k;
-        k = uint8_t((k >> 1) | (k << 7));
+    for (uint8_t& b : pattern) {
+        b = k;
+        if (rotating)
+            k = uint8_t((k >> 1) | (k << 7));
     }
+    uint64_t word;
+    std::memcpy(&word, pattern, 8);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        v ^= word;
+        std::memcpy(p + i, &v, 8);
+    }
+    for (; i < n; ++i)
+        p[i] ^= pattern[i % 8];
 }
 
 bool SaveBigFilePartToData(OBinReader& f, uint8_t key, bool rotating, uint32_t maxLen,
@@ -52,11 +62,20 @@ bool SaveBigFilePartToData(OBinReader& f, uint8_t key, bool rotating, uint32_t m
 
 bool SaveDataToBigFile(OBinWriter& f, const uint8_t* data, size_t n, uint8_t key, bool rotating)
 {
-    if (n > UINT32_MAX)
+    if (n > UINT32_MAX || !f.WriteU32(uint32_t(n)))
         return false;
-    std::vector<uint8_t> buf(data, data + n);
-    ScrambleBytes(buf.data(), n, key, rotating);
-    return f.WriteU32(uint32_t(n)) && f.Write(buf.data(), n);
+    // Scrambled a slice at a time: a part may be tens of megabytes. Slices are
+    // a multiple of 8 bytes, so a rotating key starts each one afresh.
+    constexpr size_t kSlice = size_t(1) << 20;
+    std::vector<uint8_t> buf(n < kSlice ? n : kSlice);
+    for (size_t at = 0; at < n; at += kSlice) {
+        const size_t len = n - at < kSlice ? n - at : kSlice;
+        std::memcpy(buf.data(), data + at, len);
+        ScrambleBytes(buf.data(), len, key, rotating);
+        if (!f.Write(buf.data(), len))
+            return false;
+    }
+    return true;
 }
 
 // ---- Reading ------------------------------------------------------------------------

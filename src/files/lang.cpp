@@ -2,6 +2,7 @@
 // the safe filling of language texts that are formats.
 #include "files/files.h"
 
+#include "model/game_state.h"
 #include "model/helpers.h"
 #include "platform/platform.h"
 
@@ -316,6 +317,7 @@ bool ReadLangFile(const std::string& path)
         why = "cannot read it, or it is larger than 4 MB";
     } else if (ParseStringsFile(bytes.data(), bytes.size(), &dict, &line, &why)) {
         LangP.Dict = std::move(dict);
+        SetLangMessageFn(&CaretMesFormat);  // the play rules' messages, in this language
         if (LangP.fnRetitle)
             LangP.fnRetitle();
         return true;

@@ -70,6 +70,35 @@ bool SniffWebp(const uint8_t* d, size_t n, int* w, int* h)
     return false;
 }
 
+// The first image directory's width and height tags.
+bool SniffTiff(const uint8_t* d, size_t n, int* w, int* h)
+{
+    const bool be = d[0] == 'M';
+    auto u16 = [&](size_t at) { return be ? BE16(d + at) : LE16(d + at); };
+    auto u32 = [&](size_t at) { return be ? BE32(d + at) : LE32(d + at); };
+    const uint64_t ifd = u32(4);
+    if (ifd + 2 > n)
+        return false;
+    const uint32_t count = u16(size_t(ifd));
+    int64_t width = -1, height = -1;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t e = ifd + 2 + uint64_t(i) * 12;
+        if (e + 12 > n)
+            return false;
+        const uint32_t tag = u16(size_t(e)), type = u16(size_t(e) + 2);
+        const int64_t v = type == 3 ? int64_t(u16(size_t(e) + 8)) : type == 4 ? int64_t(u32(size_t(e) + 8)) : -1;
+        if (tag == 256)
+            width = v;
+        else if (tag == 257)
+            height = v;
+    }
+    if (width < 0 || height < 0)
+        return false;
+    *w = Clamp(width);
+    *h = Clamp(height);
+    return true;
+}
+
 }  // namespace
 
 bool PictureSniffSize(const uint8_t* d, size_t n, int* w, int* h)
@@ -98,6 +127,8 @@ bool PictureSniffSize(const uint8_t* d, size_t n, int* w, int* h)
         }
         return true;
     }
+    if (n >= 8 && (std::memcmp(d, "II*\0", 4) == 0 || std::memcmp(d, "MM\0*", 4) == 0))
+        return SniffTiff(d, n, w, h);
     if (n >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0)
         return SniffWebp(d, n, w, h);
     return false;

@@ -68,9 +68,15 @@ TEST(FileNames, LeftoverTemporarySaveIsGoneAfterStartUp)
     mkdir(data.File("Zivra Jigsaw Bemo").c_str(), 0755);
     const std::string temp = data.File("Zivra Jigsaw Bemo/zivra.svt");
     ASSERT_TRUE(WriteFileBytes(temp, {1, 2, 3}));
+    const std::string resave = data.File("Zivra Jigsaw Bemo/Game.svm.part");
+    const std::string mine = data.File("Zivra Jigsaw Bemo/notes.part");
+    ASSERT_TRUE(WriteFileBytes(resave, {1}));
+    ASSERT_TRUE(WriteFileBytes(mine, {1}));
     std::string error;
     ASSERT_TRUE(FileNames_Create(&error)) << error;
     EXPECT_FALSE(FileExists(temp));
+    EXPECT_FALSE(FileExists(resave));
+    EXPECT_TRUE(FileExists(mine));
 }
 
 TEST(FileNames, MissingResourceFolderIsAClearError)

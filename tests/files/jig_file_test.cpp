@@ -228,7 +228,7 @@ TEST(JigFile, ThumbnailClaimingAHugeSizeIsRefusedBeforeDecoding)
 
 TEST(JigFile, PictureSizeIsSniffedFromEachCommonFormat)
 {
-    for (const char* f : {"PNG", "JPG", "BMP", "GIF"}) {
+    for (const char* f : {"PNG", "JPG", "BMP", "GIF", "TIFF"}) {
         const auto bytes = EncodedPicture(37, 23, f);
         if (bytes.empty())
             continue;  // no writer for this format here

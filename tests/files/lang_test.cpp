@@ -1,4 +1,5 @@
 #include "files/files.h"
+#include "model/game_state.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -254,4 +255,5 @@ TEST(BundledLanguages, StartUpListsBothWithTheirFlags)
     ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
     EXPECT_EQ(LangGetKeyVal("B_Yes"), "Да");
     EXPECT_EQ(LangFormat(LangGetKeyVal("Pocket_Jigs_3"), {3}), "[3 детали]");
+    EXPECT_EQ(LangMessage("MS_Congratulat"), "Поздравляем!\nКартинка собрана.");  // as the play rules see it
 }

@@ -1,6 +1,7 @@
 // A whole game played through the rules alone: lay out, turn every piece
 // upright, then bring every piece to the growing picture by drag and drop,
 // as the mouse handling would, until the puzzle is solved.
+#include "cutting/cutting.h"
 #include "model/memory_field.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 namespace {
@@ -134,16 +136,18 @@ private:
     {
         const int before = CountGroup(anchor), pieces = CountGroup(p);
         const int sets = Recorder().Count(Kind::Sound, "set");
-        const TPoint jitter{step % 2 ? 3 : -2, step % 3 ? -4 : 2};
+        // A few pixels off, but always within the join distance of this game.
+        const int reach = std::max(0, int(OptP.StuckKoef * JigP.StuckD / 10.0) - 1);
+        const TPoint jitter{std::clamp(step % 2 ? 3 : -2, -reach, reach), std::clamp(step % 3 ? -4 : 2, -reach, reach)};
         const TJig &ja = Jigs[size_t(a)], &jp = Jigs[size_t(p)];
+        // Picking may park whatever covers the piece (the picture itself, say),
+        // so the target is worked out once the pointer is on it.
+        const TPoint v = PickPoint(step % 2 == 0 ? p : a);
         const TPoint want{ja.X + jp.HomeX - ja.HomeX + jitter.x, ja.Y + jp.HomeY - ja.HomeY + jitter.y};
-        if (step % 2 == 0) {
-            const TPoint v = PickPoint(p);
-            Gesture(v, {v.x + want.x - Jigs[size_t(p)].X, v.y + want.y - Jigs[size_t(p)].Y});
-        } else {
-            const TPoint v = PickPoint(a);
-            Gesture(v, {v.x - (want.x - Jigs[size_t(p)].X), v.y - (want.y - Jigs[size_t(p)].Y)});
-        }
+        if (step % 2 == 0)
+            Gesture(v, {v.x + want.x - jp.X, v.y + want.y - jp.Y});
+        else
+            Gesture(v, {v.x - (want.x - jp.X), v.y - (want.y - jp.Y)});
         ASSERT_EQ(Jigs[size_t(p)].Layer, Jigs[size_t(anchor)].Layer) << "piece " << p << " beside " << a;
         EXPECT_GE(CountGroup(anchor), before + pieces);
         EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), sets + 1);
@@ -214,6 +218,93 @@ INSTANTIATE_TEST_SUITE_P(Grid, WholeGameSolve,
                              const TGameCase& c = info.param;
                              return std::string(c.frame ? "Frame" : "NoFrame") + (c.rotate ? "Rotated" : "Upright") +
                                     (c.spreadOut ? "Grid" : "Random");
+                         });
+
+// ---- Real cuts ---------------------------------------------------------------------
+// The same game over pieces the cutter made from a picture, in every style it
+// cuts, with and without frame and rotation: irregular boxes, neighbour slots
+// with gaps, transparent corners and the frame piece as the cutter leaves them.
+
+struct TCutGameCase {
+    int style;
+    bool frame, rotate;
+};
+
+class WholeGameOfARealCut : public testing::TestWithParam<TCutGameCase> {};
+
+// A small picture with alpha, smooth enough that every piece has a look of its own.
+OMyImagePtr MakeGamePicture(int w, int h)
+{
+    OMyImagePtr img = MyImageCreate(w, h);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = MyImageGetLineXY(*img, 0, y);
+        for (int x = 0; x < w; ++x, p += 4) {
+            p[0] = uint8_t(x * 255 / w);
+            p[1] = uint8_t(y * 255 / h);
+            p[2] = uint8_t((x ^ y) & 255);
+            p[3] = 255;
+        }
+    }
+    return img;
+}
+
+TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
+{
+    const TCutGameCase c = GetParam();
+    SetHeadlessViewSize(1280, 900);
+    OMemoryField field;
+    field.PlaceWin(0, 0, 30, 1280, 870);
+    SetFieldHost(&field);
+    field.SetCaptureWin(0);
+
+    constexpr int kW = 360, kH = 270, kLevel = 10;
+    JigP = TJigParams{};
+    JigP.ImageW = kW;
+    JigP.ImageH = kH;
+    JigP.ShapeStyle = uint8_t(c.style);
+    JigP.BorderStyle = c.frame;
+    JigP.Rotate = c.rotate;
+    FillMaskParams(kW, kH, c.style, c.frame);
+    SetJigParamsFromLevel(JigP, kW, kH, kLevel);
+    ASSERT_GT(JigP.TileNum, 8);
+    CreateJigsBuf(JigP.TotalTileNum + 1);
+    miJigs = MakeGamePicture(kW, kH);
+    SRand(4242);
+    ASSERT_EQ(CreateMasksForVoronoiStyle(), TCutStatus::Done);
+    CopyJigsToTextures(true, 1);
+    ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
+
+    WholeGame game(field);
+    game.LayOut(c.rotate, true);
+    game.TurnAllUpright();
+    game.Assemble();
+    SetFieldHost(nullptr);
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
+
+    EXPECT_TRUE(bGameSolved);
+    const int base = c.frame ? FrameJig() : 0;
+    const TJig& b = Jigs[size_t(base)];
+    EXPECT_EQ(b.X - b.HomeX, (1280 - JigP.ImageW) / 2) << "the picture is centred";
+    EXPECT_EQ(b.Y - b.HomeY, (900 - JigP.ImageH) / 2);
+    for (int i = 0; i < JigsInPlay(); ++i) {
+        const TJig& j = Jigs[size_t(i)];
+        EXPECT_EQ(j.X - b.X, j.HomeX - b.HomeX) << "piece " << i;
+        EXPECT_EQ(j.Y - b.Y, j.HomeY - b.HomeY) << "piece " << i;
+    }
+    EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
+    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
+    // One join sound for every piece brought to the picture.
+    EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), JigsInPlay() - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Styles, WholeGameOfARealCut,
+                         testing::Values(TCutGameCase{0, false, false}, TCutGameCase{0, true, true},
+                                         TCutGameCase{1, false, true}, TCutGameCase{1, true, false},
+                                         TCutGameCase{2, false, true}, TCutGameCase{2, true, true}),
+                         [](const testing::TestParamInfo<TCutGameCase>& info) {
+                             const TCutGameCase& c = info.param;
+                             return "Style" + std::to_string(c.style) + (c.frame ? "Frame" : "NoFrame") +
+                                    (c.rotate ? "Rotated" : "Upright");
                          });
 
 }  // namespace

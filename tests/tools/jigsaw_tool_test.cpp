@@ -63,3 +63,21 @@ TEST(JigsawTool, ShowSaysInvalidJigsawForAnUnreadableFile)
     EXPECT_NE(RunCommand(Tool() + " make-jigsaw " + dir.File("x.zjg") + " " + dir.File("y.zjg"), &out), 0);
     EXPECT_FALSE(FileExists(dir.File("y.zjg")));
 }
+
+TEST(JigsawTool, ShowPlayRunsThePlayReadAndRefusesAnUndecodablePicture)
+{
+    const std::string tiny = SourcePath("tests/inputs/solve_file/tiny.svm");
+    std::string out;
+    ASSERT_EQ(RunCommand(Tool() + " show '" + tiny + "' --play", &out), 0);
+    EXPECT_NE(out.find("play\tok\n"), std::string::npos);
+    // The working picture's BMP claims 7 bits a pixel: its size still reads, its pixels do not.
+    auto bytes = ReadFileBytes(tiny);
+    const size_t bmp = 11 + 12 + 5 + 120 + 4 + 102 + 4;
+    ASSERT_EQ(bytes[bmp] ^ kKeySolvePicture, 'B');
+    bytes[bmp + 28] = uint8_t(7 ^ kKeySolvePicture);
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.File("bad.svm"), bytes));
+    EXPECT_EQ(RunCommand(Tool() + " show '" + dir.File("bad.svm") + "'", &out), 0);
+    EXPECT_EQ(RunCommand(Tool() + " show '" + dir.File("bad.svm") + "' --play", &out), 1);
+    EXPECT_EQ(out.find("play\tok"), std::string::npos);
+}

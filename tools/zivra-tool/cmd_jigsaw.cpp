@@ -10,6 +10,8 @@
 #include <QImage>
 
 #include <cstdio>
+#include <cstring>
+#include <set>
 
 namespace {
 
@@ -83,6 +85,17 @@ int RunMakeJigsaw(const ToolArgs& args)
     return kExitOk;
 }
 
+// The play read without a window: for a jigsaw its description and picture
+// decoded (no cut); for a saved game every part read, checked and applied.
+bool PlayReadWorks(const std::string& path, bool savedGame)
+{
+    if (savedGame)
+        return OpenSolveFile_ForListOrPreview(path, false) && OpenSolveFile_ForPlay(path);
+    std::string error;
+    TJigFileInfo info;
+    return JigFile_ReadInfo(path, &info) && ReadJigFilePicture(path, true, &error) != nullptr;
+}
+
 int ShowJigsaw(const std::string& path)
 {
     TJigFileInfo info;
@@ -97,21 +110,57 @@ int ShowJigsaw(const std::string& path)
     return kExitOk;
 }
 
+int ShowSavedGame(const std::string& path)
+{
+    OBinReader r;
+    TSolveFile s;
+    if (!r.OpenFile(path) || !SolveFile_ReadHead(r, &s) || !SolveFile_ReadBody(r, &s)) {
+        std::printf("Invalid Jigsaw\n");
+        return kExitFailed;
+    }
+    std::set<int32_t> groups;
+    bool upright = true;
+    for (const TJig& j : s.Jigs) {
+        groups.insert(j.Layer);
+        upright = upright && j.Rot == 0;
+    }
+    const TJigParams& p = s.Params;
+    std::printf("kind\tsaved-game\nname\t%s\nseed\t%d\npieces\t%d\ngroups\t%zu\n", OneLine(s.sName).c_str(),
+                s.GameSeed, p.TotalTileNum, groups.size());
+    std::printf("level\t%d\nstyle\t%d\nframe\t%d\nrotate\t%d\nsolved\t%d\n", p.Level, p.ShapeStyle, p.BorderStyle,
+                p.Rotate, groups.size() == 1 && upright ? 1 : 0);
+    return kExitOk;
+}
+
 int RunShow(const ToolArgs& args)
 {
     ToolOptions opt;
     std::string error;
-    if (!opt.Parse(args, {}, {}, &error) || opt.Positional().size() != 1)
+    if (!opt.Parse(args, {}, {"--play"}, &error) || opt.Positional().size() != 1)
         return Fail("show", error.empty() ? "expects one FILE" : error, kExitBadInput);
-    return ShowJigsaw(opt.Positional()[0]);
+    const std::string& path = opt.Positional()[0];
+    std::vector<uint8_t> head(11);
+    OBinReader r;
+    const bool saved =
+        r.OpenFile(path) && r.Read(head.data(), 11) && std::memcmp(head.data(), "ZIVRASLV1.0", 11) == 0;
+    const int status = saved ? ShowSavedGame(path) : ShowJigsaw(path);
+    if (status != kExitOk || !opt.Has("--play"))
+        return status;
+    if (!PlayReadWorks(path, saved)) {
+        std::fprintf(stderr, "zivra-tool show: the play read refuses %s\n", path.c_str());
+        return kExitFailed;
+    }
+    std::printf("play\tok\n");
+    return kExitOk;
 }
 
 const ToolCommandRegistrar regMake{{"make-jigsaw", "PICTURE OUT.zjg [--desc TEXT] [--thumb PICTURE]",
                                     "write a jigsaw file holding the picture file's own bytes",
                                     &RunMakeJigsaw}};
-const ToolCommandRegistrar regShow{{"show", "FILE",
-                                    "describe a jigsaw file (kind, width, height, headerkey, dataofs, "
-                                    "thumb_width, thumb_height, description)",
+const ToolCommandRegistrar regShow{{"show", "FILE [--play]",
+                                    "describe a jigsaw file (kind, width, height, headerkey, dataofs, thumb_width, "
+                                    "thumb_height, description) or a saved game (kind, name, seed, pieces, "
+                                    "groups, level, style, frame, rotate, solved); --play: also run the play read",
                                     &RunShow}};
 
 }  // namespace

@@ -1,0 +1,129 @@
+// The play reads' halves that need no cutting: loading a jigsaw's picture and
+// description into the game records, and applying a read saved game to them.
+#include "files/files.h"
+
+#include "cutting/cutting.h"
+#include "model/play_rules.h"
+#include "platform/platform.h"
+
+void CloseGameRecords()
+{
+    FileNames.bOpen = false;
+    FreeJigsBuf();
+    JigP.TotalTileNum = 0;
+    miOriginalImage.reset();
+    miJigs.reset();
+    miMasks.reset();
+    PocketsP = OPocketsP{};
+    iCurJig = -1;
+    DragJigP = TDragJig{};
+    AutoSaveP.bNeedSave = AutoSaveP.bNeedAutoSave = false;
+}
+
+bool JigFile_LoadPicture(const std::string& path)
+{
+    OBinReader f;
+    std::string desc;
+    std::vector<uint8_t> picture;
+    if (!f.OpenFile(path) || !JigFile_ReadPlayParts(f, NewJigP.DataOfs, &desc, &picture))
+        return false;
+    OMyImagePtr img = MyImageCreateFromData(picture.data(), picture.size(), false);
+    if (!img)
+        return false;
+    JigP = NewJigP;
+    g_JigDesc = desc;
+    miOriginalImage = std::move(img);
+    const bool sized = SetImageSize(1);
+    miOriginalImage.reset();
+    if (!sized)
+        return false;
+    miInfoThumb = std::move(miReadThumb);
+    return true;
+}
+
+namespace {
+
+void ApplyPockets(const TSolveFile& s)
+{
+    PocketsP = OPocketsP{};  // every pocket emptied and hidden first
+    for (int k = 0; k < kPocketCount; ++k) {
+        const TPocketRec& r = s.Pockets[k];
+        TPocketRec& p = PocketsP.Pocket[k];
+        p.bVisible = r.bVisible;
+        p.mrWin = r.mrWin;
+        // Scroll flag 1: the stored offsets are not to be applied.
+        if (r.bScroll == 0) {
+            p.iScrollL = r.iScrollL;
+            p.iScrollT = r.iScrollT;
+        }
+    }
+    iWeightJig = s.iWeightJig;
+}
+
+}  // namespace
+
+void SizeSidesForPicture(int w, int h)
+{
+    iMaxMainViewScrollW = imax(iMaxMainViewW, w);
+    iMaxMainViewScrollH = imax(iMaxMainViewH, h);
+}
+
+bool SolveFile_Apply(TSolveFile& s)
+{
+    OMyImagePtr pic = DecodeGamePicture(s.Picture);
+    OMyImagePtr mask = DecodeGamePicture(s.Mask);
+    OMyImagePtr thumb = DecodeThumbnail(s.Thumb);
+    const TJigParams& p = s.Params;
+    if (!pic || !mask || !thumb || pic->W != p.ImageW || pic->H != p.ImageH || mask->W != p.ImageW ||
+        mask->H != p.ImageH)
+        return false;
+    JigP = p;
+    JigP.SideNum = 1;
+    JigP.Reserved96 = 0;
+    JigP.DataOfs = int32_t(s.DataOfs);
+    FileNames.sJig = FileNames.sJigName = s.sName;
+    miJigs = std::move(pic);
+    miMasks = std::move(mask);
+    miInfoThumb = std::move(thumb);
+    g_JigDesc = DecodeDescription(s.Desc);
+    const int32_t keep[2] = {WinP.Reserved[0], WinP.Reserved[1]};
+    WinP = s.WinP;
+    WinP.Reserved[0] = keep[0];
+    WinP.Reserved[1] = keep[1];
+    CurMA = s.CurMA;
+    CreateJigsBuf(p.TotalTileNum + 1);
+    std::copy(s.Jigs.begin(), s.Jigs.end(), Jigs.begin());
+    ApplyPockets(s);
+    return true;
+}
+
+bool OpenSolveFile_ForPlay(const std::string& path)
+{
+    OBinReader f;
+    TSolveFile s;
+    if (!f.OpenFile(path) || !SolveFile_ReadHead(f, &s))
+        return false;
+    Platform().RequestRedraw(1);
+    FileNames.bOpen = false;
+    Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 7);
+    if (!SolveFile_ReadBody(f, &s) || !SolveFile_Apply(s)) {
+        CloseGameRecords();
+        Platform().ProgressHide();
+        return false;
+    }
+    SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
+    Platform().ProgressInc(4);
+    SortJigs(0);
+    Platform().ProgressInc(1);
+    CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    Platform().ProgressInc(1);
+    for (int w = 2; w <= 5; ++w) {
+        FieldHost().PocketCountJigs(w);
+        FieldHost().PocketUpdateScrollSize(w);
+    }
+    Platform().ProgressInc(1);
+    Platform().ProgressHide();
+    FileNames.sSolve = path;
+    FileNames.bOpen = true;
+    return true;
+}

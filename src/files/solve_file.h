@@ -1,0 +1,155 @@
+// Saved games (part of the files facade; include "files/files.h").
+//
+// Layout (integers little-endian, unsigned 32-bit unless said):
+//   0 "ZIVRASLV1.0"   11 GameSeed   15 offset S of the state block
+//   19 n = name bytes with the zero (n <= 256)   23 name   23+n TJigParams (120)
+//   parts: thumbnail BMP (0x5A), working picture BMP (0x3C), mask TIFF (0xA5),
+//   description UTF-8 (0x69), all constant-key
+//   S: WinP (36), CurMA (9), Jigs (112 x TotalTileNum), 4 pockets x 26, tail 264
+//
+// Saving never tears a file: a full save writes a temporary file in the
+// target's folder, syncs it and renames it over the target; a re-save of the
+// same game patches the state block in a copy and renames the copy over.
+#pragma once
+
+#include "files/bin_io.h"
+#include "model/game_state.h"
+#include "model/helpers.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// ---- Pockets as saved games hold them (per game) ----------------------------------------
+// The play field keeps the live windows; these records carry what a saved game
+// stores and restores for pockets 1..4 (window indices 2..5). The weight's
+// piece is the play rules' iWeightJig.
+struct TPocketRec {
+    uint8_t bScroll = 0;       // written 0; 1 in a file: the scroll offsets are not applied
+    uint8_t bVisible = 0;      // 0 or 1
+    TRect mrWin;               // window rectangle, view pixels
+    int32_t iScrollL = 0, iScrollT = 0;  // scroll offsets, content pixels
+    bool operator==(const TPocketRec&) const = default;
+};
+constexpr int kPocketCount = 4;
+constexpr int kPocketRecBytes = 26;
+struct OPocketsP {
+    TPocketRec Pocket[kPocketCount];
+};
+extern OPocketsP PocketsP;
+
+// ---- The file --------------------------------------------------------------------------
+constexpr uint32_t kSolveTailMarker = 56010;
+constexpr int kSolveTailBytes = 264;
+constexpr uint32_t kSolveMaxNameBytes = 256;  // the zero included
+constexpr int32_t kSolveMaxPieces = 4001;     // 4000 and a frame piece
+
+// What a saved game holds, read and checked but not yet applied.
+struct TSolveFile {
+    int32_t GameSeed = 0;
+    uint32_t StateOfs = 0;
+    std::string sName;                         // jigsaw name
+    TJigParams Params;                         // as stored
+    int64_t DataOfs = 0;                       // after the thumbnail part
+    std::vector<uint8_t> Thumb, Picture, Mask, Desc;  // the parts, unscrambled
+    TWinParams WinP;
+    MOUSE_SCHEMA CurMA;
+    std::vector<TJig> Jigs;                    // TotalTileNum pieces
+    TPocketRec Pockets[kPocketCount];
+    bool bHasTail = false;
+    int32_t iWeightJig = -1;                   // -1 without a tail or a marker
+};
+
+// Magic, seed, state offset, name, record and the thumbnail part (not decoded).
+bool SolveFile_ReadHead(OBinReader& f, TSolveFile* s);
+// From DataOfs: the picture, mask and description parts (sizes checked against
+// the record before decoding), then the state block at StateOfs, every piece checked.
+bool SolveFile_ReadBody(OBinReader& f, TSolveFile* s);
+// The state block of the open game as the file stores it.
+std::vector<uint8_t> SolveFile_StateBlock();
+size_t SolveFile_StateBlockSize(int32_t pieces);
+
+// Saves the open game to path; false (after telling the player) when nothing
+// was saved, in which case the file at path is as it was.
+bool SaveSolveFile(const std::string& path, bool autosave);
+bool WriteChangedDateToSolveFile(OBinWriter& f);
+// Rewrites only the state block when path holds this same game; false and
+// the file untouched otherwise.
+bool TryWriteChangedDateToSolveFile(const std::string& path);
+// The list/preview read: thumbnail into miReadThumb; unless listOnly, sNewJig
+// and NewJigP (SideNum 1, Reserved96 0, DataOfs after the thumbnail).
+bool OpenSolveFile_ForListOrPreview(const std::string& path, bool listOnly);
+bool OpenSolveData_ForListOrPreview(OBinReader& f, bool listOnly);
+// The temporary file a full save of path writes first: sTempSolve in the
+// per-user folder, else a side file in path's own folder (a rename never
+// crosses file systems).
+std::string TempSavePathFor(const std::string& path);
+
+// ---- Opening and saving commands ------------------------------------------------------------
+// The open dialog as these commands see it (installed by the window; a file
+// chooser until the real dialog exists): style 1 open, 2 save; answers the
+// modal code (0 cancelled, 1 a file chosen into *chosen, 2 the download button).
+// The window's part of opening a game: before it, hide the pockets, the
+// thumbnail and the glass; after it, show side `side`, refresh the pockets,
+// backgrounds, weight button, thumbnail and glass.
+struct OGameFileHooks {
+    std::function<int(int style, const std::string& preset, std::string* chosen)> fnFileDialog;
+    std::function<void()> fnBeforeOpen;
+    std::function<void(int side)> fnAfterOpen;
+    std::function<void()> fnShowDownload;  // the open dialog's download button
+};
+extern OGameFileHooks GameFileHooks;  // per run
+
+// Asks "Q_SaveChanges" when the game has unsaved changes and saves on Yes.
+// False when the player cancelled, or chose to save and the save failed.
+bool SaveAndContinue();
+// Asks for a name (save style) and saves there; true when saved.
+bool SaveAsSolveFile();
+
+// ---- The play reads' halves that need no cutting -------------------------------------------
+// Frees the open game's piece table and images and clears bOpen: no game is
+// open afterwards (what a failed play read leaves).
+void CloseGameRecords();
+// JigP := NewJigP, the description and picture parts read from
+// NewJigP.DataOfs, miJigs made at the play size, miInfoThumb := miReadThumb.
+bool JigFile_LoadPicture(const std::string& path);
+// A read saved game into the records: JigP, miJigs, miMasks, miInfoThumb,
+// g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
+// decoded pictures must have the recorded size.
+bool SolveFile_Apply(TSolveFile& s);
+// The sides' content for a w x h picture: the largest view, or the picture
+// where it is larger (what the window's own sizing also does, needed before
+// the first layout).
+void SizeSidesForPicture(int w, int h);
+// The play read of a saved game (after its list/preview read): every part
+// read and checked, the records replaced, the draw order sorted, the piece
+// images rebuilt; sSolve := path and bOpen on success. A failure leaves no game open.
+bool OpenSolveFile_ForPlay(const std::string& path);
+// The play read of a jigsaw (after its list/preview read and the choice of
+// level): picture, cut with the given seed (else one fresh from the system),
+// piece images, first layout, empty pockets, no weight. A failure leaves no game open.
+bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// Opens a jigsaw or a saved game for play: the window's hooks, the title, the
+// recent files, the side to show (bCurSide), drag state and unsaved marks reset.
+bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// The side a saved game opens on: the one window all pieces lie in when that
+// is a side, else side 0.
+int SideToShow();
+// The save question, then either a readable saved game at once (direct) or
+// the open dialog preset to path, the saved game or the jigsaw.
+bool DialogOpenGameFile(const std::string& path, bool direct);
+
+// ---- The big pictures of a saved game ---------------------------------------------------------
+// The mask as a TIFF: one PackBits-packed plane per sample (RGB, or RGBA with plain alpha).
+std::vector<uint8_t> EncodeMaskTiff(const OMyImage& img);
+// Fast readers (alpha 255 where the file has none): the TIFF above, or an
+// uncompressed one-strip TIFF with samples interleaved; the BMP block. Null
+// for any other layout, or one whose sizes or packed rows do not hold.
+OMyImagePtr DecodeMaskTiff(const uint8_t* data, size_t n);
+OMyImagePtr DecodeBmp32(const uint8_t* data, size_t n);  // 32-bit uncompressed BMP, either row order
+// Either fast reader, else the platform decoder; always 4 bytes a pixel.
+OMyImagePtr DecodeGamePicture(const std::vector<uint8_t>& bytes);

@@ -1,0 +1,166 @@
+// Writing saved games without ever tearing one.
+//
+// Full save: the whole file goes to a temporary file in the target's folder,
+// every write checked, then fsync, rename over the target, fsync of the
+// folder. Re-save of the same game: the file is copied to a side file, the
+// state block patched there, synced, and renamed over. A crash at any moment
+// leaves the old file or the new one, whole; a failure removes the side file
+// and leaves the old one. The unsaved mark is cleared only after the rename.
+#include "files/files.h"
+
+#include "platform/platform.h"
+
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+const char kSolveMagic[11] = {'Z', 'I', 'V', 'R', 'A', 'S', 'L', 'V', '1', '.', '0'};
+
+// The jigsaw name as stored: at most 255 bytes, cut at a character boundary.
+std::string StoredName(const std::string& name)
+{
+    if (name.size() < kSolveMaxNameBytes)
+        return name;
+    size_t n = kSolveMaxNameBytes - 1;
+    while (n > 0 && (uint8_t(name[n]) & 0xC0) == 0x80)
+        --n;
+    return name.substr(0, n);
+}
+
+// The thumbnail of the open game; made from the working picture when the game has none.
+std::vector<uint8_t> ThumbnailBytes()
+{
+    if (miInfoThumb && miInfoThumb->HasPixels())
+        return MyImageEncode(*miInfoThumb, "BMP");
+    int w = miJigs->W, h = miJigs->H;
+    PropReduceWH(&w, &h, 320, 240);
+    OMyImagePtr t = MyImageCreateExt(imax(w, 1), imax(h, 1), false);
+    MyImageSmoothResize(*t, *miJigs);
+    return MyImageEncode(*t, "BMP");
+}
+
+bool WritePart(OBinWriter& w, const std::vector<uint8_t>& b, uint8_t key)
+{
+    return SaveDataToBigFile(w, b.data(), b.size(), key, false);
+}
+
+// The whole file from the current records, with a progress step after the
+// thumbnail, the picture, the mask and the state block.
+bool WriteSolveFileBody(OBinWriter& w)
+{
+    const std::string name = StoredName(FileNames.sJigName);
+    const uint32_t nameLen = uint32_t(name.size() + 1);
+    bool ok = w.Write(kSolveMagic, 11) && w.WriteI32(JigP.GameSeed) && w.WriteU32(0) && w.WriteU32(nameLen) &&
+              w.Write(name.c_str(), nameLen) && w.Write(&JigP, sizeof JigP);
+    ok = ok && WritePart(w, ThumbnailBytes(), kKeyThumb);
+    Platform().ProgressInc(1);
+    ok = ok && WritePart(w, MyImageCopyToDataAsBmp2(*miJigs), kKeySolvePicture);
+    Platform().ProgressInc(1);
+    const std::vector<uint8_t> mask = EncodeMaskTiff(*miMasks);
+    ok = ok && !mask.empty() && WritePart(w, mask, kKeySolveMask);
+    Platform().ProgressInc(1);
+    const std::vector<uint8_t> desc(g_JigDesc.begin(), g_JigDesc.end());
+    ok = ok && WritePart(w, desc, kKeySolveDesc);
+    const int64_t stateOfs = w.Pos();
+    ok = ok && stateOfs <= int64_t(UINT32_MAX) && w.Seek(15) && w.WriteU32(uint32_t(stateOfs)) &&
+         w.Seek(stateOfs) && WriteChangedDateToSolveFile(w);
+    Platform().ProgressInc(1);
+    return ok;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+void MarkSaved(const std::string& path, bool autosave)
+{
+    AutoSaveP.bNeedAutoSave = false;
+    if (autosave)
+        return;
+    AutoSaveP.bNeedSave = false;
+    Platform().SetEdited(AutoSaveP.bNeedSave);
+    Platform().SetTitle(FileNameOf(path));
+}
+
+bool FailSave(const std::string& temp, const std::string& message)
+{
+    if (!temp.empty())
+        ::unlink(temp.c_str());
+    Platform().ProgressHide();
+    Platform().Log("save failed: " + message);
+    Platform().ShowMessage(message);
+    return false;
+}
+
+}  // namespace
+
+std::string TempSavePathFor(const std::string& path)
+{
+    if (!FileNames.sTempSolve.empty() && FolderOf(path) == FileNames.sJigsPath)
+        return FileNames.sTempSolve;
+    return path + ".svt";
+}
+
+bool TryWriteChangedDateToSolveFile(const std::string& path)
+{
+    OBinReader r;
+    TSolveFile s;
+    if (!FileExists(path) || !r.OpenFile(path) || !SolveFile_ReadHead(r, &s))
+        return false;
+    // Only this same game, cut the same way, has a state block of this length here.
+    const int64_t blockLen = int64_t(SolveFile_StateBlockSize(JigP.TotalTileNum));
+    const int64_t size = r.Size();
+    if (s.GameSeed != JigP.GameSeed || s.Params.TotalTileNum != JigP.TotalTileNum ||
+        s.Params.ImageW != JigP.ImageW || s.Params.ImageH != JigP.ImageH ||
+        (size != s.StateOfs + blockLen && size != s.StateOfs + blockLen - kSolveTailBytes))
+        return false;
+    r = OBinReader();
+    const std::string side = path + ".part";
+    int err = 0;
+    OBinWriter w;
+    bool ok = CopyFileBytes(path, side, &err) && w.OpenUpdate(side) && w.Seek(s.StateOfs) &&
+              WriteChangedDateToSolveFile(w) && ::ftruncate(w.Fd(), off_t(s.StateOfs + blockLen)) == 0 &&
+              w.Sync();
+    ok = w.Close() && ok;
+    if (ok && ::rename(side.c_str(), path.c_str()) == 0) {
+        SyncFolderOf(path);
+        return true;
+    }
+    ::unlink(side.c_str());
+    return false;
+}
+
+bool SaveSolveFile(const std::string& path, bool autosave)
+{
+    AutoSaveGuard guard;
+    if (!miJigs || !miMasks || size_t(JigP.TotalTileNum) > Jigs.size())
+        return FailSave("", "Failed: there is no game to save");
+    if (TryWriteChangedDateToSolveFile(path)) {
+        MarkSaved(path, autosave);
+        return true;
+    }
+    Platform().ProgressShow(LangGetKeyVal(autosave ? "Prog_AutoSaveSolve" : "Prog_SaveSolve"), 4);
+    const std::string temp = TempSavePathFor(path);
+    OBinWriter w;
+    if (!w.Create(temp))
+        return FailSave("", "Failed: fileHandleForWritingAtPath");
+    bool ok = WriteSolveFileBody(w) && w.Sync();
+    const int err = w.LastErrno();
+    ok = w.Close() && ok;
+    if (!ok)
+        return FailSave(temp, std::string("Failed: WriteFile: ") + std::strerror(err ? err : w.LastErrno()));
+    if (!autosave && !StrEqualNoCase(path, FileNames.sAutoSaved) && !FileNames.sAutoSaved.empty() &&
+        !TryWriteChangedDateToSolveFile(FileNames.sAutoSaved))
+        CopyFile(FileNames.sAutoSaved, temp);  // itself atomic; a failure costs only the autosave copy
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return FailSave(temp, std::string("Failed: RenameFile: ") + std::strerror(errno));
+    SyncFolderOf(path);
+    Platform().ProgressHide();
+    MarkSaved(path, autosave);
+    return true;
+}

@@ -1,0 +1,209 @@
+#include "cutting/cutting.h"
+#include "files/files.h"
+#include "model/memory_field.h"
+#include "model/play_rules.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+// A small jigsaw file of a patterned picture.
+std::string MakeJigsaw(const TempDir& dir, int w = 240, int h = 180, bool goodPicture = true)
+{
+    OMyImagePtr img = MyImageCreateExt(w, h, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            MyImageSetPixel(*img, x, y, RGB(uint32_t(x), uint32_t(y), uint32_t((x * y) & 255)));
+    std::vector<uint8_t> picture = MyImageEncode(*img, "PNG");
+    if (!goodPicture)
+        picture.assign(picture.size(), 0x77);
+    const uint8_t keys[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    std::string error;
+    const std::string path = dir.File("Meadow.zjg");
+    EXPECT_TRUE(SaveJigFile(path, uint32_t(w), uint32_t(h), keys, MyImageEncode(*img, "PNG"), "A meadow", picture,
+                            &error));
+    return path;
+}
+
+// What the open dialog leaves in NewJigP for a level of the picture.
+void ChooseLevel(const std::string& path, int level, bool rotate, bool frame)
+{
+    NewJigP = TJigParams{};
+    NewJigP.Rotate = rotate;
+    NewJigP.BorderStyle = frame;
+    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
+    ASSERT_TRUE(FillMaskParams(NewJigP.ImageW, NewJigP.ImageH, 0, NewJigP.BorderStyle));
+    SetJigParamsFromLevel(NewJigP, NewJigP.ImageW, NewJigP.ImageH, level);
+}
+
+class PlayOpen : public testing::Test {
+protected:
+    void SetUp() override { SetFieldHost(&field); }
+    OMemoryField field;
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZero)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 10, false, false);
+    ASSERT_TRUE(OpenGameFile(path, 99u));
+    EXPECT_TRUE(FileNames.bOpen);
+    EXPECT_EQ(FileNames.sJigName, "Meadow");
+    EXPECT_TRUE(FileNames.sSolve.empty());
+    EXPECT_EQ(JigP.GameSeed, 99);
+    const int n = JigP.TotalTileNum;
+    ASSERT_GT(n, 4);
+    EXPECT_EQ(arPicJigs.size(), size_t(n));
+    std::set<int32_t> layers;
+    for (int i = 0; i < n; ++i) {
+        layers.insert(Jigs[size_t(i)].Layer);
+        EXPECT_EQ(Jigs[size_t(i)].Win, 0);
+        EXPECT_EQ(Jigs[size_t(i)].Rot, 0);
+    }
+    EXPECT_EQ(layers.size(), size_t(n));
+    EXPECT_EQ(iWeightJig, -1);
+    EXPECT_EQ(Recorder().title, "Meadow.zjg");
+    EXPECT_EQ(LastFiles.arFileNames.front(), path);
+    EXPECT_FALSE(AutoSaveP.bNeedSave);
+    EXPECT_TRUE(DragJigP.bClickPending);
+    EXPECT_FALSE(Recorder().progressVisible);
+}
+
+TEST_F(PlayOpen, SameSeedGivesTheSameCutTurnsAndLayout)
+{
+    const std::string path = MakeJigsaw(dir);
+    std::vector<TJig> first;
+    std::vector<uint8_t> firstMask;
+    for (int round = 0; round < 2; ++round) {
+        ChooseLevel(path, 11, true, true);
+        ASSERT_TRUE(OpenGameFile(path, 4242u));
+        const int n = JigP.TotalTileNum;
+        if (round == 0) {
+            first.assign(Jigs.begin(), Jigs.begin() + n);
+            firstMask = miMasks->Bitmap;
+            continue;
+        }
+        ASSERT_EQ(size_t(n), first.size());
+        EXPECT_EQ(std::memcmp(Jigs.data(), first.data(), sizeof(TJig) * size_t(n)), 0);
+        EXPECT_EQ(miMasks->Bitmap, firstMask);
+        // The frame piece lies centred and unturned; others turned at random.
+        const TJig& f = Jigs[size_t(n - 1)];
+        EXPECT_EQ(f.Rot, 0);
+        EXPECT_EQ(f.X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
+        int turned = 0;
+        for (int i = 0; i + 1 < n; ++i)
+            turned += Jigs[size_t(i)].Rot != 0;
+        EXPECT_GT(turned, 0);
+    }
+}
+
+TEST_F(PlayOpen, SavedGameReopensByteForByteOnTheSideItsPiecesLieOn)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 10, true, false);
+    ASSERT_TRUE(OpenGameFile(path, 5u));
+    const int n = JigP.TotalTileNum;
+    for (int i = 0; i < n; ++i)
+        Jigs[size_t(i)].Win = 1;  // everything moved to side 1
+    Jigs[2].Pad15 = 0xAB;         // reserved bytes travel too
+    PocketsP.Pocket[1].bVisible = 1;
+    PocketsP.Pocket[1].mrWin = MakeTRect(5, 6, 200, 160);
+    const std::vector<TJig> before(Jigs.begin(), Jigs.begin() + n);
+    const std::string saved = dir.File("game.svm");
+    GameChanged();
+    ASSERT_TRUE(SaveSolveFile(saved, false));
+    const int64_t size = GetFileSize(saved);
+    GameChanged();
+    ASSERT_TRUE(SaveSolveFile(saved, false));  // the re-save
+    EXPECT_EQ(GetFileSize(saved), size);
+
+    ResetAllState();
+    SetFieldHost(&field);
+    ASSERT_TRUE(OpenGameFile(saved));
+    EXPECT_EQ(FileNames.sSolve, saved);
+    EXPECT_EQ(FileNames.sJigName, "Meadow");
+    ASSERT_EQ(JigP.TotalTileNum, n);
+    EXPECT_EQ(std::memcmp(Jigs.data(), before.data(), sizeof(TJig) * size_t(n)), 0);
+    EXPECT_EQ(arPicJigs.size(), size_t(n));
+    EXPECT_EQ(bCurSide, 1);
+    EXPECT_EQ(PocketsP.Pocket[1].mrWin, MakeTRect(5, 6, 200, 160));
+
+    Jigs[0].Win = 0;  // spread over both sides: side 0
+    EXPECT_EQ(SideToShow(), 0);
+}
+
+TEST_F(PlayOpen, FailedPlayReadLeavesNoGameOpen)
+{
+    const std::string good = MakeJigsaw(dir);
+    ChooseLevel(good, 12, false, false);
+    ASSERT_TRUE(OpenGameFile(good, 1u));
+    GameChanged();
+    TempDir other;
+    const std::string bad = MakeJigsaw(other, 240, 180, false);
+    ChooseLevel(bad, 12, false, false);
+    EXPECT_FALSE(OpenGameFile(bad, 1u));
+    EXPECT_FALSE(FileNames.bOpen);
+    EXPECT_TRUE(Jigs.empty());
+    EXPECT_FALSE(miJigs);
+    EXPECT_FALSE(AutoSave_IsDue(1e12));
+    EXPECT_FALSE(Recorder().progressVisible);
+}
+
+TEST_F(PlayOpen, DialogOpensADirectSavedGameOrWhatTheDialogChose)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 12, false, false);
+    ASSERT_TRUE(OpenGameFile(path, 3u));
+    const std::string saved = dir.File("g.svm");
+    ASSERT_TRUE(SaveSolveFile(saved, false));
+    int dialogs = 0, downloads = 0;
+    std::string preset;
+    int answer = 0;
+    GameFileHooks.fnFileDialog = [&](int style, const std::string& p, std::string* chosen) {
+        ++dialogs;
+        EXPECT_EQ(style, 1);
+        preset = p;
+        *chosen = saved;
+        return answer;
+    };
+    GameFileHooks.fnShowDownload = [&] { ++downloads; };
+
+    ASSERT_TRUE(DialogOpenGameFile(saved, true));  // a readable saved game: no dialog
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(FileNames.sSolve, saved);
+    EXPECT_FALSE(DialogOpenGameFile("", false));     // cancelled
+    EXPECT_EQ(preset, saved);
+    answer = 2;
+    EXPECT_FALSE(DialogOpenGameFile("", false));     // the download button
+    EXPECT_EQ(downloads, 1);
+    answer = 1;
+    EXPECT_TRUE(DialogOpenGameFile(path, false));    // not direct: the dialog, preset to path
+    EXPECT_EQ(preset, path);
+    EXPECT_EQ(dialogs, 3);
+
+    GameChanged();
+    Recorder().QueueAnswer(3);                       // cancel the save question: nothing opens
+    EXPECT_FALSE(DialogOpenGameFile(saved, true));
+    EXPECT_EQ(dialogs, 3);
+}
+
+TEST_F(PlayOpen, PictureLargerThanTheViewWidensTheSidesBeforeTheLayout)
+{
+    const std::string path = MakeJigsaw(dir, 400, 300);
+    SetHeadlessViewSize(320, 240);
+    ChooseLevel(path, 12, false, false);
+    ASSERT_TRUE(OpenGameFile(path, 8u));
+    EXPECT_EQ(iMaxMainViewScrollW, 400);
+    EXPECT_EQ(iMaxMainViewScrollH, 300);
+    int maxX = 0;
+    for (int i = 0; i < JigP.TotalTileNum; ++i)
+        maxX = std::max(maxX, Jigs[size_t(i)].X + Jigs[size_t(i)].DrawW);
+    EXPECT_GT(maxX, 320);  // the layout used the wider side
+}

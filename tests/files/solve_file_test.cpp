@@ -1,0 +1,471 @@
+#include "files/synthetic_game.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool ReadAll(const std::vector<uint8_t>& bytes, TSolveFile* s)
+{
+    OBinReader r(bytes.data(), bytes.size());
+    return SolveFile_ReadHead(r, s) && SolveFile_ReadBody(r, s);
+}
+
+bool ReadAll(const std::string& path, TSolveFile* s) { return ReadAll(ReadFileBytes(path), s); }
+
+template <class T>
+bool SameBytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
+{
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+}  // namespace
+
+// ---- Round trips ------------------------------------------------------------------------------
+
+TEST(SolveFile, SavedGameReadsBackByteForByte)
+{
+    TempDir dir;
+    MakeSyntheticGame(61, 43, 25, 1234);
+    const std::string path = dir.File("game.svm");
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    EXPECT_FALSE(FileExists(path + ".svt"));
+    EXPECT_EQ(Recorder().title, "game.svm");
+
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(path, &s));
+    EXPECT_EQ(s.GameSeed, 1234);
+    EXPECT_EQ(s.sName, "Forest");
+    EXPECT_TRUE(SameBytes(s.Params, JigP));
+    ASSERT_EQ(s.Jigs.size(), 25u);
+    EXPECT_EQ(std::memcmp(s.Jigs.data(), Jigs.data(), 25 * sizeof(TJig)), 0);
+    EXPECT_TRUE(SameBytes(s.WinP, WinP));
+    EXPECT_EQ(s.CurMA, KidsMA);
+    for (int k = 0; k < kPocketCount; ++k)
+        EXPECT_EQ(s.Pockets[k], PocketsP.Pocket[k]) << k;
+    EXPECT_TRUE(s.bHasTail);
+    EXPECT_EQ(s.iWeightJig, 12);
+    EXPECT_EQ(std::string(s.Desc.begin(), s.Desc.end()), "A forest at dawn");
+    OMyImagePtr pic = MyImageCreateFromData(s.Picture.data(), s.Picture.size(), true);
+    OMyImagePtr mask = MyImageCreateFromData(s.Mask.data(), s.Mask.size(), true);
+    ASSERT_TRUE(pic && mask);
+    EXPECT_EQ(pic->Bitmap, miJigs->Bitmap);
+    EXPECT_EQ(mask->Bitmap, miMasks->Bitmap);
+
+    // The list read gives the record for a new game from it.
+    NewJigP = TJigParams{};
+    ASSERT_TRUE(OpenSolveFile_ForListOrPreview(path, false));
+    EXPECT_EQ(FileNames.sNewJig, "Forest");
+    EXPECT_EQ(NewJigP.SideNum, 1);
+    EXPECT_EQ(NewJigP.DataOfs, int32_t(s.DataOfs));
+    EXPECT_EQ(NewJigP.TotalTileNum, 25);
+    ASSERT_TRUE(miReadThumb);
+    EXPECT_EQ(miReadThumb->W, 32);
+}
+
+TEST(SolveFile, ResaveRewritesOnlyTheStateBlockAndKeepsTheLength)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 77);
+    const std::string path = dir.File("g.svm");
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    const auto first = ReadFileBytes(path);
+    const uint32_t stateOfs = Get32(first, 15);
+
+    Jigs[3].X += 11;
+    iWeightJig = -1;
+    GameChanged();
+    ASSERT_TRUE(TryWriteChangedDateToSolveFile(path));
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    EXPECT_FALSE(AutoSaveP.bNeedSave);
+    const auto second = ReadFileBytes(path);
+    ASSERT_EQ(second.size(), first.size());
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + stateOfs, second.begin()));
+    EXPECT_FALSE(FileExists(path + ".part"));
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(second, &s));
+    EXPECT_EQ(s.Jigs[3].X, Jigs[3].X);
+    EXPECT_EQ(s.iWeightJig, -1);
+
+    // Another game (another seed) is never patched into this file.
+    MakeSyntheticGame(40, 30, 9, 78);
+    EXPECT_FALSE(TryWriteChangedDateToSolveFile(path));
+    // Nor the same seed cut into another number of pieces.
+    MakeSyntheticGame(40, 30, 10, 77);
+    EXPECT_FALSE(TryWriteChangedDateToSolveFile(path));
+    EXPECT_EQ(ReadFileBytes(path), second);
+}
+
+TEST(SolveFile, MissingTailOpensWithNoWeightedPiece)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 5);
+    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    auto b = ReadFileBytes(dir.File("g.svm"));
+    b.resize(b.size() - kSolveTailBytes);
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(b, &s));
+    EXPECT_FALSE(s.bHasTail);
+    EXPECT_EQ(s.iWeightJig, -1);
+    // A tail without the marker is no weight either.
+    b = ReadFileBytes(dir.File("g.svm"));
+    Put32(b, b.size() - kSolveTailBytes, 12345);
+    ASSERT_TRUE(ReadAll(b, &s));
+    EXPECT_EQ(s.iWeightJig, -1);
+    // A re-save restores the tail.
+    ASSERT_TRUE(WriteFileBytes(dir.File("h.svm"), std::vector<uint8_t>(b.begin(), b.end() - kSolveTailBytes)));
+    ASSERT_TRUE(TryWriteChangedDateToSolveFile(dir.File("h.svm")));
+    EXPECT_EQ(ReadFileBytes(dir.File("h.svm")), ReadFileBytes(dir.File("g.svm")));
+}
+
+TEST(SolveFile, NameOf255BytesRoundTripsAndLongerNamesAreCut)
+{
+    TempDir dir;
+    const std::string n255(255, 'n');
+    MakeSyntheticGame(20, 20, 4, 9, n255);
+    ASSERT_TRUE(SaveSolveFile(dir.File("a.svm"), false));
+    const auto b = ReadFileBytes(dir.File("a.svm"));
+    EXPECT_EQ(Get32(b, 19), 256u);
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(b, &s));
+    EXPECT_EQ(s.sName, n255);
+
+    // 300 bytes of two-byte letters: cut to 254 bytes, never inside a letter.
+    std::string ru;
+    for (int i = 0; i < 150; ++i)
+        ru += "ж";
+    MakeSyntheticGame(20, 20, 4, 9, ru);
+    ASSERT_TRUE(SaveSolveFile(dir.File("b.svm"), false));
+    ASSERT_TRUE(ReadAll(dir.File("b.svm"), &s));
+    EXPECT_EQ(s.sName, ru.substr(0, 254));
+}
+
+TEST(SolveFile, ScrollFlagIsReadAsStored)
+{
+    TempDir dir;
+    MakeSyntheticGame(20, 20, 4, 9);
+    ASSERT_TRUE(SaveSolveFile(dir.File("a.svm"), false));
+    auto b = ReadFileBytes(dir.File("a.svm"));
+    const size_t pockets = Get32(b, 15) + 36 + 9 + 4 * sizeof(TJig);
+    EXPECT_EQ(b[pockets], 0);  // always written 0
+    b[pockets + kPocketRecBytes] = 1;
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(b, &s));
+    EXPECT_EQ(s.Pockets[0].bScroll, 0);
+    EXPECT_EQ(s.Pockets[1].bScroll, 1);
+    EXPECT_EQ(s.Pockets[1].mrWin, PocketsP.Pocket[1].mrWin);
+}
+
+// ---- Hostile saved games ------------------------------------------------------------------------
+
+TEST(SolveFile, HostileRecordsAreRefusedQuickly)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 3);
+    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    const auto good = ReadFileBytes(dir.File("g.svm"));
+    const uint32_t nameLen = Get32(good, 19);
+    const size_t params = 23 + nameLen;
+    const size_t thumbLen = 23 + nameLen + 120;
+    const size_t picLen = thumbLen + 4 + Get32(good, thumbLen);
+    const size_t maskLen = picLen + 4 + Get32(good, picLen);
+    const uint32_t stateOfs = Get32(good, 15);
+    const size_t jig0 = stateOfs + 36 + 9;
+    auto setParam = [&](std::vector<uint8_t>& b, size_t field, uint32_t v) { Put32(b, params + field, v); };
+
+    struct Case { const char* name; std::function<void(std::vector<uint8_t>&)> spoil; };
+    const std::vector<Case> cases = {
+        {"other magic", [](auto& b) { b[3] = 'X'; }},
+        {"name length 257", [](auto& b) { Put32(b, 19, 257); }},
+        {"name length 0", [](auto& b) { Put32(b, 19, 0); }},
+        {"name length 0xFFFFFFFF", [](auto& b) { Put32(b, 19, 0xFFFFFFFF); }},
+        {"name without its zero", [&](auto& b) { b[23 + nameLen - 1] = 'x'; }},
+        {"piece count above 4001", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 4002); }},
+        {"piece count above the bytes present", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 4000); }},
+        {"piece count negative", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 0xFFFFFFFF); }},
+        {"picture width 0", [&](auto& b) { setParam(b, offsetof(TJigParams, ImageW), 0); }},
+        {"picture of the wrong size", [&](auto& b) { setParam(b, offsetof(TJigParams, ImageW), 41); }},
+        {"state offset inside the header", [](auto& b) { Put32(b, 15, 20); }},
+        {"state offset inside the parts", [&](auto& b) { Put32(b, 15, uint32_t(maskLen)); }},
+        {"state offset past the end", [](auto& b) { Put32(b, 15, uint32_t(b.size())); }},
+        {"state offset 0xFFFFFFFF", [](auto& b) { Put32(b, 15, 0xFFFFFFFF); }},
+        {"thumbnail past the end", [&](auto& b) { Put32(b, thumbLen, 0xFFFFFFF0); }},
+        {"picture past the end", [&](auto& b) { Put32(b, picLen, 0xFFFFFFFF); }},
+        {"mask past the end", [&](auto& b) { Put32(b, maskLen, uint32_t(b.size())); }},
+        {"piece in window 9", [&](auto& b) { b[jig0 + offsetof(TJig, Win)] = 9; }},
+        {"piece turned 4 times", [&](auto& b) { b[jig0 + sizeof(TJig) + offsetof(TJig, Rot)] = 4; }},
+        {"piece box outside the picture", [&](auto& b) { Put32(b, jig0 + offsetof(TJig, HomeX), 39); Put32(b, jig0 + offsetof(TJig, W), 5); }},
+        {"neighbour beyond the table", [&](auto& b) { b[jig0 + offsetof(TJig, Nb)] = 9; b[jig0 + offsetof(TJig, Nb) + 1] = 0; }},
+        {"state block cut short", [&](auto& b) { b.resize(stateOfs + 100); }},
+    };
+    for (const Case& c : cases) {
+        auto b = good;
+        c.spoil(b);
+        TSolveFile s;
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_FALSE(ReadAll(b, &s)) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1)) << c.name;
+    }
+    for (size_t n = 0; n + 1 < good.size(); n += 1 + n / 8) {
+        TSolveFile s;
+        EXPECT_FALSE(ReadAll(std::vector<uint8_t>(good.begin(), good.begin() + long(n)), &s)) << n;
+    }
+}
+
+TEST(SolveFile, MaskOfAnotherSizeIsRefused)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 3);
+    miMasks = MyImageCreateExt(40, 29, true);
+    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    TSolveFile s;
+    EXPECT_FALSE(ReadAll(dir.File("g.svm"), &s));
+}
+
+// ---- Saving that fails leaves the old game --------------------------------------------------------
+
+namespace {
+
+// Runs fn in a child process and answers its exit status.
+int InChild(const std::function<int()>& fn)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(fn());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+// 0: the save failed and said so; 1: it claimed success; 2: failed silently.
+int SaveExpectingFailure(const std::string& path)
+{
+    Recorder().Clear();
+    GameChanged();
+    const bool ok = SaveSolveFile(path, false);
+    if (ok)
+        return 1;
+    if (Recorder().Count(RecordingPlatform::Kind::Message) != 1 || !AutoSaveP.bNeedSave)
+        return 2;
+    return 0;
+}
+
+}  // namespace
+
+TEST(SolveFile, FullDiskLeavesTheOldGameAndSaysSo)
+{
+    TempDir dir;
+    MakeSyntheticGame(80, 60, 30, 1);
+    const std::string path = dir.File("g.svm");
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    const auto old = ReadFileBytes(path);
+    MakeSyntheticGame(80, 60, 30, 2);  // another game: a full save
+    const int r = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limit = rlim_t(old.size() / 2);
+        struct rlimit rl = {limit, limit};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        return SaveExpectingFailure(path);
+    });
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_FALSE(FileExists(path + ".svt"));
+    // And the re-save of the same game.
+    MakeSyntheticGame(80, 60, 30, 1);
+    Jigs[0].X = 999;
+    const int r2 = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limit = rlim_t(old.size() - 10);
+        struct rlimit rl = {limit, limit};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        return SaveExpectingFailure(path);
+    });
+    EXPECT_EQ(r2, 0);
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_FALSE(FileExists(path + ".part"));
+}
+
+TEST(SolveFile, ReadOnlyFolderLeavesTheOldGameAndSaysSo)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 1);
+    const std::string folder = dir.File("ro");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string path = folder + "/g.svm";
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    const auto old = ReadFileBytes(path);
+    chmod(dir.Path().c_str(), 0755);
+    chmod(path.c_str(), 0644);
+    chmod(folder.c_str(), 0555);
+    for (int32_t seed : {2, 1}) {  // a full save, then a re-save
+        MakeSyntheticGame(40, 30, 9, seed);
+        Jigs[0].X = 4321;
+        const int r = InChild([&] {
+            // Root writes anywhere: act as an ordinary user for the trial.
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 3;
+            return SaveExpectingFailure(path);
+        });
+        EXPECT_EQ(r, 0) << seed;
+        EXPECT_EQ(ReadFileBytes(path), old) << seed;
+    }
+    chmod(folder.c_str(), 0755);
+}
+
+TEST(SolveFile, UnwritableTemporaryFileIsReportedAndNothingChanges)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 1);
+    const std::string path = dir.File("g.svm");
+    ASSERT_EQ(mkdir((path + ".svt").c_str(), 0755), 0);  // the temporary name is taken by a folder
+    EXPECT_FALSE(SaveSolveFile(path, false));
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message, "Failed: fileHandleForWritingAtPath"), 1);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(Recorder().progressVisible);
+    EXPECT_FALSE(bAutoSaveDoProc);
+}
+
+TEST(SolveFile, FileFromAnotherWriterReads)
+{
+    // Laid out by hand (tests/inputs/solve_file/tiny.svm): a BMP picture, a TIFF mask, two pieces.
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(SourcePath("tests/inputs/solve_file/tiny.svm"), &s));
+    EXPECT_EQ(s.sName, "Tiny");
+    EXPECT_EQ(s.GameSeed, 42);
+    EXPECT_EQ(s.Jigs.size(), 2u);
+    EXPECT_EQ(s.iWeightJig, 1);
+    EXPECT_EQ(s.Pockets[1].bVisible, 1);
+    std::string out;
+    EXPECT_EQ(RunCommand("'" + BinPath("zivra-tool") + "' show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'",
+                         &out), 0);
+    EXPECT_EQ(out, "kind\tsaved-game\nname\tTiny\nseed\t42\npieces\t2\ngroups\t1\nlevel\t0\nstyle\t0\n"
+                   "frame\t0\nrotate\t0\nsolved\t1\n");
+}
+
+// ---- The question before a game is closed ------------------------------------------------------
+
+TEST(SaveAndContinue, AnswersDecideAndAFailedSaveKeepsTheGameOpen)
+{
+    TempDir dir;
+    MakeSyntheticGame(20, 20, 4, 9);
+    EXPECT_TRUE(SaveAndContinue());  // nothing to save: no question
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Question), 0);
+
+    GameChanged();
+    Recorder().QueueAnswer(3);
+    EXPECT_FALSE(SaveAndContinue());  // Cancel
+    Recorder().QueueAnswer(2);
+    EXPECT_TRUE(SaveAndContinue());   // No
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+
+    FileNames.sSolve = dir.File("mine.svm");
+    Recorder().QueueAnswer(1);
+    EXPECT_TRUE(SaveAndContinue());   // Yes: saved under its name
+    EXPECT_TRUE(FileExists(dir.File("mine.svm")));
+    EXPECT_EQ(LastFiles.arFileNames.front(), dir.File("mine.svm"));
+
+    // The autosave file is never the player's own name: asked for one.
+    GameChanged();
+    FileNames.sAutoSaved = FileNames.sSolve = dir.File("autosaved.svm");
+    std::string preset;
+    GameFileHooks.fnFileDialog = [&](int style, const std::string& p, std::string* chosen) {
+        EXPECT_EQ(style, 2);
+        preset = p;
+        *chosen = dir.File("named");
+        return 1;
+    };
+    Recorder().QueueAnswer(1);
+    EXPECT_TRUE(SaveAndContinue());
+    EXPECT_EQ(preset, "Forest");
+    EXPECT_EQ(FileNames.sSolve, dir.File("named.svm"));
+    EXPECT_TRUE(FileExists(dir.File("named.svm")));
+
+    // Yes, but the save fails: closing must not go on.
+    GameChanged();
+    FileNames.sSolve = dir.File("no/such/folder/g.svm");
+    Recorder().QueueAnswer(1);
+    EXPECT_FALSE(SaveAndContinue());
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+}
+
+// ---- Applying a read saved game -----------------------------------------------------------------
+
+TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
+{
+    TempDir dir;
+    MakeSyntheticGame(40, 30, 9, 21);
+    PocketsP.Pocket[2].bVisible = 1;
+    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    auto b = ReadFileBytes(dir.File("g.svm"));
+    const size_t pockets = Get32(b, 15) + 36 + 9 + 9 * sizeof(TJig);
+    b[pockets + 2 * kPocketRecBytes] = 1;  // pocket 3: scroll flag 1
+    const TJigParams savedParams = JigP;
+    const std::vector<TJig> savedJigs(Jigs.begin(), Jigs.begin() + 9);
+    const OPocketsP savedPockets = PocketsP;
+    const std::vector<uint8_t> savedPixels = miJigs->Bitmap;
+
+    ResetAllState();
+    WinP.Reserved[0] = 555;  // the running values of the first two words stay
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(b, &s));
+    ASSERT_TRUE(SolveFile_Apply(s));
+    EXPECT_EQ(std::memcmp(&JigP, &savedParams, offsetof(TJigParams, SideNum)), 0);
+    EXPECT_EQ(JigP.SideNum, 1);
+    EXPECT_EQ(std::memcmp(Jigs.data(), savedJigs.data(), 9 * sizeof(TJig)), 0);
+    EXPECT_EQ(Jigs.size(), 10u);
+    EXPECT_EQ(miJigs->Bitmap, savedPixels);
+    EXPECT_EQ(WinP.Reserved[0], 555);
+    EXPECT_EQ(WinP.lBkgColors[3], 0x123456 + 21);
+    EXPECT_EQ(FileNames.sJigName, "Forest");
+    EXPECT_EQ(g_JigDesc, "A forest at dawn");
+    for (int k : {0, 1, 3})
+        EXPECT_EQ(PocketsP.Pocket[k], savedPockets.Pocket[k]) << k;
+    EXPECT_EQ(PocketsP.Pocket[2].bVisible, 1);
+    EXPECT_EQ(PocketsP.Pocket[2].mrWin, savedPockets.Pocket[2].mrWin);
+    EXPECT_EQ(PocketsP.Pocket[2].iScrollL, 0);
+    EXPECT_EQ(PocketsP.Pocket[2].iScrollT, 0);
+    EXPECT_EQ(iWeightJig, 4);
+
+    CloseGameRecords();
+    EXPECT_TRUE(Jigs.empty());
+    EXPECT_FALSE(miJigs);
+    EXPECT_FALSE(FileNames.bOpen);
+}
+
+TEST(SolveFileApply, JigsawPictureIsLoadedAtThePlaySize)
+{
+    TempDir dir;
+    const std::string path = dir.File("p.zjg");
+    OMyImagePtr img = MyImageCreateExt(300, 200, false);
+    MyImageFillRect(*img, 0, 0, 300, 200, RGB(1, 2, 3));
+    uint8_t keys[10] = {};
+    std::string error;
+    ASSERT_TRUE(SaveJigFile(path, 300, 200, keys, MyImageEncode(*img, "PNG"), "d", MyImageEncode(*img, "PNG"), &error));
+    SetHeadlessViewSize(150, 150);
+    NewJigP.FitToScreen = 1;
+    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
+    ASSERT_TRUE(JigFile_LoadPicture(path));
+    EXPECT_EQ(JigP.ImageW, 150);
+    EXPECT_EQ(JigP.ImageH, 100);
+    ASSERT_TRUE(miJigs);
+    EXPECT_EQ(miJigs->W, 150);
+    EXPECT_TRUE(miInfoThumb);
+    EXPECT_FALSE(miReadThumb);
+    EXPECT_FALSE(miOriginalImage);
+    EXPECT_EQ(g_JigDesc, "d");
+}
