@@ -2,6 +2,7 @@
 #include "cutting/cutting.h"
 
 #include "cutting/edge_curves.h"
+#include "cutting/pic_inserts.h"
 #include "cutting/vector_pics.h"
 #include "cutting/vector_style.h"
 
@@ -11,6 +12,7 @@ void Cutting_Reset()
     EdgeFigs = {};
     Cutting_SetPieceTextureMaker(nullptr);
     VectorPics_Reset();
+    PicSourceP = {};
     RasAtlas = {};
     VecStyleP = {};
 }

@@ -119,6 +119,10 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
 TCutStatus CreateMasksForVoronoiStyle(int unused = 0);
 
 // ---- Figure and grid styles (set up once at start-up) ---------------------------------------
+// The Figure style's pictures and the grid styles' tab atlas from the
+// resource folder (pic_zivra.dat, fig0-gray.gif); the atlas is read and
+// checked only when the folder differs from the last call's.
+void Cutting_LoadStyleData(const std::string& resourceFolder);
 // Where the Figure style reads its pictures (the resource folder's pic_zivra.dat).
 void Cutting_SetPictureFile(const std::string& path);
 // Loads the grid styles' tab atlas (the resource folder's fig0-gray.gif); an

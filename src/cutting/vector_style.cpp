@@ -127,6 +127,7 @@ bool LoadRasAtlas(const std::string& path)
 {
     std::string error;
     RasAtlas = {};
+    RasAtlas.sLoadedFrom = path;
     RasAtlas.miFig0 = MyImageCreateFromFile(path, false, &error);
     if (!RasAtlas.miFig0) {
         Platform().Log("tab atlas: cannot read " + path + " (" + error + "); tabs are drawn as curves");
@@ -137,6 +138,14 @@ bool LoadRasAtlas(const std::string& path)
         return false;
     }
     return true;
+}
+
+void Cutting_LoadStyleData(const std::string& resourceFolder)
+{
+    Cutting_SetPictureFile(resourceFolder + "/pic_zivra.dat");
+    const std::string atlas = resourceFolder + "/fig0-gray.gif";
+    if (RasAtlas.sLoadedFrom != atlas)
+        LoadRasAtlas(atlas);
 }
 
 // ---- One tab ------------------------------------------------------------------------------

@@ -47,6 +47,7 @@ struct TRasAtlas {
     uint8_t bRasWhite = 0, bRasGreen = 0, bRasRed = 0, bRasBlue = 0;  // reference levels
     std::array<int32_t, kRasBlocks> iRasTileD{};  // base-line offset of each block, rows
     bool bUsable = false;               // levels distinct and every read inside the picture
+    std::string sLoadedFrom;            // the file LoadRasAtlas last read
 };
 extern TRasAtlas RasAtlas;
 

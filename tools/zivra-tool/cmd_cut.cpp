@@ -108,9 +108,9 @@ bool ChooseCut(const TCutArgs& a, std::string* error)
     return true;
 }
 
-// What the game sets up at start-up for the Figure and grid styles: where
-// the pictures are read from, and the tab atlas (an unusable one is logged
-// and every tab is drawn as a curve).
+// What the game sets up for the Figure and grid styles: where the pictures
+// are read from, and the tab atlas (an unusable one is logged and every tab
+// is drawn as a curve).
 bool LoadCutResources(const TCutArgs& a)
 {
     if (a.style < 3)
@@ -119,9 +119,7 @@ bool LoadCutResources(const TCutArgs& a)
     if (!FileNames_Create(&error))
         return false;
     DefaultRecorder().echoLog = true;
-    Cutting_SetPictureFile(FileNames.sDataPic);
-    if (a.style >= 4)
-        LoadRasAtlas(FileNames.sResourcePath + "/fig0-gray.gif");
+    Cutting_LoadStyleData(FileNames.sResourcePath);
     return true;
 }
 
