@@ -52,8 +52,9 @@ void ChoosePicCells(TCutWork& w);
 // a neighbour's site or another picture. Draws from the generator as a
 // placing does, whatever the outcome.
 void PlacePicture(TCutWork& w, int i);
-// The five passes over the ordinary cells: redirect, trim, crossings, short
-// edges, boxes.
+// The five passes over the ordinary cells (redirect, trim, crossings, short
+// edges, boxes), then the separators they added from the picture cells'
+// corners to the outlines are drawn, straight.
 void FitEdgesNearPictures(TCutWork& w);
 
 // Within rect (inclusive, inside both images): when every pixel of `colour`
