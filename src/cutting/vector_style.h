@@ -85,7 +85,10 @@ enum class TTabDraw { None, Stamped, Drawn };
 // Copies the atlas's tab of figure `fig` (0..5) for edge length L onto the
 // edge from P, horizontal when `flat` (to P + (L, 0)), else vertical (to
 // P + (0, L)); pixels outside the image are skipped. Side 1 puts the tab
-// above a horizontal edge and left of a vertical one. Needs a usable atlas.
+// above a horizontal edge and left of a vertical one (the atlas's rows are
+// laid across a vertical edge from its right), where a drawn curve's side 1
+// goes right: a grid cut does not care which way a tab points, only that
+// both cells see the same edge. Needs a usable atlas.
 void RasStampTab(OMyImage& img, int L, int fig, bool side, bool flip, bool flat, TPoint P, uint32_t colour);
 // The figure (points already mirrored when flipped) fitted onto the frame
 // with height h and drawn, its first point set too.
