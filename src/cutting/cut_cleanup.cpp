@@ -367,6 +367,8 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
     std::vector<TTailChange> changes;
     RemoveEdgeTails(img, w.field, &changes);
     GrowBoxesForTails(w, changes);
+    if (w.jp.ShapeStyle == 3)
+        PicInserts_FitBoxes(w);
     if (times) {
         times->stray += t1 - t0;
         times->tails += NowMs() - t1;

@@ -2,10 +2,17 @@
 #include "cutting/cutting.h"
 
 #include "cutting/edge_curves.h"
+#include "cutting/pic_inserts.h"
+#include "cutting/vector_pics.h"
+#include "cutting/vector_style.h"
 
 void Cutting_Reset()
 {
     MaskParams = {};
     EdgeFigs = {};
     Cutting_SetPieceTextureMaker(nullptr);
+    VectorPics_Reset();
+    PicSourceP = {};
+    RasAtlas = {};
+    VecStyleP = {};
 }

@@ -6,7 +6,9 @@
 //
 // The families behind it have their own headers inside the subsystem:
 // voronoi.h (the partition), edge_curves.h (the edge figures), classic_cut.h
-// (the phases of the classic cut) and piece_images.h (the emboss).
+// (the phases of the classic cut), piece_images.h (the emboss), vector_pics.h
+// and pic_inserts.h (the Figure style's pictures) and vector_style.h (the
+// grid styles and their tab atlas).
 #pragma once
 
 #include "cutting/my_image.h"
@@ -115,6 +117,20 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
                                       const TCutOptions& opt = {});
 // The same over JigP, Jigs and miMasks (the argument is ignored).
 TCutStatus CreateMasksForVoronoiStyle(int unused = 0);
+
+// ---- Figure and grid styles (set up once at start-up) ---------------------------------------
+// The Figure style's pictures and the grid styles' tab atlas from the
+// resource folder (pic_zivra.dat, fig0-gray.gif); the atlas is read and
+// checked only when the folder differs from the last call's.
+void Cutting_LoadStyleData(const std::string& resourceFolder);
+// Where the Figure style reads its pictures (the resource folder's pic_zivra.dat).
+void Cutting_SetPictureFile(const std::string& path);
+// Loads the grid styles' tab atlas (the resource folder's fig0-gray.gif); an
+// unusable one is logged and every tab is then drawn as a curve.
+bool LoadRasAtlas(const std::string& path);
+// Cuts the picture of JigP (ShapeStyle 4..6) along its grid into Jigs and
+// miMasks, as CreateMasksForVoronoiStyle does for the classic styles.
+TCutStatus CreateMasksForVectorStyle();
 
 // ---- Piece images --------------------------------------------------------------------------
 // Made for each piece image once it is complete, in index order, on the

@@ -20,13 +20,11 @@ bool CutNewGame()
 {
     CreateJigsBuf(JigP.TotalTileNum + 1);
     SortJigs(0);
-    if (JigP.ShapeStyle >= 4) {
-        Platform().Log("the grid styles cannot be cut yet");
-        return false;
-    }
+    // The Figure and grid styles' pictures and tab atlas (read once).
+    Cutting_LoadStyleData(FileNames.sResourcePath);
+    const TCutStatus status = JigP.ShapeStyle >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle();
     // A paint error leaves a playable cut (the cutter has told the player).
-    if (CreateMasksForVoronoiStyle() == TCutStatus::Failed || !miMasks || JigP.TotalTileNum < 1 ||
-        size_t(JigP.TotalTileNum) > Jigs.size())
+    if (status == TCutStatus::Failed || !miMasks || JigP.TotalTileNum < 1 || size_t(JigP.TotalTileNum) > Jigs.size())
         return false;
     CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
     return true;

@@ -14,6 +14,7 @@
 #include "cutting/cutting.h"
 #include "files/files.h"
 #include "model/game_state.h"
+#include "platform/platform.h"
 
 #include <chrono>
 #include <cmath>
@@ -58,10 +59,6 @@ bool ParseCutArgs(const ToolArgs& args, TCutArgs* a, std::string* error)
     a->hasSeed = opt.Has("--seed");
     a->seed = uint32_t(seed);
     a->pieceImages = opt.Has("--piece-images");
-    if (a->style > 3) {
-        *error = "the vector styles (4 and above) are not cut by this tool yet";
-        return false;
-    }
     return true;
 }
 
@@ -108,6 +105,21 @@ bool ChooseCut(const TCutArgs& a, std::string* error)
         *error = StrFormat("the picture is too small for level %d", a.level);
         return false;
     }
+    return true;
+}
+
+// What the game sets up for the Figure and grid styles: where the pictures
+// are read from, and the tab atlas (an unusable one is logged and every tab
+// is drawn as a curve).
+bool LoadCutResources(const TCutArgs& a)
+{
+    if (a.style < 3)
+        return true;
+    std::string error;
+    if (!FileNames_Create(&error))
+        return false;
+    DefaultRecorder().echoLog = true;
+    Cutting_LoadStyleData(FileNames.sResourcePath);
     return true;
 }
 
@@ -243,10 +255,14 @@ int RunCut(const ToolArgs& args)
     }
     miOriginalImage.reset();
 
+    if (!LoadCutResources(a)) {
+        std::fprintf(stderr, "zivra-tool cut: cannot find the game's resources\n");
+        return kExitBadInput;
+    }
     const auto start = std::chrono::steady_clock::now();
     SRand(a.seed);
     CreateJigsBuf(JigP.TotalTileNum + 1);
-    const TCutStatus status = CreateMasksForVoronoiStyle(0);
+    const TCutStatus status = JigP.ShapeStyle >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(0);
     if (status == TCutStatus::Failed) {
         std::fprintf(stderr, "zivra-tool cut: the cut failed\n");
         return kExitFailed;
