@@ -1,5 +1,6 @@
 #include "shell/main_form.h"
 
+#include "cutting/my_image_qt.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -16,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPixmap>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -592,9 +594,11 @@ bool RunBackgroundChooser(QWidget* parent, const QString& caption, int win, int3
     auto* list = new QListWidget(&dlg);
     list->setIconSize(QSize(63, 50));
     auto* colour = new QPushButton(QStringLiteral("Colour..."), &dlg);
+    InitBkgPicsSamples();
     if (pictures) {
         for (int i = 0; i < kBkgPicCount; ++i) {
-            auto* item = new QListWidgetItem(QIcon(QString::fromStdString(BkgSamplePath(kFirstBkgPic + i))),
+            const OMyImage& sample = *BkgP.arBkgPicsSamples[size_t(i)];
+            auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(MyImageToQImage(sample))),
                                              QString::fromLatin1(sBkgPics[i]), list);
             item->setData(Qt::UserRole, kFirstBkgPic + i);
             if (code == kFirstBkgPic + i)
@@ -621,7 +625,9 @@ bool RunBackgroundChooser(QWidget* parent, const QString& caption, int win, int3
         if (c.isValid())
             SetScrBkgColor(win, int32_t(RGB(uint32_t(c.red()), uint32_t(c.green()), uint32_t(c.blue()))));
     });
-    return dlg.exec() == QDialog::Accepted;
+    const bool ok = dlg.exec() == QDialog::Accepted;
+    FreeBkgPicsSamples();
+    return ok;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The main window: the save question on closing, and the commands' enabling.
+#include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "shell/main_form.h"
@@ -6,7 +7,9 @@
 #include "support/test_support.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
@@ -82,4 +85,37 @@ TEST(MainForm, GameCommandsWaitForAGame)
     EXPECT_FALSE(f.form->MainMenuItems[19]->isEnabled());  // First Side
     EXPECT_FALSE(f.form->MainMenuItems[26]->isEnabled());  // Arrange
     EXPECT_FALSE(f.form->MainToolbarButtons[15]->isEnabled());  // the glass
+}
+
+TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
+{
+    FormFixture f;
+    ASSERT_TRUE(f.form->OpenGame(SourcePath("resources/jigs_bemo/Waterdrop.zjg")));
+    ASSERT_TRUE(IsGameOpen());
+    const int32_t before = WinP.lBkgColors[0];
+    int32_t seen = 0;
+    auto choose = [&](bool keep) {
+        QTimer::singleShot(200, [&, keep] {
+            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            auto* list = dlg->findChild<QListWidget*>();
+            ASSERT_NE(list, nullptr);
+            list->setCurrentRow(3);  // wood1
+            seen = WinP.lBkgColors[0];
+            keep ? dlg->accept() : dlg->reject();
+        });
+    };
+    choose(false);
+    f.form->MenuGameBkgAll();
+    EXPECT_EQ(seen, 13);  // tried on the field at once
+    EXPECT_EQ(WinP.lBkgColors[0], before);
+    EXPECT_EQ(GetViewWin(0)->lBkgColor, before);
+    AutoSaveP.bNeedSave = false;
+    choose(true);
+    f.form->MenuGameBkgAll();
+    EXPECT_EQ(WinP.lBkgColorAll, 13);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(GetViewWin(i)->lBkgColor, 13) << i;
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+    AutoSaveP.bNeedSave = false;  // nothing to ask when the window closes
 }
