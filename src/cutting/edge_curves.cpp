@@ -414,16 +414,21 @@ static bool FitHeightToRooms(const TEdgeFig& fig, double scale, bool side, doubl
         return false;
     const double eAbove = fig.above * scale, eBelow = fig.below * scale;
     const bool overAbove = eAbove + 1 > rAbove, overBelow = eBelow + 1 > rBelow;
+    // The fit only ever shrinks a figure. Where a side reaches less than a
+    // pixel beyond the base line (eAbove or eBelow below 1), h * r / e would
+    // grow the tab many times over, far past the room it was meant to respect.
+    double fitted = *h;
     if (overAbove && overBelow) {
         if (eAbove / rAbove > eBelow / rBelow)
-            *h = *h * rAbove / eAbove - 1;
+            fitted = *h * rAbove / eAbove - 1;
         else
-            *h = *h * rBelow / eBelow - 1;
+            fitted = *h * rBelow / eBelow - 1;
     } else if (overAbove) {
-        *h = *h * rAbove / eAbove - 1;
+        fitted = *h * rAbove / eAbove - 1;
     } else if (overBelow) {
-        *h = *h * rBelow / eBelow - 1;
+        fitted = *h * rBelow / eBelow - 1;
     }
+    *h = std::min(*h, fitted);
     return *h > 0;
 }
 

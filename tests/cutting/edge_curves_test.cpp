@@ -126,6 +126,20 @@ TEST(EdgeCurves, AmpleRoomKeepsTheFigureAtTableSize)
     EXPECT_EQ(none.Count(kWhite), 300 * 300);
 }
 
+TEST(EdgeCurves, TightRoomNeverGrowsAFlatFigure)
+{
+    InitEdgeFigs();
+    // Figure 11 reaches one table unit below its base line: on a 13-pixel edge
+    // that is a tenth of a pixel, so a room of 1.05 is "too small" for it.
+    // Fitting must lower the figure (or leave it), never blow it up to fill
+    // thirty times its height.
+    Canvas c(200, 200);
+    ASSERT_TRUE(Draw(c, true, true, 11, false, {90, 100}, {103, 100}, -1, nullptr, 20, 1.05));
+    const TRect r = c.Extent(kInk);
+    EXPECT_GE(r.top, 100 - 3);
+    EXPECT_LE(r.bottom, 100 + 3);
+}
+
 TEST(EdgeCurves, ClearanceRejectsCurvesNearOtherEdgesButNotAtTheirEnds)
 {
     InitEdgeFigs();

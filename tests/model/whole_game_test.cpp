@@ -269,8 +269,9 @@ TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
     ASSERT_GT(JigP.TileNum, 8);
     CreateJigsBuf(JigP.TotalTileNum + 1);
     miJigs = MakeGamePicture(kW, kH);
+    Cutting_LoadStyleData(SourcePath("resources"));
     SRand(4242);
-    ASSERT_EQ(CreateMasksForVoronoiStyle(), TCutStatus::Done);
+    ASSERT_EQ(c.style >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(), TCutStatus::Done);
     CopyJigsToTextures(true, 1);
     ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
 
@@ -300,7 +301,10 @@ TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
 INSTANTIATE_TEST_SUITE_P(Styles, WholeGameOfARealCut,
                          testing::Values(TCutGameCase{0, false, false}, TCutGameCase{0, true, true},
                                          TCutGameCase{1, false, true}, TCutGameCase{1, true, false},
-                                         TCutGameCase{2, false, true}, TCutGameCase{2, true, true}),
+                                         TCutGameCase{2, false, true}, TCutGameCase{2, true, true},
+                                         TCutGameCase{3, false, true}, TCutGameCase{3, true, false},
+                                         TCutGameCase{4, false, true}, TCutGameCase{5, true, true},
+                                         TCutGameCase{6, true, false}),
                          [](const testing::TestParamInfo<TCutGameCase>& info) {
                              const TCutGameCase& c = info.param;
                              return "Style" + std::to_string(c.style) + (c.frame ? "Frame" : "NoFrame") +
