@@ -6,26 +6,20 @@
 #include "field/field.h"
 #include "field/main_view.h"
 #include "platform/platform.h"
+#include "support/grid_jigsaw.h"
 
 #include <QImage>
 #include <QPoint>
 
 #include <memory>
 
-struct TGridSpec {
-    int cols = 3, rows = 2;
-    int tile = 40;        // cell side
-    int ofs = 8;          // box overhang beyond the cell (transparent margin)
-    bool frame = false;   // "Plane Frame": one more piece, the last
-    bool rotate = false;  // rotation strips of four frames
-    int originX = 60, originY = 60;  // where piece boxes lie: home + origin
+// The grid jigsaw the GUI tests open: 3 by 2, small margins, near the top left.
+struct TGridSpec : TGridJigsaw {
+    TGridSpec() : TGridJigsaw{.cols = 3, .rows = 2, .ofs = 8, .originX = 60, .originY = 60} {}
 };
 
-// The opaque colour of piece i (its cell; margins are transparent).
-uint32_t PieceColour(int i);
-
-// Fills JigP, Jigs, SortedJigs and arPicJigs with a grid jigsaw; every piece
-// its own group on side 0 at its home position shifted by the origin.
+// The grid jigsaw as the game's picture too: fills what BuildGridJigsaw does
+// and a plain grey miJigs.
 void BuildFieldGrid(const TGridSpec& spec);
 
 // The recorder of the GUI tests: it also passes redraw requests to the field,

@@ -2,7 +2,7 @@
 #include "model/memory_field.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
-#include "model/rules_fixture.h"
+#include "support/grid_jigsaw.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/rules_fixture.h"
+#include "support/grid_jigsaw.h"
 
 #include "model/play_rules.h"
 #include "model/puzzle.h"
@@ -22,13 +22,15 @@ void Unturn(int r, int w, int h, int u, int v, int* x, int* y)
     }
 }
 
-// The rotation strip of piece i: opaque where `solid(x, y)` holds for the box pixel.
+// The rotation strip of piece i: its colour where `solid(x, y)` holds for
+// the box pixel, transparent black elsewhere.
 template <typename Solid>
 void MakeStrip(int i, bool rotate, Solid solid)
 {
     const TJig& j = Jigs[size_t(i)];
     const int side = std::max(j.W, j.H);
     OMyImage img(rotate ? 4 * side : j.W, rotate ? side : j.H, true);
+    const uint32_t c = PieceColour(i);
     for (int r = 0; r < (rotate ? 4 : 1); ++r) {
         const int dw = r & 1 ? j.H : j.W, dh = r & 1 ? j.W : j.H;
         for (int v = 0; v < dh; ++v) {
@@ -36,8 +38,11 @@ void MakeStrip(int i, bool rotate, Solid solid)
             for (int u = 0; u < dw; ++u, p += 4) {
                 int x, y;
                 Unturn(r, j.W, j.H, u, v, &x, &y);
-                p[0] = uint8_t(i);
-                p[3] = solid(x, y) ? 255 : 0;
+                const bool on = solid(x, y);
+                p[0] = on ? uint8_t(c >> 16) : 0;
+                p[1] = on ? uint8_t(c >> 8) : 0;
+                p[2] = on ? uint8_t(c) : 0;
+                p[3] = on ? 255 : 0;
             }
         }
     }
@@ -45,6 +50,14 @@ void MakeStrip(int i, bool rotate, Solid solid)
 }
 
 }  // namespace
+
+uint32_t PieceColour(int i)
+{
+    // Far from the grey table and from each other; never pure white or black.
+    static const uint32_t palette[] = {0xD02020, 0x20A040, 0x2040D0, 0xD0A020, 0x9020C0, 0x20B0B0,
+                                       0xE07010, 0x706010, 0x10D060, 0xC01080, 0x4080F0, 0x80F040};
+    return palette[size_t(i) % (sizeof palette / sizeof palette[0])];
+}
 
 void BuildGridJigsaw(const TGridJigsaw& s)
 {
@@ -101,8 +114,8 @@ void BuildGridJigsaw(const TGridJigsaw& s)
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
         TJig& j = Jigs[size_t(i)];
         j.Layer = i;
-        j.X = j.HomeX + 100;
-        j.Y = j.HomeY + 100;
+        j.X = j.HomeX + s.originX;
+        j.Y = j.HomeY + s.originY;
         UpdateJigDrawCoords(i);
     }
     SortJigs(0);
