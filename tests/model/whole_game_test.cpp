@@ -163,31 +163,36 @@ private:
     }
 };
 
-struct TGameCase {
-    bool frame, rotate, spreadOut;
+// Side 0 of a 1280 x 900 view, its client 30 down, as the field's host.
+class TPlayTable {
+public:
+    TPlayTable()
+    {
+        SetHeadlessViewSize(1280, 900);
+        field.PlaceWin(0, 0, 30, 1280, 870);
+        SetFieldHost(&field);
+        field.SetCaptureWin(0);
+    }
+    ~TPlayTable() { SetFieldHost(nullptr); }
+    OMemoryField field;
 };
 
-class WholeGameSolve : public testing::TestWithParam<TGameCase> {};
-
-TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
+// Lays the pieces out, turns them upright and joins them all; the host is
+// released afterwards so that the checks run without one.
+void PlayToTheEnd(OMemoryField& field, bool rotate, bool spreadOut)
 {
-    const TGameCase c = GetParam();
-    SetHeadlessViewSize(1280, 900);
-    OMemoryField field;
-    field.PlaceWin(0, 0, 30, 1280, 870);
-    SetFieldHost(&field);
-    field.SetCaptureWin(0);
-    BuildGridJigsaw({.cols = 6, .rows = 4, .frame = c.frame, .rotate = c.rotate});
-    SRand(77);
     WholeGame game(field);
-    game.LayOut(c.rotate, c.spreadOut);
+    game.LayOut(rotate, spreadOut);
     game.TurnAllUpright();
     game.Assemble();
     SetFieldHost(nullptr);
-    ASSERT_FALSE(testing::Test::HasFatalFailure());
+}
 
+// The puzzle is solved with the picture centred in the view, every piece
+// upright at its home offset from the base piece, congratulated once.
+void ExpectSolvedAndCentred(int base)
+{
     EXPECT_TRUE(bGameSolved);
-    const int base = c.frame ? FrameJig() : 0;
     const TJig& b = Jigs[size_t(base)];
     EXPECT_EQ(b.X - b.HomeX, (1280 - JigP.ImageW) / 2) << "the picture is centred";
     EXPECT_EQ(b.Y - b.HomeY, (900 - JigP.ImageH) / 2);
@@ -197,15 +202,35 @@ TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
         EXPECT_EQ(j.Y - b.Y, j.HomeY - b.HomeY) << "piece " << i;
         EXPECT_EQ(j.Rot, 0);
     }
+    EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
+    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
+}
+
+struct TGameCase {
+    bool frame, rotate, spreadOut;
+};
+
+class WholeGameSolve : public testing::TestWithParam<TGameCase> {};
+
+TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
+{
+    const TGameCase c = GetParam();
+    TPlayTable table;
+    BuildGridJigsaw({.cols = 6, .rows = 4, .frame = c.frame, .rotate = c.rotate});
+    SRand(77);
+    PlayToTheEnd(table.field, c.rotate, c.spreadOut);
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
+    const int base = c.frame ? FrameJig() : 0;
+    ExpectSolvedAndCentred(base);
+
     // Playing on after the solve congratulates no more.
-    SetFieldHost(&field);
-    const TPoint v = game.PickPoint(base);
+    SetFieldHost(&table.field);
+    const TPoint v = WholeGame(table.field).PickPoint(base);
     iCurJig = GetCurJig(v.x, v.y);
     DragCurJig(v.x, v.y, 0);
     MoveJigs(v.x + 50, v.y + 20, -1, 0);
     DropCurJig();
     RotateCurJig(v.x + 50, v.y + 20, 1);
-    SetFieldHost(nullptr);
     EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
     EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
 }
@@ -251,12 +276,7 @@ OMyImagePtr MakeGamePicture(int w, int h)
 TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
 {
     const TCutGameCase c = GetParam();
-    SetHeadlessViewSize(1280, 900);
-    OMemoryField field;
-    field.PlaceWin(0, 0, 30, 1280, 870);
-    SetFieldHost(&field);
-    field.SetCaptureWin(0);
-
+    TPlayTable table;
     constexpr int kW = 360, kH = 270, kLevel = 10;
     JigP = TJigParams{};
     JigP.ImageW = kW;
@@ -275,25 +295,9 @@ TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
     CopyJigsToTextures(true, 1);
     ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
 
-    WholeGame game(field);
-    game.LayOut(c.rotate, true);
-    game.TurnAllUpright();
-    game.Assemble();
-    SetFieldHost(nullptr);
+    PlayToTheEnd(table.field, c.rotate, true);
     ASSERT_FALSE(testing::Test::HasFatalFailure());
-
-    EXPECT_TRUE(bGameSolved);
-    const int base = c.frame ? FrameJig() : 0;
-    const TJig& b = Jigs[size_t(base)];
-    EXPECT_EQ(b.X - b.HomeX, (1280 - JigP.ImageW) / 2) << "the picture is centred";
-    EXPECT_EQ(b.Y - b.HomeY, (900 - JigP.ImageH) / 2);
-    for (int i = 0; i < JigsInPlay(); ++i) {
-        const TJig& j = Jigs[size_t(i)];
-        EXPECT_EQ(j.X - b.X, j.HomeX - b.HomeX) << "piece " << i;
-        EXPECT_EQ(j.Y - b.Y, j.HomeY - b.HomeY) << "piece " << i;
-    }
-    EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
-    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
+    ExpectSolvedAndCentred(c.frame ? FrameJig() : 0);
     // One join sound for every piece brought to the picture.
     EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), JigsInPlay() - 1);
 }
