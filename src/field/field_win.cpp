@@ -131,36 +131,18 @@ void OMyWin::resizeWithClient(bool bClient, TSize size)
         ch = iMaxClientH * cw / iMaxClientW;
     cw = ClampLimit(cw, iMinClientW, iMaxClientW);
     ch = ClampLimit(ch, iMinClientH, iMaxClientH);
-    const bool oldH = bHorScrollVisible, oldV = bVerScrollVisible;
-    bool h = false, v = false;
-    if (bEnableScrolling && iMaxScrollW != 0) {
-        h = cw < iMaxScrollW;
-        v = ch < iMaxScrollH;
-    } else {
-        iScrollL = iScrollT = 0;
-    }
-    if (v)
-        cw -= kScrollBarS;
-    if (h)
-        ch -= kScrollBarS;
-    bHorScrollVisible = h;
-    bVerScrollVisible = v;
-    MyRectChangeWH(mrWin, cw + iWinClientDW + (v ? kScrollBarS : 0), ch + iWinClientDH + (h ? kScrollBarS : 0));
-    if (h != oldH)
-        iScrollL = 0;
-    if (v != oldV)
-        iScrollT = 0;
-    limitScroll();
-    updateScrollButtonsVisible();
-    move();
+    applyClientSize(cw, ch);
 }
 
 void OMyWin::resizeNoClient() { resizeWithClient(false, ZeroTSize()); }
 
-void OMyWin::resizeNoCheck()
+void OMyWin::resizeNoCheck() { applyClientSize(mrWin.W - iWinClientDW, mrWin.H - iWinClientDH); }
+
+// Decides the bars for a client of cw x ch (the bars come out of it), sizes
+// mrWin around it keeping the left-top corner, and lays the window out. A
+// bar that appears or goes away starts its axis at the beginning.
+void OMyWin::applyClientSize(int cw, int ch)
 {
-    int cw = mrWin.W - iWinClientDW;
-    int ch = mrWin.H - iWinClientDH;
     const bool oldH = bHorScrollVisible, oldV = bVerScrollVisible;
     bool h = false, v = false;
     if (bEnableScrolling && iMaxScrollW != 0) {

@@ -118,6 +118,7 @@ public:
     void draw(bool bkgDone = false);
 
 private:
+    void applyClientSize(int cw, int ch);
     void placeHorThumb();
     void placeVerThumb();
     void limitScroll();
