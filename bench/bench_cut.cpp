@@ -16,48 +16,12 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double TimeMedian(int repeats, const std::function<void()>& f)
-{
-    std::vector<double> t;
-    for (int i = 0; i < repeats; ++i) {
-        const double t0 = NowMs();
-        f();
-        t.push_back(NowMs() - t0);
-    }
-    return Median(t);
-}
-
-// B: decoding the picture's JPEG and one memcpy of its RGBA pixels.
-double MeasureB(int w, int h, int repeats)
-{
-    const std::vector<uint8_t> jpeg = MakePhotoLikeJpeg(w, h);
-    std::vector<uint8_t> copy(size_t(w) * size_t(h) * 4);
-    return TimeMedian(repeats, [&] {
-        OMyImagePtr img = MyImageCreateFromData(jpeg.data(), jpeg.size(), true);
-        std::memcpy(copy.data(), img->pMem, copy.size());
-    });
-}
 
 struct Result {
     int pieces = 0, attempts = 0;
@@ -65,24 +29,10 @@ struct Result {
     size_t imageBytes = 0, imageMust = 0;
 };
 
-OMyImagePtr Picture(int w, int h)
-{
-    OMyImagePtr rgb = MakePhotoLikeImage(w, h);
-    OMyImagePtr rgba = MyImageCreateExt(w, h, true);
-    MyImageCopyRect(*rgba, 0, 0, w, h, *rgb, 0, 0, false);
-    return rgba;
-}
-
 Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint32_t seed)
 {
     BenchResetAll();
-    TJigParams p;
-    p.ImageW = picture.W;
-    p.ImageH = picture.H;
-    p.ShapeStyle = uint8_t(style);
-    p.Rotate = rotate;
-    FillMaskParams(p.ImageW, p.ImageH, style, 0);
-    SetJigParamsFromLevel(p, p.ImageW, p.ImageH, level);
+    TJigParams p = BenchCutParams(picture.W, picture.H, style, rotate, level);
     std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
     OMyImagePtr masks;
     TCutTimes times;
@@ -127,23 +77,8 @@ Result MedianCut(const OMyImage& picture, int level, int style, bool rotate, int
     std::vector<Result> runs;
     for (int i = 0; i < repeats; ++i)
         runs.push_back(CutOnce(picture, level, style, rotate, 1000u + uint32_t(i)));
-    auto med = [&](double Result::*f) {
-        std::vector<double> v;
-        for (const Result& r : runs)
-            v.push_back(r.*f);
-        return Median(v);
-    };
-    Result m = runs[0];
-    m.partition = med(&Result::partition);
-    m.prep = med(&Result::prep);
-    m.curves = med(&Result::curves);
-    m.fill = med(&Result::fill);
-    m.stray = med(&Result::stray);
-    m.tails = med(&Result::tails);
-    m.images = med(&Result::images);
-    m.copy = med(&Result::copy);
-    m.total = med(&Result::total);
-    return m;
+    return MedianRun(runs, {&Result::partition, &Result::prep, &Result::curves, &Result::fill, &Result::stray,
+                            &Result::tails, &Result::images, &Result::copy, &Result::total});
 }
 
 // ---- Floors: plain passes of the same kind ---------------------------------------------
@@ -158,12 +93,7 @@ struct Floors {
 Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeats)
 {
     Floors f;
-    TJigParams p;
-    p.ImageW = picture.W;
-    p.ImageH = picture.H;
-    p.ShapeStyle = uint8_t(style);
-    FillMaskParams(p.ImageW, p.ImageH, style, 0);
-    SetJigParamsFromLevel(p, p.ImageW, p.ImageH, 0);
+    TJigParams p = BenchCutParams(picture.W, picture.H, style, false, 0);
     std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
     TCutWork w(p, jigs);
     SRand(77);
@@ -251,21 +181,14 @@ void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, 
 
 int main(int argc, char** argv)
 {
-    int repeats = 5;
-    bool quick = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
-            quick = true;
-        else if (std::atoi(argv[i]) > 0)
-            repeats = std::atoi(argv[i]);
-    }
+    const auto [repeats, quick] = ParseBenchArgs(argc, argv);
     const int sizes[2][2] = {{1600, 1200}, {2560, 1920}};
     for (const auto& sz : sizes) {
         const int w = sz[0], h = sz[1];
         if (quick && w != 2560)
             continue;
         const double B = MeasureB(w, h, repeats);
-        const OMyImagePtr picture = Picture(w, h);
+        const OMyImagePtr picture = MakePhotoLikeRgba(w, h);
         std::printf("\n%dx%d: B = %.1f ms (JPEG decode + RGBA memcpy), medians of %d\n", w, h, B, repeats);
         PrintHeader();
         for (int level : {0, 5})

@@ -16,79 +16,22 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double MeasureB(int w, int h, int repeats)
-{
-    const std::vector<uint8_t> jpeg = MakePhotoLikeJpeg(w, h);
-    std::vector<uint8_t> copy(size_t(w) * size_t(h) * 4);
-    std::vector<double> t;
-    for (int i = 0; i < repeats; ++i) {
-        const double t0 = NowMs();
-        OMyImagePtr img = MyImageCreateFromData(jpeg.data(), jpeg.size(), true);
-        std::memcpy(copy.data(), img->pMem, copy.size());
-        t.push_back(NowMs() - t0);
-    }
-    return Median(t);
-}
 
 struct Result {
     int pieces = 0, stamped = 0, drawn = 0, attempts = 0;
     double prep = 0, partition = 0, curves = 0, fill = 0, stray = 0, tails = 0, mask = 0, images = 0, total = 0;
 };
 
-OMyImagePtr Picture(int w, int h)
-{
-    OMyImagePtr rgb = MakePhotoLikeImage(w, h);
-    OMyImagePtr rgba = MyImageCreateExt(w, h, true);
-    MyImageCopyRect(*rgba, 0, 0, w, h, *rgb, 0, 0, false);
-    return rgba;
-}
-
-// The resources the game loads at start-up (BenchResetAll clears them),
-// from the source tree this file lies in.
-std::string ResourcePath(const char* name)
-{
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind('/')) + "/../resources/" + name;
-}
-
-void LoadResources()
-{
-    LoadRasAtlas(ResourcePath("fig0-gray.gif"));
-    PicSourceP.sDataPic = ResourcePath("pic_zivra.dat");
-}
-
 Result CutOnce(const OMyImage& picture, int level, int style, uint32_t seed)
 {
     BenchResetAll();
-    LoadResources();
-    TJigParams p;
-    p.ImageW = picture.W;
-    p.ImageH = picture.H;
-    p.ShapeStyle = uint8_t(style);
-    p.Rotate = 1;
-    FillMaskParams(p.ImageW, p.ImageH, style, 0);
-    SetJigParamsFromLevel(p, p.ImageW, p.ImageH, level);
+    Cutting_LoadStyleData(BenchResourceDir());  // what the game loads at start-up
+    TJigParams p = BenchCutParams(picture.W, picture.H, style, true, level);
     std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
     OMyImagePtr masks;
     TCutTimes times;
@@ -126,17 +69,8 @@ Result MedianCut(const OMyImage& picture, int level, int style, int repeats)
     std::vector<Result> runs;
     for (int i = 0; i < repeats; ++i)
         runs.push_back(CutOnce(picture, level, style, 1000u + uint32_t(i)));
-    auto med = [&](double Result::*f) {
-        std::vector<double> v;
-        for (const Result& r : runs)
-            v.push_back(r.*f);
-        return Median(v);
-    };
-    Result m = runs[0];
-    for (double Result::*f : {&Result::prep, &Result::partition, &Result::curves, &Result::fill, &Result::stray,
-                              &Result::tails, &Result::mask, &Result::images, &Result::total})
-        m.*f = med(f);
-    return m;
+    return MedianRun(runs, {&Result::prep, &Result::partition, &Result::curves, &Result::fill, &Result::stray,
+                            &Result::tails, &Result::mask, &Result::images, &Result::total});
 }
 
 const char* StyleName(int style)
@@ -163,21 +97,14 @@ void PrintRow(int w, int h, int level, int style, const Result& r, double B, dou
 
 int main(int argc, char** argv)
 {
-    int repeats = 5;
-    bool quick = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
-            quick = true;
-        else if (std::atoi(argv[i]) > 0)
-            repeats = std::atoi(argv[i]);
-    }
+    const auto [repeats, quick] = ParseBenchArgs(argc, argv);
     const int sizes[2][2] = {{1600, 1200}, {2560, 1920}};
     for (const auto& sz : sizes) {
         const int w = sz[0], h = sz[1];
         if (quick && w != 2560)
             continue;
         const double B = MeasureB(w, h, repeats);
-        const OMyImagePtr picture = Picture(w, h);
+        const OMyImagePtr picture = MakePhotoLikeRgba(w, h);
         std::printf("\n%dx%d: B = %.1f ms (JPEG decode + RGBA memcpy), medians of %d, rotation and emboss on\n", w,
                     h, B, repeats);
         PrintHeader();

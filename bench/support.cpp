@@ -5,7 +5,11 @@
 #include "model/puzzle.h"
 #include "platform/platform.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 OMyImagePtr MakePhotoLikeImage(int w, int h, uint32_t seed)
 {
@@ -30,6 +34,14 @@ OMyImagePtr MakePhotoLikeImage(int w, int h, uint32_t seed)
 std::vector<uint8_t> MakePhotoLikeJpeg(int w, int h, uint32_t seed)
 {
     return MyImageEncode(*MakePhotoLikeImage(w, h, seed), "JPG", 90);
+}
+
+OMyImagePtr MakePhotoLikeRgba(int w, int h)
+{
+    OMyImagePtr rgb = MakePhotoLikeImage(w, h);
+    OMyImagePtr rgba = MyImageCreateExt(w, h, true);
+    MyImageCopyRect(*rgba, 0, 0, w, h, *rgb, 0, 0, false);
+    return rgba;
 }
 
 OMyImagePtr MakeCellMask(int w, int h, int cells, std::vector<TPoint>* seeds)
@@ -76,4 +88,63 @@ void BenchResetAll()
     Model_Reset();
     Cutting_Reset();
     Files_Reset();
+}
+
+std::string BenchResourceDir() { return ZIVRA_RESOURCE_DIR; }
+
+TJigParams BenchCutParams(int w, int h, int style, bool rotate, int level)
+{
+    TJigParams p;
+    p.ImageW = w;
+    p.ImageH = h;
+    p.ShapeStyle = uint8_t(style);
+    p.Rotate = rotate;
+    FillMaskParams(w, h, style, 0);
+    SetJigParamsFromLevel(p, w, h, level);
+    return p;
+}
+
+TBenchArgs ParseBenchArgs(int argc, char** argv)
+{
+    TBenchArgs a;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            a.quick = true;
+        else if (std::atoi(argv[i]) > 0)
+            a.repeats = std::atoi(argv[i]);
+    }
+    return a;
+}
+
+double NowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double TimeMedian(int repeats, const std::function<void()>& f)
+{
+    std::vector<double> t;
+    for (int i = 0; i < repeats; ++i) {
+        const double t0 = NowMs();
+        f();
+        t.push_back(NowMs() - t0);
+    }
+    return Median(t);
+}
+
+double MeasureB(int w, int h, int repeats)
+{
+    const std::vector<uint8_t> jpeg = MakePhotoLikeJpeg(w, h);
+    std::vector<uint8_t> copy(size_t(w) * size_t(h) * 4);
+    return TimeMedian(repeats, [&] {
+        OMyImagePtr img = MyImageCreateFromData(jpeg.data(), jpeg.size(), true);
+        std::memcpy(copy.data(), img->pMem, copy.size());
+    });
 }
