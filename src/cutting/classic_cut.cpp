@@ -20,12 +20,6 @@ constexpr int kPinwhellStyle = 1;
 constexpr int kMaxAttempts = 3;
 constexpr int kMaxSiteDraws = 100000;  // per cell; only a degenerate grid gets near it
 
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Sizes a large working array on large pages (advised before first touch).
 template <class T>
 void ResizeLarge(std::vector<T>& v, size_t n)
@@ -39,13 +33,19 @@ void ResizeLarge(std::vector<T>& v, size_t n)
     v.resize(n);
 }
 
-bool Refuse(const char* why)
+}  // namespace
+
+bool CutRefuse(const char* why)
 {
     Platform().ShowMessage(std::string("Cutting failed: ") + why);
     return false;
 }
 
-}  // namespace
+double CutNowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
 
 // ---- Set-up ---------------------------------------------------------------------------
 
@@ -59,32 +59,45 @@ TStyleRules StyleRules(int style)
     }
 }
 
+const char* CutGridSetUp(TJigParams& p, int minTileS, size_t jigCount, TCutGrid& g)
+{
+    if (p.ImageW < 1 || p.ImageH < 1 || p.ImageW > kMyImageMaxSide || p.ImageH > kMyImageMaxSide)
+        return "no picture to cut";
+    const int frame = p.BorderStyle == 1 ? kFrameWidth : 0;
+    g.field = vMyRectInitRB(frame, frame, p.ImageW - 1 - frame, p.ImageH - 1 - frame);
+    g.C = p.TilePX;
+    g.R = p.TilePY;
+    g.n = g.C * g.R;
+    if (p.TileS < minTileS || g.C < 1 || g.R < 1 || g.n < 2 || p.TileNum != g.n)
+        return "the level has too few pieces";
+    if (int64_t(g.C) * p.TileS > g.field.W || int64_t(g.R) * p.TileS > g.field.H)
+        return "the grid does not fit the picture";
+    if (jigCount < size_t(g.n) + 1)
+        return "no room for the pieces";
+    p.JigsL = g.field.L;
+    p.JigsT = g.field.T;
+    p.JigsR = g.field.R;
+    p.JigsB = g.field.B;
+    p.TotalTileNum = g.n;
+    g.mask = MyImageCreateExt(p.ImageW, p.ImageH, true);
+    if (!g.mask)
+        return "no memory for the mask";
+    return nullptr;
+}
+
 bool CutSetUp(TCutWork& w)
 {
     TJigParams& p = w.jp;
     if (p.ShapeStyle > kFigureStyle)
-        return Refuse("not a classic shape style");
-    if (p.ImageW < 1 || p.ImageH < 1 || p.ImageW > kMyImageMaxSide || p.ImageH > kMyImageMaxSide)
-        return Refuse("no picture to cut");
-    const int frame = p.BorderStyle == 1 ? kFrameWidth : 0;
-    w.field = vMyRectInitRB(frame, frame, p.ImageW - 1 - frame, p.ImageH - 1 - frame);
-    w.C = p.TilePX;
-    w.R = p.TilePY;
-    w.n = w.C * w.R;
-    if (p.TileS < 1 || w.C < 1 || w.R < 1 || w.n < 2 || p.TileNum != w.n)
-        return Refuse("the level has too few pieces");
-    if (int64_t(w.C) * p.TileS > w.field.W || int64_t(w.R) * p.TileS > w.field.H)
-        return Refuse("the grid does not fit the picture");
-    if (w.jigs.size() < size_t(w.n) + 1)
-        return Refuse("no room for the pieces");
-    p.JigsL = w.field.L;
-    p.JigsT = w.field.T;
-    p.JigsR = w.field.R;
-    p.JigsB = w.field.B;
-    p.TotalTileNum = w.n;
-    w.vecField = MyImageCreateExt(p.ImageW, p.ImageH, true);
-    if (!w.vecField)
-        return Refuse("no memory for the mask");
+        return CutRefuse("not a classic shape style");
+    TCutGrid g;
+    if (const char* why = CutGridSetUp(p, 1, w.jigs.size(), g))
+        return CutRefuse(why);
+    w.field = g.field;
+    w.C = g.C;
+    w.R = g.R;
+    w.n = g.n;
+    w.vecField = std::move(g.mask);
     InitEdgeFigs();
     InitJigsAr(p, w.jigs);
     w.rules = StyleRules(p.ShapeStyle);
@@ -130,7 +143,7 @@ bool CutPlaceSites(TCutWork& w)
             } while (!(f.T < y && y < f.B) && ++draws < kMaxSiteDraws);
         } while (SiteTooClose(w, i, x, y) && ++draws < kMaxSiteDraws);
         if (draws >= kMaxSiteDraws)
-            return Refuse("the cells are too small for their sites");
+            return CutRefuse("the cells are too small for their sites");
         w.cells[size_t(i)].x = x;
         w.cells[size_t(i)].y = y;
     }
@@ -473,7 +486,7 @@ static void DrawFrameLine(TCutWork& w)
 bool CutAttempt(TCutWork& w, TCutTimes* times)
 {
     OMyImage& img = *w.vecField;
-    double t0 = NowMs();
+    double t0 = CutNowMs();
     MyImageFillRect(img, 0, 0, img.W, img.H, kMaskWhite);
     InitJigsAr(w.jp, w.jigs);
     CutRestoreCells(w);
@@ -481,7 +494,7 @@ bool CutAttempt(TCutWork& w, TCutTimes* times)
     if (w.jp.ShapeStyle == kFigureStyle)
         PicInserts_Place(w);
     CutChooseSides(w);
-    const double tc = NowMs();
+    const double tc = CutNowMs();
     CutDrawEdges(w);
     if (times)
         times->prep += tc - t0;
@@ -489,12 +502,12 @@ bool CutAttempt(TCutWork& w, TCutTimes* times)
     if (w.jp.BorderStyle == 1)
         DrawFrameLine(w);
     Platform().ProgressInc(1.0);
-    double t1 = NowMs();
+    double t1 = CutNowMs();
     const bool ok = CutFill(w);
     Platform().ProgressInc(1.0);
     if (times) {
         times->curves += t1 - t0;
-        times->fill += NowMs() - t1;
+        times->fill += CutNowMs() - t1;
         ++times->attempts;
     }
     return ok;
@@ -508,7 +521,7 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
     TCutTimes local;
     TCutTimes& times = opt.times ? *opt.times : local;
     times = TCutTimes{};
-    const double start = NowMs();
+    const double start = CutNowMs();
     TCutWork w(jp, jigs);
     masks.reset();
     if (!CutSetUp(w))
@@ -516,12 +529,12 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
     if (!CutPlaceSites(w))
         return TCutStatus::Failed;
     Platform().ProgressInc(1.0);
-    times.sites = NowMs() - start;
-    const double t1 = NowMs();
+    times.sites = CutNowMs() - start;
+    const double t1 = CutNowMs();
     if (!CutPartition(w))
         return TCutStatus::Failed;
     Platform().ProgressInc(1.0);
-    times.partition = NowMs() - t1;
+    times.partition = CutNowMs() - t1;
     if (jp.ShapeStyle == kFigureStyle && !PicInserts_Load(w))
         PicInserts_Free(w);
     bool painted = false;
@@ -533,7 +546,7 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
     if (jp.ShapeStyle == kFigureStyle)
         PicInserts_Free(w);
     Platform().ProgressInc(1.0);
-    times.total = NowMs() - start;
+    times.total = CutNowMs() - start;
     if (!painted) {
         Platform().ShowMessage(StrFormat("PaintError: Ind = %d, CellX = %d, CellY = %d", w.failInd, w.failX, w.failY));
         Platform().ShowMessage(opt.sPaintErrorText);

@@ -64,6 +64,23 @@ struct TCutWork {
     int failInd = -1, failX = 0, failY = 0;  // the last cell an attempt could not fill
 };
 
+// What every grid-based cut checks and sets first: the level against the
+// picture, the field inside the frame allowance (recorded in JigsL..JigsB and
+// TotalTileNum), the columns and rows, and a clear mask of the picture's
+// size. Null when all is well, otherwise why the level cannot be cut.
+struct TCutGrid {
+    TMyRect field;
+    int C = 0, R = 0, n = 0;
+    OMyImagePtr mask;
+};
+const char* CutGridSetUp(TJigParams& p, int minTileS, size_t jigCount, TCutGrid& g);
+// The "Plane Frame" piece: the whole picture, home at the origin, no neighbours.
+void CutSetFramePiece(TJig& fp, const TJigParams& p);
+// Tells the user a cut failed and why; always false.
+bool CutRefuse(const char* why);
+// Milliseconds on a steady clock, for the cuts' phase times.
+double CutNowMs();
+
 // Checks the parameters, sets the field edges (JigsL..JigsB), the grid and
 // the mask; false (with a message) when they cannot be cut.
 bool CutSetUp(TCutWork& w);

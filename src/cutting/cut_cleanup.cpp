@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -26,12 +25,6 @@ inline void Store(uint8_t* p, uint32_t colour)
     p[0] = uint8_t(colour);
     p[1] = uint8_t(colour >> 8);
     p[2] = uint8_t(colour >> 16);
-}
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -338,21 +331,20 @@ void RemoveStrayPixels(TCutWork& w)
     }
 }
 
-void AppendFramePiece(TCutWork& w)
+}  // namespace
+
+void CutSetFramePiece(TJig& fp, const TJigParams& p)
 {
-    TJig& fp = w.jigs[size_t(w.n)];
     fp = TJig{};
     fp.HomeX = 0;
     fp.HomeY = 0;
-    fp.W = w.jp.ImageW;
-    fp.H = w.jp.ImageH;
+    fp.W = p.ImageW;
+    fp.H = p.ImageH;
     fp.MaskColor = cFrameColor;
     fp.Bevel = cFrameBevel;
     for (int16_t& nb : fp.Nb)
         nb = -1;
 }
-
-}  // namespace
 
 void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
 {
@@ -361,9 +353,9 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
     if (frame)
         MaskFloodFill(img, 0, 0, MaskCodeColor(cFrameColor), nullptr);
     w.testPics.reset();
-    const double t0 = NowMs();
+    const double t0 = CutNowMs();
     RemoveStrayPixels(w);
-    const double t1 = NowMs();
+    const double t1 = CutNowMs();
     std::vector<TTailChange> changes;
     RemoveEdgeTails(img, w.field, &changes);
     GrowBoxesForTails(w, changes);
@@ -371,10 +363,10 @@ void CutFinish(TCutWork& w, OMyImagePtr& masks, TCutTimes* times)
         PicInserts_FitBoxes(w);
     if (times) {
         times->stray += t1 - t0;
-        times->tails += NowMs() - t1;
+        times->tails += CutNowMs() - t1;
     }
     if (frame)
-        AppendFramePiece(w);
+        CutSetFramePiece(w.jigs[size_t(w.n)], w.jp);
     w.jp.TotalTileNum = w.n + (frame ? 1 : 0);
     masks = std::move(w.vecField);
 }

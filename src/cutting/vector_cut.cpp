@@ -10,18 +10,11 @@
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace {
 
 constexpr int kFirstVectorStyle = 4;
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
 
 struct TVecCut {
     TVecCut(TJigParams& p, std::vector<TJig>& j) : jp(p), jigs(j) {}
@@ -36,39 +29,20 @@ struct TVecCut {
     int failCount = 0;  // cells whose seed was not white
 };
 
-bool Refuse(const char* why)
-{
-    Platform().ShowMessage(std::string("Cutting failed: ") + why);
-    return false;
-}
-
 bool VecSetUp(TVecCut& w)
 {
     TJigParams& p = w.jp;
     if (p.ShapeStyle < kFirstVectorStyle)
-        return Refuse("not a grid shape style");
-    if (p.ImageW < 1 || p.ImageH < 1 || p.ImageW > kMyImageMaxSide || p.ImageH > kMyImageMaxSide)
-        return Refuse("no picture to cut");
-    const int frame = p.BorderStyle == 1 ? kFrameWidth : 0;
-    w.field = vMyRectInitRB(frame, frame, p.ImageW - 1 - frame, p.ImageH - 1 - frame);
-    w.C = p.TilePX;
-    w.R = p.TilePY;
-    w.n = w.C * w.R;
-    if (p.TileS < 2 || w.C < 1 || w.R < 1 || w.n < 2 || p.TileNum != w.n)
-        return Refuse("the level has too few pieces");
-    if (int64_t(w.C) * p.TileS > w.field.W || int64_t(w.R) * p.TileS > w.field.H)
-        return Refuse("the grid does not fit the picture");
-    if (w.jigs.size() < size_t(w.n) + 1)
-        return Refuse("no room for the pieces");
-    p.JigsL = w.field.L;
-    p.JigsT = w.field.T;
-    p.JigsR = w.field.R;
-    p.JigsB = w.field.B;
-    p.TotalTileNum = w.n;
+        return CutRefuse("not a grid shape style");
+    TCutGrid g;
+    if (const char* why = CutGridSetUp(p, 2, w.jigs.size(), g))
+        return CutRefuse(why);
+    w.field = g.field;
+    w.C = g.C;
+    w.R = g.R;
+    w.n = g.n;
+    w.vecField = std::move(g.mask);
     VecStyleP.iFigChoise = VectorFigChoice(p.ShapeStyle);
-    w.vecField = MyImageCreateExt(p.ImageW, p.ImageH, true);
-    if (!w.vecField)
-        return Refuse("no memory for the mask");
     MyImageFillRect(*w.vecField, 0, 0, p.ImageW, p.ImageH, kMaskWhite);
     w.corners.assign(size_t(w.n) + 1, TCellCorners{});
     InitEdgeFigsForVectorStyle();
@@ -280,14 +254,7 @@ bool VecRemoveStrayPixels(TVecCut& w, const std::vector<TRect>& filled)
 // border piece's outward neighbour slot.
 void VecAddFramePiece(TVecCut& w)
 {
-    TJig& fp = w.jigs[size_t(w.n)];
-    fp = TJig{};
-    fp.W = w.jp.ImageW;
-    fp.H = w.jp.ImageH;
-    fp.MaskColor = cFrameColor;
-    fp.Bevel = cFrameBevel;
-    for (int16_t& nb : fp.Nb)
-        nb = -1;
+    CutSetFramePiece(w.jigs[size_t(w.n)], w.jp);
     const int16_t frame = int16_t(w.n);
     for (int i = 0; i < w.n; ++i) {
         TJig& j = w.jigs[size_t(i)];
@@ -314,7 +281,7 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
     times = TCutTimes{};
     TVecCutStats stats;
     stats.keepCorners = statsOut && statsOut->keepCorners;
-    const double start = NowMs();
+    const double start = CutNowMs();
     TVecCut w(jp, jigs);
     masks.reset();
     if (!VecSetUp(w))
@@ -322,19 +289,19 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
     VecGrid(w);
     VecChooseSides(w);
     Platform().ProgressInc(1.0);
-    times.prep = NowMs() - start;
-    const double t1 = NowMs();
+    times.prep = CutNowMs() - start;
+    const double t1 = CutNowMs();
     VecDrawEdges(w, stats);
     if (jp.BorderStyle == 1)
         VecDrawFrameLines(w);
     Platform().ProgressInc(1.0);
-    const double t2 = NowMs();
+    const double t2 = CutNowMs();
     std::vector<TRect> filled;
     const bool painted = VecFill(w, filled);
     if (jp.BorderStyle == 1)
         MaskFloodFill(*w.vecField, 0, 0, MaskCodeColor(cFrameColor), nullptr);
     Platform().ProgressInc(1.0);
-    const double t3 = NowMs();
+    const double t3 = CutNowMs();
     stats.strayPockets = VecRemoveStrayPixels(w, filled);
     if (jp.BorderStyle == 1)
         VecAddFramePiece(w);
@@ -343,9 +310,9 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
     Platform().ProgressInc(1.0);
     times.curves = t2 - t1;
     times.fill = t3 - t2;
-    times.stray = NowMs() - t3;
+    times.stray = CutNowMs() - t3;
     times.attempts = 1;
-    times.total = NowMs() - start;
+    times.total = CutNowMs() - start;
     if (statsOut) {
         if (stats.keepCorners)
             stats.corners = std::move(w.corners);

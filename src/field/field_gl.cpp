@@ -123,17 +123,26 @@ void SetFilter(uint32_t target, TexFilter filter)
     FieldGL.gl->glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-uint32_t UploadImage(const OMyImage& img, uint32_t target, TexFilter filter)
+// A new texture name bound to `target` with the filter set; 0 when GL gives none.
+GLuint NewBoundTexture(uint32_t target, TexFilter filter)
 {
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
     GLuint tex = 0;
-    gl->glGenTextures(1, &tex);
+    FieldGL.gl->glGenTextures(1, &tex);
     if (tex == 0) {
         LogGlError();
         return 0;
     }
-    gl->glBindTexture(target, tex);
+    FieldGL.gl->glBindTexture(target, tex);
     SetFilter(target, filter);
+    return tex;
+}
+
+uint32_t UploadImage(const OMyImage& img, uint32_t target, TexFilter filter)
+{
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const GLuint tex = NewBoundTexture(target, filter);
+    if (tex == 0)
+        return 0;
     gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const std::vector<uint8_t> rows = PremultipliedRows(img, 0, 0, img.W, img.H);
     gl->glTexImage2D(target, 0, GL_RGBA8, img.W, img.H, 0, img.bAlpha ? GL_RGBA : GL_RGB,
@@ -323,14 +332,9 @@ uint32_t GLCreateRectTexture(int w, int h, TexFilter filter)
         return 0;
     GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    GLuint tex = 0;
-    gl->glGenTextures(1, &tex);
-    if (tex == 0) {
-        LogGlError();
+    const GLuint tex = NewBoundTexture(GL_TEXTURE_RECTANGLE, filter);
+    if (tex == 0)
         return 0;
-    }
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
-    SetFilter(GL_TEXTURE_RECTANGLE, filter);
     gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
     if (LogGlError() != 0) {

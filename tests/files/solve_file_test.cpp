@@ -351,7 +351,7 @@ TEST(SolveFile, FileFromAnotherWriterReads)
     EXPECT_EQ(s.iWeightJig, 1);
     EXPECT_EQ(s.Pockets[1].bVisible, 1);
     std::string out;
-    EXPECT_EQ(RunCommand("'" + BinPath("zivra-tool") + "' show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'",
+    EXPECT_EQ(RunCommand(ToolCommand() + " show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'",
                          &out), 0);
     EXPECT_EQ(out, "kind\tsaved-game\nname\tTiny\nseed\t42\npieces\t2\ngroups\t1\nlevel\t0\nstyle\t0\n"
                    "frame\t0\nrotate\t0\nsolved\t1\n");

@@ -38,6 +38,22 @@ TempDir::~TempDir()
 std::string SourcePath(const std::string& relative) { return std::string(ZIVRA_SOURCE_DIR) + "/" + relative; }
 std::string BinPath(const std::string& name) { return std::string(ZIVRA_BIN_DIR) + "/" + name; }
 
+std::string ToolCommand() { return "'" + BinPath("zivra-tool") + "'"; }
+
+std::map<std::string, std::string> TabFields(const std::string& out)
+{
+    std::map<std::string, std::string> m;
+    size_t at = 0;
+    while (at < out.size()) {
+        const size_t nl = out.find('\n', at);
+        const std::string line = out.substr(at, nl - at);
+        const size_t tab = line.find('\t');
+        m[line.substr(0, tab)] = tab == std::string::npos ? "" : line.substr(tab + 1);
+        at = nl == std::string::npos ? out.size() : nl + 1;
+    }
+    return m;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

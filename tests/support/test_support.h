@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ private:
 std::string SourcePath(const std::string& relative);
 // A path beside the built binaries (zivra-tool, ...).
 std::string BinPath(const std::string& name);
+// The command-line tool, quoted for a shell command line.
+std::string ToolCommand();
+// "key<TAB>value" lines as a map; a line without a tab maps to "".
+std::map<std::string, std::string> TabFields(const std::string& out);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& data);

@@ -10,7 +10,7 @@ namespace {
 std::string Tool(const std::string& args, int* status, std::string* err = nullptr)
 {
     std::string out;
-    *status = RunCommand("'" + BinPath("zivra-tool") + "' " + args, &out, err);
+    *status = RunCommand(ToolCommand() + " " + args, &out, err);
     return out;
 }
 

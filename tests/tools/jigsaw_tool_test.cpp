@@ -4,26 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-std::string Tool() { return "'" + BinPath("zivra-tool") + "'"; }
-
-std::map<std::string, std::string> Lines(const std::string& out)
-{
-    std::map<std::string, std::string> m;
-    size_t at = 0;
-    while (at < out.size()) {
-        const size_t nl = out.find('\n', at);
-        const std::string line = out.substr(at, nl - at);
-        const size_t tab = line.find('\t');
-        m[line.substr(0, tab)] = tab == std::string::npos ? "" : line.substr(tab + 1);
-        at = nl == std::string::npos ? out.size() : nl + 1;
-    }
-    return m;
-}
-
-}  // namespace
-
 TEST(JigsawTool, MakeThenShowDescribesTheFile)
 {
     TempDir dir;
@@ -31,10 +11,10 @@ TEST(JigsawTool, MakeThenShowDescribesTheFile)
     MyImageFillRect(*img, 0, 0, 900, 500, RGB(10, 120, 200));
     ASSERT_TRUE(MyImageSaveToFile(*img, dir.File("pic.png")));
     std::string out, err;
-    ASSERT_EQ(RunCommand(Tool() + " make-jigsaw " + dir.File("pic.png") + " " + dir.File("p.zjg") +
+    ASSERT_EQ(RunCommand(ToolCommand() + " make-jigsaw " + dir.File("pic.png") + " " + dir.File("p.zjg") +
                              " --desc 'Blue\tsky'", &out, &err), 0) << err;
-    ASSERT_EQ(RunCommand(Tool() + " show " + dir.File("p.zjg"), &out, &err), 0) << err;
-    const auto m = Lines(out);
+    ASSERT_EQ(RunCommand(ToolCommand() + " show " + dir.File("p.zjg"), &out, &err), 0) << err;
+    const auto m = TabFields(out);
     EXPECT_EQ(m.at("kind"), "jigsaw");
     EXPECT_EQ(m.at("width"), "900");
     EXPECT_EQ(m.at("height"), "500");
@@ -57,10 +37,10 @@ TEST(JigsawTool, ShowSaysInvalidJigsawForAnUnreadableFile)
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.File("x.zjg"), {'Z', 'I', 'V', 'R', 'A'}));
     std::string out;
-    EXPECT_EQ(RunCommand(Tool() + " show " + dir.File("x.zjg"), &out), 1);
+    EXPECT_EQ(RunCommand(ToolCommand() + " show " + dir.File("x.zjg"), &out), 1);
     EXPECT_EQ(out, "Invalid Jigsaw\n");
-    EXPECT_EQ(RunCommand(Tool() + " show " + dir.File("missing.zjg"), &out), 1);
-    EXPECT_NE(RunCommand(Tool() + " make-jigsaw " + dir.File("x.zjg") + " " + dir.File("y.zjg"), &out), 0);
+    EXPECT_EQ(RunCommand(ToolCommand() + " show " + dir.File("missing.zjg"), &out), 1);
+    EXPECT_NE(RunCommand(ToolCommand() + " make-jigsaw " + dir.File("x.zjg") + " " + dir.File("y.zjg"), &out), 0);
     EXPECT_FALSE(FileExists(dir.File("y.zjg")));
 }
 
@@ -68,7 +48,7 @@ TEST(JigsawTool, ShowPlayRunsThePlayReadAndRefusesAnUndecodablePicture)
 {
     const std::string tiny = SourcePath("tests/inputs/solve_file/tiny.svm");
     std::string out;
-    ASSERT_EQ(RunCommand(Tool() + " show '" + tiny + "' --play", &out), 0);
+    ASSERT_EQ(RunCommand(ToolCommand() + " show '" + tiny + "' --play", &out), 0);
     EXPECT_NE(out.find("play\tok\n"), std::string::npos);
     // The working picture's BMP claims 7 bits a pixel: its size still reads, its pixels do not.
     auto bytes = ReadFileBytes(tiny);
@@ -77,7 +57,7 @@ TEST(JigsawTool, ShowPlayRunsThePlayReadAndRefusesAnUndecodablePicture)
     bytes[bmp + 28] = uint8_t(7 ^ kKeySolvePicture);
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.File("bad.svm"), bytes));
-    EXPECT_EQ(RunCommand(Tool() + " show '" + dir.File("bad.svm") + "'", &out), 0);
-    EXPECT_EQ(RunCommand(Tool() + " show '" + dir.File("bad.svm") + "' --play", &out), 1);
+    EXPECT_EQ(RunCommand(ToolCommand() + " show '" + dir.File("bad.svm") + "'", &out), 0);
+    EXPECT_EQ(RunCommand(ToolCommand() + " show '" + dir.File("bad.svm") + "' --play", &out), 1);
     EXPECT_EQ(out.find("play\tok"), std::string::npos);
 }

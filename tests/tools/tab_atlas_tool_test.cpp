@@ -27,7 +27,7 @@ TEST(TabAtlasTool, CutWritesEveryOutputInTheFigureAndGridStyles)
     for (int style = 3; style <= 6; ++style) {
         const std::string outDir = dir.File("cut" + std::to_string(style));
         std::string out, err;
-        const std::string cmd = "'" + BinPath("zivra-tool") + "' cut '" + dir.File("pic.png") + "' --out '" + outDir +
+        const std::string cmd = ToolCommand() + " cut '" + dir.File("pic.png") + "' --out '" + outDir +
                                 "' --style " + std::to_string(style) + " --level 3 --frame 1 --seed 5 --piece-images";
         ASSERT_EQ(RunCommand(cmd, &out, &err), 0) << err;
         EXPECT_EQ(err.find("atlas"), std::string::npos) << "the atlas was not usable: " << err;

@@ -37,7 +37,7 @@ TEST(VectorPictures, PicsDrawsEveryPictureOnOneSheet)
 {
     TempDir dir;
     std::string out, err;
-    const std::string cmd = "'" + BinPath("zivra-tool") + "' pics --out '" + dir.File("sheet") + "' --data '" +
+    const std::string cmd = ToolCommand() + " pics --out '" + dir.File("sheet") + "' --data '" +
                             SourcePath("resources/pic_zivra.dat") + "'";
     ASSERT_EQ(RunCommand(cmd, &out, &err), 0) << err;
     OMyImagePtr sheet = MyImageCreateFromFile(dir.File("sheet/pics.png"), false);
@@ -48,7 +48,7 @@ TEST(VectorPictures, PicsDrawsEveryPictureOnOneSheet)
     EXPECT_GE(rows, 24);
     EXPECT_EQ(sheet->H, rows * 181 + 1);
     std::string none;
-    EXPECT_EQ(RunCommand("'" + BinPath("zivra-tool") + "' pics --out '" + dir.Path() + "' --data /nonexistent", &none,
+    EXPECT_EQ(RunCommand(ToolCommand() + " pics --out '" + dir.Path() + "' --data /nonexistent", &none,
                          &err),
               2);
 }
