@@ -79,8 +79,8 @@ const char* CutGridSetUp(TJigParams& p, int minTileS, size_t jigCount, TCutGrid&
     p.JigsR = g.field.R;
     p.JigsB = g.field.B;
     p.TotalTileNum = g.n;
-    g.mask = MyImageCreateExt(p.ImageW, p.ImageH, true);
-    if (!g.mask)
+    g.vecField = MyImageCreateExt(p.ImageW, p.ImageH, true);
+    if (!g.vecField)
         return "no memory for the mask";
     return nullptr;
 }
@@ -90,14 +90,8 @@ bool CutSetUp(TCutWork& w)
     TJigParams& p = w.jp;
     if (p.ShapeStyle > kFigureStyle)
         return CutRefuse("not a classic shape style");
-    TCutGrid g;
-    if (const char* why = CutGridSetUp(p, 1, w.jigs.size(), g))
+    if (const char* why = CutGridSetUp(p, 1, w.jigs.size(), w))
         return CutRefuse(why);
-    w.field = g.field;
-    w.C = g.C;
-    w.R = g.R;
-    w.n = g.n;
-    w.vecField = std::move(g.mask);
     InitEdgeFigs();
     InitJigsAr(p, w.jigs);
     w.rules = StyleRules(p.ShapeStyle);

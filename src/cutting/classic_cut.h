@@ -49,15 +49,19 @@ struct TStyleRules {
 };
 TStyleRules StyleRules(int style);
 
-struct TCutWork {
+// What every grid-based cut works on: the field, the grid and the mask.
+struct TCutGrid {
+    TMyRect field;                 // fL..fR x fT..fB
+    int C = 0, R = 0, n = 0;       // columns, rows, grid pieces
+    OMyImagePtr vecField;          // the mask being painted (miVecField)
+};
+
+struct TCutWork : TCutGrid {
     TCutWork(TJigParams& p, std::vector<TJig>& j) : jp(p), jigs(j) {}
     TJigParams& jp;
     std::vector<TJig>& jigs;
-    TMyRect field;                 // fL..fR x fT..fB
-    int C = 0, R = 0, n = 0;       // columns, rows, grid pieces
     std::vector<TVorCell> cells;   // the partition every attempt restarts from
     std::vector<TCutCell> cut;     // the cells of the current attempt
-    OMyImagePtr vecField;          // the mask being painted (miVecField)
     OMyImagePtr testPics;          // scratch image of the picture inserts (miTestPics)
     TCurveField cf;
     TStyleRules rules;
@@ -68,11 +72,6 @@ struct TCutWork {
 // picture, the field inside the frame allowance (recorded in JigsL..JigsB and
 // TotalTileNum), the columns and rows, and a clear mask of the picture's
 // size. Null when all is well, otherwise why the level cannot be cut.
-struct TCutGrid {
-    TMyRect field;
-    int C = 0, R = 0, n = 0;
-    OMyImagePtr mask;
-};
 const char* CutGridSetUp(TJigParams& p, int minTileS, size_t jigCount, TCutGrid& g);
 // The "Plane Frame" piece: the whole picture, home at the origin, no neighbours.
 void CutSetFramePiece(TJig& fp, const TJigParams& p);

@@ -93,6 +93,16 @@ int AddTwinEdges(TCutWork& w, int i, int j, TPoint A, TPoint B)
     return ei;
 }
 
+void AddSeparator(TCutWork& w, int a, int b, TPoint from, TPoint to, int pic)
+{
+    const int added = AddTwinEdges(w, a, b, from, to);
+    if (added < 0)
+        return;
+    MarkSeparator(w, a, added, pic);
+    AddNeighbour(w.jigs[size_t(a)], b);
+    AddNeighbour(w.jigs[size_t(b)], a);
+}
+
 TRect PicSearchRect(const TCutWork& w, int pic)
 {
     const TJig& j = w.jigs[size_t(pic)];
@@ -269,12 +279,7 @@ void PartCellsAtCorners(TCutWork& w, int pic)
                 TPoint H;
                 if (!NearestPicPoint(w, pic, V, &H) || H == V)
                     continue;
-                const int added = AddTwinEdges(w, a, b, V, H);
-                if (added < 0)
-                    continue;
-                MarkSeparator(w, a, added, pic);
-                AddNeighbour(w.jigs[size_t(a)], b);
-                AddNeighbour(w.jigs[size_t(b)], a);
+                AddSeparator(w, a, b, V, H, pic);
             }
         }
     }
@@ -394,12 +399,7 @@ void CutIntersecEdgesNearPic(TCutWork& w, int i, int e, int f, TPoint X)
         return;
     if (H == X)
         return;
-    const int added = AddTwinEdges(w, a, b, X, H);
-    if (added < 0)
-        return;
-    MarkSeparator(w, a, added, pic);
-    AddNeighbour(w.jigs[size_t(a)], b);
-    AddNeighbour(w.jigs[size_t(b)], a);
+    AddSeparator(w, a, b, X, H, pic);
 }
 
 void CrossingsPass(TCutWork& w)

@@ -71,5 +71,8 @@ void SetEdgeDrawable(TCutWork& w, int i, int e, bool drawable);
 int AddTwinEdges(TCutWork& w, int i, int j, TPoint A, TPoint B);
 // Names nb in a free neighbour slot of j, unless it is named already.
 void AddNeighbour(TJig& j, int nb);
+// A straight separator from a corner to a picture's outline between cells a
+// and b, who become neighbours; nothing when either cell is full of edges.
+void AddSeparator(TCutWork& w, int a, int b, TPoint from, TPoint to, int pic);
 // The picture cell's box grown by a pixel, as left, top, right, bottom.
 TRect PicSearchRect(const TCutWork& w, int pic);

@@ -16,13 +16,10 @@ namespace {
 
 constexpr int kFirstVectorStyle = 4;
 
-struct TVecCut {
+struct TVecCut : TCutGrid {
     TVecCut(TJigParams& p, std::vector<TJig>& j) : jp(p), jigs(j) {}
     TJigParams& jp;
     std::vector<TJig>& jigs;
-    TMyRect field;
-    int C = 0, R = 0, n = 0;
-    OMyImagePtr vecField;
     std::vector<TCellCorners> corners;  // one per cell, plus one
     TCurveField cf;
     int failInd = -1, failX = 0, failY = 0;
@@ -34,14 +31,8 @@ bool VecSetUp(TVecCut& w)
     TJigParams& p = w.jp;
     if (p.ShapeStyle < kFirstVectorStyle)
         return CutRefuse("not a grid shape style");
-    TCutGrid g;
-    if (const char* why = CutGridSetUp(p, 2, w.jigs.size(), g))
+    if (const char* why = CutGridSetUp(p, 2, w.jigs.size(), w))
         return CutRefuse(why);
-    w.field = g.field;
-    w.C = g.C;
-    w.R = g.R;
-    w.n = g.n;
-    w.vecField = std::move(g.mask);
     VecStyleP.iFigChoise = VectorFigChoice(p.ShapeStyle);
     MyImageFillRect(*w.vecField, 0, 0, p.ImageW, p.ImageH, kMaskWhite);
     w.corners.assign(size_t(w.n) + 1, TCellCorners{});
