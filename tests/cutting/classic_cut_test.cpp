@@ -74,45 +74,34 @@ std::vector<int> Owners(const Cut& cut, int x, int y)
 
 }  // namespace
 
-TEST(ClassicCut, EveryFieldPixelIsPaintedWithAPieceCode)
-{
-    for (const CutCase& c : Cases()) {
-        const Cut cut = MakeCut(c);
-        ASSERT_EQ(cut.status, TCutStatus::Done) << Describe(c);
-        ASSERT_EQ(cut.masks->W, c.w);
-        int bad = 0;
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) {
-                const uint32_t v = MyImageGetPixel(*cut.masks, x, y);
-                bad += v == kWhite || (v & 0xFF) != 128 || ((v >> 8) & 0xFF) != 0;
-            }
-        EXPECT_EQ(bad, 0) << Describe(c);
-    }
-}
-
-TEST(ClassicCut, EveryPixelBelongsToExactlyOnePieceBox)
+TEST(ClassicCut, EveryPixelBelongsToOnePieceAndNeighboursAreSymmetric)
 {
     // A piece image takes the pixels of its code inside its box: each pixel
     // must land in exactly one piece, or the picture gets holes or doubles.
     for (const CutCase& c : Cases()) {
         const Cut cut = MakeCut(c);
         ASSERT_EQ(cut.status, TCutStatus::Done) << Describe(c);
-        std::vector<int> area(size_t(cut.p.TotalTileNum), 0);
-        int orphans = 0, shared = 0;
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) {
-                const std::vector<int> o = Owners(cut, x, y);
-                orphans += o.empty();
-                shared += o.size() > 1;
-                if (o.size() == 1)
-                    ++area[size_t(o[0])];
-            }
-        EXPECT_EQ(orphans, 0) << Describe(c);
-        EXPECT_EQ(shared, 0) << Describe(c);
-        for (int i = 0; i < cut.p.TotalTileNum; ++i) {
-            EXPECT_GT(area[size_t(i)], 0) << Describe(c) << " piece " << i;
+        ASSERT_EQ(cut.masks->W, c.w);
+        ASSERT_EQ(cut.masks->H, c.h);
+        EXPECT_EQ(CheckPieceOwnership(*cut.masks, cut.jigs, cut.p.TotalTileNum), "") << Describe(c);
+        const int n = cut.p.TotalTileNum, grid = cut.p.TileNum;
+        for (int i = 0; i < n; ++i) {
             const TJig& j = cut.jigs[size_t(i)];
             EXPECT_EQ(MyImageGetPixel(*cut.masks, j.SiteX, j.SiteY), MaskCodeColor(j.MaskColor)) << Describe(c);
+            if (i >= grid)
+                continue;  // the frame, checked below
+            std::set<int> seen;
+            for (int16_t nb : j.Nb) {
+                EXPECT_TRUE(nb == -1 || (nb >= 0 && nb < n && nb != i)) << Describe(c);
+                if (nb < 0 || nb >= grid)
+                    continue;
+                EXPECT_TRUE(seen.insert(nb).second) << "piece " << i << " names " << nb << " twice";
+                // The other piece names this one back unless its nine slots ran out.
+                const TJig& o = cut.jigs[size_t(nb)];
+                const bool full = std::count(std::begin(o.Nb), std::end(o.Nb), int16_t(-1)) == 0;
+                EXPECT_TRUE(full || std::count(std::begin(o.Nb), std::end(o.Nb), int16_t(i)) > 0)
+                    << Describe(c) << ": " << i << " -> " << nb;
+            }
         }
     }
 }
@@ -145,19 +134,12 @@ TEST(ClassicCut, PlaneFrameIsTheLastPieceAndBorderPiecesNameIt)
         const TJig& f = cut.jigs[size_t(frame)];
         EXPECT_EQ(f.MaskColor, cFrameColor);
         EXPECT_EQ(f.Bevel, cFrameBevel);
-        EXPECT_EQ(f.HomeX, 0);
-        EXPECT_EQ(f.HomeY, 0);
-        EXPECT_EQ(f.W, c.w);
-        EXPECT_EQ(f.H, c.h);
+        EXPECT_EQ(vMyRectInitWH(f.HomeX, f.HomeY, f.W, f.H), vMyRectInitWH(0, 0, c.w, c.h));
         for (int16_t nb : f.Nb)
             EXPECT_EQ(nb, -1);
         EXPECT_EQ(cut.p.JigsL, kFrameWidth);
         EXPECT_EQ(cut.p.JigsR, c.w - 1 - kFrameWidth);
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x)
-                if (x < kFrameWidth || y < kFrameWidth || x >= c.w - kFrameWidth || y >= c.h - kFrameWidth) {
-                    ASSERT_EQ(MyImageGetPixel(*cut.masks, x, y), MaskCodeColor(cFrameColor)) << x << "," << y;
-                }
+        EXPECT_EQ(FrameRingStrays(*cut.masks), 0) << Describe(c);
         // Pieces whose region runs along the field's border name the frame;
         // a piece that names it reaches the border.
         std::vector<int> onBorder(size_t(frame), 0);
@@ -176,30 +158,6 @@ TEST(ClassicCut, PlaneFrameIsTheLastPieceAndBorderPiecesNameIt)
             }
             if (names) {
                 EXPECT_GT(onBorder[size_t(i)], 0) << Describe(c) << " piece " << i;
-            }
-        }
-    }
-}
-
-TEST(ClassicCut, NeighbourSlotsHoldValidSymmetricIndices)
-{
-    for (const CutCase& c : Cases()) {
-        const Cut cut = MakeCut(c);
-        const int n = cut.p.TotalTileNum;
-        const int grid = cut.p.TileNum;
-        for (int i = 0; i < grid; ++i) {
-            const TJig& j = cut.jigs[size_t(i)];
-            std::set<int> seen;
-            for (int16_t nb : j.Nb) {
-                EXPECT_TRUE(nb == -1 || (nb >= 0 && nb < n && nb != i)) << Describe(c);
-                if (nb < 0 || nb >= grid)
-                    continue;
-                EXPECT_TRUE(seen.insert(nb).second) << "piece " << i << " names " << nb << " twice";
-                // The other piece names this one back unless its nine slots ran out.
-                const TJig& o = cut.jigs[size_t(nb)];
-                const bool full = std::count(std::begin(o.Nb), std::end(o.Nb), int16_t(-1)) == 0;
-                EXPECT_TRUE(full || std::count(std::begin(o.Nb), std::end(o.Nb), int16_t(i)) > 0)
-                    << Describe(c) << ": " << i << " -> " << nb;
             }
         }
     }
@@ -278,14 +236,8 @@ struct TwoCells {
     std::unique_ptr<TCutWork> w;
     TwoCells(int style, TPoint A, TPoint B, TPoint s0, TPoint s1, int tile = 60)
     {
-        p.ImageW = 300;
-        p.ImageH = 300;
-        p.TileS = tile;
-        p.MaskOfs = 10;
-        p.TilePX = 2;
-        p.TilePY = 1;
-        p.TileNum = p.TotalTileNum = 2;
-        p.ShapeStyle = uint8_t(style);
+        p.ImageW = p.ImageH = 300, p.TileS = tile, p.MaskOfs = 10, p.ShapeStyle = uint8_t(style);
+        p.TilePX = 2, p.TilePY = 1, p.TileNum = p.TotalTileNum = 2;
         jigs.resize(3);
         w = std::make_unique<TCutWork>(p, jigs);
         CutSetUp(*w);
@@ -304,14 +256,6 @@ struct TwoCells {
             e.twin = 0;
         }
     }
-    int Painted() const
-    {
-        int n = 0;
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x)
-                n += MyImageGetPixel(*w->vecField, x, y) != kWhite;
-        return n;
-    }
 };
 
 }  // namespace
@@ -328,8 +272,7 @@ TEST(CutSteps, ShortEdgesAreStraightAndDrawNoRandomNumbers)
             SRand(5);
             CutDrawEdges(*t.w);
             EXPECT_EQ(Rand(), expectNext) << "style " << style;
-            OMyImagePtr line = MyImageCreateExt(300, 300, true);
-            MyImageFillRect(*line, 0, 0, 300, 300, kWhite);
+            OMyImagePtr line = WhiteImage(300, 300);
             MyImageDrawLine(*line, 100, 100, B.x, B.y, MaskCodeColor(t.jigs[0].MaskColor));
             EXPECT_EQ(t.w->vecField->Bitmap, line->Bitmap) << "style " << style;
         }
@@ -337,54 +280,47 @@ TEST(CutSteps, ShortEdgesAreStraightAndDrawNoRandomNumbers)
     TwoCells t(0, {100, 100}, {160, 100}, {130, 60}, {130, 140});
     SRand(5);
     CutDrawEdges(*t.w);
-    EXPECT_GT(t.Painted(), 61 + 10);  // more than the straight line's 61 pixels
+    EXPECT_GT(300 * 300 - CountColour(*t.w->vecField, kWhite), 61 + 10);  // more than the straight line's 61 pixels
 }
 
 TEST(CutSteps, PinwhellFallsBackToTheLowFigureThenToAStraightLine)
 {
     InitEdgeFigs();
     const TPoint A{60, 150}, B{187, 150};
-    const uint32_t wall = RGB(128, 0, 99);
-    // Walls 26 pixels above and below: figure 3 (a star reaching 27 both
-    // ways) cannot fit, the low figure 10 (6 and 12, clearance 12) can.
-    TwoCells t(1, A, B, {120, 100}, {120, 200}, 127);
-    MyImageDrawLine(*t.w->vecField, 0, 124, 299, 124, wall);
-    MyImageDrawLine(*t.w->vecField, 0, 176, 299, 176, wall);
-    CutChooseSides(*t.w);
-    CutDrawEdges(*t.w);
-    TwoCells ref(1, A, B, {120, 100}, {120, 200}, 127);
-    MyImageDrawLine(*ref.w->vecField, 0, 124, 299, 124, wall);
-    MyImageDrawLine(*ref.w->vecField, 0, 176, 299, 176, wall);
+    // Walls `gap` pixels above and below the edge.
+    auto walled = [&](int gap) {
+        auto t = std::make_unique<TwoCells>(1, A, B, TPoint{120, 100}, TPoint{120, 200}, 127);
+        MyImageDrawLine(*t->w->vecField, 0, 150 - gap, 299, 150 - gap, RGB(128, 0, 99));
+        MyImageDrawLine(*t->w->vecField, 0, 150 + gap, 299, 150 + gap, RGB(128, 0, 99));
+        return t;
+    };
+    // Walls 26 pixels away: figure 3 (a star reaching 27 both ways) cannot
+    // fit, the low figure 10 (6 and 12, clearance 12) can.
+    const auto t = walled(26), ref = walled(26);
+    CutChooseSides(*t->w);
+    CutDrawEdges(*t->w);
     double r1, r2;
     EdgeRooms(A, B, {120, 100}, {120, 200}, &r1, &r2);
     TRect rect;
-    const bool side = ref.w->cut[0].edges[0].side;  // horizontal: the flat rule gives false
-    ASSERT_TRUE(DrawRotCurve(ref.w->cf, true, side, 10, true, A, B, MaskCodeColor(ref.jigs[0].MaskColor),
+    const bool side = ref->w->cut[0].edges[0].side;  // horizontal: the flat rule gives false
+    ASSERT_TRUE(DrawRotCurve(ref->w->cf, true, side, 10, true, A, B, MaskCodeColor(ref->jigs[0].MaskColor),
                              127 / 10, &rect, {120, 100}, {120, 200}, r1, r2));
-    EXPECT_EQ(t.w->vecField->Bitmap, ref.w->vecField->Bitmap);
+    EXPECT_EQ(t->w->vecField->Bitmap, ref->w->vecField->Bitmap);
     // Walls 8 pixels away leave no figure: a straight line.
-    TwoCells s(1, A, B, {120, 100}, {120, 200}, 127);
-    MyImageDrawLine(*s.w->vecField, 0, 142, 299, 142, wall);
-    MyImageDrawLine(*s.w->vecField, 0, 158, 299, 158, wall);
-    CutDrawEdges(*s.w);
-    int onLine = 0, elsewhere = 0;
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 300; ++x)
-            if (MyImageGetPixel(*s.w->vecField, x, y) == MaskCodeColor(s.jigs[0].MaskColor))
-                (y == 150 && x >= A.x && x <= B.x ? onLine : elsewhere)++;
-    EXPECT_EQ(onLine, B.x - A.x + 1);
-    EXPECT_EQ(elsewhere, 0);
+    const auto s = walled(8);
+    CutDrawEdges(*s->w);
+    PixelSet line;
+    for (int x = A.x; x <= B.x; ++x)
+        line.insert({x, 150});
+    EXPECT_EQ(PixelsOf(*s->w->vecField, MaskCodeColor(s->jigs[0].MaskColor)), line);
 }
 
 TEST(CutSteps, AFillFallsBackToTheEdgesMiddleThenFails)
 {
     // Cell 0 is the square 40..80 closed by lines; its site lies on a line.
     TJigParams p;
-    p.ImageW = p.ImageH = 200;
-    p.TileS = 40;
-    p.TilePX = 2;
-    p.TilePY = 1;
-    p.TileNum = p.TotalTileNum = 2;
+    p.ImageW = p.ImageH = 200, p.TileS = 40;
+    p.TilePX = 2, p.TilePY = 1, p.TileNum = p.TotalTileNum = 2;
     std::vector<TJig> jigs(3);
     TCutWork w(p, jigs);
     ASSERT_TRUE(CutSetUp(w));
@@ -399,9 +335,10 @@ TEST(CutSteps, AFillFallsBackToTheEdgesMiddleThenFails)
     TCutCell& c = w.cut[0];
     c.edgeNum = 4;
     const double e[4][4] = {{40, 40, 80, 40}, {40, 80, 80, 80}, {40, 40, 40, 80}, {80, 40, 80, 80}};
-    for (int i = 0; i < 4; ++i)
-        c.edges[size_t(i)].x1 = e[i][0], c.edges[size_t(i)].y1 = e[i][1], c.edges[size_t(i)].x2 = e[i][2],
-        c.edges[size_t(i)].y2 = e[i][3];
+    for (int i = 0; i < 4; ++i) {
+        TCutEdge& E = c.edges[size_t(i)];
+        E.x1 = e[i][0], E.y1 = e[i][1], E.x2 = e[i][2], E.y2 = e[i][3];
+    }
     jigs[0].SiteX = 40, jigs[0].SiteY = 60;  // on the left line
     jigs[0].HomeX = 40, jigs[0].HomeY = 40, jigs[0].W = jigs[0].H = 41;
     jigs[1].SiteX = 150, jigs[1].SiteY = 150;
@@ -459,16 +396,15 @@ TEST(CutSteps, MaskFillMatchesTheImageFill)
     // general 4-connected fill fills, and report the same extent.
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         SRand(seed);
-        OMyImage a(64, 48, true);
-        MyImageFillRect(a, 0, 0, 64, 48, kWhite);
+        OMyImagePtr a = WhiteImage(64, 48);
         for (int k = 0; k < 12; ++k)
-            MyImageDrawLine(a, MyRandom(64), MyRandom(48), MyRandom(64), MyRandom(48), RGB(128, 0, 50));
-        OMyImagePtr b = MyImageClone(a);
+            MyImageDrawLine(*a, MyRandom(64), MyRandom(48), MyRandom(64), MyRandom(48), RGB(128, 0, 50));
+        OMyImagePtr b = MyImageClone(*a);
         const int x = MyRandom(64), y = MyRandom(48);
         TRect ra, rb;
-        MaskFloodFill(a, x, y, RGB(128, 0, 25), &ra);
+        MaskFloodFill(*a, x, y, RGB(128, 0, 25), &ra);
         MyImageFloodFill(*b, x, y, RGB(128, 0, 25), &rb);
-        EXPECT_EQ(a.Bitmap, b->Bitmap) << seed;
+        EXPECT_EQ(a->Bitmap, b->Bitmap) << seed;
         EXPECT_EQ(ra, rb) << seed;
     }
 }

@@ -1,5 +1,7 @@
 #include "cutting/cut_test_support.h"
 
+#include "cutting/emf_records.h"
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -63,6 +65,12 @@ std::vector<TVorCell> CellsFor(const std::vector<TPoint>& sites)
 }
 
 namespace {
+
+void Put32(std::vector<uint8_t>& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(v >> (8 * i)));
+}
 
 bool Near(double ax, double ay, double bx, double by) { return std::fabs(ax - bx) < 1e-6 && std::fabs(ay - by) < 1e-6; }
 
@@ -150,29 +158,21 @@ std::string CheckPartition(const std::vector<TVorCell>& cells, const TMyRect& fi
 
 std::string CompareCells(const std::vector<TVorCell>& a, const std::vector<TVorCell>& b)
 {
-    std::ostringstream err;
     if (a.size() != b.size())
         return "different cell counts";
     for (size_t i = 0; i < a.size(); ++i) {
         const TVorCell &p = a[i], &q = b[i];
-        if (p.x != q.x || p.y != q.y || p.dx != q.dx || p.dy != q.dy || p.edgeNum != q.edgeNum ||
-            p.triNum != q.triNum) {
-            err << "cell " << i << " differs: edges " << p.edgeNum << " / " << q.edgeNum << ", triangles " << p.triNum
-                << " / " << q.triNum;
-            return err.str();
-        }
-        for (int e = 0; e < p.edgeNum; ++e) {
+        bool same = p.x == q.x && p.y == q.y && p.dx == q.dx && p.dy == q.dy && p.edgeNum == q.edgeNum &&
+                    p.triNum == q.triNum;
+        for (int e = 0; same && e < p.edgeNum; ++e) {
             const TVorEdge &E = p.edges[size_t(e)], &F = q.edges[size_t(e)];
-            if (E.x1 != F.x1 || E.y1 != F.y1 || E.x2 != F.x2 || E.y2 != F.y2 || E.nb != F.nb) {
-                err << "cell " << i << " edge " << e << " differs";
-                return err.str();
-            }
+            same = E.x1 == F.x1 && E.y1 == F.y1 && E.x2 == F.x2 && E.y2 == F.y2 && E.nb == F.nb;
         }
-        for (int t = 0; t < p.triNum; ++t)
-            if (p.tris[size_t(t)] != q.tris[size_t(t)]) {
-                err << "cell " << i << " triangle " << t << " differs";
-                return err.str();
-            }
+        for (int t = 0; same && t < p.triNum; ++t)
+            same = p.tris[size_t(t)] == q.tris[size_t(t)];
+        if (!same)
+            return StrFormat("cell %zu differs: edges %d / %d, triangles %d / %d", i, p.edgeNum, q.edgeNum, p.triNum,
+                             q.triNum);
     }
     return {};
 }
@@ -194,6 +194,35 @@ OMyImagePtr MakeTestPicture(int w, int h, uint32_t seed)
     return img;
 }
 
+OMyImagePtr WhiteImage(int w, int h, bool alpha)
+{
+    OMyImagePtr img = MyImageCreateExt(w, h, alpha);
+    MyImageFillRect(*img, 0, 0, w, h, kMaskWhite);
+    return img;
+}
+
+PixelSet PixelsOf(const OMyImage& img, uint32_t colour)
+{
+    PixelSet out;
+    for (int y = 0; y < img.H; ++y)
+        for (int x = 0; x < img.W; ++x)
+            if (MyImageGetPixel(img, x, y) == colour)
+                out.insert({x, y});
+    return out;
+}
+
+int CountColour(const OMyImage& img, uint32_t colour) { return int(PixelsOf(img, colour).size()); }
+
+int FrameRingStrays(const OMyImage& masks)
+{
+    int stray = 0;
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x)
+            if (x < kFrameWidth || y < kFrameWidth || x >= masks.W - kFrameWidth || y >= masks.H - kFrameWidth)
+                stray += MyImageGetPixel(masks, x, y) != MaskCodeColor(cFrameColor);
+    return stray;
+}
+
 TJigParams CutParams(int w, int h, int level, int style, int border, bool rotate)
 {
     TJigParams p;
@@ -213,4 +242,91 @@ TCutStatus RunCut(TJigParams& p, std::vector<TJig>& jigs, OMyImagePtr& masks, ui
     SRand(seed);
     p.GameSeed = int32_t(seed);
     return CreateMasksForVoronoiStyle(p, jigs, masks);
+}
+
+Emf::Emf(int w, int h)
+{
+    Record(kEmrHeader, {0, 0, uint32_t(w), uint32_t(h), 0, 0, 100, 100, 0x464D4520u, 0x10000u, 0, 0, 0, 0, 0, 0,
+                        0, 0, 0, 0});
+}
+
+Emf& Emf::Record(uint32_t type, const std::vector<uint32_t>& body)
+{
+    Put32(bytes, type);
+    Put32(bytes, uint32_t(8 + 4 * body.size()));
+    for (uint32_t v : body)
+        Put32(bytes, v);
+    return *this;
+}
+
+Emf& Emf::Poly(uint32_t type, const std::vector<Pt>& pts, bool b16)
+{
+    std::vector<uint32_t> body{0, 0, 0, 0, uint32_t(pts.size())};
+    if (b16) {
+        for (const Pt& p : pts)
+            body.push_back((uint32_t(p.x) & 0xFFFF) | uint32_t(p.y) << 16);
+        return Record(type + 83, body);
+    }
+    for (const Pt& p : pts) {
+        body.push_back(uint32_t(p.x));
+        body.push_back(uint32_t(p.y));
+    }
+    return Record(type, body);
+}
+
+std::vector<uint8_t> PicDataFile(const std::vector<PicEntry>& entries)
+{
+    std::vector<uint8_t> out{'T', 'E', 'S', 'T', 'P', 'I', 'C', 'S'};
+    Put32(out, uint32_t(entries.size()));
+    out.resize(out.size() + 40 * entries.size(), 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const size_t e = 12 + 40 * i;
+        EmfPutI32(&out[e], int32_t(out.size()));
+        EmfPutI32(&out[e + 4], int32_t(entries[i].emf.size()));
+        EmfPutI32(&out[e + 8], entries[i].w);
+        EmfPutI32(&out[e + 12], entries[i].h);
+        out[e + 32] = entries[i].mirrorTB;
+        out[e + 33] = entries[i].mirrorLR;
+        out.insert(out.end(), entries[i].emf.begin(), entries[i].emf.end());
+    }
+    return out;
+}
+
+std::vector<uint8_t> SquareEmf(int w, bool b16)
+{
+    return Emf(w, w).Poly(kEmrPolygon, {{0, 0}, {w, 0}, {w, w}, {0, w}}, b16).Record(kEmrEof, {0, 16, 20}).bytes;
+}
+
+std::string CheckPieceOwnership(const OMyImage& masks, const std::vector<TJig>& jigs, int count, bool tight)
+{
+    std::vector<int> area(size_t(count), 0);
+    std::vector<TMyRect> extent(static_cast<size_t>(count));
+    std::vector<std::vector<int>> byCode(256);
+    for (int i = 0; i < count; ++i)
+        byCode[jigs[size_t(i)].MaskColor].push_back(i);
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x) {
+            const uint32_t v = MyImageGetPixel(masks, x, y);
+            if (v == 0xFFFFFF)
+                return StrFormat("white pixel at %d,%d", x, y);
+            int owners = 0, owner = -1;
+            for (int i : byCode[(v >> 16) & 0xFF]) {
+                const TJig& j = jigs[size_t(i)];
+                if (v == MaskCodeColor(j.MaskColor) && x >= j.HomeX && x < j.HomeX + j.W && y >= j.HomeY &&
+                    y < j.HomeY + j.H)
+                    ++owners, owner = i;
+            }
+            if (owners != 1)
+                return StrFormat("pixel %d,%d lies in %d boxes of its code", x, y, owners);
+            ++area[size_t(owner)];
+            MyRectIncScope(extent[size_t(owner)], x, y, x, y);
+        }
+    for (int i = 0; i < count; ++i) {
+        if (area[size_t(i)] == 0)
+            return StrFormat("piece %d has no pixel", i);
+        const TJig& j = jigs[size_t(i)];
+        if (tight && !(extent[size_t(i)] == vMyRectInitWH(j.HomeX, j.HomeY, j.W, j.H)))
+            return StrFormat("piece %d: its box is not the extent of its pixels", i);
+    }
+    return {};
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct Row { int tile, mask, ofs, cols, rows, total; };
@@ -20,7 +22,7 @@ void ExpectRow(int level, const Row& want)
 
 }  // namespace
 
-TEST(LevelTable, WorkedExamplesMatch)
+TEST(LevelTable, WorkedExamplesMatchWithFrameAndFigureInserts)
 {
     ASSERT_TRUE(FillMaskParams(1000, 750, 0, 0));
     ExpectRow(0, {20, 28, 4, 50, 37, 1850});
@@ -38,18 +40,14 @@ TEST(LevelTable, WorkedExamplesMatch)
     EXPECT_EQ(MaskParams[0].TotalTileNum, 72 * 54);
     EXPECT_EQ(MaskParams[13].TileS, 300);
     EXPECT_EQ(MaskParams[13].TotalTileNum, 20);
-}
 
-TEST(LevelTable, FrameAndFigureInsertsCountInTheTable)
-{
+    // The frame and the figure style's pictures count in the table.
     ASSERT_TRUE(FillMaskParams(1024, 768, 3, 1));
     const TMaskParam& r13 = MaskParams[13];
     EXPECT_EQ(r13.TileS, 192);
     EXPECT_EQ(r13.TileNum, 15);
     EXPECT_EQ(r13.PicNum, 2);
     EXPECT_EQ(r13.TotalTileNum, 17);
-
-    TMaskParam r;
     FillMaskParam(r, 440, 340, 40, 0, 1);
     EXPECT_EQ(r.TilePX, 10);
     EXPECT_EQ(r.TilePY, 7);
@@ -85,7 +83,7 @@ TEST(LevelTable, RealisticPicturesGiveAnOrderedTable)
             }
 }
 
-TEST(LevelTable, TinyPicturesNeitherHangNorGoNegative)
+TEST(LevelTable, TinyZeroOrHugePicturesNeitherHangNorGoNegative)
 {
     // Sides below 4, or up to 40 with the frame, used to divide by zero or
     // search for ever; a picture narrower than the frame gave negative columns.
@@ -111,10 +109,7 @@ TEST(LevelTable, TinyPicturesNeitherHangNorGoNegative)
     FillMaskParam(r, 30, 30, 10, 0, 1);
     EXPECT_EQ(r.TilePX, 0);
     EXPECT_EQ(r.TotalTileNum, 0);
-}
-
-TEST(LevelTable, ZeroOrHugeSidesLeaveTheTableAlone)
-{
+    // Zero, negative or huge sides leave the table alone.
     ASSERT_TRUE(FillMaskParams(1000, 750, 0, 0));
     const auto before = MaskParams;
     EXPECT_FALSE(FillMaskParams(0, 750, 0, 0));
@@ -130,27 +125,21 @@ TEST(LevelTable, DialogParametersFollowTheChosenRow)
     p.BorderStyle = 1;
     SetJigParamsFromLevel(p, 440, 340, 13);
     const TMaskParam& r = MaskParams[13];
-    EXPECT_EQ(p.TileS, r.TileS);
-    EXPECT_EQ(p.MaskS, r.MaskS);
-    EXPECT_EQ(p.MaskOfs, r.MaskOfs);
+    EXPECT_EQ(p.Level, 13);
+    EXPECT_EQ(std::tie(p.TileS, p.MaskS, p.MaskOfs), std::tie(r.TileS, r.MaskS, r.MaskOfs));
     EXPECT_EQ(p.StuckD, std::max(4, r.MaskOfs / 2));
+    // The grid is counted inside the frame.
     EXPECT_EQ(p.TilePX, (440 - 40) / r.TileS);
     EXPECT_EQ(p.TilePY, (340 - 40) / r.TileS);
     EXPECT_EQ(p.TotalTileNum, p.TilePX * p.TilePY);
-    EXPECT_EQ(p.Level, 13);
 }
 
 TEST(Grid, SparePixelsGoToTheFirstCellsAndTheCellsTileTheField)
 {
     for (int frame : {0, kFrameWidth}) {
         TJigParams p;
-        p.ImageW = 1003 + 2 * frame;
-        p.ImageH = 707 + 2 * frame;
-        p.TileS = 100;
-        p.MaskOfs = 17;
-        p.TilePX = 10;
-        p.TilePY = 7;
-        p.JigsL = p.JigsT = frame;
+        p.ImageW = 1003 + 2 * frame, p.ImageH = 707 + 2 * frame;
+        p.TileS = 100, p.MaskOfs = 17, p.TilePX = 10, p.TilePY = 7, p.JigsL = p.JigsT = frame;
         std::vector<TJig> jigs(71);
         InitJigsAr(p, jigs);
         for (int c = 0; c < 10; ++c)
@@ -178,11 +167,7 @@ TEST(Grid, SparePixelsGoToTheFirstCellsAndTheCellsTileTheField)
 TEST(Grid, NoTwoTouchingCellsShareAColourCode)
 {
     TJigParams p;
-    p.ImageW = 800;
-    p.ImageH = 600;
-    p.TileS = 50;
-    p.TilePX = 16;
-    p.TilePY = 12;
+    p.ImageW = 800, p.ImageH = 600, p.TileS = 50, p.TilePX = 16, p.TilePY = 12;
     std::vector<TJig> jigs(16 * 12);
     InitJigsAr(p, jigs);
     EXPECT_EQ(jigs[0].MaskColor, 25);

@@ -2,7 +2,6 @@
 // mask operations they use, and whole cuts around the pictures.
 #include "cutting/cut_test_support.h"
 #include "cutting/pic_inserts.h"
-#include "cutting/pic_test_support.h"
 #include "cutting/vector_pics.h"
 
 #include "support/test_support.h"
@@ -12,8 +11,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr uint32_t kWhite = 0xFFFFFF;
 
 void UseOurPictures() { PicSourceP.sDataPic = SourcePath("resources/pic_zivra.dat"); }
 
@@ -70,15 +67,6 @@ int FirstFlagged(const TCutWork& w)
     return -1;
 }
 
-int CountColour(const OMyImage& img, uint32_t colour)
-{
-    int n = 0;
-    for (int y = 0; y < img.H; ++y)
-        for (int x = 0; x < img.W; ++x)
-            n += MyImageGetPixel(img, x, y) == colour;
-    return n;
-}
-
 }  // namespace
 
 // ---- Choosing and placing ---------------------------------------------------------------------
@@ -119,41 +107,44 @@ TEST(PictureInserts, NoTwoPictureCellsAreNeighboursAndNoneTouchesTheBorder)
     EXPECT_GT(flagged, 0);
 }
 
-TEST(PictureInserts, APictureOverANeighboursSiteIsNotPlaced)
+TEST(PictureInserts, APictureInTheWayOfASiteOrInkOrLargerThanItsSizeIsNotPlaced)
 {
-    for (bool spoil : {false, true}) {
+    struct Case { const char* what; int drawn, nominal; void (*spoil)(TCutWork& w, int i); };
+    const Case cases[] = {
+        {"nothing in the way", 20, 20, nullptr},
+        {"the cell above has its site just beside this cell's site", 20, 20,
+         [](TCutWork& w, int i) {
+             w.cut[size_t(i - w.C)].x = w.cut[size_t(i)].x + 3;
+             w.cut[size_t(i - w.C)].y = w.cut[size_t(i)].y + 3;
+         }},
+        {"something already lies where the picture would go", 20, 20,
+         [](TCutWork& w, int i) { MyImageSetPixel(*w.vecField, w.cut[size_t(i)].x, w.cut[size_t(i)].y, RGB(128, 0, 77)); }},
+        // Nominal 2 x 2, drawn over 30000 x 30000: it would cover the puzzle.
+        {"bounds that belie the nominal size", 30000, 2, nullptr},
+    };
+    for (const Case& c : cases) {
         ResetAllState();
         Prepared r;
-        Prepare(r, {{SquareEmf(40), 40, 40}});
+        Prepare(r, {{SquareEmf(c.drawn), c.nominal, c.nominal}});
         TCutWork& w = *r.w;
         const int i = FirstFlagged(w);
-        ASSERT_GE(i, 0);
-        const uint32_t colour = MaskCodeColor(w.jigs[size_t(i)].MaskColor);
-        if (spoil) {
-            // The cell above now has its site just beside this cell's site.
-            TCutCell& above = w.cut[size_t(i - w.C)];
-            above.x = w.cut[size_t(i)].x + 3;
-            above.y = w.cut[size_t(i)].y + 3;
-        }
+        ASSERT_GE(i, 0) << c.what;
+        ASSERT_GT(w.jigs[size_t(i)].W, 20);
+        if (c.spoil)
+            c.spoil(w, i);
+        const std::vector<uint8_t> before = w.vecField->Bitmap;
         PlacePicture(w, i);
-        EXPECT_EQ(w.jigs[size_t(i)].PicCell, spoil ? 0 : 1);
-        EXPECT_EQ(CountColour(*w.vecField, colour) > 0, !spoil) << "the mask is left alone when refused";
+        const bool placed = !c.spoil && c.drawn == c.nominal;
+        EXPECT_EQ(w.jigs[size_t(i)].PicCell, placed ? 1 : 0) << c.what;
+        if (placed) {
+            // A picture that fits its cell is set in at one and a fifth its size.
+            EXPECT_GT(CountColour(*w.vecField, MaskCodeColor(w.jigs[size_t(i)].MaskColor)), 0);
+            EXPECT_EQ(w.jigs[size_t(i)].W, Round(RotVec.RotW * 1.2));
+            EXPECT_EQ(w.jigs[size_t(i)].H, Round(RotVec.RotH * 1.2));
+        } else {
+            EXPECT_EQ(w.vecField->Bitmap, before) << "the mask is left alone when refused: " << c.what;
+        }
     }
-}
-
-TEST(PictureInserts, APictureOverAnotherPictureIsNotPlaced)
-{
-    Prepared r;
-    Prepare(r, {{SquareEmf(40), 40, 40}});
-    TCutWork& w = *r.w;
-    const int i = FirstFlagged(w);
-    ASSERT_GE(i, 0);
-    // Something already lies where the picture would go.
-    const TCutCell& c = w.cut[size_t(i)];
-    MyImageSetPixel(*w.vecField, c.x, c.y, RGB(128, 0, 77));
-    PlacePicture(w, i);
-    EXPECT_EQ(w.jigs[size_t(i)].PicCell, 0);
-    EXPECT_EQ(CountColour(*w.vecField, MaskCodeColor(w.jigs[size_t(i)].MaskColor)), 0);
 }
 
 TEST(PictureInserts, MirrorsAreDrawnFromTheGeneratorOnlyWhereTheEntryAllowsThem)
@@ -176,40 +167,11 @@ TEST(PictureInserts, MirrorsAreDrawnFromTheGeneratorOnlyWhereTheEntryAllowsThem)
     }
 }
 
-TEST(PictureInserts, APictureThatFitsItsCellIsSetInAtOneAndAFifthItsSize)
-{
-    Prepared r;
-    Prepare(r, {{SquareEmf(20), 20, 20}});
-    TCutWork& w = *r.w;
-    const int i = FirstFlagged(w);
-    ASSERT_GE(i, 0);
-    ASSERT_GT(w.jigs[size_t(i)].W, 20);
-    PlacePicture(w, i);
-    ASSERT_EQ(w.jigs[size_t(i)].PicCell, 1);
-    EXPECT_EQ(w.jigs[size_t(i)].W, Round(RotVec.RotW * 1.2));
-    EXPECT_EQ(w.jigs[size_t(i)].H, Round(RotVec.RotH * 1.2));
-}
-
-TEST(PictureInserts, APictureWhoseBoundsBelieItsSizeIsRefused)
-{
-    // Nominal 2 x 2, drawn over 30000 x 30000: it would cover the puzzle.
-    Prepared r;
-    Prepare(r, {{SquareEmf(30000), 2, 2}});
-    TCutWork& w = *r.w;
-    const int i = FirstFlagged(w);
-    ASSERT_GE(i, 0);
-    PlacePicture(w, i);
-    EXPECT_EQ(w.jigs[size_t(i)].PicCell, 0);
-    EXPECT_EQ(CountColour(*w.vecField, kWhite), w.vecField->W * w.vecField->H);
-}
-
 // ---- Mask operations ----------------------------------------------------------------------------
 
 TEST(PictureMask, AddingAPictureIsAllOrNothing)
 {
-    OMyImagePtr field = MyImageCreateExt(20, 20, true), pics = MyImageCreateExt(20, 20, true);
-    MyImageFillRect(*field, 0, 0, 20, 20, kWhite);
-    MyImageFillRect(*pics, 0, 0, 20, 20, kWhite);
+    OMyImagePtr field = WhiteImage(20, 20), pics = WhiteImage(20, 20);
     const uint32_t ink = RGB(128, 0, 50);
     MyImageFillRect(*pics, 5, 5, 6, 6, ink);
     MyImageSetPixel(*field, 10, 10, RGB(128, 0, 25));
@@ -228,8 +190,7 @@ TEST(PictureMask, WalksStopBesideAPictureAndAtTheFirstWhitePoint)
     jigs[1].MaskColor = 75;
     TCutWork w(p, jigs);
     w.field = vMyRectInitRB(0, 0, 39, 39);
-    w.vecField = MyImageCreateExt(40, 40, true);
-    MyImageFillRect(*w.vecField, 0, 0, 40, 40, kWhite);
+    w.vecField = WhiteImage(40, 40);
     MyImageFillRect(*w.vecField, 20, 10, 10, 10, MaskCodeColor(75));  // 20..29 x 10..19
     TPoint P;
     const TRect all = MakeTRect(0, 0, 39, 39);

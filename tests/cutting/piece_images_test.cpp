@@ -33,6 +33,24 @@ bool Blobs(int x, int y, uint32_t seed)
 
 std::vector<uint8_t> Pixels(const OMyImage& img) { return {img.pMem, img.pMem + img.ByteCount()}; }
 
+// Upright images: every picture pixel lands in exactly one piece, with its colour.
+void ExpectEveryPixelInOnePiece(const OMyImage& picture, const std::vector<TJig>& jigs,
+                                const std::vector<OMyImage>& images)
+{
+    std::vector<int> cover(size_t(picture.W * picture.H), 0);
+    for (size_t i = 0; i < images.size(); ++i) {
+        const TJig& j = jigs[i];
+        for (int y = 0; y < j.H; ++y)
+            for (int x = 0; x < j.W; ++x)
+                if (MyImageGetLineXY(images[i], x, y)[3] == 255) {
+                    ++cover[size_t((j.HomeY + y) * picture.W + j.HomeX + x)];
+                    ASSERT_EQ(std::memcmp(MyImageGetLineXY(images[i], x, y),
+                                          MyImageGetLineXY(picture, j.HomeX + x, j.HomeY + y), 3), 0);
+                }
+    }
+    EXPECT_EQ(std::count(cover.begin(), cover.end(), 1), picture.W * picture.H);
+}
+
 }  // namespace
 
 TEST(Emboss, APixelBesideOneTransparentPixelBrightensByTwenty)
@@ -129,7 +147,7 @@ TEST(PieceImages, OnlyTheBlueByteOfTheMaskSelectsPixels)
     EXPECT_EQ(MyImageGetLineXY(images[0], 10, 5)[3], 0);
 }
 
-TEST(PieceImages, WholeCutMatchesTheLiteralMethodOnAnyNumberOfThreads)
+TEST(PieceImages, WholeCutMatchesTheLiteralMethodOnAnyThreadsAndCoversThePicture)
 {
     for (bool rotate : {false, true})
         for (int border = 0; border <= 1; ++border) {
@@ -148,6 +166,8 @@ TEST(PieceImages, WholeCutMatchesTheLiteralMethodOnAnyNumberOfThreads)
                     ASSERT_EQ(Pixels(one[size_t(i)]), Pixels(literal)) << "piece " << i << " style " << style;
                     ASSERT_EQ(Pixels(many[size_t(i)]), Pixels(literal)) << "piece " << i;
                 }
+                if (!rotate && style == 0)
+                    ExpectEveryPixelInOnePiece(*picture, jigs, one);
                 // Refilling in place (another emboss) gives the same as making them anew.
                 BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, rotate, 2, false, one, 2);
                 BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, rotate, 2, true, many, 1);
@@ -163,29 +183,6 @@ TEST(PieceImages, WholeCutMatchesTheLiteralMethodOnAnyNumberOfThreads)
                 EXPECT_EQ(imgs.back().H, frame.H);
             }
         }
-}
-
-TEST(PieceImages, EveryPicturePixelLandsInExactlyOnePiece)
-{
-    TJigParams p = CutParams(200, 150, 4, 1, 1);
-    std::vector<TJig> jigs;
-    OMyImagePtr masks;
-    ASSERT_EQ(RunCut(p, jigs, masks, 4), TCutStatus::Done);
-    OMyImagePtr picture = MakeTestPicture(200, 150);
-    std::vector<OMyImage> images;
-    BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, false, 0, true, images);
-    std::vector<int> cover(size_t(200 * 150), 0);
-    for (int i = 0; i < p.TotalTileNum; ++i) {
-        const TJig& j = jigs[size_t(i)];
-        for (int y = 0; y < j.H; ++y)
-            for (int x = 0; x < j.W; ++x)
-                if (MyImageGetLineXY(images[size_t(i)], x, y)[3] == 255) {
-                    ++cover[size_t((j.HomeY + y) * 200 + j.HomeX + x)];
-                    ASSERT_EQ(std::memcmp(MyImageGetLineXY(images[size_t(i)], x, y),
-                                          MyImageGetLineXY(*picture, j.HomeX + x, j.HomeY + y), 3), 0);
-                }
-    }
-    EXPECT_EQ(std::count(cover.begin(), cover.end(), 1), 200 * 150);
 }
 
 namespace {
