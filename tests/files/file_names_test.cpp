@@ -4,43 +4,27 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
-// Points the game at a resource folder of the test's own for its lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
+// Sets an environment variable for its lifetime.
+struct ScopedEnv {
+    const char* name;
+    std::optional<std::string> old;
+    ScopedEnv(const char* n, const std::string& value) : name(n)
     {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv(name, value.c_str(), 1);
+        if (const char* v = std::getenv(n))
+            old = v;
+        setenv(n, value.c_str(), 1);
     }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
 };
-
-void MakeFakeResources(const TempDir& dir)
-{
-    mkdir(dir.File("language").c_str(), 0755);
-    mkdir(dir.File("jigs_bemo").c_str(), 0755);
-}
 
 }  // namespace
 
-TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFolders)
+TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFoldersAndClearsLeftovers)
 {
     TempDir data;
     ScopedEnv xdg("XDG_DATA_HOME", data.File("deep/share"));  // missing levels are made
@@ -59,22 +43,13 @@ TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFolders)
     EXPECT_EQ(FileNames.sDataPic, FileNames.sResourcePath + "/pic_zivra.dat");
     EXPECT_TRUE(FileExists(FileNames.sLangPath + "english.lng"));
     EXPECT_FALSE(FileNames.bOpen);
-}
 
-TEST(FileNames, LeftoverTemporarySaveIsGoneAfterStartUp)
-{
-    TempDir data;
-    ScopedEnv xdg("XDG_DATA_HOME", data.Path());
-    mkdir(data.File("Zivra Jigsaw Bemo").c_str(), 0755);
-    const std::string temp = data.File("Zivra Jigsaw Bemo/zivra.svt");
-    ASSERT_TRUE(WriteFileBytes(temp, {1, 2, 3}));
-    const std::string resave = data.File("Zivra Jigsaw Bemo/Game.svm.part");
-    const std::string mine = data.File("Zivra Jigsaw Bemo/notes.part");
-    ASSERT_TRUE(WriteFileBytes(resave, {1}));
-    ASSERT_TRUE(WriteFileBytes(mine, {1}));
-    std::string error;
+    // The next start-up removes a leftover temporary save and re-save, nothing else.
+    const std::string resave = user + "Game.svm.part", mine = user + "notes.part";
+    for (const std::string& f : {FileNames.sTempSolve, resave, mine})
+        ASSERT_TRUE(WriteFileBytes(f, {1, 2, 3}));
     ASSERT_TRUE(FileNames_Create(&error)) << error;
-    EXPECT_FALSE(FileExists(temp));
+    EXPECT_FALSE(FileExists(FileNames.sTempSolve));
     EXPECT_FALSE(FileExists(resave));
     EXPECT_TRUE(FileExists(mine));
 }
@@ -116,7 +91,8 @@ TEST(FileNames, ExtensionsAreComparedInLowerCase)
 TEST(FileNames, BundledJigsawsAreCopiedButNeverOverwritten)
 {
     TempDir res, data;
-    MakeFakeResources(res);
+    mkdir(res.File("language").c_str(), 0755);
+    mkdir(res.File("jigs_bemo").c_str(), 0755);
     ASSERT_TRUE(WriteFileBytes(res.File("jigs_bemo/b.zjg"), {'b'}));
     ASSERT_TRUE(WriteFileBytes(res.File("jigs_bemo/A.zjg"), {'a'}));
     ScopedEnv r("ZIVRA_RESOURCE_DIR", res.Path());

@@ -24,12 +24,12 @@ struct TJigBytes {
     size_t thumbLenAt = 27, descLenAt = 0, picLenAt = 0;
 };
 
-// A jigsaw file built in memory exactly as the writer lays it out.
+// A jigsaw file as the writer lays it out, with where its part lengths lie.
 TJigBytes BuildJig(uint32_t w, uint32_t h, const std::vector<uint8_t>& thumb, const std::string& desc,
-                   const std::vector<uint8_t>& picture, uint8_t keyIndex = 3)
+                   const std::vector<uint8_t>& picture)
 {
     TempDir dir;
-    uint8_t keys[10] = {keyIndex, 11, 22, 33, 44, 55, 66, 77, 88, 99};
+    uint8_t keys[10] = {3, 11, 22, 33, 44, 55, 66, 77, 88, 99};
     std::string error;
     EXPECT_TRUE(SaveJigFile(dir.File("a.zjg"), w, h, keys, thumb, desc, picture, &error)) << error;
     TJigBytes b;
@@ -55,7 +55,7 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 
 // ---- Part encoding -------------------------------------------------------------------
 
-TEST(PartEncoding, RotatingKeyComesBackEveryEightBytes)
+TEST(PartEncoding, RotatingKeyComesBackEveryEightBytesAndPartsReadBack)
 {
     std::vector<uint8_t> zeros(17, 0);
     ScrambleBytes(zeros.data(), zeros.size(), 0x96, true);
@@ -64,12 +64,9 @@ TEST(PartEncoding, RotatingKeyComesBackEveryEightBytes)
     EXPECT_EQ(zeros[8], zeros[0]);
     EXPECT_EQ(zeros[16], zeros[0]);
     std::vector<uint8_t> c(5, 0);
-    ScrambleBytes(c.data(), c.size(), 0x5A, false);
+    ScrambleBytes(c.data(), c.size(), 0x5A, false);  // a fixed key
     EXPECT_EQ(c, std::vector<uint8_t>(5, 0x5A));
-}
 
-TEST(PartEncoding, WrittenPartReadsBackAndEmptyPartIsEmpty)
-{
     TempDir dir;
     const std::string path = dir.File("parts");
     const std::vector<uint8_t> data = {1, 2, 3, 250, 0, 9, 8, 7, 6, 5};
@@ -109,7 +106,7 @@ TEST(PartEncoding, LengthPastTheEndOrAboveTheCapIsRefusedWithoutAllocating)
 
 // ---- Jigsaw file: the list/preview read --------------------------------------------------
 
-TEST(JigFile, PreviewReadFillsTheNewGameParameters)
+TEST(JigFile, PreviewReadFillsTheNewGameParametersPlayLoadFitsAndListReadLeavesThem)
 {
     const auto pic = EncodedPicture(400, 300);
     const auto thumb = EncodedPicture(40, 30, "JPG");
@@ -121,6 +118,7 @@ TEST(JigFile, PreviewReadFillsTheNewGameParameters)
 
     SetHeadlessViewSize(200, 200);
     NewJigP.Level = 7;  // the caller's choice stays
+    NewJigP.FitToScreen = 1;
     NewJigP.Reserved96 = 5;
     ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
     EXPECT_EQ(NewJigP.ImageW, 400);
@@ -147,23 +145,27 @@ TEST(JigFile, PreviewReadFillsTheNewGameParameters)
     ASSERT_TRUE(decoded) << error;
     EXPECT_EQ(decoded->W, 400);
     EXPECT_EQ(decoded->iBPP, 4);
-}
 
-TEST(JigFile, ListOnlyReadLeavesTheParametersAlone)
-{
-    const auto b = BuildJig(64, 48, EncodedPicture(16, 12), "", EncodedPicture(64, 48));
+    // The play load fits the picture to the view.
+    ASSERT_TRUE(JigFile_LoadPicture(path));
+    EXPECT_EQ(JigP.ImageW, 200);
+    EXPECT_EQ(JigP.ImageH, 150);
+    ASSERT_TRUE(miJigs);
+    EXPECT_EQ(miJigs->W, 200);
+    EXPECT_TRUE(miInfoThumb);
+    EXPECT_FALSE(miReadThumb);
+    EXPECT_FALSE(miOriginalImage);
+    EXPECT_EQ(g_JigDesc, "A meadow");
+
     NewJigP.ImageW = 12345;
-    ASSERT_TRUE(ListRead(b.file, true));
+    miReadThumb.reset();
+    ASSERT_TRUE(ListRead(ReadFileBytes(path), true));
     EXPECT_EQ(NewJigP.ImageW, 12345);
     ASSERT_TRUE(miReadThumb);
-    EXPECT_EQ(miReadThumb->H, 12);
-}
+    EXPECT_EQ(miReadThumb->H, 30);
 
-TEST(JigFile, WrongExtensionOrMissingFileIsNotAJigsaw)
-{
-    const auto b = BuildJig(64, 48, EncodedPicture(16, 12), "x", EncodedPicture(64, 48));
-    TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.File("a.svm"), b.file));
+    // Under another name, or no file at all, it is not a jigsaw.
+    ASSERT_TRUE(WriteFileBytes(dir.File("a.svm"), ReadFileBytes(path)));
     EXPECT_FALSE(OpenJigFile_ForListOrPreview(dir.File("a.svm"), false));
     EXPECT_FALSE(OpenJigFile_ForListOrPreview(dir.File("missing.zjg"), false));
     EXPECT_FALSE(OpenJigFile_ForListOrPreview(dir.Path() + "/", false));
@@ -178,7 +180,7 @@ TEST(JigFile, DescriptionKeepsUtf8AndReplacesStrayBytes)
 }
 
 // Each hostile file is refused; none takes long or allocates what it claims.
-TEST(JigFile, HostileFilesAreRefused)
+TEST(JigFile, HostileFilesAndDamagedPlayPartsAreRefused)
 {
     const auto thumb = EncodedPicture(16, 12);
     const auto good = BuildJig(64, 48, thumb, "desc", EncodedPicture(64, 48));
@@ -211,38 +213,8 @@ TEST(JigFile, HostileFilesAreRefused)
         std::vector<uint8_t> b(good.file.begin(), good.file.begin() + long(n));
         EXPECT_FALSE(ListRead(b)) << n;
     }
-}
 
-TEST(JigFile, ThumbnailClaimingAHugeSizeIsRefusedBeforeDecoding)
-{
-    std::vector<uint8_t> png = EncodedPicture(16, 12);
-    // The IHDR width and height (big-endian at 16 and 20) now claim 30000 x 30000.
-    const uint8_t huge[8] = {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30};
-    std::memcpy(png.data() + 16, huge, 8);
-    const auto b = BuildJig(64, 48, png, "", EncodedPicture(64, 48));
-    EXPECT_FALSE(ListRead(b.file));
-    int w = 0, h = 0;
-    ASSERT_TRUE(PictureSniffSize(png.data(), png.size(), &w, &h));
-    EXPECT_EQ(w, 30000);
-}
-
-TEST(JigFile, PictureSizeIsSniffedFromEachCommonFormat)
-{
-    for (const char* f : {"PNG", "JPG", "BMP", "GIF", "TIFF"}) {
-        const auto bytes = EncodedPicture(37, 23, f);
-        if (bytes.empty())
-            continue;  // no writer for this format here
-        int w = 0, h = 0;
-        EXPECT_TRUE(PictureSniffSize(bytes.data(), bytes.size(), &w, &h)) << f;
-        EXPECT_EQ(w, 37) << f;
-        EXPECT_EQ(h, 23) << f;
-    }
-}
-
-TEST(JigFile, DamagedPlayPartsAreRefused)
-{
-    const auto thumb = EncodedPicture(16, 12);
-    const auto good = BuildJig(64, 48, thumb, "desc", EncodedPicture(64, 48));
+    // The play read: from a bad offset, of a damaged length, or cut short.
     const int64_t dataOfs = int64_t(good.descLenAt);
     auto playRead = [&](const std::vector<uint8_t>& b, int64_t ofs) {
         OBinReader r(b.data(), b.size());
@@ -263,6 +235,27 @@ TEST(JigFile, DamagedPlayPartsAreRefused)
     b = good.file;
     b.resize(b.size() - 1);
     EXPECT_FALSE(playRead(b, dataOfs));
+}
+
+TEST(JigFile, PictureSizesAreSniffedAndAThumbnailClaimingAHugeSizeIsRefused)
+{
+    std::vector<uint8_t> png = EncodedPicture(16, 12);
+    // The IHDR width and height (big-endian at 16 and 20) now claim 30000 x 30000.
+    const uint8_t huge[8] = {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30};
+    std::memcpy(png.data() + 16, huge, 8);
+    int w = 0, h = 0;
+    ASSERT_TRUE(PictureSniffSize(png.data(), png.size(), &w, &h));
+    EXPECT_EQ(w, 30000);
+    EXPECT_FALSE(ListRead(BuildJig(64, 48, png, "", EncodedPicture(64, 48)).file));
+
+    for (const char* f : {"PNG", "JPG", "BMP", "GIF", "TIFF"}) {
+        const auto bytes = EncodedPicture(37, 23, f);
+        if (bytes.empty())
+            continue;  // no writer for this format here
+        EXPECT_TRUE(PictureSniffSize(bytes.data(), bytes.size(), &w, &h)) << f;
+        EXPECT_EQ(w, 37) << f;
+        EXPECT_EQ(h, 23) << f;
+    }
 }
 
 // ---- The jigsaws that come with the game ------------------------------------------------

@@ -22,16 +22,9 @@ std::vector<uint8_t> Utf16(const std::u16string& s, bool bigEndian)
     return b;
 }
 
-bool Parse(const std::vector<uint8_t>& b, TLangDict* d, int* line = nullptr, std::string* err = nullptr)
+bool Parse(const std::vector<uint8_t>& b, TLangDict* d, int* line, std::string* err)
 {
-    int l = 0;
-    std::string e;
-    const bool ok = ParseStringsFile(b.data(), b.size(), d, &l, &e);
-    if (line)
-        *line = l;
-    if (err)
-        *err = e;
-    return ok;
+    return ParseStringsFile(b.data(), b.size(), d, line, err);
 }
 
 // A language folder of the test's own, with FileNames pointing at it.
@@ -54,7 +47,7 @@ struct LangFolder {
 
 // ---- The strings-file parser ----------------------------------------------------------
 
-TEST(StringsFile, ReadsBothByteOrdersEscapesAndComments)
+TEST(StringsFile, ReadsBothByteOrdersAndUtf8EscapesAndComments)
 {
     const std::u16string text =
         u"/* header\n comment */\n"
@@ -64,9 +57,13 @@ TEST(StringsFile, ReadsBothByteOrdersEscapesAndComments)
         u"Bare_Key = \"bare\";\n"
         u"\"Alone\";\n"
         u"\"B_Ok\" = \"Fine\";\n";
-    for (bool be : {false, true}) {
+    const std::string utf8 = "\"B_Ok\" = \"Fine\";\n\"Quote\" = \"say \\\"hi\\\" \\\\ there\\nnext\";\n"
+                             "\"Ru\" = \"Пазл \\u00e9\";\nBare_Key = \"bare\";\n\"Alone\";\n";
+    for (const auto& bytes : {Utf16(text, false), Utf16(text, true), std::vector<uint8_t>(utf8.begin(), utf8.end())}) {
         TLangDict d;
-        ASSERT_TRUE(Parse(Utf16(text, be), &d)) << be;
+        int line = 0;
+        std::string err;
+        ASSERT_TRUE(Parse(bytes, &d, &line, &err)) << line << ": " << err;
         EXPECT_EQ(d["B_Ok"], "Fine");  // the last of a repeated key
         EXPECT_EQ(d["Quote"], "say \"hi\" \\ there\nnext");
         EXPECT_EQ(d["Ru"], "Пазл é");
@@ -100,34 +97,20 @@ TEST(StringsFile, MalformedFilesNameTheLine)
     }
 }
 
-TEST(StringsFile, PlainUtf8IsAcceptedToo)
-{
-    const std::string s = "\"L_X\" = \"Привет\";\n";
-    TLangDict d;
-    ASSERT_TRUE(Parse(std::vector<uint8_t>(s.begin(), s.end()), &d));
-    EXPECT_EQ(d["L_X"], "Привет");
-}
-
 // ---- The language holder ------------------------------------------------------------------
 
-TEST(Language, LookupFallsBackToTheKeyAndCaretsBecomeLineBreaks)
+TEST(Language, LookupFallsBackToTheKeyAndADamagedOrMissingFileKeepsTheLanguageInUse)
 {
     EXPECT_EQ(LangGetKeyVal("B_Ok"), "B_Ok");  // no dictionary yet
     LangFolder f;
-    ASSERT_TRUE(ReadLangFile(f.Write("x.lng", u"\"Q_X\" = \"One$DTwo\";\n")));
-    EXPECT_EQ(CaretMesFormat("Q_X"), "One\nTwo");
+    int retitled = 0;
+    LangP.fnRetitle = [&] { ++retitled; };
+    ASSERT_TRUE(ReadLangFile(f.Write("good.lng", u"\"B_Ok\" = \"Fine\";\n\"Q_X\" = \"One$DTwo\";\n")));
+    EXPECT_EQ(retitled, 1);
+    EXPECT_EQ(CaretMesFormat("Q_X"), "One\nTwo");  // carets become line breaks
     EXPECT_EQ(LangGetKeyVal("Q_X"), "One$DTwo");
     EXPECT_EQ(LangGetKeyVal("Q_Missing"), "Q_Missing");
     EXPECT_EQ(CaretMesFormat("A$DB"), "A\nB");
-}
-
-TEST(Language, DamagedOrMissingFileKeepsTheLanguageInUse)
-{
-    LangFolder f;
-    int retitled = 0;
-    LangP.fnRetitle = [&] { ++retitled; };
-    ASSERT_TRUE(ReadLangFile(f.Write("good.lng", u"\"B_Ok\" = \"Fine\";\n")));
-    EXPECT_EQ(retitled, 1);
 
     Recorder().Clear();
     EXPECT_FALSE(ReadLangFile(f.Write("bad.lng", u"\"B_Ok\" = \"Broken\";\n\"B_No\" = \"oops\n")));

@@ -1,5 +1,7 @@
+// Opening a jigsaw or a saved game for play.
 #include "cutting/cutting.h"
 #include "files/files.h"
+#include "files/solve_file.h"
 #include "model/memory_field.h"
 #include "model/play_rules.h"
 #include "support/test_support.h"
@@ -29,14 +31,15 @@ std::string MakeJigsaw(const TempDir& dir, int w = 240, int h = 180, bool goodPi
     return path;
 }
 
-// What the open dialog leaves in NewJigP for a level of the picture.
-void ChooseLevel(const std::string& path, int level, bool rotate, bool frame)
+// What the open dialog leaves in NewJigP for a level and style of the picture.
+void ChooseLevel(const std::string& path, int level, bool rotate, bool frame, int style = 0)
 {
     NewJigP = TJigParams{};
+    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
     NewJigP.Rotate = rotate;
     NewJigP.BorderStyle = frame;
-    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
-    ASSERT_TRUE(FillMaskParams(NewJigP.ImageW, NewJigP.ImageH, 0, NewJigP.BorderStyle));
+    NewJigP.ShapeStyle = uint8_t(style);
+    ASSERT_TRUE(FillMaskParams(NewJigP.ImageW, NewJigP.ImageH, style, NewJigP.BorderStyle));
     SetJigParamsFromLevel(NewJigP, NewJigP.ImageW, NewJigP.ImageH, level);
 }
 
@@ -49,7 +52,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZero)
+TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZeroAndAFailedReadLeavesNone)
 {
     const std::string path = MakeJigsaw(dir);
     ChooseLevel(path, 10, false, false);
@@ -74,34 +77,61 @@ TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZero)
     EXPECT_FALSE(AutoSaveP.bNeedSave);
     EXPECT_TRUE(DragJigP.bClickPending);
     EXPECT_FALSE(Recorder().progressVisible);
+
+    // A jigsaw whose picture does not decode closes the changed game and opens nothing.
+    GameChanged();
+    TempDir other;
+    const std::string bad = MakeJigsaw(other, 240, 180, false);
+    ChooseLevel(bad, 12, false, false);
+    EXPECT_FALSE(OpenGameFile(bad, 1u));
+    EXPECT_FALSE(FileNames.bOpen);
+    EXPECT_TRUE(Jigs.empty());
+    EXPECT_FALSE(miJigs);
+    EXPECT_FALSE(AutoSave_IsDue(1e12));
+    EXPECT_FALSE(Recorder().progressVisible);
+}
+
+// The Figure and grid styles take their pictures and the tab atlas from the resource folder.
+TEST_F(PlayOpen, FigureAndGridStylesOpenWithTheirPicturesAndAtlas)
+{
+    FileNames.sResourcePath = SourcePath("resources");
+    const std::string path = MakeJigsaw(dir, 420, 320);
+    for (int style = 3; style <= 6; ++style) {
+        SCOPED_TRACE(style);
+        ChooseLevel(path, 4, false, style & 1, style);
+        ASSERT_TRUE(OpenGameFile(path, 7u));
+        EXPECT_EQ(JigP.ShapeStyle, style);
+        EXPECT_GT(JigP.TotalTileNum, 4);
+        ASSERT_EQ(arPicJigs.size(), size_t(JigP.TotalTileNum));
+        int pictures = 0;
+        for (int i = 0; i < JigP.TotalTileNum; ++i)
+            pictures += Jigs[size_t(i)].PicCell;
+        EXPECT_EQ(pictures > 0, style == 3);
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Log), 0) << "pictures and atlas were found";
+    }
 }
 
 TEST_F(PlayOpen, SameSeedGivesTheSameCutTurnsAndLayout)
 {
     const std::string path = MakeJigsaw(dir);
-    std::vector<TJig> first;
-    std::vector<uint8_t> firstMask;
-    for (int round = 0; round < 2; ++round) {
-        ChooseLevel(path, 11, true, true);
-        ASSERT_TRUE(OpenGameFile(path, 4242u));
-        const int n = JigP.TotalTileNum;
-        if (round == 0) {
-            first.assign(Jigs.begin(), Jigs.begin() + n);
-            firstMask = miMasks->Bitmap;
-            continue;
-        }
-        ASSERT_EQ(size_t(n), first.size());
-        EXPECT_EQ(std::memcmp(Jigs.data(), first.data(), sizeof(TJig) * size_t(n)), 0);
-        EXPECT_EQ(miMasks->Bitmap, firstMask);
-        // The frame piece lies centred and unturned; others turned at random.
-        const TJig& f = Jigs[size_t(n - 1)];
-        EXPECT_EQ(f.Rot, 0);
-        EXPECT_EQ(f.X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
-        int turned = 0;
-        for (int i = 0; i + 1 < n; ++i)
-            turned += Jigs[size_t(i)].Rot != 0;
-        EXPECT_GT(turned, 0);
-    }
+    ChooseLevel(path, 11, true, true);
+    ASSERT_TRUE(OpenGameFile(path, 4242u));
+    const int n = JigP.TotalTileNum;
+    const std::vector<TJig> first(Jigs.begin(), Jigs.begin() + n);
+    const std::vector<uint8_t> firstMask = miMasks->Bitmap;
+    ChooseLevel(path, 11, true, true);
+    ASSERT_TRUE(OpenGameFile(path, 4242u));
+    ASSERT_EQ(JigP.TotalTileNum, n);
+    EXPECT_EQ(std::memcmp(Jigs.data(), first.data(), sizeof(TJig) * size_t(n)), 0);
+    EXPECT_EQ(miMasks->Bitmap, firstMask);
+    // The frame piece lies centred and unturned; others turned at random.
+    const TJig& f = Jigs[size_t(n - 1)];
+    EXPECT_EQ(f.Rot, 0);
+    EXPECT_EQ(f.X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
+    int turned = 0;
+    for (int i = 0; i + 1 < n; ++i)
+        turned += Jigs[size_t(i)].Rot != 0;
+    EXPECT_GT(turned, 0);
 }
 
 TEST_F(PlayOpen, SavedGameReopensByteForByteOnTheSideItsPiecesLieOn)
@@ -137,23 +167,6 @@ TEST_F(PlayOpen, SavedGameReopensByteForByteOnTheSideItsPiecesLieOn)
 
     Jigs[0].Win = 0;  // spread over both sides: side 0
     EXPECT_EQ(SideToShow(), 0);
-}
-
-TEST_F(PlayOpen, FailedPlayReadLeavesNoGameOpen)
-{
-    const std::string good = MakeJigsaw(dir);
-    ChooseLevel(good, 12, false, false);
-    ASSERT_TRUE(OpenGameFile(good, 1u));
-    GameChanged();
-    TempDir other;
-    const std::string bad = MakeJigsaw(other, 240, 180, false);
-    ChooseLevel(bad, 12, false, false);
-    EXPECT_FALSE(OpenGameFile(bad, 1u));
-    EXPECT_FALSE(FileNames.bOpen);
-    EXPECT_TRUE(Jigs.empty());
-    EXPECT_FALSE(miJigs);
-    EXPECT_FALSE(AutoSave_IsDue(1e12));
-    EXPECT_FALSE(Recorder().progressVisible);
 }
 
 TEST_F(PlayOpen, DialogOpensADirectSavedGameOrWhatTheDialogChose)

@@ -40,22 +40,6 @@ std::string Entries(const std::vector<std::pair<std::string, std::string>>& kv)
 
 }  // namespace
 
-TEST(Settings, DefaultsMatchTheTable)
-{
-    SettingsHome home;
-    Settings_Default();
-    EXPECT_EQ(DefJigP.Level, 5);
-    EXPECT_EQ(DefJigP.FitToScreen, 1);
-    EXPECT_EQ(CurMA, DefMA);
-    EXPECT_EQ(OptP.StuckKoef, 12);
-    EXPECT_EQ(OptP.DnSrc, DnSrcHost(0));
-    EXPECT_EQ(AutoSaveP.dtInterval, 600);
-    EXPECT_EQ(WinP.lBkgColors[5], 0x989898);
-    EXPECT_EQ(LangP.sCurLang, "english");
-    EXPECT_EQ(LangGetKeyVal("B_Ok"), "OK");
-    EXPECT_FALSE(Settings_Read());  // no file yet: defaults
-}
-
 TEST(Settings, WrittenSettingsReadBackUnchanged)
 {
     SettingsHome home;
@@ -83,7 +67,7 @@ TEST(Settings, WrittenSettingsReadBackUnchanged)
     EXPECT_EQ(LastFiles.arFileNames[1], "/a/Один & <два>.svm");
 }
 
-TEST(Settings, HostileValuesFallBackKeyByKey)
+TEST(Settings, HostileValuesFallBackKeyByKeyOrAreClamped)
 {
     SettingsHome home;
     home.WritePlist(Entries({{"DefJig_Level", "7"},
@@ -115,21 +99,26 @@ TEST(Settings, HostileValuesFallBackKeyByKey)
     EXPECT_EQ(LastFiles.arFileNames, (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(OptP.DnSrc, "elsewhere.example");
     EXPECT_EQ(FindDnSrcIndByAddr(OptP.DnSrc), 0);
+    EXPECT_EQ(FindDnSrcIndByAddr(""), 0);
     EXPECT_EQ(FindDnSrcIndByAddr(StrLower(DnSrcHost(1))), 1);
-}
+    EXPECT_EQ(HomeSiteForInd(1).back(), '/');
 
-TEST(Settings, IntervalAboveAnHourIsClampedAndLanguagePathsCannotEscape)
-{
-    SettingsHome home;
+    // An interval above an hour is clamped; a language name cannot leave the language folder.
     home.WritePlist(Entries({{"Autosave_IntervalMin", "100000"}, {"Lang_Name", "../language/russian"}}));
     ASSERT_TRUE(Settings_Read());
     EXPECT_EQ(AutoSaveP.iIntervalMin, 60);
     EXPECT_EQ(LangP.sCurLang, "english");
 }
 
-TEST(Settings, UnreadableFilesLeaveEveryDefault)
+TEST(Settings, MissingOrUnreadableFilesLeaveEveryDefault)
 {
     SettingsHome home;
+    Settings_Default();
+    EXPECT_EQ(CurMA, DefMA);
+    EXPECT_EQ(OptP.DnSrc, DnSrcHost(0));
+    EXPECT_EQ(AutoSaveP.dtInterval, 600);
+    EXPECT_EQ(LangGetKeyVal("B_Ok"), "OK");  // the English file was read
+    EXPECT_FALSE(Settings_Read());  // no file yet
     for (const std::string& body : {std::string("<array><string>1</string></array>"),
                                    std::string("<dict><key>DefJig_Level</key><string>7</string>"),  // cut short
                                    std::string("<dict><key>DefJig_Level</key><string>7</string></dict><dict/>"),
@@ -137,6 +126,7 @@ TEST(Settings, UnreadableFilesLeaveEveryDefault)
         home.WritePlist(body);
         EXPECT_FALSE(Settings_Read()) << body;
         EXPECT_EQ(DefJigP.Level, 5) << body;
+        EXPECT_EQ(LangP.sCurLang, "english") << body;
     }
 }
 
@@ -185,17 +175,6 @@ TEST(LastFiles, FiveOpenedKeepFourAndReopeningMovesToTheTop)
     EXPECT_EQ(LastFiles_MenuTitle(4), "");
 }
 
-// ---- Download sources -----------------------------------------------------------------------------
-
-TEST(DownloadSources, AddressesAreBuiltFromTheTables)
-{
-    EXPECT_NE(DnSrcHost(0), DnSrcHost(1));
-    EXPECT_EQ(DnSrcProtocolPrefix(), "http://");
-    EXPECT_EQ(HomePage(), "zivra-bemo.htm");
-    EXPECT_EQ(HomeSiteForInd(1).back(), '/');
-    EXPECT_EQ(FindDnSrcIndByAddr(""), 0);
-}
-
 // ---- Autosave --------------------------------------------------------------------------------------
 
 namespace {
@@ -212,7 +191,7 @@ void OpenChangedGame()
 
 }  // namespace
 
-TEST(AutoSave, ThreeMinuteIntervalFiresWithinOneTick)
+TEST(AutoSave, DueWithinOneTickUnlessASaveRunsOrTheGuardIsSetOrNothingChangedAndTheTickSaves)
 {
     SettingsHome home;
     ASSERT_TRUE(AutoSave_AcquireLock(nullptr));
@@ -224,29 +203,6 @@ TEST(AutoSave, ThreeMinuteIntervalFiresWithinOneTick)
             fired = now;
     EXPECT_EQ(fired, 1180);
     EXPECT_FALSE(AutoSave_IsDue(1179.9));
-}
-
-TEST(AutoSave, TickSavesTheAutosaveFileAndRestartsTheClock)
-{
-    SettingsHome home;
-    ASSERT_TRUE(AutoSave_AcquireLock(nullptr));
-    MakeSyntheticGame(30, 20, 4, 8);
-    OpenChangedGame();
-    EXPECT_FALSE(AutoSave_Tick(1100));
-    ASSERT_TRUE(AutoSave_Tick(1200));
-    EXPECT_EQ(AutoSaveP.dtStart, 1200);
-    EXPECT_FALSE(AutoSaveP.bNeedAutoSave);
-    EXPECT_TRUE(AutoSaveP.bNeedSave);  // the player's own save is still due
-    EXPECT_TRUE(OpenSolveFile_ForListOrPreview(FileNames.sAutoSaved, true));
-    EXPECT_FALSE(FileExists(FileNames.sTempSolve));
-    EXPECT_FALSE(AutoSave_Tick(1500));  // nothing changed since
-}
-
-TEST(AutoSave, NothingWhileASaveRunsOrTheGuardIsSetOrNothingChanged)
-{
-    SettingsHome home;
-    ASSERT_TRUE(AutoSave_AcquireLock(nullptr));
-    OpenChangedGame();
     ASSERT_TRUE(AutoSave_IsDue(2000));
     {
         AutoSaveGuard guard;
@@ -263,6 +219,18 @@ TEST(AutoSave, NothingWhileASaveRunsOrTheGuardIsSetOrNothingChanged)
     AutoSaveP.bEnabled = true;
     FileNames.bOpen = false;
     EXPECT_FALSE(AutoSave_IsDue(2000));
+
+    // A due tick saves the autosave file and restarts the clock.
+    MakeSyntheticGame(30, 20, 4, 8);
+    OpenChangedGame();
+    EXPECT_FALSE(AutoSave_Tick(1100));
+    ASSERT_TRUE(AutoSave_Tick(1200));
+    EXPECT_EQ(AutoSaveP.dtStart, 1200);
+    EXPECT_FALSE(AutoSaveP.bNeedAutoSave);
+    EXPECT_TRUE(AutoSaveP.bNeedSave);  // the player's own save is still due
+    EXPECT_TRUE(OpenSolveFile_ForListOrPreview(FileNames.sAutoSaved, true));
+    EXPECT_FALSE(FileExists(FileNames.sTempSolve));
+    EXPECT_FALSE(AutoSave_Tick(1500));  // nothing changed since
 }
 
 TEST(AutoSave, SecondInstanceDoesNotAutosave)

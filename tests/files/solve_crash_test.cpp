@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -27,13 +28,6 @@ void MakeNewGame(bool resave)
             Jigs[size_t(i)].X += 3;
         iWeightJig = 5;
     }
-}
-
-std::string SelfPath()
-{
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, size_t(n)) : std::string();
 }
 
 struct Trial {
@@ -92,7 +86,7 @@ TEST(SolveFileCrash, KilledAtEveryWritingCallLeavesOldOrNewGame)
 {
     if (RunCommand("command -v strace >/dev/null", nullptr) != 0)
         GTEST_SKIP() << "strace is not installed";
-    const std::string self = SelfPath();
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     int total = 0;
     for (bool resave : {false, true}) {
         TempDir dir;

@@ -155,22 +155,6 @@ TEST(SolveFile, NameOf255BytesRoundTripsAndLongerNamesAreCut)
     EXPECT_EQ(s.sName, ru.substr(0, 254));
 }
 
-TEST(SolveFile, ScrollFlagIsReadAsStored)
-{
-    TempDir dir;
-    MakeSyntheticGame(20, 20, 4, 9);
-    ASSERT_TRUE(SaveSolveFile(dir.File("a.svm"), false));
-    auto b = ReadFileBytes(dir.File("a.svm"));
-    const size_t pockets = Get32(b, 15) + 36 + 9 + 4 * sizeof(TJig);
-    EXPECT_EQ(b[pockets], 0);  // always written 0
-    b[pockets + kPocketRecBytes] = 1;
-    TSolveFile s;
-    ASSERT_TRUE(ReadAll(b, &s));
-    EXPECT_EQ(s.Pockets[0].bScroll, 0);
-    EXPECT_EQ(s.Pockets[1].bScroll, 1);
-    EXPECT_EQ(s.Pockets[1].mrWin, PocketsP.Pocket[1].mrWin);
-}
-
 // ---- Hostile saved games ------------------------------------------------------------------------
 
 TEST(SolveFile, HostileRecordsAreRefusedQuickly)
@@ -225,44 +209,41 @@ TEST(SolveFile, HostileRecordsAreRefusedQuickly)
         TSolveFile s;
         EXPECT_FALSE(ReadAll(std::vector<uint8_t>(good.begin(), good.begin() + long(n)), &s)) << n;
     }
-}
-
-TEST(SolveFile, MaskOfAnotherSizeIsRefused)
-{
-    TempDir dir;
-    MakeSyntheticGame(40, 30, 9, 3);
+    // A mask of another size than the picture.
     miMasks = MyImageCreateExt(40, 29, true);
-    ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
+    ASSERT_TRUE(SaveSolveFile(dir.File("m.svm"), false));
     TSolveFile s;
-    EXPECT_FALSE(ReadAll(dir.File("g.svm"), &s));
+    EXPECT_FALSE(ReadAll(dir.File("m.svm"), &s));
 }
 
 // ---- Saving that fails leaves the old game --------------------------------------------------------
 
 namespace {
 
-// Runs fn in a child process and answers its exit status.
-int InChild(const std::function<int()>& fn)
+// Saves the current game in a child process after `limit` has hemmed it in
+// (answering false if it could not): the save must fail, say so once, keep the
+// game due for saving, and leave the old file whole with nothing beside it.
+void ExpectFailedSaveKeeps(const std::string& path, const std::vector<uint8_t>& old, const std::function<bool()>& limit)
 {
+    Jigs[0].X = 4321;
     const pid_t pid = fork();
-    if (pid == 0)
-        _exit(fn());
+    if (pid == 0) {
+        if (!limit())
+            _exit(3);
+        Recorder().Clear();
+        GameChanged();
+        if (SaveSolveFile(path, false))
+            _exit(1);  // claimed success
+        const bool said = Recorder().Count(RecordingPlatform::Kind::Message) == 1 && AutoSaveP.bNeedSave;
+        _exit(said ? 0 : 2);  // 2: failed silently
+    }
     int status = 0;
     waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
-// 0: the save failed and said so; 1: it claimed success; 2: failed silently.
-int SaveExpectingFailure(const std::string& path)
-{
-    Recorder().Clear();
-    GameChanged();
-    const bool ok = SaveSolveFile(path, false);
-    if (ok)
-        return 1;
-    if (Recorder().Count(RecordingPlatform::Kind::Message) != 1 || !AutoSaveP.bNeedSave)
-        return 2;
-    return 0;
+    EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_FALSE(FileExists(path + ".svt"));
+    EXPECT_FALSE(FileExists(path + ".part"));
 }
 
 }  // namespace
@@ -274,30 +255,16 @@ TEST(SolveFile, FullDiskLeavesTheOldGameAndSaysSo)
     const std::string path = dir.File("g.svm");
     ASSERT_TRUE(SaveSolveFile(path, false));
     const auto old = ReadFileBytes(path);
-    MakeSyntheticGame(80, 60, 30, 2);  // another game: a full save
-    const int r = InChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = rlim_t(old.size() / 2);
-        struct rlimit rl = {limit, limit};
-        setrlimit(RLIMIT_FSIZE, &rl);
-        return SaveExpectingFailure(path);
-    });
-    EXPECT_EQ(r, 0);
-    EXPECT_EQ(ReadFileBytes(path), old);
-    EXPECT_FALSE(FileExists(path + ".svt"));
-    // And the re-save of the same game.
-    MakeSyntheticGame(80, 60, 30, 1);
-    Jigs[0].X = 999;
-    const int r2 = InChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = rlim_t(old.size() - 10);
-        struct rlimit rl = {limit, limit};
-        setrlimit(RLIMIT_FSIZE, &rl);
-        return SaveExpectingFailure(path);
-    });
-    EXPECT_EQ(r2, 0);
-    EXPECT_EQ(ReadFileBytes(path), old);
-    EXPECT_FALSE(FileExists(path + ".part"));
+    // Another game (a full save), then the same game moved on (a re-save).
+    for (const auto& [seed, limit] : {std::pair{2, old.size() / 2}, {1, old.size() - 10}}) {
+        SCOPED_TRACE(seed);
+        MakeSyntheticGame(80, 60, 30, seed);
+        ExpectFailedSaveKeeps(path, old, [limit = limit] {
+            signal(SIGXFSZ, SIG_IGN);
+            const struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
+            return setrlimit(RLIMIT_FSIZE, &rl) == 0;
+        });
+    }
 }
 
 TEST(SolveFile, ReadOnlyFolderLeavesTheOldGameAndSaysSo)
@@ -313,16 +280,10 @@ TEST(SolveFile, ReadOnlyFolderLeavesTheOldGameAndSaysSo)
     chmod(path.c_str(), 0644);
     chmod(folder.c_str(), 0555);
     for (int32_t seed : {2, 1}) {  // a full save, then a re-save
+        SCOPED_TRACE(seed);
         MakeSyntheticGame(40, 30, 9, seed);
-        Jigs[0].X = 4321;
-        const int r = InChild([&] {
-            // Root writes anywhere: act as an ordinary user for the trial.
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                return 3;
-            return SaveExpectingFailure(path);
-        });
-        EXPECT_EQ(r, 0) << seed;
-        EXPECT_EQ(ReadFileBytes(path), old) << seed;
+        // Root writes anywhere: act as an ordinary user for the trial.
+        ExpectFailedSaveKeeps(path, old, [] { return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0); });
     }
     chmod(folder.c_str(), 0755);
 }
@@ -413,6 +374,7 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
     auto b = ReadFileBytes(dir.File("g.svm"));
     const size_t pockets = Get32(b, 15) + 36 + 9 + 9 * sizeof(TJig);
+    EXPECT_EQ(b[pockets], 0);              // the scroll flag is always written 0
     b[pockets + 2 * kPocketRecBytes] = 1;  // pocket 3: scroll flag 1
     const TJigParams savedParams = JigP;
     const std::vector<TJig> savedJigs(Jigs.begin(), Jigs.begin() + 9);
@@ -423,6 +385,8 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     WinP.Reserved[0] = 555;  // the running values of the first two words stay
     TSolveFile s;
     ASSERT_TRUE(ReadAll(b, &s));
+    EXPECT_EQ(s.Pockets[1].bScroll, 0);
+    EXPECT_EQ(s.Pockets[2].bScroll, 1);  // read as stored
     ASSERT_TRUE(SolveFile_Apply(s));
     EXPECT_EQ(std::memcmp(&JigP, &savedParams, offsetof(TJigParams, SideNum)), 0);
     EXPECT_EQ(JigP.SideNum, 1);
@@ -445,27 +409,4 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     EXPECT_TRUE(Jigs.empty());
     EXPECT_FALSE(miJigs);
     EXPECT_FALSE(FileNames.bOpen);
-}
-
-TEST(SolveFileApply, JigsawPictureIsLoadedAtThePlaySize)
-{
-    TempDir dir;
-    const std::string path = dir.File("p.zjg");
-    OMyImagePtr img = MyImageCreateExt(300, 200, false);
-    MyImageFillRect(*img, 0, 0, 300, 200, RGB(1, 2, 3));
-    uint8_t keys[10] = {};
-    std::string error;
-    ASSERT_TRUE(SaveJigFile(path, 300, 200, keys, MyImageEncode(*img, "PNG"), "d", MyImageEncode(*img, "PNG"), &error));
-    SetHeadlessViewSize(150, 150);
-    NewJigP.FitToScreen = 1;
-    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
-    ASSERT_TRUE(JigFile_LoadPicture(path));
-    EXPECT_EQ(JigP.ImageW, 150);
-    EXPECT_EQ(JigP.ImageH, 100);
-    ASSERT_TRUE(miJigs);
-    EXPECT_EQ(miJigs->W, 150);
-    EXPECT_TRUE(miInfoThumb);
-    EXPECT_FALSE(miReadThumb);
-    EXPECT_FALSE(miOriginalImage);
-    EXPECT_EQ(g_JigDesc, "d");
 }

@@ -55,20 +55,16 @@ TEST(GifWriter, PicturesOfEveryPaletteSizeDecodeToTheirIndices)
     }
 }
 
-TEST(GifWriter, LongRunsAndTinyPicturesSurvive)
+TEST(GifWriter, LongRunsTinyPicturesAndATransparentIndexSurvive)
 {
     GifPicture flat = Noise(1000, 300, 2, 1);
     std::fill(flat.Indices.begin(), flat.Indices.end(), 1);  // codes grow to 12 bits in one run
     ExpectDecodesTo(flat);
     ExpectDecodesTo(Noise(1, 1, 2, 5));
     ExpectDecodesTo(Noise(7, 3, 5, 6));
-}
-
-TEST(GifWriter, TransparentIndexDecodesAsClear)
-{
-    GifPicture pic = Noise(40, 30, 4, 9);
-    pic.TransparentIndex = 2;
-    ExpectDecodesTo(pic);
+    GifPicture clear = Noise(40, 30, 4, 9);
+    clear.TransparentIndex = 2;  // decodes as clear
+    ExpectDecodesTo(clear);
 }
 
 TEST(GifWriter, QuantizerKeepsFewColoursExactlyAndMapsLowAlphaToClear)
