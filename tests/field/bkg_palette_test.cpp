@@ -5,10 +5,6 @@
 
 namespace {
 
-struct Probe {
-    int x, y, r, g, b;
-};
-
 OMyImagePtr DrawSquare()
 {
     OMyImagePtr img = MyImageCreateExt(300, 300, false);
@@ -25,7 +21,7 @@ OMyImagePtr DrawSquare()
 
 TEST(ColourSquare, CornersAndSectorsGiveTheirColours)
 {
-    const Probe probes[] = {
+    const struct { int x, y, r, g, b; } probes[] = {
         {0, 150, 255, 0, 0},      // pure red on the hue line
         {25, 150, 255, 0, 127},   // half way to magenta
         {0, 0, 255, 255, 255},    // top is white
@@ -34,7 +30,7 @@ TEST(ColourSquare, CornersAndSectorsGiveTheirColours)
         {300, 150, 255, 0, 0},    // the right edge stays in the last sector: back at red
         {200, 75, 127, 255, 127}, // green half way to white
     };
-    for (const Probe& p : probes) {
+    for (const auto& p : probes) {
         int r = -1, g = -1, b = -1;
         EXPECT_TRUE(CoordToColorSquare(p.x, p.y, &r, &g, &b));
         EXPECT_EQ(r, p.r) << p.x << "," << p.y;
@@ -43,7 +39,7 @@ TEST(ColourSquare, CornersAndSectorsGiveTheirColours)
     }
 }
 
-TEST(ColourSquare, ColourIsFoundAtItsBestPlaceFirstOnATie)
+TEST(ColourSquare, ColourIsFoundAtItsBestPlaceFirstOnATieAndNotWhenFarFromEveryPixel)
 {
     const OMyImagePtr square = DrawSquare();
     int x = -1, y = -1;
@@ -58,12 +54,7 @@ TEST(ColourSquare, ColourIsFoundAtItsBestPlaceFirstOnATie)
     ASSERT_TRUE(ColorToCoord(*square, RGB(250, 0, 0), &x, &y));
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 153);
-}
-
-TEST(ColourSquare, ColourFarFromEveryPixelOrNoPictureIsNotFound)
-{
-    const OMyImagePtr square = DrawSquare();
-    int x = -7, y = -7;
+    x = y = -7;
     EXPECT_FALSE(ColorToCoord(*square, RGB(128, 128, 128), &x, &y));  // greys lie off the square
     EXPECT_FALSE(ColorToCoord(OMyImage(), RGB(255, 0, 0), &x, &y));
     EXPECT_EQ(x, -7);

@@ -12,22 +12,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include <functional>
-
 #include <algorithm>
 #include <cstdlib>
-
-namespace {
-
-void WaitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(10);
-}
-
-}  // namespace
 
 void BuildFieldGrid(const TGridSpec& s)
 {
@@ -36,7 +22,23 @@ void BuildFieldGrid(const TGridSpec& s)
     std::fill(miJigs->Bitmap.begin(), miJigs->Bitmap.end(), uint8_t(200));
 }
 
-// ---- Harness ----------------------------------------------------------------------------------
+void MakeField(const TGridSpec& spec)
+{
+    FieldP.sResourceDir = SourcePath("resources");
+    iMainViewW = iMaxMainViewW = 800;
+    iMainViewH = iMaxMainViewH = 600;
+    iMaxMainViewScrollW = 800;
+    iMaxMainViewScrollH = 600;
+    ViewWins_Create();
+    GlassP.init(FieldP.sResourceDir);
+    WeightP.init(FieldP.sResourceDir);
+    DoFieldResize();
+    ChangeSide(0);
+    Field_InstallHost();
+    BuildFieldGrid(spec);
+    FileNames.bOpen = true;
+    UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
+}
 
 void FieldRecorder::RequestRedraw(int mode)
 {
@@ -52,7 +54,10 @@ FieldHarness::FieldHarness(int w, int h)
     view_->show();
     if (!QTest::qWaitForWindowExposed(view_.get()))
         std::abort();
-    WaitUntil([] { return FieldP.bInitDone; }, 5000);
+    QElapsedTimer t;
+    t.start();
+    while (!FieldP.bInitDone && t.elapsed() < 5000)
+        QTest::qWait(10);
 }
 
 FieldHarness::~FieldHarness()
@@ -93,23 +98,15 @@ QImage FieldHarness::Frame()
 
 void FieldHarness::Wait(int ms) { QTest::qWait(ms); }
 
-void FieldHarness::Press(QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m)
+void FieldHarness::Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held)
 {
-    QMouseEvent e(QEvent::MouseButtonPress, QPointF(p), view_->mapToGlobal(QPointF(p)), b, b, m);
+    QMouseEvent e(type, QPointF(p), view_->mapToGlobal(QPointF(p)), b, held, Qt::NoModifier);
     QApplication::sendEvent(view_.get(), &e);
 }
 
-void FieldHarness::Move(QPoint p, Qt::MouseButtons held, Qt::KeyboardModifiers m)
-{
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), view_->mapToGlobal(QPointF(p)), Qt::NoButton, held, m);
-    QApplication::sendEvent(view_.get(), &e);
-}
-
-void FieldHarness::Release(QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m)
-{
-    QMouseEvent e(QEvent::MouseButtonRelease, QPointF(p), view_->mapToGlobal(QPointF(p)), b, Qt::NoButton, m);
-    QApplication::sendEvent(view_.get(), &e);
-}
+void FieldHarness::Press(QPoint p, Qt::MouseButton b) { Mouse(QEvent::MouseButtonPress, p, b, b); }
+void FieldHarness::Move(QPoint p, Qt::MouseButtons held) { Mouse(QEvent::MouseMove, p, Qt::NoButton, held); }
+void FieldHarness::Release(QPoint p, Qt::MouseButton b) { Mouse(QEvent::MouseButtonRelease, p, b, Qt::NoButton); }
 
 void FieldHarness::Drag(QPoint from, QPoint to, int steps, Qt::MouseButton b)
 {
@@ -126,10 +123,7 @@ void FieldHarness::Wheel(QPoint p, int deltaY)
     QApplication::sendEvent(view_.get(), &e);
 }
 
-void FieldHarness::Key(int key)
-{
-    QTest::keyClick(view_.get(), Qt::Key(key));
-}
+void FieldHarness::Key(int key) { QTest::keyClick(view_.get(), Qt::Key(key)); }
 
 QPoint FieldHarness::ViewPoint(int win, int x, int y)
 {

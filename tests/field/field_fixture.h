@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "support/grid_jigsaw.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QPoint>
 
@@ -21,6 +22,9 @@ struct TGridSpec : TGridJigsaw {
 // The grid jigsaw as the game's picture too: fills what BuildGridJigsaw does
 // and a plain grey miJigs.
 void BuildFieldGrid(const TGridSpec& spec);
+// The window list and the tools as start-up makes them, without a view, over
+// an 800 x 600 view with the grid jigsaw open.
+void MakeField(const TGridSpec& spec = {});
 
 // The recorder of the GUI tests: it also passes redraw requests to the field,
 // as the window's platform does.
@@ -44,14 +48,13 @@ public:
     void Open(const TGridSpec& spec, bool fitView = true);
     // Draws a frame (as the timer would) and returns the view's picture.
     QImage Frame();
-    // Paint requests the timer made since the last call (frames drawn).
     int FramesDrawn() const { return view_->iFramesDrawn; }
     // Lets the event loop run (timer ticks, paints) for ms milliseconds.
     void Wait(int ms);
 
-    void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
-    void Move(QPoint p, Qt::MouseButtons held = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
-    void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton);
+    void Move(QPoint p, Qt::MouseButtons held = Qt::LeftButton);
+    void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton);
     // Press, moves in `steps` steps, release.
     void Drag(QPoint from, QPoint to, int steps = 6, Qt::MouseButton b = Qt::LeftButton);
     void Wheel(QPoint p, int deltaY);
@@ -63,6 +66,7 @@ public:
     static QPoint PieceCentre(int j);
 
 private:
+    void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held);
     FieldRecorder rec_;
     std::unique_ptr<MCMainView> view_;
 };

@@ -27,22 +27,30 @@ QPoint HomeBeside(int j, int k)
                   Jigs[size_t(k)].Y + Jigs[size_t(j)].HomeY - Jigs[size_t(k)].HomeY);
 }
 
-TGridSpec Spread()
+TGridSpec Spread(bool rotate = false, int originX = 60, int originY = 60)
 {
     TGridSpec s;
     s.ofs = 10;  // StuckD 5: with join strength 12 the pieces join below 6 pixels off
+    s.rotate = rotate;
+    s.originX = originX;
+    s.originY = originY;
     return s;
 }
 
 }  // namespace
 
-TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStar)
+TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStarButNotFromFurther)
 {
     FieldHarness h;
     h.Open(Spread());
     Jigs[1].X += 150;  // away from piece 0
     Jigs[1].Y += 90;
     const QPoint home = HomeBeside(1, 0);
+    DragPieceTo(h, 1, home.x() + 6, home.y());  // short of the join distance: stays apart
+    EXPECT_NE(Jigs[1].Layer, Jigs[0].Layer);
+    EXPECT_EQ(Jigs[1].X, home.x() + 6);
+    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Sound), 0);
+    EXPECT_FALSE(StarP.running());
     DragPieceTo(h, 1, home.x() + 4, home.y() - 3);
     EXPECT_EQ(Jigs[1].Layer, Jigs[0].Layer);
     EXPECT_EQ(QPoint(Jigs[1].X, Jigs[1].Y), home);  // snapped exactly
@@ -53,25 +61,10 @@ TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStar)
     EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(1));
 }
 
-TEST(FieldMouse, ADropShortOfTheJoinDistanceStaysApart)
-{
-    FieldHarness h;
-    h.Open(Spread());
-    Jigs[1].X += 150;
-    const QPoint home = HomeBeside(1, 0);
-    DragPieceTo(h, 1, home.x() + 6, home.y());
-    EXPECT_NE(Jigs[1].Layer, Jigs[0].Layer);
-    EXPECT_EQ(Jigs[1].X, home.x() + 6);
-    EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Sound), 0);
-    EXPECT_FALSE(StarP.running());
-}
-
 TEST(FieldMouse, TheWheelTurnsThePieceUnderThePointer)
 {
     FieldHarness h;
-    TGridSpec s = Spread();
-    s.rotate = true;
-    h.Open(s);
+    h.Open(Spread(true));
     const QPoint c = FieldHarness::PieceCentre(4);
     h.Wheel(c, -120);
     EXPECT_EQ(Jigs[4].Rot, 1);
@@ -180,7 +173,7 @@ TEST(FieldMouse, RightButtonScrollsByHandOnlyWhenABarShows)
 TEST(FieldMouse, APieceHalfOutsideItsWindowShowsTheMatchingPart)
 {
     FieldHarness h;
-    TGridSpec s = Spread();
+    const TGridSpec s = Spread();
     h.Open(s);
     // Piece 0's cell: left half red, right half blue.
     OMyImage& img = arPicJigs[0];
@@ -217,12 +210,12 @@ TEST(FieldMouse, NoFrameIsDrawnWhileNothingAsksForOne)
     EXPECT_EQ(RedrawP, 0);
 }
 
-TEST(FieldMouse, PiecesGoIntoAPocketAndBackOut)
+TEST(FieldMouse, PiecesGoIntoAPocketAndBackOutAndItsCloseButtonHidesIt)
 {
     FieldHarness h;
     h.Open(Spread());
     PocketSetVisible(kPocket0, true);
-    const OMyWin* p = GetViewWin(kPocket0);
+    OMyWin* p = GetViewWin(kPocket0);
     const TMyRect c = p->mrClient;
     const QPoint from = FieldHarness::PieceCentre(2);
     h.Drag(from, QPoint(c.L + c.W / 2, c.T + c.H / 2), 8);
@@ -238,14 +231,7 @@ TEST(FieldMouse, PiecesGoIntoAPocketAndBackOut)
     EXPECT_EQ(Jigs[2].Win, 0);
     EXPECT_EQ(p->iJigsNum, 0);
     EXPECT_EQ(p->sCaption, "Pocket 1");
-}
-
-TEST(FieldMouse, ThePocketsCloseButtonHidesItAsItsCommandDoes)
-{
-    FieldHarness h;
-    h.Open(Spread());
-    PocketSetVisible(kPocket0 + 1, true);
-    OMyWin* p = GetViewWin(kPocket0 + 1);
+    // Its close button hides it as its command does.
     const TMyRect b = p->mbClose().MR;
     const QPoint at(b.L + b.W / 2, b.T + b.H / 2);
     h.Press(at);
@@ -255,7 +241,7 @@ TEST(FieldMouse, ThePocketsCloseButtonHidesItAsItsCommandDoes)
     EXPECT_EQ(CaptureWin, GetViewWin(0));
 }
 
-TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLens)
+TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLensAndItsButtonsWork)
 {
     FieldHarness h;
     h.Open(Spread());
@@ -279,15 +265,31 @@ TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLens)
     EXPECT_EQ(Jigs[4].X, x0 + 20);  // half the hand's motion at 2x
     EXPECT_EQ(Jigs[4].Y, y0 + 10);
     EXPECT_EQ(Jigs[4].Win, 0);
+
+    // The zoom button switches the magnification.
+    g->changeLT(MakeTPoint(300, 150));
+    g->move();
+    ASSERT_EQ(GlassP.iZoom, 2);
+    const TMyRect b = g->mbZoom2().MR;
+    const QPoint at(b.L + b.W / 2, b.T + b.H / 2);
+    h.Press(at);
+    h.Release(at);
+    EXPECT_EQ(GlassP.iZoom, 3);
+    EXPECT_TRUE(g->mbZoom3().bVisible);
+    h.Press(at);
+    h.Release(at);
+    EXPECT_EQ(GlassP.iZoom, 2);
+    // Its frame moves it; the view keeps a part of it in reach.
+    const QPoint hand(g->mrWin.L + 10, g->mrWin.T + 60);
+    ASSERT_TRUE(g->hasMouseOnFrame(MakeTPoint(hand.x(), hand.y())));
+    h.Drag(hand, QPoint(-400, hand.y()), 4);
+    EXPECT_EQ(g->mrWin.R, g->iHandMinOfs - 1);
 }
 
 TEST(FieldMouse, AGameIsPlayedToTheEndWithTheMouse)
 {
     FieldHarness h;
-    TGridSpec s = Spread();
-    s.originX = 200;
-    s.originY = 150;
-    h.Open(s);
+    h.Open(Spread(false, 200, 150));
     // Scatter the pieces, then put each one beside piece 0's group.
     for (int j = 1; j < JigP.TotalTileNum; ++j) {
         Jigs[size_t(j)].X = 40 + 90 * j;
@@ -329,32 +331,4 @@ TEST(FieldMouse, TheWeightIsCarriedWithTheMouseAndDroppedOnAGroup)
     EXPECT_FALSE(WeightP.bVisible);
     EXPECT_EQ(iWeightJig, 4);
     EXPECT_EQ(Jigs[3].Layer, 0);
-    // The weighted group stays under the others when picked.
-    h.Drag(FieldHarness::PieceCentre(3), FieldHarness::PieceCentre(3) + QPoint(0, 150));
-    EXPECT_EQ(Jigs[3].Layer, 0);
-}
-
-TEST(FieldMouse, TheGlassZoomButtonSwitchesTheMagnification)
-{
-    FieldHarness h;
-    h.Open(Spread());
-    OMyWin* g = GlassP.win.get();
-    g->setVisible(true);
-    g->changeLT(MakeTPoint(300, 150));
-    g->move();
-    ASSERT_EQ(GlassP.iZoom, 2);
-    const TMyRect b = g->mbZoom2().MR;
-    const QPoint at(b.L + b.W / 2, b.T + b.H / 2);
-    h.Press(at);
-    h.Release(at);
-    EXPECT_EQ(GlassP.iZoom, 3);
-    EXPECT_TRUE(g->mbZoom3().bVisible);
-    h.Press(at);
-    h.Release(at);
-    EXPECT_EQ(GlassP.iZoom, 2);
-    // Its frame moves it; the view keeps a part of it in reach.
-    const QPoint hand(g->mrWin.L + 10, g->mrWin.T + 60);
-    ASSERT_TRUE(g->hasMouseOnFrame(MakeTPoint(hand.x(), hand.y())));
-    h.Drag(hand, QPoint(-400, hand.y()), 4);
-    EXPECT_EQ(g->mrWin.R, g->iHandMinOfs - 1);
 }

@@ -23,25 +23,6 @@ struct RecordingUi : IFieldUi {
     void SetToolbarItemImage(int i, const std::string& name) override { images[i] = name; }
 };
 
-// The window list over an 800 x 600 view with a 3 x 2 grid jigsaw open.
-void MakeField(const TGridSpec& spec = {})
-{
-    FieldP.sResourceDir = SourcePath("resources");
-    iMainViewW = iMaxMainViewW = 800;
-    iMainViewH = iMaxMainViewH = 600;
-    iMaxMainViewScrollW = 800;
-    iMaxMainViewScrollH = 600;
-    ViewWins_Create();
-    GlassP.init(FieldP.sResourceDir);
-    WeightP.init(FieldP.sResourceDir);
-    DoFieldResize();
-    ChangeSide(0);
-    Field_InstallHost();
-    BuildFieldGrid(spec);
-    FileNames.bOpen = true;
-    UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
-}
-
 void Join(std::initializer_list<int> pieces)
 {
     const int layer = Jigs[size_t(*pieces.begin())].Layer;
@@ -51,9 +32,7 @@ void Join(std::initializer_list<int> pieces)
 
 }  // namespace
 
-// ---- Pockets ---------------------------------------------------------------------------------
-
-TEST(Pocket, AJoinedGroupCountsOnceAndTheCaptionFallsBack)
+TEST(Pocket, AJoinedGroupCountsOnceAndTheLanguageFileGivesTheCaption)
 {
     TGridSpec s;
     s.cols = 4;
@@ -66,11 +45,7 @@ TEST(Pocket, AJoinedGroupCountsOnceAndTheCaptionFallsBack)
     EXPECT_EQ(GetViewWin(kPocket0)->iJigsNum, 3);
     EXPECT_EQ(GetViewWin(kPocket0)->sCaption, "Pocket 1 [3 pieces]");
     EXPECT_EQ(PocketCaptionText(kPocket0 + 3), "Pocket 4");
-}
-
-TEST(Pocket, TheLanguageFileGivesNamesAndAWordingPerCount)
-{
-    MakeField();
+    // Names and a wording per count from the language file.
     LangP.Dict = TLangDict{{"MM_PocketsPocket1", "Tray B"}, {"Pocket_Jigs_2", "(%d bits)"},
                            {"Pocket_Jigs_M", "(%d many)"}};
     OMyWin* p = GetViewWin(kPocket0 + 1);
@@ -84,7 +59,7 @@ TEST(Pocket, TheLanguageFileGivesNamesAndAWordingPerCount)
     EXPECT_EQ(PocketCaptionText(kPocket0 + 1), "Tray B [5 pieces]");
 }
 
-TEST(Pocket, EmptyPocketsOpenTopRightThenCascadeAndFullOnesStay)
+TEST(Pocket, EmptyPocketsOpenTopRightThenCascadeFullOnesStayAndContentFitsThePieces)
 {
     MakeField();
     RecordingUi ui;
@@ -108,13 +83,8 @@ TEST(Pocket, EmptyPocketsOpenTopRightThenCascadeAndFullOnesStay)
     EXPECT_EQ(ui.images[10], "tb_pocket_full-sel.png");
     PocketSetVisible(kPocket0 + 1, false);
     EXPECT_EQ(ui.images[10], "tb_pocket_full.png");
-}
-
-TEST(Pocket, ContentFitsItsPiecesAndAnEmptyOneHasNoBars)
-{
-    MakeField();
+    // The content fits its pieces; an empty pocket has no bars.
     OMyWin* p = GetViewWin(kPocket0);
-    PocketSetVisible(kPocket0, true);
     PocketUpdateScrollSize(kPocket0);
     EXPECT_EQ(p->iMaxScrollW, 0);
     EXPECT_FALSE(p->bHorScrollVisible || p->bVerScrollVisible);
@@ -174,8 +144,6 @@ TEST(Pocket, TileAndCascadeShareTheRightOfTheView)
     EXPECT_EQ(GetViewWin(kPocket0 + 3)->mrWin.R, 799);
 }
 
-// ---- Gather lost pieces --------------------------------------------------------------------------
-
 TEST(Gather, TheBiggestGroupGoesUnderOnlyWhenItHoldsHalfThePieces)
 {
     MakeField();  // six pieces
@@ -195,18 +163,7 @@ TEST(Gather, TheBiggestGroupGoesUnderOnlyWhenItHoldsHalfThePieces)
     EXPECT_EQ(Jigs[3].Layer, before);
 }
 
-// ---- Backgrounds ------------------------------------------------------------------------------------
-
-TEST(Background, CodesTenToSeventeenArePictures)
-{
-    EXPECT_FALSE(IsPicBkg(9));
-    EXPECT_TRUE(IsPicBkg(10));
-    EXPECT_TRUE(IsPicBkg(17));
-    EXPECT_FALSE(IsPicBkg(18));
-    EXPECT_FALSE(IsPicBkg(kDefaultBkgColor));
-}
-
-TEST(Background, OnlyOnePictureStaysInUse)
+TEST(Background, OnlyOnePictureStaysInUseAndCoversTheSidesContent)
 {
     MakeField();
     WinP.lBkgColors[0] = 13;  // side 0: wood1
@@ -221,11 +178,10 @@ TEST(Background, OnlyOnePictureStaysInUse)
     WinP.lBkgColors[0] = kDefaultBkgColor;
     UpdateScrBkgs();
     EXPECT_EQ(BkgP.lBkgPicTag, 0);  // nothing uses a picture: it is let go
-}
-
-TEST(Background, ThePictureCoversTheSidesContentStretchedOnlyWhenNeeded)
-{
-    MakeField();
+    // Codes 10 to 17 are the pictures.
+    EXPECT_FALSE(IsPicBkg(9) || IsPicBkg(18) || IsPicBkg(kDefaultBkgColor));
+    EXPECT_TRUE(IsPicBkg(10) && IsPicBkg(17));
+    // The picture covers the sides' content, stretched only when needed.
     iMaxMainViewScrollW = 1600;
     iMaxMainViewScrollH = 1200;
     ASSERT_TRUE(LoadBkgPic(14));
@@ -270,9 +226,7 @@ TEST(Background, TheCurrentCommandsFollowTheCurrentWindow)
     EXPECT_EQ(RetWinForBkgCur(), GetViewWin(1));
 }
 
-// ---- Glass, star, weight -------------------------------------------------------------------------
-
-TEST(Glass, TheLensIsTheEllipseInItsClient)
+TEST(Glass, TheLensIsTheEllipseInItsClientAndMagnifiesAboutItsCentre)
 {
     MakeField();
     OMyWin* g = GlassP.win.get();
@@ -283,27 +237,12 @@ TEST(Glass, TheLensIsTheEllipseInItsClient)
     EXPECT_TRUE(GlassP.IfMouseUnderGlass(x, y, false));
     x = c.L + 5, y = c.T + 5;  // a corner outside it
     EXPECT_FALSE(GlassP.IfMouseUnderGlass(x, y, false));
-    // Resized into an ellipse: the axes follow the client.
-    MyRectChangeWH(g->mrWin, 400, 240);
-    g->resizeNoCheck();
-    GlassP.updateAxes();
-    x = c.L + 390, y = c.T + 120;
-    EXPECT_TRUE(GlassP.IfMouseUnderGlass(x, y, false));
-    g->setVisible(false);
-    EXPECT_FALSE(GlassP.IfMouseUnderGlass(x, y, false));
-}
-
-TEST(Glass, AtThreeTimesA240PixelLensShowsThe80PixelsAroundItsCentre)
-{
-    MakeField();
-    OMyWin* g = GlassP.win.get();
-    g->setVisible(true);
+    // At three times a 240-pixel lens shows the 80 pixels around its centre.
     g->changeLT(MakeTPoint(100, 50));
     g->move();
     GlassP.setZoom(3);
     EXPECT_FALSE(g->mbZoom2().bVisible);
     EXPECT_TRUE(g->mbZoom3().bVisible);
-    const TMyRect& c = g->mrClient;
     int lx = c.L, ly = c.T + 120, rx = c.R, ry = c.T + 120, tx = c.L + 120, ty = c.T, bx = c.L + 120, by = c.B;
     ASSERT_TRUE(GlassP.IfMouseUnderGlass(lx, ly, true));
     ASSERT_TRUE(GlassP.IfMouseUnderGlass(rx, ry, true));
@@ -312,31 +251,23 @@ TEST(Glass, AtThreeTimesA240PixelLensShowsThe80PixelsAroundItsCentre)
     EXPECT_EQ(lx, c.L + 80);
     EXPECT_EQ(rx - lx + 1, 80);
     EXPECT_EQ(by - ty + 1, 80);
-}
-
-TEST(Glass, TheLensMaskHasARimAndTransparentCorners)
-{
+    // Resized into an ellipse: the axes follow the client.
+    MyRectChangeWH(g->mrWin, 400, 240);
+    g->resizeNoCheck();
+    GlassP.updateAxes();
+    x = c.L + 390, y = c.T + 120;
+    EXPECT_TRUE(GlassP.IfMouseUnderGlass(x, y, false));
+    g->setVisible(false);
+    EXPECT_FALSE(GlassP.IfMouseUnderGlass(x, y, false));
+    // The mask: a rim lit upper left, shaded lower right, transparent corners.
     const OMyImage m = MakeLensMask();
     EXPECT_EQ(MyImageGetPixelAlpha(m, 0, 0), 0);
     EXPECT_EQ(MyImageGetPixel(m, 240, 240), RGB(255, 255, 255));
-    EXPECT_EQ(MyImageGetPixel(m, 240, 0) & 0xFF, 200u);    // lit upper left
-    EXPECT_EQ(MyImageGetPixel(m, 479, 240) & 0xFF, 100u);  // shaded lower right
+    EXPECT_EQ(MyImageGetPixel(m, 240, 0) & 0xFF, 200u);
+    EXPECT_EQ(MyImageGetPixel(m, 479, 240) & 0xFF, 100u);
 }
 
-TEST(Star, AStarOutsideItsWindowStopsAtOnce)
-{
-    MakeField();
-    PocketSetVisible(kPocket0, true);
-    const OMyWin* p = GetViewWin(kPocket0);
-    StarP.setAt(MakeTPoint(p->mrClient.L + 10, p->mrClient.T + 10), kPocket0);
-    StarP.draw();
-    EXPECT_TRUE(StarP.running());
-    StarP.setAt(MakeTPoint(p->mrClient.L - 40, p->mrClient.T + 10), kPocket0);
-    StarP.draw();
-    EXPECT_FALSE(StarP.running());
-}
-
-TEST(Star, ItStepsEvery50MillisecondsAndEndsAfterSixSteps)
+TEST(Star, ItStepsEvery50MillisecondsEndsAfterSixStepsAndStopsOutsideItsWindow)
 {
     MakeField();
     StarP.setAt(MakeTPoint(100, 100), 0);
@@ -351,9 +282,17 @@ TEST(Star, ItStepsEvery50MillisecondsAndEndsAfterSixSteps)
         steps += StarP.iPhase != before;
     }
     EXPECT_EQ(steps, 6);
+    PocketSetVisible(kPocket0, true);
+    const OMyWin* p = GetViewWin(kPocket0);
+    StarP.setAt(MakeTPoint(p->mrClient.L + 10, p->mrClient.T + 10), kPocket0);
+    StarP.draw();
+    EXPECT_TRUE(StarP.running());
+    StarP.setAt(MakeTPoint(p->mrClient.L - 40, p->mrClient.T + 10), kPocket0);
+    StarP.draw();
+    EXPECT_FALSE(StarP.running());
 }
 
-TEST(Weight, DroppedOnAnEmptySpotItHoldsNothing)
+TEST(Weight, DroppedOnAnEmptySpotItHoldsNothingAndOnAGroupHoldsItUnderTheOthers)
 {
     MakeField();
     RecordingUi ui;
@@ -366,13 +305,7 @@ TEST(Weight, DroppedOnAnEmptySpotItHoldsNothing)
     EXPECT_EQ(iWeightJig, -1);
     EXPECT_EQ(ui.images[16], "tb_weight.png");
     EXPECT_FALSE(ui.checked[29]);
-}
 
-TEST(Weight, DroppedOnAGroupItHoldsItUnderTheOthers)
-{
-    MakeField();
-    RecordingUi ui;
-    SetFieldUi(&ui);
     Join({3, 4});
     SortJigs(0);
     const QPoint c = FieldHarness::PieceCentre(4);

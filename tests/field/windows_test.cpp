@@ -1,27 +1,13 @@
 // Field windows without a view: layout, bars and thumbs, z-order and
 // capture, frame hit tests, keeping windows in view, and the skinned button.
-#include "field/field.h"
+#include "field_fixture.h"
+
 #include "files/files.h"
 #include "model/game_state.h"
-#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
-
-// The window list and the tools as start-up makes them, over a 800 x 600 view.
-void MakeField()
-{
-    FieldP.sResourceDir = SourcePath("resources");
-    iMainViewW = iMaxMainViewW = 800;
-    iMainViewH = iMaxMainViewH = 600;
-    ViewWins_Create();
-    GlassP.init(FieldP.sResourceDir);
-    DoFieldResize();
-    ChangeSide(0);
-}
 
 OMyWin Pocket(int w, int h, int contentW, int contentH)
 {
@@ -34,9 +20,7 @@ OMyWin Pocket(int w, int h, int contentW, int contentH)
 
 }  // namespace
 
-// ---- Layout and scrolling --------------------------------------------------------------------
-
-TEST(FieldWindow, ContentSmallerThanTheClientShowsNoBarsAndNoScroll)
+TEST(FieldWindow, BarsShowOnlyForContentLargerThanTheClientAndTakeTheirRoomFromIt)
 {
     OMyWin p = Pocket(300, 200, 100, 80);
     p.iScrollL = p.iScrollT = 25;
@@ -47,16 +31,11 @@ TEST(FieldWindow, ContentSmallerThanTheClientShowsNoBarsAndNoScroll)
     EXPECT_EQ(p.mrClient, vMyRectInitRB(14, 42, 10 + 300 - 1 - 4, 20 + 200 - 1 - 4));
     EXPECT_EQ(p.mrScrollsCorner, MyRectNone());
     EXPECT_FALSE(p.arButtons[kBtHorThumb].bVisible);
-}
-
-TEST(FieldWindow, ABarTakesItsRoomFromTheClientAndAppearingResetsThatAxis)
-{
-    OMyWin p = Pocket(300, 200, 280, 150);  // fits: no bars
-    p.iScrollT = 0;
-    p.iScrollL = 0;
-    ASSERT_FALSE(p.bHorScrollVisible);
+    // Wider content appears: a horizontal bar, and that axis scrolls back.
+    p.iMaxScrollW = 280;
+    p.iMaxScrollH = 150;
     p.iScrollL = 30;  // as left by an earlier, wider content
-    MyRectChangeWH(p.mrWin, 200, 200);  // narrower than the content: a horizontal bar
+    MyRectChangeWH(p.mrWin, 200, 200);  // narrower than the content
     p.resizeNoClient();
     EXPECT_TRUE(p.bHorScrollVisible);
     EXPECT_FALSE(p.bVerScrollVisible);
@@ -65,7 +44,7 @@ TEST(FieldWindow, ABarTakesItsRoomFromTheClientAndAppearingResetsThatAxis)
     EXPECT_EQ(p.mrClient.H, 200 - p.iWinClientDH - kScrollBarS);
 }
 
-TEST(FieldWindow, TheThumbIsAtLeast12PixelsAndNeverPassesTheTrack)
+TEST(FieldWindow, TheThumbIsAtLeast12PixelsNeverPassesTheTrackAndControlsAnswerTheirActions)
 {
     OMyWin p = Pocket(200, 200, 100000, 100000);
     const OMyButton& th = p.arButtons[kBtHorThumb];
@@ -82,6 +61,16 @@ TEST(FieldWindow, TheThumbIsAtLeast12PixelsAndNeverPassesTheTrack)
     p.scroll(MakeTPoint(-5000, 0));
     EXPECT_EQ(th.MR.L, p.mrHorScroll.L);
     EXPECT_EQ(p.iScrollL, 0);
+    // The controls answer their actions.
+    p.bVisible = true;
+    const TMyRect& track = p.mrHorScroll;
+    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(th.MR.R + 3, track.T + 5), false), kActPageRight);
+    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(th.MR.L + 2, track.T + 5), true), kActHorThumb);
+    EXPECT_TRUE(p.curButton && p.curButton->bDown && p.curButton->bHigh);
+    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrWin.R - 1, p.mrWin.B - 1), false), kActResize);
+    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrWin.L + 5, p.mrWin.T + 5), false), kActClose);
+    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrClient.L + 5, p.mrClient.T + 5), false), 0);
+    EXPECT_EQ(p.curButton, nullptr);
 }
 
 TEST(FieldWindow, TheThumbnailKeepsThePictureProportionWithinItsLimits)
@@ -98,9 +87,7 @@ TEST(FieldWindow, TheThumbnailKeepsThePictureProportionWithinItsLimits)
     EXPECT_EQ(big.cy - t->iWinClientDH, 200);
 }
 
-// ---- Z-order, capture, visibility ------------------------------------------------------------------
-
-TEST(FieldWindow, OnlyPocketsAndTheThumbnailComeToTheFront)
+TEST(FieldWindow, OnlyPocketsComeToTheFrontAndHidingTheCurrentOneMakesTheSideCurrent)
 {
     MakeField();
     OMyWin* side = GetViewWin(kSide0);
@@ -115,11 +102,7 @@ TEST(FieldWindow, OnlyPocketsAndTheThumbnailComeToTheFront)
     EXPECT_EQ(CaptureWin, pocket);
     EXPECT_EQ(pocket->Z, kViewWinCount - 1);
     EXPECT_TRUE(pocket->bActive && !side->bActive);
-}
 
-TEST(FieldWindow, HidingTheCurrentPocketMakesTheVisibleSideCurrent)
-{
-    MakeField();
     PocketSetVisible(kPocket0, true);
     ASSERT_EQ(CaptureWin, GetViewWin(kPocket0));
     PocketSetVisible(kPocket0, false);
@@ -129,8 +112,6 @@ TEST(FieldWindow, HidingTheCurrentPocketMakesTheVisibleSideCurrent)
     GetViewWin(kPocket0 + 2)->setVisible(false);
     EXPECT_EQ(CaptureWin, GetViewWin(kSide1));
 }
-
-// ---- Hit tests ---------------------------------------------------------------------------------
 
 TEST(FieldWindow, TheGlassFrameIsOnlyWhereItsHandsAreOpaque)
 {
@@ -159,23 +140,6 @@ TEST(FieldWindow, TheGlassFrameIsOnlyWhereItsHandsAreOpaque)
     EXPECT_FALSE(g->hasMouseOnFrame(MakeTPoint(c.L + c.W / 2, c.T + c.H / 2)));  // in the lens
 }
 
-TEST(FieldWindow, ControlsAnswerTheirActions)
-{
-    OMyWin p = Pocket(300, 200, 1000, 1000);
-    p.bVisible = true;
-    const TMyRect& track = p.mrHorScroll;
-    const OMyButton& th = p.arButtons[kBtHorThumb];
-    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(th.MR.R + 3, track.T + 5), false), kActPageRight);
-    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(th.MR.L + 2, track.T + 5), true), kActHorThumb);
-    EXPECT_TRUE(p.curButton && p.curButton->bDown && p.curButton->bHigh);
-    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrWin.R - 1, p.mrWin.B - 1), false), kActResize);
-    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrWin.L + 5, p.mrWin.T + 5), false), kActClose);
-    EXPECT_EQ(p.updateOverActionWithMousePos(MakeTPoint(p.mrClient.L + 5, p.mrClient.T + 5), false), 0);
-    EXPECT_EQ(p.curButton, nullptr);
-}
-
-// ---- Keeping windows in view ------------------------------------------------------------------------
-
 TEST(FieldWindow, AMovedAwayPocketComesBackWithItsCaptionReachable)
 {
     MakeField();
@@ -198,28 +162,23 @@ TEST(FieldWindow, AMovedAwayPocketComesBackWithItsCaptionReachable)
     EXPECT_EQ(g->mrWin.B, 37);
 }
 
-// ---- The skinned button --------------------------------------------------------------------------
-
-TEST(FieldButton, AStretchedButtonKeepsItsCapsAndStretchesOneColumn)
+TEST(FieldButton, StretchingKeepsTheCapsAnchorsPlaceItAndFramesFollowTheState)
 {
-    OMyButton b;
-    b.initCoords(2, MakeTPoint(0, 0), MakeTSize(20, 17));
-    b.MR = vMyRectInitWH(100, 10, 20, 17);
-    std::vector<TSkinQuad> q = b.drawQuads();
+    OMyButton s;
+    s.initCoords(2, MakeTPoint(0, 0), MakeTSize(20, 17));
+    s.MR = vMyRectInitWH(100, 10, 20, 17);
+    std::vector<TSkinQuad> q = s.drawQuads();
     ASSERT_EQ(q.size(), 3u);
     EXPECT_EQ(q[0].dst.W, 9);
     EXPECT_EQ(q[1].dst.W, 9);
     EXPECT_EQ(q[2].dst.W, 2);
     EXPECT_EQ(q[2].src.W, 1);
     EXPECT_EQ(q[1].src.L, 11);
-    b.MR = vMyRectInitWH(100, 10, 18, 17);
-    q = b.drawQuads();
+    s.MR = vMyRectInitWH(100, 10, 18, 17);
+    q = s.drawQuads();
     ASSERT_EQ(q.size(), 2u);
-    EXPECT_EQ(q[1].dst.R, b.MR.R);
-}
+    EXPECT_EQ(q[1].dst.R, s.MR.R);
 
-TEST(FieldButton, AnchorsPlaceItFromTheirEdge)
-{
     OMyButton b;
     b.initCoords(0, MakeTPoint(0, 0), MakeTSize(10, 8));
     b.setIndentRB(MakeTPoint(5, 3));
@@ -231,19 +190,16 @@ TEST(FieldButton, AnchorsPlaceItFromTheirEdge)
     b.updateCoords(vMyRectInitRB(0, 0, 99, 49));
     EXPECT_EQ(b.MR.L, 4);
     EXPECT_EQ(b.MR.B, 46);
-}
 
-TEST(FieldButton, FramesFollowTheStateAndTheActiveFlag)
-{
-    OMyButton b;
-    b.initCoords(1, MakeTPoint(2, 133), MakeTSize(20, 20));
-    EXPECT_EQ(b.currentFrame().L, 2);
-    b.bHigh = true;
-    EXPECT_EQ(b.currentFrame().L, 25);
-    b.bActive = true;
-    EXPECT_EQ(b.currentFrame().L, 2 + 3 * 23);
-    b.bDown = true;
-    EXPECT_EQ(b.currentFrame().L, 2 + 4 * 23);
+    OMyButton f;
+    f.initCoords(1, MakeTPoint(2, 133), MakeTSize(20, 20));
+    EXPECT_EQ(f.currentFrame().L, 2);
+    f.bHigh = true;
+    EXPECT_EQ(f.currentFrame().L, 25);
+    f.bActive = true;
+    EXPECT_EQ(f.currentFrame().L, 2 + 3 * 23);
+    f.bDown = true;
+    EXPECT_EQ(f.currentFrame().L, 2 + 4 * 23);
     OMyButton plain;
     plain.initCoords(0, MakeTPoint(211, 1), MakeTSize(17, 17));
     plain.bActive = plain.bDown = true;

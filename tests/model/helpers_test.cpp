@@ -6,8 +6,6 @@
 
 #include <set>
 
-// ---- Rectangles -------------------------------------------------------------
-
 TEST(Rect, EveryOperationKeepsRightAndBottomInclusive)
 {
     TMyRect r;
@@ -24,11 +22,7 @@ TEST(Rect, EveryOperationKeepsRightAndBottomInclusive)
     EXPECT_EQ(r.H, 5);
     MyRectIncLTWH(r, 1, 1, -1, -1);
     EXPECT_EQ(r, vMyRectInitRB(1, 1, 4, 4));
-}
-
-TEST(Rect, IncScopeStartsFromTheEmptyRectangle)
-{
-    TMyRect r;
+    // IncScope starts from the empty rectangle.
     MyRectSetEmpty(r);
     EXPECT_TRUE(MyRectIsEmpty(r));
     MyRectIncScope(r, 5, 6, 9, 8);
@@ -39,28 +33,20 @@ TEST(Rect, IncScopeStartsFromTheEmptyRectangle)
     EXPECT_EQ(r, vMyRectInitRB(5, 2, 9, 8));
 }
 
-TEST(Rect, IntersectionAtTheEdges)
+TEST(Rect, IntersectionAtTheEdgesAndConversions)
 {
     const TMyRect a = vMyRectInitRB(0, 0, 9, 9);
-    const TMyRect touching = vMyRectInitRB(9, 3, 20, 5);
     TMyRect out;
-    ASSERT_TRUE(MyRectIntersect(&out, a, touching));
+    ASSERT_TRUE(MyRectIntersect(&out, a, vMyRectInitRB(9, 3, 20, 5)));  // touching
     EXPECT_EQ(out.W, 1);
     EXPECT_EQ(out, vMyRectInitRB(9, 3, 9, 5));
     EXPECT_FALSE(MyRectIntersect(nullptr, a, vMyRectInitRB(10, 0, 12, 9)));
     EXPECT_FALSE(MyRectIntersect(nullptr, a, vMyRectInitRB(0, -5, 9, -1)));
     EXPECT_TRUE(MyRectIsCoordsIn(9, 9, a));
     EXPECT_FALSE(MyRectIsCoordsIn(10, 9, a));
-}
-
-TEST(Rect, ConversionsToTheDrawingLayer)
-{
-    const TFlipRect f = MyRectFlipToNSRect(vMyRectInitWH(10, 20, 30, 40), 100);
-    EXPECT_DOUBLE_EQ(f.y, 40.0);  // 100 - (20 + 40)
+    EXPECT_DOUBLE_EQ(MyRectFlipToNSRect(vMyRectInitWH(10, 20, 30, 40), 100).y, 40.0);  // 100 - (20 + 40)
     EXPECT_EQ(MyRectFromNSRect(1.9, -1.9, 10.5, 3.99), vMyRectInitWH(1, -1, 10, 3));
 }
-
-// ---- Numbers ----------------------------------------------------------------
 
 TEST(Numbers, PropReduceWHKeepsTheAspectAndTruncates)
 {
@@ -81,12 +67,14 @@ TEST(Numbers, PropReduceWHKeepsTheAspectAndTruncates)
     }
 }
 
-TEST(Numbers, RoundGoesHalfAwayFromZero)
+TEST(Numbers, RoundGoesHalfAwayFromZeroAndDistanceDoesNotOverflow)
 {
     EXPECT_EQ(Round(2.5), 3);
     EXPECT_EQ(Round(-2.5), -3);
     EXPECT_EQ(Round(2.4999), 2);
     EXPECT_EQ(Round(-0.4), 0);
+    EXPECT_DOUBLE_EQ(CalcDist(0, 0, 3, 4), 5.0);
+    EXPECT_NEAR(CalcDist(-40000, 0, 40000, 0), 80000.0, 1e-6);
 }
 
 TEST(Numbers, ColoursPackRedLow)
@@ -102,14 +90,6 @@ TEST(Numbers, ColoursPackRedLow)
     EXPECT_EQ(RetByte(-4), 0);
     EXPECT_EQ(RetByte(300), 255);
 }
-
-TEST(Numbers, DistanceDoesNotOverflowOnLongSpans)
-{
-    EXPECT_DOUBLE_EQ(CalcDist(0, 0, 3, 4), 5.0);
-    EXPECT_NEAR(CalcDist(-40000, 0, 40000, 0), 80000.0, 1e-6);
-}
-
-// ---- Random -----------------------------------------------------------------
 
 TEST(Random, OneSeedGivesOneSequence)
 {
@@ -139,12 +119,13 @@ TEST(Random, SequenceIsPinnedAcrossBuilds)
     EXPECT_EQ(Rand(), 962320717);
 }
 
-TEST(Random, MyRandomStaysBelowN)
+TEST(Random, MyRandomStaysBelowNAndRandCoversTheCLibraryRange)
 {
     EXPECT_EQ(MyRandom(0), 0);
     EXPECT_EQ(MyRandom(-5), 0);
     SRand(7);
     std::set<int> seen;
+    int32_t lo = kRandMax, hi = 0;
     for (int i = 0; i < 20000; ++i) {
         EXPECT_EQ(MyRandom(1), 0);
         const int v = MyRandom(10);
@@ -154,25 +135,17 @@ TEST(Random, MyRandomStaysBelowN)
         const int big = MyRandom(2147483647);
         ASSERT_GE(big, 0);
         ASSERT_LT(big, 2147483647);
+        for (int k = 0; k < 5; ++k) {
+            const int32_t r = Rand();
+            ASSERT_GE(r, 0);
+            lo = std::min(lo, r);
+            hi = std::max(hi, r);
+        }
     }
     EXPECT_EQ(seen.size(), 10u);
-}
-
-TEST(Random, RandCoversTheCLibraryRange)
-{
-    SRand(99);
-    int32_t lo = kRandMax, hi = 0;
-    for (int i = 0; i < 100000; ++i) {
-        const int32_t v = Rand();
-        ASSERT_GE(v, 0);
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
-    }
     EXPECT_LT(lo, kRandMax / 1000);
     EXPECT_GT(hi, kRandMax - kRandMax / 1000);
 }
-
-// ---- Strings and files ------------------------------------------------------------
 
 TEST(Strings, CSTrimDropsBlanksControlsAndHighBytes)
 {
@@ -192,7 +165,7 @@ TEST(Strings, CSTrimDropsBlanksControlsAndHighBytes)
     EXPECT_EQ(out, "keep");
 }
 
-TEST(Files, NamesAndExtensions)
+TEST(Files, NamesExtensionsAndCopyAndRenameReplacingTheTargetWhole)
 {
     EXPECT_EQ(FileNameOf("/a/b/Sunset.ZJG"), "Sunset.ZJG");
     EXPECT_EQ(FileNameWithoutExt("/a/b/Sunset.ZJG"), "Sunset");
@@ -200,10 +173,6 @@ TEST(Files, NamesAndExtensions)
     EXPECT_EQ(FileExtLower("/a/b.d/noext"), "");
     EXPECT_EQ(FileExtLower("/a/.hidden"), "");
     EXPECT_FALSE(FileExists(""));
-}
-
-TEST(Files, CopyAndRenameReplaceTheTargetWhole)
-{
     TempDir dir;
     const std::string a = dir.File("a"), b = dir.File("b");
     ASSERT_TRUE(WriteFileBytes(a, {1, 2, 3}));

@@ -1,4 +1,5 @@
 #include "model/game_state.h"
+#include "model/memory_field.h"
 #include "model/puzzle.h"
 
 #include "support/test_support.h"
@@ -56,7 +57,7 @@ TEST(PuzzleRecords, DrawCoordsFollowTheRotation)
     }
 }
 
-TEST(PuzzleRecords, CreateReplacesTheWholeTable)
+TEST(PuzzleRecords, CreateReplacesTheWholeTableAndGameChangedMarksTheSave)
 {
     CreateJigsBuf(3);
     Jigs[1].X = 77;
@@ -69,11 +70,7 @@ TEST(PuzzleRecords, CreateReplacesTheWholeTable)
     FreeJigsBuf();
     EXPECT_TRUE(Jigs.empty());
     EXPECT_TRUE(SortedJigs.empty());
-}
-
-TEST(PuzzleRecords, GameChangedMarksBothSaveFlagsAndTheWindow)
-{
-    GameChanged();
+    GameChanged();  // marks both save flags and the window
     EXPECT_TRUE(AutoSaveP.bNeedSave);
     EXPECT_TRUE(AutoSaveP.bNeedAutoSave);
     EXPECT_TRUE(Recorder().edited);
@@ -121,26 +118,17 @@ TEST(PlaySize, FittedPictureIsResizedAndOtherwiseCopied)
     EXPECT_FALSE(SetImageSize(1));
 }
 
-namespace {
-struct RecordingHost : IFieldHost {
-    std::vector<int> calls;
-    bool weight = false;
-    void FillStillBuf(int mode) override { calls.push_back(mode); }
-    bool IsWeightVisible() const override { return weight; }
-};
-}  // namespace
-
 TEST(PuzzleRecords, DraggedGroupAsksForTheStillBuffer)
 {
-    RecordingHost host;
+    OMemoryField host;
     SetFieldHost(&host);
     CreateJigsBuf(2);
     UpdateDraggedJigScr();  // idle, no weight: nothing
-    host.weight = true;
+    host.bWeightVisible = true;
     UpdateDraggedJigScr();
     DragJigP.State = 1;
     iCurJig = 1;
     UpdateDraggedJigScr();
-    EXPECT_EQ(host.calls, (std::vector<int>{0, 1}));
+    EXPECT_EQ(host.arStillBufModes, (std::vector<int>{0, 1}));
     SetFieldHost(nullptr);
 }

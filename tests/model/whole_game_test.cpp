@@ -19,8 +19,6 @@ using Kind = RecordingPlatform::Kind;
 
 class WholeGame {
 public:
-    explicit WholeGame(OMemoryField& f) : field(f) {}
-
     // The first layout of a freshly cut game.
     void LayOut(bool rotate, bool spreadOut)
     {
@@ -96,7 +94,6 @@ public:
         return {};
     }
 
-    OMemoryField& field;
     int parked = 0;
 
 private:
@@ -163,31 +160,6 @@ private:
     }
 };
 
-// Side 0 of a 1280 x 900 view, its client 30 down, as the field's host.
-class TPlayTable {
-public:
-    TPlayTable()
-    {
-        SetHeadlessViewSize(1280, 900);
-        field.PlaceWin(0, 0, 30, 1280, 870);
-        SetFieldHost(&field);
-        field.SetCaptureWin(0);
-    }
-    ~TPlayTable() { SetFieldHost(nullptr); }
-    OMemoryField field;
-};
-
-// Lays the pieces out, turns them upright and joins them all; the host is
-// released afterwards so that the checks run without one.
-void PlayToTheEnd(OMemoryField& field, bool rotate, bool spreadOut)
-{
-    WholeGame game(field);
-    game.LayOut(rotate, spreadOut);
-    game.TurnAllUpright();
-    game.Assemble();
-    SetFieldHost(nullptr);
-}
-
 // The puzzle is solved with the picture centred in the view, every piece
 // upright at its home offset from the base piece, congratulated once.
 void ExpectSolvedAndCentred(int base)
@@ -206,57 +178,6 @@ void ExpectSolvedAndCentred(int base)
     EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
 }
 
-struct TGameCase {
-    bool frame, rotate, spreadOut;
-};
-
-class WholeGameSolve : public testing::TestWithParam<TGameCase> {};
-
-TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
-{
-    const TGameCase c = GetParam();
-    TPlayTable table;
-    BuildGridJigsaw({.cols = 6, .rows = 4, .frame = c.frame, .rotate = c.rotate});
-    SRand(77);
-    PlayToTheEnd(table.field, c.rotate, c.spreadOut);
-    ASSERT_FALSE(testing::Test::HasFatalFailure());
-    const int base = c.frame ? FrameJig() : 0;
-    ExpectSolvedAndCentred(base);
-
-    // Playing on after the solve congratulates no more.
-    SetFieldHost(&table.field);
-    const TPoint v = WholeGame(table.field).PickPoint(base);
-    iCurJig = GetCurJig(v.x, v.y);
-    DragCurJig(v.x, v.y, 0);
-    MoveJigs(v.x + 50, v.y + 20, -1, 0);
-    DropCurJig();
-    RotateCurJig(v.x + 50, v.y + 20, 1);
-    EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
-    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Grid, WholeGameSolve,
-                         testing::Values(TGameCase{false, false, true}, TGameCase{false, true, true},
-                                         TGameCase{true, false, true}, TGameCase{true, true, true},
-                                         TGameCase{false, true, false}, TGameCase{true, true, false}),
-                         [](const testing::TestParamInfo<TGameCase>& info) {
-                             const TGameCase& c = info.param;
-                             return std::string(c.frame ? "Frame" : "NoFrame") + (c.rotate ? "Rotated" : "Upright") +
-                                    (c.spreadOut ? "Grid" : "Random");
-                         });
-
-// ---- Real cuts ---------------------------------------------------------------------
-// The same game over pieces the cutter made from a picture, in every style it
-// cuts, with and without frame and rotation: irregular boxes, neighbour slots
-// with gaps, transparent corners and the frame piece as the cutter leaves them.
-
-struct TCutGameCase {
-    int style;
-    bool frame, rotate;
-};
-
-class WholeGameOfARealCut : public testing::TestWithParam<TCutGameCase> {};
-
 // A small picture with alpha, smooth enough that every piece has a look of its own.
 OMyImagePtr MakeGamePicture(int w, int h)
 {
@@ -273,46 +194,97 @@ OMyImagePtr MakeGamePicture(int w, int h)
     return img;
 }
 
-TEST_P(WholeGameOfARealCut, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
-{
-    const TCutGameCase c = GetParam();
-    TPlayTable table;
-    constexpr int kW = 360, kH = 270, kLevel = 10;
-    JigP = TJigParams{};
-    JigP.ImageW = kW;
-    JigP.ImageH = kH;
-    JigP.ShapeStyle = uint8_t(c.style);
-    JigP.BorderStyle = c.frame;
-    JigP.Rotate = c.rotate;
-    FillMaskParams(kW, kH, c.style, c.frame);
-    SetJigParamsFromLevel(JigP, kW, kH, kLevel);
-    ASSERT_GT(JigP.TileNum, 8);
-    CreateJigsBuf(JigP.TotalTileNum + 1);
-    miJigs = MakeGamePicture(kW, kH);
-    Cutting_LoadStyleData(SourcePath("resources"));
-    SRand(4242);
-    ASSERT_EQ(c.style >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(), TCutStatus::Done);
-    CopyJigsToTextures(true, 1);
-    ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
+// style < 0: the hand-made grid jigsaw; otherwise pieces the cutter made from
+// a picture in that style: irregular boxes, neighbour slots with gaps,
+// transparent corners and the frame piece as the cutter leaves them.
+struct TGameCase {
+    int style;
+    bool frame, rotate, spreadOut;
+};
 
-    PlayToTheEnd(table.field, c.rotate, true);
+// Side 0 of a 1280 x 900 view, its client 30 down, as the field's host.
+class WholeGameSolve : public testing::TestWithParam<TGameCase> {
+protected:
+    void SetUp() override
+    {
+        SetHeadlessViewSize(1280, 900);
+        field.PlaceWin(0, 0, 30, 1280, 870);
+        SetFieldHost(&field);
+        field.SetCaptureWin(0);
+    }
+    void TearDown() override { SetFieldHost(nullptr); }
+
+    static void CutPicture(const TGameCase& c)
+    {
+        constexpr int kW = 360, kH = 270, kLevel = 10;
+        JigP = TJigParams{};
+        JigP.ImageW = kW;
+        JigP.ImageH = kH;
+        JigP.ShapeStyle = uint8_t(c.style);
+        JigP.BorderStyle = c.frame;
+        JigP.Rotate = c.rotate;
+        FillMaskParams(kW, kH, c.style, c.frame);
+        SetJigParamsFromLevel(JigP, kW, kH, kLevel);
+        ASSERT_GT(JigP.TileNum, 8);
+        CreateJigsBuf(JigP.TotalTileNum + 1);
+        miJigs = MakeGamePicture(kW, kH);
+        Cutting_LoadStyleData(SourcePath("resources"));
+        SRand(4242);
+        ASSERT_EQ(c.style >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(), TCutStatus::Done);
+        CopyJigsToTextures(true, 1);
+        ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
+    }
+
+    OMemoryField field;
+};
+
+TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
+{
+    const TGameCase c = GetParam();
+    if (c.style < 0) {
+        BuildGridJigsaw({.cols = 6, .rows = 4, .frame = c.frame, .rotate = c.rotate});
+        SRand(77);
+    } else {
+        ASSERT_NO_FATAL_FAILURE(CutPicture(c));
+    }
+    // Lay out, turn upright and join them all; the checks run without the host.
+    WholeGame game;
+    game.LayOut(c.rotate, c.spreadOut);
+    game.TurnAllUpright();
+    game.Assemble();
     ASSERT_FALSE(testing::Test::HasFatalFailure());
-    ExpectSolvedAndCentred(c.frame ? FrameJig() : 0);
-    // One join sound for every piece brought to the picture.
-    EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), JigsInPlay() - 1);
+    SetFieldHost(nullptr);
+    const int base = c.frame ? FrameJig() : 0;
+    ExpectSolvedAndCentred(base);
+    if (c.style >= 0) {  // one join sound for every piece brought to the picture
+        EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), JigsInPlay() - 1);
+    }
+
+    // Playing on after the solve congratulates no more.
+    SetFieldHost(&field);
+    const TPoint v = game.PickPoint(base);
+    iCurJig = GetCurJig(v.x, v.y);
+    DragCurJig(v.x, v.y, 0);
+    MoveJigs(v.x + 50, v.y + 20, -1, 0);
+    DropCurJig();
+    RotateCurJig(v.x + 50, v.y + 20, 1);
+    EXPECT_EQ(Recorder().Count(Kind::Message, "MS_Congratulat"), 1);
+    EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, WholeGameOfARealCut,
-                         testing::Values(TCutGameCase{0, false, false}, TCutGameCase{0, true, true},
-                                         TCutGameCase{1, false, true}, TCutGameCase{1, true, false},
-                                         TCutGameCase{2, false, true}, TCutGameCase{2, true, true},
-                                         TCutGameCase{3, false, true}, TCutGameCase{3, true, false},
-                                         TCutGameCase{4, false, true}, TCutGameCase{5, true, true},
-                                         TCutGameCase{6, true, false}),
-                         [](const testing::TestParamInfo<TCutGameCase>& info) {
-                             const TCutGameCase& c = info.param;
-                             return "Style" + std::to_string(c.style) + (c.frame ? "Frame" : "NoFrame") +
-                                    (c.rotate ? "Rotated" : "Upright");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Games, WholeGameSolve,
+    testing::Values(TGameCase{-1, false, false, true}, TGameCase{-1, false, true, true},
+                    TGameCase{-1, true, false, true}, TGameCase{-1, true, true, true},
+                    TGameCase{-1, false, true, false}, TGameCase{-1, true, true, false},
+                    TGameCase{0, false, false, true}, TGameCase{0, true, true, true}, TGameCase{1, false, true, true},
+                    TGameCase{1, true, false, true}, TGameCase{2, false, true, true}, TGameCase{2, true, true, true},
+                    TGameCase{3, false, true, true}, TGameCase{3, true, false, true}, TGameCase{4, false, true, true},
+                    TGameCase{5, true, true, true}, TGameCase{6, true, false, true}),
+    [](const testing::TestParamInfo<TGameCase>& info) {
+        const TGameCase& c = info.param;
+        return (c.style < 0 ? std::string("Grid") : "Style" + std::to_string(c.style)) +
+               (c.frame ? "Frame" : "NoFrame") + (c.rotate ? "Rotated" : "Upright") + (c.spreadOut ? "" : "Random");
+    });
 
 }  // namespace

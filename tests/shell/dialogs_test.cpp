@@ -34,7 +34,7 @@ void ClickTitled(const QString& title, QString* text = nullptr)
 
 }  // namespace
 
-TEST(MessageBox, QuestionsAnswerByButtonPosition)
+TEST(MessageBox, QuestionsAnswerByButtonPositionAndAMessageShowsItsTextAsItStands)
 {
     ClickTitled("No");
     EXPECT_EQ(ShowQuestion("Save?", "Yes", "No", ""), 2);
@@ -42,17 +42,13 @@ TEST(MessageBox, QuestionsAnswerByButtonPosition)
     EXPECT_EQ(ShowQuestion("Save?", "Yes", "No", ""), 1);
     ClickTitled("Cancel");
     EXPECT_EQ(ShowQuestion("Save?", "Yes", "No", "Cancel"), 3);
-}
-
-TEST(MessageBox, AMessageShowsItsTextAsItStands)
-{
     QString text;
     ClickTitled("OK", &text);
     ShowMessage("100%d <b>sure</b>$D");
     EXPECT_EQ(text, QStringLiteral("100%d <b>sure</b>$D"));
 }
 
-TEST(ProgressWindow, ShowsItsStepsAndKeepsTheEventLoopTurning)
+TEST(MainWindowSeam, ProgressTurnsTheEventLoopAndTitleEditedMarkAndRedrawReachTheWindow)
 {
     QWidget main;
     main.resize(600, 400);
@@ -75,13 +71,7 @@ TEST(ProgressWindow, ShowsItsStepsAndKeepsTheEventLoopTurning)
     EXPECT_GE(ticks, 5);
     ProgressHideBar();
     EXPECT_FALSE(ProgressVisible());
-    SetDialogParent(nullptr);
-}
 
-TEST(QtPlatformSeam, TitleEditedMarkAndRedrawReachTheWindow)
-{
-    QWidget main;
-    SetDialogParent(&main);
     QtPlatform& p = TheQtPlatform();
     p.SetTitle("Forest - Zivra Jigsaw");
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Forest - Zivra Jigsaw[*]"));
@@ -93,18 +83,12 @@ TEST(QtPlatformSeam, TitleEditedMarkAndRedrawReachTheWindow)
     SetDialogParent(nullptr);
 }
 
-// ---- Sounds ------------------------------------------------------------------------------------
-
-TEST(Sound, OurWavFilesPassTheCheck)
+TEST(Sound, OurWavFilesPassTheCheckButBrokenOrForeignOnesNeverReachThePlayer)
 {
     for (const char* name : {"set", "win"}) {
         std::string why;
         EXPECT_TRUE(CheckWavFile(SourcePath(std::string("resources/") + name + ".wav"), &why)) << name << ": " << why;
     }
-}
-
-TEST(Sound, BrokenOrForeignFilesNeverReachThePlayer)
-{
     TempDir dir;
     const std::vector<uint8_t> good = ReadFileBytes(SourcePath("resources/set.wav"));
     ASSERT_GT(good.size(), 100u);

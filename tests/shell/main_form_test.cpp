@@ -60,31 +60,27 @@ struct FormFixture {
 
 }  // namespace
 
-TEST(MainForm, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow)
+TEST(MainForm, GameCommandsWaitForAGameAndClosingWithUnsavedChangesAsks)
 {
     FormFixture f;
+    f.form->UpdateCommandStates();
+    EXPECT_TRUE(f.form->MainMenuItems[8]->isEnabled());         // Open
+    EXPECT_FALSE(f.form->MainMenuItems[14]->isEnabled());       // Save
+    EXPECT_FALSE(f.form->MainMenuItems[19]->isEnabled());       // First Side
+    EXPECT_FALSE(f.form->MainMenuItems[26]->isEnabled());       // Arrange
+    EXPECT_FALSE(f.form->MainToolbarButtons[15]->isEnabled());  // the glass
+
     AutoSaveP.bNeedSave = true;
     bool asked = false;
     ClickTitledLater(QString::fromStdString(LangGetKeyVal("B_Cancel")), &asked);
     f.form->close();
     EXPECT_TRUE(asked);
-    EXPECT_TRUE(f.form->isVisible());
+    EXPECT_TRUE(f.form->isVisible()) << "cancel keeps the window";
     asked = false;
     ClickTitledLater(QString::fromStdString(LangGetKeyVal("B_No")), &asked);
     f.form->close();
     EXPECT_TRUE(asked);
     EXPECT_FALSE(f.form->isVisible());
-}
-
-TEST(MainForm, GameCommandsWaitForAGame)
-{
-    FormFixture f;
-    f.form->UpdateCommandStates();
-    EXPECT_TRUE(f.form->MainMenuItems[8]->isEnabled());    // Open
-    EXPECT_FALSE(f.form->MainMenuItems[14]->isEnabled());  // Save
-    EXPECT_FALSE(f.form->MainMenuItems[19]->isEnabled());  // First Side
-    EXPECT_FALSE(f.form->MainMenuItems[26]->isEnabled());  // Arrange
-    EXPECT_FALSE(f.form->MainToolbarButtons[15]->isEnabled());  // the glass
 }
 
 TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)

@@ -5,7 +5,6 @@
 #include "support/test_support.h"
 
 #include <QImage>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -44,9 +43,7 @@ TGameState ReadState(const std::string& path)
         std::string tag;
         l >> tag;
         if (tag == "open") {
-            int o = 0;
-            l >> o;
-            s.open = o == 1;
+            l >> s.open;
         } else if (tag == "view") {
             l >> s.viewX >> s.viewY >> s.viewW >> s.viewH;
         } else if (tag == "piece") {
@@ -187,18 +184,6 @@ bool FindPair(const TGameState& s, int* p, int* q)
     return false;
 }
 
-std::string Describe(const TGameState& before, const TGameState& after, int p, int q)
-{
-    std::ostringstream o;
-    for (int j : {p, q}) {
-        const TPieceState& a = before.pieces.at(j);
-        const TPieceState& b = after.pieces.at(j);
-        o << "piece " << j << " layer " << a.layer << "->" << b.layer << " at " << a.x << "," << a.y << "->" << b.x
-          << "," << b.y << " grip " << a.gx << "," << a.gy << "; ";
-    }
-    return o.str();
-}
-
 }  // namespace
 
 TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
@@ -236,8 +221,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     ASSERT_TRUE(WaitFor([&] {
         const TGameState s = ReadState(state);
         return s.pieces.count(p) && s.pieces.at(p).layer == s.pieces.at(q).layer;
-    }, 10000)) << "the dropped piece did not join its neighbour: " << Describe(before, ReadState(state), p, q)
-                << " drag " << dx << "," << dy;
+    }, 10000)) << "piece " << p << " dragged by " << dx << "," << dy << " did not join piece " << q;
     const TGameState after = ReadState(state);
     const TPieceState& a2 = after.pieces.at(p);
     const TPieceState& b2 = after.pieces.at(q);
