@@ -83,24 +83,28 @@ constexpr int kMaxSteps = 150;  // samples a Bezier segment at most (plus one)
 
 void InitEdgeFigs()
 {
-    for (int f = 0; f < kEdgeFigCount; ++f) {
-        TEdgeFig& fig = EdgeFigs[size_t(f)];
-        fig = TEdgeFig{};
-        const TFigSource& src = kFigSources[f];
-        for (int i = 0; i < src.count; ++i)
-            fig.points[size_t(i)] = src.points[i];
-        fig.byteCount = 8 * src.count;
-        fig.pointCount = fig.byteCount / 8;
-        fig.width = Round(fig.points[size_t(fig.pointCount - 1)].x);
-        fig.baseLine = Round(fig.points[0].y);
-        float minY = fig.points[0].y, maxY = fig.points[0].y;
-        for (int i = 0; i < fig.pointCount; i += 3) {
-            minY = std::fmin(minY, fig.points[size_t(i)].y);
-            maxY = std::fmax(maxY, fig.points[size_t(i)].y);
-        }
-        fig.above = fig.baseLine - Round(minY) + 1;
-        fig.below = Round(maxY) - fig.baseLine + 1;
+    for (int f = 0; f < kEdgeFigCount; ++f)
+        SetEdgeFig(EdgeFigs[size_t(f)], kFigSources[f].points, kFigSources[f].count);
+}
+
+void SetEdgeFig(TEdgeFig& fig, const TFigPoint* points, int count)
+{
+    assert(count >= 1 && count <= kEdgeFigMaxPoints);
+    fig = TEdgeFig{};
+    for (int i = 0; i < count; ++i)
+        fig.points[size_t(i)] = points[i];
+    fig.byteCount = 8 * count;
+    fig.pointCount = count;
+    fig.width = Round(fig.points[size_t(count - 1)].x);
+    fig.baseLine = Round(fig.points[0].y);
+    // Only the on-curve points (every third) bound the figure.
+    float minY = fig.points[0].y, maxY = fig.points[0].y;
+    for (int i = 0; i < count; i += 3) {
+        minY = std::fmin(minY, fig.points[size_t(i)].y);
+        maxY = std::fmax(maxY, fig.points[size_t(i)].y);
     }
+    fig.above = fig.baseLine - Round(minY) + 1;
+    fig.below = Round(maxY) - fig.baseLine + 1;
 }
 
 // ---- Small geometry -------------------------------------------------------------------

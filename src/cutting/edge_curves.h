@@ -42,6 +42,8 @@ extern const TFigPoint xyEdgeFig2VectorStyle[31];
 extern const TFigPoint xyEdgeFig3VectorStyle[37];
 
 void InitEdgeFigs();
+// Fills one figure from its points (at most kEdgeFigMaxPoints) and measures it.
+void SetEdgeFig(TEdgeFig& fig, const TFigPoint* points, int count);
 
 // The mask a curve is drawn into and the geometry the checks need.
 struct TCurveField {

@@ -40,23 +40,8 @@ const TFigSource kVectorFigs[kVectorFigCount] = {
 
 void InitEdgeFigsForVectorStyle()
 {
-    for (int f = 0; f < kVectorFigCount; ++f) {
-        TEdgeFig& fig = EdgeFigs[size_t(f)];
-        fig = TEdgeFig{};
-        for (int i = 0; i < kVectorFigs[f].count; ++i)
-            fig.points[size_t(i)] = kVectorFigs[f].points[i];
-        fig.byteCount = 8 * kVectorFigs[f].count;
-        fig.pointCount = fig.byteCount / 8;
-        fig.width = Round(fig.points[size_t(fig.pointCount - 1)].x);
-        fig.baseLine = Round(fig.points[0].y);
-        float minY = fig.points[0].y, maxY = fig.points[0].y;
-        for (int i = 0; i < fig.pointCount; i += 3) {
-            minY = std::min(minY, fig.points[size_t(i)].y);
-            maxY = std::max(maxY, fig.points[size_t(i)].y);
-        }
-        fig.above = fig.baseLine - Round(minY) + 1;
-        fig.below = Round(maxY) - fig.baseLine + 1;
-    }
+    for (int f = 0; f < kVectorFigCount; ++f)
+        SetEdgeFig(EdgeFigs[size_t(f)], kVectorFigs[f].points, kVectorFigs[f].count);
 }
 
 std::vector<int> VectorFigChoice(int style)
