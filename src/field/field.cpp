@@ -137,6 +137,7 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     Cutting_SetPieceTextureMaker([](OMyImage&) { PieceAtlas_Invalidate(); });
     GameFileHooks.fnBeforeOpen = &Field_BeforeOpen;
     GameFileHooks.fnAfterOpen = [](int side) { Field_GameOpened(side); };
+    GameFileHooks.fnBeforeSave = &Field_StorePockets;
     FieldP.bInitDone = true;
 }
 
@@ -245,6 +246,7 @@ void Field_Release()
     Cutting_SetPieceTextureMaker(nullptr);
     GameFileHooks.fnBeforeOpen = nullptr;
     GameFileHooks.fnAfterOpen = nullptr;
+    GameFileHooks.fnBeforeSave = nullptr;
     if (&FieldHost() == &g_host)
         SetFieldHost(nullptr);
     FieldTools_Reset();

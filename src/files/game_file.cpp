@@ -28,6 +28,13 @@ bool SaveAsSolveFile()
     return SaveSolveFile(FileNames.sSolve, false);
 }
 
+bool SaveGame()
+{
+    if (StrEqualNoCase(FileNames.sSolve, FileNames.sAutoSaved))
+        FileNames.sSolve.clear();
+    return TrimStrEmpty(FileNames.sSolve) ? SaveAsSolveFile() : SaveSolveFile(FileNames.sSolve, false);
+}
+
 bool SaveAndContinue()
 {
     if (!AutoSaveP.bNeedSave)
@@ -39,10 +46,8 @@ bool SaveAndContinue()
         return false;
     if (answer == 2)
         return true;
-    if (StrEqualNoCase(FileNames.sSolve, FileNames.sAutoSaved))
-        FileNames.sSolve.clear();
     // A save that failed must not let the game be closed: its changes would be lost.
-    const bool saved = TrimStrEmpty(FileNames.sSolve) ? SaveAsSolveFile() : SaveSolveFile(FileNames.sSolve, false);
+    const bool saved = SaveGame();
     if (saved)
         LastFiles_Update(FileNames.sSolve);
     return saved;

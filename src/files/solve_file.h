@@ -101,6 +101,9 @@ struct OGameFileHooks {
     std::function<void()> fnBeforeOpen;
     std::function<void(int side)> fnAfterOpen;
     std::function<void()> fnShowDownload;  // the open dialog's download button
+    // Brings what only the window knows (the pockets' places) into the
+    // records; every save calls it before writing.
+    std::function<void()> fnBeforeSave;
 };
 extern OGameFileHooks GameFileHooks;  // per run
 
@@ -109,6 +112,9 @@ extern OGameFileHooks GameFileHooks;  // per run
 bool SaveAndContinue();
 // Asks for a name (save style) and saves there; true when saved.
 bool SaveAsSolveFile();
+// Saves under the game's own name, asking for one when it has none or is the
+// autosave; true when saved.
+bool SaveGame();
 
 // ---- The play reads' halves that need no cutting -------------------------------------------
 // Frees the open game's piece table and images and clears bOpen: no game is

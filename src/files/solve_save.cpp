@@ -140,6 +140,8 @@ bool SaveSolveFile(const std::string& path, bool autosave)
     AutoSaveGuard guard;
     if (!miJigs || !miMasks || size_t(JigP.TotalTileNum) > Jigs.size())
         return FailSave("", "Failed: there is no game to save");
+    if (GameFileHooks.fnBeforeSave)
+        GameFileHooks.fnBeforeSave();
     if (TryWriteChangedDateToSolveFile(path)) {
         MarkSaved(path, autosave);
         return true;

@@ -387,7 +387,7 @@ void MCMainForm::WriteStateFile()
 void MCMainForm::closeEvent(QCloseEvent* e)
 {
     AutoSaveGuard guard;
-    if (!ShellSaveAndContinue()) {
+    if (!SaveAndContinue()) {
         e->ignore();
         return;
     }

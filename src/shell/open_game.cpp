@@ -1,7 +1,6 @@
 #include "shell/open_game.h"
 
 #include "cutting/cutting.h"
-#include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
@@ -114,31 +113,13 @@ bool ShellOpenRecent(int i)
 bool ShellSave(bool asAnother)
 {
     AutoSaveGuard guard;
-    Field_StorePockets();
-    bool saved;
-    if (asAnother) {
-        saved = SaveAsSolveFile();
-    } else {
-        if (StrEqualNoCase(FileNames.sSolve, FileNames.sAutoSaved))
-            FileNames.sSolve.clear();
-        saved = TrimStrEmpty(FileNames.sSolve) ? SaveAsSolveFile() : SaveSolveFile(FileNames.sSolve, false);
-    }
+    const bool saved = asAnother ? SaveAsSolveFile() : SaveGame();
     LastFiles_Update(FileNames.sSolve);
     return saved;
 }
 
-bool ShellSaveAndContinue()
-{
-    Field_StorePockets();
-    return SaveAndContinue();
-}
-
 void ShellWriteSettings() { Settings_Write(); }
 
-void ShellAutoSaveTick()
-{
-    Field_StorePockets();
-    AutoSave_Tick(GetNow());
-}
+void ShellAutoSaveTick() { AutoSave_Tick(GetNow()); }
 
 std::string ShellMostRecentFile() { return LastFiles.arFileNames.empty() ? std::string() : LastFiles.arFileNames.front(); }

@@ -16,8 +16,6 @@ bool ShellOpenDialog();
 bool ShellOpenRecent(int i);
 // Saves the open game (asAnother: always asks for a name); the recent files follow.
 bool ShellSave(bool asAnother);
-// Asks to save unsaved changes; false when the player cancels.
-bool ShellSaveAndContinue();
 void ShellWriteSettings();
 void ShellAutoSaveTick();
 // The first of the recent files, "" when none.
