@@ -263,6 +263,16 @@ bool SaveJigFile(const std::string& path, uint32_t w, uint32_t h, const uint8_t 
                  const std::vector<uint8_t>& thumbBytes, const std::string& desc,
                  const std::vector<uint8_t>& pictureBytes, std::string* error)
 {
+    // Never write what the readers would refuse: the jigsaw could not be opened.
+    const char* refusal = thumbBytes.empty() || thumbBytes.size() > kMaxThumbPartBytes ? "thumbnail"
+                          : desc.size() > kMaxDescPartBytes                             ? "description"
+                          : pictureBytes.empty() || pictureBytes.size() > kMaxPicturePartBytes ? "picture"
+                                                                                          : nullptr;
+    if (refusal) {
+        if (error)
+            *error = std::string("the jigsaw's ") + refusal + " is empty or too large";
+        return false;
+    }
     const size_t total = size_t(kJigHeaderSize) + 12 + thumbBytes.size() + desc.size() + pictureBytes.size();
     std::vector<uint8_t> out(total);
     size_t at = 0;

@@ -235,6 +235,20 @@ TEST(JigFile, HostileFilesAndDamagedPlayPartsAreRefused)
     b = good.file;
     b.resize(b.size() - 1);
     EXPECT_FALSE(playRead(b, dataOfs));
+
+    // The writer refuses, and writes nothing, what the readers would refuse.
+    TempDir dir;
+    const uint8_t keys[10] = {};
+    const auto pic = EncodedPicture(64, 48);
+    const std::string longDesc(kMaxDescPartBytes + 1, 'a');
+    struct Part { const char* name; std::vector<uint8_t> thumb; std::string desc; std::vector<uint8_t> picture; };
+    for (const Part& c : {Part{"description too long", thumb, longDesc, pic}, Part{"no thumbnail", {}, "d", pic},
+                          Part{"no picture", thumb, "d", {}}}) {
+        std::string error;
+        EXPECT_FALSE(SaveJigFile(dir.File("x.zjg"), 64, 48, keys, c.thumb, c.desc, c.picture, &error)) << c.name;
+        EXPECT_FALSE(error.empty()) << c.name;
+        EXPECT_FALSE(FileExists(dir.File("x.zjg"))) << c.name;
+    }
 }
 
 TEST(JigFile, PictureSizesAreSniffedAndAThumbnailClaimingAHugeSizeIsRefused)
