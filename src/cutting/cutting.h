@@ -62,6 +62,7 @@ constexpr uint8_t cFrameColor = 5;                // blue code of the frame piec
 extern const std::array<uint8_t, 6> cMaskBevels;  // bevel codes of the grid cells
 constexpr uint8_t cFrameBevel = 128;              // bevel code of the frame piece
 constexpr uint8_t bBevelMid = 128;                // red byte of every painted mask pixel
+constexpr int kShapeStyleCount = 7;  // 0..3 the classic styles, 4..6 the grid styles
 extern const std::array<const char*, 4> sShapeStyles;   // "Bubble Shapes" ... "Figure Shapes"
 extern const std::array<const char*, 2> sBorderStyles;  // "No Frame", "Plane Frame"
 

@@ -1,6 +1,7 @@
 // The settings records: defaults, the key-by-key reading of the settings
 // dictionary, recent files, download sources and the autosave rule.
 #include "files/files.h"
+#include "cutting/cutting.h"
 
 #include "model/game_state.h"
 #include "model/puzzle.h"
@@ -106,7 +107,7 @@ void Settings_ApplyDict(const TSettingsDict& d)
 {
     ReadFlag(d, "DefJig_Rotate", &DefJigP.Rotate);
     ReadInt(d, "DefJig_BorderStyle", &DefJigP.BorderStyle, 0, 1);
-    ReadInt(d, "DefJig_ShapeStyle", &DefJigP.ShapeStyle, 0, 6);
+    ReadInt(d, "DefJig_ShapeStyle", &DefJigP.ShapeStyle, 0, kShapeStyleCount - 1);
     ReadInt(d, "DefJig_Level", &DefJigP.Level, 0, 13);
     ReadInt(d, "DefJig_SpreadOut", &DefJigP.SpreadOut, 0, 1);
     ReadFlag(d, "DefJig_FitToScreen", &DefJigP.FitToScreen);

@@ -2,6 +2,9 @@
 // writer, and the two crash-safe ways of saving.
 #include "files/files.h"
 
+#include "cutting/cutting.h"
+#include "cutting/piece_images.h"
+
 #include "platform/platform.h"
 
 #include <cassert>
@@ -13,7 +16,6 @@ OPocketsP PocketsP;
 
 namespace {
 
-const char kSolveMagic[11] = {'Z', 'I', 'V', 'R', 'A', 'S', 'L', 'V', '1', '.', '0'};
 constexpr uint32_t kMaxSolveDescBytes = 256u << 10;
 
 template <class T>
@@ -31,7 +33,8 @@ bool ParamsUsable(const TJigParams& p)
 {
     return p.ImageW >= 1 && p.ImageH >= 1 && p.ImageW <= kMyImageMaxSide && p.ImageH <= kMyImageMaxSide &&
            int64_t(p.ImageW) * p.ImageH <= kMyImageMaxPixels && p.TotalTileNum >= 1 &&
-           p.TotalTileNum <= kSolveMaxPieces;
+           p.TotalTileNum <= kSolveMaxPieces && p.Rotate <= 1 && p.BorderStyle <= 1 &&
+           p.ShapeStyle < kShapeStyleCount;
 }
 
 // A picture part must declare exactly the working picture's size.
@@ -42,9 +45,12 @@ bool PartHasSize(const std::vector<uint8_t>& part, int w, int h)
 }
 
 // A piece is usable when its box lies in the picture, its window, rotation
-// and neighbours are valid: the play field indexes with all of them.
+// and neighbours are valid: the play field indexes with all of them. A piece
+// whose image has no turned copies (no rotation, or the frame) stays upright.
 bool JigUsable(const TJig& j, const TJigParams& p)
 {
+    if (j.Rot != 0 && !PieceHasStrip(j, p.Rotate != 0))
+        return false;
     if (j.Win > 5 || j.Rot > 3 || j.W < 1 || j.H < 1 || j.HomeX < 0 || j.HomeY < 0 ||
         int64_t(j.HomeX) + j.W > p.ImageW || int64_t(j.HomeY) + j.H > p.ImageH)
         return false;

@@ -43,6 +43,7 @@ struct OPocketsP {
 extern OPocketsP PocketsP;
 
 // ---- The file --------------------------------------------------------------------------
+inline constexpr char kSolveMagic[11] = {'Z', 'I', 'V', 'R', 'A', 'S', 'L', 'V', '1', '.', '0'};
 constexpr uint32_t kSolveTailMarker = 56010;
 constexpr int kSolveTailBytes = 264;
 constexpr uint32_t kSolveMaxNameBytes = 256;  // the zero included

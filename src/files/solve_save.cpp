@@ -17,7 +17,6 @@
 
 namespace {
 
-const char kSolveMagic[11] = {'Z', 'I', 'V', 'R', 'A', 'S', 'L', 'V', '1', '.', '0'};
 
 // The jigsaw name as stored: at most 255 bytes, cut at a character boundary.
 std::string StoredName(const std::string& name)
@@ -55,7 +54,9 @@ bool WriteSolveFileBody(OBinWriter& w)
     const uint32_t nameLen = uint32_t(name.size() + 1);
     bool ok = w.Write(kSolveMagic, 11) && w.WriteI32(JigP.GameSeed) && w.WriteU32(0) && w.WriteU32(nameLen) &&
               w.Write(name.c_str(), nameLen) && w.Write(&JigP, sizeof JigP);
-    ok = ok && WritePart(w, ThumbnailBytes(), kKeyThumb);
+    // A game without a thumbnail could not be read back: the save fails instead.
+    const std::vector<uint8_t> thumb = ThumbnailBytes();
+    ok = ok && !thumb.empty() && WritePart(w, thumb, kKeyThumb);
     Platform().ProgressInc(1);
     ok = ok && WritePart(w, MyImageCopyToDataAsBmp2(*miJigs), kKeySolvePicture);
     Platform().ProgressInc(1);
@@ -112,11 +113,15 @@ bool TryWriteChangedDateToSolveFile(const std::string& path)
     TSolveFile s;
     if (!FileExists(path) || !r.OpenFile(path) || !SolveFile_ReadHead(r, &s))
         return false;
-    // Only this same game, cut the same way, has a state block of this length here.
+    // Only this same game, cut the same way, may keep the stored picture and
+    // mask and have its state block rewritten in place.
     const int64_t blockLen = int64_t(SolveFile_StateBlockSize(JigP.TotalTileNum));
     const int64_t size = r.Size();
-    if (s.GameSeed != JigP.GameSeed || s.Params.TotalTileNum != JigP.TotalTileNum ||
-        s.Params.ImageW != JigP.ImageW || s.Params.ImageH != JigP.ImageH ||
+    const TJigParams& p = s.Params;
+    if (s.GameSeed != JigP.GameSeed || p.TotalTileNum != JigP.TotalTileNum || p.TileNum != JigP.TileNum ||
+        p.TileS != JigP.TileS || p.ImageW != JigP.ImageW || p.ImageH != JigP.ImageH ||
+        p.ShapeStyle != JigP.ShapeStyle || p.BorderStyle != JigP.BorderStyle || p.Rotate != JigP.Rotate ||
+        s.sName != StoredName(FileNames.sJigName) ||
         (size != s.StateOfs + blockLen && size != s.StateOfs + blockLen - kSolveTailBytes))
         return false;
     r = OBinReader();
@@ -138,7 +143,8 @@ bool TryWriteChangedDateToSolveFile(const std::string& path)
 bool SaveSolveFile(const std::string& path, bool autosave)
 {
     AutoSaveGuard guard;
-    if (!miJigs || !miMasks || size_t(JigP.TotalTileNum) > Jigs.size())
+    if (!miJigs || !miMasks || !miJigs->HasPixels() || !miMasks->HasPixels() ||
+        size_t(JigP.TotalTileNum) > Jigs.size())
         return FailSave("", "Failed: there is no game to save");
     if (GameFileHooks.fnBeforeSave)
         GameFileHooks.fnBeforeSave();

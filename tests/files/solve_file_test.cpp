@@ -108,6 +108,14 @@ TEST(SolveFile, ResaveRewritesOnlyTheStateBlockAndKeepsTheLength)
     // Nor the same seed cut into another number of pieces.
     MakeSyntheticGame(40, 30, 10, 77);
     EXPECT_FALSE(TryWriteChangedDateToSolveFile(path));
+    // Nor the same seed and count in another style, frame or rotation, or of another jigsaw.
+    for (auto change : std::vector<std::function<void()>>{[] { JigP.ShapeStyle = uint8_t(JigP.ShapeStyle ^ 1); },
+                                                          [] { JigP.BorderStyle ^= 1; }, [] { JigP.Rotate = 0; },
+                                                          [] { FileNames.sJigName = "Lake"; }}) {
+        MakeSyntheticGame(40, 30, 9, 77);
+        change();
+        EXPECT_FALSE(TryWriteChangedDateToSolveFile(path));
+    }
     EXPECT_EQ(ReadFileBytes(path), second);
 }
 
@@ -196,6 +204,17 @@ TEST(SolveFile, HostileRecordsAreRefusedQuickly)
         {"piece box outside the picture", [&](auto& b) { Put32(b, jig0 + offsetof(TJig, HomeX), 39); Put32(b, jig0 + offsetof(TJig, W), 5); }},
         {"neighbour beyond the table", [&](auto& b) { b[jig0 + offsetof(TJig, Nb)] = 9; b[jig0 + offsetof(TJig, Nb) + 1] = 0; }},
         {"state block cut short", [&](auto& b) { b.resize(stateOfs + 100); }},
+        {"shape style 7", [&](auto& b) { b[params + offsetof(TJigParams, ShapeStyle)] = 7; }},
+        {"frame style 2", [&](auto& b) { b[params + offsetof(TJigParams, BorderStyle)] = 2; }},
+        {"rotation flag 2", [&](auto& b) { b[params + offsetof(TJigParams, Rotate)] = 2; }},
+        {"piece turned without rotation", [&](auto& b) {
+             b[params + offsetof(TJigParams, Rotate)] = 0;
+             b[jig0 + offsetof(TJig, Rot)] = 1;
+         }},
+        {"frame piece turned", [&](auto& b) {
+             b[jig0 + offsetof(TJig, MaskColor)] = cFrameColor;
+             b[jig0 + offsetof(TJig, Rot)] = 2;
+         }},
     };
     for (const Case& c : cases) {
         auto b = good;

@@ -3,6 +3,8 @@
 // pattern of the seed, so that a saved game can be compared byte for byte.
 #pragma once
 
+#include "cutting/cutting.h"
+#include "cutting/piece_images.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
@@ -20,6 +22,9 @@ inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std:
     JigP.ImageW = w;
     JigP.ImageH = h;
     JigP.TotalTileNum = pieces;
+    JigP.Rotate = 1;
+    JigP.BorderStyle = uint8_t(seed % 2);
+    JigP.ShapeStyle = uint8_t(seed % kShapeStyleCount);
     miJigs = MyImageCreateExt(w, h, true);
     miMasks = MyImageCreateExt(w, h, true);
     for (int y = 0; y < h; ++y)
@@ -38,7 +43,7 @@ inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std:
         for (size_t k = 0; k < sizeof j; ++k)
             b[k] = uint8_t(Rand());
         j.Win = uint8_t(MyRandom(6));
-        j.Rot = uint8_t(MyRandom(4));
+        j.Rot = PieceHasStrip(j, true) ? uint8_t(MyRandom(4)) : 0;  // the frame never turns
         j.W = 1 + MyRandom(w);
         j.H = 1 + MyRandom(h);
         j.HomeX = MyRandom(w - j.W + 1);
