@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+// Unsigned integers in memory, least or most significant byte first.
+inline uint32_t LE16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+inline uint32_t LE32(const uint8_t* p) { return LE16(p) | LE16(p + 2) << 16; }
+inline uint32_t BE16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
+inline uint32_t BE32(const uint8_t* p) { return BE16(p) << 16 | BE16(p + 2); }
+
 class OBinReader {
 public:
     OBinReader(const uint8_t* data, size_t size);  // a memory block (not owned)

@@ -11,8 +11,6 @@ namespace {
 
 void Put16(std::vector<uint8_t>& b, uint16_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
 void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, uint16_t(v)); Put16(b, uint16_t(v >> 16)); }
-uint32_t Get16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | Get16(p + 2) << 16; }
 
 // One directory entry: tag, type (3 SHORT, 4 LONG), count 1, value.
 void PutEntry(std::vector<uint8_t>& b, uint16_t tag, uint16_t type, uint32_t count, uint32_t value)
@@ -38,16 +36,16 @@ struct TTiffInfo {
 // The entries of the first directory; false for anything malformed.
 bool ReadTiffDir(const uint8_t* d, size_t n, TTiffInfo* t)
 {
-    const uint64_t dir = Get32(d + 4);
+    const uint64_t dir = LE32(d + 4);
     if (dir + 2 > n)
         return false;
-    const uint32_t count = Get16(d + dir);
+    const uint32_t count = LE16(d + dir);
     if (dir + 2 + uint64_t(count) * 12 > n)
         return false;
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* e = d + dir + 2 + i * 12;
-        const uint32_t tag = Get16(e), type = Get16(e + 2), cnt = Get32(e + 4);
-        const uint32_t v = type == 3 && cnt == 1 ? Get16(e + 8) : Get32(e + 8);
+        const uint32_t tag = LE16(e), type = LE16(e + 2), cnt = LE32(e + 4);
+        const uint32_t v = type == 3 && cnt == 1 ? LE16(e + 8) : LE32(e + 8);
         switch (tag) {
         case 256: t->w = v; break;
         case 257: t->h = v; break;
@@ -78,7 +76,7 @@ bool EightBitsEach(const uint8_t* d, size_t n, const TTiffInfo& t)
     if (uint64_t(t.bitsOfs) + 2ull * t.spp > n)
         return false;
     for (uint32_t i = 0; i < t.spp; ++i)
-        if (Get16(d + t.bitsOfs + 2 * i) != 8)
+        if (LE16(d + t.bitsOfs + 2 * i) != 8)
             return false;
     return true;
 }
@@ -197,8 +195,8 @@ bool UnpackPlanes(const uint8_t* d, size_t n, const TTiffInfo& t, OMyImage& img)
         return false;
     std::vector<uint8_t> row(t.w);
     for (uint32_t s = 0; s < t.spp; ++s) {
-        const uint64_t ofs = Get32(d + t.stripOfs + 4 * s);
-        const uint64_t cnt = Get32(d + t.stripCountsOfs + 4 * s);
+        const uint64_t ofs = LE32(d + t.stripOfs + 4 * s);
+        const uint64_t cnt = LE32(d + t.stripCountsOfs + 4 * s);
         if (ofs + cnt > n)
             return false;
         size_t at = size_t(ofs);
@@ -264,10 +262,10 @@ OMyImagePtr DecodeMaskTiff(const uint8_t* d, size_t n)
 
 OMyImagePtr DecodeBmp32(const uint8_t* d, size_t n)
 {
-    if (n < 54 || d[0] != 'B' || d[1] != 'M' || Get32(d + 14) < 40 || Get16(d + 28) != 32 || Get32(d + 30) != 0)
+    if (n < 54 || d[0] != 'B' || d[1] != 'M' || LE32(d + 14) < 40 || LE16(d + 28) != 32 || LE32(d + 30) != 0)
         return nullptr;
-    const uint32_t pixOfs = Get32(d + 10);
-    const int64_t w = int32_t(Get32(d + 18)), hRaw = int32_t(Get32(d + 22));
+    const uint32_t pixOfs = LE32(d + 10);
+    const int64_t w = int32_t(LE32(d + 18)), hRaw = int32_t(LE32(d + 22));
     const int64_t h = hRaw < 0 ? -hRaw : hRaw;
     if (w < 1 || h < 1 || w > kMyImageMaxSide || h > kMyImageMaxSide || w * h > kMyImageMaxPixels ||
         uint64_t(pixOfs) + uint64_t(w * h * 4) > n)

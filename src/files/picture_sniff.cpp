@@ -6,11 +6,7 @@
 
 namespace {
 
-uint32_t BE16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-uint32_t BE32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-uint32_t LE16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 uint32_t LE24(const uint8_t* p) { return LE16(p) | uint32_t(p[2]) << 16; }
-uint32_t LE32(const uint8_t* p) { return LE16(p) | LE16(p + 2) << 16; }
 
 int Clamp(int64_t v) { return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : int(v)); }
 
