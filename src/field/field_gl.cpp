@@ -31,8 +31,7 @@ namespace {
 // The batch of quads waiting for one draw call, and the texture names whose
 // images died while the context was not current.
 struct TBatchState {
-    uint32_t tex = 0;
-    uint32_t target = GL_TEXTURE_RECTANGLE;
+    uint32_t tex = 0;                     // a rectangle texture
     QuadMode mode = QuadMode::Normal;
     float colour[4] = {1, 1, 1, 1};
     std::vector<float> verts;             // x, y, s, t per vertex; four vertices a quad
@@ -137,9 +136,10 @@ GLuint NewBoundTexture(uint32_t target, TexFilter filter)
     return tex;
 }
 
-uint32_t UploadImage(const OMyImage& img, uint32_t target, TexFilter filter)
+uint32_t UploadImage(const OMyImage& img, TexFilter filter)
 {
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const GLenum target = GL_TEXTURE_RECTANGLE;
     const GLuint tex = NewBoundTexture(target, filter);
     if (tex == 0)
         return 0;
@@ -152,23 +152,19 @@ uint32_t UploadImage(const OMyImage& img, uint32_t target, TexFilter filter)
     return tex;
 }
 
-// The fixed state one mode draws with; texturing from `target` unless solid.
-void ApplyModeState(QuadMode mode, uint32_t target, uint32_t tex, const float c[4])
+// The fixed state one mode draws with; texturing from the rectangle texture
+// tex unless solid.
+void ApplyModeState(QuadMode mode, uint32_t tex, const float c[4])
 {
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
     const bool textured = mode != QuadMode::Solid;
-    if (textured && target == GL_TEXTURE_RECTANGLE) {
-        gl->glDisable(GL_TEXTURE_2D);
+    gl->glDisable(GL_TEXTURE_2D);
+    if (textured) {
         gl->glEnable(GL_TEXTURE_RECTANGLE);
-    } else if (textured) {
-        gl->glDisable(GL_TEXTURE_RECTANGLE);
-        gl->glEnable(GL_TEXTURE_2D);
+        gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
     } else {
         gl->glDisable(GL_TEXTURE_RECTANGLE);
-        gl->glDisable(GL_TEXTURE_2D);
     }
-    if (textured)
-        gl->glBindTexture(target, tex);
     if (mode == QuadMode::Copy)
         gl->glDisable(GL_BLEND);
     else
@@ -310,18 +306,7 @@ void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter)
     if (img.W == 0 || img.H == 0 || !img.HasPixels() || !EnsureCurrent())
         return;
     GLBatch_Flush();
-    img.Texture = UploadImage(img, GL_TEXTURE_RECTANGLE, filter);
-    if (dropPixels && img.Texture != 0)
-        MyImageDropPixels(img);
-}
-
-void MyImageCreateTexture2D(OMyImage& img, bool dropPixels)
-{
-    MyImageFreeTexture(img);
-    if (img.W == 0 || img.H == 0 || !img.HasPixels() || !EnsureCurrent())
-        return;
-    GLBatch_Flush();
-    img.Texture = UploadImage(img, GL_TEXTURE_2D, TexFilter::Linear);
+    img.Texture = UploadImage(img, filter);
     if (dropPixels && img.Texture != 0)
         MyImageDropPixels(img);
 }
@@ -373,7 +358,7 @@ void GLBatch_Flush()
         return;
     }
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    ApplyModeState(b.mode, b.target, b.tex, b.colour);
+    ApplyModeState(b.mode, b.tex, b.colour);
     gl->glEnableClientState(GL_VERTEX_ARRAY);
     gl->glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), b.verts.data());
     if (b.mode != QuadMode::Solid) {
@@ -394,14 +379,12 @@ void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, f
     if (!FieldGL.gl || (tex == 0 && mode != QuadMode::Solid))
         return;
     TBatchState& b = g_batch;
-    const uint32_t target = GL_TEXTURE_RECTANGLE;
-    const bool sameKey = b.tex == tex && b.mode == mode && b.target == target && b.colour[0] == colour[0] &&
+    const bool sameKey = b.tex == tex && b.mode == mode && b.colour[0] == colour[0] &&
                          b.colour[1] == colour[1] && b.colour[2] == colour[2] && b.colour[3] == colour[3];
     if (!sameKey) {
         GLBatch_Flush();
         b.tex = tex;
         b.mode = mode;
-        b.target = target;
         for (int i = 0; i < 4; ++i)
             b.colour[i] = colour[i];
     }

@@ -76,8 +76,6 @@ enum class TexFilter { Linear, Nearest };
 // earlier texture of img; nothing for an empty image or without a context.
 // dropPixels: the image lives on only as its texture.
 void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter = TexFilter::Linear);
-// The same with an ordinary 2-D texture (coordinates 0..1).
-void MyImageCreateTexture2D(OMyImage& img, bool dropPixels);
 // Uploads `w` x `h` pixels (RGBA or RGB rows of `stride` bytes) into a new
 // rectangle texture; 0 without a context. Used by the piece atlas.
 uint32_t GLCreateRectTexture(int w, int h, TexFilter filter);
