@@ -316,16 +316,7 @@ void GatherLostJigs()
         }
     }
     SetCaptureWin(GetViewWin(kSide0));
-    for (int i = kPocket0; i < kPocket0 + 4; ++i) {
-        if (OMyWin* w = GetViewWin(i)) {
-            w->iJigsNum = 0;
-            w->setVisible(false);
-            PocketUpdateButton(i);
-            FieldUi().SetMenuItemChecked(w->MenuItem, false);
-            PocketUpdateCaption(i);
-            PocketUpdateScrollSize(i);
-        }
-    }
+    PocketsClearAll();
     if (CaptureWin && CaptureWin->bType != kWinSide)
         CaptureWin->moveToFront();
     else
