@@ -15,8 +15,10 @@ void GLString::setString(const std::string& s)
     requiresUpdate_ = true;
 }
 
-void GLString::genTexture()
+void GLString::updateTexture()
 {
+    if (!requiresUpdate_)
+        return;
     requiresUpdate_ = false;
     tex_ = OMyImage{};
     if (string_.empty())
@@ -47,8 +49,7 @@ void GLString::genTexture()
 
 void GLString::drawAtPoint(int x, int y)
 {
-    if (requiresUpdate_)
-        genTexture();
+    updateTexture();
     if (tex_.Texture != 0)
         MyImageDrawTexture(tex_, x, y, tex_.W, tex_.H, 0, 0, tex_.W, tex_.H);
 }

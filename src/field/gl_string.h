@@ -20,7 +20,9 @@ public:
     // Rebuilds the texture if needed (GL context current), then draws it with
     // its top-left at (x, y) in view pixels.
     void drawAtPoint(int x, int y);
-    void genTexture();
+    // Rebuilds the texture when the text changed since (GL context current),
+    // so that width() and height() are the text's.
+    void updateTexture();
 
 private:
     QFont font_;

@@ -213,10 +213,10 @@ void MCMainView::drawInfo()
         return;
     if (infoStringTex_->string().empty())
         updateInfoString();
-    infoStringTex_->genTexture();
+    infoStringTex_->updateTexture();  // its height places it
     const int infoY = viewHeight - infoStringTex_->height() - 10;
     infoStringTex_->drawAtPoint(10, infoY);
-    fpsStringTex_->genTexture();
+    fpsStringTex_->updateTexture();
     fpsStringTex_->drawAtPoint(10, infoY - (fpsStringTex_->height() + 3));
     if (SecondsSinceStart() - GLErrorsP.gErrorTime < gMsgPresistance) {
         if (errSerial_ != GLErrorsP.iErrorSerial) {
