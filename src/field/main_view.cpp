@@ -267,9 +267,18 @@ void MCMainView::mouseMoveEvent(QMouseEvent* e)
 
 void MCMainView::wheelEvent(QWheelEvent* e)
 {
+    // Touchpads and fine wheels send many small deltas: a piece turns once
+    // per whole notch (120 units) turned one way.
     const QPoint d = e->angleDelta();
+    const int delta = d.x() + d.y();
+    if ((delta > 0 && wheelRest_ < 0) || (delta < 0 && wheelRest_ > 0))
+        wheelRest_ = 0;
+    wheelRest_ += delta;
     const TPoint p = toDevice(e->position());
-    DoFieldWheel(double(d.x()) + double(d.y()), p.x, p.y);
+    for (; wheelRest_ >= 120; wheelRest_ -= 120)
+        DoFieldWheel(1, p.x, p.y);
+    for (; wheelRest_ <= -120; wheelRest_ += 120)
+        DoFieldWheel(-1, p.x, p.y);
     e->accept();
     requestFrame();
 }

@@ -71,12 +71,16 @@ TEST(FieldMouse, TheWheelTurnsThePieceUnderThePointer)
     h.Wheel(FieldHarness::PieceCentre(4), 120);
     h.Wheel(FieldHarness::PieceCentre(4), 120);
     EXPECT_EQ(Jigs[4].Rot, 3);
+    // Small deltas add up to whole notches; turning back starts over.
+    for (int d : {30, 30, 30, -60, -60})
+        h.Wheel(FieldHarness::PieceCentre(4), d);
+    EXPECT_EQ(Jigs[4].Rot, 0);
     // The wheel never starts a gesture, even over a window's frame.
     EXPECT_EQ(DragWinP.bDragAction, 0);
     EXPECT_EQ(DragJigP.State, 0);
     CurMA.bRotWheel = 0;
     h.Wheel(FieldHarness::PieceCentre(4), -120);
-    EXPECT_EQ(Jigs[4].Rot, 3);
+    EXPECT_EQ(Jigs[4].Rot, 0);
 }
 
 TEST(FieldMouse, ASelectionFrameDrawnUpAndLeftIsShownAndSelects)
