@@ -90,7 +90,8 @@ void StartHandScroll(OMyWin* win, int x, int y)
         DragWinP.iDragOX = win->mbHorThumb().MR.L + x;
     if (win->bVerScrollVisible)
         DragWinP.iDragOY = win->mbVerThumb().MR.T + y;
-    FillStillBuf(3);
+    if (win->bType != kWinSide)
+        FillStillBuf(3);
     RedrawP = 1;
 }
 
@@ -209,13 +210,16 @@ void ContinueWinGesture(int button, int x, int y)
     default:
         break;
     }
-    RedrawP = 2;
+    // A side lies under everything: the next frame composes the whole field
+    // once, however many moves come before it. Any other window is redrawn
+    // over the still buffer that holds the rest.
     if (w->bType == kWinSide) {
-        DrawToScrBuf(rbScr, 0);
-    } else {
-        DrawToScrBuf(rbScr, 100);
-        DrawToScrBuf(rbScr, 4);
+        RedrawP = 1;
+        return;
     }
+    RedrawP = 2;
+    DrawToScrBuf(rbScr, 100);
+    DrawToScrBuf(rbScr, 4);
 }
 
 void Hover(int x, int y)

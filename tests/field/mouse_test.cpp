@@ -165,9 +165,12 @@ TEST(FieldMouse, RightButtonScrollsByHandOnlyWhenABarShows)
     h.Open(Spread(), false);  // the sides' content is the screen's work area: bars
     OMyWin* s0 = GetViewWin(0);
     ASSERT_TRUE(s0->bHorScrollVisible && s0->bVerScrollVisible);
+    Jigs[5].X = Jigs[5].Y = 300;
     h.Press(QPoint(500, 400), Qt::RightButton);
     EXPECT_EQ(DragWinP.bDragAction, kActHandScroll);
     h.Move(QPoint(440, 350), Qt::RightButton);
+    const QPoint c = FieldHarness::PieceCentre(5);
+    EXPECT_EQ(Rgb(h.Frame(), c.x(), c.y()), PieceColour(5));  // drawn where scrolled to
     h.Release(QPoint(440, 350), Qt::RightButton);
     EXPECT_GT(s0->iScrollL, 0);
     EXPECT_GT(s0->iScrollT, 0);
