@@ -392,7 +392,7 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
             return;
         }
         if (WeightP.bVisible)
-            WeightP.drop();
+            WeightP.drop(MakeTPoint(fx, fy));
         return;
     }
     const MOUSE_ACTION a{uint8_t(button), uint8_t(shift)};

@@ -78,7 +78,9 @@ public:
     void draw();  // while carried, at (L, T)
     void dragTo(TPoint p);
     void moveTo(TPoint p, OMyWin* target);
-    void drop();
+    // Puts it on the group at p: the field point under the pointer, seen
+    // through the lens when over it (not where the weight hangs on screen).
+    void drop(TPoint p);
     void updateButton();
 };
 extern OWeightP WeightP;

@@ -58,9 +58,9 @@ void OWeightP::moveTo(TPoint p, OMyWin* target)
         DrawToScrBuf(rbScr, 100);  // the weight ends that composition
 }
 
-void OWeightP::drop()
+void OWeightP::drop(TPoint p)
 {
-    iWeightJig = GetCurJig(iPointX, iPointY);
+    iWeightJig = GetCurJig(p.x, p.y);
     bVisible = false;
     updateButton();
     RedrawP = 1;

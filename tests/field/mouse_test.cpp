@@ -272,6 +272,12 @@ TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLensAndItsButtonsWork)
     EXPECT_EQ(Jigs[4].X, x0 + 20);  // half the hand's motion at 2x
     EXPECT_EQ(Jigs[4].Y, y0 + 10);
     EXPECT_EQ(Jigs[4].Win, 0);
+    // The weight lands on the piece seen under the pointer, not the one beneath the lens.
+    WeightP.dragTo(MakeTPoint(lens.x(), lens.y()));
+    h.Move(lens + QPoint(40, 20), Qt::NoButton);
+    h.Press(lens + QPoint(40, 20));
+    h.Release(lens + QPoint(40, 20));
+    EXPECT_EQ(iWeightJig, 4);
 
     // The zoom button switches the magnification.
     g->changeLT(MakeTPoint(300, 150));

@@ -300,7 +300,7 @@ TEST(Weight, DroppedOnAnEmptySpotItHoldsNothingAndOnAGroupHoldsItUnderTheOthers)
     WeightP.dragTo(MakeTPoint(700, 500));
     EXPECT_TRUE(WeightP.bVisible);
     EXPECT_EQ(WeightP.L, 700 - WeightP.W / 2);
-    WeightP.drop();
+    WeightP.drop(MakeTPoint(700, 500));
     EXPECT_FALSE(WeightP.bVisible);
     EXPECT_EQ(iWeightJig, -1);
     EXPECT_EQ(ui.images[16], "tb_weight.png");
@@ -310,7 +310,7 @@ TEST(Weight, DroppedOnAnEmptySpotItHoldsNothingAndOnAGroupHoldsItUnderTheOthers)
     SortJigs(0);
     const QPoint c = FieldHarness::PieceCentre(4);
     WeightP.dragTo(MakeTPoint(c.x(), c.y()));
-    WeightP.drop();
+    WeightP.drop(MakeTPoint(c.x(), c.y()));
     EXPECT_EQ(iWeightJig, 4);
     EXPECT_EQ(Jigs[3].Layer, 0);
     EXPECT_EQ(Jigs[4].Layer, 0);
