@@ -131,6 +131,7 @@ struct ODragWinP {
     int iDragOX = 0, iDragOY = 0;  // offset between the mouse and the dragged thing
     OMyWin* win = nullptr;
     OMyButton* but = nullptr;
+    bool bPutDownPress = false;  // click-to-drag: a plain left press while carrying; its release puts down
     void clear() { *this = ODragWinP{}; }
 };
 

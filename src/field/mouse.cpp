@@ -140,6 +140,41 @@ void PressPiece(OMyWin* win, int x, int y)
     }
 }
 
+// True while pieces are carried; their window is then the current one (should
+// something have left none current, the current piece's window becomes it).
+bool CarryingPieces()
+{
+    if (DragJigP.State != 1)
+        return false;
+    if (!CaptureWin && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
+        SetCaptureWin(GetViewWin(Jigs[size_t(iCurJig)].Win));
+    return CaptureWin != nullptr;
+}
+
+// A point of a carried piece's drag: seen through the lens when over it.
+// The pieces' window stays current, so the rules convert it for that window.
+TPoint DragPoint(int x, int y)
+{
+    int fx = x, fy = y;
+    if (GlassShown())
+        GlassP.IfMouseUnderGlass(fx, fy, true);
+    return MakeTPoint(fx, fy);
+}
+
+// A press while pieces are carried: no other window becomes current and no
+// gesture starts; only a turn of the carried piece and, with click-to-drag,
+// the press whose release puts the pieces down are taken.
+void PressWhileDragging(int button, int shift, int x, int y)
+{
+    const TPoint p = DragPoint(x, y);
+    if (TryRotate(button, shift, p.x, p.y)) {
+        RedrawP = 1;
+        return;
+    }
+    if (CurMA.bClickToDrag && button == 0 && shift == 0)
+        DragWinP.bPutDownPress = true;
+}
+
 // The part of a mouse-down before its gestures: the window under the point
 // becomes current. Null (nothing current) when the press is on no window.
 OMyWin* PressWindow(int x, int y, int* fx, int* fy, bool* underLens)
@@ -291,12 +326,16 @@ void DoFieldMouseDown(int button, int shift, int x, int y)
     if (!IsGameOpen())
         return;
     AutoSaveGuard guard;
+    if (CarryingPieces()) {
+        PressWhileDragging(button, shift, x, y);
+        return;
+    }
     int fx, fy;
     bool underLens;
     OMyWin* win = PressWindow(x, y, &fx, &fy, &underLens);
     if (!win)
         return;
-    if (!(CurMA.bClickToDrag && DragJigP.State == 1) && StartWinGesture(win, x, y))
+    if (StartWinGesture(win, x, y))
         return;
     if (!MyRectIsCoordsIn(fx, fy, win->mrClient) || win->bType == kWinGlass) {
         SetCaptureWin(nullptr);
@@ -368,17 +407,22 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
         EndWinGesture(x, y);
         return;
     }
-    if (CurMA.bClickToDrag && DragJigP.State == 1 && !CaptureWin && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
-        SetCaptureWin(GetViewWin(Jigs[size_t(iCurJig)].Win));
+    if (CarryingPieces() && button != 0)
+        return;  // only the left button ends a drag
     if (!CaptureWin)
         return;
     if (button == 0) {
         bool putDown = false;
         if (CurMA.bClickToDrag && DragJigP.State == 1) {
-            if (DragJigP.bClickPending && std::abs(fx - DragJigP.ClickX) <= 1 && std::abs(fy - DragJigP.ClickY) <= 2) {
-                DragJigP.bClickPending = false;  // the release of the picking click: keep carrying
-                return;
+            if (DragJigP.bClickPending) {
+                DragJigP.bClickPending = false;
+                // The release of the picking click keeps carrying unless the hand moved.
+                if (std::abs(fx - DragJigP.ClickX) <= 1 && std::abs(fy - DragJigP.ClickY) <= 2)
+                    return;
+            } else if (!DragWinP.bPutDownPress) {
+                return;  // the release of a turning click
             }
+            DragWinP.bPutDownPress = false;
             putDown = true;
         }
         if (!putDown && DragJigP.State == 2) {
@@ -407,6 +451,11 @@ void DoFieldWheel(double delta, int x, int y)
     // The wheel only turns: it takes the press's window search and rotation,
     // never a frame gesture, hand scroll or pick (no release would end them).
     AutoSaveGuard guard;
+    const MOUSE_ACTION& a = delta < 0 ? CurMA.RotCW : CurMA.RotCCW;
+    if (CarryingPieces()) {
+        PressWhileDragging(a.bButton, a.bShift, x, y);
+        return;
+    }
     int fx, fy;
     bool underLens;
     OMyWin* win = PressWindow(x, y, &fx, &fy, &underLens);
@@ -418,7 +467,6 @@ void DoFieldWheel(double delta, int x, int y)
         win->moveToFront();
     if (WeightP.bVisible)
         return;
-    const MOUSE_ACTION& a = delta < 0 ? CurMA.RotCW : CurMA.RotCCW;
     TryRotate(a.bButton, a.bShift, fx, fy);
 }
 

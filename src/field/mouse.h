@@ -13,8 +13,8 @@ class OMyWin;
 void DoFieldMouseDown(int button, int shift, int x, int y);
 void DoFieldMouseMove(int button, int shift, int x, int y);
 void DoFieldMouseUp(int button, int shift, int x, int y);
-// A wheel turn (the sum of its deltas) at (x, y): turns the piece under the
-// pointer when the mouse scheme says so.
+// A wheel turn at (x, y), one notch per call (the sign gives the way): turns
+// the piece under the pointer, or the carried one, when the mouse scheme says so.
 void DoFieldWheel(double delta, int x, int y);
 // The space key: the other side (a resting selection is dropped first).
 void DoFieldSpaceKey();

@@ -61,6 +61,48 @@ TEST(FieldMouse, DraggingAPieceOntoItsNeighbourJoinsItWithSoundAndStarButNotFrom
     EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(1));
 }
 
+TEST(FieldMouse, OtherButtonsAndTheWheelDuringADragLeaveThePiecesInTheirWindow)
+{
+    FieldHarness h;
+    h.Open(Spread());
+    Jigs[1].X += 150;
+    Jigs[1].Y += 90;
+    OMyWin* t = GetViewWin(kThumbWin);
+    t->setVisible(true);
+    t->changeLT(MakeTPoint(420, 300));
+    t->move();
+    const QPoint from = FieldHarness::PieceCentre(1), home = HomeBeside(1, 0);
+    const QPoint to = from + QPoint(home.x() + 2 - Jigs[1].X, home.y() - Jigs[1].Y);
+    const QPoint overThumb(t->mrClient.L + 10, t->mrClient.T + 10);
+    h.Press(from);
+    h.Move(overThumb);
+    h.Wheel(overThumb, -120);
+    h.Press(overThumb, Qt::RightButton);
+    h.Release(overThumb, Qt::RightButton);
+    h.Move(from);
+    h.Press(from, Qt::RightButton);  // over the dragged piece: not a move to the other side
+    h.Release(from, Qt::RightButton);
+    EXPECT_EQ(DragJigP.State, 1);
+    h.Move(to);
+    h.Release(to);
+    EXPECT_EQ(Jigs[1].Win, kSide0);
+    EXPECT_EQ(Jigs[1].Layer, Jigs[0].Layer);
+    EXPECT_EQ(CaptureWin, GetViewWin(kSide0));
+    EXPECT_EQ(QPoint(t->mrWin.L, t->mrWin.T), QPoint(420, 300));
+
+    // Click-to-drag: the put-down click over the thumbnail leaves the piece on the table.
+    CurMA.bClickToDrag = 1;
+    const QPoint c = FieldHarness::PieceCentre(5);
+    h.Press(c);
+    h.Release(c);
+    h.Move(overThumb, Qt::NoButton);
+    h.Press(overThumb);
+    h.Release(overThumb);
+    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(Jigs[5].Win, kSide0);
+    EXPECT_EQ(FieldHarness::PieceCentre(5), overThumb);
+}
+
 TEST(FieldMouse, TheWheelTurnsThePieceUnderThePointer)
 {
     FieldHarness h;
