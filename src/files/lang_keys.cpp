@@ -14,6 +14,8 @@ const TLangKey kFormatKeys[] = {
     {"MS_CantFindFile", "@"}, {"MS_CantDeleteFile", "@"}, {"MS_InvalidLogin", "@"},
     {"MS_InvalidUrl", "@"},   {"MS_DownloadFail", "@"}, {"Q_OverwriteFile", "@"},
     {"Q_DeleteFile", "@"},    {"Q_TryAnotherDnSrc", "@@"},
+    // The open dialog's own pictures.
+    {"MS_CantReadPicture", "@@"}, {"MS_PictureTooSmall", "@"}, {"MS_CantWriteJigsaw", "@@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -52,6 +54,8 @@ const char* const kPlainKeys[] = {
     "MS_NoNewJigs", "MS_SelJigsaw", "MS_PaintError", "Q_DelAllGames", "Q_DelAllJigs",
     "Q_GatherLostJigs", "Q_OpenFirstJigsaw", "Q_SaveChanges", "Prog_AutoSaveSolve", "Prog_OpenJig",
     "Prog_SaveSolve",
+    // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
+    "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
 };
 
 // Numbered families: prefix, first, last, arguments.
