@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QStandardPaths>
@@ -85,6 +86,9 @@ QToolButton* IconButton(QWidget* parent, const std::string& image)
 
 // ==== Creation and layout ================================================================
 
+// No pieces at all (a picture too small for the level) cannot be played either.
+bool PieceCountAllowed(int count) { return count > 0 && count <= kMaxOpenPieces; }
+
 MCOpen* CreateOpenForm(QWidget* parent)
 {
     if (g_OpenForm)
@@ -112,17 +116,17 @@ MCOpen::MCOpen(QWidget* parent) : QDialog(parent)
     if (!p_nsiShapeMasks || !p_nsiShapeBkg)
         Platform().Log("open dialog: the piece-size pictures are missing; no preview");
     // The dialog follows a language switch: after the window's own retitling.
-    prevRetitle_ = LangP.fnRetitle;
-    LangP.fnRetitle = [this, prev = prevRetitle_] {
+    // Whoever installs the next hook replaces both; a dialog gone is skipped.
+    LangP.fnRetitle = [self = QPointer<MCOpen>(this), prev = LangP.fnRetitle] {
         if (prev)
             prev();
-        TranslateForm();
+        if (self)
+            self->TranslateForm();
     };
 }
 
 MCOpen::~MCOpen()
 {
-    LangP.fnRetitle = prevRetitle_;
     if (g_OpenForm == this) {
         g_OpenForm = nullptr;
         g_OpenFormInit = false;
@@ -319,6 +323,8 @@ void MCOpen::InitForm()
 
 void MCOpen::SetFormStyle(int style)
 {
+    iDVStyle = style;
+    TranslateForm();  // also when the language changed without telling us
     MCOpenScrollView* first = style == 2 ? o_GamesScrollView : o_JigsScrollView;
     if (TrimStrEmpty(sDVFileName) && !first->arListThumbs.empty()) {
         sDVFileName = first->arListThumbs.front().sAbsPath;
@@ -527,8 +533,7 @@ bool MCOpen::ShowPieceNum()
     }
     o_SizeBox->setTitle(Q(LangFormat(LangGetKeyVal("L_PieceNum"), {count})));
     RedrawPieceSize();
-    // No pieces at all (a picture too small for this level) cannot be played either.
-    return count <= kMaxOpenPieces && count > 0;
+    return PieceCountAllowed(count);
 }
 
 void MCOpen::UpdateCountControls(bool ok)
@@ -665,7 +670,8 @@ void MCOpen::ButOkPressed()
             Platform().ShowMessage(CaretMesFormat("MS_EnterFileName"));
             return;
         }
-        if (text.find_first_of("\\/?") != std::string::npos || text == "." || text == "..") {
+        // A name starting with a dot would be a hidden file that no list shows.
+        if (text.find_first_of("\\/?") != std::string::npos || text[0] == '.') {
             Platform().ShowMessage(CaretMesFormat("MS_InvalidFileName"));
             return;
         }

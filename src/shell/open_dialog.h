@@ -15,7 +15,6 @@
 #include <QImage>
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -46,6 +45,8 @@ MCOpen* CreateOpenForm(QWidget* parent);
 void FreeOpenForm();
 
 // ---- Level-page arithmetic (no widgets) ---------------------------------------------------
+// A count of pieces the player may choose: 1..4000.
+bool PieceCountAllowed(int count);
 // The piece count of p's level for a w x h picture with the given frame, and
 // p's MaskS, TileS, MaskOfs, StuckD and grid counts from it (fills MaskParams).
 int CountNewJigPieces(TJigParams& p, int w, int h, int border);
@@ -175,5 +176,4 @@ private:
     void RefillLists();
     bool IsLevelTab() const;
     void UpdateCountControls(bool ok);
-    std::function<void()> prevRetitle_;
 };

@@ -166,8 +166,10 @@ bool MakeJigsawFromPicture(const std::string& picture, const std::string& folder
         *message = Say("MS_CantReadPicture", {shown, why});
         return false;
     }
-    // A picture that gives no level at all cannot be played.
-    if (!FillMaskParams(img->W, img->H, 0, 0) || MaskParams[kMaskLevels - 1].TotalTileNum < 1) {
+    // Even the coarsest level needs pieces of the smallest tile the cutter
+    // is made for (20 pixels): a picture of at least 80 pixels a side.
+    const TMaskParam& coarsest = MaskParams[kMaskLevels - 1];
+    if (!FillMaskParams(img->W, img->H, 0, 0) || coarsest.TotalTileNum < 1 || coarsest.TileS < 20) {
         *message = Say("MS_PictureTooSmall", {shown});
         return false;
     }

@@ -177,6 +177,10 @@ MCOpenScrollView::MCOpenScrollView(int page, QWidget* parent) : QScrollArea(pare
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(kThumbCellH / 4);
     setAcceptDrops(true);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    viewport()->setPalette(pal);
+    viewport()->setAutoFillBackground(true);
     o_ReadThumbTimer.setInterval(100);
     // A QTimer fires in any event loop of this thread, the modal dialog's included.
     connect(&o_ReadThumbTimer, &QTimer::timeout, this, [this] { ReadThumbTick(); });
@@ -349,7 +353,7 @@ int MCOpenScrollView::ReadThumbTick()
         // A failed read leaves the entry without a picture; the walk goes on past it.
         if (ReadEntryPicture(t) && ToQRect(t.mrThumb).intersects(visible))
             view_->update(ToQRect(t.mrThumb));
-        if (clock.elapsed() > dTickBudget * 1000)
+        if (double(clock.nsecsElapsed()) > dTickBudget * 1e9)
             return read;
     }
     iReadThumbIndex = -1;
