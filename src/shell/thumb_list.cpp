@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -31,7 +32,7 @@ struct TFolderFile {
     QString name;
     double tModif = 0;
 };
-std::vector<TFolderFile> ListFolderFiles(const std::string& folder, const std::string& ext)
+std::vector<TFolderFile> ListFolderFiles(const std::string& folder, const std::string& ext, const QCollator& order)
 {
     std::vector<TFolderFile> out;
     const QDir dir(Q(folder));
@@ -41,7 +42,7 @@ std::vector<TFolderFile> ListFolderFiles(const std::string& folder, const std::s
         out.push_back({fi.fileName(), fi.lastModified().toMSecsSinceEpoch() / 1000.0});
     }
     std::stable_sort(out.begin(), out.end(),
-                     [](const TFolderFile& a, const TFolderFile& b) { return CompareListNames(a.name, b.name) < 0; });
+                     [&](const TFolderFile& a, const TFolderFile& b) { return order.compare(a.name, b.name) < 0; });
     return out;
 }
 
@@ -80,12 +81,14 @@ QImage ListPicture(const OMyImage& thumb)
 
 }  // namespace
 
-int CompareListNames(const QString& a, const QString& b)
+QCollator ListCollator()
 {
     QCollator c{QLocale()};
     c.setCaseSensitivity(Qt::CaseInsensitive);
-    return c.compare(a, b);
+    return c;
 }
+
+int CompareListNames(const QString& a, const QString& b) { return ListCollator().compare(a, b); }
 
 int ThumbListLayout(std::vector<OListThumb>& entries, int docW)
 {
@@ -197,48 +200,52 @@ int MCOpenScrollView::IndexOfPath(const std::string& path) const
 
 bool MCOpenScrollView::UpdateListThumbs(const std::string& folder, const std::string& ext, const std::string& selPath)
 {
-    const std::vector<TFolderFile> files = ListFolderFiles(folder, ext);
+    const QCollator order = ListCollator();
+    const std::vector<TFolderFile> files = ListFolderFiles(folder, ext, order);
     const std::string selected = Selected() ? Selected()->sAbsPath : std::string();
     bool changed = false;
     if (!bFilled) {
         arListThumbs.clear();
+        arListThumbs.reserve(files.size());
         for (const TFolderFile& f : files)
             arListThumbs.push_back(MakeEntry(folder, f));
         bFilled = true;
         changed = true;
     } else {
-        std::vector<std::string> present;
+        // Paths compare without regard to case, as the lists always have.
+        QHash<QString, size_t> present;
+        for (size_t k = 0; k < files.size(); ++k)
+            present.insert(Q(JoinPath(folder, files[k].name)).toLower(), k);
+        const size_t before = arListThumbs.size();
+        std::erase_if(arListThumbs, [&](const OListThumb& t) { return !present.contains(Q(t.sAbsPath).toLower()); });
+        changed = arListThumbs.size() != before;
+        QHash<QString, size_t> listed;
+        for (size_t i = 0; i < arListThumbs.size(); ++i)
+            listed.insert(Q(arListThumbs[i].sAbsPath).toLower(), i);
+        std::vector<OListThumb> added;
         for (const TFolderFile& f : files) {
-            const std::string path = JoinPath(folder, f.name);
-            present.push_back(path);
-            const int at = IndexOfPath(path);
-            if (at >= 0) {
-                OListThumb& t = arListThumbs[size_t(at)];
-                // Any other time, older included, is another file: a copy put back keeps its date.
-                if (t.tModif != f.tModif) {
-                    t.image = QImage();
-                    t.tModif = f.tModif;
-                    changed = true;
-                }
+            const QString key = Q(JoinPath(folder, f.name)).toLower();
+            const auto at = listed.constFind(key);
+            if (at == listed.constEnd()) {
+                added.push_back(MakeEntry(folder, f));
                 continue;
             }
-            OListThumb t = MakeEntry(folder, f);
+            OListThumb& t = arListThumbs[*at];
+            // Any other time, older included, is another file: a copy put back keeps its date.
+            if (t.tModif != f.tModif) {
+                t.image = QImage();
+                t.tModif = f.tModif;
+                changed = true;
+            }
+        }
+        // Each new entry goes before the first entry whose name sorts after its own.
+        for (OListThumb& t : added) {
             const QString name = Q(t.sDisplayName);
             auto pos = std::find_if(arListThumbs.begin(), arListThumbs.end(), [&](const OListThumb& o) {
-                return CompareListNames(Q(o.sDisplayName), name) > 0;
+                return order.compare(Q(o.sDisplayName), name) > 0;
             });
             arListThumbs.insert(pos, std::move(t));
             changed = true;
-        }
-        for (int i = int(arListThumbs.size()) - 1; i >= 0; --i) {
-            const QString p = Q(arListThumbs[size_t(i)].sAbsPath);
-            const bool found = std::any_of(present.begin(), present.end(), [&](const std::string& s) {
-                return Q(s).compare(p, Qt::CaseInsensitive) == 0;
-            });
-            if (!found) {
-                arListThumbs.erase(arListThumbs.begin() + i);
-                changed = true;
-            }
         }
     }
     iSel = selected.empty() ? -1 : IndexOfPath(selected);

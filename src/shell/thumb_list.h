@@ -8,6 +8,7 @@
 
 #include "model/helpers.h"
 
+#include <QCollator>
 #include <QImage>
 #include <QScrollArea>
 #include <QStringList>
@@ -40,6 +41,7 @@ struct OListThumb {
 int ThumbListLayout(std::vector<OListThumb>& entries, int docW);
 
 // Case-insensitive comparison in the user's locale (the lists' order).
+QCollator ListCollator();
 int CompareListNames(const QString& a, const QString& b);
 
 class MCOpenScrollView;

@@ -616,6 +616,13 @@ TEST_F(OpenDialog, APlayersPictureBecomesAJigsawKeepingItsBytesAndABrokenOneWrit
     EXPECT_EQ(d->p_bFilePreview, 1);
     d->ButOkPressed();
     EXPECT_EQ(d->o_Pages->currentIndex(), 2);
+    d->SliderMoved(13);
+    d->ButOkPressed();  // Open: the cut chosen on the level page is played
+    EXPECT_EQ(sDVFileName, jig);
+    ASSERT_TRUE(OpenGameFile(sDVFileName));
+    EXPECT_EQ(JigP.ImageW, 320);
+    EXPECT_EQ(JigP.Level, 13);
+    EXPECT_GE(JigP.TotalTileNum, 16);
     // The same picture again gets a name of its own.
     ASSERT_TRUE(d->AddOwnPicture(picture));
     EXPECT_TRUE(FileExists(Jigs("Holiday 2.zjg")));
