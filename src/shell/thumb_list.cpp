@@ -179,7 +179,8 @@ MCOpenScrollView::MCOpenScrollView(int page, QWidget* parent) : QScrollArea(pare
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(kThumbCellH / 4);
-    setAcceptDrops(true);
+    // Drops reach a scroll area through its viewport.
+    viewport()->setAcceptDrops(true);
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Window, Qt::white);
     viewport()->setPalette(pal);

@@ -17,6 +17,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -623,8 +626,16 @@ TEST_F(OpenDialog, APlayersPictureBecomesAJigsawKeepingItsBytesAndABrokenOneWrit
     EXPECT_EQ(JigP.ImageW, 320);
     EXPECT_EQ(JigP.Level, 13);
     EXPECT_GE(JigP.TotalTileNum, 16);
-    // The same picture again gets a name of its own.
-    ASSERT_TRUE(d->AddOwnPicture(picture));
+    // The same picture again, dropped onto the list, gets a name of its own.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture))});
+    d->show();
+    d->o_Pages->setCurrentIndex(0);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(d->o_JigsScrollView->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(d->o_JigsScrollView->viewport(), &drop);
     EXPECT_TRUE(FileExists(Jigs("Holiday 2.zjg")));
     EXPECT_EQ(d->o_JigsScrollView->Selected()->sDisplayName, "Holiday 2");
 }
