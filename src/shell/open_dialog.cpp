@@ -299,7 +299,8 @@ QWidget* MCOpen::BuildLevelPage()
     SeedButtonPressed();  // starts transparent with the box hidden
 
     grid->addLayout(right, 0, 1);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);  // the controls keep together on the left
+    grid->setHorizontalSpacing(24);
     connect(o_SizeSlider, &QSlider::valueChanged, this, [this](int v) {
         if (!p_bProgChange)
             SliderMoved(v);

@@ -88,6 +88,8 @@ protected:
         iMaxMainViewW = 1000;
         iMaxMainViewH = 700;
         DefJigP.FitToScreen = 0;
+        sDVFileName.clear();
+        iDVStyle = 1;
     }
     void TearDown() override
     {
@@ -493,6 +495,7 @@ TEST_F(OpenDialog, ASavedGameShownKeepsItsOwnCutWhateverIsPressed)
     WriteJigsaw(Jigs("Field.zjg"), 200, 150);
     MakeSavedGame(Jigs("Field.zjg"), Jigs("Played.svm"));
     MCOpen* d = Form();
+    sDVFileName = Jigs("Played.svm");  // as the open command presets it
     d->SetFileName("Played.svm");
     d->SetFormStyle(1);
     ASSERT_EQ(d->p_bFilePreview, 2);
