@@ -180,6 +180,11 @@ void MCOpen::BuildPages()
     buttons->addWidget(o_ButOk);
     root->addLayout(buttons);
 
+    BuildMenusAndConnect();
+}
+
+void MCOpen::BuildMenusAndConnect()
+{
     o_MenuJigs = new QMenu(this);
     o_MenuJigsDel = o_MenuJigs->addAction(QString());
     o_MenuJigsDelAll = o_MenuJigs->addAction(QString());
@@ -213,8 +218,20 @@ QWidget* MCOpen::BuildLevelPage()
 {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
+    grid->addLayout(BuildSizeColumn(page), 0, 0);
+    grid->addLayout(BuildChoiceColumn(page), 0, 1);
+    grid->setColumnStretch(2, 1);  // the controls keep together on the left
+    grid->setHorizontalSpacing(24);
+    connect(o_SizeSlider, &QSlider::valueChanged, this, [this](int v) {
+        if (!p_bProgChange)
+            SliderMoved(v);
+    });
+    return page;
+}
 
-    // Left: the chosen picture, its comment, the piece size and the level.
+// The chosen picture, its comment, the piece size and the level.
+QLayout* MCOpen::BuildSizeColumn(QWidget* page)
+{
     auto* left = new QVBoxLayout;
     o_PreviewThumb = new QLabel(page);
     o_PreviewThumb->setFixedSize(kThumbPicW * 2, kThumbPicH * 2);
@@ -241,9 +258,12 @@ QWidget* MCOpen::BuildLevelPage()
     sizeLayout->addWidget(o_SizeSlider);
     left->addWidget(o_SizeBox);
     left->addStretch(1);
-    grid->addLayout(left, 0, 0);
+    return left;
+}
 
-    // Right: shapes, frame, mix, rotation, fitting, the seed.
+// Shapes, frame, mix, rotation, fitting, the seed.
+QLayout* MCOpen::BuildChoiceColumn(QWidget* page)
+{
     auto* right = new QVBoxLayout;
     o_ShapesBox = new QGroupBox(page);
     auto* shapes = new QHBoxLayout(o_ShapesBox);
@@ -277,7 +297,12 @@ QWidget* MCOpen::BuildLevelPage()
     connect(o_Fit, &QToolButton::clicked, this, &MCOpen::FitPressed);
     row(o_FitCap, {o_Fit});
     right->addStretch(1);
+    right->addLayout(BuildSeedRow(page));
+    return right;
+}
 
+QLayout* MCOpen::BuildSeedRow(QWidget* page)
+{
     // The seed: a button nobody sees until it is clicked, then a field to type a seed into.
     auto* seedRow = new QHBoxLayout;
     o_SeedButton = new QPushButton(page);
@@ -293,19 +318,10 @@ QWidget* MCOpen::BuildLevelPage()
     seedRow->addWidget(o_SeedButton);
     seedRow->addWidget(o_SeedBox);
     seedRow->addStretch(1);
-    right->addLayout(seedRow);
     connect(o_SeedButton, &QPushButton::clicked, this, &MCOpen::SeedButtonPressed);
     p_bSeedShown = true;
     SeedButtonPressed();  // starts transparent with the box hidden
-
-    grid->addLayout(right, 0, 1);
-    grid->setColumnStretch(2, 1);  // the controls keep together on the left
-    grid->setHorizontalSpacing(24);
-    connect(o_SizeSlider, &QSlider::valueChanged, this, [this](int v) {
-        if (!p_bProgChange)
-            SliderMoved(v);
-    });
-    return page;
+    return seedRow;
 }
 
 void MCOpen::InitForm()

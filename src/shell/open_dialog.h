@@ -19,6 +19,7 @@
 #include <string>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -163,7 +164,11 @@ protected:
 
 private:
     void BuildPages();
+    void BuildMenusAndConnect();
     QWidget* BuildLevelPage();
+    QLayout* BuildSizeColumn(QWidget* page);
+    QLayout* BuildChoiceColumn(QWidget* page);
+    QLayout* BuildSeedRow(QWidget* page);
     void TabSelected(int index);
     void ThumbPressed(MCOpenScrollView* list, int index);
     void ThumbDoubleClicked(MCOpenScrollView* list, int index);

@@ -4,6 +4,7 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
+#include "platform/platform.h"
 #include "shell/open_dialog.h"
 #include "shell/shell.h"
 
@@ -78,7 +79,7 @@ void ShellInstallFileHooks()
         GameFileHooks.fnShowDownload = &ShellShowDownload;
 }
 
-void ShellShowDownload() { ShowMessage(CaretMesFormat("MS_DownloadNotYet")); }
+void ShellShowDownload() { Platform().ShowMessage(CaretMesFormat("MS_DownloadNotYet")); }
 
 bool ShellOpenGame(const std::string& path)
 {

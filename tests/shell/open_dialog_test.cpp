@@ -433,6 +433,17 @@ TEST_F(OpenDialog, KeysAndButtonsEndWithTheirCodes)
         });
         EXPECT_EQ(code, c.code) << c.key;
     }
+    // Through the open command the extra button leads on to more jigsaws.
+    ShellInstallFileHooks();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [] {
+        if (g_OpenForm && g_OpenForm->isVisible())
+            QTest::keyClick(g_OpenForm, Qt::Key_E);
+    });
+    poll.start(10);
+    EXPECT_FALSE(DialogOpenGameFile("", false));
+    poll.stop();
+    EXPECT_EQ(Recorder().Count(Kind::Message, CaretMesFormat("MS_DownloadNotYet")), 1);
     // "E" typed into the name is a letter, not the extra button (hidden in save style anyway).
     const int code = RunModal(2, [](MCOpen* d) {
         d->SetFileName("");
