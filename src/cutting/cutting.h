@@ -11,7 +11,7 @@
 // grid styles and their tab atlas).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "model/puzzle.h"
 
 #include <array>

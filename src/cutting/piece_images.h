@@ -9,7 +9,7 @@
 // (eight searches for every pixel of every copy) stays here as the reference.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "model/puzzle.h"
 
 #include <array>

@@ -6,8 +6,8 @@
 // in-memory layout is the file layout (little-endian, offsets asserted below).
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/helpers.h"
+#include "base/my_image.h"
+#include "base/helpers.h"
 
 #include <bit>
 #include <cstddef>
