@@ -10,7 +10,7 @@
 #pragma once
 
 #include "base/my_image.h"
-#include "model/puzzle.h"
+#include "cutting/jig_records.h"
 
 #include <array>
 

@@ -9,6 +9,8 @@
 // When a cut is changed on purpose, the failure message prints the new
 // digests; replace the stored ones and say why in the commit.
 #include "cutting/cut_test_support.h"
+#include "model/game_cut.h"
+#include "model/puzzle.h"
 
 #include "support/test_support.h"
 
