@@ -6,7 +6,7 @@
 #include "shell/open_dialog.h"
 
 #include "cutting/cutting.h"
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"

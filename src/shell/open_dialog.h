@@ -8,7 +8,7 @@
 // sDVFileName, 2 the extra button: more jigsaws).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "model/puzzle.h"
 
 #include <QDialog>

@@ -4,7 +4,7 @@
 #include "shell/open_dialog.h"
 
 #include "cutting/cutting.h"
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "files/files.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "shell/thumb_list.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "files/files.h"
 #include "model/puzzle.h"
 

@@ -6,7 +6,7 @@
 // modal.
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QCollator>
 #include <QImage>
