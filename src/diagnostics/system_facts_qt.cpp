@@ -67,6 +67,8 @@ void QueryGlxRenderer(QOpenGLContext& ctx, TRendererFacts* r)
         r->iVideoMB = int32_t(videoMB);
         r->iTextureMB = int32_t(videoMB);
     }
+    Platform().Log("GLX renderer: accelerated " + std::to_string(accelerated) + ", " + std::to_string(videoMB) +
+                   " MB");
 #else
     (void)ctx;
     (void)r;
