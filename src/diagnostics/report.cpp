@@ -26,6 +26,10 @@ public:
     explicit OReportFile(const std::string& path)
         : f_(std::fopen(path.c_str(), "w")), cLocale_(newlocale(LC_ALL_MASK, "C", locale_t(0)))
     {
+        // Every line reaches the file as it is written: when a driver's query
+        // brings the game down, the report keeps what came before it.
+        if (f_)
+            std::setvbuf(f_, nullptr, _IOLBF, 0);
         if (cLocale_)
             oldLocale_ = uselocale(cLocale_);
     }
@@ -72,8 +76,8 @@ private:
 };
 
 // A text argument of a line, made ASCII.
-struct A {
-    explicit A(const std::string& s) : text(ReportAscii(s)) {}
+struct AsciiArg {
+    explicit AsciiArg(const std::string& s) : text(ReportAscii(s)) {}
     const char* c() const { return text.c_str(); }
     std::string text;
 };
@@ -98,11 +102,11 @@ void WriteHeader(OReportFile& f, ISystemFacts& facts)
 {
     f.Put("========================================\n");
     f.Put("%s System Report\n", "Zivra Jigsaw Bemo");
-    f.Put("\nDate: %s\n", A(facts.DateText()).c());
+    f.Put("\nDate: %s\n", AsciiArg(facts.DateText()).c());
     f.Put("\n------ Program ------\n\n");
     f.Put("%s\n%s\n", "Linux Version " ZIVRA_VERSION, BuildDateText().c_str());
-    f.Put("Bundle Resource path = %s\n", A(FileNames.sResourcePath).c());
-    f.Put("Files path = %s\n", A(FileNames.sJigsPath).c());
+    f.Put("Bundle Resource path = %s\n", AsciiArg(FileNames.sResourcePath).c());
+    f.Put("Files path = %s\n", AsciiArg(FileNames.sJigsPath).c());
 }
 
 void WriteJigsaw(OReportFile& f)
@@ -111,9 +115,9 @@ void WriteJigsaw(OReportFile& f)
         return;
     const TJigParams& p = JigP;
     f.Put("\n------ Jigsaw ------\n\n");
-    f.Put("sJig: %s\n", A(FileNames.sJig).c());
-    f.Put("sSolve: %s\n", A(FileNames.sSolve).c());
-    f.Put("sJigName: %s\n", A(FileNames.sJigName).c());
+    f.Put("sJig: %s\n", AsciiArg(FileNames.sJig).c());
+    f.Put("sSolve: %s\n", AsciiArg(FileNames.sSolve).c());
+    f.Put("sJigName: %s\n", AsciiArg(FileNames.sJigName).c());
     f.Put("GameSeed = %d\n", p.GameSeed);
     f.Put("ImageW = %d, ImageH = %d\n", p.ImageW, p.ImageH);
     f.Put("JigsL = %d, JigsT = %d\n", p.JigsL, p.JigsT);
@@ -139,7 +143,7 @@ void WriteScreen(OReportFile& f, ISystemFacts& facts)
     f.Put("iMaxMainViewW,iMaxMainViewH: %d x %d\n", iMaxMainViewW, iMaxMainViewH);
     f.Put("Depth = %d\n", s.iDepth);
     for (const TReportPair& kv : s.arDesc)
-        f.Put("%s: %s\n", A(kv.sKey).c(), A(kv.sValue).c());
+        f.Put("%s: %s\n", AsciiArg(kv.sKey).c(), AsciiArg(kv.sValue).c());
     f.Put("fScrScaleFactor = %f\n", fScrScaleFactor);
     f.Put("fWinScaleFactor = %f\n", s.fWinScaleFactor);
     f.Put("wantsBestResolutionOpenGLSurface = %d\n", s.bWantsBestResolution ? 1 : 0);
@@ -150,20 +154,21 @@ void WritePairs(OReportFile& f, const TReportPairs& pairs, bool withName)
 {
     for (const TReportPair& kv : pairs)
         if (withName || kv.sKey != "_name")
-            f.Put("%s = %s\n", A(kv.sKey).c(), A(kv.sValue).c());
+            f.Put("%s = %s\n", AsciiArg(kv.sKey).c(), AsciiArg(kv.sValue).c());
 }
 
 void WriteDisks(OReportFile& f, ISystemFacts& facts)
 {
     f.Put("\n------ Disks ------\n\n");
     for (const TDiskFacts& d : facts.Disks()) {
-        f.Put("Path = %s\n", A(d.sPath).c());
+        f.Put("Path = %s\n", AsciiArg(d.sPath).c());
         f.Put("Removable=%d Writable=%d Unmountable=%d\n", d.bRemovable ? 1 : 0, d.bWritable ? 1 : 0,
               d.bUnmountable ? 1 : 0);
-        f.Put("Desc=%s\nFileSystemType=%s\n", A(d.sDesc).c(), A(d.sFileSystemType).c());
+        f.Put("Desc=%s\nFileSystemType=%s\n", AsciiArg(d.sDesc).c(), AsciiArg(d.sFileSystemType).c());
         if (d.bHaveStats)
             f.Put("BlockSize=%u\nTotalBlocks=%lld\nFreeBlocks=%lld\nmountTo=%s\n\n", d.iBlockSize,
-                  static_cast<long long>(d.iTotalBlocks), static_cast<long long>(d.iFreeBlocks), A(d.sMountTo).c());
+                  static_cast<long long>(d.iTotalBlocks), static_cast<long long>(d.iFreeBlocks),
+                  AsciiArg(d.sMountTo).c());
     }
 }
 
@@ -197,8 +202,8 @@ void WriteOpenGL(OReportFile& f, ISystemFacts& facts)
     // One renderer draws on every display here; its names tell support more
     // than the memory figures (a software renderer has none).
     if (!r.sRenderer.empty())
-        f.Put("\nGL_VENDOR=%s\nGL_RENDERER=%s\nGL_VERSION=%s\n", A(r.sVendor).c(), A(r.sRenderer).c(),
-              A(r.sVersion).c());
+        f.Put("\nGL_VENDOR=%s\nGL_RENDERER=%s\nGL_VERSION=%s\n", AsciiArg(r.sVendor).c(), AsciiArg(r.sRenderer).c(),
+              AsciiArg(r.sVersion).c());
 }
 
 }  // namespace

@@ -6,12 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 class FakeFacts : public ISystemFacts {
 public:
     std::string DateText() override { return date; }
     TReportPairs Software() override { return software; }
     std::vector<TDiskFacts> Disks() override { return disks; }
-    TReportPairs Hardware() override { return hardware; }
+    TReportPairs Hardware() override
+    {
+        if (onHardware)
+            onHardware();
+        return hardware;
+    }
     std::vector<TReportPairs> Network() override { return network; }
     TScreenFacts Screen() override { return screen; }
     std::optional<std::vector<TDisplayFacts>> Displays() override { return displays; }
@@ -26,6 +33,7 @@ public:
     std::optional<std::vector<TDisplayFacts>> displays;
     TRendererFacts renderer;
     std::vector<std::string> opened;  // paths handed to the desktop, in order
+    std::function<void()> onHardware; // runs while the report asks for the hardware
 };
 
 // Every test starts from clean diagnostics with the fake installed.

@@ -320,6 +320,18 @@ TEST_F(ReportLayout, ASecondReportReplacesTheFirst)
     EXPECT_EQ(second.substr(0, 41), "========================================\n");
 }
 
+TEST_F(ReportLayout, LinesReachTheFileBeforeTheNextSourceIsAsked)
+{
+    FillMachine(facts);
+    std::string seen;
+    facts.onHardware = [&] { seen = ReadText(dir.File("r.txt")); };
+    Report();
+    EXPECT_NE(seen.find("Path = /media/ann/USB STICK\n"), std::string::npos) << seen;
+    const std::string heading = "\n------ Hardware ------\n\n";
+    ASSERT_GT(seen.size(), heading.size());
+    EXPECT_EQ(seen.substr(seen.size() - heading.size()), heading);
+}
+
 TEST_F(ReportLayout, EmptyPathWritesIntoTheJigsawFolderAndOpensTheFile)
 {
     EXPECT_TRUE(CreateSystemReport("", true));
