@@ -1,6 +1,7 @@
 // The version and scale probes and the readers of the system's text files.
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/fake_facts.h"
+#include "files/files.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,44 @@ TEST(SystemFiles, DisplayDepthsMapToBitsPerPixel)
     for (const auto& d : depths)
         EXPECT_EQ(DisplayBitsPerPixelForDepth(d[0]), d[1]) << d[0];
     EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Log, "Unable to match pixel encoding"), 2);
+}
+
+}  // namespace
+
+namespace {
+
+bool AllPrintableAscii(const std::string& s)
+{
+    for (char c : s)
+        if (c < 0x20 || c >= 0x7F)
+            return false;
+    return true;
+}
+
+TEST(SystemFiles, HostileFilesReadWithoutHarmAndEscapeToAscii)
+{
+    const std::string dir = SourcePath("tests/inputs/system_files/");
+    const std::vector<std::string> names = ListFolderSorted(dir);
+    ASSERT_GE(names.size(), 5u);
+    for (const std::string& name : names) {
+        const std::vector<uint8_t> b = ReadFileBytes(dir + name);
+        const std::string text(b.begin(), b.end());
+        for (const TReportPair& kv : ParseOsRelease(text)) {
+            EXPECT_TRUE(AllPrintableAscii(ReportAscii(kv.sKey))) << name;
+            EXPECT_TRUE(AllPrintableAscii(ReportAscii(kv.sValue))) << name;
+            const auto v = OsVersionFromVersionId(kv.sValue);
+            EXPECT_GE(v.value_or(0), 0) << name;
+        }
+        for (const TReportPair& kv : ParseCpuInfo(text))
+            EXPECT_FALSE(kv.sKey.empty()) << name;
+        ParseMemInfo(text);
+        for (const TMountEntry& m : ParseMounts(text))
+            EXPECT_TRUE(AllPrintableAscii(ReportAscii(m.sDir))) << name;
+        EXPECT_TRUE(AllPrintableAscii(ReportAscii(text))) << name;
+    }
+    // A version too large for the number is no version at all.
+    const TReportPairs huge = ParseOsRelease("VERSION_ID=99999999999999999999.99\n");
+    EXPECT_EQ(OsVersionFromVersionId(huge.at(0).sValue), std::nullopt);
 }
 
 }  // namespace
