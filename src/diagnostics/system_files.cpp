@@ -274,8 +274,9 @@ bool IsLocalMount(const TMountEntry& m)
     for (const char* t : kNetwork)
         if (m.sType == t)
             return false;
-    // A local disk is a block device; ZFS names its pool instead.
-    return m.sSource.rfind("/dev/", 0) == 0 || m.sType == "zfs";
+    // A local disk is a block device; ZFS names its pool instead, and a
+    // container's root is an overlay of local folders.
+    return m.sSource.rfind("/dev/", 0) == 0 || m.sType == "zfs" || m.sType == "overlay";
 }
 
 int32_t DisplayBitsPerPixelForDepth(int depth)

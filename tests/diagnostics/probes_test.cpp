@@ -121,12 +121,13 @@ TEST(SystemFiles, MountsDecodeEscapesAndOnlyLocalDisksCount)
         "server:/export /mnt/nfs nfs4 rw 0 0\n"
         "rpool/home /home zfs rw 0 0\n"
         "/dev/sdc1 /mnt/smb cifs rw 0 0\n"
-        "tmpfs /tmp/a\\134b tmpfs rw 0 0\n");
-    ASSERT_EQ(m.size(), 7u);
+        "tmpfs /tmp/a\\134b tmpfs rw 0 0\n"
+        "overlay / overlay rw,lowerdir=/l,upperdir=/u 0 0\n");
+    ASSERT_EQ(m.size(), 8u);
     EXPECT_EQ(m[1].sDir, "/media/ann/USB STICK");
     EXPECT_EQ(m[1].sOptions, "ro,nosuid");
     EXPECT_EQ(m[6].sDir, "/tmp/a\\b");
-    const bool local[] = {true, true, false, false, true, false, false};
+    const bool local[] = {true, true, false, false, true, false, false, true};
     for (size_t i = 0; i < m.size(); ++i)
         EXPECT_EQ(IsLocalMount(m[i]), local[i]) << m[i].sDir;
 }
