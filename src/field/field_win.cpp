@@ -472,6 +472,20 @@ void OMyWin::scroll(TPoint p)
     }
 }
 
+bool OMyWin::scrollBy(int dx, int dy)
+{
+    const int l = iScrollL, t = iScrollT;
+    if (bHorScrollVisible && dx != 0) {
+        iScrollL = std::clamp(iScrollL + dx, 0, std::max(0, iMaxScrollW - mrClient.W));
+        placeHorThumb();
+    }
+    if (bVerScrollVisible && dy != 0) {
+        iScrollT = std::clamp(iScrollT + dy, 0, std::max(0, iMaxScrollH - mrClient.H));
+        placeVerThumb();
+    }
+    return iScrollL != l || iScrollT != t;
+}
+
 // ---- Captions ------------------------------------------------------------------------------------
 
 void OMyWin::setCaption(const std::string& text)

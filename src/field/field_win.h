@@ -106,6 +106,9 @@ public:
     bool isMouseOnScrollControls(TPoint p) const;
     // Scrolls by the gesture in DragWinP (page, thumb or hand).
     void scroll(TPoint p);
+    // Scrolls by (dx, dy) content pixels along the shown bars, within the
+    // content; true when the scroll position changed.
+    bool scrollBy(int dx, int dy);
     void clearHightlightStatus();
     void setButtonsActiveStatus(bool active);
 

@@ -360,6 +360,40 @@ TEST_F(PlayRules, SelectAllFromTheThumbnailWorksOnTheCurrentSide)
 
 // ---- Moving between windows ---------------------------------------------------------------
 
+TEST_F(PlayRules, TheOtherSideTakesTheCurrentGroupOnTopOrEverySelectedPiece)
+{
+    // From side 0 the other side is 1; from side 1 it is 0 (and from a
+    // pocket, as the rule has it, 0 too).
+    const struct { int captured, target; bool selectedOnly; } cases[] = {
+        {0, 1, false}, {1, 0, false}, {0, 1, true}, {1, 0, true},
+    };
+    for (const auto& c : cases) {
+        Build();
+        for (int i = 0; i < JigsInPlay(); ++i)
+            Jigs[size_t(i)].Win = uint8_t(c.captured);
+        field->SetCaptureWin(c.captured);
+        Group({2, 7}, 2);
+        Jigs[4].Sel = Jigs[9].Sel = 1;
+        AutoSaveP.bNeedSave = false;
+        iCurJig = 7;
+        ChangeJigsSide(0, 0, c.selectedOnly);
+        std::set<int> moved;
+        for (int i = 0; i < JigsInPlay(); ++i)
+            if (Jigs[size_t(i)].Win != c.captured) {
+                EXPECT_EQ(Jigs[size_t(i)].Win, c.target);
+                moved.insert(i);
+            }
+        const std::set<int> want = c.selectedOnly ? std::set<int>{4, 9} : std::set<int>{2, 7};
+        EXPECT_EQ(moved, want) << c.captured;
+        if (!c.selectedOnly) {
+            EXPECT_EQ(Jigs[2].Layer, JigsInPlay() - 1) << "the group goes on top";
+            EXPECT_EQ(Jigs[7].Layer, Jigs[2].Layer);
+        }
+        EXPECT_EQ(iCurJig, -1);
+        EXPECT_TRUE(AutoSaveP.bNeedSave);
+    }
+}
+
 TEST_F(PlayRules, DraggingIntoAPocketMovesTheGroupAndTheCapture)
 {
     Build();
