@@ -150,6 +150,8 @@ OMyWin* GetSortedViewWin(int i);
 void ViewWins_Create();
 void ViewWins_Free();
 void SetCaptureWin(OMyWin* win);
+// The thumbnail's caption in the current language.
+void ThumbUpdateCaption();
 
 // The skin of field windows: "win-skin.tif" of the resource folder, or a
 // plain drawn stand-in (with a log line) when that cannot be read.
