@@ -15,6 +15,7 @@
 #include <QOpenGLFunctions_2_1>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 MCMainView* g_MainView = nullptr;

@@ -534,7 +534,8 @@ void DoFieldSpaceKey()
 
 void DoFieldArrowKey(int dx, int dy)
 {
-    if (!IsGameOpen())
+    // Not under a gesture: its still buffer holds the table as it was scrolled.
+    if (!IsGameOpen() || DragJigP.State != 0 || DragWinP.bDragAction != 0)
         return;
     if (OMyWin* side = GetViewWin(bCurSide))
         ScrollWinBy(side, dx * kFieldScrollStep, dy * kFieldScrollStep);

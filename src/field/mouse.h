@@ -20,7 +20,8 @@ void DoFieldMouseUp(int button, int shift, int x, int y);
 void DoFieldWheel(double delta, int x, int y, bool sideways);
 // The space key: the other side (a resting selection is dropped first).
 void DoFieldSpaceKey();
-// An arrow key: the shown side scrolls one step that way (dx, dy in -1..1).
+// An arrow key: the shown side scrolls one step that way (dx, dy in -1..1),
+// unless a gesture is under way.
 void DoFieldArrowKey(int dx, int dy);
 // The Escape key: a selection frame being drawn is given up and resting
 // selected pieces are deselected.

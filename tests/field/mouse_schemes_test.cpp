@@ -270,6 +270,13 @@ TEST(FieldMouseSchemes, TheWheelScrollsWhereItHasNothingToTurnAndArrowKeysScroll
     h.Key(Qt::Key_Left);
     EXPECT_EQ(s0->iScrollT, 2 * kFieldScrollStep);
     EXPECT_EQ(s0->iScrollL, kFieldScrollStep);
+    // Not while a piece is dragged.
+    const QPoint held = FieldHarness::PieceCentre(5);
+    h.Press(held);
+    ASSERT_EQ(DragJigP.State, 1);
+    h.Key(Qt::Key_Down);
+    EXPECT_EQ(s0->iScrollT, 2 * kFieldScrollStep);
+    h.Release(held);
     for (int i = 0; i < 200; ++i)
         h.Key(Qt::Key_Right);
     EXPECT_EQ(s0->iScrollL, s0->iMaxScrollW - s0->mrClient.W);
