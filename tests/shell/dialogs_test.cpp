@@ -46,6 +46,9 @@ void TypeIntoQuestion(Qt::Key key, Qt::KeyboardModifiers mods, QMessageBox::Icon
         *icon = box->icon();
         for (QAbstractButton* b : box->buttons())
             titles->append(b->text());
+        // Mnemonics answer only in the active window.
+        box->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
         QTest::keyClick(box, key, mods);
         QTimer::singleShot(200, box, [box] { box->close(); });  // should the key do nothing
     });
