@@ -54,6 +54,8 @@ const char* const kPlainKeys[] = {
     "MS_NoNewJigs", "MS_SelJigsaw", "MS_PaintError", "Q_DelAllGames", "Q_DelAllJigs",
     "Q_GatherLostJigs", "Q_OpenFirstJigsaw", "Q_SaveChanges", "Prog_AutoSaveSolve", "Prog_OpenJig",
     "Prog_SaveSolve",
+    // Captions of the play field's windows.
+    "WC_Thumb",
     // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
     "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
 };
