@@ -2,7 +2,7 @@
 // are our own.
 #include "shell/color_dialog.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "field/backgrounds.h"
 #include "field/bkg_palette.h"
 #include "field/compose.h"

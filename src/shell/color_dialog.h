@@ -7,7 +7,7 @@
 // Lifetime: one per use (InitForm, ShowForm, then destroyed).
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QDialog>
 #include <QWidget>

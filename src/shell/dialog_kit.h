@@ -7,7 +7,7 @@
 // caller then owns it).
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QString>
 

@@ -3,7 +3,8 @@
 #include "shell/options_dialog.h"
 
 #include "cutting/cutting.h"
-#include "cutting/my_image_qt.h"
+#include "model/game_cut.h"
+#include "base/my_image_qt.h"
 #include "field/field.h"
 #include "field/mouse.h"
 #include "files/files.h"

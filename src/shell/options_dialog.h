@@ -7,7 +7,7 @@
 // shutdown (FreeOptionsForm).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "model/game_state.h"
 
 #include <QDialog>
