@@ -486,8 +486,10 @@ void MCOptions::StoreControls()
     const QModelIndexList rows = o_LangList->selectionModel()->selectedRows();
     if (!rows.isEmpty() && rows.first().row() < int(LangP.arLangDesc.size())) {
         const std::string name = LangP.arLangDesc[size_t(rows.first().row())].sName;
-        if (!StrEqualNoCase(name, LangP.sCurLang) || !LangP.Dict)
+        if (!StrEqualNoCase(name, LangP.sCurLang) || !LangP.Dict) {
             ApplyLanguage(name);
+            TranslateForm();  // this dialog too, whoever else the retitle reaches
+        }
     }
     // 9: the download source.
     if (const int i = o_DnSrc->currentIndex(); i >= 0 && i < kDnSrcCount)
