@@ -333,3 +333,20 @@ TEST(OptionsDialog, TheLanguageTableShowsAFlagForEveryLanguage)
     ASSERT_EQ(sel.size(), 1);
     EXPECT_EQ(sel.first().row(), LangRow("english"));
 }
+
+// The English names of the nine choices must name the modifier the field
+// really reads for each code (8 is Ctrl, 4 is Super).
+TEST(OptionsSchemes, EachChoiceIsNamedAfterTheButtonAndModifierTheFieldReads)
+{
+    OptionsFixture fx;
+    for (int k = 0; k < kMAChoiseCount; ++k) {
+        const std::string name = LangGetKeyVal(StrFormat("Key%d", k));
+        const MOUSE_ACTION a = MAChoise[k];
+        EXPECT_EQ(name.find("Left") != std::string::npos, a.bButton == 0) << name;
+        EXPECT_EQ(name.find("Right") != std::string::npos, a.bButton == 1) << name;
+        EXPECT_EQ(name.find("Shift") != std::string::npos, a.bShift == 1) << name;
+        EXPECT_EQ(name.find("Alt") != std::string::npos, a.bShift == 2) << name;
+        EXPECT_EQ(name.find("Super") != std::string::npos, a.bShift == 4) << name;
+        EXPECT_EQ(name.find("Ctrl") != std::string::npos, a.bShift == 8) << name;
+    }
+}
