@@ -5,6 +5,7 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "shell/color_dialog.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
 
@@ -581,56 +582,7 @@ void MCMainForm::MenuPocketsCascade()
     UpdateCommandStates();
 }
 
-// ---- Backgrounds (until the colour dialog comes) -------------------------------------------------
-
-namespace {
-
-// Lets the player try codes on the field; true when they keep the last one.
-bool RunBackgroundChooser(QWidget* parent, const QString& caption, int win, int32_t code, bool pictures)
-{
-    QDialog dlg(parent);
-    dlg.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dlg);
-    auto* list = new QListWidget(&dlg);
-    list->setIconSize(QSize(63, 50));
-    auto* colour = new QPushButton(QStringLiteral("Colour..."), &dlg);
-    InitBkgPicsSamples();
-    if (pictures) {
-        for (int i = 0; i < kBkgPicCount; ++i) {
-            const OMyImage& sample = *BkgP.arBkgPicsSamples[size_t(i)];
-            auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(MyImageToQImage(sample))),
-                                             QString::fromLatin1(sBkgPics[i]), list);
-            item->setData(Qt::UserRole, kFirstBkgPic + i);
-            if (code == kFirstBkgPic + i)
-                list->setCurrentItem(item);
-        }
-        layout->addWidget(list);
-    } else {
-        list->hide();
-    }
-    layout->addWidget(colour);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    QObject::connect(list, &QListWidget::currentItemChanged, &dlg, [win](QListWidgetItem* item) {
-        if (item)
-            SetScrBkgColor(win, item->data(Qt::UserRole).toInt());
-    });
-    QObject::connect(colour, &QPushButton::clicked, &dlg, [&dlg, win, code] {
-        int r = 152, g = 152, b = 152;
-        if (!IsPicBkg(code))
-            IntToRGB(uint32_t(code), &r, &g, &b);
-        const QColor c = QColorDialog::getColor(QColor(r, g, b), &dlg);
-        if (c.isValid())
-            SetScrBkgColor(win, int32_t(RGB(uint32_t(c.red()), uint32_t(c.green()), uint32_t(c.blue()))));
-    });
-    const bool ok = dlg.exec() == QDialog::Accepted;
-    FreeBkgPicsSamples();
-    return ok;
-}
-
-}  // namespace
+// ---- Backgrounds ------------------------------------------------------------------------------------
 
 void MCMainForm::MenuGameBkgAll()
 {
@@ -640,7 +592,7 @@ void MCMainForm::MenuGameBkgAll()
     DeselectFirst();
     const TWinParams keep = WinP;
     const QString caption = MainMenuItems[22]->text();
-    if (RunBackgroundChooser(this, caption, -1, WinP.lBkgColorAll, true)) {
+    if (RunColorDialog(this, caption, -1, WinP.lBkgColorAll, true) == 1) {
         GameChanged();
     } else {
         WinP = keep;
@@ -661,7 +613,7 @@ void MCMainForm::MenuGameBkgCur()
     const int i = w->bIndex;
     const int32_t keep = WinP.lBkgColors[i];
     const QString caption = MainMenuItems[23]->text();
-    if (RunBackgroundChooser(this, caption, i, keep, false)) {
+    if (RunColorDialog(this, caption, i, keep, false) == 1) {
         GameChanged();
     } else {
         WinP.lBkgColors[i] = keep;

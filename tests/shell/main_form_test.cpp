@@ -2,15 +2,18 @@
 #include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
+#include "shell/color_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
 #include "support/test_support.h"
+#include "dialog_wait.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -91,14 +94,11 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     const int32_t before = WinP.lBkgColors[0];
     int32_t seen = 0;
     auto choose = [&](bool keep) {
-        QTimer::singleShot(200, [&, keep] {
-            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dlg, nullptr);
-            auto* list = dlg->findChild<QListWidget*>();
-            ASSERT_NE(list, nullptr);
-            list->setCurrentRow(3);  // wood1
+        WhenModal<MCColor>([&, keep](MCColor* dlg) {
+            const TMyRect wood1 = MCColor::BkgPicRect(3);
+            dlg->PaneMouseDown(kPaneBkgPic, wood1.L + 5, wood1.T + 5);
             seen = WinP.lBkgColors[0];
-            keep ? dlg->accept() : dlg->reject();
+            (keep ? dlg->o_ButOk : dlg->o_ButCancel)->click();
         });
     };
     choose(false);
