@@ -8,6 +8,7 @@
 #include "shell/color_dialog.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
+#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -168,6 +169,9 @@ void MCMainForm::BuildMenus()
     pockets->addSeparator();
     AddItem(pockets, 35, "MM_PocketsTile", "Tile", &MCMainForm::MenuPocketsTile);
     AddItem(pockets, 36, "MM_PocketsCascade", "Cascade", &MCMainForm::MenuPocketsCascade);
+    QMenu* help = topMenus_[5] = menuBar()->addMenu(QStringLiteral("&Help"));
+    connect(AddItem(help, 45, "MM_HelpReport", "System Report for Support", nullptr), &QAction::triggered, this,
+            &ShowSystemReport);
     for (QMenu* m : {file, game, pockets})
         connect(m, &QMenu::aboutToShow, this, &MCMainForm::UpdateCommandStates);
 }
