@@ -1,8 +1,15 @@
 #include "shell/about_form.h"
 
+#include "files/files.h"
 #include "shell/shell.h"
 
 #include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -153,4 +160,64 @@ void MCAbout::ButOkPressed()
     if (p_IsSplash || !o_Window)
         return;
     o_Window->accept();
+}
+
+// ---- Credits ------------------------------------------------------------------------------
+
+std::string CreditsText(const std::string& resourceDir)
+{
+    std::string text =
+        "Thanks to everyone who plays, tests and translates Zivra Jigsaw, and to the people behind "
+        "Debian, Qt and Mesa, on which it runs.\n\n";
+    QFile f(QString::fromStdString(resourceDir + "/CREDITS"));
+    if (f.open(QIODevice::ReadOnly | QIODevice::Text))
+        text += QString::fromUtf8(f.read(256 * 1024)).toStdString();
+    else
+        text += "(The list of sources, resources/CREDITS, is missing.)\n";
+    return text;
+}
+
+MCCredits::MCCredits(QWidget* parent) : QDialog(parent) {}
+
+void MCCredits::InitForm(const std::string& resourceDir)
+{
+    auto* layout = new QVBoxLayout(this);
+    o_Thanks = new QLabel(this);
+    QFont bold = o_Thanks->font();
+    bold.setBold(true);
+    o_Thanks->setFont(bold);
+    o_Names = new QPlainTextEdit(this);
+    o_Names->setReadOnly(true);
+    o_Names->setLineWrapMode(QPlainTextEdit::NoWrap);
+    o_Names->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    o_Names->setPlainText(QString::fromStdString(CreditsText(resourceDir)));
+    o_ButOk = new QPushButton(this);
+    o_ButOk->setDefault(true);  // Return
+    connect(o_ButOk, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(o_Thanks);
+    layout->addWidget(o_Names, 1);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(o_ButOk);
+    layout->addLayout(row);
+    resize(640, 480);
+    TranslateForm();
+}
+
+void MCCredits::ShowForm() { exec(); }
+
+void MCCredits::TranslateForm()
+{
+    setWindowTitle(QString::fromStdString(LangGetKeyVal("Credits_FormCaption")));
+    if (o_Thanks)
+        o_Thanks->setText(QString::fromStdString(LangGetKeyVal("L_Thanks")));
+    if (o_ButOk)
+        o_ButOk->setText(QString::fromStdString(LangGetKeyVal("B_Ok")));
+}
+
+void MCCredits::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange)
+        TranslateForm();
+    QDialog::changeEvent(e);
 }

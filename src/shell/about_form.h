@@ -13,6 +13,8 @@
 #include <string>
 
 class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 class MCAbout;
 
 // The splash window: frameless, shaped by the picture's transparent corners.
@@ -65,3 +67,27 @@ std::string AboutDateText();
 extern const char* const sAboutAuthor;
 extern const char* const sAboutHome;
 extern const char* const sAboutEmail;
+
+// MCCredits: whom we thank and where the bundled pictures and artwork come
+// from (the text of resources/CREDITS), with one OK button. Made for each use.
+class MCCredits : public QDialog {
+    Q_OBJECT
+public:
+    explicit MCCredits(QWidget* parent = nullptr);
+    // Builds the dialog; the sources come from "<resources>/CREDITS".
+    void InitForm(const std::string& resourceDir);
+    // Runs modally until OK (or Return, or Escape).
+    void ShowForm();
+    // Texts from the language file.
+    void TranslateForm();
+
+    QPushButton* o_ButOk = nullptr;
+    QLabel* o_Thanks = nullptr;
+    QPlainTextEdit* o_Names = nullptr;
+
+protected:
+    void changeEvent(QEvent* e) override;
+};
+
+// What the credits list: our thanks, then the sources and licences.
+std::string CreditsText(const std::string& resourceDir);

@@ -57,8 +57,12 @@ void ShowDownloadDialog()
 // The help browser on a topic ("" the contents). Stand-in: nothing to show yet.
 void ShowHelpTopic(const std::string& /*topic*/) {}
 
-// The credits dialog. Stand-in: nothing to show yet.
-void ShowCreditsDialog() {}
+void ShowCreditsDialog()
+{
+    MCCredits credits(DialogParent());
+    credits.InitForm(FileNames.sResourcePath);
+    credits.ShowForm();
+}
 
 // The system report for support. Stand-in: nothing to show yet.
 void ShowSystemReport() {}
