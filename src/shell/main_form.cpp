@@ -509,6 +509,7 @@ void MCMainForm::FreeDialogs()
 void MCMainForm::StartUp(double t0, std::unique_ptr<MCAbout> splash)
 {
     dtStartT0_ = t0;
+    bStartUpCalled_ = true;
     splash_ = std::move(splash);
     if (splash_) {
         setEnabled(false);  // nothing to click while the splash is up
@@ -523,7 +524,7 @@ void MCMainForm::StartUp(double t0, std::unique_ptr<MCAbout> splash)
 // has drawn, then the first game comes up.
 void MCMainForm::FinishStartUp()
 {
-    if (bStarted_ || !bFirstFrame_ || !bInitApp)
+    if (bStarted_ || !bStartUpCalled_ || !bFirstFrame_ || !bInitApp)
         return;
     if (splash_ && GetNow() - dtStartT0_ < kSplashSeconds)
         return;

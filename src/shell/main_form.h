@@ -211,6 +211,7 @@ private:
     std::string resourceDir_;
     TStartOptions opts_;
     QTimer autoSaveTimer_;
+    bool bStartUpCalled_ = false;  // main has handed over the rest of start-up
     bool bFirstFrame_ = false;  // the view has drawn a frame
     bool bStarted_ = false;     // the first game has been brought up (or tried)
     double dtStartT0_ = 0;      // launch time (GetNow)

@@ -280,7 +280,10 @@ TEST(MainForm, TheFirstGameComesFromTheCommandLineElseTheOpenDialogPresetToAnExi
 
 TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
 {
+    bInitApp = true;  // forms made and settings read before the view's first frame
     FormFixture f;
+    ASSERT_TRUE(WaitFor([&] { return f.form->MainView->iFramesDrawn > 0; }));
+    EXPECT_TRUE(f.opened.empty()) << "nothing opens before start-up hands over";
     const double t0 = GetNow();
     auto splash = std::make_unique<MCAbout>();
     splash->InitForm(FileNames.sResourcePath);
@@ -288,7 +291,6 @@ TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
     QWidget* window = splash->o_Window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     EXPECT_EQ(window->size(), QSize(370, 320));
-    bInitApp = true;
     f.form->StartUp(t0, std::move(splash));
     QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(185, 160));
     QTest::keyClick(window, Qt::Key_Return);
