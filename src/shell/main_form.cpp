@@ -79,6 +79,9 @@ constexpr TToolButtonDef kToolButtons[kToolbarButtons] = {
 constexpr const char* kTopMenuKeys[6] = {"MM_App", "MM_File", "MM_Game", "MM_Pockets", nullptr, "MM_Help"};
 constexpr int kTopMenuIndex[6] = {kMenuApp, kMenuFile, kMenuGame, kMenuPockets, -1, kMenuHelp};
 
+constexpr const char* kPocketKeys[4] = {"MM_PocketsPocket0", "MM_PocketsPocket1", "MM_PocketsPocket2",
+                                        "MM_PocketsPocket3"};
+
 constexpr double kSplashSeconds = 2.0;
 
 }  // namespace
@@ -271,10 +274,8 @@ void MCMainForm::BuildGameMenu()
 void MCMainForm::BuildPocketsMenu()
 {
     QMenu* pockets = topMenus_[3] = menuBar()->addMenu(QStringLiteral("MM_Pockets"));
-    static const char* const kKeys[4] = {"MM_PocketsPocket0", "MM_PocketsPocket1", "MM_PocketsPocket2",
-                                         "MM_PocketsPocket3"};
     for (int k = 0; k < 4; ++k)
-        AddItem(pockets, kMenuPocketsPocket0 + k, kKeys[k], nullptr, [this, k] { MenuPocketsPocket(k); })
+        AddItem(pockets, kMenuPocketsPocket0 + k, kPocketKeys[k], nullptr, [this, k] { MenuPocketsPocket(k); })
             ->setCheckable(true);
     pockets->addSeparator();
     AddItem(pockets, kMenuPocketsTile, "MM_PocketsTile", nullptr, [this] { MenuPocketsTile(); });
