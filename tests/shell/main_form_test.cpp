@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
@@ -324,6 +325,7 @@ TEST(MainForm, ClosingWithUnsavedChangesSavesOnYesDropsOnNoAndKeepsEverythingOnC
         EXPECT_TRUE(asked) << c.button;
         EXPECT_EQ(!f.form->isVisible(), c.closes) << c.button;
         EXPECT_EQ(FileExists(target), c.saved) << c.button;
+        EXPECT_EQ(FileExists(FileNames.sSettings), c.closes) << "settings are written only when the window goes";
         EXPECT_TRUE(IsGameOpen()) << c.button;
         if (!c.closes) {
             EXPECT_TRUE(AutoSaveP.bNeedSave) << "Cancel leaves the changes unsaved and marked";
@@ -430,6 +432,33 @@ TEST(MainForm, TheSolvedPictureIsWrittenWholeAsPngOrJpegAndAFailedWriteLeavesNot
     EXPECT_FALSE(MCMainForm::SaveSolvedImageTo(f.home.Path() + "/no/such/folder/x.png", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(std::filesystem::exists(f.home.Path() + "/no"));
+}
+
+TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    bGameSolved = true;
+    f.form->UpdateCommandStates();
+    ASSERT_TRUE(f.Enabled(kMenuFileSaveSolvedImage));
+    const std::string base = f.home.Path() + "/finished";
+    bool seen = false;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [&, poll] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        seen = true;
+        dlg->selectFile(QString::fromStdString(base));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+    poll->start(20);
+    f.form->MainMenuItems[kMenuFileSaveSolvedImage]->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(FileExists(base + ".png"));
+    EXPECT_FALSE(bAutoSaveDoProc);
 }
 
 // ---- Dropped files -----------------------------------------------------------------------------
