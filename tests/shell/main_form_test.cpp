@@ -52,8 +52,9 @@ bool WaitFor(const std::function<bool()>& pred, int ms = 10000)
 
 // Answers the next modal message box with the button titled `title` (or
 // closes it when there is none) as soon as it appears; *asked tells whether
-// one came within the deadline.
-void AnswerNextBox(const QString& title, bool* asked)
+// one came within the deadline; *quiet whether the autosave was held off
+// while it was up.
+void AnswerNextBox(const QString& title, bool* asked, bool* quiet = nullptr)
 {
     *asked = false;
     auto* poll = new QTimer;
@@ -69,6 +70,8 @@ void AnswerNextBox(const QString& title, bool* asked)
         if (!box)
             return;
         *asked = true;
+        if (quiet)
+            *quiet = bAutoSaveDoProc;
         for (QAbstractButton* b : box->buttons())
             if (b->text() == title)
                 return b->click();
@@ -353,10 +356,11 @@ TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneO
             Jigs[size_t(j)].Win = j % 2 == 0 ? kSide0 : kSide1;
         }
         SortJigs(0);
-        bool asked = false;
-        AnswerNextBox(Key("B_Yes"), &asked);
+        bool asked = false, quiet = false;
+        AnswerNextBox(Key("B_Yes"), &asked, &quiet);
         f.form->MenuGameGatherLostJigs();
         EXPECT_TRUE(asked);
+        EXPECT_TRUE(quiet) << "no autosave while the question is up";
         for (int j = 0; j < n; ++j)
             ASSERT_EQ(Jigs[size_t(j)].Win, kSide0) << "every piece onto the first table";
         if (shortBy == 0) {
@@ -459,6 +463,39 @@ TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType
     EXPECT_TRUE(seen);
     EXPECT_TRUE(FileExists(base + ".png"));
     EXPECT_FALSE(bAutoSaveDoProc);
+}
+
+TEST(MainForm, TheWeightCommandPutsDownLiftsPutsAwayOrPicksUpTheWeight)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    struct Case {
+        const char* what;
+        bool dragging, carried;
+        int weighted;  // iWeightJig before
+        bool wantCarried;
+        int wantWeighted;
+    };
+    const Case cases[] = {
+        {"a piece is being dragged: the weight goes onto it", true, false, -1, false, 5},
+        {"a group is weighted: the weight comes off", false, false, 3, false, -1},
+        {"the weight is carried: it is put away", false, true, -1, false, -1},
+        {"nothing: the weight is picked up", false, false, -1, true, -1},
+    };
+    for (const Case& c : cases) {
+        DragJigP.State = c.dragging ? 1 : 0;
+        iCurJig = c.dragging ? 5 : -1;
+        WeightP.bVisible = c.carried;
+        iWeightJig = c.weighted;
+        f.form->MenuGameWeight();
+        EXPECT_EQ(WeightP.bVisible, c.wantCarried) << c.what;
+        EXPECT_EQ(iWeightJig, c.wantWeighted) << c.what;
+        EXPECT_EQ(f.form->MainMenuItems[kMenuGameWeight]->isChecked(), c.wantWeighted != -1) << c.what;
+    }
+    DragJigP.State = 0;
+    iCurJig = -1;
+    WeightP.bVisible = false;
+    iWeightJig = -1;
 }
 
 // ---- Dropped files -----------------------------------------------------------------------------
