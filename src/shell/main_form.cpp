@@ -135,6 +135,13 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     setCentralWidget(MainView);
     BuildMenus();
     BuildToolbar();
+    // The window's own grey around the field (not passed on to dialogs).
+    for (QWidget* w : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(MainToolBar)}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, QColor(0xC8, 0xC8, 0xC8));
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    }
     SetFieldUi(this);
     SetPlatform(&TheQtPlatform());
     LangP.fnRetitle = [this] { RetitleAll(); };

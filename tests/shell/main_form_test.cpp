@@ -247,6 +247,21 @@ TEST(MainForm, MenusAreEnabledAfreshWhenTheyAreAboutToShow)
     EXPECT_TRUE(f.Enabled(kMenuFileSaveSolvedImage));
 }
 
+TEST(MainForm, RecentFilesFillTheSubmenuInOrderAndEachOpensAsASavedGameWould)
+{
+    FormFixture f;
+    LastFiles.arFileNames = {"/games/b.svm", "/jigs/a.zjg"};
+    f.form->RefreshRecentMenu();
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileLast0]->text(), QStringLiteral("1. b.svm"));
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileLast0 + 1]->text(), QStringLiteral("2. a.zjg"));
+    for (int i = 0; i < kRecentMenuItems; ++i)
+        EXPECT_EQ(f.form->MainMenuItems[size_t(kMenuFileLast0 + i)]->isVisible(), i < 2) << i;
+    f.form->MainMenuItems[kMenuFileLast0 + 1]->trigger();
+    f.form->MenuFileLast(3);  // no such entry: nothing
+    ASSERT_EQ(f.opened.size(), 1u);
+    EXPECT_EQ(f.opened[0], std::make_pair(std::string("/jigs/a.zjg"), true));
+}
+
 // ---- Start-up ----------------------------------------------------------------------------------
 
 TEST(MainForm, TheFirstGameComesFromTheCommandLineElseTheOpenDialogPresetToAnExistingRecentFile)
