@@ -3,6 +3,7 @@
 #include "files/files.h"
 #include "shell/shell.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
@@ -80,6 +81,16 @@ void MCAboutSplashWindow::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
+bool MCAboutSplashWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Show && owner_->p_IsSplash && watched != this && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && w->isModal())
+            hide();
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
 void MCAboutSplashWindow::closeEvent(QCloseEvent* e)
 {
     // The splash goes only when start-up hides it.
@@ -138,6 +149,7 @@ void MCAbout::ShowForm(bool isSplash)
     }
     if (isSplash) {
         o_Window->setModal(false);
+        qApp->installEventFilter(o_Window);
         o_Window->show();
         o_Window->raise();
         MainLoopRun(0.01);  // drawn at once, then start-up goes on
@@ -151,6 +163,8 @@ void MCAbout::HideForm()
 {
     if (!o_Window)
         return;
+    if (p_IsSplash)
+        qApp->removeEventFilter(o_Window);
     p_IsSplash = false;
     o_Window->hide();
 }

@@ -23,6 +23,10 @@ class MCAboutSplashWindow : public QDialog {
 public:
     explicit MCAboutSplashWindow(MCAbout* owner);
 
+    // While the splash is up, a message or question that start-up shows
+    // must not be hidden under it: the splash steps aside.
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -69,6 +70,25 @@ TEST(AboutBox, AClickAnywhereClosesTheBoxButTheSplashIgnoresClicks)
     EXPECT_TRUE(splash.o_Window->isVisible());
     splash.HideForm();
     EXPECT_FALSE(splash.o_Window->isVisible());
+}
+
+TEST(AboutBox, TheSplashStepsAsideForAMessageShownDuringStartUp)
+{
+    MCAbout splash;
+    splash.InitForm(SourcePath("resources"));
+    splash.ShowForm(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash.o_Window));
+    bool seen = false, splashUp = true;
+    WhenModalShows<QMessageBox>(
+        [&](QMessageBox* box) {
+            splashUp = splash.o_Window->isVisible();
+            box->accept();
+        },
+        &seen);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("t"), QStringLiteral("language file missing"));
+    box.exec();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(splashUp) << "the message would be hidden under the splash";
 }
 
 TEST(AboutBox, ShowsOurPictureVersionAndBuildDate)

@@ -316,6 +316,10 @@ TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
     window->close();
     EXPECT_TRUE(window->isVisible()) << "the splash ignores clicks, keys and closing";
     EXPECT_FALSE(f.form->isEnabled()) << "nothing to click behind the splash";
+    {
+        QMessageBox box(f.form.get());
+        EXPECT_TRUE(box.isEnabled()) << "a message of start-up can still be answered";
+    }
     ASSERT_TRUE(WaitFor([&] { return !f.opened.empty(); }));
     EXPECT_GE(GetNow() - t0, 2.0);
     EXPECT_TRUE(f.form->isEnabled());
