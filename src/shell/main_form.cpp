@@ -176,6 +176,11 @@ MCMainForm::~MCMainForm()
 {
     autoSaveTimer_.stop();
     splash_.reset();
+    // The view goes first, with its context current: the field's textures,
+    // render buffers and windows; then the pieces' own buffers.
+    delete MainView;
+    MainView = nullptr;
+    CloseGameRecords();
     LangP.fnRetitle = nullptr;
     LastFiles.fnRefreshMenu = nullptr;
     GameFileHooks.fnFileDialog = nullptr;
