@@ -13,7 +13,7 @@
 //   Test outputs     screenshot and state file
 #include "shell/main_form.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"

@@ -13,7 +13,7 @@
 #include "field/main_view.h"
 #include "files/files.h"
 #include "model/game_state.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
 #include "shell/main_form.h"
