@@ -8,7 +8,7 @@
 // until that dialog exists the function keeps a stand-in or does nothing.
 #include "shell/main_form.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "files/bin_io.h"
 #include "files/files.h"
 #include "model/game_state.h"
