@@ -12,6 +12,7 @@
 #include "model/puzzle.h"
 #include "platform/platform.h"
 #include "shell/dialog_kit.h"
+#include "shell/main_form.h"
 #include "shell/shell.h"
 
 #include <QButtonGroup>
@@ -429,19 +430,6 @@ void MCOptions::LoadControls()
 
 namespace {
 
-// The language of the game becomes `name` and every window is retitled; the
-// language in use stays when its file is missing (the reader says so).
-void ApplyLanguage(const std::string& name)
-{
-    const std::string path = LangMesFile(name);
-    if (!FileExists(path)) {
-        ReadLangFile(path);
-        return;
-    }
-    LangP.sCurLang = name;
-    ReadLangFile(path);
-}
-
 // Single-window play: every piece on the second side goes to the first.
 void MovePiecesToFirstSide()
 {
@@ -487,7 +475,7 @@ void MCOptions::StoreControls()
     if (!rows.isEmpty() && rows.first().row() < int(LangP.arLangDesc.size())) {
         const std::string name = LangP.arLangDesc[size_t(rows.first().row())].sName;
         if (!StrEqualNoCase(name, LangP.sCurLang) || !LangP.Dict) {
-            ApplyLanguage(name);
+            SwitchLanguage(name);  // retitles every window; keeps the old one when the file is missing
             TranslateForm();  // this dialog too, whoever else the retitle reaches
         }
     }

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -71,4 +72,29 @@ TEST(DialogCommands, TheCurrentTableKeepsItsColourOnOkAndGetsTheOldOneBackOnCanc
         EXPECT_EQ(GetViewWin(win)->lBkgColor, ok ? lPalColors[9] : before.lBkgColors[win]);
         EXPECT_EQ(WinP.lBkgColorAll, before.lBkgColorAll);
     }
+}
+
+TEST(DialogCommands, OptionsOkWritesTheSettingsAndRetitlesTheWindowCancelWritesNothing)
+{
+    CommandsFixture fx;
+    const std::string englishOpen = LangGetKeyVal("MM_FileOpen");
+    for (const bool ok : {false, true}) {
+        WhenModal<MCOptions>([ok](MCOptions* d) {
+            d->o_StuckKoefSlider->setValue(20);
+            for (int row = 0; row < d->o_LangList->rowCount(); ++row)
+                if (LangP.arLangDesc[size_t(row)].sName == "russian")
+                    d->o_LangList->selectRow(row);
+            (ok ? d->o_ButOk : d->o_ButCancel)->click();
+        });
+        fx.form->MenuAppOptions();
+        EXPECT_EQ(FileExists(FileNames.sSettings), ok);
+    }
+    TSettingsDict stored;
+    ASSERT_TRUE(Settings_ParsePlist(ReadFileBytes(FileNames.sSettings), &stored));
+    EXPECT_EQ(stored["StuckKoef"], "20");
+    EXPECT_EQ(stored["Lang_Name"], "russian");
+    const std::string russianOpen = LangGetKeyVal("MM_FileOpen");
+    EXPECT_NE(russianOpen, englishOpen);
+    EXPECT_EQ(fx.form->MainMenuItems[kMenuFileOpen]->text().toStdString(), russianOpen);
+    ASSERT_TRUE(SwitchLanguage("english"));
 }
