@@ -21,6 +21,7 @@
 #include "shell/about_form.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
+#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
