@@ -2,6 +2,7 @@
 // the first game, the save question on closing, the commands with logic of
 // their own, dropped files and the language switch.
 #include "field/field.h"
+#include "field/field_win.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -73,7 +74,7 @@ void AnswerNextBox(const QString& title, bool* asked, bool* quiet = nullptr)
         if (quiet)
             *quiet = bAutoSaveDoProc;
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == title)
+            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
                 return b->click();
         box->close();
     });
@@ -620,4 +621,14 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(GetViewWin(i)->lBkgColor, 13) << i;
     EXPECT_TRUE(AutoSaveP.bNeedSave);
+}
+
+TEST(MainForm, TheThumbnailsCaptionComesFromTheLanguageInUse)
+{
+    FormFixture f;
+    ASSERT_TRUE(ReadLangFile(LangMesFile("English")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Preview");
+    ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Образец");
+    EXPECT_GT(GetViewWin(kThumbWin)->miCaption.W, 0);
 }
