@@ -19,6 +19,7 @@
 #include "shell/open_game.h"
 #include "shell/options_dialog.h"
 #include "shell/shell.h"
+#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,9 +63,6 @@ void ShowCreditsDialog()
     credits.InitForm(FileNames.sResourcePath);
     credits.ShowForm();
 }
-
-// The system report for support. Stand-in: nothing to show yet.
-void ShowSystemReport() {}
 
 // A plain picture dropped on the window. Until the open dialog takes pictures
 // it is refused as any other file that is not a jigsaw.
