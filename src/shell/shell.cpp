@@ -1,4 +1,5 @@
 #include "shell/shell.h"
+#include "shell/help_form.h"
 
 void ShellDialogs_Reset();
 
@@ -6,4 +7,5 @@ void Shell_Reset()
 {
     ShellDialogs_Reset();
     FreeSounds();
+    FreeHelpForm();
 }
