@@ -15,6 +15,8 @@
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
+#include "shell/help_form.h"
+#include "shell/info_form.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
 #include "shell/system_report_cmd.h"
@@ -45,8 +47,8 @@ namespace {
 // The options dialog: the modal code (1 OK). Stand-in: nothing to show yet.
 int RunOptionsDialog() { return 0; }
 
-// The game information dialog. Stand-in: nothing to show yet.
-void ShowInfoDialog() {}
+// The game information dialog.
+void ShowInfoDialog() { ShowGameInfo(DialogParent()); }
 
 // The download dialog, not from start-up. Stand-in: the open dialog's hook when one is installed.
 void ShowDownloadDialog()
@@ -54,9 +56,6 @@ void ShowDownloadDialog()
     if (GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload();
 }
-
-// The help browser on a topic ("" the contents). Stand-in: nothing to show yet.
-void ShowHelpTopic(const std::string& /*topic*/) {}
 
 void ShowCreditsDialog()
 {
