@@ -83,6 +83,7 @@ void OHelpView::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
 MCHelp2::MCHelp2(const std::string& resourceDir) : QWidget(nullptr, Qt::Window)
 {
     resize(780, 640);
+    setAttribute(Qt::WA_QuitOnClose, false);  // an open help panel never keeps the game running
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
     auto* row = new QHBoxLayout;
