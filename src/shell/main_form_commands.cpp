@@ -16,6 +16,8 @@
 #include "model/puzzle.h"
 #include "shell/about_form.h"
 #include "shell/color_dialog.h"
+#include "shell/help_form.h"
+#include "shell/info_form.h"
 #include "shell/open_game.h"
 #include "shell/options_dialog.h"
 #include "shell/shell.h"
@@ -44,8 +46,8 @@ namespace {
 
 // ---- Dialogs of other parts, as the commands reach them ----------------------------------------
 
-// The game information dialog. Stand-in: nothing to show yet.
-void ShowInfoDialog() {}
+// The game information dialog.
+void ShowInfoDialog() { ShowGameInfo(DialogParent()); }
 
 // The download dialog, not from start-up. Stand-in: the open dialog's hook when one is installed.
 void ShowDownloadDialog()
@@ -53,9 +55,6 @@ void ShowDownloadDialog()
     if (GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload();
 }
-
-// The help browser on a topic ("" the contents). Stand-in: nothing to show yet.
-void ShowHelpTopic(const std::string& /*topic*/) {}
 
 void ShowCreditsDialog()
 {

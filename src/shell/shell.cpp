@@ -1,4 +1,5 @@
 #include "shell/shell.h"
+#include "shell/help_form.h"
 
 #include "shell/options_dialog.h"
 
@@ -9,4 +10,5 @@ void Shell_Reset()
     FreeOptionsForm();
     ShellDialogs_Reset();
     FreeSounds();
+    FreeHelpForm();
 }
