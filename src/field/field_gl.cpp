@@ -8,7 +8,7 @@
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
-#include <QOpenGLWidget>
+#include <QSurface>
 
 #include <algorithm>
 #include <cassert>
@@ -79,8 +79,8 @@ bool EnsureCurrent()
     if (!FieldGL.gl)
         return false;
     if (!IsCurrent()) {
-        if (FieldGL.view)
-            FieldGL.view->makeCurrent();
+        if (FieldGL.surface)
+            FieldGL.ctx->makeCurrent(FieldGL.surface);
     }
     if (!IsCurrent())
         return false;
@@ -207,7 +207,7 @@ const float kWhite[4] = {1, 1, 1, 1};
 
 // ---- Context ------------------------------------------------------------------------
 
-bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
+bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
 {
     assert(ctx && QOpenGLContext::currentContext() == ctx);
     FieldGL = TFieldGL{};
@@ -222,7 +222,8 @@ bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
         return false;
     }
     FieldGL.ctx = ctx;
-    FieldGL.view = view;
+    FieldGL.surface = surface;
+    FieldGL.defaultFbo = ctx->defaultFramebufferObject();
     FieldGL.gl = gl;
     FieldGL.fn = ctx->functions();
     FieldGL.fn->initializeOpenGLFunctions();

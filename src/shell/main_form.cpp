@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QMenuBar>
 #include <QPushButton>
@@ -53,9 +54,14 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     g_MainForm = this;
     SetDialogParent(this);
     setWindowTitle(QStringLiteral("[*]"));  // the application's name stands alone until a game opens
-    MainView = new MCMainView(resourceDir, this);
+    // The field is a native window of its own, so that its frames go straight
+    // to the screen instead of through the main window's composition.
+    MainView = new MCMainView(resourceDir);
     MainView->bMaxIsScreen = opts.iViewW <= 0;
-    setCentralWidget(MainView);
+    MainViewHost = QWidget::createWindowContainer(MainView, this);
+    MainViewHost->setFocusPolicy(Qt::StrongFocus);
+    MainViewHost->setMinimumSize(200, 150);
+    setCentralWidget(MainViewHost);
     BuildMenus();
     BuildToolbar();
     SetFieldUi(this);
@@ -328,7 +334,14 @@ void MCMainForm::OnFrameDrawn()
 void MCMainForm::TakeScreenshot()
 {
     bShotTaken_ = true;
-    const QImage shot = grab().toImage();
+    // The field's own window is not part of the form's picture: its frame is
+    // laid over the form where the field sits.
+    QImage shot = grab().toImage();
+    const QImage field = MainView->grabFrame();
+    if (!field.isNull()) {
+        QPainter p(&shot);
+        p.drawImage(MainViewHost->mapTo(this, QPoint(0, 0)), field);
+    }
     const bool ok = shot.save(QString::fromStdString(opts_.sScreenshot));
     std::fprintf(stderr, "%s %s\n", ok ? "screenshot saved:" : "could not save the screenshot", opts_.sScreenshot.c_str());
     AutoSaveP.bNeedSave = false;  // a screenshot run leaves nothing to save

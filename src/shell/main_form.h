@@ -33,7 +33,8 @@ public:
     MCMainForm(const std::string& resourceDir, const TStartOptions& opts);
     ~MCMainForm() override;
 
-    MCMainView* MainView = nullptr;
+    MCMainView* MainView = nullptr;    // the field's window, owned by its host
+    QWidget* MainViewHost = nullptr;   // the widget holding it in the form (size it, not the view)
     std::array<QAction*, kMainMenuItems> MainMenuItems{};      // by the menu table's index; null: none
     std::array<QAction*, kToolbarButtons> MainToolbarButtons{}; // by button index; null: none
     QToolBar* MainToolBar = nullptr;

@@ -48,7 +48,7 @@ struct FormFixture {
         opts.iViewW = 500;
         opts.iViewH = 400;
         form = std::make_unique<MCMainForm>(FileNames.sResourcePath, opts);
-        form->MainView->setFixedSize(500, 400);
+        form->MainViewHost->setFixedSize(500, 400);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         QElapsedTimer t;
