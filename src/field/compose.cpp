@@ -8,9 +8,11 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 uint8_t RedrawP = 1;
+uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
 TPieceAtlas PieceAtlasP;
 
@@ -88,6 +90,10 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         return;
     if (IsGameOpen())  // not while a game is being opened: its pieces are half made
         PieceAtlas_Check();
+    // A composition of the whole screen buffer (or of the still buffer's copy
+    // that starts a moving part) replaces whatever was put off.
+    if (&rb == &rbScr && mode != 2 && mode != 4 && mode != 6)
+        iScrPending = 0;
     BeginBufTarget(rb);
     switch (mode) {
     case 0: case 1: case 3: case 5: {
@@ -146,6 +152,21 @@ void FillStillBuf(int mode)
     DrawToScrBuf(rbScr, 100);
     if (moving >= 0)
         DrawToScrBuf(rbScr, moving);
+}
+
+void ScrBufFromStillLater(int moving)
+{
+    assert(moving == 2 || moving == 4 || moving == 6);
+    iScrPending = uint8_t(moving);
+}
+
+void ScrBufUpdate()
+{
+    if (iScrPending == 0)
+        return;
+    const int moving = iScrPending;
+    DrawToScrBuf(rbScr, 100);
+    DrawToScrBuf(rbScr, moving);
 }
 
 // ---- Pieces -------------------------------------------------------------------------------------
@@ -334,6 +355,7 @@ void PieceAtlas_Check()
 void Compose_Reset()
 {
     RedrawP = 1;
+    iScrPending = 0;
     miFrameTexture = OMyImage{};
     PieceAtlasP = TPieceAtlas{};
 }

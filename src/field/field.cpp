@@ -80,8 +80,7 @@ public:
             ::FillStillBuf(1);
             return;
         }
-        DrawToScrBuf(rbScr, 100);
-        DrawToScrBuf(rbScr, 2);
+        ScrBufFromStillLater(2);
     }
     void StarSetAt(int x, int y, int index) override { StarP.setAt(MakeTPoint(x, y), index); }
 

@@ -248,6 +248,8 @@ bool MCMainView::paintGL()
     const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
     if (RedrawP == 1)
         DrawToScrBuf(rbScr, 0);
+    else
+        ScrBufUpdate();
     BeginViewTarget(vw, vh);
     RenderBufCopyToView(rbScr, vw, vh);
     RedrawP = 0;

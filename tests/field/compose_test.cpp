@@ -54,3 +54,27 @@ TEST(FieldFrame, ATablePictureScrollsWithTheContent)
         EXPECT_EQ(Rgb(img, p.x(), p.y()), uint32_t(r << 16 | g << 8 | b));
     }
 }
+
+TEST(FieldFrame, AFrameDuringADragShowsThePieceWhereTheLastMoveLeftItAndNowhereElse)
+{
+    FieldHarness h;
+    h.Open({});
+    const QPoint from = FieldHarness::PieceCentre(0);
+    const QPoint start(Jigs[0].X, Jigs[0].Y);
+    h.Press(from);
+    // Several moves before a frame: only the last one's picture is composed.
+    for (const QPoint step : {QPoint(0, 200), QPoint(200, 200), QPoint(400, 250)})
+        h.Move(from + step);
+    const QImage img = h.Frame();
+    const QPoint now = FieldHarness::PieceCentre(0);
+    EXPECT_EQ(now - from, QPoint(Jigs[0].X, Jigs[0].Y) - start);
+    EXPECT_EQ(Rgb(img, now.x(), now.y()), PieceColour(0));
+    for (const QPoint step : {QPoint(0, 200), QPoint(200, 200)})
+        EXPECT_EQ(Rgb(img, from.x() + step.x(), from.y() + step.y()), 0x989898u) << step.x();
+    h.Move(from + QPoint(200, 300));
+    h.Release(from + QPoint(200, 300));
+    const QImage after = h.Frame();
+    EXPECT_EQ(Rgb(after, now.x(), now.y()), 0x989898u);
+    const QPoint end = FieldHarness::PieceCentre(0);
+    EXPECT_EQ(Rgb(after, end.x(), end.y()), PieceColour(0));
+}
