@@ -119,15 +119,18 @@ bool MCMainView::initializeGL()
         maxW = std::max(maxW, int(std::lround((avail.width() - chrome.width()) * r)));
         maxH = std::max(maxH, int(std::lround((avail.height() - chrome.height()) * r)));
     }
+    // Frames, captions, buttons and the overlay follow the screen's pixel
+    // ratio; the pieces stay at picture pixels.
+    FieldWins_SetScale(r);
     Field_Init(resourceDir_, maxW, maxH);
     QFont f = QGuiApplication::font();
-    f.setPixelSize(12);
+    f.setPixelSize(UiPx(12));
     const QColor box(128, 128, 128, 128), border(204, 204, 204, 204);
     infoStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
     fpsStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::Monospace);
-    mono.setPixelSize(9);
+    mono.setPixelSize(UiPx(9));
     errStringTex_ = std::make_unique<GLString>(mono, Qt::white, QColor(255, 0, 0, 77), QColor(255, 0, 0, 204));
     dFPSStartTime = SecondsSinceStart();
     applyViewSize();
