@@ -107,22 +107,12 @@ bool MCMainView::initializeGL()
         emit glFailed(QStringLiteral("The OpenGL context offers no fixed-function drawing or framebuffer objects."));
         return false;
     }
-    // The largest view: the screen's work area less what the window puts
-    // around the view (menu bar, tool bar), at least the view as it is now.
     const double r = devicePixelRatio();
-    int maxW = deviceW(), maxH = deviceH();
-    if (QScreen* s = screen(); s && bMaxIsScreen) {
-        const QSize avail = s->availableGeometry().size();
-        QSize chrome;
-        if (const QWindow* top = parent(QWindow::IncludeTransients); top && top != this)
-            chrome = top->size() - size();
-        maxW = std::max(maxW, int(std::lround((avail.width() - chrome.width()) * r)));
-        maxH = std::max(maxH, int(std::lround((avail.height() - chrome.height()) * r)));
-    }
+    const QSize largest = largestView();
     // Frames, captions, buttons and the overlay follow the screen's pixel
     // ratio; the pieces stay at picture pixels.
     FieldWins_SetScale(r);
-    Field_Init(resourceDir_, maxW, maxH);
+    Field_Init(resourceDir_, largest.width(), largest.height());
     QFont f = QGuiApplication::font();
     f.setPixelSize(UiPx(12));
     const QColor box(128, 128, 128, 128), border(204, 204, 204, 204);
@@ -138,6 +128,29 @@ bool MCMainView::initializeGL()
     animationTimer_.setTimerType(Qt::PreciseTimer);
     animationTimer_.start(16);
     return true;
+}
+
+// The largest view: the screen's work area less what the main window puts
+// around the view (its frame and title bar, menu bar, tool bar), at least
+// the view as it is now; device pixels.
+QSize MCMainView::largestView() const
+{
+    const double r = devicePixelRatio();
+    int maxW = deviceW(), maxH = deviceH();
+    if (QScreen* s = screen(); s && bMaxIsScreen) {
+        const QSize avail = s->availableGeometry().size();
+        QSize chrome;
+        QMargins frame;
+        if (const QWindow* top = parent(); top && top != this) {
+            chrome = top->size() - size();
+            frame = top->frameMargins();
+        }
+        const int w = avail.width() - chrome.width() - frame.left() - frame.right();
+        const int h = avail.height() - chrome.height() - frame.top() - frame.bottom();
+        maxW = std::max(maxW, int(std::lround(w * r)));
+        maxH = std::max(maxH, int(std::lround(h * r)));
+    }
+    return {maxW, maxH};
 }
 
 void MCMainView::applyViewSize()
@@ -163,6 +176,15 @@ void MCMainView::exposeEvent(QExposeEvent*)
 
 void MCMainView::resizeEvent(QResizeEvent*)
 {
+    // Until a game opens, the window manager may still be placing the window
+    // (maximising it, adding its title bar): the sides' content is sized
+    // from the largest view when a game opens, so keep it to the final area
+    // rather than to a guess made before the window was placed.
+    if (FieldP.bInitDone && bMaxIsScreen && !IsGameOpen()) {
+        const QSize largest = largestView();
+        iMaxMainViewW = largest.width();
+        iMaxMainViewH = largest.height();
+    }
     if (isExposed())
         renderNow();
 }

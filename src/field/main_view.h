@@ -86,6 +86,7 @@ private:
     bool paintGL();
     void renderNow();
     void applyViewSize();
+    QSize largestView() const;
     void updateInfoString();
     void updateFPSString();
     void drawInfo();

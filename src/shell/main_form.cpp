@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
 
 #include <cstdio>
 #include <cstdlib>
@@ -407,6 +408,35 @@ void MCMainForm::closeEvent(QCloseEvent* e)
     AutoSaveP.bNeedSave = false;
     ShellWriteSettings();
     e->accept();
+}
+
+// Leaving the maximised state restores the geometry the window had before.
+// The game starts maximised over the whole work area, so that geometry would
+// put the title bar above the screen: the window then comes back smaller,
+// centred in the work area with its frame on screen.
+void MCMainForm::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(e);
+    const Qt::WindowStates big = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if ((change->oldState() & big) && !(windowState() & (big | Qt::WindowMinimized)))
+        QTimer::singleShot(0, this, &MCMainForm::FitRestoredGeometry);
+}
+
+void MCMainForm::FitRestoredGeometry()
+{
+    const QScreen* s = screen();
+    if (!s || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+        return;
+    const QRect avail = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (avail.contains(frame) && frame.height() < avail.height())
+        return;
+    const QSize margins = frame.size() - size();  // title bar and borders
+    resize(avail.width() * 4 / 5 - margins.width(), avail.height() * 4 / 5 - margins.height());
+    move(avail.left() + avail.width() / 10, avail.top() + avail.height() / 10);  // the frame's corner
 }
 
 void MCMainForm::AutoSaveTimer() { ShellAutoSaveTick(); }

@@ -78,6 +78,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void BuildMenus();
@@ -88,6 +89,7 @@ private:
     void TakeScreenshot();
     void WriteStateFile();
     void DeselectFirst();
+    void FitRestoredGeometry();
 
     std::string resourceDir_;
     TStartOptions opts_;

@@ -115,3 +115,24 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     EXPECT_TRUE(AutoSaveP.bNeedSave);
     AutoSaveP.bNeedSave = false;  // nothing to ask when the window closes
 }
+
+TEST(MainForm, LeavingTheMaximisedStateBringsTheWholeWindowBackInsideTheWorkArea)
+{
+    FormFixture f;
+    const QRect avail = f.form->screen()->availableGeometry();
+    // As the game starts: the whole work area, then maximised.
+    f.form->MainViewHost->setMinimumSize(200, 150);
+    f.form->MainViewHost->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    f.form->setGeometry(avail);
+    f.form->showMaximized();
+    QTest::qWait(50);
+    f.form->showNormal();
+    QElapsedTimer t;
+    t.start();
+    while (f.form->frameGeometry().height() >= avail.height() && t.elapsed() < 3000)
+        QTest::qWait(20);
+    const QRect frame = f.form->frameGeometry();
+    EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_LT(frame.height(), avail.height());
+    EXPECT_LT(frame.width(), avail.width());
+}
