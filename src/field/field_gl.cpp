@@ -345,6 +345,58 @@ void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src,
     gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
 }
 
+void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* d)
+{
+    assert(x >= 0 && y >= 0 && x + w <= img.W && y < img.H && img.HasPixels());
+    const uint8_t* s = MyImageGetLineXY(img, x, y);
+    if (!img.bAlpha) {
+        for (int i = 0; i < w; ++i, s += img.iBPP, d += 4) {
+            d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; d[3] = 255;
+        }
+        return;
+    }
+    for (int i = 0; i < w; ++i, s += 4, d += 4) {
+        const unsigned a = s[3];
+        d[0] = uint8_t((s[0] * a + 127) / 255);
+        d[1] = uint8_t((s[1] * a + 127) / 255);
+        d[2] = uint8_t((s[2] * a + 127) / 255);
+        d[3] = uint8_t(a);
+    }
+}
+
+uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter)
+{
+    if (w <= 0 || h <= 0 || !EnsureCurrent())
+        return 0;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const GLuint tex = NewBoundTexture(GL_TEXTURE_RECTANGLE, filter);
+    if (tex == 0)
+        return 0;
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
+    return tex;
+}
+
+std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h)
+{
+    std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
+    if (tex == 0 || px.empty() || !EnsureCurrent())
+        return px;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl->glGetTexImage(GL_TEXTURE_RECTANGLE, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    return px;
+}
+
 void GLDeleteTexture(uint32_t tex) { DeleteTextureLater(tex); }
 
 // ---- Quads ----------------------------------------------------------------------------

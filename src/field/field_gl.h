@@ -80,6 +80,15 @@ void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter = Tex
 // rectangle texture; 0 without a context. Used by the piece atlas.
 uint32_t GLCreateRectTexture(int w, int h, TexFilter filter);
 void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy);
+// Writes w pixels of img's row y from x on as premultiplied RGBA (opaque
+// images get alpha 255) to dst: the texture's form of a picture.
+void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* dst);
+// A new rectangle texture of w x h premultiplied RGBA pixels (rows of w * 4
+// bytes, top first), uploaded straight from the caller's buffer; 0 without
+// a context or when GL refuses.
+uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter);
+// Reads back a rectangle texture as RGBA rows, top first (tests).
+std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h);
 void GLDeleteTexture(uint32_t tex);
 
 // Quads from a rectangle texture: source (sx, sy, sw, sh) in texels onto

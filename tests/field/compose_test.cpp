@@ -78,3 +78,44 @@ TEST(FieldFrame, AFrameDuringADragShowsThePieceWhereTheLastMoveLeftItAndNowhereE
     const QPoint end = FieldHarness::PieceCentre(0);
     EXPECT_EQ(Rgb(after, end.x(), end.y()), PieceColour(0));
 }
+
+TEST(FieldFrame, TheAtlasHoldsEveryPiecePremultipliedAtItsEntryAndNothingBetween)
+{
+    FieldHarness h;
+    TGridSpec spec;
+    spec.rotate = true;  // strips of four turns, with transparent corners
+    h.Open(spec);
+    h.view()->makeCurrent();
+    ASSERT_FALSE(PieceAtlasP.arPages.empty());
+    std::vector<std::vector<uint8_t>> pages;
+    for (size_t p = 0; p < PieceAtlasP.arPages.size(); ++p)
+        pages.push_back(GLReadRectTexture(PieceAtlasP.arPages[p], PieceAtlasP.arPageSizes[p].cx,
+                                          PieceAtlasP.arPageSizes[p].cy));
+    std::vector<std::vector<bool>> covered(pages.size());
+    for (size_t p = 0; p < pages.size(); ++p)
+        covered[p].assign(pages[p].size() / 4, false);
+    for (int j = 0; j < JigP.TotalTileNum; ++j) {
+        const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
+        ASSERT_GE(e.page, 0) << j;
+        const OMyImage& img = arPicJigs[size_t(j)];
+        const int pw = PieceAtlasP.arPageSizes[size_t(e.page)].cx;
+        for (int y = 0; y < img.H; ++y)
+            for (int x = 0; x < img.W; ++x) {
+                const uint8_t* s = MyImageGetLineXY(img, x, y);
+                const unsigned a = img.bAlpha ? s[3] : 255;
+                const size_t at = size_t(e.y + y) * size_t(pw) + size_t(e.x + x);
+                const uint8_t* t = pages[size_t(e.page)].data() + at * 4;
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(t[c], (s[c] * a + 127) / 255) << j << " " << x << "," << y;
+                ASSERT_EQ(t[3], a);
+                covered[size_t(e.page)][at] = true;
+            }
+    }
+    for (size_t p = 0; p < pages.size(); ++p)
+        for (size_t i = 0; i < covered[p].size(); ++i) {
+            if (!covered[p][i]) {
+                ASSERT_EQ(pages[p][i * 4 + 3], 0) << "page " << p << " texel " << i;
+            }
+        }
+    h.view()->doneCurrent();
+}
