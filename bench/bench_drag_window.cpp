@@ -378,36 +378,39 @@ int main(int argc, char** argv)
     // thousands of pieces after every frame is not free: the measured run
     // does not); the saved game opens with the same layout every time.
     int gx = 0, gy = 0;
+    double openMs = 0, idleMb = 0;
     {
+        const double t0 = NowMs();
         Child g({gameBin, game, "--state", state});
-        if (!WaitFor([&] { return ReadState(state).open; }, 120000) || !FindGrip(ReadState(state), 200, &gx, &gy)) {
+        while (!ReadState(state).open && NowMs() - t0 < 120000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        openMs = NowMs() - t0;
+        if (!ReadState(state).open || !FindGrip(ReadState(state), 200, &gx, &gy)) {
             std::fprintf(stderr, "the game did not open %s, or shows no piece to carry\n", game.c_str());
             return 1;
         }
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        idleMb = RssMb(g.Pid());
     }
     std::printf("drag in the game window: %s screen, %d pieces, %s\nrenderer: %s\n", screen.c_str(), pieces,
                 gameBin.c_str(), renderer.c_str());
     {
         setenv("ZIVRA_LOG_FRAMES", "1", 1);
-        const double t0 = NowMs();
         Child g({gameBin, game}, -1, fileno(logFile));
         // Opened: the empty field's frame and the game's first one are in the log.
-        while (ReadFrameLog(log).frames.size() < 2) {
-            if (NowMs() - t0 > 120000) {
-                std::fprintf(stderr, "the game drew no frame\n");
-                return 1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!WaitFor([&] { return ReadFrameLog(log).frames.size() >= 2; }, 120000)) {
+            std::fprintf(stderr, "the game drew no frame\n");
+            return 1;
         }
-        const double openMs = NowMs() - t0;
         // ... and nothing more is drawn for a while: the game is open and idle.
         for (size_t seen = 0, now = 1; seen != now;) {
             seen = ReadFrameLog(log).frames.size();
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             now = ReadFrameLog(log).frames.size();
         }
-        std::printf("open to the game's first frame %.0f ms (from the process start); idle memory %.0f MB\n", openMs,
-                    RssMb(g.Pid()));
+        std::printf("open: the game's first frame described %.0f ms after the process started (the description\n"
+                    "follows that frame within 150 ms); idle memory once open %.0f MB\n",
+                    openMs, idleMb);
         std::printf("%5s %9s %6s %10s %8s %7s\n", "drag", "frame ms", "fps", "game ms/f", "X ms/f", "frames");
         for (int r = 0; r < repeats; ++r) {
             const TDrag d = DragOnce(display, log, g.Pid(), xvfb.Pid(), gx, gy, seconds);

@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 TFieldP FieldP;
 
 namespace {
@@ -223,6 +227,11 @@ void Field_GameOpened(int side)
     FieldP.bThumbWasVisible = FieldP.bGlassWasVisible = false;
     CheckWindowsAreInView();
     RedrawP = 1;
+#ifdef __GLIBC__
+    // Opening freed hundreds of megabytes of decoding and cutting buffers;
+    // give them back to the system instead of keeping them for the session.
+    malloc_trim(0);
+#endif
 }
 
 void Field_StorePockets()

@@ -119,3 +119,34 @@ TEST(FieldFrame, TheAtlasHoldsEveryPiecePremultipliedAtItsEntryAndNothingBetween
         }
     h.view()->doneCurrent();
 }
+
+TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)
+{
+    // One row per alpha, one pixel per value: every pair is checked.
+    OMyImage img(256, 256, true);
+    for (int a = 0; a < 256; ++a) {
+        uint8_t* p = MyImageGetLineXY(img, 0, a);
+        for (int v = 0; v < 256; ++v, p += 4)
+            p[0] = uint8_t(v), p[1] = uint8_t(255 - v), p[2] = uint8_t(v ^ 0x55), p[3] = uint8_t(a);
+    }
+    std::vector<uint8_t> row(256 * 4);
+    for (int a = 0; a < 256; ++a) {
+        PremultiplyRowRgba(img, 0, a, 256, row.data());
+        const uint8_t* s = MyImageGetLineXY(img, 0, a);
+        for (int i = 0; i < 256 * 4; ++i) {
+            const unsigned want = (i % 4 == 3) ? unsigned(a) : (s[i] * unsigned(a) + 127) / 255;
+            ASSERT_EQ(row[size_t(i)], want) << "alpha " << a << " byte " << i;
+        }
+    }
+    // An opaque picture gets alpha 255 and its colours unchanged.
+    OMyImage rgb(3, 1, false);
+    uint8_t* p = MyImageGetLineXY(rgb, 0, 0);
+    for (int i = 0; i < 3 * rgb.iBPP; ++i)
+        p[i] = uint8_t(10 + i);
+    PremultiplyRowRgba(rgb, 0, 0, 3, row.data());
+    for (int x = 0; x < 3; ++x) {
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(row[size_t(x * 4 + c)], p[x * rgb.iBPP + c]);
+        EXPECT_EQ(row[size_t(x * 4 + 3)], 255);
+    }
+}
