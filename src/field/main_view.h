@@ -13,7 +13,7 @@
 #pragma once
 
 #include "field/gl_string.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QImage>
 #include <QTimer>
