@@ -1,5 +1,6 @@
 // The main window: the save question on closing, and the commands' enabling.
 #include "field/field.h"
+#include "field/field_win.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "shell/main_form.h"
@@ -27,7 +28,7 @@ void ClickTitledLater(const QString& title, bool* asked)
             return;
         *asked = true;
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == title)
+            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
                 return b->click();
         box->close();
     });
@@ -135,4 +136,14 @@ TEST(MainForm, LeavingTheMaximisedStateBringsTheWholeWindowBackInsideTheWorkArea
     EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_LT(frame.height(), avail.height());
     EXPECT_LT(frame.width(), avail.width());
+}
+
+TEST(MainForm, TheThumbnailsCaptionComesFromTheLanguageInUse)
+{
+    FormFixture f;
+    ASSERT_TRUE(ReadLangFile(LangMesFile("English")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Preview");
+    ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Образец");
+    EXPECT_GT(GetViewWin(kThumbWin)->miCaption.W, 0);
 }
