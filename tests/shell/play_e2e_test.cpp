@@ -196,7 +196,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
     auto game = std::make_unique<ChildProcess>(std::vector<std::string>{
         "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
-        "--size", "1000x700", "--state", state});
+        "--size", "1000x700", "--no-splash", "--state", state});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const TGameState before = ReadState(state);
@@ -247,7 +247,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     game.reset();  // one game at a time holds the autosave
     const std::string state2 = dir.File("state2.txt");
-    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700",
+    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",
                         "--state", state2});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000)) << "the saved game did not open";
     const TGameState reopened = ReadState(state2);
