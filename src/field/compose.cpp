@@ -8,9 +8,11 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 uint8_t RedrawP = 1;
+uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
 TPieceAtlas PieceAtlasP;
 
@@ -88,6 +90,10 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         return;
     if (IsGameOpen())  // not while a game is being opened: its pieces are half made
         PieceAtlas_Check();
+    // A composition of the whole screen buffer (or of the still buffer's copy
+    // that starts a moving part) replaces whatever was put off.
+    if (&rb == &rbScr && mode != 2 && mode != 4 && mode != 6)
+        iScrPending = 0;
     BeginBufTarget(rb);
     switch (mode) {
     case 0: case 1: case 3: case 5: {
@@ -146,6 +152,21 @@ void FillStillBuf(int mode)
     DrawToScrBuf(rbScr, 100);
     if (moving >= 0)
         DrawToScrBuf(rbScr, moving);
+}
+
+void ScrBufFromStillLater(int moving)
+{
+    assert(moving == 2 || moving == 4 || moving == 6);
+    iScrPending = uint8_t(moving);
+}
+
+void ScrBufUpdate()
+{
+    if (iScrPending == 0)
+        return;
+    const int moving = iScrPending;
+    DrawToScrBuf(rbScr, 100);
+    DrawToScrBuf(rbScr, moving);
 }
 
 // ---- Pieces -------------------------------------------------------------------------------------
@@ -293,33 +314,31 @@ void PieceAtlas_Build()
     std::vector<int> heights;
     const std::vector<TPlacement> places = PackStrips(side, &heights);
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
+    // Each page is premultiplied straight into one upload buffer (zeroed once,
+    // for the gaps between strips) and uploaded from it; the buffer is reused
+    // for the next page.
+    std::vector<uint8_t> buf;
     for (size_t p = 0; p < heights.size(); ++p) {
-        // Each page is assembled in memory and uploaded once.
-        OMyImagePtr page = MyImageCreate(side, std::max(1, heights[p]));
-        if (!page)
-            return;
-        std::fill(page->Bitmap.begin(), page->Bitmap.end(), uint8_t(0));
+        const int pageH = std::max(1, heights[p]);
+        const size_t row = size_t(side) * 4;
+        buf.assign(row * size_t(pageH), uint8_t(0));
         for (const TPlacement& pl : places) {
             if (pl.page != int(p))
                 continue;
             const OMyImage& img = arPicJigs[size_t(pl.piece)];
-            for (int y = 0; y < img.H; ++y) {
-                const uint8_t* s = MyImageGetLineXY(img, 0, y);
-                uint8_t* d = MyImageGetLineXY(*page, pl.x, pl.y + y);
-                if (img.bAlpha) {
-                    std::copy(s, s + size_t(img.W) * 4, d);
-                } else {
-                    for (int x = 0; x < img.W; ++x, s += img.iBPP, d += 4) {
-                        d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; d[3] = 255;
-                    }
-                }
-            }
+            for (int y = 0; y < img.H; ++y)
+                PremultiplyRowRgba(img, 0, y, img.W, buf.data() + size_t(pl.y + y) * row + size_t(pl.x) * 4);
             PieceAtlasP.arEntries[size_t(pl.piece)] = {int16_t(p), pl.x, pl.y};
         }
-        MyImageCreateTexture(*page, false, TexFilter::Nearest);
-        PieceAtlasP.arPages.push_back(page->Texture);
-        PieceAtlasP.arPageSizes.push_back(page->size);
-        page->Texture = 0;  // the atlas owns the name now
+        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
+        if (tex == 0) {
+            PieceAtlas_Free();  // every piece falls back to its own texture
+            PieceAtlasP.pBuiltFrom = arPicJigs.data();
+            PieceAtlasP.iBuiltCount = arPicJigs.size();
+            return;
+        }
+        PieceAtlasP.arPages.push_back(tex);
+        PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
     }
 }
 
@@ -334,6 +353,7 @@ void PieceAtlas_Check()
 void Compose_Reset()
 {
     RedrawP = 1;
+    iScrPending = 0;
     miFrameTexture = OMyImage{};
     PieceAtlasP = TPieceAtlas{};
 }

@@ -16,6 +16,9 @@
 class OMyWin;
 
 extern uint8_t RedrawP;       // per run; consumed by the next frame
+// The moving part (2, 4 or 6) the screen buffer still waits for over a copy of
+// the still buffer, 0 none. Per run; done by the next frame (ScrBufUpdate).
+extern uint8_t iScrPending;
 extern OMyImage miFrameTexture;  // 4 x 4 opaque white: fills the selection frame
 
 // Composes into rb:
@@ -32,6 +35,12 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode);
 // At the start of a gesture: the still buffer gets composition `mode` (0, 1,
 // 3 or 5) and the screen buffer the still buffer plus the moving part.
 void FillStillBuf(int mode);
+// During a gesture: the screen buffer becomes the still buffer plus moving
+// part `moving` when the next frame needs it, so that a mouse sending moves
+// faster than frames are shown costs one composition per frame, not per move.
+void ScrBufFromStillLater(int moving);
+// Does the composition ScrBufFromStillLater put off, if any.
+void ScrBufUpdate();
 
 // Clips a piece rectangle (x, y, w, h) with its source point to win's client;
 // false when nothing is left.

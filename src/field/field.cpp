@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 TFieldP FieldP;
 
 namespace {
@@ -80,8 +84,7 @@ public:
             ::FillStillBuf(1);
             return;
         }
-        DrawToScrBuf(rbScr, 100);
-        DrawToScrBuf(rbScr, 2);
+        ScrBufFromStillLater(2);
     }
     void StarSetAt(int x, int y, int index) override { StarP.setAt(MakeTPoint(x, y), index); }
 
@@ -224,6 +227,11 @@ void Field_GameOpened(int side)
     FieldP.bThumbWasVisible = FieldP.bGlassWasVisible = false;
     CheckWindowsAreInView();
     RedrawP = 1;
+#ifdef __GLIBC__
+    // Opening freed hundreds of megabytes of decoding and cutting buffers;
+    // give them back to the system instead of keeping them for the session.
+    malloc_trim(0);
+#endif
 }
 
 void Field_StorePockets()

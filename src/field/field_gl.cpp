@@ -8,9 +8,10 @@
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
-#include <QOpenGLWidget>
+#include <QSurface>
 
 #include <algorithm>
+#include <cstring>
 #include <cassert>
 #include <vector>
 
@@ -79,8 +80,8 @@ bool EnsureCurrent()
     if (!FieldGL.gl)
         return false;
     if (!IsCurrent()) {
-        if (FieldGL.view)
-            FieldGL.view->makeCurrent();
+        if (FieldGL.surface)
+            FieldGL.ctx->makeCurrent(FieldGL.surface);
     }
     if (!IsCurrent())
         return false;
@@ -207,7 +208,7 @@ const float kWhite[4] = {1, 1, 1, 1};
 
 // ---- Context ------------------------------------------------------------------------
 
-bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
+bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
 {
     assert(ctx && QOpenGLContext::currentContext() == ctx);
     FieldGL = TFieldGL{};
@@ -222,7 +223,8 @@ bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view)
         return false;
     }
     FieldGL.ctx = ctx;
-    FieldGL.view = view;
+    FieldGL.surface = surface;
+    FieldGL.defaultFbo = ctx->defaultFramebufferObject();
     FieldGL.gl = gl;
     FieldGL.fn = ctx->functions();
     FieldGL.fn->initializeOpenGLFunctions();
@@ -342,6 +344,67 @@ void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src,
     gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, x, y, w, h, src.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
                         rows.data());
     gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+}
+
+void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* d)
+{
+    assert(x >= 0 && y >= 0 && x + w <= img.W && y < img.H && img.HasPixels());
+    const uint8_t* s = MyImageGetLineXY(img, x, y);
+    if (!img.bAlpha) {
+        for (int i = 0; i < w; ++i, s += img.iBPP, d += 4) {
+            d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; d[3] = 255;
+        }
+        return;
+    }
+    // Most texels of a piece are opaque or clear: those need no arithmetic.
+    // The rest: (v * a + 127) / 255 exactly, without a division.
+    for (int i = 0; i < w; ++i, s += 4, d += 4) {
+        const unsigned a = s[3];
+        if (a == 255) {
+            std::memcpy(d, s, 4);
+        } else if (a == 0) {
+            std::memset(d, 0, 4);
+        } else {
+            for (int c = 0; c < 3; ++c) {
+                const unsigned t = s[c] * a + 128;
+                d[c] = uint8_t((t + (t >> 8)) >> 8);
+            }
+            d[3] = uint8_t(a);
+        }
+    }
+}
+
+uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter)
+{
+    if (w <= 0 || h <= 0 || !EnsureCurrent())
+        return 0;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const GLuint tex = NewBoundTexture(GL_TEXTURE_RECTANGLE, filter);
+    if (tex == 0)
+        return 0;
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
+    return tex;
+}
+
+std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h)
+{
+    std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
+    if (tex == 0 || px.empty() || !EnsureCurrent())
+        return px;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl->glGetTexImage(GL_TEXTURE_RECTANGLE, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    return px;
 }
 
 void GLDeleteTexture(uint32_t tex) { DeleteTextureLater(tex); }

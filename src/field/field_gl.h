@@ -3,9 +3,9 @@
 // render buffers.
 //
 // Coordinates. Every draw takes view pixels with y growing downwards, into
-// the render buffers and onto the widget alike: buffers are composed with the
-// widget's own orientation (view row y at GL row H - 1 - y), so that copying a
-// buffer onto the widget, or one buffer onto another, is a straight block
+// the render buffers and onto the view alike: buffers are composed with the
+// view's own orientation (view row y at GL row H - 1 - y), so that copying a
+// buffer onto the view, or one buffer onto another, is a straight block
 // copy (glBlitFramebuffer), which Mesa's software renderer does twenty times
 // faster than a textured quad or a flipping copy. Texture rows of images are
 // their rows top first; sampling a render buffer's texture takes the flip
@@ -30,16 +30,16 @@ class QOpenGLContext;
 class QOpenGLFunctions;
 class QOpenGLExtraFunctions;
 class QOpenGLFunctions_2_1;
-class QOpenGLWidget;
+class QSurface;
 
 // ---- The context (per run; set when the view's context is ready) -----------------
 struct TFieldGL {
     QOpenGLContext* ctx = nullptr;
-    QOpenGLWidget* view = nullptr;       // made current for work outside its paint; may be null
+    QSurface* surface = nullptr;         // the view's window, made current for work between frames; may be null
     QOpenGLFunctions_2_1* gl = nullptr;  // fixed-function entry points
-    QOpenGLFunctions* fn = nullptr;      // framebuffer objects (Qt maps 0 to the widget's own)
+    QOpenGLFunctions* fn = nullptr;      // framebuffer objects (0: the view's window)
     QOpenGLExtraFunctions* ex = nullptr; // glBlitFramebuffer; null when the context has none
-    uint32_t defaultFbo = 0;             // the widget's framebuffer, queried on every paint
+    uint32_t defaultFbo = 0;             // the view's framebuffer (the context's default)
     int iMaxTexSize = 0;                 // largest rectangle texture side
     int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
@@ -49,7 +49,7 @@ extern TFieldGL FieldGL;
 // Takes the entry points of a current 2.1-compatible context and sets the
 // fixed state the field relies on. False (with a log line) when the context
 // lacks fixed-function drawing or framebuffer objects.
-bool FieldGL_Init(QOpenGLContext* ctx, QOpenGLWidget* view = nullptr);
+bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface = nullptr);
 bool FieldGL_Ready();
 // Forgets the context (the textures die with it).
 void FieldGL_Release();
@@ -80,6 +80,15 @@ void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter = Tex
 // rectangle texture; 0 without a context. Used by the piece atlas.
 uint32_t GLCreateRectTexture(int w, int h, TexFilter filter);
 void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy);
+// Writes w pixels of img's row y from x on as premultiplied RGBA (opaque
+// images get alpha 255) to dst: the texture's form of a picture.
+void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* dst);
+// A new rectangle texture of w x h premultiplied RGBA pixels (rows of w * 4
+// bytes, top first), uploaded straight from the caller's buffer; 0 without
+// a context or when GL refuses.
+uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter);
+// Reads back a rectangle texture as RGBA rows, top first (tests).
+std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h);
 void GLDeleteTexture(uint32_t tex);
 
 // Quads from a rectangle texture: source (sx, sy, sw, sh) in texels onto
@@ -120,7 +129,7 @@ void RenderBufFree(RENDER_BUF& rb);
 // (x, y, w, h). A negative sh flips the picture vertically.
 void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
 // Copies the view area (0, 0, w, h) of src into the same area of dst, or onto
-// the widget's framebuffer (h its height); the current target is kept.
+// the view's framebuffer (h its height); the current target is kept.
 void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h);
 void RenderBufCopyToView(const RENDER_BUF& src, int w, int h);
 // Copies the view area (sx, sy, w, h) of src to (dx, dy) of the current target.
@@ -130,7 +139,7 @@ void RenderBufBlitToTarget(const RENDER_BUF& src, int sx, int sy, int dx, int dy
 bool RenderBufFromImage(RENDER_BUF& rb, const OMyImage& img);
 // Makes rb the target, its whole area in view pixels.
 void BeginBufTarget(const RENDER_BUF& rb);
-// Makes the widget's framebuffer the target: w x h device pixels.
+// Makes the view's framebuffer the target: w x h device pixels.
 void BeginViewTarget(int w, int h);
 // Reads back a view block of the current target (targetH high), rows top first, RGBA.
 std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH);

@@ -7,12 +7,18 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 
 std::vector<std::unique_ptr<OMyWin>> arViewWins;
 std::vector<OMyWin*> arSortedViewWins;
 OMyWin* CaptureWin = nullptr;
 ODragWinP DragWinP;
 OMyImage miWinSkin;
+double fUiScale = 1.0;
+
+int UiPx(int points) { return int(std::lround(points * fUiScale)); }
+
+void FieldWins_SetScale(double scale) { fUiScale = scale >= 1.0 ? scale : 1.0; }
 
 TMyRect MyRectNone() { return vMyRectInitRB(-1, -1, -1, -1); }
 
@@ -28,21 +34,21 @@ void InitFrameButtons(OMyWin& w)
         w.arButtons[i].iButIndex = int(i);
     if (w.bType == kWinPocket || w.bType == kWinThumb) {
         OMyButton& cl = w.arButtons[kBtClose];
-        cl.initCoords(1, MakeTPoint(2, 133), MakeTSize(20, 20));
+        cl.initCoords(1, MakeTPoint(2, 133), MakeTSize(20, 20), fUiScale);
         cl.setIndentLT(MakeTPoint(0, 0));
         cl.bOverAction = kActClose;
     }
     if (w.bType == kWinGlass) {
         OMyButton& cl = w.arButtons[kBtClose];
-        cl.initCoords(0, MakeTPoint(196, 2), MakeTSize(14, 14));
-        cl.setIndentLT(MakeTPoint((46 - cl.BW) / 2, (44 - cl.BH) / 2));
+        cl.initCoords(0, MakeTPoint(196, 2), MakeTSize(14, 14), fUiScale);
+        cl.setIndentLT(MakeTPoint((UiPx(46) - cl.BW) / 2, (UiPx(44) - cl.BH) / 2));
         cl.bOverAction = kActClose;
         OMyButton& z2 = w.arButtons[kBtZoom2];
-        z2.initCoords(0, MakeTPoint(196, 25), MakeTSize(27, 27));
-        z2.setIndentRT(MakeTPoint((46 - z2.BW) / 2, (44 - z2.BH) / 2));
+        z2.initCoords(0, MakeTPoint(196, 25), MakeTSize(27, 27), fUiScale);
+        z2.setIndentRT(MakeTPoint((UiPx(46) - z2.BW) / 2, (UiPx(44) - z2.BH) / 2));
         z2.bOverAction = kActZoom2;
         OMyButton& z3 = w.arButtons[kBtZoom3];
-        z3.initCoords(0, MakeTPoint(196, 55), MakeTSize(27, 27));
+        z3.initCoords(0, MakeTPoint(196, 55), MakeTSize(27, 27), fUiScale);
         z3.mrIndent = z2.mrIndent;
         z3.bOverAction = kActZoom3;
     }
@@ -54,13 +60,13 @@ void InitFrameButtons(OMyWin& w)
                           {kBtVerDown, 81, 0, kActPageDown},  {kBtVerThumb, 101, 4, kActVerThumb}};
     for (const Spec& s : specs) {
         OMyButton& bt = w.arButtons[size_t(s.slot)];
-        bt.initCoords(s.flags, MakeTPoint(211, s.sy), MakeTSize(kScrollBarS, kScrollBarS));
+        bt.initCoords(s.flags, MakeTPoint(211, s.sy), MakeTSize(kScrollBarS, kScrollBarS), fUiScale);
         bt.bOverAction = s.act;
     }
     w.arButtons[kBtHorLeft].setIndentLB(MakeTPoint(b, b));
-    w.arButtons[kBtHorRight].setIndentRB(MakeTPoint(b + kScrollBarS, b));
+    w.arButtons[kBtHorRight].setIndentRB(MakeTPoint(b + ScrollBarS(), b));
     w.arButtons[kBtVerUp].setIndentRT(MakeTPoint(b, b + c));
-    w.arButtons[kBtVerDown].setIndentRB(MakeTPoint(b, b + kScrollBarS));
+    w.arButtons[kBtVerDown].setIndentRB(MakeTPoint(b, b + ScrollBarS()));
 }
 
 int ClampLimit(int v, int lo, int hi)
@@ -90,17 +96,17 @@ OMyWin::OMyWin(const TMyRect& r, uint8_t type)
         bEnableScrolling = true;
         break;
     case kWinPocket:
-        iBorderS = 4; iCaptionS = 18;
+        iBorderS = UiPx(4); iCaptionS = UiPx(18);
         bEnableScrolling = bEnableDragAndMove = bEnableDragAndResize = true;
         break;
     case kWinThumb:
-        iBorderS = 4; iCaptionS = 18;
+        iBorderS = UiPx(4); iCaptionS = UiPx(18);
         bEnableDragAndMove = bEnableDragAndMoveClient = bEnableDragAndResize = bPropResize = true;
         break;
     default:
         bEnableDragAndMove = true;
-        iHandS = 93;
-        iHandMinOfs = 38;
+        iHandS = UiPx(93);
+        iHandMinOfs = UiPx(38);
         mrSrcHand = {vMyRectInitWH(0, 0, 93, 93), vMyRectInitWH(96, 0, 93, 93), vMyRectInitWH(0, 96, 93, 93),
                      vMyRectInitWH(96, 96, 93, 93)};
         break;
@@ -109,7 +115,7 @@ OMyWin::OMyWin(const TMyRect& r, uint8_t type)
     iWinClientDW = 2 * iBorderS;
     iWinClientDH = iCaptionS + 2 * iBorderS;
     mrWin = r;
-    iMinClientW = iMinClientH = bEnableScrolling ? 78 : 20;
+    iMinClientW = iMinClientH = UiPx(bEnableScrolling ? 78 : 20);
     updateMinMaxWinSize();
     resizeNoClient();
 }
@@ -153,12 +159,12 @@ void OMyWin::applyClientSize(int cw, int ch)
         iScrollL = iScrollT = 0;
     }
     if (v)
-        cw -= kScrollBarS;
+        cw -= ScrollBarS();
     if (h)
-        ch -= kScrollBarS;
+        ch -= ScrollBarS();
     bHorScrollVisible = h;
     bVerScrollVisible = v;
-    MyRectChangeWH(mrWin, cw + iWinClientDW + (v ? kScrollBarS : 0), ch + iWinClientDH + (h ? kScrollBarS : 0));
+    MyRectChangeWH(mrWin, cw + iWinClientDW + (v ? ScrollBarS() : 0), ch + iWinClientDH + (h ? ScrollBarS() : 0));
     if (h != oldH)
         iScrollL = 0;
     if (v != oldV)
@@ -172,8 +178,8 @@ void OMyWin::applyClientSize(int cw, int ch)
 // of its content and so scrolls by nothing; a position is never negative.
 void OMyWin::limitScroll()
 {
-    const int cw = mrWin.W - iWinClientDW - (bVerScrollVisible ? kScrollBarS : 0);
-    const int ch = mrWin.H - iWinClientDH - (bHorScrollVisible ? kScrollBarS : 0);
+    const int cw = mrWin.W - iWinClientDW - (bVerScrollVisible ? ScrollBarS() : 0);
+    const int ch = mrWin.H - iWinClientDH - (bHorScrollVisible ? ScrollBarS() : 0);
     if (iScrollL > 0 && iScrollL + cw > iMaxScrollW)
         iScrollL = iMaxScrollW - cw;
     if (iScrollT > 0 && iScrollT + ch > iMaxScrollH)
@@ -211,7 +217,7 @@ void OMyWin::placeHorThumb()
     OMyButton& th = arButtons[kBtHorThumb];
     if (!bHorScrollVisible || iMaxScrollW <= 0)
         return;
-    const int len = std::max(12, mrHorScroll.W * mrClient.W / iMaxScrollW);
+    const int len = std::max(UiPx(12), mrHorScroll.W * mrClient.W / iMaxScrollW);
     int left = mrHorScroll.L + iScrollL * mrHorScroll.W / iMaxScrollW;
     if (left + len > mrHorScroll.R + 1)
         left = mrHorScroll.R + 1 - len;
@@ -223,7 +229,7 @@ void OMyWin::placeVerThumb()
     OMyButton& th = arButtons[kBtVerThumb];
     if (!bVerScrollVisible || iMaxScrollH <= 0)
         return;
-    const int len = std::max(12, mrVerScroll.H * mrClient.H / iMaxScrollH);
+    const int len = std::max(UiPx(12), mrVerScroll.H * mrClient.H / iMaxScrollH);
     int top = mrVerScroll.T + iScrollT * mrVerScroll.H / iMaxScrollH;
     if (top + len > mrVerScroll.B + 1)
         top = mrVerScroll.B + 1 - len;
@@ -234,11 +240,11 @@ void OMyWin::move()
 {
     const TMyRect& W = mrWin;
     const int b = iBorderS, c = iCaptionS;
-    mrClient = vMyRectInitRB(W.L + b, W.T + b + c, W.R - b - (bVerScrollVisible ? kScrollBarS : 0),
-                             W.B - b - (bHorScrollVisible ? kScrollBarS : 0));
+    mrClient = vMyRectInitRB(W.L + b, W.T + b + c, W.R - b - (bVerScrollVisible ? ScrollBarS() : 0),
+                             W.B - b - (bHorScrollVisible ? ScrollBarS() : 0));
     if (c > 0) {
         OMyButton& cl = arButtons[kBtClose];
-        mrCaptionDest = vMyRectInitRB(W.L + b + cl.BW + 8, W.T, W.R - b - 7, W.T + b + c - 1);
+        mrCaptionDest = vMyRectInitRB(W.L + b + cl.BW + UiPx(8), W.T, W.R - b - UiPx(7), W.T + b + c - 1);
         cl.updateCoords(W);
     } else {
         mrCaptionDest = MyRectNone();
@@ -268,17 +274,18 @@ void OMyWin::move()
         MyRectSetEmpty(mrVerScroll);
     }
     if (bHorScrollVisible || bVerScrollVisible)
-        mrScrollsCorner = vMyRectInitWH(W.R - b - 16, W.B - b - 16, 17, 17);
+        mrScrollsCorner = vMyRectInitWH(W.R - b - ScrollBarS() + 1, W.B - b - ScrollBarS() + 1, ScrollBarS(), ScrollBarS());
     else
         mrScrollsCorner = MyRectNone();
-    mrResizeSq = bEnableDragAndResize ? vMyRectInitRB(W.R - b - 16, W.B - b - 16, W.R, W.B) : MyRectNone();
+    mrResizeSq = bEnableDragAndResize ? vMyRectInitRB(W.R - b - ScrollBarS() + 1, W.B - b - ScrollBarS() + 1, W.R, W.B)
+                                      : MyRectNone();
     if (bType == kWinGlass) {
         const int s = iHandS;
         mrDestHand = {vMyRectInitWH(W.L, W.T, s, s), vMyRectInitWH(W.R - s + 1, W.T, s, s),
                       vMyRectInitWH(W.L, W.B - s + 1, s, s), vMyRectInitWH(W.R - s + 1, W.B - s + 1, s, s)};
         for (int bt : {kBtClose, kBtZoom2, kBtZoom3})
             arButtons[size_t(bt)].updateCoords(W);
-        mrResizeSq = vMyRectInitWH(W.R - 25, W.B - 24, 21, 21);
+        mrResizeSq = vMyRectInitWH(W.R - UiPx(25), W.B - UiPx(24), UiPx(21), UiPx(21));
     }
 }
 
@@ -349,7 +356,10 @@ bool OMyWin::hasMouseOnFrame(TPoint p) const
         const TMyRect& d = mrDestHand[i];
         if (!MyRectIsCoordsIn(p.x, p.y, d))
             continue;
-        const int sx = mrSrcHand[i].L + p.x - d.L, sy = mrSrcHand[i].T + p.y - d.T;
+        // The hands are drawn scaled from the skin: back to skin pixels.
+        const TMyRect& src = mrSrcHand[i];
+        const int sx = src.L + (p.x - d.L) * src.W / std::max(1, d.W);
+        const int sy = src.T + (p.y - d.T) * src.H / std::max(1, d.H);
         if (skin.HasPixels() && skin.bAlpha && MyImageGetPixelAlpha(skin, sx, sy) > 200)
             return true;
     }
@@ -493,7 +503,7 @@ void OMyWin::setCaption(const std::string& text)
 {
     freeCaption();
     sCaption = text;
-    miCaption = MyImageCreateText(text, kCaptionFontPx);
+    miCaption = MyImageCreateText(text, UiPx(kCaptionFontPx));
 }
 
 void OMyWin::freeCaption()
@@ -589,4 +599,5 @@ void FieldWins_Reset()
 {
     ViewWins_Free();
     miWinSkin = OMyImage{};
+    fUiScale = 1.0;
 }

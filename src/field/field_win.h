@@ -30,7 +30,18 @@ enum : uint8_t {
     kActVerThumb = 23, kActPageUp = 24, kActPageDown = 25, kActClose = 26, kActZoom2 = 27, kActZoom3 = 28,
     kActHandScroll = 29,
 };
-constexpr int kScrollBarS = 17;  // thickness of a scroll bar, pixels
+constexpr int kScrollBarS = 17;  // thickness of a scroll bar in the skin (points on screen)
+
+// Device pixels per point of the field's own frames, captions, buttons and
+// glass (the screen's pixel ratio: 1 on ordinary screens, 2 on a HiDPI one).
+// Pieces stay at picture pixels whatever it is. Per run: set before the
+// windows are made (FieldWins_SetScale).
+extern double fUiScale;
+// n points in device pixels at fUiScale.
+int UiPx(int points);
+// Thickness of a scroll bar on screen, device pixels.
+inline int ScrollBarS() { return UiPx(kScrollBarS); }
+void FieldWins_SetScale(double scale);
 
 TMyRect MyRectNone();
 

@@ -24,13 +24,17 @@ void Skin(const OMyImage& skin, int x, int y, int w, int h, int sx, int sy, int 
         MyImageDrawTexture(skin, x, y, w, h, sx, sy, sw, sh);
 }
 
+// The skin holds a frame at one pixel per point: its caption bar is 22
+// pixels high, its border 4 wide. On screen each is UiPx of that.
+constexpr int kSkinBorderS = 4, kSkinCaptionH = 4 + 18;
+
 void DrawCaptionBar(const OMyWin& w, int x0)
 {
     const TMyRect& W = w.mrWin;
-    const int h = w.iBorderS + w.iCaptionS;
-    Skin(miWinSkin, W.L, W.T, 6, h, x0, 1, 6, h);
-    Skin(miWinSkin, W.R - 5, W.T, 6, h, x0 + 94, 1, 6, h);
-    Skin(miWinSkin, W.L + 6, W.T, W.W - 12, h, x0 + 6, 1, 6, h);
+    const int h = w.iBorderS + w.iCaptionS, sh = kSkinCaptionH, end = UiPx(6);
+    Skin(miWinSkin, W.L, W.T, end, h, x0, 1, 6, sh);
+    Skin(miWinSkin, W.R - end + 1, W.T, end, h, x0 + 94, 1, 6, sh);
+    Skin(miWinSkin, W.L + end, W.T, W.W - 2 * end, h, x0 + 6, 1, 6, sh);
     const TMyRect& d = w.mrCaptionDest;
     const int cw = std::min(d.W, w.miCaption.W), ch = std::min(d.H, w.miCaption.H);
     if (cw >= 1 && ch >= 1) {
@@ -43,16 +47,16 @@ void DrawCaptionBar(const OMyWin& w, int x0)
 void DrawBorder(const OMyWin& w, int x0)
 {
     const TMyRect& W = w.mrWin;
-    const int b = w.iBorderS, c = w.iCaptionS, h = b + c;
-    const int y = W.B - b + 1;
-    Skin(miWinSkin, W.L + 10, y, W.W - 20, b, x0 + 10, 97, 50, b);
-    Skin(miWinSkin, W.L, y, 10, b, x0, 97, 10, b);
-    Skin(miWinSkin, W.R - 9, y, 10, b, x0 + 90, 97, 10, b);
+    const int b = w.iBorderS, c = w.iCaptionS, h = b + c, sb = kSkinBorderS;
+    const int y = W.B - b + 1, corner = UiPx(10);
+    Skin(miWinSkin, W.L + corner, y, W.W - 2 * corner, b, x0 + 10, 97, 50, sb);
+    Skin(miWinSkin, W.L, y, corner, b, x0, 97, 10, sb);
+    Skin(miWinSkin, W.R - corner + 1, y, corner, b, x0 + 90, 97, 10, sb);
     for (int side = 0; side < 2; ++side) {
         const int x = side == 0 ? W.L : W.R - b + 1;
         const int sx = side == 0 ? x0 : x0 + 96;
-        Skin(miWinSkin, x, W.T + h, b, W.H - c - 2 * b, sx, 31, b, 50);
-        Skin(miWinSkin, x, W.T + h, b, 5, sx, 23, b, 5);
+        Skin(miWinSkin, x, W.T + h, b, W.H - c - 2 * b, sx, 31, sb, 50);
+        Skin(miWinSkin, x, W.T + h, b, UiPx(5), sx, 23, sb, 5);
     }
 }
 
@@ -81,13 +85,13 @@ void OMyWin::draw(bool bkgDone)
         DrawCaptionBar(*this, x0);
     if (iBorderS > 0)
         DrawBorder(*this, x0);
+    const int bar = kScrollBarS;  // the tracks' thickness in the skin
     if (bVerScrollVisible)
-        Skin(miWinSkin, mrVerScroll.L, mrVerScroll.T, mrVerScroll.W, mrVerScroll.H, 276, 22, mrVerScroll.W, 3);
+        Skin(miWinSkin, mrVerScroll.L, mrVerScroll.T, mrVerScroll.W, mrVerScroll.H, 276, 22, bar, 3);
     if (bHorScrollVisible)
-        Skin(miWinSkin, mrHorScroll.L, mrHorScroll.T, mrHorScroll.W, mrHorScroll.H, 297, 1, 3, mrHorScroll.H);
+        Skin(miWinSkin, mrHorScroll.L, mrHorScroll.T, mrHorScroll.W, mrHorScroll.H, 297, 1, 3, bar);
     if (bHorScrollVisible || bVerScrollVisible)
-        Skin(miWinSkin, mrScrollsCorner.L, mrScrollsCorner.T, mrScrollsCorner.W, mrScrollsCorner.H, 276, 1,
-             mrScrollsCorner.W, mrScrollsCorner.H);
+        Skin(miWinSkin, mrScrollsCorner.L, mrScrollsCorner.T, mrScrollsCorner.W, mrScrollsCorner.H, 276, 1, bar, bar);
     if (bDrawBkgColor && !bkgDone)
         DrawClientBackground(*this);
     const OMyImage& skin = bType == kWinGlass ? GlassP.miSkin : miWinSkin;

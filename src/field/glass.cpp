@@ -106,16 +106,17 @@ void OGlassP::init(const std::string& resourceDir)
 {
     miSkin = LoadToolPicture(resourceDir, "glass-skin.tif", 290, 190);
     MyImageCreateTexture(miSkin, false, TexFilter::Nearest);
-    win = std::make_unique<OMyWin>(vMyRectInitWH(0, 0, 240, 240), kWinGlass);
+    // The lens, its hands and buttons are UiPx of their size in the skin.
+    win = std::make_unique<OMyWin>(vMyRectInitWH(0, 0, UiPx(240), UiPx(240)), kWinGlass);
     win->bVisible = false;
     win->sCaption = "Glass";  // the glass has no caption bar: never drawn
-    win->iMinClientW = win->iMinClientH = 240;
-    win->iMaxClientW = win->iMaxClientH = kLensS;
+    win->iMinClientW = win->iMinClientH = UiPx(240);
+    win->iMaxClientW = win->iMaxClientH = UiPx(kLensS);
     win->updateMinMaxWinSize();
     win->resizeNoClient();
     updateAxes();
     setZoom(2);
-    RenderBufCreate(rb, kLensS, kLensS);
+    RenderBufCreate(rb, UiPx(kLensS), UiPx(kLensS));
     miCircle = MakeLensMask();
     MyImageCreateTexture(miCircle, false, TexFilter::Linear);
 }

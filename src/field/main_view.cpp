@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QExposeEvent>
+#include <QResizeEvent>
 #include <QOpenGLContext>
 #include <QScreen>
 #include <QSurfaceFormat>
@@ -45,13 +47,13 @@ int GetShift(Qt::KeyboardModifiers m)
     return 0;
 }
 
-MCMainView::MCMainView(const std::string& resourceDir, QWidget* parent)
-    : QOpenGLWidget(parent), resourceDir_(resourceDir)
+MCMainView::MCMainView(const std::string& resourceDir, QWindow* parent)
+    : QWindow(parent), resourceDir_(resourceDir)
 {
     g_MainView = this;
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(200, 150);
+    setSurfaceType(QSurface::OpenGLSurface);
+    setFormat(QSurfaceFormat::defaultFormat());
+    setMinimumSize(QSize(200, 150));
     connect(&animationTimer_, &QTimer::timeout, this, &MCMainView::onAnimationTimer);
     bLogFrames_ = qEnvironmentVariableIsSet("ZIVRA_LOG_FRAMES");
 }
@@ -59,61 +61,97 @@ MCMainView::MCMainView(const std::string& resourceDir, QWidget* parent)
 MCMainView::~MCMainView()
 {
     animationTimer_.stop();
-    makeCurrent();
+    const bool current = context_ && handle() && context_->makeCurrent(this);
     infoStringTex_.reset();
     fpsStringTex_.reset();
     errStringTex_.reset();
     Field_Release();
     FieldGL_Release();
-    doneCurrent();
+    if (current)
+        context_->doneCurrent();
     if (g_MainView == this)
         g_MainView = nullptr;
 }
 
-int MCMainView::deviceW() const { return int(std::lround(width() * devicePixelRatioF())); }
-int MCMainView::deviceH() const { return int(std::lround(height() * devicePixelRatioF())); }
+int MCMainView::deviceW() const { return int(std::lround(width() * devicePixelRatio())); }
+int MCMainView::deviceH() const { return int(std::lround(height() * devicePixelRatio())); }
 
 TPoint MCMainView::toDevice(const QPointF& p) const
 {
-    const double r = devicePixelRatioF();
+    const double r = devicePixelRatio();
     return MakeTPoint(int(std::floor(p.x() * r)), int(std::floor(p.y() * r)));
+}
+
+void MCMainView::makeCurrent()
+{
+    if (context_ && handle())
+        context_->makeCurrent(this);
+}
+
+void MCMainView::doneCurrent()
+{
+    if (context_)
+        context_->doneCurrent();
 }
 
 // ---- Set-up ---------------------------------------------------------------------------------
 
-void MCMainView::initializeGL()
+// Once, at the first exposure: the context, the field's GL state, the largest
+// view, the overlay's texts and the timer.
+bool MCMainView::initializeGL()
 {
-    if (!FieldGL_Init(context(), this)) {
+    bGLTried_ = true;
+    context_ = new QOpenGLContext(this);
+    context_->setFormat(requestedFormat());
+    if (!context_->create() || !context_->makeCurrent(this) || !FieldGL_Init(context_, this)) {
         bGLFailed = true;
         emit glFailed(QStringLiteral("The OpenGL context offers no fixed-function drawing or framebuffer objects."));
-        return;
+        return false;
     }
-    // The largest view: the screen's work area less what the window puts
-    // around the view (menu bar, tool bar), at least the view as it is now.
-    const double r = devicePixelRatioF();
-    int maxW = deviceW(), maxH = deviceH();
-    if (QScreen* s = screen(); s && bMaxIsScreen) {
-        const QSize avail = s->availableGeometry().size();
-        const QWidget* top = window();
-        const int chromeW = top ? top->width() - width() : 0, chromeH = top ? top->height() - height() : 0;
-        maxW = std::max(maxW, int(std::lround((avail.width() - chromeW) * r)));
-        maxH = std::max(maxH, int(std::lround((avail.height() - chromeH) * r)));
-    }
-    Field_Init(resourceDir_, maxW, maxH);
+    const double r = devicePixelRatio();
+    const QSize largest = largestView();
+    // Frames, captions, buttons and the overlay follow the screen's pixel
+    // ratio; the pieces stay at picture pixels.
+    FieldWins_SetScale(r);
+    Field_Init(resourceDir_, largest.width(), largest.height());
     QFont f = QGuiApplication::font();
-    f.setPixelSize(12);
+    f.setPixelSize(UiPx(12));
     const QColor box(128, 128, 128, 128), border(204, 204, 204, 204);
     infoStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
     fpsStringTex_ = std::make_unique<GLString>(f, Qt::white, box, border);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::Monospace);
-    mono.setPixelSize(9);
+    mono.setPixelSize(UiPx(9));
     errStringTex_ = std::make_unique<GLString>(mono, Qt::white, QColor(255, 0, 0, 77), QColor(255, 0, 0, 204));
     dFPSStartTime = SecondsSinceStart();
     applyViewSize();
     updateFPSString();
     animationTimer_.setTimerType(Qt::PreciseTimer);
     animationTimer_.start(16);
+    return true;
+}
+
+// The largest view: the screen's work area less what the main window puts
+// around the view (its frame and title bar, menu bar, tool bar), at least
+// the view as it is now; device pixels.
+QSize MCMainView::largestView() const
+{
+    const double r = devicePixelRatio();
+    int maxW = deviceW(), maxH = deviceH();
+    if (QScreen* s = screen(); s && bMaxIsScreen) {
+        const QSize avail = s->availableGeometry().size();
+        QSize chrome;
+        QMargins frame;
+        if (const QWindow* top = parent(); top && top != this) {
+            chrome = top->size() - size();
+            frame = top->frameMargins();
+        }
+        const int w = avail.width() - chrome.width() - frame.left() - frame.right();
+        const int h = avail.height() - chrome.height() - frame.top() - frame.bottom();
+        maxW = std::max(maxW, int(std::lround(w * r)));
+        maxH = std::max(maxH, int(std::lround(h * r)));
+    }
+    return {maxW, maxH};
 }
 
 void MCMainView::applyViewSize()
@@ -131,10 +169,35 @@ void MCMainView::applyViewSize()
     RedrawP = 1;
 }
 
-void MCMainView::resizeGL(int, int)
+void MCMainView::exposeEvent(QExposeEvent*)
 {
-    if (FieldP.bInitDone)
-        applyViewSize();
+    if (isExposed())
+        renderNow();
+}
+
+void MCMainView::resizeEvent(QResizeEvent*)
+{
+    // Until a game opens, the window manager may still be placing the window
+    // (maximising it, adding its title bar): the sides' content is sized
+    // from the largest view when a game opens, so keep it to the final area
+    // rather than to a guess made before the window was placed.
+    if (FieldP.bInitDone && bMaxIsScreen && !IsGameOpen()) {
+        const QSize largest = largestView();
+        iMaxMainViewW = largest.width();
+        iMaxMainViewH = largest.height();
+    }
+    if (isExposed())
+        renderNow();
+}
+
+bool MCMainView::event(QEvent* e)
+{
+    if (e->type() == QEvent::UpdateRequest) {
+        bUpdatePending_ = false;
+        renderNow();
+        return true;
+    }
+    return QWindow::event(e);
 }
 
 // ---- Frames ------------------------------------------------------------------------------------
@@ -143,7 +206,15 @@ void MCMainView::onAnimationTimer()
 {
     StarP.update();
     if (RedrawP != 0)
-        update();
+        renderNow();
+}
+
+void MCMainView::update()
+{
+    if (!bUpdatePending_) {
+        bUpdatePending_ = true;
+        requestUpdate();
+    }
 }
 
 void MCMainView::requestFrame()
@@ -152,14 +223,41 @@ void MCMainView::requestFrame()
         update();
 }
 
-void MCMainView::paintGL()
+void MCMainView::renderNow()
 {
-    FieldGL.defaultFbo = defaultFramebufferObject();
-    if (!FieldGL_Ready())
+    if (!isExposed() || bGLFailed)
         return;
+    if (!bGLTried_ && !initializeGL())
+        return;
+    if (!context_->makeCurrent(this))
+        return;
+    paintGL();
+    context_->swapBuffers(this);
+}
+
+QImage MCMainView::grabFrame()
+{
+    if (!isExposed() || bGLFailed || (!bGLTried_ && !initializeGL()) || !context_->makeCurrent(this))
+        return {};
+    if (!paintGL())
+        return {};
+    // The back buffer holds the frame until the swap: read it first.
+    const std::vector<uint8_t> px = GLReadPixels(0, 0, viewWidth, viewHeight, viewHeight);
+    QImage img(px.data(), viewWidth, viewHeight, viewWidth * 4, QImage::Format_RGBA8888_Premultiplied);
+    img = img.copy();
+    img.setDevicePixelRatio(devicePixelRatio());
+    context_->swapBuffers(this);
+    return img;
+}
+
+bool MCMainView::paintGL()
+{
+    FieldGL.defaultFbo = context_->defaultFramebufferObject();
+    if (!FieldGL_Ready())
+        return false;
     if (!FieldP.bInitDone) {
         GLClearTarget();
-        return;
+        return false;
     }
     applyViewSize();
     const double now = SecondsSinceStart();
@@ -176,6 +274,8 @@ void MCMainView::paintGL()
     const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
     if (RedrawP == 1)
         DrawToScrBuf(rbScr, 0);
+    else
+        ScrBufUpdate();
     BeginViewTarget(vw, vh);
     RenderBufCopyToView(rbScr, vw, vh);
     RedrawP = 0;
@@ -191,6 +291,7 @@ void MCMainView::paintGL()
     }
     ++iFramesDrawn;
     emit frameDrawn();
+    return true;
 }
 
 // ---- Overlay -------------------------------------------------------------------------------------
@@ -302,7 +403,7 @@ void MCMainView::keyPressEvent(QKeyEvent* e)
         if (RedrawP == 0)
             RedrawP = 3;
     } else {
-        QOpenGLWidget::keyPressEvent(e);
+        e->ignore();
         return;
     }
     requestFrame();

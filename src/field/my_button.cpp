@@ -2,15 +2,18 @@
 
 #include "field/field_gl.h"
 
-void OMyButton::initCoords(int flags, TPoint src, TSize size)
+#include <algorithm>
+#include <cmath>
+
+void OMyButton::initCoords(int flags, TPoint src, TSize size, double scale)
 {
-    BW = size.cx;
-    BH = size.cy;
+    BW = int(std::lround(size.cx * scale));
+    BH = int(std::lround(size.cy * scale));
     MR = vMyRectInitWH(0, 0, BW, BH);
     bHasActiveState = (flags & 1) != 0;
     bHorStretch = (flags & 2) != 0;
     bVerStretch = (flags & 4) != 0;
-    auto frame = [&](int n) { return vMyRectInitWH(src.x + n * (BW + 3), src.y, BW, BH); };
+    auto frame = [&](int n) { return vMyRectInitWH(src.x + n * (size.cx + 3), src.y, size.cx, size.cy); };
     if (bHasActiveState) {
         mrSrcNormal = frame(0);
         mrSrcNormalHigh = frame(1);
@@ -79,18 +82,20 @@ std::vector<TSkinQuad> OMyButton::drawQuads() const
     const TMyRect& f = currentFrame();
     if (!bVisible || f.W <= 0 || MR.W <= 0 || MR.H <= 0)
         return out;
+    // The caps keep the skin's proportions when the button is drawn larger
+    // than the skin (a HiDPI screen): cap on screen = cap x thickness ratio.
     if (bHorStretch) {
-        const int cap = f.W / 2 - 1;
-        out.push_back({vMyRectInitWH(MR.L, MR.T, cap, MR.H), vMyRectInitWH(f.L, f.T, cap, f.H)});
-        out.push_back({vMyRectInitWH(MR.R - cap + 1, MR.T, cap, MR.H), vMyRectInitWH(f.R - cap + 1, f.T, cap, f.H)});
-        if (MR.W - 2 * cap >= 1)
-            out.push_back({vMyRectInitWH(MR.L + cap, MR.T, MR.W - 2 * cap, MR.H), vMyRectInitWH(f.L + cap, f.T, 1, f.H)});
+        const int cap = f.W / 2 - 1, dcap = cap * MR.H / std::max(1, f.H);
+        out.push_back({vMyRectInitWH(MR.L, MR.T, dcap, MR.H), vMyRectInitWH(f.L, f.T, cap, f.H)});
+        out.push_back({vMyRectInitWH(MR.R - dcap + 1, MR.T, dcap, MR.H), vMyRectInitWH(f.R - cap + 1, f.T, cap, f.H)});
+        if (MR.W - 2 * dcap >= 1)
+            out.push_back({vMyRectInitWH(MR.L + dcap, MR.T, MR.W - 2 * dcap, MR.H), vMyRectInitWH(f.L + cap, f.T, 1, f.H)});
     } else if (bVerStretch) {
-        const int cap = f.H / 2 - 1;
-        out.push_back({vMyRectInitWH(MR.L, MR.T, MR.W, cap), vMyRectInitWH(f.L, f.T, f.W, cap)});
-        out.push_back({vMyRectInitWH(MR.L, MR.B - cap + 1, MR.W, cap), vMyRectInitWH(f.L, f.B - cap + 1, f.W, cap)});
-        if (MR.H - 2 * cap >= 1)
-            out.push_back({vMyRectInitWH(MR.L, MR.T + cap, MR.W, MR.H - 2 * cap), vMyRectInitWH(f.L, f.T + cap, f.W, 1)});
+        const int cap = f.H / 2 - 1, dcap = cap * MR.W / std::max(1, f.W);
+        out.push_back({vMyRectInitWH(MR.L, MR.T, MR.W, dcap), vMyRectInitWH(f.L, f.T, f.W, cap)});
+        out.push_back({vMyRectInitWH(MR.L, MR.B - dcap + 1, MR.W, dcap), vMyRectInitWH(f.L, f.B - cap + 1, f.W, cap)});
+        if (MR.H - 2 * dcap >= 1)
+            out.push_back({vMyRectInitWH(MR.L, MR.T + dcap, MR.W, MR.H - 2 * dcap), vMyRectInitWH(f.L, f.T + cap, f.W, 1)});
     } else {
         out.push_back({MR, f});
     }

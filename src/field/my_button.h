@@ -35,8 +35,9 @@ public:
     TMyRect mrIndent;             // anchor indents L, T, R, B; kRectUnset = not set
 
     // flags: 1 has an active state, 2 stretches horizontally, 4 vertically.
-    // Frames are w x h, 3 pixels apart, starting at src. Makes the button visible.
-    void initCoords(int flags, TPoint src, TSize size);
+    // Frames are w x h, 3 pixels apart, starting at src; on screen the button
+    // is `scale` times that (device pixels per point). Makes it visible.
+    void initCoords(int flags, TPoint src, TSize size, double scale = 1.0);
     // Places MR inside container by the anchor (left/top indent first).
     void updateCoords(const TMyRect& container);
     void setIndentLT(TPoint p);

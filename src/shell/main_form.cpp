@@ -30,6 +30,8 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPainter>
+#include <QWindowStateChangeEvent>
 #include <QMimeData>
 #include <QToolBar>
 #include <QUrl>
@@ -131,9 +133,14 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     SetDialogParent(this);
     setWindowTitle(QStringLiteral("[*]"));  // the application's name stands alone until a game opens
     setAcceptDrops(true);
-    MainView = new MCMainView(resourceDir, this);
+    // The field is a native window of its own, so that its frames go straight
+    // to the screen instead of through the main window's composition.
+    MainView = new MCMainView(resourceDir);
     MainView->bMaxIsScreen = opts.iViewW <= 0;
-    setCentralWidget(MainView);
+    MainViewHost = QWidget::createWindowContainer(MainView, this);
+    MainViewHost->setFocusPolicy(Qt::StrongFocus);
+    MainViewHost->setMinimumSize(200, 150);
+    setCentralWidget(MainViewHost);
     BuildMenus();
     BuildToolbar();
     // The window's own grey around the field (not passed on to dialogs).
@@ -631,6 +638,30 @@ void MCMainForm::changeEvent(QEvent* e)
     if (e->type() == QEvent::WindowStateChange && !isMinimized())
         RedrawP = 1;
     QMainWindow::changeEvent(e);
+    // Leaving the maximised state restores the geometry the window had
+    // before. The game starts maximised over the whole work area, so that
+    // geometry would put the title bar above the screen: the window then
+    // comes back smaller, centred in the work area with its frame on screen.
+    if (e->type() != QEvent::WindowStateChange)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(e);
+    const Qt::WindowStates big = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if ((change->oldState() & big) && !(windowState() & (big | Qt::WindowMinimized)))
+        QTimer::singleShot(0, this, &MCMainForm::FitRestoredGeometry);
+}
+
+void MCMainForm::FitRestoredGeometry()
+{
+    const QScreen* s = screen();
+    if (!s || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+        return;
+    const QRect avail = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (avail.contains(frame) && frame.height() < avail.height())
+        return;
+    const QSize margins = frame.size() - size();  // title bar and borders
+    resize(avail.width() * 4 / 5 - margins.width(), avail.height() * 4 / 5 - margins.height());
+    move(avail.left() + avail.width() / 10, avail.top() + avail.height() / 10);  // the frame's corner
 }
 
 void MCMainForm::AutoSaveTimer() { ShellAutoSaveTick(); }
@@ -660,7 +691,14 @@ void MCMainForm::dropEvent(QDropEvent* e)
 void MCMainForm::TakeScreenshot()
 {
     bShotTaken_ = true;
-    const QImage shot = grab().toImage();
+    // The field's own window is not part of the form's picture: its frame is
+    // laid over the form where the field sits.
+    QImage shot = grab().toImage();
+    const QImage field = MainView->grabFrame();
+    if (!field.isNull()) {
+        QPainter p(&shot);
+        p.drawImage(MainViewHost->mapTo(this, QPoint(0, 0)), field);
+    }
     const bool ok = shot.save(QString::fromStdString(opts_.sScreenshot));
     std::fprintf(stderr, "%s %s\n", ok ? "screenshot saved:" : "could not save the screenshot", opts_.sScreenshot.c_str());
     AutoSaveP.bNeedSave = false;  // a screenshot run leaves nothing to save

@@ -101,7 +101,8 @@ public:
     MCMainForm(const std::string& resourceDir, const TStartOptions& opts);
     ~MCMainForm() override;
 
-    MCMainView* MainView = nullptr;
+    MCMainView* MainView = nullptr;    // the field's window, owned by its host
+    QWidget* MainViewHost = nullptr;   // the widget holding it in the form (size it, not the view)
     std::array<QAction*, kMainMenuItems> MainMenuItems{};      // by the menu table's index; null: none
     std::array<QAction*, kToolbarButtons> MainToolbarButtons{}; // by button index
     std::vector<QWidget*> MainToolbarSeparators;               // the spacers, by creation order
@@ -207,6 +208,7 @@ private:
     void WriteStateFile();
     void DeselectFirst();
     void AfterGameCommand();
+    void FitRestoredGeometry();
 
     std::string resourceDir_;
     TStartOptions opts_;

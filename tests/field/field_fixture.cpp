@@ -50,7 +50,9 @@ FieldHarness::FieldHarness(int w, int h)
 {
     SetPlatform(&rec_);
     view_ = std::make_unique<MCMainView>(SourcePath("resources"));
-    view_->setFixedSize(w, h);
+    view_->setMinimumSize(QSize(w, h));
+    view_->setMaximumSize(QSize(w, h));
+    view_->resize(w, h);
     view_->show();
     if (!QTest::qWaitForWindowExposed(view_.get()))
         std::abort();
@@ -89,8 +91,7 @@ QImage FieldHarness::Frame()
 {
     if (RedrawP == 0)
         RedrawP = 3;
-    view_->onAnimationTimer();
-    QImage img = view_->grabFramebuffer();
+    QImage img = view_->grabFrame();
     // Events find no context current, as in the game between frames.
     view_->doneCurrent();
     return img.convertToFormat(QImage::Format_RGB32);

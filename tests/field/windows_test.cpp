@@ -205,3 +205,51 @@ TEST(FieldButton, StretchingKeepsTheCapsAnchorsPlaceItAndFramesFollowTheState)
     plain.bActive = plain.bDown = true;
     EXPECT_EQ(plain.currentFrame().L, 211 + 2 * 20);
 }
+
+TEST(FieldWindow, OnAHiDpiScreenFramesCaptionsBarsButtonsAndTheGlassGrowWithThePixelRatio)
+{
+    // Measured at one pixel per point, then at two.
+    struct Seen {
+        int caption, border, bar, closeW, thumbMin, capOfThumb, captionTextH, hand, lens;
+    };
+    auto measure = [](double scale) {
+        Field_Reset();
+        FieldWins_SetScale(scale);
+        MakeField();
+        Seen s{};
+        OMyWin p = Pocket(400, 300, 100000, 100000);
+        s.caption = p.iCaptionS;
+        s.border = p.iBorderS;
+        s.bar = p.mrWin.B - p.iBorderS - p.mrClient.B;
+        s.closeW = p.arButtons[kBtClose].MR.W;
+        s.thumbMin = p.arButtons[kBtHorThumb].MR.W;
+        s.capOfThumb = p.arButtons[kBtHorThumb].drawQuads().front().dst.W;
+        p.setCaption("Pocket 1");
+        s.captionTextH = p.miCaption.H;
+        s.hand = GlassP.win->iHandS;
+        s.lens = GlassP.win->iMinClientW;
+        return s;
+    };
+    const Seen one = measure(1.0), two = measure(2.0);
+    EXPECT_EQ(one.caption, 18);
+    EXPECT_EQ(one.bar, kScrollBarS);
+    for (auto f : {&Seen::caption, &Seen::border, &Seen::bar, &Seen::closeW, &Seen::thumbMin, &Seen::capOfThumb,
+                   &Seen::hand, &Seen::lens})
+        EXPECT_EQ(two.*f, 2 * (one.*f));
+    EXPECT_GE(two.captionTextH, 2 * one.captionTextH - 2);  // the caption's text is drawn twice as large
+    EXPECT_LE(two.captionTextH, 2 * one.captionTextH + 2);
+
+    // The glass's hands are hit where the skin is opaque, read back at skin pixels.
+    OMyWin* g = GlassP.win.get();
+    g->setVisible(true);
+    const OMyImage& skin = GlassP.miSkin;
+    int tested = 0;
+    for (int d = 0; d < 93; d += 3) {
+        int x = g->mrDestHand[0].L + 2 * d, y = g->mrDestHand[0].T + 2 * d;
+        if (GlassP.IfMouseUnderGlass(x, y, false))
+            continue;
+        EXPECT_EQ(g->hasMouseOnFrame(MakeTPoint(x, y)), MyImageGetPixelAlpha(skin, d, d) > 200) << d;
+        ++tested;
+    }
+    EXPECT_GT(tested, 5);
+}

@@ -37,7 +37,7 @@ struct CommandsFixture {
         opts.iViewW = 500;
         opts.iViewH = 400;
         form = std::make_unique<MCMainForm>(FileNames.sResourcePath, opts);
-        form->MainView->setFixedSize(500, 400);
+        form->MainViewHost->setFixedSize(500, 400);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         EXPECT_TRUE(WaitUntil([] { return FieldP.bInitDone; }));

@@ -108,7 +108,7 @@ struct FormFixture {
             opened.emplace_back(path, direct);
             return false;
         };
-        form->MainView->setFixedSize(500, 400);
+        form->MainViewHost->setFixedSize(500, 400);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         EXPECT_TRUE(WaitFor([] { return FieldP.bInitDone; }));
@@ -626,4 +626,25 @@ TEST(MainForm, TheThumbnailsCaptionComesFromTheLanguageInUse)
     ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
     EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Образец");
     EXPECT_GT(GetViewWin(kThumbWin)->miCaption.W, 0);
+}
+
+TEST(MainForm, LeavingTheMaximisedStateBringsTheWholeWindowBackInsideTheWorkArea)
+{
+    FormFixture f;
+    const QRect avail = f.form->screen()->availableGeometry();
+    // As the game starts: the whole work area, then maximised.
+    f.form->MainViewHost->setMinimumSize(200, 150);
+    f.form->MainViewHost->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    f.form->setGeometry(avail);
+    f.form->showMaximized();
+    QTest::qWait(50);
+    f.form->showNormal();
+    QElapsedTimer t;
+    t.start();
+    while (f.form->frameGeometry().height() >= avail.height() && t.elapsed() < 3000)
+        QTest::qWait(20);
+    const QRect frame = f.form->frameGeometry();
+    EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_LT(frame.height(), avail.height());
+    EXPECT_LT(frame.width(), avail.width());
 }

@@ -47,8 +47,9 @@ std::string WritePicture(const TempDir& dir, int w, int h)
 }
 
 // Runs a cut with --piece-images into outDir and checks what every cut writes:
-// the summary line, a mask of the picture's size, a sheet, the parameters, a
-// header and one 23-field row per piece (the frame included), one image each.
+// the summary line, a mask of the picture's size, a sheet only when asked
+// (--sheet), the parameters, a header and one 23-field row per piece (the
+// frame included), one image each.
 // Answers the piece count (0 on failure).
 int CutAndCheckOutputs(const std::string& pic, const std::string& outDir, const std::string& args, int w, int h,
                        std::string* err)
@@ -67,7 +68,7 @@ int CutAndCheckOutputs(const std::string& pic, const std::string& outDir, const 
     EXPECT_EQ(seed, 5u);  // every caller cuts with --seed 5
     OMyImagePtr mask = MyImageCreateFromFile(outDir + "/mask.png", false);
     EXPECT_TRUE(mask && mask->W == w && mask->H == h);
-    EXPECT_TRUE(FileExists(outDir + "/sheet.png"));
+    EXPECT_EQ(FileExists(outDir + "/sheet.png"), args.find("--sheet") != std::string::npos);
     EXPECT_TRUE(FileExists(outDir + "/params.tsv"));
     const auto rows = Lines(outDir + "/pieces.tsv");
     EXPECT_EQ(int(rows.size()), pieces + 1);
@@ -87,8 +88,11 @@ TEST(CutCommand, WritesTheFixedOutputs)
     TempDir dir;
     std::string err;
     const int pieces = CutAndCheckOutputs(WritePicture(dir, 240, 180), dir.File("out"),
-                                          "--level 9 --seed 5 --rotate 1 --frame 1", 240, 180, &err);
+                                          "--level 9 --seed 5 --rotate 1 --frame 1 --sheet", 240, 180, &err);
     ASSERT_GT(pieces, 1);
+    OMyImagePtr sheet = MyImageCreateFromFile(dir.File("out/sheet.png"), false);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(MyImageGetPixel(*sheet, 0, 0), RGB(128, 128, 128));  // the grey between the pieces
 
     OMyImagePtr mask = MyImageCreateFromFile(dir.File("out/mask.png"), false);
     ASSERT_TRUE(mask);

@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     bInitApp = true;
 
     if (opts.iViewW > 0) {
-        form.MainView->setFixedSize(opts.iViewW, opts.iViewH);
+        form.MainViewHost->setFixedSize(opts.iViewW, opts.iViewH);
         form.show();
     } else if (QScreen* s = QGuiApplication::primaryScreen()) {
         form.setGeometry(s->availableGeometry());
