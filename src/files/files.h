@@ -32,7 +32,7 @@ struct OFileNames {
     std::string sSolveExt = "svm"; // saved games
     std::string sSetJigExt = "zjg"; // jigsaw files
     std::string sAutoSaved;        // <user>/autosaved.svm
-    std::string sTempSolve;        // <user>/zivra.svt: what a full save writes first
+    std::string sTempSolve;        // the temporary file of this instance's save under way; "" when none
     std::string sDataPic;          // <resources>/pic_zivra.dat
     std::string sThumbPath;        // <resources>/thumb_bemo/
     std::string sDistJigsPath;     // <resources>/jigs_bemo/: the jigsaws that come with the game

@@ -85,10 +85,15 @@ bool TryWriteChangedDateToSolveFile(const std::string& path);
 // and NewJigP (SideNum 1, Reserved96 0, DataOfs after the thumbnail).
 bool OpenSolveFile_ForListOrPreview(const std::string& path, bool listOnly);
 bool OpenSolveData_ForListOrPreview(OBinReader& f, bool listOnly);
-// The temporary file a full save of path writes first: sTempSolve in the
-// per-user folder, else a side file in path's own folder (a rename never
-// crosses file systems).
-std::string TempSavePathFor(const std::string& path);
+// Whether the open game, saved now, would be read back by the play read:
+// the record, every piece and the piece images' cost within their bounds.
+bool SolveFile_GameReadable();
+// The bytes the piece images of a saved game's pieces take (four turns for
+// the pieces that turn), and the bound a game's must keep to: the room a real
+// cut needs over the picture's area, and never more than kMaxPieceImageBytes.
+int64_t PieceImagesBytes(const TJig* jigs, int count, bool rotate);
+int64_t PieceImagesBudget(int w, int h);
+constexpr int64_t kMaxPieceImageBytes = int64_t(3) << 30;
 
 // ---- Opening and saving commands ------------------------------------------------------------
 // The open dialog as these commands see it (installed by the window; a file

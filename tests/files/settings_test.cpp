@@ -59,7 +59,7 @@ TEST(Settings, WrittenSettingsReadBackUnchanged)
     LastFiles_Update("/b/two.zjg");
     const TSettingsDict before = Settings_ToDict();
     ASSERT_TRUE(Settings_Write());
-    EXPECT_FALSE(FileExists(FileNames.sSettings + ".part"));
+    EXPECT_EQ(CountSideFiles(FileNames.sJigsPath), 0);
     ASSERT_TRUE(Settings_Read());
     EXPECT_EQ(Settings_ToDict(), before);
     EXPECT_EQ(AutoSaveP.dtInterval, 180);
@@ -208,9 +208,12 @@ TEST(AutoSave, DueWithinOneTickUnlessASaveRunsOrTheGuardIsSetOrNothingChangedAnd
         AutoSaveGuard guard;
         EXPECT_FALSE(AutoSave_IsDue(2000));
     }
+    // This instance's own save under way (its temporary file exists).
+    FileNames.sTempSolve = FileNames.sJigsPath + ".Game.svm.00000001.svt";
     ASSERT_TRUE(WriteFileBytes(FileNames.sTempSolve, {1}));
     EXPECT_FALSE(AutoSave_IsDue(2000));
     ASSERT_TRUE(DeleteFile(FileNames.sTempSolve));
+    FileNames.sTempSolve.clear();
     AutoSaveP.bNeedAutoSave = false;
     EXPECT_FALSE(AutoSave_IsDue(2000));
     AutoSaveP.bNeedAutoSave = true;
