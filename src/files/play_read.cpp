@@ -27,7 +27,7 @@ bool JigFile_LoadPicture(const std::string& path)
     std::vector<uint8_t> picture;
     if (!f.OpenFile(path) || !JigFile_ReadPlayParts(f, NewJigP.DataOfs, &desc, &picture))
         return false;
-    OMyImagePtr img = MyImageCreateFromData(picture.data(), picture.size(), false);
+    OMyImagePtr img = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
     if (!img)
         return false;
     JigP = NewJigP;
