@@ -95,8 +95,10 @@ bool ReadStateBlock(OBinReader& f, TSolveFile* s)
     // Boxes that each cover most of the picture would make the piece images
     // cost many times what any cut makes: refused before anything is built.
     if (PieceImagesBytes(s->Jigs.data(), n, s->Params.Rotate != 0) >
-        PieceImagesBudget(s->Params.ImageW, s->Params.ImageH))
+        PieceImagesBudget(s->Params.ImageW, s->Params.ImageH)) {
+        SetOpenFault(TOpenFault::Costly);
         return false;
+    }
     for (TPocketRec& r : s->Pockets)
         if (!ReadPocket(f, &r))
             return false;

@@ -72,8 +72,9 @@ int FileDialog(int style, const std::string& preset, std::string* chosen)
     if (f.isEmpty())
         return 0;
     *chosen = f.toStdString();
+    OpenFaultP = TOpenFaultP{};
     if (style == 1 && !PrepareToOpen(*chosen)) {
-        ShowMessage(LangGetKeyVal("MS_SelJigsaw"));
+        ShowMessage(OpenFaultMessage(*chosen));
         return 0;
     }
     return 1;
@@ -90,8 +91,9 @@ bool ShellOpenGame(const std::string& path)
 {
     if (!SaveAndContinue())
         return false;
+    OpenFaultP = TOpenFaultP{};
     if (!PrepareToOpen(path) || !OpenGameFile(path)) {
-        ShowMessage(CaretMesFormat("MS_CantFindFile") + "\n" + path);
+        ShowMessage(OpenFaultMessage(path));
         return false;
     }
     return true;
