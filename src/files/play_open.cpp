@@ -193,6 +193,17 @@ bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed)
     return true;
 }
 
+bool AllOneUprightGroup()
+{
+    const int n = imin(JigP.TotalTileNum, int(Jigs.size()));
+    if (n < 1)
+        return false;
+    for (int i = 0; i < n; ++i)
+        if (Jigs[size_t(i)].Layer != Jigs[0].Layer || Jigs[size_t(i)].Rot != 0)
+            return false;
+    return true;
+}
+
 int SideToShow()
 {
     const int n = JigP.TotalTileNum;
@@ -260,7 +271,10 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
     iCurJig = -1;
     DragJigP = TDragJig{};
     DragJigP.bClickPending = true;
-    bGameSolved = false;
+    // A game saved solved (or whose pieces already form one upright group) is
+    // solved: no second congratulation at the first drag, and its solved
+    // picture may be saved.
+    bGameSolved = AllOneUprightGroup();
     AutoSaveP.bNeedSave = false;
     AutoSaveP.bNeedAutoSave = AutoSaveP.bNeedSave;
     Platform().SetEdited(AutoSaveP.bNeedSave);

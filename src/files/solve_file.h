@@ -185,6 +185,8 @@ bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed =
 // Opens a jigsaw or a saved game for play: the window's hooks, the title, the
 // recent files, the side to show (bCurSide), drag state and unsaved marks reset.
 bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// Every piece in one group and upright: the game is solved.
+bool AllOneUprightGroup();
 // The side a saved game opens on: the one window all pieces lie in when that
 // is a side, else side 0.
 int SideToShow();

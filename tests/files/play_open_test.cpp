@@ -351,3 +351,32 @@ TEST_F(PlayOpen, PictureLargerThanTheViewWidensTheSidesBeforeTheLayout)
         maxX = std::max(maxX, Jigs[size_t(i)].X + Jigs[size_t(i)].DrawW);
     EXPECT_GT(maxX, 320);  // the layout used the wider side
 }
+
+// A game saved solved opens solved, quietly; one still in pieces does not.
+TEST_F(PlayOpen, ASolvedGameOpensSolvedWithoutASecondCongratulation)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 11, true, false);
+    ASSERT_TRUE(OpenGameFile(path, 6u));
+    EXPECT_FALSE(bGameSolved);  // pieces start in their own groups
+    const std::string unsolved = dir.File("unsolved.svm"), solved = dir.File("solved.svm");
+    ASSERT_TRUE(SaveSolveFile(unsolved, false));
+    for (int i = 0; i < JigP.TotalTileNum; ++i) {
+        Jigs[size_t(i)].Layer = 0;
+        Jigs[size_t(i)].Rot = 0;
+    }
+    ASSERT_TRUE(SaveSolveFile(solved, false));
+    Jigs[1].Rot = 2;  // one group, but a piece turned: not solved
+    const std::string turned = dir.File("turned.svm");
+    ASSERT_TRUE(SaveSolveFile(turned, false));
+    for (const auto& [file, expect] : {std::pair{solved, true}, {unsolved, false}, {turned, false}}) {
+        SCOPED_TRACE(file);
+        bGameSolved = !expect;
+        Recorder().Clear();
+        ASSERT_TRUE(OpenGameFile(file));
+        EXPECT_EQ(bGameSolved, expect);
+        CheckSolvePuzzle();  // what the first drop does
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 0);
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound), 0);
+    }
+}

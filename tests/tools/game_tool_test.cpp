@@ -153,3 +153,14 @@ TEST(GameTool, NewGameRefusesMoreThan4000PiecesWithAReason)
     EXPECT_NE(err.find("strip.zjg"), std::string::npos) << err;
     EXPECT_FALSE(FileExists(game));
 }
+
+// show answers what the game's own readers answer: a saved game with an empty
+// thumbnail part is refused by the list read, so show calls it invalid too.
+TEST(JigsawTool, ShowRefusesWhatTheGamesListReadRefuses)
+{
+    std::string out;
+    EXPECT_EQ(Tool("show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'", &out), 0);
+    EXPECT_EQ(Tool("show '" + SourcePath("tests/inputs/solve_file/empty_thumbnail.svm") + "'", &out), 1);
+    EXPECT_EQ(out, "Invalid Jigsaw\n");
+    EXPECT_FALSE(OpenSolveFile_ForListOrPreview(SourcePath("tests/inputs/solve_file/empty_thumbnail.svm"), true));
+}
