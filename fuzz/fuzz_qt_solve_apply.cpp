@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!SolveFile_ReadHead(r, &s) || !SolveFile_ReadBody(r, &s))
         return 0;
     if (PieceImagesBytes(s.Jigs.data(), int(s.Jigs.size()), s.Params.Rotate != 0) >
-        PieceImagesBudget(s.Params.ImageW, s.Params.ImageH))
+        PieceImagesBudget(s.Params.ImageW, s.Params.ImageH, s.Params.Rotate != 0))
         __builtin_trap();
     if (!SolveFile_Apply(s))
         return 0;

@@ -139,6 +139,7 @@ constexpr int kMaxJpegScans = 100;        // real progressive pictures have abou
 constexpr int kMaxJpegSegments = 2000;
 constexpr int kMaxPngChunks = 100000;     // picture data in pieces of 8 KB or more
 constexpr int kMaxPngOtherChunks = 500;
+constexpr uint32_t kMaxPngPackedExtraBytes = 256u << 10;  // compressed text and profiles
 constexpr int kMaxGifFrames = 1000;
 constexpr int kMaxGifBlocks = 100000;
 constexpr int kMaxTiffDirs = 64;

@@ -89,6 +89,7 @@ bool GatePng(const uint8_t* d, size_t n, const TPictureLimits& lim, std::string*
 {
     size_t i = 8;
     int chunks = 0, others = 0;
+    uint64_t packed = 0;
     bool header = false;
     while (i + 12 <= n) {
         const uint32_t len = BE32(d + i);
@@ -110,6 +111,14 @@ bool GatePng(const uint8_t* d, size_t n, const TPictureLimits& lim, std::string*
         // (some of them compressed) only in a few.
         if (std::memcmp(type, "IDAT", 4) != 0 && ++others > kMaxPngOtherChunks)
             return Fail(why, "PNG with too many extra chunks");
+        // Compressed text and colour profiles are inflated whole by the
+        // decoder, a thousand times their size at worst.
+        if (std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0 ||
+            std::memcmp(type, "iCCP", 4) == 0) {
+            packed += len;
+            if (packed > kMaxPngPackedExtraBytes)
+                return Fail(why, "PNG with too much compressed text");
+        }
         i += 12 + len;
     }
     return Fail(why, "PNG data cut short");

@@ -95,7 +95,7 @@ bool ReadStateBlock(OBinReader& f, TSolveFile* s)
     // Boxes that each cover most of the picture would make the piece images
     // cost many times what any cut makes: refused before anything is built.
     if (PieceImagesBytes(s->Jigs.data(), n, s->Params.Rotate != 0) >
-        PieceImagesBudget(s->Params.ImageW, s->Params.ImageH)) {
+        PieceImagesBudget(s->Params.ImageW, s->Params.ImageH, s->Params.Rotate != 0)) {
         SetOpenFault(TOpenFault::Costly);
         return false;
     }
@@ -128,16 +128,16 @@ int64_t PieceImagesBytes(const TJig* jigs, int count, bool rotate)
     return bytes;
 }
 
-int64_t PieceImagesBudget(int w, int h)
+int64_t PieceImagesBudget(int w, int h, bool rotate)
 {
     // Real cuts of every style and level need at most about 13.5 times the
     // picture's bytes with rotation (the four turned copies of boxes that
-    // overlap by their tabs) and under 3 times without; twice that is allowed.
-    // Small pictures get a floor, so that odd small cuts are never refused.
-    constexpr int64_t kRoomPerPictureByte = 28;
+    // overlap by their tabs) and under 3 times without; about twice that is
+    // allowed. Small pictures get a floor, so that odd small cuts are never refused.
+    const int64_t room = rotate ? 28 : 8;
     constexpr int64_t kFloor = int64_t(64) << 20;
     const int64_t picture = int64_t(imax(w, 0)) * imax(h, 0) * 4;
-    return std::min(kMaxPieceImageBytes, std::max(kFloor, picture * kRoomPerPictureByte));
+    return std::min(kMaxPieceImageBytes, std::max(kFloor, picture * room));
 }
 
 bool SolveFile_GameReadable()
@@ -148,7 +148,7 @@ bool SolveFile_GameReadable()
     for (int32_t i = 0; i < n; ++i)
         if (!JigUsable(Jigs[size_t(i)], JigP))
             return false;
-    return PieceImagesBytes(Jigs.data(), n, JigP.Rotate != 0) <= PieceImagesBudget(JigP.ImageW, JigP.ImageH);
+    return PieceImagesBytes(Jigs.data(), n, JigP.Rotate != 0) <= PieceImagesBudget(JigP.ImageW, JigP.ImageH, JigP.Rotate != 0);
 }
 
 // ---- Reading --------------------------------------------------------------------------

@@ -92,7 +92,7 @@ bool SolveFile_GameReadable();
 // the pieces that turn), and the bound a game's must keep to: the room a real
 // cut needs over the picture's area, and never more than kMaxPieceImageBytes.
 int64_t PieceImagesBytes(const TJig* jigs, int count, bool rotate);
-int64_t PieceImagesBudget(int w, int h);
+int64_t PieceImagesBudget(int w, int h, bool rotate);
 constexpr int64_t kMaxPieceImageBytes = int64_t(3) << 30;
 
 // ---- Why an open failed ------------------------------------------------------------------

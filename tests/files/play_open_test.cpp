@@ -214,9 +214,11 @@ TEST_F(PlayOpen, RealCutsStayWellInsideThePieceImageBudget)
                     continue;
                 const int64_t estimate = EstimateCutBytes(NewJigP);
                 ASSERT_TRUE(OpenGameFile(path, 11u));
-                const int64_t bytes = PieceImagesBytes(Jigs.data(), JigP.TotalTileNum, true);
                 const int64_t picture = int64_t(JigP.ImageW) * JigP.ImageH * 4;
-                EXPECT_LE(bytes, picture * 16);   // the budget allows 28 times
+                const int64_t bytes = PieceImagesBytes(Jigs.data(), JigP.TotalTileNum, true);
+                EXPECT_LE(bytes, picture * 16);  // the budget allows 28 times
+                const int64_t upright = PieceImagesBytes(Jigs.data(), JigP.TotalTileNum, false);
+                EXPECT_LE(upright, picture * 4);  // and 8 times without rotation
                 EXPECT_LE(bytes + 2 * picture, estimate);
                 EXPECT_TRUE(SolveFile_GameReadable());
             }

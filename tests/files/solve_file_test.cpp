@@ -430,3 +430,53 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     EXPECT_FALSE(miJigs);
     EXPECT_FALSE(FileNames.bOpen);
 }
+
+// Piece boxes that each cover the whole picture would cost gigabytes of piece
+// images: such a file is refused by the reader, before anything is built,
+// with or without rotation; the same pieces with boxes a cut makes read.
+TEST(SolveFile, PieceBoxesCoveringThePictureAreRefusedBeforeAnyImageIsBuilt)
+{
+    TempDir dir;
+    const int w = 1024, h = 768, pieces = 120;
+    MakeSyntheticGame(w, h, pieces, 2);
+    for (int i = 0; i < pieces; ++i) {  // boxes of a real cut's size: readable
+        TJig& j = Jigs[size_t(i)];
+        j.W = j.H = 120;
+        j.HomeX = (i * 97) % (w - 120);
+        j.HomeY = (i * 61) % (h - 120);
+    }
+    const std::string path = dir.File("boxes.svm");
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(path, &s));
+    const std::vector<uint8_t> good = ReadFileBytes(path);
+    for (const uint8_t rotate : {uint8_t(1), uint8_t(0)}) {
+        SCOPED_TRACE(int(rotate));
+        std::vector<uint8_t> bytes = good;
+        const size_t params = 23 + Get32(bytes, 19);
+        bytes[params + offsetof(TJigParams, Rotate)] = rotate;
+        const size_t table = Get32(bytes, 15) + sizeof(TWinParams) + sizeof(MOUSE_SCHEMA);
+        for (int i = 0; i < pieces; ++i) {
+            const size_t at = table + size_t(i) * sizeof(TJig);
+            bytes[at + offsetof(TJig, Rot)] = 0;
+            Put32(bytes, at + offsetof(TJig, HomeX), 0);
+            Put32(bytes, at + offsetof(TJig, HomeY), 0);
+            Put32(bytes, at + offsetof(TJig, W), uint32_t(w));
+            Put32(bytes, at + offsetof(TJig, H), uint32_t(h));
+        }
+        OpenFaultP = TOpenFaultP{};
+        TSolveFile hostile;
+        EXPECT_FALSE(ReadAll(bytes, &hostile));
+        EXPECT_EQ(OpenFaultP.fault, TOpenFault::Costly);
+        EXPECT_TRUE(hostile.Jigs.size() == size_t(pieces));  // read, checked, refused: no image made
+    }
+    // The writer never writes what its reader refuses.
+    for (int i = 0; i < pieces; ++i) {
+        TJig& j = Jigs[size_t(i)];
+        j.HomeX = j.HomeY = 0;
+        j.W = w;
+        j.H = h;
+    }
+    EXPECT_FALSE(SaveSolveFile(dir.File("never.svm"), false));
+    EXPECT_FALSE(FileExists(dir.File("never.svm")));
+}
