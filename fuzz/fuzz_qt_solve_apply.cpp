@@ -2,9 +2,9 @@
 // pictures decoded, the records replaced and every piece image built from
 // the stored piece boxes. The images must stay within the budget the reader
 // promises.
-#include "cutting/cutting.h"
-#include "cutting/piece_images.h"
 #include "files/files.h"
+#include "model/game_cut.h"
+#include "model/play_rules.h"
 #include "platform/platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -3,7 +3,7 @@
 // bundled files to it.
 #include "files/files.h"
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 namespace {
 
@@ -56,6 +56,8 @@ const char* const kPlainKeys[] = {
     "MS_OpenWhyPicture", "MS_OpenWhyCostly", "MS_OpenWhyCut", "Q_DelAllGames", "Q_DelAllJigs",
     "Q_GatherLostJigs", "Q_OpenFirstJigsaw", "Q_SaveChanges", "Prog_AutoSaveSolve", "Prog_OpenJig",
     "Prog_SaveSolve",
+    // Captions of the play field's windows.
+    "WC_Thumb",
 };
 
 // Numbered families: prefix, first, last, arguments.

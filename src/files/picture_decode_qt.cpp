@@ -4,7 +4,7 @@
 // promptly (with a damaged picture, which is then refused).
 #include "files/files.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>

@@ -7,10 +7,11 @@
 // and questions take their second answer, so nothing waits for a player.
 // --state keeps FILE describing every piece as it lies (for tests that play
 // the game from outside).
+#include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
 #include "files/files.h"
 #include "model/game_state.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "model/puzzle.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv)
     // Window titles then read "<game> — Zivra Jigsaw".
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     Model_Reset();  // the records' start values, the default cut among them
+    GetOSVersion();
+    GetDisplayScale();
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;
