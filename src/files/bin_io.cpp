@@ -2,8 +2,12 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,6 +132,29 @@ bool OBinWriter::Create(const std::string& path)
     return fd_ >= 0;
 }
 
+bool OBinWriter::CreateLocked(const std::string& path)
+{
+    Close();
+    pos_ = 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+        errno_ = errno;
+        return false;
+    }
+    // A clean-up may have opened and locked the file between the open and
+    // this lock; it then removed it, and the name no longer leads here.
+    struct stat mine, named;
+    if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &mine) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+        mine.st_ino != named.st_ino || mine.st_dev != named.st_dev) {
+        ::close(fd);
+        errno_ = ESTALE;
+        return false;
+    }
+    fd_ = fd;
+    errno_ = 0;
+    return true;
+}
+
 bool OBinWriter::OpenUpdate(const std::string& path)
 {
     Close();
@@ -209,31 +236,183 @@ bool SyncFolderOf(const std::string& path)
     return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+// ---- Side files ----------------------------------------------------------------------
+
+namespace {
+
+std::string FolderPart(const std::string& path)
 {
-    const std::string side = path + ".part";
-    OBinWriter w;
-    if (!w.Create(side)) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NamePart(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool EndsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool IsHex8(const std::string& s)
+{
+    if (s.size() != 8)
+        return false;
+    for (char c : s)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+// Removes one side file when nobody holds its lock; the lock is taken on the
+// very file the name leads to, and the name is checked again under the lock.
+bool RemoveIfUnheld(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    bool removed = false;
+    struct stat mine, named;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0 && S_ISREG(mine.st_mode) &&
+        ::lstat(path.c_str(), &named) == 0 && mine.st_ino == named.st_ino && mine.st_dev == named.st_dev)
+        removed = ::unlink(path.c_str()) == 0;
+    ::close(fd);  // releases the lock
+    return removed;
+}
+
+}  // namespace
+
+bool CreateSideFile(const std::string& target, const std::string& ext, OBinWriter* w, std::string* side,
+                    std::string* error)
+{
+    static std::mt19937_64 gen{std::random_device{}() ^ (uint64_t(::getpid()) << 32)};
+    const std::string folder = FolderPart(target);
+    const std::string name = NamePart(target);
+    int err = 0;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08x", unsigned(gen() & 0xFFFFFFFFu));
+        *side = folder + "." + name + "." + hex + "." + ext;
+        if (w->CreateLocked(*side))
+            return true;
+        err = w->LastErrno();
+        if (err != EEXIST && err != ESTALE)
+            break;
+    }
+    if (error)
+        *error = "cannot create a file beside " + target + ": " + std::strerror(err);
+    side->clear();
+    return false;
+}
+
+std::string SideFileTarget(const std::string& name)
+{
+    for (const char* ext : {".svt", ".part"}) {
+        if (!EndsWith(name, ext))
+            continue;
+        const std::string stem = name.substr(0, name.size() - std::strlen(ext));
+        // ".<target>.<hex>"
+        const size_t dot = stem.find_last_of('.');
+        if (stem.size() > 10 && stem[0] == '.' && dot != std::string::npos && dot > 1 &&
+            IsHex8(stem.substr(dot + 1)))
+            return stem.substr(1, dot - 1);
+        // Older names: "<target>.svt", "<target>.part", and the shared "zivra.svt".
+        if (stem == "zivra" && std::strcmp(ext, ".svt") == 0)
+            return "zivra.svt";
+        if (!stem.empty() && stem[0] != '.')
+            return stem;
+    }
+    return {};
+}
+
+int RemoveStaleSideFiles(const std::string& folder, const std::string& targetName)
+{
+    std::string dir = folder.empty() ? "." : folder;
+    if (dir.back() != '/')
+        dir += '/';
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return 0;
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const std::string target = SideFileTarget(name);
+        if (target.empty() || (!targetName.empty() && target != targetName))
+            continue;
+        // An old-style "<name>.part" is only ours when it is a settings or
+        // game file's; "<name>.svt" only a game's.
+        const bool hidden = name[0] == '.';
+        if (!hidden && target != "zivra.svt" && !EndsWith(target, ".svm") && !EndsWith(target, ".dat"))
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
+    int removed = 0;
+    for (const std::string& name : names)
+        removed += RemoveIfUnheld(dir + name) ? 1 : 0;
+    return removed;
+}
+
+std::string ResolveLinks(const std::string& path)
+{
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 2);
+        const ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size() - 1);
+        if (n <= 0)
+            return p;
+        const std::string to(buf.data(), size_t(n));
+        p = to[0] == '/' ? to : FolderPart(p) + to;
+    }
+    return p;  // a loop of links: the save will fail at the rename or the open
+}
+
+bool KeepModeOf(const std::string& target, int fd)
+{
+    struct stat st;
+    if (::stat(target.c_str(), &st) != 0)
+        return true;
+    return ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+bool CommitSideFile(OBinWriter& w, const std::string& side, const std::string& target, std::string* error)
+{
+    // Renamed while still open and locked: a clean-up never takes a file that
+    // is about to become the target.
+    if (::rename(side.c_str(), target.c_str()) != 0) {
         if (error)
-            *error = "cannot create " + side + ": " + std::strerror(w.LastErrno());
+            *error = "cannot replace " + target + ": " + std::strerror(errno);
+        ::unlink(side.c_str());
+        w.Close();
         return false;
     }
-    bool ok = w.Write(bytes.data(), bytes.size()) && w.Sync();
-    const int err = w.LastErrno();
-    ok = w.Close() && ok;
-    if (ok && ::rename(side.c_str(), path.c_str()) != 0) {
-        ok = false;
-        if (error)
-            *error = "cannot replace " + path + ": " + std::strerror(errno);
-    } else if (!ok && error) {
-        *error = "cannot write " + side + ": " + std::strerror(err ? err : w.LastErrno());
-    }
+    w.Close();
+    SyncFolderOf(target);
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
+    const std::string target = ResolveLinks(path);
+    RemoveStaleSideFiles(FolderPart(target), NamePart(target));
+    OBinWriter w;
+    std::string side;
+    if (!CreateSideFile(target, "part", &w, &side, error))
+        return false;
+    const bool ok = w.Write(bytes.data(), bytes.size()) && KeepModeOf(target, w.Fd()) && w.Sync();
     if (!ok) {
+        if (error)
+            *error = "cannot write " + side + ": " + std::strerror(w.LastErrno() ? w.LastErrno() : errno);
         ::unlink(side.c_str());
         return false;
     }
-    SyncFolderOf(path);
-    return true;
+    return CommitSideFile(w, side, target, error);
 }
 
 bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>* out)

@@ -55,6 +55,11 @@ public:
 
     // Creates or empties the file (mode 0644).
     bool Create(const std::string& path);
+    // Creates a new file that must not exist yet (mode 0666 less the umask)
+    // and holds an exclusive lock on it until it is closed. False with
+    // LastErrno() EEXIST when the name is taken, or ESTALE when the file was
+    // removed before the lock was taken (a start-up clean-up got there first).
+    bool CreateLocked(const std::string& path);
     // Opens an existing file for reading and writing in place.
     bool OpenUpdate(const std::string& path);
     bool Write(const void* src, size_t n);   // every byte or false
@@ -72,6 +77,33 @@ private:
     int64_t pos_ = 0;
     int errno_ = 0;
 };
+
+// ---- Side files ------------------------------------------------------------------
+// A side file is what a save writes before it renames it over its target: a
+// new file in the target's own folder (a rename never crosses file systems),
+// named ".<target name>.<8 hex digits>.<ext>" so that it can be recognised,
+// created exclusively (two saves never share one) and locked while it is
+// open, so that a clean-up can tell a live save's file from a leftover.
+// False with *error when no side file could be made.
+bool CreateSideFile(const std::string& target, const std::string& ext, OBinWriter* w, std::string* side,
+                    std::string* error = nullptr);
+// The target file name a side file name belongs to ("" when name is not one).
+// Also recognises the names older versions used: "<target>.part", "<target>.svt".
+std::string SideFileTarget(const std::string& name);
+// Removes the side files in folder (ending "/" or not) that no running save
+// holds: of targetName only, or of any target when targetName is empty.
+// Answers how many were removed.
+int RemoveStaleSideFiles(const std::string& folder, const std::string& targetName = {});
+// The file a path finally names when symbolic links are followed (a link to
+// a link too); the path itself when it is no link. A save writes there, so
+// that the link stays a link and its target gets the new game.
+std::string ResolveLinks(const std::string& path);
+// Gives the open file fd the permission bits of the existing file target
+// (nothing when target does not exist). False when they cannot be set.
+bool KeepModeOf(const std::string& target, int fd);
+// Renames side over target, then closes w (releasing its lock) and syncs the
+// folder. On failure the side file is removed and target is as it was.
+bool CommitSideFile(OBinWriter& w, const std::string& side, const std::string& target, std::string* error);
 
 // Syncs a folder so that a rename inside it survives a crash.
 bool SyncFolderOf(const std::string& path);

@@ -130,7 +130,7 @@ bool FileNames_Create(std::string* error, bool cleanUp)
     n.sSettings = n.sUserPath + "settings.dat";
     n.sJigsPath = n.sUserPath;
     n.sAutoSaved = n.sJigsPath + "autosaved." + n.sSolveExt;
-    n.sTempSolve = n.sJigsPath + "zivra.svt";
+    n.sTempSolve.clear();  // set only while this instance saves
     n.sDataPic = n.sResourcePath + "/pic_zivra.dat";
     n.sThumbPath = n.sResourcePath + "/thumb_" + kEdition + "/";
     n.sDistJigsPath = n.sResourcePath + "/jigs_" + kEdition + "/";
@@ -138,17 +138,11 @@ bool FileNames_Create(std::string* error, bool cleanUp)
     FileNames = std::move(n);
     if (!cleanUp)
         return true;
-    // A temporary save file left by an interrupted save holds nothing the
-    // saved game itself does not: the save it belonged to never completed.
-    if (FileExists(FileNames.sTempSolve))
-        DeleteFile(FileNames.sTempSolve);
-    // Likewise the side files of an interrupted re-save or settings write.
-    for (const std::string& name : ListFolderSorted(FileNames.sJigsPath)) {
-        const std::string ext = FileExtLower(name);
-        const std::string inner = FileExtLower(FileNameWithoutExt(name));
-        if (ext == "part" && (inner == FileNames.sSolveExt || name == "settings.dat.part"))
-            DeleteFile(FileNames.sJigsPath + name);
-    }
+    // The temporary and side files of interrupted saves and settings writes
+    // hold nothing their targets do not: the saves never completed. Another
+    // running game's or tool's save in progress holds its file's lock and is
+    // left alone.
+    RemoveStaleSideFiles(FileNames.sJigsPath);
     return true;
 }
 

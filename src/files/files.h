@@ -32,7 +32,7 @@ struct OFileNames {
     std::string sSolveExt = "svm"; // saved games
     std::string sSetJigExt = "zjg"; // jigsaw files
     std::string sAutoSaved;        // <user>/autosaved.svm
-    std::string sTempSolve;        // <user>/zivra.svt: what a full save writes first
+    std::string sTempSolve;        // the temporary file of this instance's save under way; "" when none
     std::string sDataPic;          // <resources>/pic_zivra.dat
     std::string sThumbPath;        // <resources>/thumb_bemo/
     std::string sDistJigsPath;     // <resources>/jigs_bemo/: the jigsaws that come with the game
@@ -125,6 +125,33 @@ bool SaveJigFile(const std::string& path, uint32_t w, uint32_t h, const uint8_t 
 // The width and height an encoded picture declares (PNG, JPEG, GIF, BMP, TIFF, WebP);
 // false for other formats or a header too short to tell.
 bool PictureSniffSize(const uint8_t* data, size_t n, int* w, int* h);
+
+// ---- The picture gate -------------------------------------------------------------------
+// Every picture from outside (a jigsaw's picture and thumbnail, a saved
+// game's pictures when not in our own layouts) passes the gate before a
+// decoder sees it, and is decoded under a time budget.
+struct TPictureLimits {
+    int maxSide = kMyImageMaxSide;
+    int64_t maxPixels = kMyImageMaxPixels;
+    double seconds = 5.0;  // wall-clock budget of the decoding
+};
+constexpr int kMaxJpegScans = 100;        // real progressive pictures have about 10
+constexpr int kMaxJpegSegments = 2000;
+constexpr int kMaxPngChunks = 100000;     // picture data in pieces of 8 KB or more
+constexpr int kMaxPngOtherChunks = 500;
+constexpr uint32_t kMaxPngPackedExtraBytes = 256u << 10;  // compressed text and profiles
+constexpr int kMaxGifFrames = 1000;
+constexpr int kMaxGifBlocks = 100000;
+constexpr int kMaxTiffDirs = 64;
+constexpr int kMaxTiffEntries = 512;
+constexpr uint32_t kMaxTiffStrips = 1u << 20;
+// The structure check alone: format, declared size, a whole stream, bounded
+// work. False with a reason for the player.
+bool PictureGate(const uint8_t* data, size_t n, const TPictureLimits& limits, std::string* why);
+// The gate, then the platform decoder under the time budget and an
+// allocation cap; convert as MyImageCreateFromData. Null with *why.
+OMyImagePtr DecodePicture(const uint8_t* data, size_t n, bool convert, const TPictureLimits& limits,
+                          std::string* why = nullptr);
 
 // ---- Language files ------------------------------------------------------------------------
 using TLangDict = std::unordered_map<std::string, std::string>;

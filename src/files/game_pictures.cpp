@@ -294,6 +294,6 @@ OMyImagePtr DecodeGamePicture(const std::vector<uint8_t>& bytes)
     if (!img)
         img = DecodeMaskTiff(bytes.data(), bytes.size());
     if (!img)
-        img = MyImageCreateFromData(bytes.data(), bytes.size(), true);
+        img = DecodePicture(bytes.data(), bytes.size(), true, TPictureLimits{});
     return img;
 }

@@ -104,7 +104,11 @@ OMyImagePtr DecodeThumbnail(const std::vector<uint8_t>& bytes)
     if (PictureSniffSize(bytes.data(), bytes.size(), &w, &h) &&
         (w <= 0 || h <= 0 || w > kMaxThumbSide || h > kMaxThumbSide))
         return nullptr;
-    OMyImagePtr img = MyImageCreateFromData(bytes.data(), bytes.size(), false);
+    // A thumbnail is small: a short time budget, so that a list of them never stalls.
+    TPictureLimits limits;
+    limits.maxSide = kMaxThumbSide;
+    limits.seconds = 1.0;
+    OMyImagePtr img = DecodePicture(bytes.data(), bytes.size(), false, limits);
     if (!img || img->W <= 0 || img->H <= 0 || img->W > kMaxThumbSide || img->H > kMaxThumbSide)
         return nullptr;
     return img;
@@ -251,7 +255,7 @@ OMyImagePtr ReadJigFilePicture(const std::string& path, bool convert, std::strin
         !JigFile_ReadPlayParts(f, dataOfs, &desc, &picture))
         return fail("damaged jigsaw file: " + path);
     std::string why;
-    OMyImagePtr img = MyImageCreateFromData(picture.data(), picture.size(), convert, &why);
+    OMyImagePtr img = DecodePicture(picture.data(), picture.size(), convert, TPictureLimits{}, &why);
     if (!img)
         return fail("cannot decode the picture of " + path + ": " + why);
     return img;

@@ -16,6 +16,9 @@ const TLangKey kFormatKeys[] = {
     {"Q_DeleteFile", "@"},    {"Q_TryAnotherDnSrc", "@@"},
     // The open dialog's own pictures.
     {"MS_CantReadPicture", "@@"}, {"MS_PictureTooSmall", "@"}, {"MS_CantWriteJigsaw", "@@"},
+    // Why a file did not open.
+    {"MS_CantOpenFile", "@@"}, {"MS_OpenWhyPieces", "d"}, {"MS_OpenWhyMemory", "dd"},
+    {"MS_SettingsBroken", "@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -51,7 +54,8 @@ const char* const kPlainKeys[] = {
     "PMI_GamesDel", "PMI_GamesDelAll", "PMI_JigsDel", "PMI_JigsDelAll",
     // Messages, questions, progress.
     "MS_Congratulat", "MS_EnterFileName", "MS_InvalidFileName", "MS_KeysMustBeDiff", "MS_ListEmpty",
-    "MS_NoNewJigs", "MS_SelJigsaw", "MS_PaintError", "Q_DelAllGames", "Q_DelAllJigs",
+    "MS_NoNewJigs", "MS_SelJigsaw", "MS_PaintError", "MS_OpenWhyNotGame", "MS_OpenWhyDamaged",
+    "MS_OpenWhyPicture", "MS_OpenWhyCostly", "MS_OpenWhyCut", "Q_DelAllGames", "Q_DelAllJigs",
     "Q_GatherLostJigs", "Q_OpenFirstJigsaw", "Q_SaveChanges", "Prog_AutoSaveSolve", "Prog_OpenJig",
     "Prog_SaveSolve",
     // Captions of the play field's windows.

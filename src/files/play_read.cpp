@@ -27,7 +27,7 @@ bool JigFile_LoadPicture(const std::string& path)
     std::vector<uint8_t> picture;
     if (!f.OpenFile(path) || !JigFile_ReadPlayParts(f, NewJigP.DataOfs, &desc, &picture))
         return false;
-    OMyImagePtr img = MyImageCreateFromData(picture.data(), picture.size(), false);
+    OMyImagePtr img = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
     if (!img)
         return false;
     JigP = NewJigP;
@@ -97,17 +97,26 @@ bool SolveFile_Apply(TSolveFile& s)
     return true;
 }
 
-bool OpenSolveFile_ForPlay(const std::string& path)
+bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
 {
-    OBinReader f;
-    TSolveFile s;
-    if (!f.OpenFile(path) || !SolveFile_ReadHead(f, &s))
-        return false;
+    TSolveFile own;
+    TSolveFile& s = read ? *read : own;
+    if (!read) {
+        OBinReader f;
+        if (!f.OpenFile(path) || !SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s)) {
+            SetOpenFault(TOpenFault::Damaged);
+            return false;
+        }
+    }
+    // Nothing of the open game is replaced until every part has decoded: a
+    // file that fails leaves the game as it was.
+    const bool wasOpen = FileNames.bOpen;
     Platform().RequestRedraw(1);
     FileNames.bOpen = false;
     Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 7);
-    if (!SolveFile_ReadBody(f, &s) || !SolveFile_Apply(s)) {
-        CloseGameRecords();
+    if (!SolveFile_Apply(s)) {
+        SetOpenFault(TOpenFault::Picture);
+        FileNames.bOpen = wasOpen;
         Platform().ProgressHide();
         return false;
     }

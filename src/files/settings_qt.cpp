@@ -4,6 +4,8 @@
 
 #include "platform/platform.h"
 
+#include <cstdio>
+
 #include <QByteArray>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -101,7 +103,18 @@ bool Settings_Read()
     if (!FileExists(FileNames.sSettings))
         return false;
     if (!ReadWholeFile(FileNames.sSettings, kMaxSettingsBytes, &bytes) || !Settings_ParsePlist(bytes, &d)) {
-        Platform().Log("settings file unreadable, defaults used: " + FileNames.sSettings);
+        // One mistyped tag must not cost the recent files and every option
+        // without a word: the file is kept aside (one copy, the latest) before
+        // the defaults are ever written over it, and the player is told.
+        const std::string target = ResolveLinks(FileNames.sSettings);
+        const std::string broken = target + ".broken";
+        if (::rename(target.c_str(), broken.c_str()) == 0) {
+            SyncFolderOf(broken);
+            Platform().Log("settings file unreadable, kept as " + broken + "; defaults used");
+            Platform().ShowMessage(LangFormat(CaretMesFormat("MS_SettingsBroken"), {FileNameOf(broken)}));
+        } else {
+            Platform().Log("settings file unreadable and cannot be kept aside: " + FileNames.sSettings);
+        }
         return false;
     }
     Settings_ApplyDict(d);

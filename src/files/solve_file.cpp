@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
@@ -91,6 +92,13 @@ bool ReadStateBlock(OBinReader& f, TSolveFile* s)
     for (const TJig& j : s->Jigs)
         if (!JigUsable(j, s->Params))
             return false;
+    // Boxes that each cover most of the picture would make the piece images
+    // cost many times what any cut makes: refused before anything is built.
+    if (PieceImagesBytes(s->Jigs.data(), n, s->Params.Rotate != 0) >
+        PieceImagesBudget(s->Params.ImageW, s->Params.ImageH, s->Params.Rotate != 0)) {
+        SetOpenFault(TOpenFault::Costly);
+        return false;
+    }
     for (TPocketRec& r : s->Pockets)
         if (!ReadPocket(f, &r))
             return false;
@@ -106,6 +114,42 @@ bool ReadStateBlock(OBinReader& f, TSolveFile* s)
 }
 
 }  // namespace
+
+// ---- Piece image budget -----------------------------------------------------------------
+
+int64_t PieceImagesBytes(const TJig* jigs, int count, bool rotate)
+{
+    int64_t bytes = 0;
+    for (int i = 0; i < count; ++i) {
+        const TJig& j = jigs[i];
+        const int64_t w = imax(j.W, 0), h = imax(j.H, 0), side = std::max(w, h);
+        bytes += PieceHasStrip(j, rotate) ? 4 * side * side * 4 : w * h * 4;
+    }
+    return bytes;
+}
+
+int64_t PieceImagesBudget(int w, int h, bool rotate)
+{
+    // Real cuts of every style and level need at most about 13.5 times the
+    // picture's bytes with rotation (the four turned copies of boxes that
+    // overlap by their tabs) and under 3 times without; about twice that is
+    // allowed. Small pictures get a floor, so that odd small cuts are never refused.
+    const int64_t room = rotate ? 28 : 8;
+    constexpr int64_t kFloor = int64_t(64) << 20;
+    const int64_t picture = int64_t(imax(w, 0)) * imax(h, 0) * 4;
+    return std::min(kMaxPieceImageBytes, std::max(kFloor, picture * room));
+}
+
+bool SolveFile_GameReadable()
+{
+    const int32_t n = JigP.TotalTileNum;
+    if (!ParamsUsable(JigP) || n < 1 || size_t(n) > Jigs.size())
+        return false;
+    for (int32_t i = 0; i < n; ++i)
+        if (!JigUsable(Jigs[size_t(i)], JigP))
+            return false;
+    return PieceImagesBytes(Jigs.data(), n, JigP.Rotate != 0) <= PieceImagesBudget(JigP.ImageW, JigP.ImageH, JigP.Rotate != 0);
+}
 
 // ---- Reading --------------------------------------------------------------------------
 

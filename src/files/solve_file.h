@@ -85,10 +85,49 @@ bool TryWriteChangedDateToSolveFile(const std::string& path);
 // and NewJigP (SideNum 1, Reserved96 0, DataOfs after the thumbnail).
 bool OpenSolveFile_ForListOrPreview(const std::string& path, bool listOnly);
 bool OpenSolveData_ForListOrPreview(OBinReader& f, bool listOnly);
-// The temporary file a full save of path writes first: sTempSolve in the
-// per-user folder, else a side file in path's own folder (a rename never
-// crosses file systems).
-std::string TempSavePathFor(const std::string& path);
+// Whether the open game, saved now, would be read back by the play read:
+// the record, every piece and the piece images' cost within their bounds.
+bool SolveFile_GameReadable();
+// The bytes the piece images of a saved game's pieces take (four turns for
+// the pieces that turn), and the bound a game's must keep to: the room a real
+// cut needs over the picture's area, and never more than kMaxPieceImageBytes.
+int64_t PieceImagesBytes(const TJig* jigs, int count, bool rotate);
+int64_t PieceImagesBudget(int w, int h, bool rotate);
+constexpr int64_t kMaxPieceImageBytes = int64_t(3) << 30;
+
+// ---- Why an open failed ------------------------------------------------------------------
+// The readers answer only true or false; what went wrong is noted here for
+// the command that reports it (cleared when an open starts).
+enum class TOpenFault {
+    None,
+    Missing,        // no such file
+    NotGameFile,    // neither extension
+    Damaged,        // a reader refused it
+    Picture,        // the picture is refused by the gate, undecodable or too slow to decode
+    Costly,         // a saved game whose piece images would cost more than any cut
+    TooManyPieces,  // a cut over kMaxCutPieces (iValue: the count)
+    TooMuchMemory,  // a cut over kCutMemoryBudget (iValue: the estimate, in MB)
+    CutFailed,      // the cutter gave up
+};
+struct TOpenFaultP {
+    TOpenFault fault = TOpenFault::None;
+    int64_t iValue = 0;
+};
+extern TOpenFaultP OpenFaultP;  // per run
+void SetOpenFault(TOpenFault fault, int64_t value = 0);  // keeps the first fault of an open
+// The translated message telling which file could not be opened and why.
+std::string OpenFaultMessage(const std::string& path);
+
+// The most pieces a game may have (a frame piece comes on top).
+constexpr int32_t kMaxCutPieces = kSolveMaxPieces - 1;
+// The memory a cut may need: picture, mask, the cutter's buffers and the
+// piece images. 3 GB leaves a 2-core desktop with 8 GB room for everything else.
+constexpr int64_t kCutMemoryBudget = int64_t(3) << 30;
+// The memory a cut of p needs at most (p as the open dialog leaves NewJigP:
+// ImageW/H the picture's, FitW/H the fitted size, the level's grid filled in).
+int64_t EstimateCutBytes(const TJigParams& p);
+// Whether p may be cut: false with the fault noted otherwise.
+bool CutParamsAffordable(const TJigParams& p);
 
 // ---- Opening and saving commands ------------------------------------------------------------
 // The open dialog as these commands see it (installed by the window; a file
@@ -136,8 +175,11 @@ bool SolveFile_Apply(TSolveFile& s);
 void SizeSidesForPicture(int w, int h);
 // The play read of a saved game (after its list/preview read): every part
 // read and checked, the records replaced, the draw order sorted, the piece
-// images rebuilt; sSolve := path and bOpen on success. A failure leaves no game open.
-bool OpenSolveFile_ForPlay(const std::string& path);
+// images rebuilt; sSolve := path and bOpen on success.
+// With read, the file was read and checked already (by SolveFile_ReadHead and
+// SolveFile_ReadBody) and only applied. A file whose pictures do not decode
+// leaves the open game as it was.
+bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read = nullptr);
 // The play read of a jigsaw (after its list/preview read and the choice of
 // level): picture, cut with the given seed (else one fresh from the system),
 // piece images, first layout, empty pockets, no weight. A failure leaves no game open.
@@ -145,6 +187,8 @@ bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed =
 // Opens a jigsaw or a saved game for play: the window's hooks, the title, the
 // recent files, the side to show (bCurSide), drag state and unsaved marks reset.
 bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed = std::nullopt);
+// Every piece in one group and upright: the game is solved.
+bool AllOneUprightGroup();
 // The side a saved game opens on: the one window all pieces lie in when that
 // is a side, else side 0.
 int SideToShow();

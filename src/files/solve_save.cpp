@@ -1,11 +1,14 @@
 // Writing saved games without ever tearing one.
 //
-// Full save: the whole file goes to a temporary file in the target's folder,
-// every write checked, then fsync, rename over the target, fsync of the
-// folder. Re-save of the same game: the file is copied to a side file, the
-// state block patched there, synced, and renamed over. A crash at any moment
-// leaves the old file or the new one, whole; a failure removes the side file
-// and leaves the old one. The unsaved mark is cleared only after the rename.
+// Full save: the whole file goes to a temporary file of its own in the
+// target's folder (created exclusively and locked, so two running games or a
+// game and the tool never share one), every write checked, then fsync,
+// rename over the target, fsync of the folder. Re-save of the same game: the
+// file is copied to a side file, the state block patched there, synced, and
+// renamed over. A crash at any moment leaves the old file or the new one,
+// whole; a failure removes the side file and leaves the old one. The unsaved
+// mark is cleared only after the rename. Through a symbolic link the file it
+// leads to is replaced, keeping its permission bits.
 #include "files/files.h"
 
 #include "platform/platform.h"
@@ -72,7 +75,7 @@ bool WriteSolveFileBody(OBinWriter& w)
     return ok;
 }
 
-std::string FolderOf(const std::string& path)
+std::string FolderOfPath(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
@@ -98,20 +101,30 @@ bool FailSave(const std::string& temp, const std::string& message)
     return false;
 }
 
-}  // namespace
-
-std::string TempSavePathFor(const std::string& path)
+// Copies src over dst through a side file of dst (unless it is the
+// autosave of this instance, nobody else writes it).
+bool CopyOver(const std::string& dst, const std::string& src)
 {
-    if (!FileNames.sTempSolve.empty() && FolderOf(path) == FileNames.sJigsPath)
-        return FileNames.sTempSolve;
-    return path + ".svt";
+    OBinWriter w;
+    std::string side;
+    int err = 0;
+    if (!CreateSideFile(dst, "part", &w, &side))
+        return false;
+    if (!CopyFileBytes(src, side, &err) || !w.Sync()) {
+        ::unlink(side.c_str());
+        return false;
+    }
+    return CommitSideFile(w, side, dst, nullptr);
 }
+
+}  // namespace
 
 bool TryWriteChangedDateToSolveFile(const std::string& path)
 {
+    const std::string target = ResolveLinks(path);
     OBinReader r;
     TSolveFile s;
-    if (!FileExists(path) || !r.OpenFile(path) || !SolveFile_ReadHead(r, &s))
+    if (!FileExists(target) || !r.OpenFile(target) || !SolveFile_ReadHead(r, &s))
         return false;
     // Only this same game, cut the same way, may keep the stored picture and
     // mask and have its state block rewritten in place.
@@ -125,19 +138,21 @@ bool TryWriteChangedDateToSolveFile(const std::string& path)
         (size != s.StateOfs + blockLen && size != s.StateOfs + blockLen - kSolveTailBytes))
         return false;
     r = OBinReader();
-    const std::string side = path + ".part";
-    int err = 0;
     OBinWriter w;
-    bool ok = CopyFileBytes(path, side, &err) && w.OpenUpdate(side) && w.Seek(s.StateOfs) &&
-              WriteChangedDateToSolveFile(w) && ::ftruncate(w.Fd(), off_t(s.StateOfs + blockLen)) == 0 &&
-              w.Sync();
-    ok = w.Close() && ok;
-    if (ok && ::rename(side.c_str(), path.c_str()) == 0) {
-        SyncFolderOf(path);
-        return true;
+    std::string side;
+    if (!CreateSideFile(target, "part", &w, &side))
+        return false;
+    // The copy goes in through its own descriptor; w keeps the side file
+    // locked and then patches the state block in it.
+    int err = 0;
+    const bool ok = CopyFileBytes(target, side, &err) && w.Seek(s.StateOfs) && WriteChangedDateToSolveFile(w) &&
+                    ::ftruncate(w.Fd(), off_t(s.StateOfs + blockLen)) == 0 && KeepModeOf(target, w.Fd()) &&
+                    w.Sync();
+    if (!ok) {
+        ::unlink(side.c_str());
+        return false;
     }
-    ::unlink(side.c_str());
-    return false;
+    return CommitSideFile(w, side, target, nullptr);
 }
 
 bool SaveSolveFile(const std::string& path, bool autosave)
@@ -146,28 +161,43 @@ bool SaveSolveFile(const std::string& path, bool autosave)
     if (!miJigs || !miMasks || !miJigs->HasPixels() || !miMasks->HasPixels() ||
         size_t(JigP.TotalTileNum) > Jigs.size())
         return FailSave("", "Failed: there is no game to save");
+    if (!SolveFile_GameReadable())
+        return FailSave("", "Failed: the game could not be read back, so it is not saved");
     if (GameFileHooks.fnBeforeSave)
         GameFileHooks.fnBeforeSave();
-    if (TryWriteChangedDateToSolveFile(path)) {
+    // Through a link, the file it leads to is saved; a killed save of that
+    // file left its side files, which go now.
+    const std::string target = ResolveLinks(path);
+    RemoveStaleSideFiles(FolderOfPath(target), FileNameOf(target));
+    if (TryWriteChangedDateToSolveFile(target)) {
         MarkSaved(path, autosave);
         return true;
     }
     Platform().ProgressShow(LangGetKeyVal(autosave ? "Prog_AutoSaveSolve" : "Prog_SaveSolve"), 4);
-    const std::string temp = TempSavePathFor(path);
     OBinWriter w;
-    if (!w.Create(temp))
+    std::string temp, error;
+    if (!CreateSideFile(target, "svt", &w, &temp, &error)) {
+        Platform().Log(error);
         return FailSave("", "Failed: fileHandleForWritingAtPath");
-    bool ok = WriteSolveFileBody(w) && w.Sync();
-    const int err = w.LastErrno();
-    ok = w.Close() && ok;
-    if (!ok)
-        return FailSave(temp, std::string("Failed: WriteFile: ") + std::strerror(err ? err : w.LastErrno()));
-    if (!autosave && !StrEqualNoCase(path, FileNames.sAutoSaved) && !FileNames.sAutoSaved.empty() &&
-        !TryWriteChangedDateToSolveFile(FileNames.sAutoSaved))
-        CopyFile(FileNames.sAutoSaved, temp);  // itself atomic; a failure costs only the autosave copy
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return FailSave(temp, std::string("Failed: RenameFile: ") + std::strerror(errno));
-    SyncFolderOf(path);
+    }
+    // While it is written, this instance's autosave waits for it.
+    FileNames.sTempSolve = temp;
+    struct TempClear {
+        ~TempClear() { FileNames.sTempSolve.clear(); }
+    } tempClear;
+    bool ok = WriteSolveFileBody(w) && KeepModeOf(target, w.Fd()) && w.Sync();
+    if (!ok) {
+        const int err = w.LastErrno() ? w.LastErrno() : errno;
+        w.Close();
+        return FailSave(temp, std::string("Failed: WriteFile: ") + std::strerror(err));
+    }
+    // The autosave file is this instance's own only while it holds the
+    // autosave lock; a tool run or a second window leaves it alone.
+    if (!autosave && !StrEqualNoCase(target, FileNames.sAutoSaved) && !FileNames.sAutoSaved.empty() &&
+        AutoSave_HoldsLock() && !TryWriteChangedDateToSolveFile(FileNames.sAutoSaved))
+        CopyOver(FileNames.sAutoSaved, temp);  // itself atomic; a failure costs only the autosave copy
+    if (!CommitSideFile(w, temp, target, &error))
+        return FailSave("", "Failed: RenameFile: " + error);
     Platform().ProgressHide();
     MarkSaved(path, autosave);
     return true;

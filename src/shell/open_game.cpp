@@ -85,8 +85,9 @@ bool ShellOpenGame(const std::string& path)
 {
     if (!SaveAndContinue())
         return false;
+    OpenFaultP = TOpenFaultP{};
     if (!PrepareToOpen(path) || !OpenGameFile(path)) {
-        ShowMessage(CaretMesFormat("MS_CantFindFile") + "\n" + path);
+        ShowMessage(OpenFaultMessage(path));
         return false;
     }
     return true;

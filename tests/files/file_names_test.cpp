@@ -36,7 +36,7 @@ TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFoldersAndClearsLeftovers)
     EXPECT_TRUE(FileExists(user));
     EXPECT_EQ(FileNames.sSettings, user + "settings.dat");
     EXPECT_EQ(FileNames.sAutoSaved, user + "autosaved.svm");
-    EXPECT_EQ(FileNames.sTempSolve, user + "zivra.svt");
+    EXPECT_EQ(FileNames.sTempSolve, "");  // no save under way
     EXPECT_EQ(FileNames.sLangPath, FileNames.sResourcePath + "/language/");
     EXPECT_EQ(FileNames.sDistJigsPath, FileNames.sResourcePath + "/jigs_bemo/");
     EXPECT_EQ(FileNames.sThumbPath, FileNames.sResourcePath + "/thumb_bemo/");
@@ -44,14 +44,38 @@ TEST(FileNames, BuildsEveryPathUnderTheDataAndResourceFoldersAndClearsLeftovers)
     EXPECT_TRUE(FileExists(FileNames.sLangPath + "english.lng"));
     EXPECT_FALSE(FileNames.bOpen);
 
-    // The next start-up removes a leftover temporary save and re-save, nothing else.
-    const std::string resave = user + "Game.svm.part", mine = user + "notes.part";
-    for (const std::string& f : {FileNames.sTempSolve, resave, mine})
+    // The next start-up removes leftover temporary saves and re-saves (this
+    // version's names and older ones), nothing else.
+    const std::vector<std::string> leftovers = {user + "zivra.svt", user + "Game.svm.part",
+                                                user + ".Game.svm.0badf00d.svt", user + ".settings.dat.12345678.part"};
+    const std::vector<std::string> kept = {user + "notes.part", user + ".notes.txt", user + "Game.svm"};
+    for (const std::string& f : leftovers)
+        ASSERT_TRUE(WriteFileBytes(f, {1, 2, 3}));
+    for (const std::string& f : kept)
         ASSERT_TRUE(WriteFileBytes(f, {1, 2, 3}));
     ASSERT_TRUE(FileNames_Create(&error)) << error;
-    EXPECT_FALSE(FileExists(FileNames.sTempSolve));
-    EXPECT_FALSE(FileExists(resave));
-    EXPECT_TRUE(FileExists(mine));
+    for (const std::string& f : leftovers)
+        EXPECT_FALSE(FileExists(f)) << f;
+    for (const std::string& f : kept)
+        EXPECT_TRUE(FileExists(f)) << f;
+}
+
+TEST(FileNames, StartUpLeavesTheSideFileOfASaveUnderWayAlone)
+{
+    TempDir data;
+    ScopedEnv xdg("XDG_DATA_HOME", data.Path());
+    std::string error;
+    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    // Another running game is writing its temporary file: it holds its lock.
+    OBinWriter other;
+    std::string side;
+    ASSERT_TRUE(CreateSideFile(FileNames.sJigsPath + "Game.svm", "svt", &other, &side));
+    ASSERT_TRUE(other.Write("ZIVRA", 5));
+    ASSERT_TRUE(FileNames_Create(&error)) << error;  // a second instance starts
+    EXPECT_TRUE(FileExists(side));
+    std::string commitError;
+    ASSERT_TRUE(CommitSideFile(other, side, FileNames.sJigsPath + "Game.svm", &commitError)) << commitError;
+    EXPECT_EQ(ReadFileBytes(FileNames.sJigsPath + "Game.svm").size(), 5u);
 }
 
 TEST(FileNames, MissingResourceFolderIsAClearError)

@@ -78,17 +78,150 @@ TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZeroAndAFailedReadLeavesNo
     EXPECT_TRUE(DragJigP.bClickPending);
     EXPECT_FALSE(Recorder().progressVisible);
 
-    // A jigsaw whose picture does not decode closes the changed game and opens nothing.
+    // A jigsaw whose picture does not decode leaves the changed game as it was.
     GameChanged();
     TempDir other;
     const std::string bad = MakeJigsaw(other, 240, 180, false);
     ChooseLevel(bad, 12, false, false);
     EXPECT_FALSE(OpenGameFile(bad, 1u));
-    EXPECT_FALSE(FileNames.bOpen);
-    EXPECT_TRUE(Jigs.empty());
-    EXPECT_FALSE(miJigs);
-    EXPECT_FALSE(AutoSave_IsDue(1e12));
+    EXPECT_EQ(OpenFaultP.fault, TOpenFault::Picture);
+    EXPECT_TRUE(FileNames.bOpen);
+    EXPECT_EQ(JigP.GameSeed, 99);
+    EXPECT_EQ(arPicJigs.size(), size_t(n));
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
     EXPECT_FALSE(Recorder().progressVisible);
+}
+
+// Every failed open says which file and why, and the open game stays as it was.
+TEST_F(PlayOpen, FailedOpensNameTheFileAndTheReasonAndKeepTheGame)
+{
+    FileNames.sLangPath = SourcePath("resources/language/");
+    ASSERT_TRUE(ReadLangFile(LangMesFile("english")));
+    const std::string good = MakeJigsaw(dir);
+    ChooseLevel(good, 10, false, false);
+    ASSERT_TRUE(OpenGameFile(good, 5u));
+    GameChanged();
+    const int n = JigP.TotalTileNum;
+    const std::string saved = dir.File("saved.svm");
+    ASSERT_TRUE(SaveSolveFile(saved, false));
+    const auto savedBytes = ReadFileBytes(saved);
+
+    std::vector<uint8_t> noise(5000);
+    SRand(3);
+    for (uint8_t& b : noise)
+        b = uint8_t(Rand());
+    TempDir other;
+    const std::string badPicture = MakeJigsaw(other, 240, 180, false);
+    auto jigBytes = ReadFileBytes(good);
+    jigBytes[3] ^= 0x40;  // the magic
+    struct Case {
+        std::string name;
+        std::vector<uint8_t> bytes;  // empty: the file is not made
+        TOpenFault fault;
+        std::string says;            // in the message besides the file's name
+    };
+    const std::vector<Case> cases = {
+        {"gone.svm", {}, TOpenFault::Missing, "Could not find the file"},
+        {"notes.txt", {1, 2, 3}, TOpenFault::NotGameFile, "neither a jigsaw nor a saved game"},
+        {"noise.svm", noise, TOpenFault::Damaged, "damaged"},
+        {"cut.svm", std::vector<uint8_t>(savedBytes.begin(), savedBytes.begin() + savedBytes.size() / 2),
+         TOpenFault::Damaged, "damaged"},
+        {"broken.zjg", jigBytes, TOpenFault::Damaged, "damaged"},
+        {"noise.zjg", noise, TOpenFault::Damaged, "damaged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        if (!c.bytes.empty()) {
+            ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        }
+        EXPECT_FALSE(OpenGameFile(path));
+        EXPECT_EQ(OpenFaultP.fault, c.fault);
+        const std::string message = OpenFaultMessage(path);
+        EXPECT_NE(message.find(c.fault == TOpenFault::Missing ? path : c.name), std::string::npos) << message;
+        EXPECT_NE(message.find(c.says), std::string::npos) << message;
+        EXPECT_EQ(message.find('%'), std::string::npos) << message;  // every placeholder filled
+        EXPECT_TRUE(FileNames.bOpen);
+        EXPECT_EQ(JigP.GameSeed, 5);
+        EXPECT_EQ(JigP.TotalTileNum, n);
+        EXPECT_EQ(FileNames.sJigName, "Meadow");
+        EXPECT_TRUE(AutoSaveP.bNeedSave == false);  // saved above, nothing since
+    }
+    // The picture's own fault, through the open dialog's road.
+    ChooseLevel(badPicture, 12, false, false);
+    EXPECT_FALSE(OpenGameFile(badPicture, 1u));
+    EXPECT_NE(OpenFaultMessage(badPicture).find("picture cannot be read"), std::string::npos);
+    EXPECT_EQ(JigP.GameSeed, 5);
+    // The dialog's road reports it too: one message.
+    GameFileHooks.fnFileDialog = [&](int, const std::string&, std::string* chosen) {
+        *chosen = dir.File("noise.svm");
+        return 1;
+    };
+    Recorder().Clear();
+    EXPECT_FALSE(DialogOpenGameFile("", false));
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 1);
+    GameFileHooks = OGameFileHooks{};
+}
+
+// Cuts over 4000 pieces or over the memory budget are refused before anything is read.
+TEST_F(PlayOpen, CutsOverThePieceCapOrTheMemoryBudgetAreRefused)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 10, false, false);
+    NewJigP.TotalTileNum = kMaxCutPieces + 1;
+    EXPECT_FALSE(OpenGameFile(path, 1u));  // OpenGameFile redoes the list read; the level choice stays
+    EXPECT_EQ(OpenFaultP.fault, TOpenFault::TooManyPieces);
+    EXPECT_EQ(OpenFaultP.iValue, kMaxCutPieces + 1);
+    EXPECT_FALSE(OpenJigFile_ForPlay(path, 1u));
+    EXPECT_FALSE(FileNames.bOpen);
+
+    // A 32767 x 2048 picture at its full size with turning pieces: over 3 GB
+    // (a cut of 8192 x 512 measured 196 MB, a sixteenth of it). Fitted to a
+    // screen, it is small.
+    TJigParams p{};
+    p.Rotate = 1;
+    p.ImageW = 32767;
+    p.ImageH = 2048;
+    p.FitW = 1920;
+    p.FitH = 120;
+    for (int level : {0, 13}) {
+        SCOPED_TRACE(level);
+        ASSERT_TRUE(FillMaskParams(p.ImageW, p.ImageH, 0, 0));
+        p.FitToScreen = 0;
+        SetJigParamsFromLevel(p, p.ImageW, p.ImageH, level);
+        OpenFaultP = TOpenFaultP{};
+        EXPECT_FALSE(CutParamsAffordable(p));
+        EXPECT_EQ(OpenFaultP.fault, p.TotalTileNum > kMaxCutPieces ? TOpenFault::TooManyPieces : TOpenFault::TooMuchMemory);
+        p.FitToScreen = 1;
+        ASSERT_TRUE(FillMaskParams(p.FitW, p.FitH, 0, 0));
+        SetJigParamsFromLevel(p, p.FitW, p.FitH, level);
+        EXPECT_TRUE(p.TotalTileNum < 1 || CutParamsAffordable(p));
+    }
+}
+
+// Real cuts of every style, with frames and rotation, fit well inside the
+// piece image budget that saved games are held to; their estimate covers them.
+TEST_F(PlayOpen, RealCutsStayWellInsideThePieceImageBudget)
+{
+    FileNames.sResourcePath = SourcePath("resources");
+    const std::string path = MakeJigsaw(dir, 640, 480);
+    for (int style = 0; style < kShapeStyleCount; ++style)
+        for (int frame : {0, 1})
+            for (int level : {6, 9, 12}) {
+                SCOPED_TRACE(testing::Message() << style << " " << frame << " " << level);
+                ChooseLevel(path, level, true, frame != 0, style);
+                if (NewJigP.TotalTileNum < 1)
+                    continue;
+                const int64_t estimate = EstimateCutBytes(NewJigP);
+                ASSERT_TRUE(OpenGameFile(path, 11u));
+                const int64_t picture = int64_t(JigP.ImageW) * JigP.ImageH * 4;
+                const int64_t bytes = PieceImagesBytes(Jigs.data(), JigP.TotalTileNum, true);
+                EXPECT_LE(bytes, picture * 16);  // the budget allows 28 times
+                const int64_t upright = PieceImagesBytes(Jigs.data(), JigP.TotalTileNum, false);
+                EXPECT_LE(upright, picture * 4);  // and 8 times without rotation
+                EXPECT_LE(bytes + 2 * picture, estimate);
+                EXPECT_TRUE(SolveFile_GameReadable());
+            }
 }
 
 // The Figure and grid styles take their pictures and the tab atlas from the resource folder.
@@ -219,4 +352,33 @@ TEST_F(PlayOpen, PictureLargerThanTheViewWidensTheSidesBeforeTheLayout)
     for (int i = 0; i < JigP.TotalTileNum; ++i)
         maxX = std::max(maxX, Jigs[size_t(i)].X + Jigs[size_t(i)].DrawW);
     EXPECT_GT(maxX, 320);  // the layout used the wider side
+}
+
+// A game saved solved opens solved, quietly; one still in pieces does not.
+TEST_F(PlayOpen, ASolvedGameOpensSolvedWithoutASecondCongratulation)
+{
+    const std::string path = MakeJigsaw(dir);
+    ChooseLevel(path, 11, true, false);
+    ASSERT_TRUE(OpenGameFile(path, 6u));
+    EXPECT_FALSE(bGameSolved);  // pieces start in their own groups
+    const std::string unsolved = dir.File("unsolved.svm"), solved = dir.File("solved.svm");
+    ASSERT_TRUE(SaveSolveFile(unsolved, false));
+    for (int i = 0; i < JigP.TotalTileNum; ++i) {
+        Jigs[size_t(i)].Layer = 0;
+        Jigs[size_t(i)].Rot = 0;
+    }
+    ASSERT_TRUE(SaveSolveFile(solved, false));
+    Jigs[1].Rot = 2;  // one group, but a piece turned: not solved
+    const std::string turned = dir.File("turned.svm");
+    ASSERT_TRUE(SaveSolveFile(turned, false));
+    for (const auto& [file, expect] : {std::pair{solved, true}, {unsolved, false}, {turned, false}}) {
+        SCOPED_TRACE(file);
+        bGameSolved = !expect;
+        Recorder().Clear();
+        ASSERT_TRUE(OpenGameFile(file));
+        EXPECT_EQ(bGameSolved, expect);
+        CheckSolvePuzzle();  // what the first drop does
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 0);
+        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound), 0);
+    }
 }

@@ -59,7 +59,7 @@ TEST(Settings, WrittenSettingsReadBackUnchanged)
     LastFiles_Update("/b/two.zjg");
     const TSettingsDict before = Settings_ToDict();
     ASSERT_TRUE(Settings_Write());
-    EXPECT_FALSE(FileExists(FileNames.sSettings + ".part"));
+    EXPECT_EQ(CountSideFiles(FileNames.sJigsPath), 0);
     ASSERT_TRUE(Settings_Read());
     EXPECT_EQ(Settings_ToDict(), before);
     EXPECT_EQ(AutoSaveP.dtInterval, 180);
@@ -208,9 +208,12 @@ TEST(AutoSave, DueWithinOneTickUnlessASaveRunsOrTheGuardIsSetOrNothingChangedAnd
         AutoSaveGuard guard;
         EXPECT_FALSE(AutoSave_IsDue(2000));
     }
+    // This instance's own save under way (its temporary file exists).
+    FileNames.sTempSolve = FileNames.sJigsPath + ".Game.svm.00000001.svt";
     ASSERT_TRUE(WriteFileBytes(FileNames.sTempSolve, {1}));
     EXPECT_FALSE(AutoSave_IsDue(2000));
     ASSERT_TRUE(DeleteFile(FileNames.sTempSolve));
+    FileNames.sTempSolve.clear();
     AutoSaveP.bNeedAutoSave = false;
     EXPECT_FALSE(AutoSave_IsDue(2000));
     AutoSaveP.bNeedAutoSave = true;
@@ -269,4 +272,30 @@ TEST(AutoSave, SecondInstanceDoesNotAutosave)
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_TRUE(AutoSave_AcquireLock(nullptr));  // its holder died: the lock is free
+}
+
+TEST(Settings, AnUnreadableFileIsKeptAsideAndThePlayerToldOnce)
+{
+    SettingsHome home;
+    LastFiles_Update("/games/one.svm");
+    ASSERT_TRUE(Settings_Write());
+    // One mistyped tag.
+    std::vector<uint8_t> bytes = ReadFileBytes(FileNames.sSettings);
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t at = text.find("</key>");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 2] = 'x';
+    ASSERT_TRUE(WriteFileBytes(FileNames.sSettings, bytes));
+    const std::string broken = FileNames.sSettings + ".broken";
+    ASSERT_TRUE(WriteFileBytes(broken, {'o', 'l', 'd'}));  // an older copy gives way: one copy only
+    Recorder().Clear();
+    EXPECT_FALSE(Settings_Read());
+    EXPECT_EQ(ReadFileBytes(broken), bytes);
+    ASSERT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 1);
+    EXPECT_NE(Recorder().events.back().text.find("settings.dat.broken"), std::string::npos);
+    // Quitting writes the defaults; the kept copy stays, and no second message comes.
+    ASSERT_TRUE(Settings_Write());
+    EXPECT_EQ(ReadFileBytes(broken), bytes);
+    EXPECT_TRUE(Settings_Read());
+    EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 1);
 }

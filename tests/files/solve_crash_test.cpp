@@ -50,8 +50,7 @@ struct Trial {
     void Reset()
     {
         ASSERT_TRUE(WriteFileBytes(path, oldBytes));
-        ::unlink((path + ".svt").c_str());
-        ::unlink((path + ".part").c_str());
+        RemoveStaleSideFiles(path.substr(0, path.find_last_of('/')));
     }
 };
 

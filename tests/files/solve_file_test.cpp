@@ -29,6 +29,8 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
     for (int i = 0; i < 4; ++i)
         b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
+std::string FolderOfTest(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
+
 uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
 {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
@@ -44,7 +46,7 @@ TEST(SolveFile, SavedGameReadsBackByteForByte)
     MakeSyntheticGame(61, 43, 25, 1234);
     const std::string path = dir.File("game.svm");
     ASSERT_TRUE(SaveSolveFile(path, false));
-    EXPECT_FALSE(FileExists(path + ".svt"));
+    EXPECT_EQ(CountSideFiles(dir.Path()), 0);
     EXPECT_EQ(Recorder().title, "game.svm");
 
     TSolveFile s;
@@ -96,7 +98,7 @@ TEST(SolveFile, ResaveRewritesOnlyTheStateBlockAndKeepsTheLength)
     const auto second = ReadFileBytes(path);
     ASSERT_EQ(second.size(), first.size());
     EXPECT_TRUE(std::equal(first.begin(), first.begin() + stateOfs, second.begin()));
-    EXPECT_FALSE(FileExists(path + ".part"));
+    EXPECT_EQ(CountSideFiles(dir.Path()), 0);
     TSolveFile s;
     ASSERT_TRUE(ReadAll(second, &s));
     EXPECT_EQ(s.Jigs[3].X, Jigs[3].X);
@@ -261,8 +263,7 @@ void ExpectFailedSaveKeeps(const std::string& path, const std::vector<uint8_t>& 
     EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadFileBytes(path), old);
-    EXPECT_FALSE(FileExists(path + ".svt"));
-    EXPECT_FALSE(FileExists(path + ".part"));
+    EXPECT_EQ(CountSideFiles(FolderOfTest(path)), 0);
 }
 
 }  // namespace
@@ -311,8 +312,7 @@ TEST(SolveFile, UnwritableTemporaryFileIsReportedAndNothingChanges)
 {
     TempDir dir;
     MakeSyntheticGame(40, 30, 9, 1);
-    const std::string path = dir.File("g.svm");
-    ASSERT_EQ(mkdir((path + ".svt").c_str(), 0755), 0);  // the temporary name is taken by a folder
+    const std::string path = dir.File("missing/g.svm");  // no folder to make the temporary file in
     EXPECT_FALSE(SaveSolveFile(path, false));
     EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message, "Failed: fileHandleForWritingAtPath"), 1);
     EXPECT_FALSE(FileExists(path));
@@ -429,4 +429,54 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     EXPECT_TRUE(Jigs.empty());
     EXPECT_FALSE(miJigs);
     EXPECT_FALSE(FileNames.bOpen);
+}
+
+// Piece boxes that each cover the whole picture would cost gigabytes of piece
+// images: such a file is refused by the reader, before anything is built,
+// with or without rotation; the same pieces with boxes a cut makes read.
+TEST(SolveFile, PieceBoxesCoveringThePictureAreRefusedBeforeAnyImageIsBuilt)
+{
+    TempDir dir;
+    const int w = 1024, h = 768, pieces = 120;
+    MakeSyntheticGame(w, h, pieces, 2);
+    for (int i = 0; i < pieces; ++i) {  // boxes of a real cut's size: readable
+        TJig& j = Jigs[size_t(i)];
+        j.W = j.H = 120;
+        j.HomeX = (i * 97) % (w - 120);
+        j.HomeY = (i * 61) % (h - 120);
+    }
+    const std::string path = dir.File("boxes.svm");
+    ASSERT_TRUE(SaveSolveFile(path, false));
+    TSolveFile s;
+    ASSERT_TRUE(ReadAll(path, &s));
+    const std::vector<uint8_t> good = ReadFileBytes(path);
+    for (const uint8_t rotate : {uint8_t(1), uint8_t(0)}) {
+        SCOPED_TRACE(int(rotate));
+        std::vector<uint8_t> bytes = good;
+        const size_t params = 23 + Get32(bytes, 19);
+        bytes[params + offsetof(TJigParams, Rotate)] = rotate;
+        const size_t table = Get32(bytes, 15) + sizeof(TWinParams) + sizeof(MOUSE_SCHEMA);
+        for (int i = 0; i < pieces; ++i) {
+            const size_t at = table + size_t(i) * sizeof(TJig);
+            bytes[at + offsetof(TJig, Rot)] = 0;
+            Put32(bytes, at + offsetof(TJig, HomeX), 0);
+            Put32(bytes, at + offsetof(TJig, HomeY), 0);
+            Put32(bytes, at + offsetof(TJig, W), uint32_t(w));
+            Put32(bytes, at + offsetof(TJig, H), uint32_t(h));
+        }
+        OpenFaultP = TOpenFaultP{};
+        TSolveFile hostile;
+        EXPECT_FALSE(ReadAll(bytes, &hostile));
+        EXPECT_EQ(OpenFaultP.fault, TOpenFault::Costly);
+        EXPECT_TRUE(hostile.Jigs.size() == size_t(pieces));  // read, checked, refused: no image made
+    }
+    // The writer never writes what its reader refuses.
+    for (int i = 0; i < pieces; ++i) {
+        TJig& j = Jigs[size_t(i)];
+        j.HomeX = j.HomeY = 0;
+        j.W = w;
+        j.H = h;
+    }
+    EXPECT_FALSE(SaveSolveFile(dir.File("never.svm"), false));
+    EXPECT_FALSE(FileExists(dir.File("never.svm")));
 }

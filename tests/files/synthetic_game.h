@@ -10,6 +10,7 @@
 #include "model/puzzle.h"
 
 #include <cstring>
+#include <dirent.h>
 
 inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std::string& name = "Forest")
 {
@@ -63,4 +64,16 @@ inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std:
     iWeightJig = pieces / 2;
     FileNames.sJigName = name;
     g_JigDesc = "A forest at dawn";
+}
+
+// The side files (temporary saves, re-save copies) lying in a folder.
+inline int CountSideFiles(const std::string& folder)
+{
+    int n = 0;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (const dirent* e = readdir(d))
+            n += SideFileTarget(e->d_name).empty() ? 0 : 1;
+        closedir(d);
+    }
+    return n;
 }

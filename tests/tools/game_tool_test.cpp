@@ -115,3 +115,52 @@ TEST(GameTool, RefusesWhatItCannotReadOrPlay)
     EXPECT_EQ(Tool("play '" + dir.File("x.zjg") + "' --join 1", &out), 2);
     EXPECT_EQ(Tool("new-game a.zjg b.svm --level 14", &out), 2);
 }
+
+// A tool run never touches the player's folder: not the autosave, not a
+// side file, not the settings.
+TEST(GameTool, NewGameAndPlayLeaveThePlayersFolderAlone)
+{
+    TempDir home, dir;
+    const std::string env = "XDG_DATA_HOME='" + home.Path() + "' ";
+    const std::string user = home.File("Zivra Jigsaw Bemo");
+    ASSERT_EQ(RunCommand("mkdir -p '" + user + "'", nullptr), 0);
+    const std::vector<uint8_t> recovery = {'k', 'e', 'e', 'p'};
+    ASSERT_TRUE(WriteFileBytes(user + "/autosaved.svm", recovery));
+    std::string before, after, out, err;
+    ASSERT_EQ(RunCommand("ls -la --time-style=full-iso '" + user + "'", &before), 0);
+    const std::string game = dir.File("g.svm");
+    ASSERT_EQ(RunCommand(env + ToolCommand() + " new-game '" + SourcePath("resources/jigs_bemo/Daisy.zjg") + "' '" +
+                             game + "' --level 12 --seed 3",
+                         &out, &err), 0) << err;
+    ASSERT_EQ(RunCommand(env + ToolCommand() + " play '" + game + "' --join 2", &out, &err), 0) << err;
+    ASSERT_EQ(RunCommand("ls -la --time-style=full-iso '" + user + "'", &after), 0);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(ReadFileBytes(user + "/autosaved.svm"), recovery);
+}
+
+// Over 4000 pieces is refused with a reason and exit status 2, and nothing is written.
+TEST(GameTool, NewGameRefusesMoreThan4000PiecesWithAReason)
+{
+    TempDir dir;
+    OMyImagePtr img = MyImageCreateExt(32767, 6, false);
+    MyImageFillRect(*img, 0, 0, 32767, 6, RGB(200, 120, 10));
+    ASSERT_TRUE(MyImageSaveToFile(*img, dir.File("strip.png")));
+    std::string out, err;
+    ASSERT_EQ(Tool("make-jigsaw " + dir.File("strip.png") + " " + dir.File("strip.zjg"), &out, &err), 0) << err;
+    const std::string game = dir.File("strip.svm");
+    EXPECT_EQ(Tool("new-game " + dir.File("strip.zjg") + " " + game + " --level 13 --fit 0", &out, &err), 2);
+    EXPECT_NE(err.find("4000"), std::string::npos) << err;
+    EXPECT_NE(err.find("strip.zjg"), std::string::npos) << err;
+    EXPECT_FALSE(FileExists(game));
+}
+
+// show answers what the game's own readers answer: a saved game with an empty
+// thumbnail part is refused by the list read, so show calls it invalid too.
+TEST(JigsawTool, ShowRefusesWhatTheGamesListReadRefuses)
+{
+    std::string out;
+    EXPECT_EQ(Tool("show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'", &out), 0);
+    EXPECT_EQ(Tool("show '" + SourcePath("tests/inputs/solve_file/empty_thumbnail.svm") + "'", &out), 1);
+    EXPECT_EQ(out, "Invalid Jigsaw\n");
+    EXPECT_FALSE(OpenSolveFile_ForListOrPreview(SourcePath("tests/inputs/solve_file/empty_thumbnail.svm"), true));
+}

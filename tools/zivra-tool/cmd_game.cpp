@@ -29,6 +29,15 @@ void FindResources()
         ReadLangFile(LangMesFile("english"));
 }
 
+// A message on one line for standard error.
+std::string OneLine(std::string s)
+{
+    for (char& c : s)
+        if (c == '\n')
+            c = ' ';
+    return s;
+}
+
 int CountGroups()
 {
     std::set<int32_t> layers;
@@ -80,10 +89,16 @@ int RunNewGame(const ToolArgs& args)
     SetJigParamsFromLevel(NewJigP, w, h, NewJigP.Level);
     if (NewJigP.TotalTileNum < 1)
         return Fail("new-game", "no pieces at this level", kExitBadInput);
+    // Too many pieces, or more memory than a cut may take: refused before cutting.
+    OpenFaultP = TOpenFaultP{};
+    if (!CutParamsAffordable(NewJigP))
+        return Fail("new-game", OneLine(OpenFaultMessage(jig)), kExitBadInput);
     OMemoryField field;
     SetFieldHost(&field);
-    if (!OpenGameFile(jig, seed))
-        return Fail("new-game", "cannot open " + jig + " for play", kExitFailed);
+    if (!OpenGameFile(jig, seed)) {
+        const bool refused = OpenFaultP.fault == TOpenFault::TooManyPieces || OpenFaultP.fault == TOpenFault::TooMuchMemory;
+        return Fail("new-game", OneLine(OpenFaultMessage(jig)), refused ? kExitBadInput : kExitFailed);
+    }
     if (!SaveSolveFile(out, false))
         return Fail("new-game", "cannot save " + out, kExitFailed);
     std::printf("saved\t%s\npieces\t%d\nseed\t%d\n", out.c_str(), JigP.TotalTileNum, JigP.GameSeed);

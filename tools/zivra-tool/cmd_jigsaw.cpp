@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -37,6 +38,8 @@ std::vector<uint8_t> MakeThumbnail(const std::vector<uint8_t>& picture)
         return {};
     int w = img.width(), h = img.height();
     PropReduceWH(&w, &h, 320, 240);
+    w = std::max(w, 1);  // a long strip keeps a row
+    h = std::max(h, 1);
     const QImage thumb = img.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                              .convertToFormat(QImage::Format_RGB888);
     QByteArray out;
@@ -96,10 +99,20 @@ bool PlayReadWorks(const std::string& path, bool savedGame)
     return JigFile_ReadInfo(path, &info) && ReadJigFilePicture(path, true, &error) != nullptr;
 }
 
+// What the game's list read decides (the open dialog shows "Invalid Jigsaw"
+// when it refuses), whatever the file's name.
+bool ListReadAccepts(const std::string& path, bool savedGame)
+{
+    OBinReader r;
+    if (!r.OpenFile(path))
+        return false;
+    return savedGame ? OpenSolveData_ForListOrPreview(r, true) : OpenJigData_ForListOrPreview(r, true);
+}
+
 int ShowJigsaw(const std::string& path)
 {
     TJigFileInfo info;
-    if (!JigFile_ReadInfo(path, &info)) {
+    if (!ListReadAccepts(path, false) || !JigFile_ReadInfo(path, &info)) {
         std::printf("Invalid Jigsaw\n");
         return kExitFailed;
     }
@@ -114,7 +127,8 @@ int ShowSavedGame(const std::string& path)
 {
     OBinReader r;
     TSolveFile s;
-    if (!r.OpenFile(path) || !SolveFile_ReadHead(r, &s) || !SolveFile_ReadBody(r, &s)) {
+    if (!ListReadAccepts(path, true) || !r.OpenFile(path) || !SolveFile_ReadHead(r, &s) ||
+        !SolveFile_ReadBody(r, &s)) {
         std::printf("Invalid Jigsaw\n");
         return kExitFailed;
     }
