@@ -74,6 +74,10 @@ fi
 DESKTOP="$P/share/applications/$APP.desktop"
 check "desktop-file-validate" desktop-file-validate "$DESKTOP"
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$P/share/metainfo/$APP.metainfo.xml"
+# The metainfo with the desktop entry and the icons it leads to, as a software centre gathers them.
+mkdir -p "$T/root"
+ln -s "$P" "$T/root/usr"
+check "appstreamcli validate-tree --no-net" appstreamcli validate-tree --no-net "$T/root"
 key() { sed -n "s/^$1=//p" "$DESKTOP"; }
 [ "$(key Exec)" = "zivra-jigsaw %f" ] || fail "Exec is '$(key Exec)'"
 [ "$(key Icon)" = "$APP" ] || fail "Icon is '$(key Icon)'"
