@@ -3,7 +3,7 @@
 // of the hand-timed cut benchmarks.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "model/puzzle.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 # Build helpers shared by every subsystem.
 #
-# Source convention: in src/model, src/cutting and src/files only files named
+# Source convention: in src/base, src/cutting, src/model and src/files only files named
 # *_qt.cpp may use Qt. Everything else there builds without Qt, which lets the
 # fuzz build (clang + sanitizers) take the core without Qt at all.
 

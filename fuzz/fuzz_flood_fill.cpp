@@ -1,7 +1,7 @@
 // Random masks: lines drawn from the input bytes (clipped or not), then fills
 // from input seeds. Each fill is checked against a plain breadth-first fill:
 // the same pixels change, and the tracked rectangle is their exact extent.
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cstdint>
 #include <cstdlib>

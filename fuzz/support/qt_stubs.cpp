@@ -1,7 +1,7 @@
 // Stand-ins for the Qt-backed image functions in the fuzz build. Decoding
 // answers with a small image for data that starts like a picture and with
 // nothing otherwise, so the parsers around it see both outcomes.
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 OMyImagePtr MyImageCreateFromData(const void* data, size_t size, bool convert, std::string* error)
 {

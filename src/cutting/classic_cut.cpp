@@ -548,8 +548,3 @@ TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, O
     }
     return TCutStatus::Done;
 }
-
-TCutStatus CreateMasksForVoronoiStyle(int)
-{
-    return CreateMasksForVoronoiStyle(JigP, Jigs, miMasks);
-}

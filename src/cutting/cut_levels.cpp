@@ -174,5 +174,3 @@ void InitJigsAr(const TJigParams& p, std::vector<TJig>& jigs)
         }
     }
 }
-
-void InitJigsAr() { InitJigsAr(JigP, Jigs); }

@@ -10,7 +10,6 @@ void Cutting_Reset()
 {
     MaskParams = {};
     EdgeFigs = {};
-    Cutting_SetPieceTextureMaker(nullptr);
     VectorPics_Reset();
     PicSourceP = {};
     RasAtlas = {};

@@ -11,8 +11,8 @@
 // grid styles and their tab atlas).
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/puzzle.h"
+#include "base/my_image.h"
+#include "cutting/jig_records.h"
 
 #include <array>
 #include <cstdint>
@@ -20,7 +20,7 @@
 #include <vector>
 
 // Clears the cutter's process-wide tables (level table, edge figures, style
-// tables) and unhooks the piece-texture maker.
+// tables).
 void Cutting_Reset();
 
 // ---- Level table (per run; rewritten by every FillMaskParams) ----------------------
@@ -76,7 +76,6 @@ constexpr uint32_t MaskCodeColor(uint8_t code) { return RGB(bBevelMid, 0, code);
 // Figure style, the picture-cell flags. Needs JigsL/JigsT set. Other fields
 // are left as they are.
 void InitJigsAr(const TJigParams& p, std::vector<TJig>& jigs);
-void InitJigsAr();  // over JigP and Jigs
 
 // ---- The classic cut (styles 0..3) -------------------------------------------------------
 enum class TCutStatus {
@@ -116,8 +115,6 @@ constexpr int kCutProgressSteps = 5;
 // appends the frame piece and counts it in TotalTileNum.
 TCutStatus CreateMasksForVoronoiStyle(TJigParams& jp, std::vector<TJig>& jigs, OMyImagePtr& masks,
                                       const TCutOptions& opt = {});
-// The same over JigP, Jigs and miMasks (the argument is ignored).
-TCutStatus CreateMasksForVoronoiStyle(int unused = 0);
 
 // ---- Figure and grid styles (set up once at start-up) ---------------------------------------
 // The Figure style's pictures and the grid styles' tab atlas from the
@@ -129,17 +126,8 @@ void Cutting_SetPictureFile(const std::string& path);
 // Loads the grid styles' tab atlas (the resource folder's fig0-gray.gif); an
 // unusable one is logged and every tab is then drawn as a curve.
 bool LoadRasAtlas(const std::string& path);
-// Cuts the picture of JigP (ShapeStyle 4..6) along its grid into Jigs and
-// miMasks, as CreateMasksForVoronoiStyle does for the classic styles.
-TCutStatus CreateMasksForVectorStyle();
 
 // ---- Piece images --------------------------------------------------------------------------
-// Made for each piece image once it is complete, in index order, on the
-// calling thread: the play field installs one that uploads a texture (and
-// keeps the pixels for hit tests). None installed: images stay pixels only.
-using PieceTextureMaker = void (*)(OMyImage& img);
-void Cutting_SetPieceTextureMaker(PieceTextureMaker maker);
-
 // Builds one image per piece from `picture` and `masks`: the piece's pixels
 // (mask blue byte = MaskColor) opaque, the rest transparent black; with
 // `rotate` a strip of four s x s squares (s = max(W, H)), square r holding the
@@ -151,9 +139,5 @@ void Cutting_SetPieceTextureMaker(PieceTextureMaker maker);
 // Runs on `threads` threads (0: one per core); the result does not depend on it.
 void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
                       bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads = 0);
-// The game's form: every piece of Jigs from miJigs and miMasks into arPicJigs,
-// drawing coordinates brought up to date, then the texture maker per image.
-// Nothing when TotalTileNum is below 1 or an image is missing.
-void CopyJigsToTextures(bool create, int embossStyle);
 // Shades an image with alpha in place: the emboss of `style` (0 leaves it).
 void CreateEmbossedEdges(OMyImage& img, int style);

@@ -9,8 +9,8 @@
 // than the base line are "above" it.
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/helpers.h"
+#include "base/my_image.h"
+#include "base/helpers.h"
 
 #include <array>
 #include <cstdint>

@@ -11,8 +11,8 @@
 // edges and the outline.
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/helpers.h"
+#include "base/my_image.h"
+#include "base/helpers.h"
 
 #include <cstdint>
 #include <string>

@@ -26,8 +26,6 @@ constexpr int kDirX[8] = {-1, 0, 1, 0, -1, 1, 1, -1};
 constexpr int kDirY[8] = {0, -1, 0, 1, -1, -1, 1, 1};
 constexpr int kStraight = 128, kDiagonal = 181;  // a step's weight, 128ths of a pixel
 
-PieceTextureMaker g_textureMaker = nullptr;  // per run; installed by the play field
-
 int DirIndex(int dx, int dy)
 {
     for (int d = 0; d < 8; ++d)
@@ -472,23 +470,6 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
 }
 
 // ---- Facade -------------------------------------------------------------------------------
-
-void Cutting_SetPieceTextureMaker(PieceTextureMaker maker) { g_textureMaker = maker; }
-
-void CopyJigsToTextures(bool create, int embossStyle)
-{
-    const int count = JigP.TotalTileNum;
-    if (count < 1 || size_t(count) > Jigs.size() || !miJigs || !miMasks || !miJigs->pMem || !miMasks->pMem)
-        return;
-    if (miJigs->W != miMasks->W || miJigs->H != miMasks->H)
-        return;
-    for (int i = 0; i < count; ++i)
-        UpdateJigDrawCoords(i);
-    BuildPieceImages(*miJigs, *miMasks, Jigs, count, JigP.Rotate != 0, embossStyle, create, arPicJigs);
-    if (g_textureMaker)
-        for (OMyImage& img : arPicJigs)
-            g_textureMaker(img);
-}
 
 void CreateEmbossedEdges(OMyImage& img, int style)
 {

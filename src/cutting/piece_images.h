@@ -9,8 +9,8 @@
 // (eight searches for every pixel of every copy) stays here as the reference.
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/puzzle.h"
+#include "base/my_image.h"
+#include "cutting/jig_records.h"
 
 #include <array>
 

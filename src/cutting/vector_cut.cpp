@@ -317,8 +317,3 @@ TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OM
     }
     return TCutStatus::Done;
 }
-
-TCutStatus CreateMasksForVectorStyle()
-{
-    return CreateMasksForVectorStyle(JigP, Jigs, miMasks);
-}

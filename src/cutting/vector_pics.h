@@ -22,8 +22,8 @@
 // before it is used, and a picture that fails a check is left out (logged).
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/helpers.h"
+#include "base/my_image.h"
+#include "base/helpers.h"
 
 #include <array>
 #include <cstdint>

@@ -122,5 +122,3 @@ struct TVecCutStats {
 // CreateMasksForVoronoiStyle; `stats` (optional) receives the tab counts.
 TCutStatus CreateMasksForVectorStyle(TJigParams& jp, std::vector<TJig>& jigs, OMyImagePtr& masks,
                                      const TCutOptions& opt = {}, TVecCutStats* stats = nullptr);
-// The same over JigP, Jigs and miMasks.
-TCutStatus CreateMasksForVectorStyle();

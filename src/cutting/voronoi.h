@@ -12,7 +12,7 @@
 // L..R x T..B (edges inclusive), the lines x = L, x = R, y = T, y = B.
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // at the size of the sides' content and scrolls with it.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "field/field_gl.h"
 
 #include <cstdint>

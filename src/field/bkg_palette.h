@@ -8,7 +8,7 @@
 // use the same code.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cstdint>
 

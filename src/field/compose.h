@@ -7,7 +7,7 @@
 // screen buffer as it is (it has been brought up to date already).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "field/field_gl.h"
 
 #include <cstdint>

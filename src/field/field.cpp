@@ -1,6 +1,6 @@
 #include "field/field.h"
 
-#include "cutting/cutting.h"
+#include "model/game_cut.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"

@@ -20,7 +20,7 @@
 // function does nothing and texture creation leaves Texture = 0.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cstdint>
 #include <string>

@@ -8,9 +8,9 @@
 // (-1, -1), outside the view.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "field/my_button.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <array>
 #include <cstdint>

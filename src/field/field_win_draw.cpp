@@ -1,7 +1,7 @@
 // Drawing of the field windows' frames, the caption texts and the skin.
 #include "field/field_win.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "field/backgrounds.h"
 #include "field/field_gl.h"
 #include "field/tools.h"

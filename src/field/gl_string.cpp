@@ -1,6 +1,6 @@
 #include "field/gl_string.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "field/field_gl.h"
 
 #include <QFontMetrics>

@@ -2,7 +2,7 @@
 // rounded box with a border, rebuilt only when the text changes.
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <QColor>
 #include <QFont>

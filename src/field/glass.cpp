@@ -1,7 +1,7 @@
 // The magnifying glass and the star, and the tool pictures they are drawn from.
 #include "field/tools.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "field/compose.h"
 #include "platform/platform.h"
 

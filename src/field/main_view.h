@@ -9,7 +9,7 @@
 #pragma once
 
 #include "field/gl_string.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QOpenGLWidget>
 #include <QTimer>

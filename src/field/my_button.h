@@ -4,8 +4,8 @@
 // anchor of indents.
 #pragma once
 
-#include "cutting/my_image.h"
-#include "model/helpers.h"
+#include "base/my_image.h"
+#include "base/helpers.h"
 
 #include <cstdint>
 #include <vector>

@@ -5,7 +5,7 @@
 // group, which then stays at the bottom of the draw order).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "field/field_gl.h"
 #include "field/field_win.h"
 

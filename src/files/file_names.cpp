@@ -3,7 +3,7 @@
 // resource folder beside the binary (build tree) or under share/ (installed).
 #include "files/files.h"
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "platform/platform.h"
 
 #include <algorithm>

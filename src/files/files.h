@@ -6,7 +6,7 @@
 // is a false answer (no message; the caller reports).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "files/bin_io.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "files/files.h"
 
 #include "model/game_state.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "platform/platform.h"
 
 OLangP LangP;

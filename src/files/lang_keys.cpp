@@ -3,7 +3,7 @@
 // bundled files to it.
 #include "files/files.h"
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the common entry that titles the window and remembers the file.
 #include "files/files.h"
 
-#include "cutting/cutting.h"
+#include "model/game_cut.h"
 #include "model/play_rules.h"
 #include "platform/platform.h"
 

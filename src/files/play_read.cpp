@@ -2,7 +2,7 @@
 // description into the game records, and applying a read saved game to them.
 #include "files/files.h"
 
-#include "cutting/cutting.h"
+#include "model/game_cut.h"
 #include "model/play_rules.h"
 #include "platform/platform.h"
 

@@ -14,7 +14,7 @@
 
 #include "files/bin_io.h"
 #include "model/game_state.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 

@@ -6,7 +6,7 @@
 // window; the play field and the dialogs fill them in.
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,6 @@
 #include "model/puzzle.h"
 
+#include "model/game_cut.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "platform/platform.h"
@@ -109,6 +110,7 @@ void Model_Reset()
     miInfoThumb.reset();
     miReadThumb.reset();
     g_JigDesc.clear();
+    Cutting_SetPieceTextureMaker(nullptr);
     PlayRules_Reset();
     GameState_Reset();
 }

@@ -1,12 +1,13 @@
 #include "shell/main_form.h"
 
-#include "cutting/my_image_qt.h"
+#include "base/my_image_qt.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
+#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -167,6 +168,9 @@ void MCMainForm::BuildMenus()
     pockets->addSeparator();
     AddItem(pockets, 35, "MM_PocketsTile", "Tile", &MCMainForm::MenuPocketsTile);
     AddItem(pockets, 36, "MM_PocketsCascade", "Cascade", &MCMainForm::MenuPocketsCascade);
+    QMenu* help = topMenus_[5] = menuBar()->addMenu(QStringLiteral("&Help"));
+    connect(AddItem(help, 45, "MM_HelpReport", "System Report for Support", nullptr), &QAction::triggered, this,
+            &ShowSystemReport);
     for (QMenu* m : {file, game, pockets})
         connect(m, &QMenu::aboutToShow, this, &MCMainForm::UpdateCommandStates);
 }

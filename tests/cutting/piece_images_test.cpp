@@ -1,6 +1,8 @@
 // Piece images: the cut-outs, the rotation strips and the emboss.
 #include "cutting/cut_test_support.h"
 #include "cutting/piece_images.h"
+#include "model/game_cut.h"
+#include "model/puzzle.h"
 
 #include "support/test_support.h"
 

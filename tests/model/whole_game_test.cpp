@@ -1,7 +1,7 @@
 // A whole game played through the rules alone: lay out, turn every piece
 // upright, then bring every piece to the growing picture by drag and drop,
 // as the mouse handling would, until the puzzle is solved.
-#include "cutting/cutting.h"
+#include "model/game_cut.h"
 #include "model/memory_field.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"

@@ -1,7 +1,7 @@
 // The game played as a person plays it: the real binary on the display the
 // tests run on, a bundled jigsaw, real mouse drags through xdotool, and
 // screenshots of the screen to see the pieces move and join.
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "support/test_support.h"
 
 #include <QImage>

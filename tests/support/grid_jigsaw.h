@@ -4,7 +4,7 @@
 // slots with gaps between them, and optionally the frame piece.
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <cstdint>
 

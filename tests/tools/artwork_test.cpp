@@ -4,7 +4,7 @@
 // report of a bad source, and `zivra-tool pics` drawing the picture file.
 #include "support/test_support.h"
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "field/bkg_palette.h"
 
 #include <QImage>

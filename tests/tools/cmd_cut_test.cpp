@@ -1,7 +1,7 @@
 // zivra-tool cut and levels: their fixed outputs and exit statuses.
 #include "support/test_support.h"
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <gtest/gtest.h>
 

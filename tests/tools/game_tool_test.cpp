@@ -1,5 +1,5 @@
 // zivra-tool make-jigsaw, show, new-game and play.
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "files/files.h"
 #include "support/test_support.h"
 

@@ -3,7 +3,7 @@
 // with a light cloth shading and a thin outline, sampled 4 x 4 per pixel.
 //
 //   zivra-lang-flags RESOURCE_FOLDER
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cmath>
 #include <cstdio>

@@ -11,7 +11,7 @@
 // Standard output ends with "pieces N seed S ms T".
 #include "tool.h"
 
-#include "cutting/cutting.h"
+#include "model/game_cut.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "platform/platform.h"

@@ -1,7 +1,7 @@
 // zivra-tool image: decode a picture as the game does and describe it.
 #include "tool.h"
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include "tool.h"
 
 #include "files/files.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <QBuffer>
 #include <QByteArray>

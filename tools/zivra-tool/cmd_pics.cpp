@@ -4,7 +4,7 @@
 // turned by -30 and +30 degrees; first large, then at a piece's size.
 #include "tool.h"
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "cutting/vector_pics.h"
 #include "files/files.h"
 #include "platform/platform.h"

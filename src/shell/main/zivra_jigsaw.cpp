@@ -8,10 +8,11 @@
 // and questions take their second answer, so nothing waits for a player.
 // --state keeps FILE describing every piece as it lies (for tests that play
 // the game from outside).
+#include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
 #include "files/files.h"
 #include "model/game_state.h"
-#include "model/helpers.h"
+#include "base/helpers.h"
 #include "model/puzzle.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
@@ -121,6 +122,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     Model_Reset();  // the records' start values, the default cut among them
+    GetOSVersion();
+    GetDisplayScale();
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;

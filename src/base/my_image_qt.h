@@ -2,7 +2,7 @@
 // encoding, the window's drawing of platform pictures).
 #pragma once
 
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <QImage>
 

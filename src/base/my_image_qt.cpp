@@ -5,8 +5,8 @@
 // a BMP that claims 5000 x 5000 in 1 KB loads. So the declared size is checked
 // against our limits before anything is allocated, and the byte stream is
 // checked for its proper end before it is decoded.
-#include "cutting/my_image.h"
-#include "cutting/my_image_qt.h"
+#include "base/my_image.h"
+#include "base/my_image_qt.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <cerrno>
 #include <chrono>

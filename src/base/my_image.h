@@ -12,7 +12,7 @@
 // which installs a deleter so that an image frees its texture when it dies.
 #pragma once
 
-#include "model/helpers.h"
+#include "base/helpers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 
 #include <cassert>
 #include <cstdio>

@@ -1,0 +1,3 @@
+// Everything here is allowed.
+#include "files/files.h"
+#include <QWidget>
