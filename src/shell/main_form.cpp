@@ -226,8 +226,7 @@ void MCMainForm::RetitleAll()
     for (QAction* b : MainToolbarButtons)
         if (b && !b->data().toString().isEmpty())
             b->setToolTip(Tr(b->data().toString().toStdString()));
-    if (OMyWin* t = GetViewWin(kThumbWin))
-        t->setCaption(LangGetKeyVal("MM_GameThumb"));
+    ThumbUpdateCaption();
     for (int i = kPocket0; i < kPocket0 + 4; ++i)
         PocketUpdateCaption(i);
     UpdateMenuBkgCur();

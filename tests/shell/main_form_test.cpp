@@ -1,5 +1,6 @@
 // The main window: the save question on closing, and the commands' enabling.
 #include "field/field.h"
+#include "field/field_win.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "shell/main_form.h"
@@ -27,7 +28,7 @@ void ClickTitledLater(const QString& title, bool* asked)
             return;
         *asked = true;
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == title)
+            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
                 return b->click();
         box->close();
     });
@@ -114,4 +115,14 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
         EXPECT_EQ(GetViewWin(i)->lBkgColor, 13) << i;
     EXPECT_TRUE(AutoSaveP.bNeedSave);
     AutoSaveP.bNeedSave = false;  // nothing to ask when the window closes
+}
+
+TEST(MainForm, TheThumbnailsCaptionComesFromTheLanguageInUse)
+{
+    FormFixture f;
+    ASSERT_TRUE(ReadLangFile(LangMesFile("English")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Preview");
+    ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Образец");
+    EXPECT_GT(GetViewWin(kThumbWin)->miCaption.W, 0);
 }
