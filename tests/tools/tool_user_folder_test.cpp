@@ -1,7 +1,7 @@
 // zivra-tool beside a running game: the commands that look up the game's
 // resources leave the per-user folder alone, so a save the game has under way
 // (its temporary and side files) survives them.
-#include "cutting/my_image.h"
+#include "base/my_image.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
