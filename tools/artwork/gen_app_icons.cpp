@@ -1,13 +1,15 @@
 // The application icon and the icons of our two file types, at the hicolor
-// sizes a .desktop file and shared-mime-info look for:
-//   icons/hicolor/NxN/apps/zivra-jigsaw.png
+// sizes a .desktop file and shared-mime-info look for. The application icon
+// is named after the application id (the .desktop file's name), the file-type
+// icons after their MIME types (data/com.zivra.Jigsaw.mime.xml):
+//   icons/hicolor/NxN/apps/com.zivra.Jigsaw.png
 //   icons/hicolor/NxN/mimetypes/application-x-zivra-jigsaw.png   (*.zjg)
 //   icons/hicolor/NxN/mimetypes/application-x-zivra-savedgame.png (*.svm)
 #include "icons.h"
 
 namespace {
 
-const int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+const int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
 
 void AppIcon(QPainter& p)
 {
@@ -116,7 +118,7 @@ void GenAppIcons(ArtOut& out)
 {
     for (int s : kSizes) {
         const std::string dir = "icons/hicolor/" + std::to_string(s) + "x" + std::to_string(s) + "/";
-        out.Png(dir + "apps/zivra-jigsaw.png", RenderIcon(AppIcon, s));
+        out.Png(dir + "apps/com.zivra.Jigsaw.png", RenderIcon(AppIcon, s));
         out.Png(dir + "mimetypes/application-x-zivra-jigsaw.png", RenderIcon(JigsawFile, s));
         out.Png(dir + "mimetypes/application-x-zivra-savedgame.png", RenderIcon(SavedGameFile, s));
     }

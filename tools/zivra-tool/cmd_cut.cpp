@@ -122,7 +122,7 @@ bool LoadCutResources(const TCutArgs& a)
     if (a.style < 3)
         return true;
     std::string error;
-    if (!FileNames_Create(&error))
+    if (!FileNames_Create(&error, false))  // a running game's save may be under way
         return false;
     DefaultRecorder().echoLog = true;
     Cutting_LoadStyleData(FileNames.sResourcePath);

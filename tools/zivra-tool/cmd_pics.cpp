@@ -56,7 +56,7 @@ int RunPics(const ToolArgs& args)
     }
     std::string data = opt.Get("--data");
     if (data.empty()) {
-        if (!FileNames_Create(&error)) {
+        if (!FileNames_Create(&error, false)) {  // a running game's save may be under way
             std::fprintf(stderr, "zivra-tool pics: %s\n", error.c_str());
             return kExitBadInput;
         }

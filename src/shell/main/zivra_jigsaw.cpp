@@ -3,7 +3,7 @@
 // Start-up: the about box as a splash for at least two seconds while the
 // main window is made and the settings read, then the open dialog preset to
 // the most recent file. FILE (a jigsaw or a saved game, as the file manager
-// hands it over) skips the dialog and opens at once.
+// hands it over, a path or a file:// address) skips the dialog and opens at once.
 // --screenshot opens FILE (else the most recent file, else the first bundled
 // jigsaw) without asking, grabs the first drawn frame of the game into PNG and
 // quits (status 0 when the picture was saved); messages go to standard error
@@ -21,7 +21,10 @@
 #include "shell/shell.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QScreen>
+#include <QUrl>
 
 #include <clocale>
 #include <cstdio>
@@ -34,11 +37,54 @@ namespace {
 
 const char* const kUsage =
     "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE] [--no-splash]\n"
-    "  FILE             a jigsaw (.zjg, a new game) or a saved game (.svm)\n"
+    "  FILE             a jigsaw (.zjg, a new game) or a saved game (.svm): a path\n"
+    "                   or a file:// address\n"
     "  --screenshot PNG save the first drawn frame of the game and quit\n"
     "  --size WxH       a view of W x H pixels instead of the whole screen\n"
     "  --state FILE     keep FILE describing every piece as it lies (for tests)\n"
     "  --no-splash      start without the about box (for tests)\n";
+
+// The application id: the name of our .desktop file and of the application
+// icon, which lets a desktop match the window to its menu entry.
+const char* const kAppId = "com.zivra.Jigsaw";
+
+// A file:// address as the local path it names; anything else as it stands.
+// False for another kind of address: the game opens local files only.
+bool LocalPathOf(const std::string& arg, std::string* path)
+{
+    const QString a = QString::fromLocal8Bit(arg.c_str());
+    QUrl url(a);
+    if (url.scheme().isEmpty() || !a.startsWith(url.scheme() + QLatin1String("://"))) {
+        *path = arg;  // a plain path, even one with "://" inside
+        return true;
+    }
+    if (!url.isLocalFile())
+        return false;
+    if (url.host() == QLatin1String("localhost"))
+        url.setHost(QString());
+    *path = url.toLocalFile().toLocal8Bit().toStdString();
+    return true;
+}
+
+// The window icon from the icon theme, else from our own icons: in the
+// resource folder of a build tree, or in the hicolor folder beside it once
+// installed (share/icons beside share/zivra-jigsaw).
+QIcon AppIcon(const std::string& resourceDir)
+{
+    QIcon icon;
+    const QString res = QString::fromStdString(resourceDir);
+    for (const QString& root : {res + QLatin1String("/icons/hicolor"), res + QLatin1String("/../icons/hicolor")}) {
+        for (const QString& size : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString file = root + QLatin1Char('/') + size + QLatin1String("/apps/") + QLatin1String(kAppId) +
+                                 QLatin1String(".png");
+            if (QFile::exists(file))
+                icon.addFile(file);
+        }
+        if (!icon.isNull())
+            break;
+    }
+    return QIcon::fromTheme(QLatin1String(kAppId), icon);
+}
 
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
 {
@@ -58,8 +104,9 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
                 return false;
         } else if (!a.empty() && a[0] == '-') {
             return false;
-        } else {
-            o->sFile = a;
+        } else if (!LocalPathOf(a, &o->sFile)) {
+            std::fprintf(stderr, "zivra-jigsaw: only local files can be opened: %s\n", a.c_str());
+            return false;
         }
     }
     return true;
@@ -81,6 +128,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
     // Window titles then read "<game> — Zivra Jigsaw".
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
+    QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     Model_Reset();  // the records' start values, the default cut among them
     GetOSVersion();
     GetDisplayScale();
@@ -102,6 +150,7 @@ int main(int argc, char** argv)
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     form.CreateDialogs();
     Settings_Read();  // also reads the language file, which titles the menus
+    QApplication::setWindowIcon(AppIcon(FileNames.sResourcePath));
     CheckDistJigs();
     SRandDev();
     std::string lockMessage;
