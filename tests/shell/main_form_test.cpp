@@ -4,6 +4,7 @@
 #include "model/game_state.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
+#include "support/gui_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -21,8 +22,8 @@ namespace {
 
 void ClickTitledLater(const QString& title, bool* asked)
 {
-    QTimer::singleShot(100, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    WhenModalShows([=](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box)
             return;
         *asked = true;
@@ -91,8 +92,8 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     const int32_t before = WinP.lBkgColors[0];
     int32_t seen = 0;
     auto choose = [&](bool keep) {
-        QTimer::singleShot(200, [&, keep] {
-            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        WhenModalShows([&, keep](QWidget* modal) {
+            auto* dlg = qobject_cast<QDialog*>(modal);
             ASSERT_NE(dlg, nullptr);
             auto* list = dlg->findChild<QListWidget*>();
             ASSERT_NE(list, nullptr);
