@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
     // Window titles then read "<game> — Zivra Jigsaw".
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
-    Model_Reset();  // the records' start values, the default cut among them
+    Records_ResetAll();  // the records' start values, the default cut among them
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;
