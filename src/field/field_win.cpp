@@ -2,6 +2,7 @@
 
 #include "field/backgrounds.h"
 #include "field/tools.h"
+#include "files/files.h"
 #include "model/game_state.h"
 
 #include <algorithm>
@@ -472,6 +473,20 @@ void OMyWin::scroll(TPoint p)
     }
 }
 
+bool OMyWin::scrollBy(int dx, int dy)
+{
+    const int l = iScrollL, t = iScrollT;
+    if (bHorScrollVisible && dx != 0) {
+        iScrollL = std::clamp(iScrollL + dx, 0, std::max(0, iMaxScrollW - mrClient.W));
+        placeHorThumb();
+    }
+    if (bVerScrollVisible && dy != 0) {
+        iScrollT = std::clamp(iScrollT + dy, 0, std::max(0, iMaxScrollH - mrClient.H));
+        placeVerThumb();
+    }
+    return iScrollL != l || iScrollT != t;
+}
+
 // ---- Captions ------------------------------------------------------------------------------------
 
 void OMyWin::setCaption(const std::string& text)
@@ -525,8 +540,8 @@ void ViewWins_Create()
         w->MenuItem = 31 + k;
         w->ToolbarButton = 9 + k;
     }
-    OMyWin* th = add(vMyRectInitWH(0, 0, 100, 100), kWinThumb);
-    th->setCaption("Thumbnail");
+    add(vMyRectInitWH(0, 0, 100, 100), kWinThumb);
+    ThumbUpdateCaption();
     for (int i = 0; i < 6; ++i) {
         OMyWin* w = arViewWins[size_t(i)].get();
         w->bDrawBkgColor = true;
@@ -562,6 +577,12 @@ void SetCaptureWin(OMyWin* win)
         win->setButtonsActiveStatus(true);
         UpdateMenuBkgCur();
     }
+}
+
+void ThumbUpdateCaption()
+{
+    if (OMyWin* t = GetViewWin(kThumbWin))
+        t->setCaption(LangGetKeyVal("WC_Thumb"));
 }
 
 void FieldWins_Reset()

@@ -105,6 +105,9 @@ public:
     bool isMouseOnScrollControls(TPoint p) const;
     // Scrolls by the gesture in DragWinP (page, thumb or hand).
     void scroll(TPoint p);
+    // Scrolls by (dx, dy) content pixels along the shown bars, within the
+    // content; true when the scroll position changed.
+    bool scrollBy(int dx, int dy);
     void clearHightlightStatus();
     void setButtonsActiveStatus(bool active);
 
@@ -146,6 +149,8 @@ OMyWin* GetSortedViewWin(int i);
 void ViewWins_Create();
 void ViewWins_Free();
 void SetCaptureWin(OMyWin* win);
+// The thumbnail's caption in the current language.
+void ThumbUpdateCaption();
 
 // The skin of field windows: "win-skin.tif" of the resource folder, or a
 // plain drawn stand-in (with a log line) when that cannot be read.

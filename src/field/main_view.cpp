@@ -15,6 +15,7 @@
 #include <QOpenGLFunctions_2_1>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 MCMainView* g_MainView = nullptr;
@@ -275,10 +276,12 @@ void MCMainView::wheelEvent(QWheelEvent* e)
         wheelRest_ = 0;
     wheelRest_ += delta;
     const TPoint p = toDevice(e->position());
+    // Shift + wheel, or a wheel that turns sideways, scrolls across.
+    const bool sideways = (e->modifiers() & Qt::ShiftModifier) || std::abs(d.x()) > std::abs(d.y());
     for (; wheelRest_ >= 120; wheelRest_ -= 120)
-        DoFieldWheel(1, p.x, p.y);
+        DoFieldWheel(1, p.x, p.y, sideways);
     for (; wheelRest_ <= -120; wheelRest_ += 120)
-        DoFieldWheel(-1, p.x, p.y);
+        DoFieldWheel(-1, p.x, p.y, sideways);
     e->accept();
     requestFrame();
 }
@@ -287,6 +290,12 @@ void MCMainView::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
         DoFieldSpaceKey();
+    } else if (e->key() == Qt::Key_Escape) {
+        DoFieldEscapeKey();
+    } else if (e->key() >= Qt::Key_Left && e->key() <= Qt::Key_Down) {
+        // Left, Up, Right, Down follow one another.
+        const int k = e->key() - Qt::Key_Left;
+        DoFieldArrowKey(k == 0 ? -1 : k == 2 ? 1 : 0, k == 1 ? -1 : k == 3 ? 1 : 0);
     } else if (e->key() == Qt::Key_I && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         fDrawInfo = !fDrawInfo;
         updateInfoString();

@@ -317,6 +317,48 @@ void MoveToOtherSide(int x, int y)
         DragJigP.State = 0;
 }
 
+// The front-most visible window at (x, y), seen through the lens when the
+// point is on it; null on the glass's frame or on no window.
+OMyWin* WindowUnderPointer(int x, int y)
+{
+    int fx = x, fy = y;
+    const bool underLens = GlassShown() && GlassP.IfMouseUnderGlass(fx, fy, true);
+    if (GlassShown() && !underLens && MyRectIsCoordsIn(x, y, GlassP.win->mrWin))
+        return nullptr;
+    return FindPressedWin(x, y, fx, fy, underLens);
+}
+
+// A wheel notch here would turn a piece: one lies under the pointer in the
+// client of the window there.
+bool WheelTurnsAPiece(int x, int y)
+{
+    int fx = x, fy = y;
+    if (GlassShown())
+        GlassP.IfMouseUnderGlass(fx, fy, true);
+    OMyWin* win = WindowUnderPointer(x, y);
+    if (!win || win->bType == kWinGlass || !MyRectIsCoordsIn(fx, fy, win->mrClient) || WeightP.bVisible)
+        return false;
+    OMyWin* before = CaptureWin;
+    CaptureWin = win;  // the rules look in the captured window
+    const bool hit = GetCurJig(fx, fy) >= 0;
+    CaptureWin = before;
+    return hit;
+}
+
+// Scrolls a window by view pixels; the two sides keep one geometry.
+void ScrollWinBy(OMyWin* win, int dx, int dy)
+{
+    if (!win->scrollBy(dx, dy))
+        return;
+    OMyWin* s0 = GetViewWin(kSide0);
+    OMyWin* s1 = GetViewWin(kSide1);
+    if (win == s0 && s1)
+        s1->copyBoundsFrom(*s0);
+    else if (win == s1 && s0)
+        s0->copyBoundsFrom(*s1);
+    RedrawP = 1;
+}
+
 }  // namespace
 
 // ---- Mouse ---------------------------------------------------------------------------------
@@ -435,39 +477,49 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
             ReleasePieces(fx, fy);
             return;
         }
-        if (WeightP.bVisible)
+        if (WeightP.bVisible) {
             WeightP.drop(MakeTPoint(fx, fy));
-        return;
+            return;
+        }
+        // A plain left click picked or framed above; a left click with a
+        // modifier may be the move to the other side.
     }
     const MOUSE_ACTION a{uint8_t(button), uint8_t(shift)};
     if (a == CurMA.MoveOW && !CurMA.bSingleWin && CaptureWin->bType == kWinSide)
         MoveToOtherSide(fx, fy);
 }
 
-void DoFieldWheel(double delta, int x, int y)
+void DoFieldWheel(double delta, int x, int y, bool sideways)
 {
-    if (!IsGameOpen() || !CurMA.bRotWheel || delta == 0)
+    if (!IsGameOpen() || delta == 0)
         return;
-    // The wheel only turns: it takes the press's window search and rotation,
-    // never a frame gesture, hand scroll or pick (no release would end them).
+    // Never in the middle of a frame gesture or a selection frame.
+    if (DragWinP.bDragAction != 0 || DragJigP.State == 2)
+        return;
     AutoSaveGuard guard;
+    const bool turns = CurMA.bRotWheel && JigP.Rotate;
     const MOUSE_ACTION& a = delta < 0 ? CurMA.RotCW : CurMA.RotCCW;
     if (CarryingPieces()) {
-        PressWhileDragging(a.bButton, a.bShift, x, y);
+        if (turns)
+            PressWhileDragging(a.bButton, a.bShift, x, y);
         return;
     }
-    int fx, fy;
-    bool underLens;
-    OMyWin* win = PressWindow(x, y, &fx, &fy, &underLens);
-    if (!win || win->bType == kWinGlass || !MyRectIsCoordsIn(fx, fy, win->mrClient)) {
-        SetCaptureWin(nullptr);
+    if (turns && WheelTurnsAPiece(x, y)) {
+        // The wheel only turns: it takes the press's window search and
+        // rotation, never a frame gesture, hand scroll or pick (no release
+        // would end them).
+        int fx, fy;
+        bool underLens;
+        OMyWin* win = PressWindow(x, y, &fx, &fy, &underLens);
+        if (win->bType == kWinPocket)
+            win->moveToFront();
+        TryRotate(a.bButton, a.bShift, fx, fy);
         return;
     }
-    if (win->bType == kWinPocket)
-        win->moveToFront();
-    if (WeightP.bVisible)
-        return;
-    TryRotate(a.bButton, a.bShift, fx, fy);
+    if (OMyWin* win = WindowUnderPointer(x, y)) {
+        const int step = delta > 0 ? -kFieldScrollStep : kFieldScrollStep;
+        ScrollWinBy(win, sideways ? step : 0, sideways ? 0 : step);
+    }
 }
 
 void DoFieldSpaceKey()
@@ -478,6 +530,31 @@ void DoFieldSpaceKey()
     if (DragJigP.bSelected && DragJigP.State != 1)
         DeselectJigs();
     ChangeSide(1 - bCurSide);
+}
+
+void DoFieldArrowKey(int dx, int dy)
+{
+    // Not under a gesture: its still buffer holds the table as it was scrolled.
+    if (!IsGameOpen() || DragJigP.State != 0 || DragWinP.bDragAction != 0)
+        return;
+    if (OMyWin* side = GetViewWin(bCurSide))
+        ScrollWinBy(side, dx * kFieldScrollStep, dy * kFieldScrollStep);
+}
+
+void DoFieldEscapeKey()
+{
+    if (!IsGameOpen())
+        return;
+    AutoSaveGuard guard;
+    if (DragJigP.State == 2) {
+        DragJigP.State = 0;
+        DragJigP.SelRect = TMyRect{};
+        RedrawP = 1;
+    }
+    if (DragJigP.bSelected && DragJigP.State != 1) {
+        DeselectJigs();
+        RedrawP = 1;
+    }
 }
 
 // ---- Windows -----------------------------------------------------------------------------

@@ -13,11 +13,21 @@ class OMyWin;
 void DoFieldMouseDown(int button, int shift, int x, int y);
 void DoFieldMouseMove(int button, int shift, int x, int y);
 void DoFieldMouseUp(int button, int shift, int x, int y);
-// A wheel turn at (x, y), one notch per call (the sign gives the way): turns
-// the piece under the pointer, or the carried one, when the mouse scheme says so.
-void DoFieldWheel(double delta, int x, int y);
+// A wheel turn at (x, y), one notch per call (the sign gives the way, > 0
+// away from the player): turns the piece under the pointer, or the carried
+// one, when the mouse scheme and the jigsaw allow turning; with nothing to
+// turn it scrolls the window under the pointer, across when `sideways`.
+void DoFieldWheel(double delta, int x, int y, bool sideways);
 // The space key: the other side (a resting selection is dropped first).
 void DoFieldSpaceKey();
+// An arrow key: the shown side scrolls one step that way (dx, dy in -1..1),
+// unless a gesture is under way.
+void DoFieldArrowKey(int dx, int dy);
+// The Escape key: a selection frame being drawn is given up and resting
+// selected pieces are deselected.
+void DoFieldEscapeKey();
+// View pixels one wheel notch or arrow key press scrolls.
+constexpr int kFieldScrollStep = 60;
 
 // Scrolls win by the gesture in DragWinP; the two sides keep one geometry.
 void ScrollCurWin(OMyWin* win, int x, int y);

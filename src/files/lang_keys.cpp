@@ -52,6 +52,8 @@ const char* const kPlainKeys[] = {
     "MS_NoNewJigs", "MS_SelJigsaw", "MS_PaintError", "Q_DelAllGames", "Q_DelAllJigs",
     "Q_GatherLostJigs", "Q_OpenFirstJigsaw", "Q_SaveChanges", "Prog_AutoSaveSolve", "Prog_OpenJig",
     "Prog_SaveSolve",
+    // Captions of the play field's windows.
+    "WC_Thumb",
 };
 
 // Numbered families: prefix, first, last, arguments.

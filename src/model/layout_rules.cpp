@@ -147,6 +147,37 @@ void RemixJigs(int side, int spreadOut)
     }
 }
 
+TArrangeGrid ArrangeGrid(int k, int aw, int ah, int cell)
+{
+    TArrangeGrid g;
+    aw = std::max(aw, 1);
+    ah = std::max(ah, 1);
+    g.cols = GridSide(k, aw, ah);
+    g.rows = GridSide(k, ah, aw);
+    // One step towards the area's shape; a few pieces may still fill one
+    // row more below the planned ones (5 on a wide table: 4 and 1).
+    if (int64_t(g.cols) * g.rows < k) {
+        if (int64_t(g.cols + 1) * g.rows > int64_t(g.rows + 1) * g.cols)
+            ++g.rows;
+        else
+            ++g.cols;
+    }
+    auto fitCells = [&] {
+        g.cellW = int64_t(g.cols) * cell > aw ? aw / g.cols : cell;
+        g.cellH = int64_t(g.rows) * cell > ah ? ah / g.rows : cell;
+    };
+    fitCells();
+    // That extra row must still lie inside the area; where it would not
+    // (the cells already shrunk to the planned rows), the grid grows until
+    // every piece has a cell of its own within it.
+    const int64_t filledRows = (int64_t(k) + g.cols - 1) / g.cols;
+    if (filledRows * g.cellH > ah) {
+        GrowGrid(k, g.cols, g.rows, [](int c, int r) { return !(int64_t(c + 1) * r > int64_t(r + 1) * c); });
+        fitCells();
+    }
+    return g;
+}
+
 void ArrangeSelectedJigs()
 {
     const int n = JigsInPlay();
@@ -181,17 +212,11 @@ void ArrangeSelectedJigs()
     if (k == 0)
         return;
     ShuffleList(list);
-    int cols = GridSide(k, aw, ah), rows = GridSide(k, ah, aw);
-    GrowGrid(k, cols, rows, [](int c, int r) { return !(int64_t(c + 1) * r > int64_t(r + 1) * c); });
-    int cellW = JigP.MaskS + JigP.MaskOfs, cellH = cellW;
-    if (int64_t(cols) * cellW > aw)
-        cellW = aw / cols;
-    if (int64_t(rows) * cellH > ah)
-        cellH = ah / rows;
+    const TArrangeGrid g = ArrangeGrid(k, aw, ah, JigP.MaskS + JigP.MaskOfs);
     for (int t = 0; t < k; ++t) {
         TJig& j = JigAt(list[size_t(t)]);
-        j.X = (t % cols) * cellW + left;
-        j.Y = (t / cols) * cellH + top;
+        j.X = (t % g.cols) * g.cellW + left;
+        j.Y = (t / g.cols) * g.cellH + top;
     }
     if (pocket)
         FieldHost().PocketUpdateScrollSize(cw->bIndex);

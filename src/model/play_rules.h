@@ -85,6 +85,14 @@ void RotateCurJig(int x, int y, int clockwise);
 void RemixJigs(int side, int spreadOut);
 // Arranges the selected loose pieces on a grid from their top-left corner.
 void ArrangeSelectedJigs();
+// The grid of an arrange: k pieces in an aw x ah area, cells of `cell`
+// pixels unless the area needs them smaller. Row-major; every cell lies
+// inside the area.
+struct TArrangeGrid {
+    int cols = 1, rows = 1;    // the planned grid (the pieces may fill one row more)
+    int cellW = 0, cellH = 0;  // pixels
+};
+TArrangeGrid ArrangeGrid(int k, int aw, int ah, int cell);
 // Pulls back the groups of window `win` whose core lies outside its area;
 // true when a group moved.
 bool FindLostJigs(int win, int strict);

@@ -51,6 +51,24 @@ QString ButtonTitle(const char* key, const char* english)
     return v == key ? QString::fromLatin1(english) : QString::fromStdString(v);
 }
 
+// A button title with a keyboard mnemonic: its first letter or digit not
+// taken by an earlier button of the box (`taken`, lower case), unless the
+// title already names one.
+QString WithMnemonic(const std::string& title, QString* taken)
+{
+    QString t = QString::fromStdString(title);
+    if (t.contains(QLatin1Char('&')))
+        return t;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i].toLower();
+        if (c.isLetterOrNumber() && !taken->contains(c)) {
+            taken->append(c);
+            return t.left(i) + QLatin1Char('&') + t.mid(i);
+        }
+    }
+    return t;
+}
+
 void MakeProgressForm()
 {
     TProgressForm& p = g_dialogs.progress;
@@ -118,17 +136,24 @@ int ShowQuestion(const std::string& text, const std::string& button1, const std:
     }
     QMessageBox box(g_dialogs.parent);
     box.setWindowTitle(QString::fromLatin1(sMainCaption));
-    box.setIcon(QMessageBox::Information);
+    box.setIcon(QMessageBox::Question);
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
     QAbstractButton* buttons[3] = {nullptr, nullptr, nullptr};
     const std::string* titles[3] = {&button1, &button2, &button3};
     const QMessageBox::ButtonRole roles[3] = {QMessageBox::YesRole, QMessageBox::NoRole, QMessageBox::RejectRole};
+    QString taken;
     for (int i = 0; i < 3; ++i)
         if (!titles[i]->empty())
-            buttons[i] = box.addButton(QString::fromStdString(*titles[i]), roles[i]);
+            buttons[i] = box.addButton(WithMnemonic(*titles[i], &taken), roles[i]);
     if (buttons[0])
         box.setDefaultButton(static_cast<QPushButton*>(buttons[0]));
+    // Escape answers with the last button: cancel when there is one, else no.
+    for (int i = 2; i >= 1; --i)
+        if (buttons[i]) {
+            box.setEscapeButton(buttons[i]);
+            break;
+        }
     box.exec();
     MainLoopRun(0.1);
     QAbstractButton* clicked = box.clickedButton();

@@ -1,3 +1,16 @@
+// The main form: building the menus and the toolbar, titling and enabling
+// them, start-up, shutdown, dropped files and the test outputs. The commands
+// themselves live in main_form_commands.cpp.
+//
+// Index
+//   Menus            the menu table by fixed indices, shortcuts
+//   Toolbar          the factory, buttons and spacers in the default order
+//   Titles           language keys into titles, tool tips and captions
+//   Enabling         the rules of the menu and toolbar tables
+//   Start-up         splash, first frame, the first game
+//   Shutdown         the save question, settings, release
+//   Drops            files dropped on the window
+//   Test outputs     screenshot and state file
 #include "shell/main_form.h"
 
 #include "base/my_image_qt.h"
@@ -5,29 +18,32 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "shell/about_form.h"
 #include "shell/open_game.h"
 #include "shell/shell.h"
+#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QColorDialog>
-#include <QCursor>
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QPixmap>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QScreen>
+#include <QMimeData>
 #include <QToolBar>
-#include <QVBoxLayout>
+#include <QUrl>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 MCMainForm* g_MainForm = nullptr;
+bool bInitApp = false;
+
+const char* const kToolButtonId = "kx.toolbar.button";
+const char* const kToolSepId = "kx.toolbar.sep";
 
 namespace {
 
@@ -45,19 +61,88 @@ QIcon LoadIcon(const std::string& resourceDir, const std::string& name)
     return icon;
 }
 
+// The toolbar buttons by creation order: picture and tool tip key.
+struct TToolButtonDef {
+    const char* image;
+    const char* tipKey;
+};
+constexpr TToolButtonDef kToolButtons[kToolbarButtons] = {
+    {"tb_open.png", "TB_Open"},           {"tb_save.png", "TB_Save"},       {"tb_download.png", "TB_Download"},
+    {"tb_bkg.png", "TB_BkgAll"},          {"tb_bkg_cur.png", "TB_BkgCur"},  {"tb_thumb.png", "TB_Thumb"},
+    {"tb_info.png", "TB_Info"},           {"tb_side1.png", "TB_Side0"},     {"tb_side2.png", "TB_Side1"},
+    {"tb_pocket_empty.png", "TB_Pocket0"}, {"tb_pocket_empty.png", "TB_Pocket1"},
+    {"tb_pocket_empty.png", "TB_Pocket2"}, {"tb_pocket_empty.png", "TB_Pocket3"},
+    {"tb_select.png", "TB_SelectAll"},    {"tb_arrange.png", "TB_Arrange"}, {"tb_glass.png", "TB_Glass"},
+    {"tb_weight.png", "MM_GameWeightOff"}, {"tb_options.png", "TB_Options"}, {"tb_help.png", "TB_Help"},
+};
+
+// Top-level menus and their title keys (position 4 is not used).
+constexpr const char* kTopMenuKeys[6] = {"MM_App", "MM_File", "MM_Game", "MM_Pockets", nullptr, "MM_Help"};
+constexpr int kTopMenuIndex[6] = {kMenuApp, kMenuFile, kMenuGame, kMenuPockets, -1, kMenuHelp};
+
+constexpr const char* kPocketKeys[4] = {"MM_PocketsPocket0", "MM_PocketsPocket1", "MM_PocketsPocket2",
+                                        "MM_PocketsPocket3"};
+
+constexpr double kSplashSeconds = 2.0;
+
 }  // namespace
+
+std::vector<const char*> ToolbarDefaultItemIdentifiers()
+{
+    // B B S B S B B S B S B S B B S B B B B S B B S B S B S B S B
+    const char* const B = kToolButtonId;
+    const char* const S = kToolSepId;
+    return {B, B, S, B, S, B, B, S, B, S, B, S, B, B, S, B, B, B, B, S, B, B, S, B, S, B, S, B, S, B};
+}
+
+bool HomeSitesAreReal()
+{
+    for (int i = 0; i < kDnSrcCount; ++i) {
+        std::string host = HomeSiteForInd(i);
+        while (!host.empty() && host.back() == '/')
+            host.pop_back();
+        const QString h = QString::fromStdString(host).toLower();
+        if (h.isEmpty() || h.endsWith(QLatin1String(".example")) || h.endsWith(QLatin1String(".invalid")) ||
+            h.endsWith(QLatin1String(".test")) || h.endsWith(QLatin1String(".localhost")))
+            return false;
+    }
+    return true;
+}
+
+bool SwitchLanguage(const std::string& name)
+{
+    const std::string before = LangP.sCurLang;
+    const std::string path = LangMesFile(name);
+    if (!FileExists(path)) {
+        // Keep the language in use (and in the settings) when the new one is not there.
+        ReadLangFile(path);  // reports the missing file
+        LangP.sCurLang = before;
+        return false;
+    }
+    LangP.sCurLang = name;
+    return ReadLangFile(path);  // retitles everything through LangP.fnRetitle
+}
 
 MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts)
     : resourceDir_(resourceDir), opts_(opts)
 {
     g_MainForm = this;
+    fnDialogOpenGameFile = [](const std::string& path, bool direct) { return DialogOpenGameFile(path, direct); };
     SetDialogParent(this);
     setWindowTitle(QStringLiteral("[*]"));  // the application's name stands alone until a game opens
+    setAcceptDrops(true);
     MainView = new MCMainView(resourceDir, this);
     MainView->bMaxIsScreen = opts.iViewW <= 0;
     setCentralWidget(MainView);
     BuildMenus();
     BuildToolbar();
+    // The window's own grey around the field (not passed on to dialogs).
+    for (QWidget* w : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(MainToolBar)}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, QColor(0xC8, 0xC8, 0xC8));
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    }
     SetFieldUi(this);
     SetPlatform(&TheQtPlatform());
     LangP.fnRetitle = [this] { RetitleAll(); };
@@ -65,6 +150,7 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     ShellInstallFileHooks();
     RefreshRecentMenu();
     RetitleAll();
+    UpdateCommandStates();
     connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
         ShowMessage(why.toStdString());
@@ -86,9 +172,16 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     }
 }
 
+// ReleaseForm: the timer first, the process-wide references last.
 MCMainForm::~MCMainForm()
 {
     autoSaveTimer_.stop();
+    splash_.reset();
+    // The view goes first, with its context current: the field's textures,
+    // render buffers and windows; then the pieces' own buffers.
+    delete MainView;
+    MainView = nullptr;
+    CloseGameRecords();
     LangP.fnRetitle = nullptr;
     LastFiles.fnRefreshMenu = nullptr;
     GameFileHooks.fnFileDialog = nullptr;
@@ -98,136 +191,231 @@ MCMainForm::~MCMainForm()
     SetDialogParent(nullptr);
     FreeProgressForm();
     FreeSounds();
+    bInitApp = false;
     if (g_MainForm == this)
         g_MainForm = nullptr;
 }
 
-// ---- Menus and toolbar ---------------------------------------------------------------------
+// ---- Menus -------------------------------------------------------------------------------------
 
-QAction* MCMainForm::AddItem(QMenu* menu, int index, const char* key, const char* english, void (MCMainForm::*fn)())
+QAction* MCMainForm::AddItem(QMenu* menu, int index, const char* key, const char* shortcut, std::function<void()> fn)
 {
-    auto* a = menu->addAction(QString::fromLatin1(english));
+    auto* a = menu->addAction(QString::fromLatin1(key));
     a->setData(QString::fromLatin1(key));
+    if (shortcut)
+        a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
     if (fn)
-        connect(a, &QAction::triggered, this, fn);
+        connect(a, &QAction::triggered, this, [fn = std::move(fn)] { fn(); });
     MainMenuItems[size_t(index)] = a;
     return a;
 }
 
 void MCMainForm::BuildMenus()
 {
-    QMenu* file = topMenus_[1] = menuBar()->addMenu(QStringLiteral("&File"));
-    AddItem(file, 8, "MM_FileOpen", "Open...", &MCMainForm::MenuFileOpen)->setShortcut(QKeySequence::Open);
-    QMenu* recent = file->addMenu(QStringLiteral("Open Recent"));
-    MainMenuItems[9] = recent->menuAction();
-    MainMenuItems[9]->setData(QStringLiteral("MM_FileOpenRecent"));
-    for (int i = 0; i < 4; ++i) {
-        QAction* a = recent->addAction(QString());
-        connect(a, &QAction::triggered, this, [this, i] { MenuFileLast(i); });
-        MainMenuItems[size_t(10 + i)] = a;
+    BuildAppMenu();
+    BuildFileMenu();
+    BuildGameMenu();
+    BuildPocketsMenu();
+    BuildHelpMenu();
+    for (size_t n = 0; n < topMenus_.size(); ++n) {
+        if (!topMenus_[n])
+            continue;
+        MainMenuItems[size_t(kTopMenuIndex[n])] = topMenus_[n]->menuAction();
+        // Enabling is worked out whenever a menu is about to show.
+        connect(topMenus_[n], &QMenu::aboutToShow, this, &MCMainForm::UpdateCommandStates);
     }
-    file->addSeparator();
-    AddItem(file, 14, "MM_FileSave", "Save", &MCMainForm::MenuFileSave)->setShortcut(QKeySequence::Save);
-    AddItem(file, 15, "MM_FileSaveAs", "Save As...", &MCMainForm::MenuFileSaveAs)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-    file->addSeparator();
-    QAction* quit = AddItem(file, 6, "MM_AppQuit", "Quit", nullptr);
-    quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* game = topMenus_[2] = menuBar()->addMenu(QStringLiteral("&Game"));
-    AddItem(game, 19, "MM_GameSide0", "First Side", nullptr);
-    connect(MainMenuItems[19], &QAction::triggered, this, [this] { MenuGameSide(0); });
-    AddItem(game, 20, "MM_GameSide1", "Second Side", nullptr);
-    connect(MainMenuItems[20], &QAction::triggered, this, [this] { MenuGameSide(1); });
-    MainMenuItems[19]->setCheckable(true);
-    MainMenuItems[20]->setCheckable(true);
-    AddItem(game, 21, "MM_GameThumb", "Thumbnail", &MCMainForm::MenuGameThumb);
-    game->addSeparator();
-    AddItem(game, 22, "MM_GameBkgAll", "Background of All Tables...", &MCMainForm::MenuGameBkgAll);
-    AddItem(game, 23, "MM_GameBkgCur", "Background of This Table...", &MCMainForm::MenuGameBkgCur);
-    game->addSeparator();
-    AddItem(game, 25, "MM_GameSelectAll", "Select All", &MCMainForm::MenuGameSelectAll)
-        ->setShortcut(QKeySequence::SelectAll);
-    AddItem(game, 26, "MM_GameArrangeJigs", "Arrange Selected Pieces", &MCMainForm::MenuGameArrangeJigs);
-    AddItem(game, 27, "MM_GameGatherLostJigs", "Gather Lost Pieces", &MCMainForm::MenuGameGatherLostJigs);
-    game->addSeparator();
-    AddItem(game, 28, "MM_GameGlass", "Magnifying Glass", &MCMainForm::MenuGameGlass);
-    AddItem(game, 29, "MM_GameWeight", "Weight", &MCMainForm::MenuGameWeight)->setCheckable(true);
-
-    QMenu* pockets = topMenus_[3] = menuBar()->addMenu(QStringLiteral("&Pockets"));
-    for (int k = 0; k < 4; ++k) {
-        const std::string key = StrFormat("MM_PocketsPocket%d", k);
-        QAction* a = pockets->addAction(QStringLiteral("Pocket %1").arg(k + 1));
-        a->setData(QString::fromStdString(key));
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, k] { MenuPocketsPocket(k); });
-        MainMenuItems[size_t(31 + k)] = a;
-    }
-    pockets->addSeparator();
-    AddItem(pockets, 35, "MM_PocketsTile", "Tile", &MCMainForm::MenuPocketsTile);
-    AddItem(pockets, 36, "MM_PocketsCascade", "Cascade", &MCMainForm::MenuPocketsCascade);
-    for (QMenu* m : {file, game, pockets})
-        connect(m, &QMenu::aboutToShow, this, &MCMainForm::UpdateCommandStates);
 }
 
-void MCMainForm::AddButton(int index, const char* image, const char* tipKey, QAction* sameAs)
+void MCMainForm::BuildAppMenu()
 {
-    QAction* b = MainToolBar->addAction(LoadIcon(resourceDir_, image), QString());
-    b->setData(QString::fromLatin1(tipKey));
-    if (sameAs)
-        connect(b, &QAction::triggered, sameAs, &QAction::trigger);
+    QMenu* app = topMenus_[0] = menuBar()->addMenu(QStringLiteral("MM_App"));
+    AddItem(app, kMenuAppAbout, "MM_AppAbout", nullptr, [this] { MenuAppAbout(); });
+    app->addSeparator();
+    AddItem(app, kMenuAppOptions, "MM_AppOptions", "Ctrl+,", [this] { MenuAppOptions(); })
+        ->setMenuRole(QAction::NoRole);
+    app->addSeparator();
+    AddItem(app, kMenuAppHide, "MM_AppHide", nullptr, [this] { MenuAppHide(); });
+    // Hiding other programs and showing them all again mean nothing on this
+    // desktop: the items keep their places in the table but are never shown.
+    AddItem(app, kMenuAppHideOthers, "MM_AppHideOthers", nullptr, nullptr)->setVisible(false);
+    AddItem(app, kMenuAppShowAll, "MM_AppShowAll", nullptr, nullptr)->setVisible(false);
+    app->addSeparator();
+    AddItem(app, kMenuAppQuit, "MM_AppQuit", "Ctrl+Q", [this] { close(); })->setMenuRole(QAction::NoRole);
+}
+
+void MCMainForm::BuildFileMenu()
+{
+    QMenu* file = topMenus_[1] = menuBar()->addMenu(QStringLiteral("MM_File"));
+    AddItem(file, kMenuFileOpen, "MM_FileOpen", "Ctrl+O", [this] { MenuFileOpen(); });
+    QMenu* recent = file->addMenu(QStringLiteral("MM_FileOpenRecent"));
+    MainMenuItems[kMenuFileOpenRecent] = recent->menuAction();
+    MainMenuItems[kMenuFileOpenRecent]->setData(QStringLiteral("MM_FileOpenRecent"));
+    for (int i = 0; i < kRecentMenuItems; ++i) {
+        QAction* a = recent->addAction(QString());
+        a->setData(QVariant());  // titled by the recent files, not by a key
+        connect(a, &QAction::triggered, this, [this, i] { MenuFileLast(i); });
+        MainMenuItems[size_t(kMenuFileLast0 + i)] = a;
+    }
+    file->addSeparator();
+    AddItem(file, kMenuFileSave, "MM_FileSave", "Ctrl+S", [this] { MenuFileSave(); });
+    AddItem(file, kMenuFileSaveAs, "MM_FileSaveAs", "Ctrl+Shift+S", [this] { MenuFileSaveAs(); });
+    AddItem(file, kMenuFileSaveSolvedImage, "MM_FileSaveSolvedImage", nullptr, [this] { MenuFileSaveSolvedImage(); });
+    file->addSeparator();
+    AddItem(file, kMenuFileDownload, "MM_FileDownload", "Ctrl+D", [this] { MenuFileDownload(); });
+}
+
+void MCMainForm::BuildGameMenu()
+{
+    QMenu* game = topMenus_[2] = menuBar()->addMenu(QStringLiteral("MM_Game"));
+    AddItem(game, kMenuGameSide0, "MM_GameSide0", "Ctrl+1", [this] { MenuGameSide(0); })->setCheckable(true);
+    AddItem(game, kMenuGameSide1, "MM_GameSide1", "Ctrl+2", [this] { MenuGameSide(1); })->setCheckable(true);
+    AddItem(game, kMenuGameThumb, "MM_GameThumb", "Ctrl+T", [this] { MenuGameThumb(); });
+    game->addSeparator();
+    AddItem(game, kMenuGameBkgAll, "MM_GameBkgAll", nullptr, [this] { MenuGameBkgAll(); });
+    AddItem(game, kMenuGameBkgCur, "MM_GameBkgCur", nullptr, [this] { MenuGameBkgCur(); });
+    game->addSeparator();
+    AddItem(game, kMenuGameInfo, "MM_GameInfo", "Ctrl+I", [this] { MenuGameInfo(); });
+    game->addSeparator();
+    AddItem(game, kMenuGameSelectAll, "MM_GameSelectAll", "Ctrl+A", [this] { MenuGameSelectAll(); });
+    AddItem(game, kMenuGameArrangeJigs, "MM_GameArrangeJigs", nullptr, [this] { MenuGameArrangeJigs(); });
+    AddItem(game, kMenuGameGatherLostJigs, "MM_GameGatherLostJigs", nullptr, [this] { MenuGameGatherLostJigs(); });
+    game->addSeparator();
+    AddItem(game, kMenuGameGlass, "MM_GameGlass", "Ctrl+G", [this] { MenuGameGlass(); });
+    AddItem(game, kMenuGameWeight, "MM_GameWeight", nullptr, [this] { MenuGameWeight(); })->setCheckable(true);
+}
+
+void MCMainForm::BuildPocketsMenu()
+{
+    QMenu* pockets = topMenus_[3] = menuBar()->addMenu(QStringLiteral("MM_Pockets"));
+    for (int k = 0; k < 4; ++k)
+        AddItem(pockets, kMenuPocketsPocket0 + k, kPocketKeys[k], nullptr, [this, k] { MenuPocketsPocket(k); })
+            ->setCheckable(true);
+    pockets->addSeparator();
+    AddItem(pockets, kMenuPocketsTile, "MM_PocketsTile", nullptr, [this] { MenuPocketsTile(); });
+    AddItem(pockets, kMenuPocketsCascade, "MM_PocketsCascade", nullptr, [this] { MenuPocketsCascade(); });
+}
+
+void MCMainForm::BuildHelpMenu()
+{
+    QMenu* help = topMenus_[5] = menuBar()->addMenu(QStringLiteral("MM_Help"));
+    AddItem(help, kMenuHelpCont, "MM_HelpCont", "F1", [this] { MenuHelpCont(); });
+    AddItem(help, kMenuHelpQuick, "MM_HelpQuick", nullptr, [this] { MenuHelpQuick(); });
+    QAction* sitesSep = help->addSeparator();
+    // While the home-site table holds placeholders the two items stay hidden.
+    const bool sites = HomeSitesAreReal();
+    AddItem(help, kMenuHelpSiteHome, "MM_HelpSiteHome", nullptr, [this] { MenuHelpHomeSite(); })->setVisible(sites);
+    AddItem(help, kMenuHelpGameHome, "MM_HelpGameHome", nullptr, [this] { MenuHelpHomePage(); })->setVisible(sites);
+    sitesSep->setVisible(sites);
+    help->addSeparator();
+    AddItem(help, kMenuHelpReport, "MM_HelpReport", nullptr, [this] { MenuHelpSystemReport(); });
+    AddItem(help, kMenuHelpCredits, "MM_HelpCredits", nullptr, [this] { MenuHelpCredits(); });
+    // The support mail test: hidden at start-up and never shown.
+    QAction* sep = help->addSeparator();
+    sep->setVisible(false);
+    AddItem(help, kMenuHelpTestEmail, "MM_HelpTestEmail", nullptr, nullptr)->setVisible(false);
+    MainMenuItems[kMenuHelpTestEmail]->setData(QVariant());
+}
+
+// ---- Toolbar -----------------------------------------------------------------------------------
+
+QObject* MCMainForm::ToolbarItemForIdentifier(const char* identifier)
+{
+    if (bInitApp || !identifier)
+        return nullptr;  // the toolbar is made once, at start-up
+    if (std::strcmp(identifier, kToolButtonId) == 0) {
+        if (iCreateToolButCounter >= kToolbarButtons)
+            return nullptr;
+        return MakeToolButton(iCreateToolButCounter++);
+    }
+    if (std::strcmp(identifier, kToolSepId) == 0) {
+        auto* spacer = new QWidget(this);
+        spacer->setFixedSize(10, 15);
+        spacer->setProperty("tag", iCreateToolSepCounter++);
+        MainToolbarSeparators.push_back(spacer);
+        return spacer;
+    }
+    return nullptr;
+}
+
+QAction* MCMainForm::MakeToolButton(int index)
+{
+    const TToolButtonDef& def = kToolButtons[index];
+    auto* b = new QAction(LoadIcon(resourceDir_, def.image), QString(), this);
+    b->setData(QString::fromLatin1(def.tipKey));
+    b->setToolTip(Tr(def.tipKey));
+    b->setProperty("tag", index);
+    connect(b, &QAction::triggered, this, [this, index] { OnToolButton(index); });
     MainToolbarButtons[size_t(index)] = b;
+    return b;
 }
 
 void MCMainForm::BuildToolbar()
 {
     MainToolBar = addToolBar(QStringLiteral("Tools"));
+    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
     MainToolBar->setMovable(false);
     MainToolBar->setFloatable(false);
     MainToolBar->setIconSize(QSize(32, 32));
     MainToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    AddButton(0, "tb_open.png", "TB_Open", MainMenuItems[8]);
-    AddButton(1, "tb_save.png", "TB_Save", MainMenuItems[14]);
-    MainToolBar->addSeparator();
-    AddButton(3, "tb_bkg.png", "TB_BkgAll", MainMenuItems[22]);
-    AddButton(4, "tb_bkg_cur.png", "TB_BkgCur", MainMenuItems[23]);
-    MainToolBar->addSeparator();
-    AddButton(5, "tb_thumb.png", "TB_Thumb", MainMenuItems[21]);
-    MainToolBar->addSeparator();
-    AddButton(7, "tb_side1.png", "TB_Side0", MainMenuItems[19]);
-    AddButton(8, "tb_side2.png", "TB_Side1", MainMenuItems[20]);
-    MainToolBar->addSeparator();
-    for (int k = 0; k < 4; ++k)
-        AddButton(9 + k, "tb_pocket_empty.png", nullptr, MainMenuItems[size_t(31 + k)]);
-    for (int k = 0; k < 4; ++k)
-        MainToolbarButtons[size_t(9 + k)]->setData(QStringLiteral("TB_Pocket%1").arg(k));
-    MainToolBar->addSeparator();
-    AddButton(13, "tb_select.png", "TB_SelectAll", MainMenuItems[25]);
-    AddButton(14, "tb_arrange.png", "TB_Arrange", MainMenuItems[26]);
-    MainToolBar->addSeparator();
-    AddButton(15, "tb_glass.png", "TB_Glass", MainMenuItems[28]);
-    AddButton(16, "tb_weight.png", "MM_GameWeightOff", MainMenuItems[29]);
+    for (const char* id : ToolbarDefaultItemIdentifiers()) {
+        QObject* item = ToolbarItemForIdentifier(id);
+        if (auto* a = qobject_cast<QAction*>(item))
+            MainToolBar->addAction(a);
+        else if (auto* w = qobject_cast<QWidget*>(item))
+            MainToolBar->addWidget(w);
+    }
 }
+
+void MCMainForm::OnToolButton(int index)
+{
+    switch (index) {
+    case kTbOpen: return MenuFileOpen();
+    case kTbSave: return MenuFileSave();
+    case kTbDownload: return MenuFileDownload();
+    case kTbBkgAll: return MenuGameBkgAll();
+    case kTbBkgCur: return MenuGameBkgCur();
+    case kTbThumb: return MenuGameThumb();
+    case kTbInfo: return MenuGameInfo();
+    case kTbSide0: return MenuGameSide(0);
+    case kTbSide1: return MenuGameSide(1);
+    case kTbSelectAll: return MenuGameSelectAll();
+    case kTbArrange: return MenuGameArrangeJigs();
+    case kTbGlass: return MenuGameGlass();
+    case kTbWeight: return MenuGameWeight();
+    case kTbOptions: return MenuAppOptions();
+    case kTbHelp: return MenuHelpCont();
+    default:
+        if (index >= kTbPocket0 && index < kTbPocket0 + 4)
+            return MenuPocketsPocket(index - kTbPocket0);  // the button's tag less 9
+    }
+}
+
+// ---- Titles ------------------------------------------------------------------------------------
 
 void MCMainForm::RetitleAll()
 {
-    const char* topKeys[6] = {"MM_App", "MM_File", "MM_Game", "MM_Pockets", nullptr, "MM_Help"};
-    for (size_t i = 0; i < topMenus_.size(); ++i)
-        if (topMenus_[i] && topKeys[i] && LangGetKeyVal(topKeys[i]) != topKeys[i])
-            topMenus_[i]->setTitle(Tr(topKeys[i]));
+    for (size_t n = 0; n < topMenus_.size(); ++n)
+        if (kTopMenuKeys[n])
+            SetTopMenuItemTitle(int(n), kTopMenuKeys[n]);
     for (QAction* a : MainMenuItems)
         if (a && !a->data().toString().isEmpty())
             a->setText(Tr(a->data().toString().toStdString()));
     for (QAction* b : MainToolbarButtons)
         if (b && !b->data().toString().isEmpty())
             b->setToolTip(Tr(b->data().toString().toStdString()));
-    if (OMyWin* t = GetViewWin(kThumbWin))
-        t->setCaption(LangGetKeyVal("MM_GameThumb"));
+    ThumbUpdateCaption();
     for (int i = kPocket0; i < kPocket0 + 4; ++i)
         PocketUpdateCaption(i);
     UpdateMenuBkgCur();
     WeightP.updateButton();
+    RefreshRecentMenu();
+    // Every other open window retitles itself on the language-change event.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == this)
+            continue;
+        QEvent e(QEvent::LanguageChange);
+        QApplication::sendEvent(w, &e);
+    }
     RedrawP = 1;
 }
 
@@ -236,6 +424,14 @@ void MCMainForm::SetMenuItemTitle(int index, const std::string& key)
     if (index >= 0 && index < kMainMenuItems && MainMenuItems[size_t(index)]) {
         MainMenuItems[size_t(index)]->setData(QString::fromStdString(key));
         MainMenuItems[size_t(index)]->setText(Tr(key));
+    }
+}
+
+void MCMainForm::SetTopMenuItemTitle(int n, const std::string& key)
+{
+    if (n >= 0 && n < int(topMenus_.size()) && topMenus_[size_t(n)]) {
+        topMenus_[size_t(n)]->setTitle(Tr(key));
+        topMenus_[size_t(n)]->menuAction()->setData(QString::fromStdString(key));
     }
 }
 
@@ -259,10 +455,27 @@ void MCMainForm::SetToolbarItemImage(int index, const std::string& imageName)
         MainToolbarButtons[size_t(index)]->setIcon(LoadIcon(resourceDir_, imageName));
 }
 
+void MCMainForm::RefreshRecentMenu()
+{
+    for (int i = 0; i < kRecentMenuItems; ++i) {
+        QAction* a = MainMenuItems[size_t(kMenuFileLast0 + i)];
+        if (!a)
+            continue;
+        const bool has = i < LastFiles_Count();
+        a->setVisible(has);
+        a->setEnabled(has);
+        if (has)
+            a->setText(QString::fromStdString(LastFiles_MenuTitle(i)));
+    }
+}
+
+// ---- Enabling ----------------------------------------------------------------------------------
+
 void MCMainForm::UpdateCommandStates()
 {
     const bool game = IsGameOpen();
     const bool sides = game && !CurMA.bSingleWin;
+    const bool selected = game && DragJigP.bSelected;
     bool anyPocket = false;
     for (int i = kPocket0; i < kPocket0 + 4; ++i)
         if (const OMyWin* w = GetViewWin(i); w && w->bVisible)
@@ -271,32 +484,103 @@ void MCMainForm::UpdateCommandStates()
         if (a && a->isEnabled() != on)
             a->setEnabled(on);
     };
-    for (int i : {14, 15, 21, 22, 23, 24, 25, 27, 28, 29, 31, 32, 33, 34})
+    for (int i : {kMenuFileSave, kMenuFileSaveAs, kMenuGameThumb, kMenuGameBkgAll, kMenuGameBkgCur, kMenuGameInfo,
+                  kMenuGameSelectAll, kMenuGameGatherLostJigs, kMenuGameGlass, kMenuGameWeight})
         set(MainMenuItems[size_t(i)], game);
-    set(MainMenuItems[19], sides);
-    set(MainMenuItems[20], sides);
-    set(MainMenuItems[26], game && DragJigP.bSelected);
-    set(MainMenuItems[35], anyPocket);
-    set(MainMenuItems[36], anyPocket);
-    for (int i : {1, 3, 4, 5, 6, 9, 10, 11, 12, 13, 15, 16})
+    for (int k = 0; k < 4; ++k)
+        set(MainMenuItems[size_t(kMenuPocketsPocket0 + k)], game);
+    set(MainMenuItems[kMenuFileSaveSolvedImage], game && bGameSolved);
+    set(MainMenuItems[kMenuGameSide0], sides);
+    set(MainMenuItems[kMenuGameSide1], sides);
+    set(MainMenuItems[kMenuGameArrangeJigs], selected);
+    set(MainMenuItems[kMenuPocketsTile], anyPocket);
+    set(MainMenuItems[kMenuPocketsCascade], anyPocket);
+
+    for (int i : {kTbSave, kTbBkgAll, kTbBkgCur, kTbThumb, kTbInfo, kTbSelectAll, kTbGlass, kTbWeight})
         set(MainToolbarButtons[size_t(i)], game);
-    set(MainToolbarButtons[7], sides);
-    set(MainToolbarButtons[8], sides);
-    set(MainToolbarButtons[14], game && DragJigP.bSelected);
+    for (int k = 0; k < 4; ++k)
+        set(MainToolbarButtons[size_t(kTbPocket0 + k)], game);
+    set(MainToolbarButtons[kTbSide0], sides);
+    set(MainToolbarButtons[kTbSide1], sides);
+    set(MainToolbarButtons[kTbArrange], selected);
 }
 
-// ---- Start-up, frames, shutdown ----------------------------------------------------------------
+// ---- Start-up ----------------------------------------------------------------------------------
+
+void MCMainForm::CreateDialogs()
+{
+    // The open, download, progress, options and help dialogs are made on
+    // first use by their own parts; nothing long-lived to make here yet.
+}
+
+void MCMainForm::FreeDialogs()
+{
+    // In reverse: help, options, progress, download, open.
+    FreeProgressForm();
+}
+
+void MCMainForm::StartUp(double t0, std::unique_ptr<MCAbout> splash)
+{
+    dtStartT0_ = t0;
+    bStartUpCalled_ = true;
+    splash_ = std::move(splash);
+    if (splash_) {
+        setEnabled(false);  // nothing to click while the splash is up
+        const double left = kSplashSeconds - (GetNow() - t0);
+        QTimer::singleShot(std::max(0, int(left * 1000.0) + 1), this, &MCMainForm::FinishStartUp);
+    }
+    if (bFirstFrame_)
+        FinishStartUp();
+}
+
+// The splash goes no earlier than 2 s after launch and not before the view
+// has drawn, then the first game comes up.
+void MCMainForm::FinishStartUp()
+{
+    if (bStarted_ || !bStartUpCalled_ || !bFirstFrame_ || !bInitApp)
+        return;
+    if (splash_ && GetNow() - dtStartT0_ < kSplashSeconds)
+        return;
+    bStarted_ = true;
+    if (splash_) {
+        splash_->HideForm();
+        splash_.reset();
+        setEnabled(true);
+        activateWindow();
+    }
+    QTimer::singleShot(0, this, &MCMainForm::StartOpen);
+}
 
 std::string MCMainForm::StartFile() const
 {
     if (!opts_.sFile.empty())
         return opts_.sFile;
-    if (const std::string recent = ShellMostRecentFile(); !recent.empty() && FileExists(recent))
-        return recent;
+    if (LastFiles_Count() > 0 && FileExists(LastFiles.arFileNames.front()))
+        return LastFiles.arFileNames.front();
     for (const std::string& f : ListFolderSorted(FileNames.sDistJigsPath))
         if (IsJigFile(f))
             return FileNames.sDistJigsPath + f;
     return {};
+}
+
+void MCMainForm::StartOpen()
+{
+    AutoSaveGuard guard;
+    if (!opts_.sScreenshot.empty()) {
+        // Unattended: nobody answers the open dialog.
+        if (const std::string f = StartFile(); !f.empty())
+            OpenGame(f);
+    } else if (!opts_.sFile.empty()) {
+        // A file from the command line or the file manager skips the dialog;
+        // when it cannot be opened the dialog comes up instead.
+        if (!OpenGame(opts_.sFile))
+            fnDialogOpenGameFile("", false);
+    } else if (LastFiles_Count() > 0 && FileExists(LastFiles.arFileNames.front())) {
+        fnDialogOpenGameFile(LastFiles.arFileNames.front(), false);
+    } else {
+        fnDialogOpenGameFile("", false);
+    }
+    AfterGameCommand();
 }
 
 void MCMainForm::OnFrameDrawn()
@@ -310,20 +594,66 @@ void MCMainForm::OnFrameDrawn()
             WriteStateFile();
         });
     }
-    if (!bStarted_) {
-        bStarted_ = true;
-        QTimer::singleShot(0, this, [this] {
-            const std::string f = StartFile();
-            if (!f.empty())
-                OpenGame(f);
-            RedrawP = 1;
-            MainView->update();
-        });
+    if (!bFirstFrame_) {
+        bFirstFrame_ = true;
+        FinishStartUp();
         return;
     }
     if (!opts_.sScreenshot.empty() && !bShotTaken_ && IsGameOpen() && ++iShotFrames_ == 1)
         QTimer::singleShot(100, this, &MCMainForm::TakeScreenshot);
 }
+
+// ---- Shutdown ----------------------------------------------------------------------------------
+
+// Closing the window quits; the save question may stop both.
+void MCMainForm::closeEvent(QCloseEvent* e)
+{
+    if (splash_) {
+        e->ignore();  // start-up is not finished
+        return;
+    }
+    AutoSaveGuard guard;
+    if (!SaveAndContinue()) {
+        e->ignore();  // Cancel: the game stays open, nothing else changes
+        return;
+    }
+    AutoSaveP.bNeedSave = false;
+    ShellWriteSettings();
+    FreeDialogs();
+    e->accept();
+}
+
+void MCMainForm::changeEvent(QEvent* e)
+{
+    // Back from the taskbar: the field is drawn afresh.
+    if (e->type() == QEvent::WindowStateChange && !isMinimized())
+        RedrawP = 1;
+    QMainWindow::changeEvent(e);
+}
+
+void MCMainForm::AutoSaveTimer() { ShellAutoSaveTick(); }
+
+// ---- Drops -------------------------------------------------------------------------------------
+
+void MCMainForm::dragEnterEvent(QDragEnterEvent* e)
+{
+    const QMimeData* m = e->mimeData();
+    if (isEnabled() && m && m->hasUrls() && !m->urls().isEmpty() && m->urls().front().isLocalFile())
+        e->acceptProposedAction();
+}
+
+void MCMainForm::dropEvent(QDropEvent* e)
+{
+    const QMimeData* m = e->mimeData();
+    if (!m || !m->hasUrls() || m->urls().isEmpty() || !m->urls().front().isLocalFile())
+        return;
+    const std::string path = m->urls().front().toLocalFile().toStdString();
+    e->acceptProposedAction();
+    // After the drop has finished: the file manager must not wait on our dialogs.
+    QTimer::singleShot(0, this, [this, path] { OpenDroppedFile(path); });
+}
+
+// ---- Test outputs ------------------------------------------------------------------------------
 
 void MCMainForm::TakeScreenshot()
 {
@@ -382,290 +712,4 @@ void MCMainForm::WriteStateFile()
         std::fclose(f);
         std::rename(tmp.c_str(), opts_.sStateFile.c_str());
     }
-}
-
-void MCMainForm::closeEvent(QCloseEvent* e)
-{
-    AutoSaveGuard guard;
-    if (!SaveAndContinue()) {
-        e->ignore();
-        return;
-    }
-    AutoSaveP.bNeedSave = false;
-    ShellWriteSettings();
-    e->accept();
-}
-
-void MCMainForm::AutoSaveTimer() { ShellAutoSaveTick(); }
-
-void MCMainForm::DeselectFirst()
-{
-    if (DragJigP.bSelected)
-        DeselectJigs();
-}
-
-bool MCMainForm::OpenGame(const std::string& path)
-{
-    AutoSaveGuard guard;
-    const bool ok = ShellOpenGame(path);
-    UpdateCommandStates();
-    RedrawP = 1;
-    MainView->update();
-    return ok;
-}
-
-// ---- File commands -----------------------------------------------------------------------------
-
-void MCMainForm::MenuFileOpen()
-{
-    AutoSaveGuard guard;
-    DeselectFirst();
-    ShellOpenDialog();
-    UpdateCommandStates();
-    RedrawP = 1;
-}
-
-void MCMainForm::MenuFileLast(int i)
-{
-    AutoSaveGuard guard;
-    DeselectFirst();
-    ShellOpenRecent(i);
-    UpdateCommandStates();
-    RedrawP = 1;
-}
-
-void MCMainForm::RefreshRecentMenu()
-{
-    for (int i = 0; i < 4; ++i) {
-        QAction* a = MainMenuItems[size_t(10 + i)];
-        if (!a)
-            continue;
-        const bool has = i < LastFiles_Count();
-        a->setVisible(has);
-        if (has)
-            a->setText(QString::fromStdString(LastFiles_MenuTitle(i)));
-    }
-}
-
-void MCMainForm::MenuFileSave()
-{
-    AutoSaveGuard guard;
-    DeselectFirst();
-    ShellSave(false);
-    UpdateCommandStates();
-}
-
-void MCMainForm::MenuFileSaveAs()
-{
-    AutoSaveGuard guard;
-    DeselectFirst();
-    ShellSave(true);
-    UpdateCommandStates();
-}
-
-// ---- Game commands -------------------------------------------------------------------------------
-
-void MCMainForm::MenuGameSide(int side)
-{
-    if (!IsGameOpen())
-        return;
-    ChangeSide(side);
-    MainView->update();
-}
-
-void MCMainForm::MenuGameThumb()
-{
-    OMyWin* t = GetViewWin(kThumbWin);
-    if (!IsGameOpen() || !t)
-        return;
-    t->setVisible(!t->bVisible);
-    if (t->bVisible) {
-        t->changeLT(MakeTPoint(0, 0));
-        t->move();
-        t->moveToFront();
-    }
-    RedrawP = 1;
-    UpdateDraggedJigScr();
-}
-
-void MCMainForm::MenuGameGlass()
-{
-    OMyWin* g = GlassP.win.get();
-    if (!IsGameOpen() || !g)
-        return;
-    g->setVisible(!g->bVisible);
-    if (g->bVisible) {
-        g->changeLT(MakeTPoint(0, 0));
-        g->move();
-    }
-    RedrawP = 1;
-    UpdateDraggedJigScr();
-}
-
-void MCMainForm::MenuGameSelectAll()
-{
-    if (!IsGameOpen())
-        return;
-    DeselectFirst();
-    SelectJigs(1);
-    UpdateCommandStates();
-}
-
-void MCMainForm::MenuGameArrangeJigs()
-{
-    if (IsGameOpen())
-        ArrangeSelectedJigs();
-}
-
-void MCMainForm::MenuGameGatherLostJigs()
-{
-    if (!IsGameOpen())
-        return;
-    AutoSaveGuard guard;
-    if (ShowQuestion(CaretMesFormat("Q_GatherLostJigs"), LangGetKeyVal("B_Yes"), LangGetKeyVal("B_No"), "") != 1)
-        return;
-    GatherLostJigs();
-}
-
-void MCMainForm::MenuGameWeight()
-{
-    if (!IsGameOpen())
-        return;
-    const TPoint m = MainView->toDevice(MainView->mapFromGlobal(QCursor::pos()));
-    TPoint p = m;
-    if (GlassP.win && GlassP.win->bVisible) {
-        int tx = m.x, ty = m.y;
-        if (GlassP.IfMouseUnderGlass(tx, ty, true) && CaptureWin == GlassP.win.get())
-            p = MakeTPoint(tx, ty);
-    }
-    const bool inside = m.x >= 0 && m.y >= 0 && m.x < iMainViewW && m.y < iMainViewH;
-    if (DragJigP.State == 1 && iCurJig != -1) {
-        iWeightJig = iCurJig;
-        WeightP.updateButton();
-    } else if (iWeightJig != -1) {
-        WeightP.bVisible = false;
-        iWeightJig = -1;
-        WeightP.updateButton();
-        RedrawP = 1;
-    } else if (WeightP.bVisible) {
-        WeightP.bVisible = false;
-        iWeightJig = -1;
-        WeightP.updateButton();
-        RedrawP = 1;
-    } else {
-        WeightP.dragTo(inside ? p : MakeTPoint(-100, -100));
-        RedrawP = 2;
-    }
-    MainView->update();
-}
-
-void MCMainForm::MenuPocketsPocket(int pocket)
-{
-    OMyWin* w = GetViewWin(kPocket0 + pocket);
-    if (!IsGameOpen() || !w)
-        return;
-    PocketSetVisible(kPocket0 + pocket, !w->bVisible);
-    UpdateDraggedJigScr();
-    UpdateCommandStates();
-}
-
-void MCMainForm::MenuPocketsTile()
-{
-    PocketsTile();
-    UpdateCommandStates();
-}
-
-void MCMainForm::MenuPocketsCascade()
-{
-    PocketsCascade();
-    UpdateCommandStates();
-}
-
-// ---- Backgrounds (until the colour dialog comes) -------------------------------------------------
-
-namespace {
-
-// Lets the player try codes on the field; true when they keep the last one.
-bool RunBackgroundChooser(QWidget* parent, const QString& caption, int win, int32_t code, bool pictures)
-{
-    QDialog dlg(parent);
-    dlg.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dlg);
-    auto* list = new QListWidget(&dlg);
-    list->setIconSize(QSize(63, 50));
-    auto* colour = new QPushButton(QStringLiteral("Colour..."), &dlg);
-    InitBkgPicsSamples();
-    if (pictures) {
-        for (int i = 0; i < kBkgPicCount; ++i) {
-            const OMyImage& sample = *BkgP.arBkgPicsSamples[size_t(i)];
-            auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(MyImageToQImage(sample))),
-                                             QString::fromLatin1(sBkgPics[i]), list);
-            item->setData(Qt::UserRole, kFirstBkgPic + i);
-            if (code == kFirstBkgPic + i)
-                list->setCurrentItem(item);
-        }
-        layout->addWidget(list);
-    } else {
-        list->hide();
-    }
-    layout->addWidget(colour);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    QObject::connect(list, &QListWidget::currentItemChanged, &dlg, [win](QListWidgetItem* item) {
-        if (item)
-            SetScrBkgColor(win, item->data(Qt::UserRole).toInt());
-    });
-    QObject::connect(colour, &QPushButton::clicked, &dlg, [&dlg, win, code] {
-        int r = 152, g = 152, b = 152;
-        if (!IsPicBkg(code))
-            IntToRGB(uint32_t(code), &r, &g, &b);
-        const QColor c = QColorDialog::getColor(QColor(r, g, b), &dlg);
-        if (c.isValid())
-            SetScrBkgColor(win, int32_t(RGB(uint32_t(c.red()), uint32_t(c.green()), uint32_t(c.blue()))));
-    });
-    const bool ok = dlg.exec() == QDialog::Accepted;
-    FreeBkgPicsSamples();
-    return ok;
-}
-
-}  // namespace
-
-void MCMainForm::MenuGameBkgAll()
-{
-    if (!IsGameOpen())
-        return;
-    AutoSaveGuard guard;
-    DeselectFirst();
-    const TWinParams keep = WinP;
-    const QString caption = MainMenuItems[22]->text();
-    if (RunBackgroundChooser(this, caption, -1, WinP.lBkgColorAll, true)) {
-        GameChanged();
-    } else {
-        WinP = keep;
-        UpdateScrBkgs();
-    }
-    UpdateDraggedJigScr();
-}
-
-void MCMainForm::MenuGameBkgCur()
-{
-    if (!IsGameOpen())
-        return;
-    AutoSaveGuard guard;
-    DeselectFirst();
-    const OMyWin* w = RetWinForBkgCur();
-    if (!w)
-        return;
-    const int i = w->bIndex;
-    const int32_t keep = WinP.lBkgColors[i];
-    const QString caption = MainMenuItems[23]->text();
-    if (RunBackgroundChooser(this, caption, i, keep, false)) {
-        GameChanged();
-    } else {
-        WinP.lBkgColors[i] = keep;
-        UpdateScrBkgs();
-    }
-    UpdateDraggedJigScr();
 }

@@ -1,7 +1,11 @@
 // MCMainForm: the main window around the play field. It owns the view, the
 // menus and the toolbar (items by the fixed indices other parts use), routes
-// every command, runs the 5-second autosave timer, opens the first game and
-// asks to save unsaved changes before the window closes.
+// every command, runs the 5-second autosave timer, brings up the first game
+// and asks to save unsaved changes before the window closes.
+//
+// Lifetime: one per run. The constructor is the form's InitForm; the
+// destructor its ReleaseForm. Start-up (the splash, the dialogs, the settings,
+// the open dialog) is driven from main through StartUp.
 #pragma once
 
 #include "field/field.h"
@@ -11,21 +15,85 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
 class QToolBar;
+class MCAbout;
 
-constexpr int kMainMenuItems = 48;
-constexpr int kToolbarButtons = 19;
+// ---- The menu table: fixed indices into MainMenuItems ---------------------------------------
+// Other parts title, check and enable items by these numbers; they never change.
+enum TMainMenuIndex : int {
+    kMenuApp = 0,            // the application menu
+    kMenuAppAbout = 1,
+    kMenuAppOptions = 2,
+    kMenuAppHide = 3,        // minimises the window
+    kMenuAppHideOthers = 4,  // kept for its index and title; not shown (no meaning here)
+    kMenuAppShowAll = 5,     // likewise
+    kMenuAppQuit = 6,
+    kMenuFile = 7,
+    kMenuFileOpen = 8,
+    kMenuFileOpenRecent = 9,  // the submenu of recent files
+    kMenuFileLast0 = 10,      // .. 13: recent files 0..3
+    kMenuFileSave = 14,
+    kMenuFileSaveAs = 15,
+    kMenuFileSaveSolvedImage = 16,
+    kMenuFileDownload = 17,
+    kMenuGame = 18,
+    kMenuGameSide0 = 19,
+    kMenuGameSide1 = 20,
+    kMenuGameThumb = 21,
+    kMenuGameBkgAll = 22,
+    kMenuGameBkgCur = 23,
+    kMenuGameInfo = 24,
+    kMenuGameSelectAll = 25,
+    kMenuGameArrangeJigs = 26,
+    kMenuGameGatherLostJigs = 27,
+    kMenuGameGlass = 28,
+    kMenuGameWeight = 29,
+    kMenuPockets = 30,
+    kMenuPocketsPocket0 = 31,  // .. 34: pockets 0..3
+    kMenuPocketsTile = 35,
+    kMenuPocketsCascade = 36,
+    kMenuHelp = 40,
+    kMenuHelpCont = 41,
+    kMenuHelpQuick = 42,
+    kMenuHelpSiteHome = 43,
+    kMenuHelpGameHome = 44,
+    kMenuHelpReport = 45,
+    kMenuHelpCredits = 46,
+    kMenuHelpTestEmail = 47,  // hidden for good
+    kMainMenuItems = 48
+};
+constexpr int kRecentMenuItems = 4;
+
+// ---- The toolbar: buttons by creation order -------------------------------------------------
+enum TToolbarButton : int {
+    kTbOpen = 0, kTbSave, kTbDownload, kTbBkgAll, kTbBkgCur, kTbThumb, kTbInfo, kTbSide0, kTbSide1,
+    kTbPocket0,  // .. 12
+    kTbSelectAll = 13, kTbArrange, kTbGlass, kTbWeight, kTbOptions, kTbHelp,
+    kToolbarButtons = 19
+};
+// The identifiers the toolbar factory knows, and its default list (30 entries).
+extern const char* const kToolButtonId;  // "kx.toolbar.button"
+extern const char* const kToolSepId;     // "kx.toolbar.sep"
+std::vector<const char*> ToolbarDefaultItemIdentifiers();
 
 struct TStartOptions {
     std::string sFile;        // file named on the command line, "" none
     std::string sScreenshot;  // --screenshot FILE: grab the first frame of the game and quit
     int iViewW = 0, iViewH = 0;  // --size WxH of the window's view (0: the screen's work area)
     std::string sStateFile;   // --state FILE: the piece table in view terms after every change (tests)
+    bool bNoSplash = false;   // --no-splash: start without the about box (tests)
 };
+
+// Per run: false until start-up has created every form and read the settings;
+// the toolbar factory makes nothing once it is set.
+extern bool bInitApp;
 
 class MCMainForm : public QMainWindow, public IFieldUi {
     Q_OBJECT
@@ -35,68 +103,132 @@ public:
 
     MCMainView* MainView = nullptr;
     std::array<QAction*, kMainMenuItems> MainMenuItems{};      // by the menu table's index; null: none
-    std::array<QAction*, kToolbarButtons> MainToolbarButtons{}; // by button index; null: none
+    std::array<QAction*, kToolbarButtons> MainToolbarButtons{}; // by button index
+    std::vector<QWidget*> MainToolbarSeparators;               // the spacers, by creation order
     QToolBar* MainToolBar = nullptr;
+    int iCreateToolButCounter = 0, iCreateToolSepCounter = 0;  // running numbers of the factory
+
+    // The open dialog as the commands reach it (tests put a recorder here).
+    std::function<bool(const std::string& path, bool direct)> fnDialogOpenGameFile;
 
     // ---- IFieldUi ----
     void SetMenuItemTitle(int index, const std::string& key) override;
     void SetToolbarItemTooltip(int index, const std::string& key) override;
     void SetMenuItemChecked(int index, bool checked) override;
     void SetToolbarItemImage(int index, const std::string& imageName) override;
+    void SetTopMenuItemTitle(int n, const std::string& key);
 
-    // ---- Commands ----
+    // The toolbar factory: a button or a spacer numbered in request order;
+    // nullptr for an unknown identifier and for anything once bInitApp is set.
+    QObject* ToolbarItemForIdentifier(const char* identifier);
+
+    // ---- Start-up -----------------------------------------------------------------------------
+    // The long-lived dialogs, after InitForm and before the settings; freed
+    // in reverse at shutdown.
+    void CreateDialogs();
+    void FreeDialogs();
+    // The rest of start-up once the window shows: waits for the first frame
+    // and until 2 s after t0, hides the splash, then brings up the first game.
+    void StartUp(double t0, std::unique_ptr<MCAbout> splash);
+    // The first game: the command line's file opened at once; else the open
+    // dialog preset to the most recent file when it still exists, else empty.
+    void StartOpen();
+    // The start-up choice for unattended runs: the command line's file, else
+    // the most recent file, else the first bundled jigsaw ("" when none).
+    std::string StartFile() const;
+
+    // ---- Commands (the menu table) --------------------------------------------------------------
+    void MenuAppAbout();
+    void MenuAppOptions();
+    void MenuAppHide();
     void MenuFileOpen();
     void MenuFileLast(int i);
-    void RefreshRecentMenu();
     void MenuFileSave();
     void MenuFileSaveAs();
+    void MenuFileSaveSolvedImage();
+    void MenuFileDownload();
     void MenuGameSide(int side);
     void MenuGameThumb();
     void MenuGameGlass();
     void MenuGameSelectAll();
     void MenuGameArrangeJigs();
     void MenuGameGatherLostJigs();
+    void MenuGameInfo();
     void MenuGameWeight();
     void MenuGameBkgAll();
     void MenuGameBkgCur();
     void MenuPocketsPocket(int pocket);
     void MenuPocketsTile();
     void MenuPocketsCascade();
+    void MenuHelpCont();
+    void MenuHelpQuick();
+    void MenuHelpHomeSite();
+    void MenuHelpHomePage();
+    void MenuHelpSystemReport();
+    void MenuHelpCredits();
     void AutoSaveTimer();
 
+    // A file dropped on the window, or handed over by the file manager:
+    // routed as File > Open would route it.
+    void OpenDroppedFile(const std::string& path);
     // Opens a jigsaw (a new game with the default cut) or a saved game; false
     // with the reason shown when it cannot be opened.
     bool OpenGame(const std::string& path);
-    // The start-up choice: the command line's file, else the most recent
-    // file, else the first bundled jigsaw ("" when none).
-    std::string StartFile() const;
+    // Writes the finished picture as PNG (or JPEG by the name's extension)
+    // through a side file; false with the reason in *error.
+    static bool SaveSolvedImageTo(const std::string& path, std::string* error);
+
     // Enables the commands by the rules of the menu table.
     void UpdateCommandStates();
-    // Menu titles and tool tips from the language file.
+    // Menu titles, tool tips, captions and open dialogs from the language file.
     void RetitleAll();
+    void RefreshRecentMenu();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void BuildMenus();
+    void BuildAppMenu();
+    void BuildFileMenu();
+    void BuildGameMenu();
+    void BuildPocketsMenu();
+    void BuildHelpMenu();
     void BuildToolbar();
-    QAction* AddItem(QMenu* menu, int index, const char* key, const char* english, void (MCMainForm::*fn)());
-    void AddButton(int index, const char* image, const char* tipKey, QAction* sameAs);
+    QAction* AddItem(QMenu* menu, int index, const char* key, const char* shortcut, std::function<void()> fn);
+    QAction* MakeToolButton(int index);
+    void OnToolButton(int index);
     void OnFrameDrawn();
+    void FinishStartUp();
     void TakeScreenshot();
     void WriteStateFile();
     void DeselectFirst();
+    void AfterGameCommand();
 
     std::string resourceDir_;
     TStartOptions opts_;
     QTimer autoSaveTimer_;
-    bool bStarted_ = false;     // the first game has been opened (or tried)
+    bool bStartUpCalled_ = false;  // main has handed over the rest of start-up
+    bool bFirstFrame_ = false;  // the view has drawn a frame
+    bool bStarted_ = false;     // the first game has been brought up (or tried)
+    double dtStartT0_ = 0;      // launch time (GetNow)
+    std::unique_ptr<MCAbout> splash_;  // the about box while it is the splash
     bool bShotTaken_ = false;
     int iShotFrames_ = 0;
     std::string lastState_;     // what the state file last said
     bool bStatePending_ = false;  // a state write is scheduled
-    std::array<QMenu*, 6> topMenus_{};  // by the top-level index: 1 File, 2 Game, 3 Pockets
+    std::array<QMenu*, 6> topMenus_{};  // by the top-level index 0..5 (4 unused)
 };
 
 extern MCMainForm* g_MainForm;
+
+// Switches the language while running (the options dialog calls it): the
+// current language becomes `name`, its file is read, and menus, tool tips,
+// captions, pocket captions and every open window are retitled at once.
+// Open dialogs retitle themselves on QEvent::LanguageChange (changeEvent).
+bool SwitchLanguage(const std::string& name);
+// True when the home-site table holds real addresses (not placeholders).
+bool HomeSitesAreReal();

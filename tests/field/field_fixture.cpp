@@ -107,32 +107,51 @@ bool FieldHarness::WaitUntil(const std::function<bool()>& done, int ms)
     return done();
 }
 
-void FieldHarness::Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held)
+void FieldHarness::Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held,
+                         Qt::KeyboardModifiers m)
 {
-    QMouseEvent e(type, QPointF(p), view_->mapToGlobal(QPointF(p)), b, held, Qt::NoModifier);
+    QMouseEvent e(type, QPointF(p), view_->mapToGlobal(QPointF(p)), b, held, m);
     QApplication::sendEvent(view_.get(), &e);
 }
 
-void FieldHarness::Press(QPoint p, Qt::MouseButton b) { Mouse(QEvent::MouseButtonPress, p, b, b); }
-void FieldHarness::Move(QPoint p, Qt::MouseButtons held) { Mouse(QEvent::MouseMove, p, Qt::NoButton, held); }
-void FieldHarness::Release(QPoint p, Qt::MouseButton b) { Mouse(QEvent::MouseButtonRelease, p, b, Qt::NoButton); }
-
-void FieldHarness::Drag(QPoint from, QPoint to, int steps, Qt::MouseButton b)
+void FieldHarness::Press(QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m)
 {
-    Press(from, b);
+    Mouse(QEvent::MouseButtonPress, p, b, b, m);
+}
+
+void FieldHarness::Move(QPoint p, Qt::MouseButtons held, Qt::KeyboardModifiers m)
+{
+    Mouse(QEvent::MouseMove, p, Qt::NoButton, held, m);
+}
+
+void FieldHarness::Release(QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m)
+{
+    Mouse(QEvent::MouseButtonRelease, p, b, Qt::NoButton, m);
+}
+
+void FieldHarness::Click(QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers m)
+{
+    Press(p, b, m);
+    Release(p, b, m);
+}
+
+void FieldHarness::Drag(QPoint from, QPoint to, int steps, Qt::MouseButton b, Qt::KeyboardModifiers m)
+{
+    Press(from, b, m);
     for (int i = 1; i <= steps; ++i)
-        Move(from + (to - from) * i / steps, b);
-    Release(to, b);
+        Move(from + (to - from) * i / steps, b, m);
+    Release(to, b, m);
 }
 
-void FieldHarness::Wheel(QPoint p, int deltaY)
+void FieldHarness::Wheel(QPoint p, int deltaY, Qt::KeyboardModifiers m)
 {
-    QWheelEvent e(QPointF(p), view_->mapToGlobal(QPointF(p)), QPoint(), QPoint(0, deltaY), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    // A plain wheel, whatever modifiers are held (the window system leaves Shift to the program).
+    QWheelEvent e(QPointF(p), view_->mapToGlobal(QPointF(p)), QPoint(), QPoint(0, deltaY), Qt::NoButton, m,
+                  Qt::NoScrollPhase, false);
     QApplication::sendEvent(view_.get(), &e);
 }
 
-void FieldHarness::Key(int key) { QTest::keyClick(view_.get(), Qt::Key(key)); }
+void FieldHarness::Key(int key, Qt::KeyboardModifiers m) { QTest::keyClick(view_.get(), Qt::Key(key), m); }
 
 QPoint FieldHarness::ViewPoint(int win, int x, int y)
 {

@@ -56,13 +56,17 @@ public:
     // Runs the event loop until done() holds or ms have passed; answers done().
     bool WaitUntil(const std::function<bool()>& done, int ms = 5000);
 
-    void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton);
-    void Move(QPoint p, Qt::MouseButtons held = Qt::LeftButton);
-    void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton);
+    // Mouse events carry the keyboard modifiers held, as the window system reports them.
+    void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Move(QPoint p, Qt::MouseButtons held = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
+    // Press and release at one point.
+    void Click(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);
     // Press, moves in `steps` steps, release.
-    void Drag(QPoint from, QPoint to, int steps = 6, Qt::MouseButton b = Qt::LeftButton);
-    void Wheel(QPoint p, int deltaY);
-    void Key(int key);
+    void Drag(QPoint from, QPoint to, int steps = 6, Qt::MouseButton b = Qt::LeftButton,
+              Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Wheel(QPoint p, int deltaY, Qt::KeyboardModifiers m = Qt::NoModifier);
+    void Key(int key, Qt::KeyboardModifiers m = Qt::NoModifier);
 
     // The view point of content point (x, y) of window win.
     static QPoint ViewPoint(int win, int x, int y);
@@ -70,7 +74,7 @@ public:
     static QPoint PieceCentre(int j);
 
 private:
-    void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held);
+    void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held, Qt::KeyboardModifiers m);
     FieldRecorder rec_;
     std::unique_ptr<MCMainView> view_;
 };

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -358,6 +360,40 @@ TEST_F(PlayRules, SelectAllFromTheThumbnailWorksOnTheCurrentSide)
 
 // ---- Moving between windows ---------------------------------------------------------------
 
+TEST_F(PlayRules, TheOtherSideTakesTheCurrentGroupOnTopOrEverySelectedPiece)
+{
+    // From side 0 the other side is 1; from side 1 it is 0 (and from a
+    // pocket, as the rule has it, 0 too).
+    const struct { int captured, target; bool selectedOnly; } cases[] = {
+        {0, 1, false}, {1, 0, false}, {0, 1, true}, {1, 0, true},
+    };
+    for (const auto& c : cases) {
+        Build();
+        for (int i = 0; i < JigsInPlay(); ++i)
+            Jigs[size_t(i)].Win = uint8_t(c.captured);
+        field->SetCaptureWin(c.captured);
+        Group({2, 7}, 2);
+        Jigs[4].Sel = Jigs[9].Sel = 1;
+        AutoSaveP.bNeedSave = false;
+        iCurJig = 7;
+        ChangeJigsSide(0, 0, c.selectedOnly);
+        std::set<int> moved;
+        for (int i = 0; i < JigsInPlay(); ++i)
+            if (Jigs[size_t(i)].Win != c.captured) {
+                EXPECT_EQ(Jigs[size_t(i)].Win, c.target);
+                moved.insert(i);
+            }
+        const std::set<int> want = c.selectedOnly ? std::set<int>{4, 9} : std::set<int>{2, 7};
+        EXPECT_EQ(moved, want) << c.captured;
+        if (!c.selectedOnly) {
+            EXPECT_EQ(Jigs[2].Layer, JigsInPlay() - 1) << "the group goes on top";
+            EXPECT_EQ(Jigs[7].Layer, Jigs[2].Layer);
+        }
+        EXPECT_EQ(iCurJig, -1);
+        EXPECT_TRUE(AutoSaveP.bNeedSave);
+    }
+}
+
 TEST_F(PlayRules, DraggingIntoAPocketMovesTheGroupAndTheCapture)
 {
     Build();
@@ -509,6 +545,68 @@ TEST_F(LayoutRules, ArrangeGridsTheSelectedLoosePiecesFromTheirCorner)
     EXPECT_EQ(cells, expected);
     for (int i : {2, 5, 6, 12})
         EXPECT_EQ(Positions()[size_t(i)], before[size_t(i)]);
+}
+
+TEST_F(LayoutRules, ArrangeKeepsTheAreasShapeAndGrowsOnlyWhereAPieceWouldFallOutside)
+{
+    // 5 pieces on the 1920 x 1080 table: 3 columns by 1 row is one column
+    // short; a fourth column still leaves one over, which goes on a second row.
+    Build({.cols = 5, .rows = 1});
+    for (int i = 0; i < 5; ++i) {
+        Jigs[size_t(i)].X = 500 + 100 * i;
+        Jigs[size_t(i)].Y = 300 - 10 * i;
+        Jigs[size_t(i)].Sel = 1;
+    }
+    ArrangeSelectedJigs();
+    std::set<std::pair<int, int>> cells, expected;
+    for (const auto& p : Positions())
+        cells.insert(p);
+    for (int t = 0; t < 5; ++t)
+        expected.insert({500 + (t % 4) * 70, 260 + (t / 4) * 70});
+    EXPECT_EQ(cells, expected);
+}
+
+TEST(ArrangeGridSweep, EveryPieceGetsACellInsideTheAreaAndTheOneStepGridStandsWhereItFits)
+{
+    // The grid as first planned: square roots of the area's shape, then one
+    // row or column more when short, cells shrunk to fit the planned grid.
+    auto oneStep = [](int k, int aw, int ah, int cell) {
+        auto side = [](int64_t a, int64_t b, int64_t c) {
+            return std::max(1, int(std::lround(std::sqrt(double(a * b / c)))));
+        };
+        TArrangeGrid g{side(k, aw, ah), side(k, ah, aw)};
+        if (int64_t(g.cols) * g.rows < k)
+            (int64_t(g.cols + 1) * g.rows > int64_t(g.rows + 1) * g.cols ? g.rows : g.cols) += 1;
+        g.cellW = int64_t(g.cols) * cell > aw ? aw / g.cols : cell;
+        g.cellH = int64_t(g.rows) * cell > ah ? ah / g.rows : cell;
+        return g;
+    };
+    struct { int aw, ah, cell; } areas[] = {
+        {1920, 1080, 70}, {1280, 800, 130}, {800, 600, 70}, {600, 1600, 90}, {3000, 400, 60},
+    };
+    int grownAnywhere = 0;
+    for (const auto& a : areas) {
+        int grown = 0;
+        for (int k = 1; k <= 4000; ++k) {
+            const TArrangeGrid g = ArrangeGrid(k, a.aw, a.ah, a.cell);
+            const int filledRows = (k + g.cols - 1) / g.cols;
+            ASSERT_LE(std::min(k, g.cols) * g.cellW, a.aw) << k;
+            ASSERT_LE(filledRows * g.cellH, a.ah) << "k " << k << " on " << a.aw << " x " << a.ah;
+            ASSERT_GT(g.cellW, 0);
+            ASSERT_GT(g.cellH, 0);
+            const TArrangeGrid p = oneStep(k, a.aw, a.ah, a.cell);
+            if ((k + p.cols - 1) / p.cols * p.cellH <= a.ah) {
+                ASSERT_EQ(std::tie(g.cols, g.cellW, g.cellH), std::tie(p.cols, p.cellW, p.cellH)) << k;
+            } else {
+                ++grown;
+            }
+        }
+        EXPECT_LT(grown, 4000) << a.aw << " x " << a.ah;
+        grownAnywhere += grown;
+    }
+    EXPECT_GT(grownAnywhere, 0) << "the sweep reaches crowded areas";
+    // The 5-piece table keeps its second row.
+    EXPECT_EQ(ArrangeGrid(5, 1920, 1080, 70).cols, 4);
 }
 
 // ---- Lost pieces --------------------------------------------------------------------------

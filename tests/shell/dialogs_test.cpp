@@ -10,12 +10,16 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// A button title as the player reads it: without its mnemonic mark.
+QString PlainTitle(QString t) { return t.remove(QLatin1Char('&')); }
 
 // Clicks the button titled `title` of the next message box as soon as it is
 // up, noting its text.
@@ -27,10 +31,28 @@ void ClickTitled(const QString& title, QString* text = nullptr)
         if (text)
             *text = box->text();
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == title)
+            if (PlainTitle(b->text()) == title)
                 return b->click();
         box->close();
         FAIL() << "no button " << title.toStdString();
+    });
+}
+
+// Notes the next question box's icon and button titles, then types the key into it.
+void TypeIntoQuestion(Qt::Key key, Qt::KeyboardModifiers mods, QMessageBox::Icon* icon,
+                      QStringList* titles)
+{
+    QTimer::singleShot(50, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        *icon = box->icon();
+        for (QAbstractButton* b : box->buttons())
+            titles->append(b->text());
+        // Mnemonics answer only in the active window.
+        box->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+        QTest::keyClick(box, key, mods);
+        QTimer::singleShot(200, box, [box] { box->close(); });  // should the key do nothing
     });
 }
 
@@ -48,6 +70,37 @@ TEST(MessageBox, QuestionsAnswerByButtonPositionAndAMessageShowsItsTextAsItStand
     ClickTitled("OK", &text);
     ShowMessage("100%d <b>sure</b>$D");
     EXPECT_EQ(text, QStringLiteral("100%d <b>sure</b>$D"));
+}
+
+TEST(MessageBox, QuestionsShowTheQuestionIconAndAnswerToMnemonicsAndEscape)
+{
+    // Each row: the titles, a key typed, the answer, the titles as shown.
+    const struct {
+        const char *b1, *b2, *b3;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int answer;
+        QStringList shown;
+    } cases[] = {
+        {"Yes", "No", "Cancel", Qt::Key_N, Qt::AltModifier, 2, {"&Yes", "&No", "&Cancel"}},
+        {"Yes", "No", "Cancel", Qt::Key_Y, Qt::AltModifier, 1, {"&Yes", "&No", "&Cancel"}},
+        {"Yes", "No", "Cancel", Qt::Key_Escape, Qt::NoModifier, 3, {"&Yes", "&No", "&Cancel"}},
+        {"Yes", "No", "", Qt::Key_Escape, Qt::NoModifier, 2, {"&Yes", "&No"}},
+        // A letter taken by an earlier button: the next free one.
+        {"Save", "Skip", "Stay", Qt::Key_K, Qt::AltModifier, 2, {"&Save", "S&kip", "S&tay"}},
+        {"Да", "Нет", "Отмена", Qt::Key_Return, Qt::NoModifier, 1, {"&Да", "&Нет", "&Отмена"}},
+    };
+    for (const auto& c : cases) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList titles;
+        TypeIntoQuestion(c.key, c.mods, &icon, &titles);
+        EXPECT_EQ(ShowQuestion("Go on?", c.b1, c.b2, c.b3), c.answer) << c.b1 << " " << int(c.key);
+        EXPECT_EQ(icon, QMessageBox::Question);
+        QStringList want = c.shown, got = titles;
+        want.sort();
+        got.sort();
+        EXPECT_EQ(got, want);
+    }
 }
 
 TEST(MainWindowSeam, ProgressTurnsTheEventLoopAndTitleEditedMarkAndRedrawReachTheWindow)

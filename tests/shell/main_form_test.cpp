@@ -1,106 +1,613 @@
-// The main window: the save question on closing, and the commands' enabling.
+// The main window: the menu table and toolbar, their enabling, start-up and
+// the first game, the save question on closing, the commands with logic of
+// their own, dropped files and the language switch.
 #include "field/field.h"
+#include "field/field_win.h"
 #include "files/files.h"
 #include "model/game_state.h"
+#include "model/play_rules.h"
+#include "model/puzzle.h"
+#include "shell/about_form.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
-#include "support/gui_wait.h"
 #include "support/test_support.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QImage>
 #include <QListWidget>
-#include <QAbstractButton>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <map>
+
 namespace {
 
-void ClickTitledLater(const QString& title, bool* asked)
+const char* const kWaterdrop = "resources/jigs_bemo/Waterdrop.zjg";
+
+// Runs the event loop until pred holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& pred, int ms = 10000)
 {
-    WhenModalShows([=](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// Answers the next modal message box with the button titled `title` (or
+// closes it when there is none) as soon as it appears; *asked tells whether
+// one came within the deadline; *quiet whether the autosave was held off
+// while it was up.
+void AnswerNextBox(const QString& title, bool* asked, bool* quiet = nullptr)
+{
+    *asked = false;
+    auto* poll = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box && clock->elapsed() < 10000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete clock;
         if (!box)
             return;
         *asked = true;
+        if (quiet)
+            *quiet = bAutoSaveDoProc;
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == title)
+            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
                 return b->click();
         box->close();
     });
+    poll->start(20);
 }
 
-// A main window with no game (an empty folder of jigsaws: nothing opens).
+QString Key(const char* key) { return QString::fromStdString(LangGetKeyVal(key)); }
+
+// A main window with no game; the open dialog is a recorder.
 struct FormFixture {
     TempDir home;
     std::unique_ptr<MCMainForm> form;
-    FormFixture()
+    std::vector<std::pair<std::string, bool>> opened;  // what the open dialog was asked
+
+    explicit FormFixture(TStartOptions opts = {})
     {
         setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
         setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
         std::string error;
         EXPECT_TRUE(FileNames_Create(&error)) << error;
         FileNames.sDistJigsPath = home.Path() + "/none/";
-        TStartOptions opts;
+        LangP_Init();
+        ReadLangFile(LangMesFile("english"));
         opts.iViewW = 500;
         opts.iViewH = 400;
         form = std::make_unique<MCMainForm>(FileNames.sResourcePath, opts);
+        form->fnDialogOpenGameFile = [this](const std::string& path, bool direct) {
+            opened.emplace_back(path, direct);
+            return false;
+        };
         form->MainView->setFixedSize(500, 400);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QElapsedTimer t;
-        t.start();
-        while (!FieldP.bInitDone && t.elapsed() < 5000)
-            QTest::qWait(10);
+        EXPECT_TRUE(WaitFor([] { return FieldP.bInitDone; }));
     }
+    ~FormFixture() { AutoSaveP.bNeedSave = false; }  // nothing to ask when the window goes
+
+    void OpenWaterdrop()
+    {
+        ASSERT_TRUE(form->OpenGame(SourcePath(kWaterdrop)));
+        ASSERT_TRUE(IsGameOpen());
+    }
+    bool Enabled(int menuIndex) const { return form->MainMenuItems[size_t(menuIndex)]->isEnabled(); }
+    bool ButtonEnabled(int button) const { return form->MainToolbarButtons[size_t(button)]->isEnabled(); }
 };
 
 }  // namespace
 
-TEST(MainForm, GameCommandsWaitForAGameAndClosingWithUnsavedChangesAsks)
+// ---- The menu table and the toolbar ----------------------------------------------------------
+
+TEST(MainForm, EveryItemOfTheMenuTableExistsAndTheShortcutsAreExactlyTheFixedOnes)
+{
+    FormFixture f;
+    for (int i = 0; i < kMainMenuItems; ++i) {
+        const bool unused = i >= 37 && i <= 39;
+        EXPECT_EQ(f.form->MainMenuItems[size_t(i)] == nullptr, unused) << "menu index " << i;
+    }
+    const std::map<int, QString> shortcuts = {
+        {kMenuFileOpen, "Ctrl+O"},     {kMenuFileSave, "Ctrl+S"},      {kMenuFileSaveAs, "Ctrl+Shift+S"},
+        {kMenuAppQuit, "Ctrl+Q"},      {kMenuFileDownload, "Ctrl+D"},  {kMenuAppOptions, "Ctrl+,"},
+        {kMenuGameInfo, "Ctrl+I"},     {kMenuGameSelectAll, "Ctrl+A"}, {kMenuGameThumb, "Ctrl+T"},
+        {kMenuGameGlass, "Ctrl+G"},    {kMenuHelpCont, "F1"},          {kMenuGameSide0, "Ctrl+1"},
+        {kMenuGameSide1, "Ctrl+2"}};
+    for (int i = 0; i < kMainMenuItems; ++i) {
+        QAction* a = f.form->MainMenuItems[size_t(i)];
+        if (!a)
+            continue;
+        const auto it = shortcuts.find(i);
+        const QString want = it == shortcuts.end() ? QString() : it->second;
+        EXPECT_EQ(a->shortcut().toString(QKeySequence::PortableText), want) << "menu index " << i;
+    }
+    // No meaning on this desktop, and no real home sites yet: kept, not shown.
+    for (int i : {kMenuAppHideOthers, kMenuAppShowAll, kMenuHelpSiteHome, kMenuHelpGameHome, kMenuHelpTestEmail})
+        EXPECT_FALSE(f.form->MainMenuItems[size_t(i)]->isVisible()) << "menu index " << i;
+    EXPECT_FALSE(HomeSitesAreReal());
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileOpen]->text(), Key("MM_FileOpen"));
+    EXPECT_EQ(f.form->MainMenuItems[kMenuGame]->text(), Key("MM_Game"));
+}
+
+TEST(MainForm, TheToolbarHoldsNineteenButtonsAndElevenSpacersInOrderAndGetsNothingAfterStartUp)
+{
+    FormFixture f;
+    const QList<QAction*> items = f.form->MainToolBar->actions();
+    ASSERT_EQ(items.size(), 30);
+    const std::vector<const char*> ids = ToolbarDefaultItemIdentifiers();
+    int button = 0;
+    for (int k = 0; k < 30; ++k) {
+        const bool isButton = std::string(ids[size_t(k)]) == kToolButtonId;
+        if (isButton) {
+            ASSERT_EQ(items[k], f.form->MainToolbarButtons[size_t(button)]) << "entry " << k;
+            EXPECT_FALSE(items[k]->icon().isNull()) << "button " << button;
+            EXPECT_FALSE(items[k]->toolTip().isEmpty()) << "button " << button;
+            ++button;
+        } else {
+            EXPECT_NE(f.form->MainToolBar->widgetForAction(items[k]), nullptr) << "entry " << k;
+        }
+    }
+    EXPECT_EQ(button, kToolbarButtons);
+    EXPECT_EQ(f.form->MainToolbarSeparators.size(), 11u);
+    EXPECT_EQ(f.form->MainToolbarButtons[kTbOpen]->toolTip(), Key("TB_Open"));
+    EXPECT_EQ(f.form->MainToolbarButtons[kTbHelp]->toolTip(), Key("TB_Help"));
+
+    bInitApp = true;
+    EXPECT_EQ(f.form->ToolbarItemForIdentifier(kToolButtonId), nullptr);
+    EXPECT_EQ(f.form->ToolbarItemForIdentifier(kToolSepId), nullptr);
+    EXPECT_EQ(f.form->iCreateToolButCounter, kToolbarButtons);
+    EXPECT_EQ(f.form->iCreateToolSepCounter, 11);
+    EXPECT_EQ(f.form->MainToolBar->actions().size(), 30);
+}
+
+// ---- Enabling ----------------------------------------------------------------------------------
+
+TEST(MainForm, CommandsFollowTheGameTheSchemeTheSelectionTheSolvedStateAndThePockets)
 {
     FormFixture f;
     f.form->UpdateCommandStates();
-    EXPECT_TRUE(f.form->MainMenuItems[8]->isEnabled());         // Open
-    EXPECT_FALSE(f.form->MainMenuItems[14]->isEnabled());       // Save
-    EXPECT_FALSE(f.form->MainMenuItems[19]->isEnabled());       // First Side
-    EXPECT_FALSE(f.form->MainMenuItems[26]->isEnabled());       // Arrange
-    EXPECT_FALSE(f.form->MainToolbarButtons[15]->isEnabled());  // the glass
+    EXPECT_TRUE(f.Enabled(kMenuFileOpen));
+    EXPECT_TRUE(f.Enabled(kMenuFileDownload));
+    EXPECT_TRUE(f.ButtonEnabled(kTbOptions));
+    for (int i : {kMenuFileSave, kMenuFileSaveSolvedImage, kMenuGameSide0, kMenuGameInfo, kMenuGameArrangeJigs,
+                  kMenuPocketsPocket0, kMenuPocketsTile})
+        EXPECT_FALSE(f.Enabled(i)) << "menu index " << i;
+    for (int b : {kTbSave, kTbSide0, kTbGlass, kTbWeight})
+        EXPECT_FALSE(f.ButtonEnabled(b)) << "button " << b;
 
-    AutoSaveP.bNeedSave = true;
+    f.OpenWaterdrop();
+    struct Case {
+        const char* what;
+        bool singleWin, selected, solved, pocket;
+    };
+    const Case cases[] = {
+        {"plain", false, false, false, false},
+        {"single window", true, false, false, false},
+        {"selected", false, true, false, false},
+        {"solved", false, false, true, false},
+        {"pocket shown", false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        CurMA.bSingleWin = c.singleWin;
+        DragJigP.bSelected = c.selected;
+        bGameSolved = c.solved;
+        GetViewWin(kPocket0)->bVisible = c.pocket;
+        f.form->UpdateCommandStates();
+        EXPECT_EQ(f.Enabled(kMenuGameSide0), !c.singleWin) << c.what;
+        EXPECT_EQ(f.Enabled(kMenuGameSide1), !c.singleWin) << c.what;
+        EXPECT_EQ(f.ButtonEnabled(kTbSide0), !c.singleWin) << c.what;
+        EXPECT_EQ(f.ButtonEnabled(kTbSide1), !c.singleWin) << c.what;
+        EXPECT_EQ(f.Enabled(kMenuGameArrangeJigs), c.selected) << c.what;
+        EXPECT_EQ(f.ButtonEnabled(kTbArrange), c.selected) << c.what;
+        EXPECT_EQ(f.Enabled(kMenuFileSaveSolvedImage), c.solved) << c.what;
+        EXPECT_EQ(f.Enabled(kMenuPocketsTile), c.pocket) << c.what;
+        EXPECT_EQ(f.Enabled(kMenuPocketsCascade), c.pocket) << c.what;
+        EXPECT_TRUE(f.Enabled(kMenuFileSave)) << c.what;
+        EXPECT_TRUE(f.ButtonEnabled(kTbPocket0 + 3)) << c.what;
+    }
+    GetViewWin(kPocket0)->bVisible = false;
+    DragJigP.bSelected = false;
+}
+
+TEST(MainForm, MenusAreEnabledAfreshWhenTheyAreAboutToShow)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    bGameSolved = false;
+    f.form->UpdateCommandStates();
+    ASSERT_FALSE(f.Enabled(kMenuFileSaveSolvedImage));
+    bGameSolved = true;  // nothing else told the window
+    QMenu* file = f.form->MainMenuItems[kMenuFile]->menu();
+    ASSERT_NE(file, nullptr);
+    emit file->aboutToShow();
+    EXPECT_TRUE(f.Enabled(kMenuFileSaveSolvedImage));
+}
+
+TEST(MainForm, RecentFilesFillTheSubmenuInOrderAndEachOpensAsASavedGameWould)
+{
+    FormFixture f;
+    LastFiles.arFileNames = {"/games/b.svm", "/jigs/a.zjg"};
+    f.form->RefreshRecentMenu();
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileLast0]->text(), QStringLiteral("1. b.svm"));
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileLast0 + 1]->text(), QStringLiteral("2. a.zjg"));
+    for (int i = 0; i < kRecentMenuItems; ++i)
+        EXPECT_EQ(f.form->MainMenuItems[size_t(kMenuFileLast0 + i)]->isVisible(), i < 2) << i;
+    f.form->MainMenuItems[kMenuFileLast0 + 1]->trigger();
+    f.form->MenuFileLast(3);  // no such entry: nothing
+    ASSERT_EQ(f.opened.size(), 1u);
+    EXPECT_EQ(f.opened[0], std::make_pair(std::string("/jigs/a.zjg"), true));
+}
+
+// ---- Start-up ----------------------------------------------------------------------------------
+
+TEST(MainForm, TheFirstGameComesFromTheCommandLineElseTheOpenDialogPresetToAnExistingRecentFile)
+{
+    TempDir files;
+    const std::string existing = files.Path() + "/kept.svm";
+    { FILE* fp = std::fopen(existing.c_str(), "w"); ASSERT_NE(fp, nullptr); std::fclose(fp); }
+    struct Case {
+        const char* what;
+        std::vector<std::string> recent;
+        std::string wantPreset;
+    };
+    const Case cases[] = {
+        {"no recent files", {}, ""},
+        {"the first recent file exists", {existing, "/nowhere/b.svm"}, existing},
+        {"the first recent file is gone", {files.Path() + "/gone.svm", existing}, ""},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        LastFiles.arFileNames = c.recent;
+        f.form->StartOpen();
+        ASSERT_EQ(f.opened.size(), 1u) << c.what;
+        EXPECT_EQ(f.opened[0].first, c.wantPreset) << c.what;
+        EXPECT_FALSE(f.opened[0].second) << c.what;
+        EXPECT_FALSE(IsGameOpen()) << c.what;
+    }
+    TStartOptions opts;
+    opts.sFile = SourcePath(kWaterdrop);
+    FormFixture f(opts);
+    LastFiles.arFileNames = {existing};
+    f.form->StartOpen();
+    EXPECT_TRUE(f.opened.empty()) << "a file on the command line skips the open dialog";
+    EXPECT_TRUE(IsGameOpen());
+}
+
+TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
+{
+    bInitApp = true;  // forms made and settings read before the view's first frame
+    FormFixture f;
+    ASSERT_TRUE(WaitFor([&] { return f.form->MainView->iFramesDrawn > 0; }));
+    EXPECT_TRUE(f.opened.empty()) << "nothing opens before start-up hands over";
+    const double t0 = GetNow();
+    auto splash = std::make_unique<MCAbout>();
+    splash->InitForm(FileNames.sResourcePath);
+    splash->ShowForm(true);
+    QWidget* window = splash->o_Window;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->size(), QSize(370, 320));
+    f.form->StartUp(t0, std::move(splash));
+    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(185, 160));
+    QTest::keyClick(window, Qt::Key_Return);
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "the splash ignores clicks, keys and closing";
+    EXPECT_FALSE(f.form->isEnabled()) << "nothing to click behind the splash";
+    {
+        QMessageBox box(f.form.get());
+        EXPECT_TRUE(box.isEnabled()) << "a message of start-up can still be answered";
+    }
+    ASSERT_TRUE(WaitFor([&] { return !f.opened.empty(); }));
+    EXPECT_GE(GetNow() - t0, 2.0);
+    EXPECT_TRUE(f.form->isEnabled());
+    EXPECT_EQ(f.opened[0].first, "");
+}
+
+// ---- Shutdown ----------------------------------------------------------------------------------
+
+TEST(MainForm, ClosingWithUnsavedChangesSavesOnYesDropsOnNoAndKeepsEverythingOnCancel)
+{
+    struct Case {
+        const char* button;
+        bool closes, saved;
+    };
+    const Case cases[] = {{"B_Cancel", false, false}, {"B_No", true, false}, {"B_Yes", true, true}};
+    for (const Case& c : cases) {
+        FormFixture f;
+        f.OpenWaterdrop();
+        const std::string target = f.home.Path() + "/game.svm";
+        FileNames.sSolve = target;
+        AutoSaveP.bNeedSave = true;
+        bool asked = false;
+        AnswerNextBox(Key(c.button), &asked);
+        f.form->close();
+        EXPECT_TRUE(asked) << c.button;
+        EXPECT_EQ(!f.form->isVisible(), c.closes) << c.button;
+        EXPECT_EQ(FileExists(target), c.saved) << c.button;
+        EXPECT_EQ(FileExists(FileNames.sSettings), c.closes) << "settings are written only when the window goes";
+        EXPECT_TRUE(IsGameOpen()) << c.button;
+        if (!c.closes) {
+            EXPECT_TRUE(AutoSaveP.bNeedSave) << "Cancel leaves the changes unsaved and marked";
+        }
+        if (c.saved) {
+            EXPECT_FALSE(AutoSaveP.bNeedSave);
+        }
+        EXPECT_FALSE(bAutoSaveDoProc) << c.button;
+    }
+}
+
+// ---- Commands with logic of their own ------------------------------------------------------------
+
+TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneOfAPieceFewer)
+{
+    for (int shortBy : {0, 1}) {
+        FormFixture f;
+        f.OpenWaterdrop();
+        const int n = JigsInPlay();
+        ASSERT_GE(n, 8);
+        const int group = n / 2 - shortBy;
+        // Pieces 0..group-1 form the highest group; every other piece is alone below it.
+        for (int j = 0; j < n; ++j) {
+            Jigs[size_t(j)].Layer = j < group ? n + 5 : j;
+            Jigs[size_t(j)].Win = j % 2 == 0 ? kSide0 : kSide1;
+        }
+        SortJigs(0);
+        bool asked = false, quiet = false;
+        AnswerNextBox(Key("B_Yes"), &asked, &quiet);
+        f.form->MenuGameGatherLostJigs();
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(quiet) << "no autosave while the question is up";
+        for (int j = 0; j < n; ++j)
+            ASSERT_EQ(Jigs[size_t(j)].Win, kSide0) << "every piece onto the first table";
+        if (shortBy == 0) {
+            for (int j = 0; j < group; ++j)
+                ASSERT_EQ(Jigs[size_t(j)].Layer, 0) << "exactly half: the group goes to the bottom";
+            EXPECT_EQ(Jigs[size_t(group)].Layer, group + 1) << "the others keep their order above it";
+        } else {
+            for (int j = 0; j < group; ++j)
+                ASSERT_EQ(Jigs[size_t(j)].Layer, n + 5) << "one piece short of half: stays where it was";
+        }
+        for (int p = kPocket0; p < kPocket0 + 4; ++p)
+            EXPECT_FALSE(GetViewWin(p)->bVisible);
+        EXPECT_FALSE(bAutoSaveDoProc);
+    }
+}
+
+TEST(MainForm, GatherLostPiecesAnsweredNoChangesNothing)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    Jigs[1].Win = kSide1;
     bool asked = false;
-    ClickTitledLater(QString::fromStdString(LangGetKeyVal("B_Cancel")), &asked);
-    f.form->close();
+    AnswerNextBox(Key("B_No"), &asked);
+    f.form->MenuGameGatherLostJigs();
     EXPECT_TRUE(asked);
-    EXPECT_TRUE(f.form->isVisible()) << "cancel keeps the window";
-    asked = false;
-    ClickTitledLater(QString::fromStdString(LangGetKeyVal("B_No")), &asked);
-    f.form->close();
-    EXPECT_TRUE(asked);
-    EXPECT_FALSE(f.form->isVisible());
+    EXPECT_EQ(Jigs[1].Win, kSide1);
+}
+
+TEST(MainForm, TileGivesOnePocketTheRightQuarterAtFullHeightAndCascadeMakesFourPocketsOverlap)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    const int W = iMainViewW, H = iMainViewH;
+    f.form->MenuPocketsPocket(2);
+    ASSERT_TRUE(GetViewWin(kPocket0 + 2)->bVisible);
+    f.form->MenuPocketsTile();
+    const TMyRect t = GetViewWin(kPocket0 + 2)->mrWin;
+    EXPECT_EQ(t.L, W - W / 4);
+    EXPECT_EQ(t.T, 0);
+    EXPECT_EQ(t.W, W / 4);
+    EXPECT_EQ(t.H, H);
+
+    for (int k : {0, 1, 3})
+        f.form->MenuPocketsPocket(k);
+    f.form->MenuPocketsCascade();
+    for (int k = 0; k < 4; ++k) {
+        const TMyRect r = GetViewWin(kPocket0 + k)->mrWin;
+        EXPECT_EQ(r.H, H - 136) << "pocket " << k;
+        EXPECT_EQ(r.W, W / 4) << "pocket " << k;
+        EXPECT_EQ(r.T, 34 * k) << "pocket " << k;
+    }
+    const TMyRect last = GetViewWin(kPocket0 + 3)->mrWin;
+    EXPECT_EQ(last.L + last.W, W) << "the last one ends at the right edge";
+}
+
+TEST(MainForm, TheSolvedPictureIsWrittenWholeAsPngOrJpegAndAFailedWriteLeavesNothing)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    ASSERT_TRUE(miJigs);
+    for (const char* name : {"done.png", "done.jpg", "DONE.JPEG"}) {
+        const std::string path = f.home.Path() + "/" + name;
+        std::string error;
+        ASSERT_TRUE(MCMainForm::SaveSolvedImageTo(path, &error)) << error;
+        const QImage back(QString::fromStdString(path));
+        EXPECT_EQ(back.size(), QSize(miJigs->W, miJigs->H)) << name;
+    }
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(f.home.Path()))
+        files += e.path().extension() == ".png" || e.path().extension() == ".jpg" || e.path().extension() == ".JPEG";
+    EXPECT_EQ(files, 3u);
+    std::string error;
+    EXPECT_FALSE(MCMainForm::SaveSolvedImageTo(f.home.Path() + "/no/such/folder/x.png", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(std::filesystem::exists(f.home.Path() + "/no"));
+}
+
+TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    bGameSolved = true;
+    f.form->UpdateCommandStates();
+    ASSERT_TRUE(f.Enabled(kMenuFileSaveSolvedImage));
+    const std::string base = f.home.Path() + "/finished";
+    bool seen = false;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [&, poll] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        seen = true;
+        dlg->selectFile(QString::fromStdString(base));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+    poll->start(20);
+    f.form->MainMenuItems[kMenuFileSaveSolvedImage]->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(FileExists(base + ".png"));
+    EXPECT_FALSE(bAutoSaveDoProc);
+}
+
+TEST(MainForm, TheWeightCommandPutsDownLiftsPutsAwayOrPicksUpTheWeight)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    struct Case {
+        const char* what;
+        bool dragging, carried;
+        int weighted;  // iWeightJig before
+        bool wantCarried;
+        int wantWeighted;
+    };
+    const Case cases[] = {
+        {"a piece is being dragged: the weight goes onto it", true, false, -1, false, 5},
+        {"a group is weighted: the weight comes off", false, false, 3, false, -1},
+        {"the weight is carried: it is put away", false, true, -1, false, -1},
+        {"nothing: the weight is picked up", false, false, -1, true, -1},
+    };
+    for (const Case& c : cases) {
+        DragJigP.State = c.dragging ? 1 : 0;
+        iCurJig = c.dragging ? 5 : -1;
+        WeightP.bVisible = c.carried;
+        iWeightJig = c.weighted;
+        f.form->MenuGameWeight();
+        EXPECT_EQ(WeightP.bVisible, c.wantCarried) << c.what;
+        EXPECT_EQ(iWeightJig, c.wantWeighted) << c.what;
+        EXPECT_EQ(f.form->MainMenuItems[kMenuGameWeight]->isChecked(), c.wantWeighted != -1) << c.what;
+    }
+    DragJigP.State = 0;
+    iCurJig = -1;
+    WeightP.bVisible = false;
+    iWeightJig = -1;
+}
+
+// ---- Dropped files -----------------------------------------------------------------------------
+
+TEST(MainForm, DroppedFilesGoWhereFileOpenWouldSendThem)
+{
+    FormFixture f;
+    SetNonInteractive(true);  // the picture's refusal goes to standard error
+    f.form->OpenDroppedFile("/x/a.svm");
+    f.form->OpenDroppedFile("/x/b.zjg");
+    f.form->OpenDroppedFile("/x/c.png");
+    SetNonInteractive(false);
+    ASSERT_EQ(f.opened.size(), 2u);
+    EXPECT_EQ(f.opened[0], std::make_pair(std::string("/x/a.svm"), true)) << "a saved game opens at once";
+    EXPECT_EQ(f.opened[1], std::make_pair(std::string("/x/b.zjg"), false)) << "a jigsaw goes to the dialog";
+
+    // A real drop reaches the same road once the drop is over.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/x/d.svm"))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.form.get(), &drop);
+    ASSERT_TRUE(WaitFor([&] { return f.opened.size() == 3; }));
+    EXPECT_EQ(f.opened[2].first, "/x/d.svm");
+}
+
+// ---- Language ----------------------------------------------------------------------------------
+
+namespace {
+struct LanguageWatcher : QDialog {
+    int changes = 0;
+    void changeEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::LanguageChange)
+            ++changes;
+        QDialog::changeEvent(e);
+    }
+};
+}  // namespace
+
+TEST(MainForm, SwitchingTheLanguageRetitlesMenusToolTipsCaptionsAndOpenDialogsAtOnce)
+{
+    FormFixture f;
+    f.OpenWaterdrop();
+    const QString englishOpen = f.form->MainMenuItems[kMenuFileOpen]->text();
+    const QString englishTip = f.form->MainToolbarButtons[kTbSave]->toolTip();
+    const QString englishPocket = QString::fromStdString(GetViewWin(kPocket0)->sCaption);
+    LanguageWatcher dialog;
+    dialog.show();
+    ASSERT_TRUE(SwitchLanguage("russian"));
+    EXPECT_EQ(LangP.sCurLang, "russian");
+    EXPECT_NE(f.form->MainMenuItems[kMenuFileOpen]->text(), englishOpen);
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileOpen]->text(), Key("MM_FileOpen"));
+    EXPECT_EQ(f.form->MainMenuItems[kMenuGame]->text(), Key("MM_Game"));
+    EXPECT_NE(f.form->MainToolbarButtons[kTbSave]->toolTip(), englishTip);
+    EXPECT_EQ(f.form->MainToolbarButtons[kTbSave]->toolTip(), Key("TB_Save"));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, LangGetKeyVal("MM_GameThumb"));
+    EXPECT_NE(QString::fromStdString(GetViewWin(kPocket0)->sCaption), englishPocket);
+    EXPECT_EQ(dialog.changes, 1);
+
+    SetNonInteractive(true);  // the missing file's message goes to standard error
+    EXPECT_FALSE(SwitchLanguage("nosuchlanguage"));
+    SetNonInteractive(false);
+    EXPECT_EQ(LangP.sCurLang, "russian") << "a missing language file keeps the one in use";
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileOpen]->text(), Key("MM_FileOpen"));
+    ASSERT_TRUE(SwitchLanguage("english"));
+    EXPECT_EQ(f.form->MainMenuItems[kMenuFileOpen]->text(), englishOpen);
 }
 
 TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
 {
     FormFixture f;
-    ASSERT_TRUE(f.form->OpenGame(SourcePath("resources/jigs_bemo/Waterdrop.zjg")));
-    ASSERT_TRUE(IsGameOpen());
+    f.OpenWaterdrop();
     const int32_t before = WinP.lBkgColors[0];
     int32_t seen = 0;
     auto choose = [&](bool keep) {
-        WhenModalShows([&, keep](QWidget* modal) {
-            auto* dlg = qobject_cast<QDialog*>(modal);
-            ASSERT_NE(dlg, nullptr);
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [&, keep, poll] {
+            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            poll->stop();
+            poll->deleteLater();
             auto* list = dlg->findChild<QListWidget*>();
             ASSERT_NE(list, nullptr);
             list->setCurrentRow(3);  // wood1
             seen = WinP.lBkgColors[0];
             keep ? dlg->accept() : dlg->reject();
         });
+        poll->start(20);
     };
     choose(false);
     f.form->MenuGameBkgAll();
@@ -114,5 +621,14 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(GetViewWin(i)->lBkgColor, 13) << i;
     EXPECT_TRUE(AutoSaveP.bNeedSave);
-    AutoSaveP.bNeedSave = false;  // nothing to ask when the window closes
+}
+
+TEST(MainForm, TheThumbnailsCaptionComesFromTheLanguageInUse)
+{
+    FormFixture f;
+    ASSERT_TRUE(ReadLangFile(LangMesFile("English")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Preview");
+    ASSERT_TRUE(ReadLangFile(LangMesFile("Russian")));
+    EXPECT_EQ(GetViewWin(kThumbWin)->sCaption, "Образец");
+    EXPECT_GT(GetViewWin(kThumbWin)->miCaption.W, 0);
 }

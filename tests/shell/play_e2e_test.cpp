@@ -216,7 +216,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
     auto game = std::make_unique<ChildProcess>(std::vector<std::string>{
         "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
-        "--size", "1000x700", "--state", state});
+        "--size", "1000x700", "--no-splash", "--state", state});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
     ASSERT_TRUE(WaitForStillScreen(dir, 10000)) << "the game's window never settled";
     const TGameState before = ReadState(state);
@@ -270,7 +270,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     EXPECT_TRUE(WaitFor([] { return !WindowShown(sMainCaption); }, 10000)) << "the file chooser stayed";
     game.reset();  // one game at a time holds the autosave
     const std::string state2 = dir.File("state2.txt");
-    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700",
+    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",
                         "--state", state2});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000)) << "the saved game did not open";
     const TGameState reopened = ReadState(state2);

@@ -39,29 +39,54 @@ void Folder(QPainter& p)
     p.drawPath(front);
 }
 
-void Tray(QPainter& p)
-{
-    QPainterPath tray;
-    tray.moveTo(3, 18);
-    tray.lineTo(8, 18);
-    tray.lineTo(10, 21.5);
-    tray.lineTo(22, 21.5);
-    tray.lineTo(24, 18);
-    tray.lineTo(29, 18);
-    tray.lineTo(29, 28);
-    tray.lineTo(3, 28);
-    tray.closeSubpath();
-    DropShadow(p, tray, 0.6, 1, 1, 60);
-    FillWood(p, tray, true, 7);
-    p.setPen(QPen(Pal::Ink, 0.9));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tray);
-}
-
+// A diskette: an enamelled body with one corner cut off, a metal shutter
+// with its window at the top and a paper label below. No arrow: the
+// download picture is the one that brings something down.
 void Save(QPainter& p)
 {
-    Tray(p);
-    DrawDownArrow(p, QPointF(16, 20), 13, 17);
+    QPainterPath body;
+    body.moveTo(5.5, 4);
+    body.lineTo(23.5, 4);
+    body.lineTo(28, 8.5);
+    body.lineTo(28, 26.5);
+    body.quadTo(28, 28, 26.5, 28);
+    body.lineTo(5.5, 28);
+    body.quadTo(4, 28, 4, 26.5);
+    body.lineTo(4, 5.5);
+    body.quadTo(4, 4, 5.5, 4);
+    body.closeSubpath();
+    DropShadow(p, body, 0.6, 1, 1, 70);
+    QLinearGradient enamel(4, 4, 28, 28);
+    enamel.setColorAt(0, QColor(78, 118, 182));
+    enamel.setColorAt(1, QColor(34, 58, 104));
+    p.setPen(QPen(QColor(22, 34, 62), 0.9));
+    p.setBrush(enamel);
+    p.drawPath(body);
+
+    // The shutter, brushed steel, with the window onto the disc.
+    const QRectF shutter(9.5, 4, 13, 9);
+    QLinearGradient steel(shutter.topLeft(), shutter.topRight());
+    steel.setColorAt(0, QColor(236, 238, 242));
+    steel.setColorAt(0.55, QColor(196, 202, 210));
+    steel.setColorAt(1, QColor(150, 158, 170));
+    p.setPen(QPen(QColor(70, 76, 88), 0.7));
+    p.setBrush(steel);
+    p.drawRect(shutter);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 38, 56));
+    p.drawRect(QRectF(17.5, 5.5, 3, 6));
+
+    // The label with two written lines.
+    const QRectF label(7.5, 16, 17, 12);
+    p.setPen(QPen(QColor(150, 140, 120), 0.6));
+    p.setBrush(Pal::Paper);
+    p.drawRect(label);
+    p.setPen(QPen(QColor(200, 60, 52), 1.1));
+    p.drawLine(QPointF(9.5, 18.6), QPointF(22.5, 18.6));
+    p.setPen(QPen(QColor(120, 120, 130), 0.9));
+    p.drawLine(QPointF(9.5, 21.8), QPointF(22.5, 21.8));
+    p.drawLine(QPointF(9.5, 24.8), QPointF(19, 24.8));
+    Gloss(p, body, 60);
 }
 
 void Download(QPainter& p)

@@ -1,17 +1,22 @@
-// zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH]: the game.
+// zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--no-splash]: the game.
 //
-// FILE is a jigsaw (opened as a new game with the default cut) or a saved
-// game; without one the most recent file, else the first bundled jigsaw.
-// --screenshot opens it, grabs the first drawn frame of the game into PNG and
+// Start-up: the about box as a splash for at least two seconds while the
+// main window is made and the settings read, then the open dialog preset to
+// the most recent file. FILE (a jigsaw or a saved game, as the file manager
+// hands it over) skips the dialog and opens at once.
+// --screenshot opens FILE (else the most recent file, else the first bundled
+// jigsaw) without asking, grabs the first drawn frame of the game into PNG and
 // quits (status 0 when the picture was saved); messages go to standard error
 // and questions take their second answer, so nothing waits for a player.
 // --state keeps FILE describing every piece as it lies (for tests that play
 // the game from outside).
+#include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "base/helpers.h"
 #include "model/puzzle.h"
+#include "shell/about_form.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
 
@@ -22,16 +27,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
 
 const char* const kUsage =
-    "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE]\n"
+    "usage: zivra-jigsaw [FILE] [--screenshot PNG] [--size WxH] [--state FILE] [--no-splash]\n"
     "  FILE             a jigsaw (.zjg, a new game) or a saved game (.svm)\n"
     "  --screenshot PNG save the first drawn frame of the game and quit\n"
     "  --size WxH       a view of W x H pixels instead of the whole screen\n"
-    "  --state FILE     keep FILE describing every piece as it lies (for tests)\n";
+    "  --state FILE     keep FILE describing every piece as it lies (for tests)\n"
+    "  --no-splash      start without the about box (for tests)\n";
 
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
 {
@@ -42,6 +49,8 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
             std::exit(0);
         } else if (a == "--screenshot" && i + 1 < argc) {
             o->sScreenshot = argv[++i];
+        } else if (a == "--no-splash") {
+            o->bNoSplash = true;
         } else if (a == "--state" && i + 1 < argc) {
             o->sStateFile = argv[++i];
         } else if (a == "--size" && i + 1 < argc) {
@@ -60,6 +69,7 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
 
 int main(int argc, char** argv)
 {
+    const double t0 = GetNow();
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
         std::fputs(kUsage, stderr);
@@ -72,6 +82,8 @@ int main(int argc, char** argv)
     // Window titles then read "<game> — Zivra Jigsaw".
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     Records_ResetAll();  // the records' start values, the default cut among them
+    GetOSVersion();
+    GetDisplayScale();
     SetPlatform(&TheQtPlatform());
     SetNonInteractive(!opts.sScreenshot.empty());
     std::string error;
@@ -79,15 +91,24 @@ int main(int argc, char** argv)
         ShowMessage(error);
         return 1;
     }
+
+    std::unique_ptr<MCAbout> splash;
+    if (!opts.bNoSplash) {
+        splash = std::make_unique<MCAbout>();
+        splash->InitForm(FileNames.sResourcePath);
+        splash->ShowForm(true);
+    }
     LangP_Init();
-    Settings_Read();  // also reads the language file
+    MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
+    form.CreateDialogs();
+    Settings_Read();  // also reads the language file, which titles the menus
     CheckDistJigs();
     SRandDev();
     std::string lockMessage;
     if (!AutoSave_AcquireLock(&lockMessage) && !lockMessage.empty())
         ShowMessage(lockMessage);
+    bInitApp = true;
 
-    MCMainForm form(FileNames.sResourcePath, opts);
     if (opts.iViewW > 0) {
         form.MainView->setFixedSize(opts.iViewW, opts.iViewH);
         form.show();
@@ -97,5 +118,8 @@ int main(int argc, char** argv)
     } else {
         form.show();
     }
+    if (splash)
+        splash->o_Window->raise();
+    form.StartUp(t0, std::move(splash));
     return app.exec();
 }
