@@ -14,6 +14,8 @@ const TLangKey kFormatKeys[] = {
     {"MS_CantFindFile", "@"}, {"MS_CantDeleteFile", "@"}, {"MS_InvalidLogin", "@"},
     {"MS_InvalidUrl", "@"},   {"MS_DownloadFail", "@"}, {"Q_OverwriteFile", "@"},
     {"Q_DeleteFile", "@"},    {"Q_TryAnotherDnSrc", "@@"},
+    // The open dialog's own pictures.
+    {"MS_CantReadPicture", "@@"}, {"MS_PictureTooSmall", "@"}, {"MS_CantWriteJigsaw", "@@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -54,6 +56,8 @@ const char* const kPlainKeys[] = {
     "Prog_SaveSolve",
     // Captions of the play field's windows.
     "WC_Thumb",
+    // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
+    "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
 };
 
 // Numbered families: prefix, first, last, arguments.

@@ -156,5 +156,11 @@ bool DialogOpenGameFile(const std::string& path, bool direct)
     }
     if (result == 2 && GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload();
-    return result == 1 && OpenGameFile(chosen);
+    if (result != 1)
+        return false;
+    std::optional<uint32_t> seed;
+    if (GameFileHooks.fnGetSeed)
+        if (const std::optional<int32_t> typed = GameFileHooks.fnGetSeed())
+            seed = uint32_t(*typed);
+    return OpenGameFile(chosen, seed);
 }

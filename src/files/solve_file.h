@@ -102,6 +102,8 @@ struct OGameFileHooks {
     std::function<void()> fnBeforeOpen;
     std::function<void(int side)> fnAfterOpen;
     std::function<void()> fnShowDownload;  // the open dialog's download button
+    // The seed typed in the open dialog for the next cut; nullopt: a fresh one.
+    std::function<std::optional<int32_t>()> fnGetSeed;
     // Brings what only the window knows (the pockets' places) into the
     // records; every save calls it before writing.
     std::function<void()> fnBeforeSave;

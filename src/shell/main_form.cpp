@@ -20,8 +20,8 @@
 #include "model/puzzle.h"
 #include "shell/about_form.h"
 #include "shell/open_game.h"
+#include "shell/options_dialog.h"
 #include "shell/shell.h"
-#include "shell/system_report_cmd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -509,13 +509,15 @@ void MCMainForm::UpdateCommandStates()
 
 void MCMainForm::CreateDialogs()
 {
-    // The open, download, progress, options and help dialogs are made on
-    // first use by their own parts; nothing long-lived to make here yet.
+    // The open, download, progress and help dialogs are made on first use by
+    // their own parts.
+    CreateOptionsForm(this);
 }
 
 void MCMainForm::FreeDialogs()
 {
     // In reverse: help, options, progress, download, open.
+    FreeOptionsForm();
     FreeProgressForm();
 }
 

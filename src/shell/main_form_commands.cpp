@@ -15,7 +15,9 @@
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
+#include "shell/color_dialog.h"
 #include "shell/open_game.h"
+#include "shell/options_dialog.h"
 #include "shell/shell.h"
 #include "shell/system_report_cmd.h"
 
@@ -42,9 +44,6 @@ namespace {
 
 // ---- Dialogs of other parts, as the commands reach them ----------------------------------------
 
-// The options dialog: the modal code (1 OK). Stand-in: nothing to show yet.
-int RunOptionsDialog() { return 0; }
-
 // The game information dialog. Stand-in: nothing to show yet.
 void ShowInfoDialog() {}
 
@@ -68,53 +67,6 @@ void ShowCreditsDialog()
 // A plain picture dropped on the window. Until the open dialog takes pictures
 // it is refused as any other file that is not a jigsaw.
 void OfferPictureAsJigsaw(const std::string& /*path*/) { ShowMessage(LangGetKeyVal("MS_SelJigsaw")); }
-
-// The colour and background dialog (stand-in: a list of the table pictures
-// and a colour chooser, each choice tried on the field at once). Window -1:
-// all tables. Answers the modal code (1 OK, 0 Cancel).
-int RunColorDialog(QWidget* parent, const QString& caption, int win, int32_t code, bool pictures)
-{
-    QDialog dlg(parent);
-    dlg.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dlg);
-    auto* list = new QListWidget(&dlg);
-    list->setIconSize(QSize(63, 50));
-    auto* colour = new QPushButton(QStringLiteral("Colour..."), &dlg);
-    InitBkgPicsSamples();
-    if (pictures) {
-        for (int i = 0; i < kBkgPicCount; ++i) {
-            const OMyImage& sample = *BkgP.arBkgPicsSamples[size_t(i)];
-            auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(MyImageToQImage(sample))),
-                                             QString::fromLatin1(sBkgPics[i]), list);
-            item->setData(Qt::UserRole, kFirstBkgPic + i);
-            if (code == kFirstBkgPic + i)
-                list->setCurrentItem(item);
-        }
-        layout->addWidget(list);
-    } else {
-        list->hide();
-    }
-    layout->addWidget(colour);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    QObject::connect(list, &QListWidget::currentItemChanged, &dlg, [win](QListWidgetItem* item) {
-        if (item)
-            SetScrBkgColor(win, item->data(Qt::UserRole).toInt());
-    });
-    QObject::connect(colour, &QPushButton::clicked, &dlg, [&dlg, win, code] {
-        int r = 152, g = 152, b = 152;
-        if (!IsPicBkg(code))
-            IntToRGB(uint32_t(code), &r, &g, &b);
-        const QColor c = QColorDialog::getColor(QColor(r, g, b), &dlg);
-        if (c.isValid())
-            SetScrBkgColor(win, int32_t(RGB(uint32_t(c.red()), uint32_t(c.green()), uint32_t(c.blue()))));
-    });
-    const bool ok = dlg.exec() == QDialog::Accepted;
-    FreeBkgPicsSamples();
-    return ok ? 1 : 0;
-}
 
 void OpenAddress(const std::string& address)
 {

@@ -4,18 +4,17 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
+#include "platform/platform.h"
+#include "shell/open_dialog.h"
 #include "shell/shell.h"
-
-#include <QFileDialog>
-#include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
 
-// What the open dialog does for a new game until it exists: the default cut
-// (level, shape, frame, rotation, spreading, fitting) over the picture whose
-// list/preview read just filled NewJigP.
+// A jigsaw opened without the dialog (named on the command line) gets the
+// default cut (level, shape, frame, rotation, spreading, fitting) over the
+// picture whose list/preview read just filled NewJigP.
 bool PrepareNewJigParams()
 {
     NewJigP.Level = DefJigP.Level;
@@ -45,46 +44,42 @@ bool PrepareToOpen(const std::string& path)
     return IsSolveFile(path) && FileExists(path);
 }
 
-std::string FolderOf(const std::string& preset)
-{
-    const QFileInfo fi(QString::fromStdString(preset));
-    if (!preset.empty() && fi.isAbsolute() && fi.dir().exists())
-        return fi.absolutePath().toStdString();
-    return FileNames.sJigsPath;
-}
-
-// The open dialog's stand-in: a file chooser. Style 1 opens, style 2 names a
-// saved game.
-int FileDialog(int style, const std::string& preset, std::string* chosen)
+// The open dialog run for the files' commands: style 1 opens, style 2 names
+// a saved game. The dialog is made once and kept; its lists and choices
+// persist between runs.
+int RunOpenDialog(int style, const std::string& preset, std::string* chosen)
 {
     AutoSaveGuard guard;
-    const QString caption = QString::fromLatin1(sMainCaption);
-    QString f;
-    if (style == 2) {
-        const std::string start = FolderOf(preset) + "/" + FileNameWithoutExt(preset) + "." + FileNames.sSolveExt;
-        f = QFileDialog::getSaveFileName(DialogParent(), caption, QString::fromStdString(start),
-                                         QStringLiteral("Saved games (*.svm)"));
-    } else {
-        f = QFileDialog::getOpenFileName(DialogParent(), caption, QString::fromStdString(FolderOf(preset)),
-                                         QStringLiteral("Jigsaws and saved games (*.zjg *.svm)"));
-    }
+    MCOpen* form = CreateOpenForm(DialogParent());
+    sDVFileName = preset.empty() ? std::string() : FileNames.sJigsPath + FileNameOf(preset);
+    form->SetFileName(FileNameOf(preset));
+    form->SetFormStyle(style);
+    const int result = form->exec();
+    form->hide();
     MainLoopRun(0.1);
-    if (f.isEmpty())
-        return 0;
-    *chosen = f.toStdString();
-    if (style == 1 && !PrepareToOpen(*chosen)) {
-        ShowMessage(LangGetKeyVal("MS_SelJigsaw"));
-        return 0;
-    }
-    return 1;
+    if (result == 1)
+        *chosen = sDVFileName;
+    return result;
+}
+
+std::optional<int32_t> DialogSeed()
+{
+    return g_OpenForm ? g_OpenForm->GetSeed() : std::nullopt;
 }
 
 }  // namespace
 
 void ShellInstallFileHooks()
 {
-    GameFileHooks.fnFileDialog = &FileDialog;
+    CreateOpenForm(DialogParent());
+    GameFileHooks.fnFileDialog = &RunOpenDialog;
+    GameFileHooks.fnGetSeed = &DialogSeed;
+    // The download dialog's place until it exists.
+    if (!GameFileHooks.fnShowDownload)
+        GameFileHooks.fnShowDownload = &ShellShowDownload;
 }
+
+void ShellShowDownload() { Platform().ShowMessage(CaretMesFormat("MS_DownloadNotYet")); }
 
 bool ShellOpenGame(const std::string& path)
 {
@@ -105,9 +100,7 @@ bool ShellOpenRecent(int i)
         return false;
     const std::string path = LastFiles.arFileNames[size_t(i)];
     // A saved game opens at once; a jigsaw goes through the open dialog.
-    if (IsSolveFile(path))
-        return DialogOpenGameFile(path, true);
-    return ShellOpenGame(path);
+    return DialogOpenGameFile(path, true);
 }
 
 bool ShellSave(bool asAnother)

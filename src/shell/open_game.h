@@ -1,12 +1,17 @@
 // The main form's road to the files: opening a game (a jigsaw as a new game
-// with the default cut, or a saved game), the file chooser that stands in for
-// the open dialog, saving, the save question, the settings and the autosave tick.
+// with the default cut, or a saved game), the open dialog's part in the
+// files' commands (the dialog itself: shell/open_dialog.h), saving, the save question, the
+// settings and the autosave tick.
 #pragma once
 
 #include <string>
 
-// Installs the file chooser as the files' open dialog.
+// Creates the open dialog (kept for the run) and installs it as the files'
+// open dialog, with its seed and, until the download dialog exists, a stand-in
+// for the download button.
 void ShellInstallFileHooks();
+// Tells the player that downloading jigsaws is not available yet.
+void ShellShowDownload();
 // Asks to save unsaved changes, then opens path; false (the reason shown to
 // the player) when it cannot be opened.
 bool ShellOpenGame(const std::string& path);

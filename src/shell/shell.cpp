@@ -1,9 +1,12 @@
 #include "shell/shell.h"
 
+#include "shell/options_dialog.h"
+
 void ShellDialogs_Reset();
 
 void Shell_Reset()
 {
+    FreeOptionsForm();
     ShellDialogs_Reset();
     FreeSounds();
 }

@@ -8,9 +8,11 @@
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
+#include "shell/color_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
 #include "support/test_support.h"
+#include "dialog_wait.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -594,20 +597,12 @@ TEST(MainForm, TheTableChooserShowsEachChoiceAndCancelPutsTheOldOneBack)
     const int32_t before = WinP.lBkgColors[0];
     int32_t seen = 0;
     auto choose = [&](bool keep) {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [&, keep, poll] {
-            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dlg)
-                return;
-            poll->stop();
-            poll->deleteLater();
-            auto* list = dlg->findChild<QListWidget*>();
-            ASSERT_NE(list, nullptr);
-            list->setCurrentRow(3);  // wood1
+        WhenModal<MCColor>([&, keep](MCColor* dlg) {
+            const TMyRect wood1 = MCColor::BkgPicRect(3);
+            dlg->PaneMouseDown(kPaneBkgPic, wood1.L + 5, wood1.T + 5);
             seen = WinP.lBkgColors[0];
-            keep ? dlg->accept() : dlg->reject();
+            (keep ? dlg->o_ButOk : dlg->o_ButCancel)->click();
         });
-        poll->start(20);
     };
     choose(false);
     f.form->MenuGameBkgAll();

@@ -258,16 +258,18 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     EXPECT_NE(shot2.pixel(a.gx, a.gy), pieceLook);
     ASSERT_TRUE(game->Running());
 
-    // Saved with the keyboard and the file chooser, then opened again: the
-    // joined pair is still joined where it lay.
-    const std::string saved = dir.File("played.svm");
+    // Saved with the keyboard and the save dialog (into the player's folder),
+    // then opened again: the joined pair is still joined where it lay.
+    const std::string saved = std::string(std::getenv("XDG_DATA_HOME")) + "/Zivra Jigsaw Bemo/played.svm";
     Sh("xdotool search --onlyvisible --class zivra windowfocus");
     Sh("xdotool key ctrl+s");
-    ASSERT_TRUE(WaitFor([] { return WindowShown(sMainCaption); }, 10000)) << "no file chooser came up";
-    Sh("xdotool type --delay 10 '" + saved + "'");
+    ASSERT_EQ(Sh("timeout 15 xdotool search --sync --onlyvisible --name 'Save the Game'"), 0)
+        << "the save dialog did not come up";
+    Sh("xdotool key ctrl+a");
+    Sh("xdotool type --delay 10 played");
     Sh("xdotool key Return");
     ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }, 15000)) << "the game was not saved";
-    EXPECT_TRUE(WaitFor([] { return !WindowShown(sMainCaption); }, 10000)) << "the file chooser stayed";
+    EXPECT_TRUE(WaitFor([] { return !WindowShown("Save the Game"); }, 10000)) << "the save dialog stayed";
     game.reset();  // one game at a time holds the autosave
     const std::string state2 = dir.File("state2.txt");
     ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",
