@@ -112,7 +112,7 @@ Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeat
                 if (E.nb <= i)
                     continue;
                 TRect r;
-                DrawRotCurve(w.cf, true, MyRandom(2) != 0, 1, false, {Round(E.x1), Round(E.y1)},
+                DrawRotCurve(w.cf, kFitToRoom, MyRandom(2) != 0, 1, false, {Round(E.x1), Round(E.y1)},
                              {Round(E.x2), Round(E.y2)}, RGB(128, 0, 25), -1, &r, {c.x, c.y}, kNoSite, -1, -1);
             }
         }

@@ -173,8 +173,11 @@ void PropReduceWH(int* w, int* h, int maxW, int maxH)
 namespace {
 constexpr uint64_t kPcgMul = 6364136223846793005ULL;
 constexpr uint64_t kPcgInc = 1442695040888963407ULL;
-uint64_t g_randState = 0x853c49e6748fea9bULL;  // per run; SRand sets it
+constexpr uint64_t kPcgStart = 0x853c49e6748fea9bULL;  // the state before any SRand
+uint64_t g_randState = kPcgStart;  // per run; SRand sets it
 }  // namespace
+
+void Helpers_Reset() { g_randState = kPcgStart; }
 
 static uint32_t Pcg32Next()
 {

@@ -92,6 +92,9 @@ void PropReduceWH(int* w, int* h, int maxW, int maxH);
 // seeding does with initstate = seed.
 constexpr int32_t kRandMax = 2147483647;
 void SRand(uint32_t seed);
+// The generator back to the state it has when the program starts (per run;
+// Records_ResetAll calls it).
+void Helpers_Reset();
 int32_t Rand();
 // Seeds from the system (time and the kernel's random source).
 void SRandDev();

@@ -360,7 +360,7 @@ struct TEdgeDraw {
 
     bool Try(int figure, bool side, bool flip)
     {
-        return DrawRotCurve(w.cf, true, side, figure, flip, A, B, colour, w.jp.TileS / 10, &extent, S, N, room1,
+        return DrawRotCurve(w.cf, kFitToRoom, side, figure, flip, A, B, colour, w.jp.TileS / 10, &extent, S, N, room1,
                             room2);
     }
 

@@ -79,6 +79,8 @@ void TransformFigure(const TEdgeFig& fig, bool flip, const TCurveFrame& f, doubl
 // pieces' sites (N = kNoSite: none). room1/room2: free distance right of a
 // steep edge / above a flat one and on the other side (-1: unknown); with
 // roomLimit the figure is lowered to fit them.
+constexpr bool kFitToRoom = true;   // roomLimit: lower the figure into room1/room2
+constexpr bool kFullHeight = false; // roomLimit: draw the figure at its full height
 bool DrawRotCurve(const TCurveField& cf, bool roomLimit, bool side, int figure, bool flip, TPoint A, TPoint B,
                   uint32_t colour, int clearance, TRect* outRect, TPoint S, TPoint N, double room1, double room2);
 // Samples the chain: every sample inside the field, off the lines through S

@@ -11,6 +11,7 @@
 #include "base/my_image.h"
 #include "field/my_button.h"
 #include "base/helpers.h"
+#include "model/game_state.h"
 
 #include <array>
 #include <cstdint>
@@ -18,10 +19,8 @@
 #include <string>
 #include <vector>
 
-// Window types.
-enum : uint8_t { kWinSide = 0, kWinPocket = 1, kWinThumb = 2, kWinGlass = 3 };
-// Fixed indices of the window list.
-enum : int { kSide0 = 0, kSide1 = 1, kPocket0 = 2, kThumbWin = 6, kViewWinCount = 7 };
+// Window types (kWinSide ..) and the fixed indices of the window list
+// (kSide0 ..) are the model's, beside its window record (model/game_state.h).
 // Button slots of arButtons.
 enum : int { kBtClose, kBtZoom2, kBtZoom3, kBtHorLeft, kBtHorRight, kBtHorThumb, kBtVerUp, kBtVerDown, kBtVerThumb };
 // Gesture codes on window frames and controls (ODragWinP, button actions).

@@ -1,6 +1,9 @@
 #include "files/files.h"
 
+#include "base/helpers.h"
+#include "cutting/cutting.h"
 #include "model/game_state.h"
+#include "model/puzzle.h"
 
 void Files_Reset()
 {
@@ -12,4 +15,12 @@ void Files_Reset()
     GameFileHooks = OGameFileHooks{};
     // The play rules show their messages in the language in use.
     SetLangMessageFn(&CaretMesFormat);
+}
+
+void Records_ResetAll()
+{
+    Helpers_Reset();
+    Cutting_Reset();
+    Model_Reset();
+    Files_Reset();
 }

@@ -18,6 +18,11 @@
 
 // Clears the per-run records of the files subsystem (file names, language).
 void Files_Reset();
+// Every record of the core back to its start values, in one place: the random
+// generator (base), the cutter's tables, the puzzle records and the game
+// state (model) and the files' holders. The seam to the user is left as it
+// is. The game calls it once at start-up; the test mains before every test.
+void Records_ResetAll();
 
 // ---- Folders and file names ----------------------------------------------------------
 // Folder paths end with "/"; file paths do not. The folders are built once by

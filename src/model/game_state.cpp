@@ -24,9 +24,9 @@ TFieldWin HeadlessFieldWin(int index)
 {
     TFieldWin w;
     w.bIndex = index;
-    w.bType = index < 2 ? 0 : index < 6 ? 1 : 2;
+    w.bType = index < kPocket0 ? kWinSide : index < kThumbWin ? kWinPocket : kWinThumb;
     MyRectInitWH(w.mrClient, 0, 0, iMainViewW, iMainViewH);
-    if (w.bType == 0) {
+    if (w.bType == kWinSide) {
         w.iMaxScrollW = iMaxMainViewScrollW;
         w.iMaxScrollH = iMaxMainViewScrollH;
     }

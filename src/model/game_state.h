@@ -90,9 +90,16 @@ private:
 // asked. Indices are the window list's: 0 and 1 the sides, 2..5 the pockets,
 // 6 the thumbnail; the glass (type 3) is in no list and keeps index 0.
 constexpr int kFieldWinCount = 7;
+// Window types (TFieldWin::bType, the play field's OMyWin).
+enum : uint8_t { kWinSide = 0, kWinPocket = 1, kWinThumb = 2, kWinGlass = 3 };
+// Fixed indices of the window list; TJig::Win holds a side or a pocket
+// (kPocket0 .. kPocket0 + 3).
+enum : int { kSide0 = 0, kSide1 = 1, kPocket0 = 2, kThumbWin = 6, kViewWinCount = kFieldWinCount };
+// Sides and pockets hold pieces; the thumbnail and the glass only show them.
+constexpr bool WinTypeHoldsPieces(uint8_t type) { return type == kWinSide || type == kWinPocket; }
 struct TFieldWin {
     int32_t bIndex = 0;            // place in the window list, 0..6
-    uint8_t bType = 0;             // 0 side, 1 pocket, 2 thumbnail, 3 glass
+    uint8_t bType = 0;             // kWinSide, kWinPocket, kWinThumb or kWinGlass
     TMyRect mrClient;              // client area, view pixels
     int32_t iScrollL = 0, iScrollT = 0;        // content point shown at the client's left-top
     int32_t iMaxScrollW = 0, iMaxScrollH = 0;  // content size, pixels; 0 = no scrolling

@@ -37,22 +37,22 @@ void RotateCurJig(int x, int y, int clockwise)
         if (HasCurJig())
             UpdateDraggedJigScr();
     }
-    const bool dragging = DragJigP.State == 1;
+    const bool dragging = DragJigP.State == kDragPieces;
     if (!dragging)
         iCurJig = GetCurJig(x, y);
     if (!HasCurJig())
         return;
     const int frame = FrameJig();
-    if (frame >= 0 && Jigs[size_t(iCurJig)].Layer == Jigs[size_t(frame)].Layer)
+    if (frame >= 0 && JigAt(iCurJig).Layer == JigAt(frame).Layer)
         return;  // the frame and all joined to it never turn
     if (!dragging)
-        PutJigsOnTop(0);
+        PutJigsOnTop(kLiftCurrentGroup);
     const TPoint p = ViewToContent(CapturedWinOrNone(), x, y);
-    const int32_t layer = Jigs[size_t(iCurJig)].Layer;
-    const uint8_t rot = uint8_t((Jigs[size_t(iCurJig)].Rot + (clockwise ? 1 : 3)) & 3);
+    const int32_t layer = JigAt(iCurJig).Layer;
+    const uint8_t rot = uint8_t((JigAt(iCurJig).Rot + (clockwise ? 1 : 3)) & 3);
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         if (j.Layer != layer)
             continue;
         TurnJig(j, p.x, p.y, clockwise != 0);
@@ -60,7 +60,7 @@ void RotateCurJig(int x, int y, int clockwise)
         UpdateJigDrawCoords(i);
     }
     if (dragging) {
-        const TJig& cur = Jigs[size_t(iCurJig)];
+        const TJig& cur = JigAt(iCurJig);
         DragJigP.GrabX = DragJigP.GrabX0 = cur.X - p.x;
         DragJigP.GrabY = DragJigP.GrabY0 = cur.Y - p.y;
     }
@@ -105,11 +105,11 @@ std::vector<int> LoosePieces(int m, int side)
 {
     std::vector<int32_t> layers(static_cast<size_t>(m));
     for (int i = 0; i < m; ++i)
-        layers[size_t(i)] = Jigs[size_t(i)].Layer;
+        layers[size_t(i)] = JigAt(i).Layer;
     std::sort(layers.begin(), layers.end());
     std::vector<int> list;
     for (int i = 0; i < m; ++i) {
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         const auto range = std::equal_range(layers.begin(), layers.end(), j.Layer);
         if (j.Win == side && range.second - range.first == 1)
             list.push_back(i);
@@ -130,8 +130,8 @@ void RemixJigs(int side, int spreadOut)
     const int ofs = JigP.MaskOfs;
     if (!spreadOut) {
         for (int i : list) {
-            Jigs[size_t(i)].X = MyRandom(sw - JigP.TileS) - ofs;
-            Jigs[size_t(i)].Y = MyRandom(sh - JigP.TileS) - ofs;
+            JigAt(i).X = MyRandom(sw - JigP.TileS) - ofs;
+            JigAt(i).Y = MyRandom(sh - JigP.TileS) - ofs;
         }
         return;
     }
@@ -141,7 +141,7 @@ void RemixJigs(int side, int spreadOut)
     int rows = std::max(1, k / cols);
     GrowGrid(k, cols, rows, [](int c, int r) { return int64_t(c + 1) * r < int64_t(r + 1) * c; });
     for (int t = 0; t < k; ++t) {
-        TJig& j = Jigs[size_t(list[size_t(t)])];
+        TJig& j = JigAt(list[size_t(t)]);
         j.X = int(int64_t(t % cols) * fw / cols + ofs);
         j.Y = int(int64_t(t / cols) * fh / rows + ofs);
     }
@@ -186,19 +186,19 @@ void ArrangeSelectedJigs()
     AutoSaveGuard guard;
     Platform().RequestRedraw(1);
     const std::optional<TFieldWin> cw = FieldHost().CaptureWin();
-    const bool pocket = cw && cw->bType == 1;
+    const bool pocket = cw && cw->bType == kWinPocket;
     const TFieldWin w0 = FieldHost().ViewWin(0).value_or(HeadlessFieldWin(0));
     const int aw = std::max(1, pocket ? iMaxMainViewW : w0.iMaxScrollW);
     const int ah = std::max(1, pocket ? iMaxMainViewH : w0.iMaxScrollH);
 
-    SortJigs(0);
+    SortJigs(kSortAscending);
     const int frame = FrameJig();
     int left = INT32_MAX, top = INT32_MAX;
     std::vector<int> list;
     const size_t count = SortedJigs.size();
     for (size_t s = 0; s < count; ++s) {
         const TSortedJig& e = SortedJigs[s];
-        const TJig& j = Jigs[size_t(e.Index)];
+        const TJig& j = JigAt(e.Index);
         if (!j.Sel)
             continue;
         left = std::min(left, j.X);
@@ -214,7 +214,7 @@ void ArrangeSelectedJigs()
     ShuffleList(list);
     const TArrangeGrid g = ArrangeGrid(k, aw, ah, JigP.MaskS + JigP.MaskOfs);
     for (int t = 0; t < k; ++t) {
-        TJig& j = Jigs[size_t(list[size_t(t)])];
+        TJig& j = JigAt(list[size_t(t)]);
         j.X = (t % g.cols) * g.cellW + left;
         j.Y = (t / g.cols) * g.cellH + top;
     }
@@ -232,7 +232,7 @@ constexpr int kFarAway = 100000;
 void MoveRun(size_t first, size_t last, int dx, int dy)
 {
     for (size_t s = first; s < last; ++s) {
-        TJig& j = Jigs[size_t(SortedJigs[s].Index)];
+        TJig& j = JigAt(SortedJigs[s].Index);
         j.X += dx;
         j.Y += dy;
     }
@@ -269,7 +269,7 @@ TPoint LostOffset(const TJig& j, bool frameRule, int strict, int aw, int ah)
 bool PullBackGroup(size_t first, size_t last, size_t lead, int strict, int aw, int ah)
 {
     bool moved = false;
-    const TJig& jl = Jigs[size_t(SortedJigs[lead].Index)];
+    const TJig& jl = JigAt(SortedJigs[lead].Index);
     if (jl.X < -kFarAway || jl.X > kFarAway) {
         MoveRun(first, last, -jl.X, 0);
         moved = true;
@@ -281,11 +281,11 @@ bool PullBackGroup(size_t first, size_t last, size_t lead, int strict, int aw, i
     // The frame sorts last in its group and lies left of all its pieces.
     size_t taken = lead;
     for (size_t s = first; s < last; ++s)
-        if (s != lead && Jigs[size_t(SortedJigs[s].Index)].X < jl.X)
+        if (s != lead && JigAt(SortedJigs[s].Index).X < jl.X)
             taken = s;
     const int frame = FrameJig();
     const bool frameRule = frame >= 0 && SortedJigs[taken].Index == frame;
-    const TPoint d = LostOffset(frameRule ? Jigs[size_t(frame)] : jl, frameRule, strict, aw, ah);
+    const TPoint d = LostOffset(frameRule ? JigAt(frame) : jl, frameRule, strict, aw, ah);
     if (d.x != 0 || d.y != 0) {
         MoveRun(first, last, d.x, d.y);
         moved = true;
@@ -298,9 +298,9 @@ bool PullBackGroup(size_t first, size_t last, size_t lead, int strict, int aw, i
 bool FindLostJigs(int win, int strict)
 {
     Platform().RequestRedraw(1);
-    SortJigs(0);
+    SortJigs(kSortAscending);
     const TFieldWin w = FieldHost().ViewWin(win).value_or(HeadlessFieldWin(win));
-    const bool pocket = w.bType == 1;
+    const bool pocket = w.bType == kWinPocket;
     const TFieldWin w0 = FieldHost().ViewWin(0).value_or(HeadlessFieldWin(0));
     const int aw = pocket ? iMainViewW : w0.iMaxScrollW;
     const int ah = pocket ? iMainViewH : w0.iMaxScrollH;
@@ -311,7 +311,7 @@ bool FindLostJigs(int win, int strict)
         while (last < n && SortedJigs[last].Layer == SortedJigs[first].Layer)
             ++last;
         size_t lead = first;
-        while (lead < last && Jigs[size_t(SortedJigs[lead].Index)].Win != win)
+        while (lead < last && JigAt(SortedJigs[lead].Index).Win != win)
             ++lead;
         if (lead < last && PullBackGroup(first, last, lead, strict, aw, ah))
             moved = true;
@@ -329,7 +329,7 @@ void FindLostJigsOnAllWins()
 {
     for (int w = 0; w < kFieldWinCount; ++w) {
         const std::optional<TFieldWin> v = FieldHost().ViewWin(w);
-        if (v && v->bType <= 1)
+        if (v && WinTypeHoldsPieces(v->bType))
             FindLostJigs(w, 1);
     }
 }

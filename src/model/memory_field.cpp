@@ -54,7 +54,7 @@ void OMemoryField::SetCaptureWin(int index) { iCapture = ValidWin(index) ? index
 
 int OMemoryField::RetWinForBkgCur() const
 {
-    if (ValidWin(iCapture) && arWins[size_t(iCapture)].bType <= 1)
+    if (ValidWin(iCapture) && WinTypeHoldsPieces(arWins[size_t(iCapture)].bType))
         return iCapture;
     return bCurSide;
 }
@@ -76,11 +76,11 @@ void OMemoryField::PocketCountJigs(int index)
     arPocketCounts.push_back(index);
     if (!ValidWin(index))
         return;
-    SortJigs(0);
+    SortJigs(kSortAscending);
     int count = 0;
     for (size_t s = 0; s < SortedJigs.size(); ++s) {
         const TSortedJig& e = SortedJigs[s];
-        if (Jigs[size_t(e.Index)].Win == index && (s == 0 || SortedJigs[s - 1].Layer != e.Layer))
+        if (JigAt(e.Index).Win == index && (s == 0 || SortedJigs[s - 1].Layer != e.Layer))
             ++count;
     }
     arJigsNum[size_t(index)] = count;
@@ -94,7 +94,7 @@ void OMemoryField::PocketUpdateScrollSize(int index)
     int w = 0, h = 0;
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i) {
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         if (j.Win == index) {
             w = std::max(w, j.X + j.DrawW);
             h = std::max(h, j.Y + j.DrawH);

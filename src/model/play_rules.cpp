@@ -40,7 +40,7 @@ void MoveLayer(int32_t layer, int dx, int dy)
 {
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         if (j.Layer == layer) {
             j.X += dx;
             j.Y += dy;
@@ -53,7 +53,7 @@ int CountLayer(int32_t layer)
     const int n = JigsInPlay();
     int count = 0;
     for (int i = 0; i < n; ++i)
-        count += Jigs[size_t(i)].Layer == layer;
+        count += JigAt(i).Layer == layer;
     return count;
 }
 
@@ -70,7 +70,7 @@ void LiftLayer(int32_t layer)
     std::vector<int> members;
     int64_t highest = int64_t(n) - 2;
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         if (j.Layer == layer) {
             members.push_back(i);
             continue;
@@ -80,7 +80,7 @@ void LiftLayer(int32_t layer)
         highest = std::max<int64_t>(highest, j.Layer);
     }
     for (int i : members)
-        Jigs[size_t(i)].Layer = int32_t(std::min<int64_t>(highest + 1, INT32_MAX));
+        JigAt(i).Layer = int32_t(std::min<int64_t>(highest + 1, INT32_MAX));
 }
 
 // Every selected piece above every other piece, groups kept and layers
@@ -93,17 +93,17 @@ void LiftSelected()
         return;
     int64_t highest = INT64_MIN;
     for (int i = 0; i < n; ++i)
-        highest = std::max<int64_t>(highest, Jigs[size_t(i)].Layer);
+        highest = std::max<int64_t>(highest, JigAt(i).Layer);
     std::vector<int64_t> keys(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         keys[size_t(i)] = j.Layer + (j.Sel ? highest + 1000 : 0);
     }
     std::vector<int64_t> distinct = keys;
     std::sort(distinct.begin(), distinct.end());
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
     for (int i = 0; i < n; ++i)
-        Jigs[size_t(i)].Layer = int32_t(std::lower_bound(distinct.begin(), distinct.end(), keys[size_t(i)]) - distinct.begin());
+        JigAt(i).Layer = int32_t(std::lower_bound(distinct.begin(), distinct.end(), keys[size_t(i)]) - distinct.begin());
 }
 
 }  // namespace
@@ -114,14 +114,14 @@ void PutJigsOnTop(int selected)
         LiftSelected();
     } else {
         if (!HasCurJig()) {
-            SortJigs(0);
+            SortJigs(kSortAscending);
             return;
         }
         if (IsWeightJig(iCurJig))
             return;
-        LiftLayer(Jigs[size_t(iCurJig)].Layer);
+        LiftLayer(JigAt(iCurJig).Layer);
     }
-    SortJigs(0);
+    SortJigs(kSortAscending);
 }
 
 // ---- Picking and dragging -----------------------------------------------------------------
@@ -135,19 +135,19 @@ bool JigOpaqueAt(int i, int u, int v)
     if (size_t(i) >= arPicJigs.size() || !arPicJigs[size_t(i)].HasPixels())
         return true;
     const OMyImage& img = arPicJigs[size_t(i)];
-    return MyImageGetPixelAlpha(img, Jigs[size_t(i)].Rot * img.H + u, v) != 0;
+    return MyImageGetPixelAlpha(img, JigAt(i).Rot * img.H + u, v) != 0;
 }
 
 }  // namespace
 
 int GetCurJig(int x, int y)
 {
-    SortJigs(1);
+    SortJigs(kSortDescending);
     const TFieldWin w = CapturedWinOrNone();
     const TPoint p = ViewToContent(w, x, y);
     int found = -1;
     for (const TSortedJig& e : SortedJigs) {
-        const TJig& j = Jigs[size_t(e.Index)];
+        const TJig& j = JigAt(e.Index);
         if (j.Win != w.bIndex || p.x < j.X || p.y < j.Y || p.x - j.X >= j.DrawW || p.y - j.Y >= j.DrawH)
             continue;
         if (JigOpaqueAt(e.Index, p.x - j.X, p.y - j.Y)) {
@@ -155,7 +155,7 @@ int GetCurJig(int x, int y)
             break;
         }
     }
-    SortJigs(0);
+    SortJigs(kSortAscending);
     return found;
 }
 
@@ -163,12 +163,12 @@ void DragCurJig(int x, int y, int movesSelection)
 {
     if (!HasCurJig())
         return;
-    PutJigsOnTop(0);
+    PutJigsOnTop(kLiftCurrentGroup);
     const TPoint p = ViewToContent(CapturedWinOrNone(), x, y);
-    const TJig& cur = Jigs[size_t(iCurJig)];
+    const TJig& cur = JigAt(iCurJig);
     DragJigP.GrabX = DragJigP.GrabX0 = cur.X - p.x;
     DragJigP.GrabY = DragJigP.GrabY0 = cur.Y - p.y;
-    DragJigP.State = 1;
+    DragJigP.State = kDragPieces;
     DragJigP.bSelected = movesSelection != 0;
     FieldHost().FillStillBuf(1);
     Platform().RequestRedraw(2);
@@ -181,12 +181,12 @@ void MoveJigs(int x, int y, int targetWin, int movesSelection)
     const TFieldWin from = CapturedWinOrNone();
     std::optional<TFieldWin> target = targetWin >= 0 ? FieldHost().ViewWin(targetWin) : std::nullopt;
     const TPoint p = ViewToContent(target ? *target : from, x, y);
-    const TJig& cur = Jigs[size_t(iCurJig)];
+    const TJig& cur = JigAt(iCurJig);
     const int dx = p.x + DragJigP.GrabX - cur.X, dy = p.y + DragJigP.GrabY - cur.Y;
     const int32_t layer = cur.Layer;
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         if (movesSelection ? j.Sel == 0 : j.Layer != layer)
             continue;
         j.X += dx;
@@ -196,16 +196,16 @@ void MoveJigs(int x, int y, int targetWin, int movesSelection)
     }
     GameChanged();
     if (target) {
-        if (from.bType == 1 && from.bIndex != target->bIndex) {
+        if (from.bType == kWinPocket && from.bIndex != target->bIndex) {
             FieldHost().PocketCountJigs(from.bIndex);
             FieldHost().PocketUpdateScrollSize(from.bIndex);
         }
-        if (target->bType == 1) {
+        if (target->bType == kWinPocket) {
             FieldHost().PocketCountJigs(target->bIndex);
             FieldHost().PocketUpdateScrollSize(target->bIndex);
         }
         FieldHost().SetCaptureWin(target->bIndex);
-        if (target->bType == 1)
+        if (target->bType == kWinPocket)
             FieldHost().MoveWinToFront(target->bIndex);
     }
     FieldHost().MoveDirtyRect(dx, dy);
@@ -252,11 +252,11 @@ TJoinMatch MatchAt(const TJig& p, const TJig& q, int q_index, TPoint e, int thr)
 TJoinMatch MatchNeighbour(int p, int32_t G, int r, int win, int thr)
 {
     const int n = JigsInPlay();
-    const TJig& jp = Jigs[size_t(p)];
+    const TJig& jp = JigAt(p);
     for (int16_t slot : jp.Nb) {
         if (slot < 0 || slot >= n || slot == p)
             continue;
-        const TJig& jq = Jigs[size_t(slot)];
+        const TJig& jq = JigAt(slot);
         if (jq.Layer == G || jq.Rot != r || jq.Win != win)
             continue;
         if (TJoinMatch m = MatchAt(jp, jq, slot, ExpectedOffset(jp, jq, r), thr); m.q >= 0)
@@ -276,9 +276,9 @@ bool TouchesBorder(const TJig& q)
 TJoinMatch MatchFrame(int frame, int32_t G, int r, int win, int thr)
 {
     const int n = JigsInPlay();
-    const TJig& f = Jigs[size_t(frame)];
+    const TJig& f = JigAt(frame);
     for (int q = 0; q + 1 < n; ++q) {
-        const TJig& jq = Jigs[size_t(q)];
+        const TJig& jq = JigAt(q);
         if (jq.Layer == G || jq.Rot != r || jq.Win != win || !TouchesBorder(jq))
             continue;
         if (TJoinMatch m = MatchAt(f, jq, q, ExpectedOffset(f, jq, 0), thr); m.q >= 0)
@@ -291,15 +291,15 @@ TJoinMatch MatchFrame(int frame, int32_t G, int r, int win, int thr)
 // other, the dropped one when they are equal.
 void JoinGroups(int32_t G, const TJoinMatch& m)
 {
-    const int32_t Q = Jigs[size_t(m.q)].Layer;
+    const int32_t Q = JigAt(m.q).Layer;
     if (CountLayer(G) <= CountLayer(Q))
         MoveLayer(G, int(m.cx), int(m.cy));
     else
         MoveLayer(Q, int(-m.cx), int(-m.cy));
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i)
-        if (Jigs[size_t(i)].Layer == Q)
-            Jigs[size_t(i)].Layer = G;
+        if (JigAt(i).Layer == Q)
+            JigAt(i).Layer = G;
 }
 
 // The star's point on the last joined pair, content pixels: between two
@@ -307,9 +307,9 @@ void JoinGroups(int32_t G, const TJoinMatch& m)
 TPoint JoinPoint(int p, int q)
 {
     const int frame = FrameJig();
-    const TJig& a = Jigs[size_t(p == frame ? q : p)];
+    const TJig& a = JigAt(p == frame ? q : p);
     if (p != frame && q != frame) {
-        const TJig& b = Jigs[size_t(q)];
+        const TJig& b = JigAt(q);
         return {(a.X + a.DrawW / 2 + b.X + b.DrawW / 2) / 2, (a.Y + a.DrawH / 2 + b.Y + b.DrawH / 2) / 2};
     }
     const int x = a.HomeX == JigP.JigsL ? a.X : a.HomeX + a.W - 1 == JigP.JigsR ? a.X + a.DrawW - 1 : a.X + a.DrawW / 2;
@@ -325,7 +325,7 @@ void AnnounceJoin(int p, int q)
     if (!OptP.Visual_ShowJoin)
         return;
     const TPoint c = JoinPoint(p, q);
-    const int winIndex = Jigs[size_t(p)].Win;
+    const int winIndex = JigAt(p).Win;
     const TFieldWin w = FieldHost().ViewWin(winIndex).value_or(CapturedWinOrNone());
     FieldHost().StarSetAt(c.x + w.mrClient.L - w.iScrollL - 11, c.y + w.mrClient.T - w.iScrollT - 11, winIndex);
 }
@@ -338,11 +338,11 @@ void JoinDroppedGroup()
     const int frame = FrameJig();
     const int win = CapturedWinOrNone().bIndex;
     const int thr = JoinThreshold();
-    const int32_t G = Jigs[size_t(iCurJig)].Layer;
-    const int r = Jigs[size_t(iCurJig)].Rot;
+    const int32_t G = JigAt(iCurJig).Layer;
+    const int r = JigAt(iCurJig).Rot;
     int lastP = -1, lastQ = -1;
     for (int p = 0; p < n; ++p) {
-        if (Jigs[size_t(p)].Layer != G || Jigs[size_t(p)].Rot != r)
+        if (JigAt(p).Layer != G || JigAt(p).Rot != r)
             continue;
         TJoinMatch m;
         if (p == frame)
@@ -357,7 +357,7 @@ void JoinDroppedGroup()
     }
     if (lastP < 0)
         return;
-    SortJigs(0);  // the merged groups now share a layer: keep them adjacent
+    SortJigs(kSortAscending);  // the merged groups now share a layer: keep them adjacent
     AnnounceJoin(lastP, lastQ);
 }
 
@@ -368,7 +368,7 @@ void DropCurJig()
     if (HasCurJig())
         JoinDroppedGroup();
     iCurJig = -1;
-    DragJigP.State = 0;
+    DragJigP.State = kDragIdle;
     CheckSolvePuzzle();
     GameChanged();
 }
@@ -380,13 +380,13 @@ void CheckSolvePuzzle()
         return;
     const int32_t layer = Jigs[0].Layer;
     for (int i = 0; i < n; ++i)
-        if (Jigs[size_t(i)].Layer != layer || Jigs[size_t(i)].Rot != 0)
+        if (JigAt(i).Layer != layer || JigAt(i).Rot != 0)
             return;
     bGameSolved = true;
     // The base piece's box starts at its home in the picture, so the picture
     // is centred when the base lies at the centre offset by its home.
     const int base = FrameJig() >= 0 ? FrameJig() : 0;
-    const TJig& b = Jigs[size_t(base)];
+    const TJig& b = JigAt(base);
     const int dx = (iMaxMainViewScrollW - JigP.ImageW) / 2 + b.HomeX - b.X;
     const int dy = (iMaxMainViewScrollH - JigP.ImageH) / 2 + b.HomeY - b.Y;
     MoveLayer(layer, dx, dy);
@@ -404,7 +404,7 @@ void DeselectJigs()
     Platform().RequestRedraw(1);
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i)
-        Jigs[size_t(i)].Sel = 0;
+        JigAt(i).Sel = 0;
     FindLostJigs(CapturedWinOrNone().bIndex, 0);
     DragJigP.bSelected = false;
 }
@@ -416,7 +416,7 @@ namespace {
 int SelectAllWin()
 {
     std::optional<TFieldWin> w = FieldHost().CaptureWin();
-    if (w && w->bType < 2)
+    if (w && WinTypeHoldsPieces(w->bType))
         return w->bIndex;
     const int index = FieldHost().RetWinForBkgCur();
     FieldHost().SetCaptureWin(index);
@@ -431,7 +431,7 @@ bool RunInsideSelRect(size_t first, size_t last)
     const int frame = FrameJig();
     for (size_t s = first; s < last; ++s) {
         const int i = SortedJigs[s].Index;
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         const int mx = i == frame ? 20 : j.DrawW / 3, my = i == frame ? 20 : j.DrawH / 3;
         if (j.X + mx < f.L || j.Y + my < f.T || j.X + j.DrawW - mx > f.L + f.W || j.Y + j.DrawH - my > f.T + f.H)
             return false;
@@ -447,9 +447,9 @@ void SelectInSelRect(int win)
         while (last < n && SortedJigs[last].Layer == SortedJigs[first].Layer)
             ++last;
         const int lead = SortedJigs[first].Index;
-        if (Jigs[size_t(lead)].Win == win && !IsWeightJig(lead) && RunInsideSelRect(first, last))
+        if (JigAt(lead).Win == win && !IsWeightJig(lead) && RunInsideSelRect(first, last))
             for (size_t s = first; s < last; ++s)
-                Jigs[size_t(SortedJigs[s].Index)].Sel = 1;
+                JigAt(SortedJigs[s].Index).Sel = 1;
         first = last;
     }
 }
@@ -459,24 +459,24 @@ void SelectInSelRect(int win)
 void SelectJigs(int all)
 {
     Platform().RequestRedraw(1);
-    SortJigs(0);
+    SortJigs(kSortAscending);
     DragJigP.bSelected = false;
-    DragJigP.State = 0;
+    DragJigP.State = kDragIdle;
     const int n = JigsInPlay();
     if (all) {
         const int win = SelectAllWin();
         for (int i = 0; i < n; ++i)
-            if (Jigs[size_t(i)].Win == win && !IsWeightJig(i))
-                Jigs[size_t(i)].Sel = 1;
+            if (JigAt(i).Win == win && !IsWeightJig(i))
+                JigAt(i).Sel = 1;
     } else {
         SelectInSelRect(CapturedWinOrNone().bIndex);
     }
     for (int i = 0; i < n && !DragJigP.bSelected; ++i)
-        DragJigP.bSelected = Jigs[size_t(i)].Sel != 0;
+        DragJigP.bSelected = JigAt(i).Sel != 0;
     if (DragJigP.bSelected)
-        PutJigsOnTop(1);
+        PutJigsOnTop(kLiftSelection);
     else
-        SortJigs(0);
+        SortJigs(kSortAscending);
 }
 
 void ChangeJigsSide(int /*x*/, int /*y*/, int selectedOnly)
@@ -485,14 +485,14 @@ void ChangeJigsSide(int /*x*/, int /*y*/, int selectedOnly)
     const int n = JigsInPlay();
     if (selectedOnly) {
         for (int i = 0; i < n; ++i)
-            if (Jigs[size_t(i)].Sel)
-                Jigs[size_t(i)].Win = uint8_t(target);
+            if (JigAt(i).Sel)
+                JigAt(i).Win = uint8_t(target);
     } else if (HasCurJig()) {
-        PutJigsOnTop(0);
-        const int32_t layer = Jigs[size_t(iCurJig)].Layer;
+        PutJigsOnTop(kLiftCurrentGroup);
+        const int32_t layer = JigAt(iCurJig).Layer;
         for (int i = 0; i < n; ++i)
-            if (Jigs[size_t(i)].Layer == layer)
-                Jigs[size_t(i)].Win = uint8_t(target);
+            if (JigAt(i).Layer == layer)
+                JigAt(i).Win = uint8_t(target);
     }
     iCurJig = -1;
     GameChanged();
@@ -504,7 +504,7 @@ bool IsWeightJig(int j)
 {
     const int n = JigsInPlay();
     return iWeightJig >= 0 && iWeightJig < n && j >= 0 && j < n &&
-           Jigs[size_t(j)].Layer == Jigs[size_t(iWeightJig)].Layer;
+           JigAt(j).Layer == JigAt(iWeightJig).Layer;
 }
 
 void MoveWeightJigToBottom()
@@ -512,13 +512,13 @@ void MoveWeightJigToBottom()
     const int n = JigsInPlay();
     if (iWeightJig < 0 || iWeightJig >= n)
         return;
-    const int32_t g = Jigs[size_t(iWeightJig)].Layer;
+    const int32_t g = JigAt(iWeightJig).Layer;
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         if (j.Layer == g)
             j.Layer = 0;
         else if (j.Layer < g)
             ++j.Layer;
     }
-    SortJigs(0);
+    SortJigs(kSortAscending);
 }

@@ -39,6 +39,8 @@ void PlayRules_Reset();
 // exchange sort below leaves them (ascending, or descending for topmost first).
 // Pieces of one group end adjacent. Cached: a second call with the same layers
 // and direction only copies the last result.
+constexpr int kSortAscending = 0;   // SortJigs: bottom piece first
+constexpr int kSortDescending = 1;  // SortJigs: topmost piece first
 void SortJigs(int descending);
 // The exchange sort itself, quadratic: for i < j, entries i and j swap when
 // i's layer is greater (ascending) or smaller (descending) than j's.
@@ -52,6 +54,8 @@ int FrameJig();
 // selected 0: lifts the current piece's group to the top (not the weighted
 // group); selected 1: lifts every selected group above the rest, renumbering
 // layers densely. Both leave SortedJigs ascending.
+constexpr int kLiftCurrentGroup = 0;  // PutJigsOnTop: the current piece's group
+constexpr int kLiftSelection = 1;     // PutJigsOnTop: every selected group
 void PutJigsOnTop(int selected);
 // The topmost piece of the captured window whose opaque pixel lies under view
 // point (x, y); -1 for none.

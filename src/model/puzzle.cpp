@@ -70,7 +70,7 @@ bool SetImageSize(int forPlay)
 
 void UpdateJigDrawCoords(int i)
 {
-    TJig& j = Jigs[size_t(i)];
+    TJig& j = JigAt(i);
     const bool odd = (j.Rot & 1) != 0;
     j.DrawW = odd ? j.H : j.W;
     j.DrawH = odd ? j.W : j.H;
@@ -87,7 +87,7 @@ void GameChanged()
 
 void UpdateDraggedJigScr()
 {
-    if (DragJigP.State == 1 && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
+    if (DragJigP.State == kDragPieces && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
         FieldHost().FillStillBuf(1);
     else if (FieldHost().IsWeightVisible())
         FieldHost().FillStillBuf(0);

@@ -9,6 +9,7 @@
 #include "base/my_image.h"
 #include "cutting/jig_records.h"
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,8 +22,12 @@ struct TSortedJig {
 };
 
 // ---- Drag and selection state ---------------------------------------------------------
+// TDragJig::State.
+constexpr uint8_t kDragIdle = 0;
+constexpr uint8_t kDragPieces = 1;  // pieces follow the pointer
+constexpr uint8_t kDragFrame = 2;   // a selection frame is being drawn
 struct TDragJig {
-    uint8_t State = 0;             // 0 idle, 1 dragging, 2 drawing a selection frame
+    uint8_t State = kDragIdle;     // kDragIdle, kDragPieces or kDragFrame
     int32_t GrabX = 0, GrabY = 0;  // piece X/Y minus the pointer when the drag began
     int32_t GrabX0 = 0, GrabY0 = 0;
     bool bSelected = false;        // some piece has Sel set
@@ -35,6 +40,12 @@ struct TDragJig {
 // Per game (replaced when a game is opened):
 extern TJigParams JigP;                 // the jigsaw being played
 extern std::vector<TJig> Jigs;          // TotalTileNum used entries plus one spare
+// Piece i of Jigs; i must lie inside the table.
+inline TJig& JigAt(int i)
+{
+    assert(i >= 0 && size_t(i) < Jigs.size());
+    return Jigs[size_t(i)];
+}
 extern std::vector<TSortedJig> SortedJigs;  // draw order of the pieces in play (SortJigs, play_rules.h)
 extern std::vector<OMyImage> arPicJigs; // one image per piece (rotation strip with Rotate)
 extern int32_t iCurJig;                 // current piece; -1 none

@@ -12,7 +12,7 @@ TFieldWin CapturedWinOrNone();
 // The view point (x, y) in content pixels of window w.
 TPoint ViewToContent(const TFieldWin& w, int x, int y);
 // Window indices 2..5 are the pockets.
-inline bool IsPocketWin(int index) { return index >= 2 && index <= 5; }
+inline bool IsPocketWin(int index) { return index >= kPocket0 && index < kThumbWin; }
 // iCurJig names a piece in play.
 bool HasCurJig();
 // Moves every piece in play of layer `layer` by (dx, dy).

@@ -171,7 +171,7 @@ void SortJigs(int descending)
     TSortCache& c = g_sort.cache;
     s.arLayers.resize(size_t(n));
     for (int i = 0; i < n; ++i)
-        s.arLayers[size_t(i)] = Jigs[size_t(i)].Layer;
+        s.arLayers[size_t(i)] = JigAt(i).Layer;
     if (c.bValid[d] && c.arLayers[d].size() == size_t(n) &&
         (n == 0 || std::memcmp(c.arLayers[d].data(), s.arLayers.data(), size_t(n) * sizeof(int32_t)) == 0)) {
         SortedJigs = c.arResult[d];

@@ -303,7 +303,7 @@ TEST(CutSteps, PinwhellFallsBackToTheLowFigureThenToAStraightLine)
     EdgeRooms(A, B, {120, 100}, {120, 200}, &r1, &r2);
     TRect rect;
     const bool side = ref->w->cut[0].edges[0].side;  // horizontal: the flat rule gives false
-    ASSERT_TRUE(DrawRotCurve(ref->w->cf, true, side, 10, true, A, B, MaskCodeColor(ref->jigs[0].MaskColor),
+    ASSERT_TRUE(DrawRotCurve(ref->w->cf, kFitToRoom, side, 10, true, A, B, MaskCodeColor(ref->jigs[0].MaskColor),
                              127 / 10, &rect, {120, 100}, {120, 200}, r1, r2));
     EXPECT_EQ(t->w->vecField->Bitmap, ref->w->vecField->Bitmap);
     // Walls 8 pixels away leave no figure: a straight line.

@@ -99,6 +99,15 @@ QImage FieldHarness::Frame()
 
 void FieldHarness::Wait(int ms) { QTest::qWait(ms); }
 
+bool FieldHarness::WaitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QTest::qWait(5);
+    return done();
+}
+
 void FieldHarness::Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held,
                          Qt::KeyboardModifiers m)
 {

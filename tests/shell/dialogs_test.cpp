@@ -3,6 +3,7 @@
 // and sound files checked before they reach the player.
 #include "field/compose.h"
 #include "shell/shell.h"
+#include "support/gui_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -20,12 +21,13 @@ namespace {
 // A button title as the player reads it: without its mnemonic mark.
 QString PlainTitle(QString t) { return t.remove(QLatin1Char('&')); }
 
-// Clicks the button titled `title` of the next message box, noting its text.
+// Clicks the button titled `title` of the next message box as soon as it is
+// up, noting its text.
 void ClickTitled(const QString& title, QString* text = nullptr)
 {
-    QTimer::singleShot(50, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    WhenModalShows([=](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr) << "no message box came up";
         if (text)
             *text = box->text();
         for (QAbstractButton* b : box->buttons())

@@ -2,6 +2,7 @@
 // tests run on, a bundled jigsaw, real mouse drags through xdotool, and
 // screenshots of the screen to see the pieces move and join.
 #include "base/helpers.h"
+#include "shell/shell.h"
 #include "support/test_support.h"
 
 #include <QImage>
@@ -84,6 +85,25 @@ QImage Screenshot(const TempDir& dir, const std::string& name)
     const std::string path = dir.File(name);
     Sh("import -window root '" + path + "'");
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether a visible window's title is exactly `title`.
+bool WindowShown(const std::string& title)
+{
+    return Sh("xdotool search --onlyvisible --name '^" + title + "$'") == 0;
+}
+
+// Waits until two screenshots a moment apart are the same: the game has
+// drawn and nothing moves any more.
+bool WaitForStillScreen(const TempDir& dir, int ms)
+{
+    QImage last = Screenshot(dir, "still.png");
+    return WaitFor([&] {
+        const QImage now = Screenshot(dir, "still.png");
+        const bool still = !now.isNull() && now == last;
+        last = now;
+        return still;
+    }, ms);
 }
 
 // A child process, ended with the test. outFd: its standard output goes there.
@@ -198,7 +218,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
         "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
         "--size", "1000x700", "--no-splash", "--state", state});
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(WaitForStillScreen(dir, 10000)) << "the game's window never settled";
     const TGameState before = ReadState(state);
     ASSERT_GE(before.pieces.size(), 4u);
     int p = -1, q = -1;
@@ -228,8 +248,11 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     EXPECT_EQ(a2.x - b2.x, a.homeX - b.homeX);  // snapped into place
     EXPECT_EQ(a2.y - b2.y, a.homeY - b.homeY);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the star has faded
-    const QImage shot2 = Screenshot(dir, "after.png");
+    QImage shot2;
+    EXPECT_TRUE(WaitFor([&] {  // the star fades
+        shot2 = Screenshot(dir, "after.png");
+        return !shot2.isNull() && shot2.pixel(a2.gx, a2.gy) == pieceLook;
+    }, 5000));
     // The piece shows at its new place, and the table where it was.
     EXPECT_EQ(shot2.pixel(a2.gx, a2.gy), pieceLook);
     EXPECT_NE(shot2.pixel(a.gx, a.gy), pieceLook);
@@ -246,7 +269,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     Sh("xdotool type --delay 10 played");
     Sh("xdotool key Return");
     ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }, 15000)) << "the game was not saved";
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(WaitFor([] { return !WindowShown("Save the Game"); }, 10000)) << "the save dialog stayed";
     game.reset();  // one game at a time holds the autosave
     const std::string state2 = dir.File("state2.txt");
     ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",

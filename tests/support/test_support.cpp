@@ -14,9 +14,7 @@
 void ResetAllState()
 {
     Platform_Reset();
-    Model_Reset();
-    Cutting_Reset();
-    Files_Reset();
+    Records_ResetAll();
 }
 
 TempDir::TempDir()

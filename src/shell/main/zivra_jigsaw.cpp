@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     // Window titles then read "<game> — Zivra Jigsaw".
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
-    Model_Reset();  // the records' start values, the default cut among them
+    Records_ResetAll();  // the records' start values, the default cut among them
     GetOSVersion();
     GetDisplayScale();
     SetPlatform(&TheQtPlatform());

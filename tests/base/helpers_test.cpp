@@ -1,4 +1,5 @@
 #include "base/helpers.h"
+#include "files/files.h"
 
 #include "support/test_support.h"
 
@@ -117,6 +118,23 @@ TEST(Random, SequenceIsPinnedAcrossBuilds)
     EXPECT_EQ(Rand(), 1635433963);
     EXPECT_EQ(Rand(), 897835604);
     EXPECT_EQ(Rand(), 962320717);
+}
+
+TEST(Random, EveryTestStartsTheGeneratorWhereTheProgramStartsIt)
+{
+    // The test main resets every record before each test, the generator
+    // included, so a test that draws without seeding sees the same numbers
+    // whichever tests ran before it.
+    std::vector<int> first(8);
+    for (int& v : first)
+        v = Rand();
+    Records_ResetAll();
+    for (int v : first)
+        EXPECT_EQ(Rand(), v);
+    SRand(99);
+    Rand();
+    Records_ResetAll();
+    EXPECT_EQ(Rand(), first[0]);
 }
 
 TEST(Random, MyRandomStaysBelowNAndRandCoversTheCLibraryRange)

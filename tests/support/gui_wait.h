@@ -1,0 +1,11 @@
+// GUI tests answer a dialog the moment it comes up, never after a fixed delay.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+// Calls act with the application's active modal widget as soon as there is
+// one (from the event loop, which the code showing it is blocked in); act
+// gets nullptr when none has come up within ms. Returns at once.
+void WhenModalShows(std::function<void(QWidget*)> act, int ms = 5000);
