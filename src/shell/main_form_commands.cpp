@@ -18,6 +18,7 @@
 #include "shell/color_dialog.h"
 #include "shell/help_form.h"
 #include "shell/info_form.h"
+#include "shell/open_dialog.h"
 #include "shell/open_game.h"
 #include "shell/options_dialog.h"
 #include "shell/shell.h"
@@ -65,7 +66,17 @@ void ShowCreditsDialog()
 
 // A plain picture dropped on the window. Until the open dialog takes pictures
 // it is refused as any other file that is not a jigsaw.
-void OfferPictureAsJigsaw(const std::string& /*path*/) { ShowMessage(LangGetKeyVal("MS_SelJigsaw")); }
+// A dropped picture becomes a jigsaw of the player's own in the jigsaws
+// folder, as the open dialog's "Add Picture" makes one; its path, or empty
+// when the picture cannot be used (the player is told why, nothing written).
+std::string OfferPictureAsJigsaw(const std::string& path)
+{
+    std::string jigsaw, message;
+    if (MakeJigsawFromPicture(path, FileNames.sJigsPath, &jigsaw, &message))
+        return jigsaw;
+    ShowMessage(message);
+    return {};
+}
 
 void OpenAddress(const std::string& address)
 {
@@ -105,8 +116,8 @@ void MCMainForm::OpenDroppedFile(const std::string& path)
         fnDialogOpenGameFile(path, true);   // a readable saved game opens at once
     else if (IsJigFile(path))
         fnDialogOpenGameFile(path, false);  // a jigsaw goes to the choice of pieces
-    else
-        OfferPictureAsJigsaw(path);
+    else if (const std::string jigsaw = OfferPictureAsJigsaw(path); !jigsaw.empty())
+        fnDialogOpenGameFile(jigsaw, false);  // the new jigsaw goes to the choice of pieces
     AfterGameCommand();
 }
 

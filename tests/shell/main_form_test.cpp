@@ -535,6 +535,18 @@ TEST(MainForm, DroppedFilesGoWhereFileOpenWouldSendThem)
     EXPECT_EQ(f.opened[0], std::make_pair(std::string("/x/a.svm"), true)) << "a saved game opens at once";
     EXPECT_EQ(f.opened[1], std::make_pair(std::string("/x/b.zjg"), false)) << "a jigsaw goes to the dialog";
 
+    // A picture of the player's own becomes a jigsaw and goes to the dialog.
+    const std::string picture = FileNames.sJigsPath + "../Meadow.png";
+    QImage img(240, 180, QImage::Format_RGB32);
+    img.fill(QColor(40, 160, 90));
+    ASSERT_TRUE(img.save(QString::fromStdString(picture)));
+    f.form->OpenDroppedFile(picture);
+    ASSERT_EQ(f.opened.size(), 3u);
+    EXPECT_EQ(f.opened[2].first, FileNames.sJigsPath + "Meadow.zjg");
+    EXPECT_FALSE(f.opened[2].second);
+    EXPECT_TRUE(IsJigFile(f.opened[2].first) && FileExists(f.opened[2].first));
+    f.opened.pop_back();
+
     // A real drop reaches the same road once the drop is over.
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QStringLiteral("/x/d.svm"))});
