@@ -33,7 +33,7 @@ diff "$T/tree" "$T/deb" >"$T/diff" || { fail "the package differs from the insta
 # Depends: what the programs link (from dpkg-shlibdeps) and what Qt loads by name.
 depends=$(dpkg-deb -f "$DEB" Depends)
 names=$(echo "$depends" | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for pkg in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6opengl6 libqt6openglwidgets6 \
+for pkg in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6opengl6 \
            libqt6multimedia6 qt6-image-formats-plugins; do
     echo "$names" | grep -qxF "$pkg" || fail "Depends lacks $pkg: $depends"
 done
