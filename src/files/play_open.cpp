@@ -3,7 +3,9 @@
 #include "files/files.h"
 
 #include "model/game_cut.h"
+#include "model/edge_pieces.h"
 #include "model/play_rules.h"
+#include "model/undo.h"
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -279,8 +281,10 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
     AutoSaveP.bNeedAutoSave = AutoSaveP.bNeedSave;
     Platform().SetEdited(AutoSaveP.bNeedSave);
     AutoSaveP.dtStart = GetNow();
+    EdgePieces_Reset();
     if (GameFileHooks.fnAfterOpen)
         GameFileHooks.fnAfterOpen(side);
+    Undo_Reset();  // the history starts with the table as it opened
     return true;
 }
 

@@ -11,6 +11,7 @@
 // leads to is replaced, keeping its permission bits.
 #include "files/files.h"
 
+#include "model/undo.h"
 #include "platform/platform.h"
 
 #include <cassert>
@@ -89,6 +90,7 @@ void MarkSaved(const std::string& path, bool autosave)
     AutoSaveP.bNeedSave = false;
     Platform().SetEdited(AutoSaveP.bNeedSave);
     Platform().SetTitle(FileNameOf(path));
+    Undo_MarkSaved();
 }
 
 bool FailSave(const std::string& temp, const std::string& message)

@@ -4,6 +4,8 @@
 #include "model/play_rules.h"
 #include "model/rules_internal.h"
 
+#include "model/edge_pieces.h"
+
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -146,10 +148,13 @@ int GetCurJig(int x, int y)
     const TFieldWin w = CapturedWinOrNone();
     const TPoint p = ViewToContent(w, x, y);
     int found = -1;
-    for (const TSortedJig& e : SortedJigs) {
+    for (size_t s = 0; s < SortedJigs.size(); ++s) {
+        const TSortedJig& e = SortedJigs[s];
         const TJig& j = JigAt(e.Index);
         if (j.Win != w.bIndex || p.x < j.X || p.y < j.Y || p.x - j.X >= j.DrawW || p.y - j.Y >= j.DrawH)
             continue;
+        if (bShowOnlyEdges && EdgeFilterHides(e.Index, IsLooseEntry(SortedJigs, s)))
+            continue;  // hidden pieces are not there for the pointer
         if (JigOpaqueAt(e.Index, p.x - j.X, p.y - j.Y)) {
             found = e.Index;
             break;
@@ -447,7 +452,8 @@ void SelectInSelRect(int win)
         while (last < n && SortedJigs[last].Layer == SortedJigs[first].Layer)
             ++last;
         const int lead = SortedJigs[first].Index;
-        if (JigAt(lead).Win == win && !IsWeightJig(lead) && RunInsideSelRect(first, last))
+        const bool hidden = bShowOnlyEdges && last == first + 1 && EdgeFilterHides(lead, true);
+        if (JigAt(lead).Win == win && !IsWeightJig(lead) && !hidden && RunInsideSelRect(first, last))
             for (size_t s = first; s < last; ++s)
                 JigAt(SortedJigs[s].Index).Sel = 1;
         first = last;

@@ -2,7 +2,9 @@
 
 #include "model/game_cut.h"
 #include "model/game_state.h"
+#include "model/edge_pieces.h"
 #include "model/play_rules.h"
+#include "model/undo.h"
 #include "platform/platform.h"
 
 TJigParams JigP;
@@ -112,5 +114,7 @@ void Model_Reset()
     g_JigDesc.clear();
     Cutting_SetPieceTextureMaker(nullptr);
     PlayRules_Reset();
+    Undo_Clear();
+    EdgePieces_Reset();
     GameState_Reset();
 }
