@@ -4,6 +4,7 @@
 #include "field/field.h"
 #include "field/field_win.h"
 #include "field/tools.h"
+#include "model/edge_pieces.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
 
@@ -28,14 +29,16 @@ bool IsFrameJig(int j) { return JigP.BorderStyle == 1 && j == JigP.TotalTileNum 
 void DrawWinJigs(const OMyWin& win, bool skipDragged)
 {
     const int n = PiecesInPlay();
-    for (const TSortedJig& s : SortedJigs) {
-        const int j = s.Index;
+    for (size_t k = 0; k < SortedJigs.size(); ++k) {
+        const int j = SortedJigs[k].Index;
         if (j < 0 || j >= n || size_t(j) >= arPicJigs.size())
             continue;
         if (Jigs[size_t(j)].Win != win.bIndex)
             continue;
         if (skipDragged && IsDraggedJig(j))
             continue;
+        if (bShowOnlyEdges && EdgeFilterHides(j, IsLooseEntry(SortedJigs, k)))
+            continue;  // "Show Only Edge Pieces"
         DrawJig(win, j);
     }
 }

@@ -8,6 +8,7 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "model/undo.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -298,6 +299,7 @@ void ReleasePieces(int x, int y)
     }
     if (CaptureWin->bType == kWinPocket)
         PocketUpdateScrollSize(CaptureWin->bIndex);
+    Undo_Commit();
 }
 
 void MoveToOtherSide(int x, int y)
@@ -315,6 +317,7 @@ void MoveToOtherSide(int x, int y)
     }
     if (DragJigP.State == 1)
         DragJigP.State = 0;
+    Undo_Commit();
 }
 
 // The front-most visible window at (x, y), seen through the lens when the
@@ -391,8 +394,10 @@ void DoFieldMouseDown(int button, int shift, int x, int y)
         StartHandScroll(win, fx, fy);
         return;
     }
-    if (TryRotate(button, shift, fx, fy))
+    if (TryRotate(button, shift, fx, fy)) {
+        Undo_Commit();
         return;
+    }
     if (button != 0 || shift != 0)
         return;
     PressPiece(win, fx, fy);
@@ -479,6 +484,7 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
         }
         if (WeightP.bVisible) {
             WeightP.drop(MakeTPoint(fx, fy));
+            Undo_Commit();
             return;
         }
         // A plain left click picked or framed above; a left click with a
@@ -514,6 +520,7 @@ void DoFieldWheel(double delta, int x, int y, bool sideways)
         if (win->bType == kWinPocket)
             win->moveToFront();
         TryRotate(a.bButton, a.bShift, fx, fy);
+        Undo_Commit();
         return;
     }
     if (OMyWin* win = WindowUnderPointer(x, y)) {

@@ -224,6 +224,7 @@ void MCMainForm::BuildMenus()
     BuildGameMenu();
     BuildPocketsMenu();
     BuildHelpMenu();
+    BuildAidItems();
     for (size_t n = 0; n < topMenus_.size(); ++n) {
         if (!topMenus_[n])
             continue;
@@ -415,6 +416,7 @@ void MCMainForm::RetitleAll()
         PocketUpdateCaption(i);
     UpdateMenuBkgCur();
     WeightP.updateButton();
+    RetitleAidItems();
     RefreshRecentMenu();
     // Every other open window retitles itself on the language-change event.
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -510,6 +512,7 @@ void MCMainForm::UpdateCommandStates()
     set(MainToolbarButtons[kTbSide0], sides);
     set(MainToolbarButtons[kTbSide1], sides);
     set(MainToolbarButtons[kTbArrange], selected);
+    UpdateAidStates();
 }
 
 // ---- Start-up ----------------------------------------------------------------------------------

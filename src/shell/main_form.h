@@ -168,6 +168,19 @@ public:
     void MenuHelpSystemReport();
     void MenuHelpCredits();
     void AutoSaveTimer();
+    // The play aids (main_form_aids.cpp): not in the menu table.
+    void MenuEditUndo();
+    void MenuEditRedo();
+    void MenuGameEdgesToPocket();
+    void MenuGameShowOnlyEdges();
+    struct TAidItems {
+        QMenu* editMenu = nullptr;
+        QAction* undo = nullptr;
+        QAction* redo = nullptr;
+        QAction* edgesToPocket = nullptr;
+        QAction* showOnlyEdges = nullptr;
+    };
+    TAidItems AidItems;
 
     // A file dropped on the window, or handed over by the file manager:
     // routed as File > Open would route it.
@@ -198,6 +211,10 @@ private:
     void BuildGameMenu();
     void BuildPocketsMenu();
     void BuildHelpMenu();
+    void BuildAidItems();
+    void RetitleAidItems();
+    void UpdateAidStates();
+    void AfterHistoryStep();
     void BuildToolbar();
     QAction* AddItem(QMenu* menu, int index, const char* key, const char* shortcut, std::function<void()> fn);
     QAction* MakeToolButton(int index);

@@ -13,7 +13,9 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
+#include "model/edge_pieces.h"
 #include "model/puzzle.h"
+#include "model/undo.h"
 #include "shell/about_form.h"
 #include "shell/color_dialog.h"
 #include "shell/help_form.h"
@@ -290,6 +292,7 @@ void MCMainForm::MenuGameSelectAll()
     if (!IsGameOpen())
         return;
     DeselectFirst();
+    bShowOnlyEdges = false;  // every piece is taken: the hidden ones show
     SelectJigs(1);
     AfterGameCommand();
 }
@@ -298,7 +301,9 @@ void MCMainForm::MenuGameArrangeJigs()
 {
     if (!IsGameOpen() || !DragJigP.bSelected)
         return;
+    bShowOnlyEdges = false;
     ArrangeSelectedJigs();
+    Undo_Commit();
     AfterGameCommand();
 }
 
@@ -309,7 +314,9 @@ void MCMainForm::MenuGameGatherLostJigs()
     AutoSaveGuard guard;
     if (ShowQuestion(CaretMesFormat("Q_GatherLostJigs"), LangGetKeyVal("B_Yes"), LangGetKeyVal("B_No"), "") != 1)
         return;
+    bShowOnlyEdges = false;
     GatherLostJigs();
+    Undo_Commit();
     AfterGameCommand();
 }
 
@@ -351,6 +358,8 @@ void MCMainForm::MenuGameWeight()
         WeightP.dragTo(inside ? p : MakeTPoint(-100, -100));
         RedrawP = 2;
     }
+    Undo_Commit();  // lifted (put down on a carried group, it joins the drag's step)
+    UpdateCommandStates();
     MainView->update();
 }
 

@@ -4,9 +4,11 @@
 #include "field/field.h"
 #include "field/field_win.h"
 #include "files/files.h"
+#include "model/edge_pieces.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "model/undo.h"
 #include "shell/about_form.h"
 #include "shell/color_dialog.h"
 #include "shell/main_form.h"
@@ -659,4 +661,75 @@ TEST(MainForm, LeavingTheMaximisedStateBringsTheWholeWindowBackInsideTheWorkArea
     EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_LT(frame.height(), avail.height());
     EXPECT_LT(frame.width(), avail.width());
+}
+
+// ---- Play aids -------------------------------------------------------------------------------
+
+TEST(MainForm, UndoAndRedoTakeADragBackAndForthAndAreEnabledOnlyWhenTheyCan)
+{
+    FormFixture f;
+    auto& aid = f.form->AidItems;
+    ASSERT_NE(aid.editMenu, nullptr);
+    EXPECT_EQ(aid.editMenu->title(), Key("MM_Edit"));
+    EXPECT_EQ(aid.undo->shortcut().toString(QKeySequence::PortableText), "Ctrl+Z");
+    ASSERT_EQ(aid.redo->shortcuts().size(), 2);
+    EXPECT_EQ(aid.redo->shortcuts()[0].toString(QKeySequence::PortableText), "Ctrl+Shift+Z");
+    EXPECT_EQ(aid.redo->shortcuts()[1].toString(QKeySequence::PortableText), "Ctrl+Y");
+    f.form->UpdateCommandStates();
+    EXPECT_FALSE(aid.undo->isEnabled());
+    EXPECT_FALSE(aid.edgesToPocket->isEnabled());
+
+    f.OpenWaterdrop();
+    f.form->UpdateCommandStates();
+    EXPECT_FALSE(aid.undo->isEnabled()) << "a game opens with no history";
+    const TJig before = Jigs[3];
+    SetCaptureWin(GetViewWin(Jigs[3].Win));
+    iCurJig = 3;
+    DragCurJig(0, 0, 0);
+    MoveJigs(40, 25, -1, 0);
+    f.form->UpdateCommandStates();
+    EXPECT_FALSE(aid.undo->isEnabled()) << "not while the piece is carried";
+    DropCurJig();
+    ASSERT_TRUE(Undo_Commit());
+    f.form->UpdateCommandStates();
+    EXPECT_TRUE(aid.undo->isEnabled());
+    EXPECT_FALSE(aid.redo->isEnabled());
+    aid.undo->trigger();
+    EXPECT_EQ(Jigs[3].X, before.X);
+    EXPECT_EQ(Jigs[3].Y, before.Y);
+    EXPECT_FALSE(AutoSaveP.bNeedSave) << "back at the table as opened";
+    EXPECT_FALSE(aid.undo->isEnabled());
+    EXPECT_TRUE(aid.redo->isEnabled());
+    aid.redo->trigger();
+    EXPECT_EQ(Jigs[3].X, before.X + 40);
+    EXPECT_TRUE(AutoSaveP.bNeedSave);
+}
+
+TEST(MainForm, EdgePiecesGoToAShownPocketAndTheFilterTurnsOffWhenAllPiecesAreNeeded)
+{
+    FormFixture f;
+    auto& aid = f.form->AidItems;
+    f.OpenWaterdrop();
+    aid.edgesToPocket->trigger();
+    OMyWin* pocket = GetViewWin(kPocket0);
+    EXPECT_TRUE(pocket->bVisible) << "the pocket is shown";
+    EXPECT_GT(pocket->iJigsNum, 4);
+    EXPECT_GE(pocket->mrWin.W, 400 / 4 - 1) << "opened empty, it took a proper size";
+    int inPocket = 0;
+    for (int i = 0; i < JigsInPlay(); ++i)
+        inPocket += Jigs[size_t(i)].Win == kPocket0;
+    EXPECT_EQ(inPocket, pocket->iJigsNum) << "every moved piece is loose";
+    aid.undo->trigger();
+    EXPECT_EQ(pocket->iJigsNum, 0) << "undo empties it again";
+
+    f.form->UpdateCommandStates();
+    EXPECT_FALSE(aid.showOnlyEdges->isChecked());
+    aid.showOnlyEdges->trigger();
+    EXPECT_TRUE(bShowOnlyEdges);
+    f.form->UpdateCommandStates();
+    EXPECT_TRUE(aid.showOnlyEdges->isChecked());
+    f.form->MenuGameSelectAll();
+    EXPECT_FALSE(bShowOnlyEdges) << "select all takes every piece: they show";
+    EXPECT_FALSE(aid.showOnlyEdges->isChecked());
+    DeselectJigs();
 }

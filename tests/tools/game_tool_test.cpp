@@ -164,3 +164,49 @@ TEST(JigsawTool, ShowRefusesWhatTheGamesListReadRefuses)
     EXPECT_EQ(out, "Invalid Jigsaw\n");
     EXPECT_FALSE(OpenSolveFile_ForListOrPreview(SourcePath("tests/inputs/solve_file/empty_thumbnail.svm"), true));
 }
+
+// The play aids headless: edge pieces into the first empty pocket, steps
+// taken back and made again in command-line order, pockets shown by `show`.
+TEST(GameTool, EdgePiecesUndoAndRedoInTheOrderGiven)
+{
+    TempDir dir;
+    const std::string game = dir.File("g.svm");
+    std::string out, err;
+    ASSERT_EQ(Tool("new-game '" + SourcePath("resources/jigs_bemo/Daisy.zjg") + "' '" + game +
+                       "' --level 12 --frame 1 --view 1280x800 --seed 5",
+                   &out, &err), 0) << err;
+    ASSERT_EQ(Tool("show '" + game + "'", &out, &err), 0) << err;
+    auto f = TabFields(out);
+    const int pieces = std::stoi(f["pieces"]);
+    for (const char* k : {"pocket0", "pocket1", "pocket2", "pocket3"})
+        EXPECT_EQ(f[k], "0") << k;
+    // The existing lines come first, as before.
+    EXPECT_EQ(out.find("kind\tsaved-game\n"), 0u);
+    EXPECT_NE(out.find("solved\t0\npocket0\t0\npocket1\t0\npocket2\t0\npocket3\t0\n"), std::string::npos);
+
+    // Joins first, then the edge pieces, then one step back: the edges return.
+    ASSERT_EQ(Tool("play '" + game + "' --edges-to-pocket --undo 1 --join 2", &out, &err), 0) << err;
+    f = TabFields(out);
+    EXPECT_EQ(f["joined"], "2");
+    const int edges = std::stoi(f["edges"]);
+    EXPECT_GT(edges, 4);
+    EXPECT_EQ(f["undone"], "1");
+    ASSERT_EQ(Tool("show '" + game + "'", &out, &err), 0) << err;
+    f = TabFields(out);
+    EXPECT_EQ(f["pocket0"], "0");
+    EXPECT_EQ(std::stoi(f["groups"]), pieces - 2) << "the joins stay";
+
+    // The history starts empty on opening: a second undo has nothing to take.
+    ASSERT_EQ(Tool("play '" + game + "' --edges-to-pocket --undo 2 --redo 1", &out, &err), 1);
+    f = TabFields(out);
+    EXPECT_EQ(f["undone"], "1");
+    EXPECT_EQ(f["redone"], "1");
+    ASSERT_EQ(Tool("show '" + game + "'", &out, &err), 0) << err;
+    f = TabFields(out);
+    EXPECT_EQ(std::stoi(f["pocket0"]), edges);
+    EXPECT_EQ(f["pocket1"], "0");
+    // With pieces in pocket 1 the next go to pocket 2: none are left.
+    ASSERT_EQ(Tool("play '" + game + "' --edges-to-pocket", &out, &err), 0) << err;
+    EXPECT_EQ(TabFields(out)["edges"], "0");
+    EXPECT_EQ(Tool("play '" + game + "' --undo x", &out), 2);
+}

@@ -1,11 +1,14 @@
 // zivra-tool new-game: cut a jigsaw into a new game and save it.
-// zivra-tool play: open a saved game, join pairs through the play rules, save again.
+// zivra-tool play: open a saved game, join pairs through the play rules, use the
+// play aids (edge pieces, undo, redo), save again.
 #include "tool.h"
 
 #include "cutting/cutting.h"
 #include "files/files.h"
 #include "model/memory_field.h"
+#include "model/edge_pieces.h"
 #include "model/play_rules.h"
+#include "model/undo.h"
 
 #include <cstdio>
 #include <set>
@@ -162,13 +165,70 @@ bool JoinPair(OMemoryField& field, int mover, int still)
     return Jigs[size_t(mover)].Layer == Jigs[size_t(still)].Layer;
 }
 
+// After the joins, the play aids in command-line order: --edges-to-pocket,
+// --undo K and --redo K. What each did is added to *report; false when one
+// could not do all that was asked.
+struct TAidReport {
+    bool edges = false, undo = false, redo = false;  // asked for
+    int moved = 0, undone = 0, redone = 0;
+    bool complete = true;
+};
+
+bool CheckAidOptions(const ToolOptions& opt, std::string* error)
+{
+    for (const auto& [name, value] : opt.InOrder()) {
+        int64_t k = 0;
+        if ((name == "--undo" || name == "--redo") && !ParseInt(value, 0, 1000000, &k)) {
+            *error = name + " wants a whole number from 0 to 1000000";
+            return false;
+        }
+    }
+    return true;
+}
+
+void RunAids(const ToolOptions& opt, TAidReport* r)
+{
+    for (const auto& [name, value] : opt.InOrder()) {
+        int64_t k = 0;
+        if (name == "--edges-to-pocket") {
+            r->edges = true;
+            const TEdgesToPocketResult e = EdgePiecesToPocket();
+            if (e.status == TEdgesToPocket::NoEmptyPocket) {
+                std::fprintf(stderr, "zivra-tool play: every pocket holds pieces\n");
+                r->complete = false;
+            }
+            r->moved += e.iMoved;
+            Undo_Commit();
+        } else if (name == "--undo" && ParseInt(value, 0, 1000000, &k)) {
+            r->undo = true;
+            for (int64_t i = 0; i < k; ++i) {
+                if (!Undo_Back()) {
+                    r->complete = false;
+                    break;
+                }
+                ++r->undone;
+            }
+        } else if (name == "--redo" && ParseInt(value, 0, 1000000, &k)) {
+            r->redo = true;
+            for (int64_t i = 0; i < k; ++i) {
+                if (!Undo_Forth()) {
+                    r->complete = false;
+                    break;
+                }
+                ++r->redone;
+            }
+        }
+    }
+}
+
 int RunPlay(const ToolArgs& args)
 {
     ToolOptions opt;
     std::string error;
     int64_t joins = 0;
-    if (!opt.Parse(args, {"--join"}, {}, &error) || opt.Positional().size() != 1 ||
-        !opt.GetInt("--join", 0, 1000000, &joins, &error))
+    if (!opt.Parse(args, {"--join", "--undo", "--redo"}, {"--edges-to-pocket"}, &error) ||
+        opt.Positional().size() != 1 || !opt.GetInt("--join", 0, 1000000, &joins, &error) ||
+        !CheckAidOptions(opt, &error))
         return Fail("play", error.empty() ? "expects SAVED --join K" : error, kExitBadInput);
     const std::string& path = opt.Positional()[0];
     FindResources();
@@ -177,21 +237,32 @@ int RunPlay(const ToolArgs& args)
     if (!OpenGameFile(path))
         return Fail("play", "Invalid Jigsaw: " + path, kExitBadInput);
     int done = 0;
-    for (int p = 0, q = 0; done < joins && FindPair(&p, &q); ++done)
+    for (int p = 0, q = 0; done < joins && FindPair(&p, &q); ++done) {
         if (!JoinPair(field, p, q))
             return Fail("play", "a join did not take", kExitFailed);
+        Undo_Commit();  // every join a step of its own, as a drop in the game
+    }
+    TAidReport aids;
+    RunAids(opt, &aids);
     if (!SaveSolveFile(path, false))
         return Fail("play", "cannot save " + path, kExitFailed);
     std::printf("joined\t%d\ngroups\t%d\nsolved\t%d\n", done, CountGroups(), bGameSolved ? 1 : 0);
-    return done == joins ? kExitOk : kExitFailed;
+    if (aids.edges)
+        std::printf("edges\t%d\n", aids.moved);
+    if (aids.undo)
+        std::printf("undone\t%d\n", aids.undone);
+    if (aids.redo)
+        std::printf("redone\t%d\n", aids.redone);
+    return done == joins && aids.complete ? kExitOk : kExitFailed;
 }
 
 const ToolCommandRegistrar regNew{{"new-game",
                                    "JIGSAW OUT.svm [--level L] [--style S] [--frame 0|1] [--rotate 0|1] "
                                    "[--spread 0|1] [--fit 0|1] [--seed N] [--view WxH]",
                                    "cut a jigsaw into a new game, lay it out and save it", &RunNewGame}};
-const ToolCommandRegistrar regPlay{{"play", "SAVED --join K",
-                                    "open a saved game, join K more pairs through the play rules, save it again",
+const ToolCommandRegistrar regPlay{{"play", "SAVED [--join K] [--edges-to-pocket] [--undo K] [--redo K]",
+                                    "open a saved game, join K more pairs through the play rules, then put the "
+                                    "edge pieces into a pocket, undo and redo steps in the order given; save it again",
                                     &RunPlay}};
 
 }  // namespace

@@ -143,6 +143,13 @@ int ShowSavedGame(const std::string& path)
                 s.GameSeed, p.TotalTileNum, groups.size());
     std::printf("level\t%d\nstyle\t%d\nframe\t%d\nrotate\t%d\nsolved\t%d\n", p.Level, p.ShapeStyle, p.BorderStyle,
                 p.Rotate, groups.size() == 1 && upright ? 1 : 0);
+    // Pieces in each of the four pockets (window indices 2 to 5).
+    int pockets[4] = {0, 0, 0, 0};
+    for (const TJig& j : s.Jigs)
+        if (j.Win >= 2 && j.Win < 6)
+            ++pockets[j.Win - 2];
+    for (int k = 0; k < 4; ++k)
+        std::printf("pocket%d\t%d\n", k, pockets[k]);
     return kExitOk;
 }
 
@@ -174,7 +181,7 @@ const ToolCommandRegistrar regMake{{"make-jigsaw", "PICTURE OUT.zjg [--desc TEXT
 const ToolCommandRegistrar regShow{{"show", "FILE [--play]",
                                     "describe a jigsaw file (kind, width, height, headerkey, dataofs, thumb_width, "
                                     "thumb_height, description) or a saved game (kind, name, seed, pieces, "
-                                    "groups, level, style, frame, rotate, solved); --play: also run the play read",
+                                    "groups, level, style, frame, rotate, solved, pocket0 to pocket3); --play: also run the play read",
                                     &RunShow}};
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 using ToolArgs = std::vector<std::string>;
@@ -31,6 +32,8 @@ public:
     bool Parse(const ToolArgs& args, const std::vector<std::string>& withValue,
                const std::vector<std::string>& flags, std::string* error);
     const std::vector<std::string>& Positional() const { return positional_; }
+    // Every option with its value ("1" for a flag), in command-line order.
+    const std::vector<std::pair<std::string, std::string>>& InOrder() const { return options_; }
     bool Has(const std::string& name) const;
     std::string Get(const std::string& name, const std::string& fallback = {}) const;
     // An integer option within [lo, hi]; false with *error when malformed or out of range.
