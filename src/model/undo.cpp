@@ -1,6 +1,8 @@
 // The undo history. A step keeps the places of the state that is not on the
 // table (before the change while it is done, after it once undone): taking
 // the step swaps them with the table's, so one copy serves both ways.
+// Pieces that moved alike share one record and their indices are kept as
+// runs, so a dragged group of a thousand pieces costs a few hundred bytes.
 #include "model/undo.h"
 
 #include "model/game_state.h"
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -35,8 +38,24 @@ struct TLayerShift {
     int64_t Delta = 0;
 };
 
+// Pieces that changed alike: the same shift, and the same layer, window and
+// turn before and after (a dragged group; a turned group's pieces each make
+// one of their own). Their indices are kept as runs: joined pieces are
+// mostly neighbours in the picture, and pieces are numbered row by row.
+struct TMoveClass {
+    int64_t DX = 0, DY = 0;    // position on the table minus the other state's
+    int32_t Layer = 0;         // the other state's layer, window and turn
+    uint8_t Win = 0, Rot = 0;
+    uint32_t RunEnd = 0;       // its runs: arRuns[the previous class's RunEnd, RunEnd)
+};
+
+struct TIndexRun {
+    int32_t First = 0, Last = 0;  // pieces First..Last
+};
+
 struct TUndoStep {
-    std::vector<TPlacedJig> arPlaced;  // pieces that moved, turned or changed window
+    std::vector<TMoveClass> arClasses;  // pieces that moved, turned or changed window
+    std::vector<TIndexRun> arRuns;
     std::vector<TLayerShift> arBack;   // the other pieces' layers: after -> before
     std::vector<TLayerShift> arForth;  // and before -> after
     int32_t iWeightOther = -1;         // the weight's piece in the other state
@@ -134,11 +153,46 @@ int32_t ShiftLayer(const std::vector<TLayerShift>& runs, int32_t layer)
 
 // ---- Making a step --------------------------------------------------------------------------
 
+// The placed pieces (index and place before) as classes of pieces that
+// changed alike, each with its index runs.
+void PackPlaced(std::vector<TPlacedJig>& placed, TUndoStep& step)
+{
+    struct TKeyed {
+        int64_t dx, dy;
+        TJigPlace was, now;
+        int32_t index;
+        auto Key() const { return std::tie(dx, dy, was.Layer, was.Win, was.Rot, now.Layer, now.Win, now.Rot); }
+    };
+    std::vector<TKeyed> keyed;
+    keyed.reserve(placed.size());
+    for (const TPlacedJig& p : placed) {
+        const TJigPlace now = PlaceOf(JigAt(p.Index));
+        keyed.push_back({int64_t(now.X) - p.Place.X, int64_t(now.Y) - p.Place.Y, p.Place, now, p.Index});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
+        return a.Key() < b.Key() || (a.Key() == b.Key() && a.index < b.index);
+    });
+    for (size_t k = 0; k < keyed.size(); ++k) {
+        const TKeyed& e = keyed[k];
+        const bool newClass = k == 0 || keyed[k - 1].Key() != e.Key();
+        if (newClass)
+            step.arClasses.push_back({e.dx, e.dy, e.was.Layer, e.was.Win, e.was.Rot, 0});
+        if (!newClass && step.arRuns.back().Last + 1 == e.index)
+            ++step.arRuns.back().Last;
+        else
+            step.arRuns.push_back({e.index, e.index});
+        step.arClasses.back().RunEnd = uint32_t(step.arRuns.size());
+    }
+    step.arClasses.shrink_to_fit();
+    step.arRuns.shrink_to_fit();
+}
+
 // What differs between the baseline and the table; empty when nothing does.
 TUndoStep DiffFromBase()
 {
     TUndoStep step;
     const int n = JigsInPlay();
+    std::vector<TPlacedJig> placed;
     std::vector<TLayerPair> pairs;
     pairs.reserve(size_t(n));
     bool layersChanged = false;
@@ -146,7 +200,7 @@ TUndoStep DiffFromBase()
         const TJigPlace now = PlaceOf(JigAt(i));
         const TJigPlace& was = g_undo.arBase[size_t(i)];
         if (now.X != was.X || now.Y != was.Y || now.Win != was.Win || now.Rot != was.Rot) {
-            step.arPlaced.push_back({i, was});
+            placed.push_back({i, was});
             continue;
         }
         pairs.push_back({was.Layer, now.Layer});
@@ -160,19 +214,17 @@ TUndoStep DiffFromBase()
             const TJigPlace& was = g_undo.arBase[size_t(i)];
             const TJig& j = JigAt(i);
             if (was.Layer != j.Layer && was.X == j.X && was.Y == j.Y && was.Win == j.Win && was.Rot == j.Rot)
-                step.arPlaced.push_back({i, was});
+                placed.push_back({i, was});
         }
-        std::sort(step.arPlaced.begin(), step.arPlaced.end(),
-                  [](const TPlacedJig& a, const TPlacedJig& b) { return a.Index < b.Index; });
     }
-    step.arPlaced.shrink_to_fit();
+    PackPlaced(placed, step);
     step.iWeightOther = g_undo.iBaseWeight;
     return step;
 }
 
 bool IsEmptyStep(const TUndoStep& s)
 {
-    return s.arPlaced.empty() && s.arBack.empty() && s.arForth.empty() && s.iWeightOther == iWeightJig;
+    return s.arClasses.empty() && s.arBack.empty() && s.arForth.empty() && s.iWeightOther == iWeightJig;
 }
 
 void PushStep(TUndoStep&& step)
@@ -199,9 +251,18 @@ void ApplyStep(TUndoStep& step, bool back)
     auto& base = g_undo.arBase;
     auto& marks = g_undo.arMarks;
     marks.assign(base.size(), 0);
-    for (TPlacedJig& p : step.arPlaced) {
-        std::swap(p.Place, base[size_t(p.Index)]);
-        marks[size_t(p.Index)] = 1;
+    uint32_t run = 0;
+    for (TMoveClass& c : step.arClasses) {
+        // Every member holds the same layer, window and turn now.
+        const TJigPlace& first = base[size_t(step.arRuns[run].First)];
+        const TJigPlace now{0, 0, first.Layer, first.Win, first.Rot};
+        for (; run < c.RunEnd; ++run)
+            for (int32_t i = step.arRuns[run].First; i <= step.arRuns[run].Last; ++i) {
+                TJigPlace& b = base[size_t(i)];
+                b = {int32_t(b.X - c.DX), int32_t(b.Y - c.DY), c.Layer, c.Win, c.Rot};
+                marks[size_t(i)] = 1;
+            }
+        c = {-c.DX, -c.DY, now.Layer, now.Win, now.Rot, c.RunEnd};
     }
     const std::vector<TLayerShift>& runs = back ? step.arBack : step.arForth;
     if (!runs.empty())
@@ -335,7 +396,8 @@ size_t Undo_MemoryBytes()
 {
     size_t bytes = sizeof(TUndoState) + g_undo.arBase.capacity() * sizeof(TJigPlace) + g_undo.arMarks.capacity();
     for (const TUndoStep& s : g_undo.arSteps)
-        bytes += sizeof(TUndoStep) + s.arPlaced.capacity() * sizeof(TPlacedJig) +
+        bytes += sizeof(TUndoStep) + s.arClasses.capacity() * sizeof(TMoveClass) +
+                 s.arRuns.capacity() * sizeof(TIndexRun) +
                  (s.arBack.capacity() + s.arForth.capacity()) * sizeof(TLayerShift);
     return bytes;
 }

@@ -377,6 +377,9 @@ TEST_F(UndoHistory, AnotherPieceTableIsNotTouchedByTheOldHistory)
 // step keeps that as one run, not as thousands of pieces.
 TEST_F(UndoHistory, ALiftOnALargeTableIsKeptSmall)
 {
+    SetHeadlessViewSize(3000, 2600);  // the whole grid lies in view: nothing is pulled back
+    field = OMemoryField();
+    field.SetCaptureWin(0);
     BuildGridJigsaw({.cols = 60, .rows = 50});
     Undo_Reset();
     const size_t empty = Undo_MemoryBytes();
@@ -384,7 +387,19 @@ TEST_F(UndoHistory, ALiftOnALargeTableIsKeptSmall)
         Drag((k * 37) % 3000, 9, -4);
         ASSERT_TRUE(Undo_Commit());
     }
-    EXPECT_LT(Undo_MemoryBytes() - empty, size_t(200) * 400) << "about a piece and a run or two per drag";
+    EXPECT_LT(Undo_MemoryBytes() - empty, size_t(200) * 300) << "a record, a run and two layer shifts per drag";
+    // A group of 1000 pieces dragged: its rows are runs of indices, one record.
+    for (int r = 0; r < 20; ++r)
+        for (int c = 0; c < 50; ++c)
+            Jigs[size_t(r * 60 + c)].Layer = 5000;
+    SortJigs(kSortAscending);
+    ASSERT_TRUE(Undo_Commit());  // joined one by one: a step of a thousand pieces
+    const size_t before = Undo_MemoryBytes();
+    Drag(60 + 1, 30, 20);
+    ASSERT_TRUE(Undo_Commit());
+    EXPECT_LT(Undo_MemoryBytes() - before, size_t(1000)) << "not a record per piece";
+    ASSERT_TRUE(Undo_Back());
+    EXPECT_EQ(Jigs[61].X, 100 + Jigs[61].HomeX);
 }
 
 }  // namespace
