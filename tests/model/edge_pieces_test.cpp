@@ -86,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(Styles, EdgePiecesOfACut,
                                          TStyleCase{3, false}, TStyleCase{3, true}, TStyleCase{4, false},
                                          TStyleCase{4, true}, TStyleCase{5, false}, TStyleCase{5, true},
                                          TStyleCase{6, false}, TStyleCase{6, true}),
-                         [](const testing::TestParamInfo<TStyleCase>& info) {
-                             return "Style" + std::to_string(info.param.style) +
-                                    (info.param.frame ? "Frame" : "NoFrame");
+                         [](const testing::TestParamInfo<TStyleCase>& param) {
+                             return "Style" + std::to_string(param.param.style) +
+                                    (param.param.frame ? "Frame" : "NoFrame");
                          });
 
 class EdgePieces : public testing::Test {

@@ -233,8 +233,8 @@ INSTANTIATE_TEST_SUITE_P(Cuts, UndoRandomPlay,
                                          TCutCase{2, true, true}, TCutCase{3, false, false},
                                          TCutCase{4, true, true}, TCutCase{5, false, true},
                                          TCutCase{6, true, false}),
-                         [](const testing::TestParamInfo<TCutCase>& info) {
-                             const TCutCase& c = info.param;
+                         [](const testing::TestParamInfo<TCutCase>& param) {
+                             const TCutCase& c = param.param;
                              return (c.style < 0 ? std::string("Grid") : "Style" + std::to_string(c.style)) +
                                     (c.frame ? "Frame" : "NoFrame") + (c.rotate ? "Rotated" : "Upright");
                          });
