@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstdint>
 
 bool bShowOnlyEdges = false;
 
@@ -18,12 +19,12 @@ bool IsBorderJig(int i)
         return true;
     const TJig& j = JigAt(i);
     const TJigParams& p = JigP;
-    if (j.HomeX <= p.JigsL || j.HomeY <= p.JigsT || j.HomeX + j.W - 1 >= p.JigsR || j.HomeY + j.H - 1 >= p.JigsB)
-        return true;
-    // The vector styles keep the cell's edges themselves; the classic ones its origin and size.
-    const bool cellKnown = j.CellW > 0 && j.CellH > 0;
-    if (cellKnown && (j.CellX <= p.JigsL || j.CellY <= p.JigsT || j.CellX + j.CellW - 1 >= p.JigsR ||
-                      j.CellY + j.CellH - 1 >= p.JigsB))
+    // The box covers every pixel of the piece; the cell is where it was cut
+    // from. In 64 bits: a stored game may hold any values.
+    auto touches = [&p](int64_t l, int64_t t, int64_t w, int64_t h) {
+        return l <= p.JigsL || t <= p.JigsT || l + w - 1 >= p.JigsR || t + h - 1 >= p.JigsB;
+    };
+    if (touches(j.HomeX, j.HomeY, j.W, j.H) || (j.CellW > 0 && j.CellH > 0 && touches(j.CellX, j.CellY, j.CellW, j.CellH)))
         return true;
     if (frame >= 0)
         for (int16_t nb : j.Nb)

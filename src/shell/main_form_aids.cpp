@@ -89,7 +89,7 @@ void MCMainForm::AfterHistoryStep()
 
 void MCMainForm::MenuEditUndo()
 {
-    if (!IsGameOpen() || DragJigP.State != kDragIdle)
+    if (!IsGameOpen() || DragJigP.State != kDragIdle || !Undo_CanBack())
         return;
     WeightP.bVisible = false;  // a carried weight is put away first
     if (Undo_Back())
@@ -98,7 +98,7 @@ void MCMainForm::MenuEditUndo()
 
 void MCMainForm::MenuEditRedo()
 {
-    if (!IsGameOpen() || DragJigP.State != kDragIdle)
+    if (!IsGameOpen() || DragJigP.State != kDragIdle || !Undo_CanForth())
         return;
     WeightP.bVisible = false;
     if (Undo_Forth())

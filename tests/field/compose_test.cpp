@@ -2,8 +2,11 @@
 // selected pieces inverted, the selection frame, and no frame without a request.
 #include "field_fixture.h"
 
+#include "model/edge_pieces.h"
 #include "model/game_state.h"
+#include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "model/undo.h"
 
 #include <gtest/gtest.h>
 
@@ -149,4 +152,56 @@ TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)
             EXPECT_EQ(row[size_t(x * 4 + c)], p[x * rgb.iBPP + c]);
         EXPECT_EQ(row[size_t(x * 4 + 3)], 255);
     }
+}
+
+// "Show Only Edge Pieces": the loose inner pieces of a side are neither drawn
+// nor picked; joined to another piece, or with the filter off, they are.
+TEST(FieldFrame, LooseInnerPiecesHiddenByTheEdgeFilterAreNotDrawnNorPicked)
+{
+    FieldHarness h;
+    TGridSpec spec;
+    spec.cols = 4;
+    spec.rows = 3;  // inner pieces: 5 and 6
+    h.Open(spec);
+    bShowOnlyEdges = true;
+    RedrawP = 1;
+    QImage img = h.Frame();
+    for (int j = 0; j < JigP.TotalTileNum; ++j) {
+        const QPoint c = FieldHarness::PieceCentre(j);
+        EXPECT_EQ(Rgb(img, c.x(), c.y()), j == 5 || j == 6 ? 0x989898u : PieceColour(j)) << "piece " << j;
+    }
+    // A press on a hidden piece finds no piece: it starts a selection frame.
+    const QPoint c5 = FieldHarness::PieceCentre(5);
+    const int x5 = Jigs[5].X;
+    h.Drag(c5, c5 + QPoint(5, 70));
+    EXPECT_EQ(Jigs[5].X, x5);
+    Jigs[6].Layer = Jigs[5].Layer;  // 5 and 6 joined: no longer loose
+    SortJigs(kSortAscending);
+    RedrawP = 1;
+    img = h.Frame();
+    EXPECT_EQ(Rgb(img, c5.x(), c5.y()), PieceColour(5));
+    Jigs[6].Layer = 6;
+    SortJigs(kSortAscending);
+    bShowOnlyEdges = false;
+    RedrawP = 1;
+    img = h.Frame();
+    const QPoint c6 = FieldHarness::PieceCentre(6);
+    EXPECT_EQ(Rgb(img, c6.x(), c6.y()), PieceColour(6));
+}
+
+// A drag with the mouse ends in one step of the history; undo puts the piece
+// back and the next frame shows it there.
+TEST(FieldFrame, AMouseDragIsOneStepThatUndoTakesBack)
+{
+    FieldHarness h;
+    h.Open({});
+    Undo_Reset();
+    const QPoint from = FieldHarness::PieceCentre(2);
+    h.Drag(from, from + QPoint(150, 220));
+    EXPECT_EQ(Undo_Position(), 1);
+    ASSERT_TRUE(Undo_Back());
+    RedrawP = 1;
+    const QImage img = h.Frame();
+    EXPECT_EQ(Rgb(img, from.x(), from.y()), PieceColour(2));
+    EXPECT_EQ(Rgb(img, from.x() + 150, from.y() + 220), 0x989898u);
 }
