@@ -62,6 +62,9 @@ const char* const kPlainKeys[] = {
     "WC_Thumb",
     // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
     "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
+    // The play aids: undo and the edge pieces.
+    "MM_Edit", "MM_EditUndo", "MM_EditRedo", "MM_GameEdgesToPocket", "MM_GameShowOnlyEdges", "MS_NoEdgePieces",
+    "MS_NoEmptyPocket",
 };
 
 // Numbered families: prefix, first, last, arguments.

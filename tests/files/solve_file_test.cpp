@@ -334,7 +334,7 @@ TEST(SolveFile, FileFromAnotherWriterReads)
     EXPECT_EQ(RunCommand(ToolCommand() + " show '" + SourcePath("tests/inputs/solve_file/tiny.svm") + "'",
                          &out), 0);
     EXPECT_EQ(out, "kind\tsaved-game\nname\tTiny\nseed\t42\npieces\t2\ngroups\t1\nlevel\t0\nstyle\t0\n"
-                   "frame\t0\nrotate\t0\nsolved\t1\n");
+                   "frame\t0\nrotate\t0\nsolved\t1\npocket0\t0\npocket1\t0\npocket2\t0\npocket3\t0\n");
 }
 
 // ---- The question before a game is closed ------------------------------------------------------
