@@ -90,7 +90,7 @@ void OpenAddress(const std::string& address)
 void MCMainForm::AfterGameCommand()
 {
     UpdateCommandStates();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     MainView->update();
 }
 
@@ -265,7 +265,7 @@ void MCMainForm::MenuGameThumb()
         t->move();
         t->moveToFront();
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
     MainView->update();
 }
@@ -280,7 +280,7 @@ void MCMainForm::MenuGameGlass()
         g->changeLT(MakeTPoint(0, 0));
         g->move();
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
     MainView->update();
 }
@@ -290,7 +290,7 @@ void MCMainForm::MenuGameSelectAll()
     if (!IsGameOpen())
         return;
     DeselectFirst();
-    SelectJigs(1);
+    SelectJigs(kSelectAll);
     AfterGameCommand();
 }
 
@@ -335,7 +335,7 @@ void MCMainForm::MenuGameWeight()
             p = MakeTPoint(tx, ty);
     }
     const bool inside = m.x >= 0 && m.y >= 0 && m.x < iMainViewW && m.y < iMainViewH;
-    if (DragJigP.State == 1 && iCurJig != -1) {
+    if (DragJigP.State == kDragPieces && iCurJig != -1) {
         iWeightJig = iCurJig;
         WeightP.updateButton();
     } else if (iWeightJig != -1) {
@@ -346,10 +346,10 @@ void MCMainForm::MenuGameWeight()
         WeightP.bVisible = false;
         iWeightJig = -1;
         WeightP.updateButton();
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
     } else {
         WeightP.dragTo(inside ? p : MakeTPoint(-100, -100));
-        RedrawP = 2;
+        RedrawP = kRedrawShow;
     }
     MainView->update();
 }
