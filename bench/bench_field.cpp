@@ -76,7 +76,7 @@ void BuildPieces(int n)
             }
         }
         arPicJigs.push_back(std::move(img));
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.W = j.H = box;
         j.Layer = i;
         j.X = (i % cols) * (kViewW - box) / std::max(1, cols - 1);
@@ -172,21 +172,21 @@ void BM_DragFrame(benchmark::State& state)
     BuildPieces(4000);
     const int group = int(state.range(0));
     for (int j = 0; j < group; ++j)
-        Jigs[size_t(j)].Layer = 0;
+        JigAt(j).Layer = 0;
     SortJigs(0);
     SetCaptureWin(GetViewWin(0));
     iCurJig = 0;
-    DragJigP.State = 1;
-    FillStillBuf(1);
+    DragJigP.State = kDragPieces;
+    FillStillBuf(kComposeWithoutDragged);
     Finish();
     for (auto _ : state) {
         for (int j = 0; j < group; ++j)
-            Jigs[size_t(j)].X += 1;
+            JigAt(j).X += 1;
         Compose(100);
         Compose(2);
         Finish();
     }
-    DragJigP.State = 0;
+    DragJigP.State = kDragIdle;
     iCurJig = -1;
     state.counters["group"] = double(group);
 }

@@ -35,7 +35,7 @@ void BuildGrid()
     CreateJigsBuf(JigP.TotalTileNum + 1);
     arPicJigs.resize(size_t(JigP.TotalTileNum));
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         const int c = i % kCols, r = i / kCols;
         j.HomeX = std::max(0, c * kTile - kOfs);
         j.HomeY = std::max(0, r * kTile - kOfs);
@@ -61,7 +61,7 @@ void JoinBlock(int c0, int r0, int w, int h, int layer)
 {
     for (int r = r0; r < r0 + h; ++r)
         for (int c = c0; c < c0 + w; ++c)
-            Jigs[size_t(r * kCols + c)].Layer = layer;
+            JigAt(r * kCols + c).Layer = layer;
 }
 
 // A game in play: one group of 1000 pieces, some of 100, many of 9 and 2,
@@ -72,7 +72,7 @@ void BuildGameInPlay(uint32_t seed)
     BuildGrid();
     const int n = JigP.TotalTileNum;
     for (int i = 0; i < n; ++i)
-        Jigs[size_t(i)].Layer = -1;
+        JigAt(i).Layer = -1;
     int next = 0;
     JoinBlock(0, 0, 40, 25, next++);
     for (int b = 0; b < 6; ++b)
@@ -84,8 +84,8 @@ void BuildGameInPlay(uint32_t seed)
         for (int c = 42; c + 2 <= kCols; c += 6)
             JoinBlock(c, r, 2, 1, next++);
     for (int i = 0; i < n; ++i)
-        if (Jigs[size_t(i)].Layer < 0)
-            Jigs[size_t(i)].Layer = next++;
+        if (JigAt(i).Layer < 0)
+            JigAt(i).Layer = next++;
     // Stack the groups in a random order and scatter them.
     SRand(seed);
     const size_t groups = static_cast<size_t>(next);
@@ -97,7 +97,7 @@ void BuildGameInPlay(uint32_t seed)
         dy[size_t(t)] = MyRandom(1000) - 300;
     }
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.X = j.HomeX + dx[size_t(j.Layer)];
         j.Y = j.HomeY + dy[size_t(j.Layer)];
         j.Layer = order[size_t(j.Layer)];
@@ -109,7 +109,7 @@ std::vector<TSortedJig> LayerPairs()
 {
     std::vector<TSortedJig> a;
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        a.push_back({Jigs[size_t(i)].Layer, i});
+        a.push_back({JigAt(i).Layer, i});
     return a;
 }
 
@@ -130,7 +130,7 @@ void BM_SortJigsDirect(benchmark::State& state)
 {
     BuildGameInPlay(1);
     // A loose piece joins the biggest group and leaves it again.
-    TJig& loose = Jigs[size_t(JigP.TotalTileNum - 1)];
+    TJig& loose = JigAt(JigP.TotalTileNum - 1);
     const int32_t l0 = loose.Layer;
     int flip = 0;
     for (auto _ : state) {
@@ -146,7 +146,7 @@ void BM_SortJigsDirectReversed(benchmark::State& state)
 {
     BuildGrid();
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        Jigs[size_t(i)].Layer = (JigP.TotalTileNum - 1 - i) / 3;
+        JigAt(i).Layer = (JigP.TotalTileNum - 1 - i) / 3;
     int flip = 0;
     for (auto _ : state) {
         Jigs[0].Layer += (flip ^= 1) ? 1 : -1;
@@ -162,7 +162,7 @@ void BM_SortJigsDirectInterleaved(benchmark::State& state)
 {
     BuildGrid();
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        Jigs[size_t(i)].Layer = (i * 7) % 63;
+        JigAt(i).Layer = (i * 7) % 63;
     int flip = 0;
     for (auto _ : state) {
         Jigs[0].Layer = (flip ^= 1) ? 62 : 0;
@@ -196,7 +196,7 @@ void BM_PickDragDrop(benchmark::State& state)
     int step = 0, picked = 0;
     for (auto _ : state) {
         const int target = state.range(0) ? (step % 25) * kCols + step % 40 : (step * 997) % JigP.TotalTileNum;
-        const TJig& j = Jigs[size_t(target)];
+        const TJig& j = JigAt(target);
         const int x = j.X + j.DrawW / 2, y = j.Y + j.DrawH / 2;
         iCurJig = GetCurJig(x, y);
         picked += iCurJig >= 0;
@@ -223,9 +223,9 @@ void BM_DropJoiningLargeGroup(benchmark::State& state)
     field.SetCaptureWin(0);
     const int n = JigP.TotalTileNum, last = n - 1;
     for (int i = 0; i < n; ++i) {
-        Jigs[size_t(i)].Layer = i == last ? 1 : 0;
-        Jigs[size_t(i)].X = Jigs[size_t(i)].HomeX + (i == last ? 103 : 100);
-        Jigs[size_t(i)].Y = Jigs[size_t(i)].HomeY + (i == last ? 98 : 100);
+        JigAt(i).Layer = i == last ? 1 : 0;
+        JigAt(i).X = JigAt(i).HomeX + (i == last ? 103 : 100);
+        JigAt(i).Y = JigAt(i).HomeY + (i == last ? 98 : 100);
     }
     SortJigs(0);
     const std::vector<TJig> start = Jigs;
@@ -235,11 +235,11 @@ void BM_DropJoiningLargeGroup(benchmark::State& state)
         bGameSolved = true;  // the join, not the solve
         state.ResumeTiming();
         iCurJig = state.range(0) ? 0 : last;
-        DragJigP.State = 1;
+        DragJigP.State = kDragPieces;
         DropCurJig();
-        benchmark::DoNotOptimize(Jigs[size_t(last)].Layer);
+        benchmark::DoNotOptimize(JigAt(last).Layer);
     }
-    if (Jigs[size_t(last)].Layer != Jigs[0].Layer)
+    if (JigAt(last).Layer != Jigs[0].Layer)
         state.SkipWithError("no join");
     SetFieldHost(nullptr);
 }
@@ -253,14 +253,14 @@ void BM_FindLostJigsOnAllWins(benchmark::State& state)
     OMemoryField field;
     SetFieldHost(&field);
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        Jigs[size_t(i)].Win = uint8_t(Jigs[size_t(i)].Layer % 6);
+        JigAt(i).Win = uint8_t(JigAt(i).Layer % 6);
     const std::vector<TJig> start = Jigs;
     for (auto _ : state) {
         state.PauseTiming();
         Jigs = start;
         for (int i = 0; i < JigP.TotalTileNum; ++i)
-            if (Jigs[size_t(i)].Layer % 10 == 0)
-                Jigs[size_t(i)].X += 5000;
+            if (JigAt(i).Layer % 10 == 0)
+                JigAt(i).X += 5000;
         state.ResumeTiming();
         FindLostJigsOnAllWins();
         benchmark::DoNotOptimize(Jigs.data());

@@ -42,7 +42,7 @@ void MakeBigGame()
     MyImageSmoothResize(*miInfoThumb, *miJigs);
     CreateJigsBuf(kPieces + 1);
     for (int i = 0; i < kPieces; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.W = j.H = 44;
         j.HomeX = (i % 73) * 34;
         j.HomeY = (i / 73) * 34 % (kH - 44);

@@ -34,7 +34,7 @@ void ReadTable(FuzzedDataProvider& in)
     OptP.StuckKoef = in.ConsumeIntegralInRange<int>(0, 40);
     CreateJigsBuf(n + 1);
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.X = in.ConsumeIntegralInRange<int>(-300000, 300000);
         j.Y = in.ConsumeIntegralInRange<int>(-300000, 300000);
         j.Layer = in.ConsumeBool() ? in.ConsumeIntegral<int32_t>() : in.ConsumeIntegralInRange<int>(0, 8);
@@ -57,7 +57,7 @@ void CheckOrder()
 {
     std::vector<TSortedJig> expected;
     for (int i = 0; i < JigsInPlay(); ++i)
-        expected.push_back({Jigs[size_t(i)].Layer, i});
+        expected.push_back({JigAt(i).Layer, i});
     SortJigsByExchange(expected, false);
     if (SortedJigs != expected)
         std::abort();
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzedDataProvider in(data, size);
     SetHeadlessViewSize(in.ConsumeIntegralInRange<int>(1, 4000), in.ConsumeIntegralInRange<int>(1, 3000));
     ReadTable(in);
-    SortJigs(0);
+    SortJigs(kSortAscending);
     OMemoryField field;
     SetFieldHost(&field);
     field.SetCaptureWin(0);

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     if (!SolveFile_Apply(s))
         return 0;
-    SortJigs(0);
+    SortJigs(kSortAscending);
     CopyJigsToTextures(true, 1);
     if (arPicJigs.size() != size_t(JigP.TotalTileNum))
         __builtin_trap();

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kFigureStyle = 3;
-constexpr int kPinwhellStyle = 1;
 constexpr int kMaxAttempts = 3;
 constexpr int kMaxSiteDraws = 100000;  // per cell; only a degenerate grid gets near it
 

@@ -139,5 +139,11 @@ bool LoadRasAtlas(const std::string& path);
 // Runs on `threads` threads (0: one per core); the result does not depend on it.
 void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vector<TJig>& jigs, int count,
                       bool rotate, int embossStyle, bool create, std::vector<OMyImage>& images, int threads = 0);
-// Shades an image with alpha in place: the emboss of `style` (0 leaves it).
+// Emboss styles (the "Visual_EmbossStyle" setting): kEmbossNone leaves the
+// pieces flat, the styles after it bevel their edges ever deeper.
+constexpr int kEmbossNone = 0;
+constexpr int kEmbossDefault = 1;  // the setting's start value
+constexpr int kEmbossLast = 3;
+constexpr int kEmbossStyles = kEmbossLast + 1;
+// Shades an image with alpha in place: the emboss of `style` (kEmbossNone leaves it).
 void CreateEmbossedEdges(OMyImage& img, int style);

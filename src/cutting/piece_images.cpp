@@ -74,7 +74,7 @@ bool PieceHasStrip(const TJig& j, bool rotate) { return rotate && j.MaskColor !=
 
 void CreateEmbossedEdgesLiteral(OMyImage& img, int style)
 {
-    if (style == 0 || !img.bAlpha || !img.pMem)
+    if (style == kEmbossNone || !img.bAlpha || !img.pMem)
         return;
     const TEmbossParams e = EmbossParams(style);
     for (int y = 0; y < img.H; ++y)
@@ -473,7 +473,7 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
 
 void CreateEmbossedEdges(OMyImage& img, int style)
 {
-    if (style == 0 || !img.bAlpha || !img.pMem || img.W < 1 || img.H < 1)
+    if (style == kEmbossNone || !img.bAlpha || !img.pMem || img.W < 1 || img.H < 1)
         return;
     // The whole image as one piece: its alpha is the outline, its colours the picture.
     OMyImage masks(img.W, img.H, true);

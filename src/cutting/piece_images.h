@@ -14,8 +14,6 @@
 
 #include <array>
 
-constexpr int kEmbossStyles = 4;  // 0 (none) .. 3
-
 struct TEmbossParams {
     int depth = 0;   // D
     int reach = 1;   // R = max(D + 2, 1): steps searched per direction

@@ -94,14 +94,14 @@ void VecDrawEdges(TVecCut& w, TVecCutStats& stats)
         for (int r = 0; r < w.R; ++r) {
             const int i = r * w.C + c;
             const TCellCorners& k = w.corners[size_t(i)];
-            count(DrawRotCurveForVectorStyle(w.cf, false, k.right, k.tr, k.br,
+            count(DrawRotCurveForVectorStyle(w.cf, kFullHeight, k.right, k.tr, k.br,
                                              MaskCodeColor(w.jigs[size_t(i)].MaskColor)));
         }
     for (int r = 0; r < w.R - 1; ++r)
         for (int c = 0; c < w.C; ++c) {
             const int i = r * w.C + c;
             const TCellCorners& k = w.corners[size_t(i)];
-            count(DrawRotCurveForVectorStyle(w.cf, false, k.bottom, k.bl, k.br,
+            count(DrawRotCurveForVectorStyle(w.cf, kFullHeight, k.bottom, k.bl, k.br,
                                              MaskCodeColor(w.jigs[size_t(i)].MaskColor)));
         }
 }

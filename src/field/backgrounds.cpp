@@ -64,11 +64,11 @@ void SetScrBkgColor(int win, int32_t code)
         code = kDefaultBkgColor;
     if (win < 0) {
         WinP.lBkgColorAll = code;
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < kBkgWinCount; ++i)
             SetScrBkgColor(i, code);
         return;
     }
-    if (win >= 6)
+    if (win >= kBkgWinCount)
         return;
     WinP.lBkgColors[win] = code;
     if (OMyWin* w = GetViewWin(win)) {
@@ -76,7 +76,7 @@ void SetScrBkgColor(int win, int32_t code)
         IntToRGB(IsPicBkg(code) ? uint32_t(kDefaultBkgColor) : uint32_t(code), &w->rgbBkgColor[0],
                  &w->rgbBkgColor[1], &w->rgbBkgColor[2]);
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void UpdateScrBkgs()
@@ -101,9 +101,9 @@ void UpdateScrBkgs()
         RenderBufFree(BkgP.rbBkgPic);
         BkgP.lBkgPicTag = 0;
     }
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < kBkgWinCount; ++i)
         SetScrBkgColor(i, WinP.lBkgColors[i]);
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 OMyWin* RetWinForBkgCur()
@@ -132,10 +132,10 @@ void UpdateMenuBkgCur()
         bkgKey = StrFormat("MM_GameBkgSide%d", int(w->bIndex));
         selKey = StrFormat("MM_GameSelectAllSide%d", int(w->bIndex));
     }
-    FieldUi().SetMenuItemTitle(23, bkgKey);
-    FieldUi().SetToolbarItemTooltip(4, bkgKey);
-    FieldUi().SetMenuItemTitle(25, selKey);
-    FieldUi().SetToolbarItemTooltip(13, selKey);
+    FieldUi().SetMenuItemTitle(kMenuGameBkgCur, bkgKey);
+    FieldUi().SetToolbarItemTooltip(kTbBkgCur, bkgKey);
+    FieldUi().SetMenuItemTitle(kMenuGameSelectAll, selKey);
+    FieldUi().SetToolbarItemTooltip(kTbSelectAll, selKey);
     BkgP.iColorForWin = w->bIndex;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/my_image.h"
 #include "field/field_gl.h"
+#include "model/game_state.h"
 
 #include <cstdint>
 #include <string>
@@ -13,8 +14,6 @@
 
 class OMyWin;
 
-constexpr int32_t kFirstBkgPic = 10;
-constexpr int kBkgPicCount = 8;
 extern const char* const sBkgPics[kBkgPicCount];  // "parquet", "stucco1", ...
 
 struct TBkgP {
@@ -34,8 +33,8 @@ std::string BkgSamplePath(int32_t code);
 // Makes the picture of code the one in use, sized to the sides' content.
 // False for a colour code or a picture that cannot be read.
 bool LoadBkgPic(int32_t code);
-// Gives window win (0..5) the background code; -1 gives it to all six and
-// keeps it as the code for all. An unreadable picture becomes the default grey.
+// Gives window win (0..5) the background code; kBkgAllWins gives it to all
+// six and keeps it as the code for all. An unreadable picture becomes the default grey.
 void SetScrBkgColor(int win, int32_t code);
 // Applies WinP's codes to windows 0..5, keeping only the first picture found.
 void UpdateScrBkgs();

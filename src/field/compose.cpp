@@ -12,7 +12,7 @@
 #include <cassert>
 #include <cstdlib>
 
-uint8_t RedrawP = 1;
+uint8_t RedrawP = kRedrawFull;
 uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
 TPieceAtlas PieceAtlasP;
@@ -33,7 +33,7 @@ void DrawWinJigs(const OMyWin& win, bool skipDragged)
         const int j = SortedJigs[k].Index;
         if (j < 0 || j >= n || size_t(j) >= arPicJigs.size())
             continue;
-        if (Jigs[size_t(j)].Win != win.bIndex)
+        if (JigAt(j).Win != win.bIndex)
             continue;
         if (skipDragged && IsDraggedJig(j))
             continue;
@@ -54,9 +54,9 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
             MyImageDrawTexture(*miJigs, c.L, c.T, c.W, c.H, 0, 0, miJigs->W, miJigs->H);
         }
     } else if (win.bType == kWinSide || win.bType == kWinPocket) {
-        DrawWinJigs(win, mode == 1);
+        DrawWinJigs(win, mode == kComposeWithoutDragged);
     }
-    if (DragJigP.State == 2 && &win == CaptureWin && mode != 5)
+    if (DragJigP.State == kDragFrame && &win == CaptureWin && mode != kComposeWithoutFrame)
         DrawSelFrame();
 }
 
@@ -64,7 +64,7 @@ void DrawDraggedJigs()
 {
     if (!IsGameOpen() || iCurJig < 0 || iCurJig >= PiecesInPlay())
         return;
-    const OMyWin* win = GetViewWin(Jigs[size_t(iCurJig)].Win);
+    const OMyWin* win = GetViewWin(JigAt(iCurJig).Win);
     if (!win)
         return;
     const int n = PiecesInPlay();
@@ -79,10 +79,10 @@ void DrawDraggedJigs()
 
 bool IsDraggedJig(int j)
 {
-    const TJig& p = Jigs[size_t(j)];
+    const TJig& p = JigAt(j);
     if (p.Sel)
         return true;
-    return iCurJig >= 0 && size_t(iCurJig) < Jigs.size() && p.Layer == Jigs[size_t(iCurJig)].Layer;
+    return iCurJig >= 0 && size_t(iCurJig) < Jigs.size() && p.Layer == JigAt(iCurJig).Layer;
 }
 
 // ---- Composition ----------------------------------------------------------------------------
@@ -95,16 +95,16 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         PieceAtlas_Check();
     // A composition of the whole screen buffer (or of the still buffer's copy
     // that starts a moving part) replaces whatever was put off.
-    if (&rb == &rbScr && mode != 2 && mode != 4 && mode != 6)
+    if (&rb == &rbScr && mode != kComposeDragged && mode != kComposeCurWin && mode != kComposeFrame)
         iScrPending = 0;
     BeginBufTarget(rb);
     switch (mode) {
-    case 0: case 1: case 3: case 5: {
+    case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame: {
         // The back-most window is the shown side, filling the view: when its
         // table is a plain colour, clearing to that colour paints it.
         const OMyWin* back = nullptr;
         for (OMyWin* w : arSortedViewWins)
-            if (w->bVisible && !(mode == 3 && w == CaptureWin)) {
+            if (w->bVisible && !(mode == kComposeWithoutCurWin && w == CaptureWin)) {
                 back = w;
                 break;
             }
@@ -114,23 +114,23 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         else
             GLClearTarget();
         for (OMyWin* w : arSortedViewWins) {
-            if (!w->bVisible || (mode == 3 && w == CaptureWin))
+            if (!w->bVisible || (mode == kComposeWithoutCurWin && w == CaptureWin))
                 continue;
             DrawWinWithContents(*w, mode, plainSide && w == back);
         }
         break;
     }
-    case 2:
+    case kComposeDragged:
         DrawDraggedJigs();
         break;
-    case 4:
+    case kComposeCurWin:
         if (CaptureWin && CaptureWin->bVisible && CaptureWin->bType != kWinGlass)
-            DrawWinWithContents(*CaptureWin, 4);
+            DrawWinWithContents(*CaptureWin, kComposeCurWin);
         break;
-    case 6:
+    case kComposeFrame:
         DrawSelFrame();
         break;
-    case 100:
+    case kComposeStill:
         RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
         break;
     default:
@@ -145,21 +145,21 @@ void FillStillBuf(int mode)
 {
     int moving;
     switch (mode) {
-    case 0: moving = -1; break;
-    case 1: moving = 2; break;
-    case 3: moving = 4; break;
-    case 5: moving = 6; break;
+    case kComposeAll: moving = -1; break;
+    case kComposeWithoutDragged: moving = kComposeDragged; break;
+    case kComposeWithoutCurWin: moving = kComposeCurWin; break;
+    case kComposeWithoutFrame: moving = kComposeFrame; break;
     default: return;
     }
     DrawToScrBuf(rbStill, mode);
-    DrawToScrBuf(rbScr, 100);
+    DrawToScrBuf(rbScr, kComposeStill);
     if (moving >= 0)
         DrawToScrBuf(rbScr, moving);
 }
 
 void ScrBufFromStillLater(int moving)
 {
-    assert(moving == 2 || moving == 4 || moving == 6);
+    assert(moving == kComposeDragged || moving == kComposeCurWin || moving == kComposeFrame);
     iScrPending = uint8_t(moving);
 }
 
@@ -168,7 +168,7 @@ void ScrBufUpdate()
     if (iScrPending == 0)
         return;
     const int moving = iScrPending;
-    DrawToScrBuf(rbScr, 100);
+    DrawToScrBuf(rbScr, kComposeStill);
     DrawToScrBuf(rbScr, moving);
 }
 
@@ -196,7 +196,7 @@ bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int&
 
 void DrawJig(const OMyWin& win, int j)
 {
-    const TJig& p = Jigs[size_t(j)];
+    const TJig& p = JigAt(j);
     const OMyImage& img = arPicJigs[size_t(j)];
     const int x0 = win.mrClient.L - win.iScrollL + p.X;
     const int y0 = win.mrClient.T - win.iScrollT + p.Y;
@@ -226,7 +226,7 @@ void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
         sy += e.y;
     }
     const float white[4] = {1, 1, 1, 1};
-    const QuadMode mode = Jigs[size_t(j)].Sel ? QuadMode::Inverted : QuadMode::Normal;
+    const QuadMode mode = JigAt(j).Sel ? QuadMode::Inverted : QuadMode::Normal;
     GLBatch_Quad(tex, mode, white, float(x), float(y), float(w), float(h), float(sx), float(sy), float(w), float(h));
 }
 
@@ -355,7 +355,7 @@ void PieceAtlas_Check()
 
 void Compose_Reset()
 {
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     iScrPending = 0;
     miFrameTexture = OMyImage{};
     PieceAtlasP = TPieceAtlas{};

@@ -2,38 +2,35 @@
 // buffer, the still buffer that holds what does not move during a gesture,
 // single pieces with clipping, the selection frame, and the piece atlas.
 //
-// The redraw request RedrawP says what the next frame does: 0 nothing, 1
-// compose the whole field into the screen buffer and show it, 2 or 3 show the
-// screen buffer as it is (it has been brought up to date already).
+// The redraw request RedrawP says what the next frame does: one of the
+// kRedraw* codes of platform/platform.h (the core asks for frames through the
+// platform, so the codes live there).
 #pragma once
 
 #include "base/my_image.h"
 #include "field/field_gl.h"
+#include "model/game_state.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 #include <vector>
 
 class OMyWin;
 
-extern uint8_t RedrawP;       // per run; consumed by the next frame
-// The moving part (2, 4 or 6) the screen buffer still waits for over a copy of
-// the still buffer, 0 none. Per run; done by the next frame (ScrBufUpdate).
+extern uint8_t RedrawP;       // per run; a kRedraw* code, consumed by the next frame
+// The moving part (kComposeDragged, kComposeCurWin or kComposeFrame) the
+// screen buffer still waits for over a copy of the still buffer, 0 none. Per
+// run; done by the next frame (ScrBufUpdate).
 extern uint8_t iScrPending;
 extern OMyImage miFrameTexture;  // 4 x 4 opaque white: fills the selection frame
 
-// Composes into rb:
-//   0 every visible window with its contents (and the selection frame),
-//   1 as 0 without the dragged pieces (the current group and the selection),
-//   2 only the dragged pieces, no clear,
-//   3 as 0 without the current window,
-//   4 only the current window with its contents, no clear,
-//   5 as 0 without the selection frame,
-//   6 only the selection frame, no clear,
-//   100 the still buffer copied over rb, no clear.
-// Unless rb is the still buffer, the carried weight ends every composition.
+// Composes into rb: one of the kCompose* modes (model/game_state.h); the
+// dragged pieces are the current group and the selection. Unless rb is the
+// still buffer, the carried weight ends every composition.
 void DrawToScrBuf(RENDER_BUF& rb, int mode);
-// At the start of a gesture: the still buffer gets composition `mode` (0, 1,
-// 3 or 5) and the screen buffer the still buffer plus the moving part.
+// At the start of a gesture: the still buffer gets composition `mode`
+// (kComposeAll or one of the kComposeWithout* modes) and the screen buffer
+// the still buffer plus the moving part.
 void FillStillBuf(int mode);
 // During a gesture: the screen buffer becomes the still buffer plus moving
 // part `moving` when the next frame needs it, so that a mouse sending moves

@@ -81,10 +81,10 @@ public:
         const OMyWin* cur = ::CaptureWin;
         if (cur != lastCapture_) {
             lastCapture_ = cur;
-            ::FillStillBuf(1);
+            ::FillStillBuf(kComposeWithoutDragged);
             return;
         }
-        ScrBufFromStillLater(2);
+        ScrBufFromStillLater(kComposeDragged);
     }
     void StarSetAt(int x, int y, int index) override { StarP.setAt(MakeTPoint(x, y), index); }
 
@@ -123,12 +123,12 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     CreateFrameTexture();
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
     RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     ViewWins_Create();
     DragWinP.clear();
     GlassP.init(res);
     DoFieldResize();
-    ChangeSide(0);
+    ChangeSide(kSide0);
     WeightP.updateButton();
     for (int i = kPocket0; i < kPocket0 + 4; ++i) {
         PocketUpdateCaption(i);
@@ -152,7 +152,7 @@ void Field_EnsureBuffers(int viewW, int viewH)
     iMaxMainViewH = std::max(iMaxMainViewH, viewH);
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
     RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void Field_BeforeOpen()
@@ -169,7 +169,7 @@ void Field_BeforeOpen()
         GlassP.win->setVisible(false);
     WeightP.bVisible = false;
     DragWinP.clear();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 namespace {
@@ -226,7 +226,7 @@ void Field_GameOpened(int side)
     }
     FieldP.bThumbWasVisible = FieldP.bGlassWasVisible = false;
     CheckWindowsAreInView();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 #ifdef __GLIBC__
     // Opening freed hundreds of megabytes of decoding and cutting buffers;
     // give them back to the system instead of keeping them for the session.
@@ -290,14 +290,14 @@ void GatherLostJigs()
     AutoSaveGuard guard;
     if (DragJigP.bSelected)
         DeselectJigs();
-    if (DragJigP.State == 1) {
-        DragJigP.State = 0;
+    if (DragJigP.State == kDragPieces) {
+        DragJigP.State = kDragIdle;
         iCurJig = -1;
     }
     const int n = JigsInPlay();
     for (int j = 0; j < n; ++j)
-        Jigs[size_t(j)].Win = 0;
-    SortJigs(0);
+        JigAt(j).Win = 0;
+    SortJigs(kSortAscending);
     if (iWeightJig == -1 && !SortedJigs.empty()) {
         // The longest run of one layer: a later run replaces the best only when
         // strictly longer, the run that reaches the end when at least as long.
@@ -328,7 +328,7 @@ void GatherLostJigs()
     if (CaptureWin && CaptureWin->bType != kWinSide)
         CaptureWin->moveToFront();
     else
-        ChangeSide(0);
-    FindLostJigs(CaptureWin ? CaptureWin->bIndex : 0, 1);
-    RedrawP = 1;
+        ChangeSide(kSide0);
+    FindLostJigs(CaptureWin ? CaptureWin->bIndex : 0, kLostStrict);
+    RedrawP = kRedrawFull;
 }

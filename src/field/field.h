@@ -13,9 +13,10 @@
 //   field_win.h    OMyWin, the window list, capture, DragWinP
 //   compose.h      DrawToScrBuf, FillStillBuf, DrawJig, the piece atlas, RedrawP
 //   mouse.h        DoFieldMouse*, FindTargetWin, ChangeSide, window sizes
-//   backgrounds.h  background codes, the table picture, the "current" window
+//   backgrounds.h  the table picture, the "current" window (codes: model/game_state.h)
 //   pockets.h      Pocket*
 //   tools.h        GlassP, StarP, WeightP
+//   ui_codes.h     the fixed menu and toolbar indices
 #pragma once
 
 #include "field/backgrounds.h"
@@ -25,6 +26,7 @@
 #include "field/mouse.h"
 #include "field/pockets.h"
 #include "field/tools.h"
+#include "field/ui_codes.h"
 
 #include <string>
 

@@ -2,6 +2,7 @@
 
 #include "field/backgrounds.h"
 #include "field/tools.h"
+#include "field/ui_codes.h"
 #include "files/files.h"
 #include "model/game_state.h"
 
@@ -541,14 +542,14 @@ void ViewWins_Create()
         OMyWin* w = add(vMyRectInitWH(0, 0, 100, 100), kWinSide);
         w->setMenuCaption(s == 0 ? "First Side" : "Second Side");
         w->bVisible = true;
-        w->MenuItem = 19 + s;
-        w->ToolbarButton = 7 + s;
+        w->MenuItem = kMenuGameSide0 + s;
+        w->ToolbarButton = kTbSide0 + s;
     }
     for (int k = 0; k < 4; ++k) {
         OMyWin* w = add(vMyRectInitWH(k * 50, k * 50, 100, 100), kWinPocket);
         w->setMenuCaption(StrFormat("Pocket %d", k + 1));
-        w->MenuItem = 31 + k;
-        w->ToolbarButton = 9 + k;
+        w->MenuItem = kMenuPocketsPocket0 + k;
+        w->ToolbarButton = kTbPocket0 + k;
     }
     add(vMyRectInitWH(0, 0, 100, 100), kWinThumb);
     ThumbUpdateCaption();

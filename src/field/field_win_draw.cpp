@@ -16,6 +16,31 @@
 
 #include <algorithm>
 
+// ---- The window skin (win-skin.tif): legend ------------------------------------------------
+// Every rectangle below is (x, y, w, h) in skin pixels, one pixel per point, x
+// to the right and y down from the skin's top-left corner. The same places
+// serve the artwork and the stand-in drawn when it is missing.
+//
+//   Two frame columns, 100 wide, at x0 = 1 (inactive window) or 103 (active):
+//     (x0, 1, 100, 22)    caption bar: left end x0..x0+5, middle tile x0+6..x0+11
+//                         (stretched), right end x0+94..x0+99
+//     (x0, 23, 4, 5)      the top of a side border, just under the caption
+//     (x0, 31, 4, 50)     left border tile (stretched); the right one at x0 + 96
+//     (x0, 97, 100, 4)    bottom border: corners x0..x0+9 and x0+90..x0+99,
+//                         middle tile x0+10..x0+59 (stretched)
+//   Scroll bars:
+//     (276, 1, 17, 17)    the square where the two bars meet
+//     (276, 22, 17, 3)    vertical track tile
+//     (297, 1, 3, 17)     horizontal track tile
+//   Buttons (OMyButton: its states side by side, w + 3 apart; field_win.cpp
+//   places them):
+//     (2, 133, 20, 20)    close: normal, high, active, active high, down
+//     (211, 1 + 20k, 17, 17), k = 0..5
+//                         left, right, horizontal thumb, up, down, vertical
+//                         thumb: normal, high, down
+// The glass has a skin of its own (glass.cpp): close and zoom buttons at x 196.
+constexpr int kSkinColInactive = 1, kSkinColActive = 103;  // x0 of the two frame columns
+
 namespace {
 
 void Skin(const OMyImage& skin, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
@@ -80,7 +105,7 @@ void DrawClientBackground(const OMyWin& w)
 
 void OMyWin::draw(bool bkgDone)
 {
-    const int x0 = bActive ? 103 : 1;
+    const int x0 = bActive ? kSkinColActive : kSkinColInactive;
     if (iCaptionS > 0)
         DrawCaptionBar(*this, x0);
     if (iBorderS > 0)
@@ -145,7 +170,7 @@ QImage DrawStandInSkin()
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     for (int col = 0; col < 2; ++col) {
-        const int x0 = col == 0 ? 1 : 103;
+        const int x0 = col == 0 ? kSkinColInactive : kSkinColActive;
         QLinearGradient g(0, 1, 0, 23);
         g.setColorAt(0, col == 0 ? QColor(120, 120, 126) : QColor(92, 130, 190));
         g.setColorAt(1, col == 0 ? QColor(80, 80, 86) : QColor(44, 78, 140));

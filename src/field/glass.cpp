@@ -202,8 +202,8 @@ void OStarP::setAt(TPoint p, int scr)
 
 void OStarP::update()
 {
-    if (running() && GetNow() > tNextRedraw && RedrawP == 0)
-        RedrawP = 3;
+    if (running() && GetNow() > tNextRedraw && RedrawP == kRedrawNone)
+        RedrawP = kRedrawOverlay;
 }
 
 void OStarP::draw()

@@ -166,7 +166,7 @@ void MCMainView::applyViewSize()
     Field_EnsureBuffers(w, h);
     DoFieldResize();
     updateInfoString();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void MCMainView::exposeEvent(QExposeEvent*)
@@ -205,7 +205,7 @@ bool MCMainView::event(QEvent* e)
 void MCMainView::onAnimationTimer()
 {
     StarP.update();
-    if (RedrawP != 0)
+    if (RedrawP != kRedrawNone)
         renderNow();
 }
 
@@ -219,7 +219,7 @@ void MCMainView::update()
 
 void MCMainView::requestFrame()
 {
-    if (RedrawP != 0)
+    if (RedrawP != kRedrawNone)
         update();
 }
 
@@ -272,13 +272,13 @@ bool MCMainView::paintGL()
     const int vw = viewWidth, vh = viewHeight;
     const int mode = RedrawP;
     const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
-    if (RedrawP == 1)
-        DrawToScrBuf(rbScr, 0);
+    if (RedrawP == kRedrawFull)
+        DrawToScrBuf(rbScr, kComposeAll);
     else
         ScrBufUpdate();
     BeginViewTarget(vw, vh);
     RenderBufCopyToView(rbScr, vw, vh);
-    RedrawP = 0;
+    RedrawP = kRedrawNone;
     StarP.draw();
     GlassP.draw(vw, vh);
     if (fDrawInfo)
@@ -356,8 +356,8 @@ void MCMainView::mouseMoveEvent(QMouseEvent* e)
     const int button = (b & Qt::LeftButton) ? 0 : (b != Qt::NoButton ? 1 : 2);
     if (button != 2 && fDrawInfo) {
         updateInfoString();
-        if (RedrawP == 0)
-            RedrawP = 3;
+        if (RedrawP == kRedrawNone)
+            RedrawP = kRedrawOverlay;
     }
     const double t0 = bLogFrames_ ? SecondsSinceStart() : 0;
     DoFieldMouseMove(button, GetShift(e->modifiers()), p.x, p.y);
@@ -400,8 +400,8 @@ void MCMainView::keyPressEvent(QKeyEvent* e)
     } else if (e->key() == Qt::Key_I && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         fDrawInfo = !fDrawInfo;
         updateInfoString();
-        if (RedrawP == 0)
-            RedrawP = 3;
+        if (RedrawP == kRedrawNone)
+            RedrawP = kRedrawOverlay;
     } else {
         e->ignore();
         return;

@@ -75,8 +75,8 @@ bool StartWinGesture(OMyWin* win, int x, int y)
     if (win->bType == kWinPocket || win->bType == kWinThumb)
         win->moveToFront();
     if (win->bType != kWinSide)
-        FillStillBuf(3);
-    RedrawP = 1;
+        FillStillBuf(kComposeWithoutCurWin);
+    RedrawP = kRedrawFull;
     return true;
 }
 
@@ -92,8 +92,8 @@ void StartHandScroll(OMyWin* win, int x, int y)
     if (win->bVerScrollVisible)
         DragWinP.iDragOY = win->mbVerThumb().MR.T + y;
     if (win->bType != kWinSide)
-        FillStillBuf(3);
-    RedrawP = 1;
+        FillStillBuf(kComposeWithoutCurWin);
+    RedrawP = kRedrawFull;
 }
 
 // The rotation pairs of the mouse scheme; CCW wins when both are the same.
@@ -102,12 +102,12 @@ bool TryRotate(int button, int shift, int x, int y)
     const MOUSE_ACTION a{uint8_t(button), uint8_t(shift)};
     if (a == CurMA.RotCCW) {
         if (JigP.Rotate)
-            RotateCurJig(x, y, 0);
+            RotateCurJig(x, y, kTurnCounterClockwise);
         return true;
     }
     if (a == CurMA.RotCW) {
         if (JigP.Rotate)
-            RotateCurJig(x, y, 1);
+            RotateCurJig(x, y, kTurnClockwise);
         return true;
     }
     return false;
@@ -117,7 +117,7 @@ bool TryRotate(int button, int shift, int x, int y)
 void PressPiece(OMyWin* win, int x, int y)
 {
     if (CurMA.bClickToDrag) {
-        if (DragJigP.State == 1)
+        if (DragJigP.State == kDragPieces)
             return;
         DragJigP.bClickPending = true;
         DragJigP.ClickX = x;
@@ -129,15 +129,15 @@ void PressPiece(OMyWin* win, int x, int y)
             DeselectJigs();
         const int px = x - win->mrClient.L + win->iScrollL, py = y - win->mrClient.T + win->iScrollT;
         DragJigP.SelRect = vMyRectInitWH(px, py, 1, 1);
-        DragJigP.State = 2;
-        FillStillBuf(5);
-        RedrawP = 2;
-    } else if (DragJigP.bSelected && Jigs[size_t(iCurJig)].Sel) {
-        DragCurJig(x, y, 1);
+        DragJigP.State = kDragFrame;
+        FillStillBuf(kComposeWithoutFrame);
+        RedrawP = kRedrawShow;
+    } else if (DragJigP.bSelected && JigAt(iCurJig).Sel) {
+        DragCurJig(x, y, kMoveSelection);
     } else {
         if (DragJigP.bSelected)
             DeselectJigs();
-        DragCurJig(x, y, 0);
+        DragCurJig(x, y, kMoveCurrentGroup);
     }
 }
 
@@ -145,10 +145,10 @@ void PressPiece(OMyWin* win, int x, int y)
 // something have left none current, the current piece's window becomes it).
 bool CarryingPieces()
 {
-    if (DragJigP.State != 1)
+    if (DragJigP.State != kDragPieces)
         return false;
     if (!CaptureWin && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
-        SetCaptureWin(GetViewWin(Jigs[size_t(iCurJig)].Win));
+        SetCaptureWin(GetViewWin(JigAt(iCurJig).Win));
     return CaptureWin != nullptr;
 }
 
@@ -169,7 +169,7 @@ void PressWhileDragging(int button, int shift, int x, int y)
 {
     const TPoint p = DragPoint(x, y);
     if (TryRotate(button, shift, p.x, p.y)) {
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
         return;
     }
     if (CurMA.bClickToDrag && button == 0 && shift == 0)
@@ -180,7 +180,7 @@ void PressWhileDragging(int button, int shift, int x, int y)
 // becomes current. Null (nothing current) when the press is on no window.
 OMyWin* PressWindow(int x, int y, int* fx, int* fy, bool* underLens)
 {
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     DragWinP.clear();
     SetCaptureWin(nullptr);
     *fx = x;
@@ -250,12 +250,12 @@ void ContinueWinGesture(int button, int x, int y)
     // once, however many moves come before it. Any other window is redrawn
     // over the still buffer that holds the rest.
     if (w->bType == kWinSide) {
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
         return;
     }
-    RedrawP = 2;
-    DrawToScrBuf(rbScr, 100);
-    DrawToScrBuf(rbScr, 4);
+    RedrawP = kRedrawShow;
+    DrawToScrBuf(rbScr, kComposeStill);
+    DrawToScrBuf(rbScr, kComposeCurWin);
 }
 
 void Hover(int x, int y)
@@ -283,19 +283,19 @@ void Hover(int x, int y)
     DragWinP.but = found ? found->curButton : nullptr;
     // Only a change of highlight changes the picture.
     if (DragWinP.but != before)
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
 }
 
 void ReleasePieces(int x, int y)
 {
     if (DragJigP.bSelected) {
-        MoveJigs(x, y, -1, 1);
+        MoveJigs(x, y, -1, kMoveSelection);
         iCurJig = -1;
-        DragJigP.State = 0;
+        DragJigP.State = kDragIdle;
     } else {
-        MoveJigs(x, y, -1, 0);
+        MoveJigs(x, y, -1, kMoveCurrentGroup);
         DropCurJig();
-        FindLostJigs(CaptureWin->bIndex, 0);
+        FindLostJigs(CaptureWin->bIndex, kLostLoose);
     }
     if (CaptureWin->bType == kWinPocket)
         PocketUpdateScrollSize(CaptureWin->bIndex);
@@ -307,16 +307,16 @@ void MoveToOtherSide(int x, int y)
     iCurJig = GetCurJig(x, y);
     if (iCurJig < 0)
         return;
-    if (DragJigP.bSelected && Jigs[size_t(iCurJig)].Sel) {
-        ChangeJigsSide(x, y, 1);
+    if (DragJigP.bSelected && JigAt(iCurJig).Sel) {
+        ChangeJigsSide(x, y, kMoveSelection);
         DeselectJigs();
     } else {
         if (DragJigP.bSelected)
             DeselectJigs();
-        ChangeJigsSide(x, y, 0);
+        ChangeJigsSide(x, y, kMoveCurrentGroup);
     }
-    if (DragJigP.State == 1)
-        DragJigP.State = 0;
+    if (DragJigP.State == kDragPieces)
+        DragJigP.State = kDragIdle;
     Undo_Commit();
 }
 
@@ -359,7 +359,7 @@ void ScrollWinBy(OMyWin* win, int dx, int dy)
         s1->copyBoundsFrom(*s0);
     else if (win == s1 && s0)
         s0->copyBoundsFrom(*s1);
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 }  // namespace
@@ -413,7 +413,7 @@ void DoFieldMouseMove(int button, int shift, int x, int y)
     if (GlassShown() && (CaptureWin != GlassP.win.get() || button == 2))
         GlassP.IfMouseUnderGlass(fx, fy, true);
     if (WeightP.bVisible) {
-        RedrawP = 2;
+        RedrawP = kRedrawShow;
         WeightP.moveTo(MakeTPoint(x, y), FindTargetWin(fx, fy));
         return;
     }
@@ -422,19 +422,19 @@ void DoFieldMouseMove(int button, int shift, int x, int y)
         ContinueWinGesture(button, x, y);
         return;
     }
-    if (DragJigP.State == 2) {
+    if (DragJigP.State == kDragFrame) {
         TMyRect& r = DragJigP.SelRect;
         MyRectChangeRB(r, fx - CaptureWin->mrClient.L + CaptureWin->iScrollL,
                        fy - CaptureWin->mrClient.T + CaptureWin->iScrollT);
-        RedrawP = 2;
-        DrawToScrBuf(rbScr, 100);
-        DrawToScrBuf(rbScr, 6);
+        RedrawP = kRedrawShow;
+        DrawToScrBuf(rbScr, kComposeStill);
+        DrawToScrBuf(rbScr, kComposeFrame);
         return;
     }
-    if (DragJigP.State == 1) {
-        RedrawP = 2;
+    if (DragJigP.State == kDragPieces) {
+        RedrawP = kRedrawShow;
         OMyWin* target = FindTargetWin(fx, fy);
-        MoveJigs(fx, fy, target ? target->bIndex : -1, DragJigP.bSelected ? 1 : 0);
+        MoveJigs(fx, fy, target ? target->bIndex : -1, DragJigP.bSelected ? kMoveSelection : kMoveCurrentGroup);
         return;
     }
     if (button == 2)
@@ -446,7 +446,7 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
     if (!IsGameOpen())
         return;
     AutoSaveGuard guard;
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     int fx = x, fy = y;
     if (GlassShown())
         GlassP.IfMouseUnderGlass(fx, fy, true);
@@ -460,7 +460,7 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
         return;
     if (button == 0) {
         bool putDown = false;
-        if (CurMA.bClickToDrag && DragJigP.State == 1) {
+        if (CurMA.bClickToDrag && DragJigP.State == kDragPieces) {
             if (DragJigP.bClickPending) {
                 DragJigP.bClickPending = false;
                 // The release of the picking click keeps carrying unless the hand moved.
@@ -472,13 +472,13 @@ void DoFieldMouseUp(int button, int shift, int x, int y)
             DragWinP.bPutDownPress = false;
             putDown = true;
         }
-        if (!putDown && DragJigP.State == 2) {
+        if (!putDown && DragJigP.State == kDragFrame) {
             DragJigP.SelRect = NormalSelRect(DragJigP.SelRect);
-            DragJigP.State = 0;
-            SelectJigs(0);
+            DragJigP.State = kDragIdle;
+            SelectJigs(kSelectInFrame);
             return;
         }
-        if (putDown || DragJigP.State == 1) {
+        if (putDown || DragJigP.State == kDragPieces) {
             ReleasePieces(fx, fy);
             return;
         }
@@ -500,7 +500,7 @@ void DoFieldWheel(double delta, int x, int y, bool sideways)
     if (!IsGameOpen() || delta == 0)
         return;
     // Never in the middle of a frame gesture or a selection frame.
-    if (DragWinP.bDragAction != 0 || DragJigP.State == 2)
+    if (DragWinP.bDragAction != 0 || DragJigP.State == kDragFrame)
         return;
     AutoSaveGuard guard;
     const bool turns = CurMA.bRotWheel && JigP.Rotate;
@@ -534,7 +534,7 @@ void DoFieldSpaceKey()
     if (!IsGameOpen() || CurMA.bSingleWin)
         return;
     AutoSaveGuard guard;
-    if (DragJigP.bSelected && DragJigP.State != 1)
+    if (DragJigP.bSelected && DragJigP.State != kDragPieces)
         DeselectJigs();
     ChangeSide(1 - bCurSide);
 }
@@ -542,7 +542,7 @@ void DoFieldSpaceKey()
 void DoFieldArrowKey(int dx, int dy)
 {
     // Not under a gesture: its still buffer holds the table as it was scrolled.
-    if (!IsGameOpen() || DragJigP.State != 0 || DragWinP.bDragAction != 0)
+    if (!IsGameOpen() || DragJigP.State != kDragIdle || DragWinP.bDragAction != 0)
         return;
     if (OMyWin* side = GetViewWin(bCurSide))
         ScrollWinBy(side, dx * kFieldScrollStep, dy * kFieldScrollStep);
@@ -553,14 +553,14 @@ void DoFieldEscapeKey()
     if (!IsGameOpen())
         return;
     AutoSaveGuard guard;
-    if (DragJigP.State == 2) {
-        DragJigP.State = 0;
+    if (DragJigP.State == kDragFrame) {
+        DragJigP.State = kDragIdle;
         DragJigP.SelRect = TMyRect{};
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
     }
-    if (DragJigP.bSelected && DragJigP.State != 1) {
+    if (DragJigP.bSelected && DragJigP.State != kDragPieces) {
         DeselectJigs();
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
     }
 }
 
@@ -650,17 +650,17 @@ void ChangeSide(int side)
     OMyWin* other = GetViewWin(1 - side);
     if (!chosen || !other)
         return;
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     chosen->setVisible(true);
     other->setVisible(false);
     SetCaptureWin(chosen);
     FieldUi().SetMenuItemChecked(chosen->MenuItem, true);
     FieldUi().SetMenuItemChecked(other->MenuItem, false);
-    FieldUi().SetToolbarItemImage(7, side == 0 ? "tb_side1-sel.png" : "tb_side1.png");
-    FieldUi().SetToolbarItemImage(8, side == 1 ? "tb_side2-sel.png" : "tb_side2.png");
+    FieldUi().SetToolbarItemImage(kTbSide0, side == 0 ? "tb_side1-sel.png" : "tb_side1.png");
+    FieldUi().SetToolbarItemImage(kTbSide1, side == 1 ? "tb_side2-sel.png" : "tb_side2.png");
     bCurSide = side;
-    if (DragJigP.State == 1 && iCurJig >= 0 && size_t(iCurJig) < Jigs.size() && Jigs[size_t(iCurJig)].Win < 2) {
-        const int32_t layer = Jigs[size_t(iCurJig)].Layer;
+    if (DragJigP.State == kDragPieces && iCurJig >= 0 && size_t(iCurJig) < Jigs.size() && JigAt(iCurJig).Win < 2) {
+        const int32_t layer = JigAt(iCurJig).Layer;
         for (TJig& p : Jigs)
             if (p.Sel || p.Layer == layer)
                 p.Win = uint8_t(side);

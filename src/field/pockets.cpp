@@ -58,11 +58,11 @@ void PocketCountJigs(int win)
     OMyWin* w = Pocket(win);
     if (!w)
         return;
-    SortJigs(0);
+    SortJigs(kSortAscending);
     int n = 0;
     for (size_t k = 0; k < SortedJigs.size(); ++k) {
         const int j = SortedJigs[k].Index;
-        if (j < 0 || size_t(j) >= Jigs.size() || Jigs[size_t(j)].Win != win)
+        if (j < 0 || size_t(j) >= Jigs.size() || JigAt(j).Win != win)
             continue;
         if (k == 0 || SortedJigs[k - 1].Layer != SortedJigs[k].Layer)
             ++n;
@@ -108,7 +108,7 @@ void PocketUpdateCaption(int win)
     w->setMenuCaption(TextOr(StrFormat("MM_PocketsPocket%d", k), LangFormat("Pocket %d", {k + 1})));
     FieldUi().SetMenuItemTitle(w->MenuItem, StrFormat("MM_PocketsPocket%d", k));
     w->setCaption(PocketCaptionText(win));
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void PocketUpdateScrollSize(int win)
@@ -119,7 +119,7 @@ void PocketUpdateScrollSize(int win)
     int mw = 0, mh = 0;
     const int n = std::min<int>(JigP.TotalTileNum, int(Jigs.size()));
     for (int j = 0; j < n; ++j) {
-        const TJig& p = Jigs[size_t(j)];
+        const TJig& p = JigAt(j);
         if (p.Win != win)
             continue;
         mw = std::max(mw, p.X + p.DrawW);
@@ -169,7 +169,7 @@ void PocketSetVisible(int win, bool show)
         w->mrWin = vMyRectInitWH(l, t, ww, wh);
         w->resizeNoClient();
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void PocketsTile()
@@ -184,7 +184,7 @@ void PocketsTile()
         PlacePocket(*p, vMyRectInitWH(W - w, y, w, H / n));
         y += H / n;
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
 }
 
@@ -201,7 +201,7 @@ void PocketsCascade()
         l += 30;
         t += 34;
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
 }
 

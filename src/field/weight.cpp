@@ -31,8 +31,8 @@ void OWeightP::dragTo(TPoint p)
     L = p.x - W / 2;
     T = p.y - H + 4;  // hangs from its bottom centre, just above the pointer
     bScr = CaptureWin ? CaptureWin->bIndex : 0;
-    FillStillBuf(0);
-    RedrawP = 2;
+    FillStillBuf(kComposeAll);
+    RedrawP = kRedrawShow;
 }
 
 void OWeightP::moveTo(TPoint p, OMyWin* target)
@@ -50,12 +50,12 @@ void OWeightP::moveTo(TPoint p, OMyWin* target)
         if (target->bType == kWinPocket)
             target->moveToFront();
     }
-    if (RedrawP != 2)
+    if (RedrawP != kRedrawShow)
         return;
     if (target && target->bIndex != prev)
-        FillStillBuf(0);
+        FillStillBuf(kComposeAll);
     else
-        DrawToScrBuf(rbScr, 100);  // the weight ends that composition
+        DrawToScrBuf(rbScr, kComposeStill);  // the weight ends that composition
 }
 
 void OWeightP::drop(TPoint p)
@@ -63,22 +63,22 @@ void OWeightP::drop(TPoint p)
     iWeightJig = GetCurJig(p.x, p.y);
     bVisible = false;
     updateButton();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void OWeightP::updateButton()
 {
     if (IsGameOpen() && iWeightJig != -1) {
-        FieldUi().SetMenuItemChecked(29, true);
-        FieldUi().SetToolbarItemImage(16, "tb_weight_jig.png");
-        FieldUi().SetMenuItemTitle(29, "MM_GameWeightOn");
-        FieldUi().SetToolbarItemTooltip(16, "MM_GameWeightOn");
+        FieldUi().SetMenuItemChecked(kMenuGameWeight, true);
+        FieldUi().SetToolbarItemImage(kTbWeight, "tb_weight_jig.png");
+        FieldUi().SetMenuItemTitle(kMenuGameWeight, "MM_GameWeightOn");
+        FieldUi().SetToolbarItemTooltip(kTbWeight, "MM_GameWeightOn");
         MoveWeightJigToBottom();
     } else {
-        FieldUi().SetMenuItemChecked(29, false);
-        FieldUi().SetToolbarItemImage(16, "tb_weight.png");
-        FieldUi().SetMenuItemTitle(29, "MM_GameWeightOff");
-        FieldUi().SetToolbarItemTooltip(16, "MM_GameWeightOff");
+        FieldUi().SetMenuItemChecked(kMenuGameWeight, false);
+        FieldUi().SetToolbarItemImage(kTbWeight, "tb_weight.png");
+        FieldUi().SetMenuItemTitle(kMenuGameWeight, "MM_GameWeightOff");
+        FieldUi().SetToolbarItemTooltip(kTbWeight, "MM_GameWeightOff");
     }
 }
 

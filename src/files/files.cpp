@@ -4,6 +4,7 @@
 #include "cutting/cutting.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
+#include "platform/platform.h"
 
 void Files_Reset()
 {
@@ -23,4 +24,20 @@ void Records_ResetAll()
     Cutting_Reset();
     Model_Reset();
     Files_Reset();
+}
+
+void Records_ResetOpenedGame(int side)
+{
+    bCurSide = side;
+    iCurJig = -1;
+    DragJigP = TDragJig{};
+    DragJigP.bClickPending = true;
+    // A game saved solved (or whose pieces already form one upright group) is
+    // solved: no second congratulation at the first drag, and its solved
+    // picture may be saved.
+    bGameSolved = AllOneUprightGroup();
+    AutoSaveP.bNeedSave = false;
+    AutoSaveP.bNeedAutoSave = AutoSaveP.bNeedSave;
+    Platform().SetEdited(AutoSaveP.bNeedSave);
+    AutoSaveP.dtStart = GetNow();
 }

@@ -23,6 +23,12 @@ void Files_Reset();
 // state (model) and the files' holders. The seam to the user is left as it
 // is. The game calls it once at start-up; the test mains before every test.
 void Records_ResetAll();
+// What every opened game starts from, once its pieces are in place: side
+// `side` shown, no current piece, no drag (with a click-to-drag pending),
+// solved when the pieces already form one upright group, nothing to save and
+// the autosave clock restarted. OpenGameFile calls it; the platform's edited
+// mark follows.
+void Records_ResetOpenedGame(int side);
 
 // ---- Folders and file names ----------------------------------------------------------
 // Folder paths end with "/"; file paths do not. The folders are built once by

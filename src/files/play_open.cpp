@@ -4,6 +4,7 @@
 
 #include "model/game_cut.h"
 #include "model/edge_pieces.h"
+#include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/undo.h"
 #include "platform/platform.h"
@@ -96,7 +97,7 @@ bool FailPlayRead()
 bool CutNewGame()
 {
     CreateJigsBuf(JigP.TotalTileNum + 1);
-    SortJigs(0);
+    SortJigs(kSortAscending);
     // The Figure and grid styles' pictures and tab atlas (read once).
     Cutting_LoadStyleData(FileNames.sResourcePath);
     const TCutStatus status = JigP.ShapeStyle >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle();
@@ -121,17 +122,17 @@ void LayOutNewGame()
 {
     const int n = JigP.TotalTileNum;
     for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.Layer = i;
         j.Win = 0;
         j.Rot = JigP.Rotate ? uint8_t(MyRandom(4)) : 0;
         j.Sel = 0;
         UpdateJigDrawCoords(i);
     }
-    RemixJigs(0, JigP.SpreadOut);
-    SortJigs(0);
+    RemixJigs(kSide0, JigP.SpreadOut);
+    SortJigs(kSortAscending);
     if (JigP.BorderStyle == 1 && n > 0) {
-        TJig& f = Jigs[size_t(n - 1)];
+        TJig& f = JigAt(n - 1);
         f.X = (iMaxMainViewScrollW - JigP.ImageW) / 2;
         f.Y = (iMaxMainViewScrollH - JigP.ImageH) / 2;
         f.Rot = 0;
@@ -158,7 +159,7 @@ bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed)
         return false;
     if (!CutParamsAffordable(NewJigP))
         return false;
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     const bool wasOpen = FileNames.bOpen;
     FileNames.bOpen = false;
     Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 14);
@@ -201,7 +202,7 @@ bool AllOneUprightGroup()
     if (n < 1)
         return false;
     for (int i = 0; i < n; ++i)
-        if (Jigs[size_t(i)].Layer != Jigs[0].Layer || Jigs[size_t(i)].Rot != 0)
+        if (JigAt(i).Layer != JigAt(0).Layer || JigAt(i).Rot != 0)
             return false;
     return true;
 }
@@ -211,9 +212,9 @@ int SideToShow()
     const int n = JigP.TotalTileNum;
     if (n < 1)
         return 0;
-    const uint8_t win = Jigs[0].Win;
+    const uint8_t win = JigAt(0).Win;
     for (int i = 1; i < n; ++i)
-        if (Jigs[size_t(i)].Win != win)
+        if (JigAt(i).Win != win)
             return 0;
     return win <= 1 ? win : 0;
 }
@@ -269,18 +270,7 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
     }
     Platform().SetTitle(FileNameOf(path));
     LastFiles_Update(path);
-    bCurSide = side;
-    iCurJig = -1;
-    DragJigP = TDragJig{};
-    DragJigP.bClickPending = true;
-    // A game saved solved (or whose pieces already form one upright group) is
-    // solved: no second congratulation at the first drag, and its solved
-    // picture may be saved.
-    bGameSolved = AllOneUprightGroup();
-    AutoSaveP.bNeedSave = false;
-    AutoSaveP.bNeedAutoSave = AutoSaveP.bNeedSave;
-    Platform().SetEdited(AutoSaveP.bNeedSave);
-    AutoSaveP.dtStart = GetNow();
+    Records_ResetOpenedGame(side);
     EdgePieces_Reset();
     if (GameFileHooks.fnAfterOpen)
         GameFileHooks.fnAfterOpen(side);

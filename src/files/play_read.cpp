@@ -111,7 +111,7 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
     // Nothing of the open game is replaced until every part has decoded: a
     // file that fails leaves the game as it was.
     const bool wasOpen = FileNames.bOpen;
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     FileNames.bOpen = false;
     Platform().ProgressShow(LangGetKeyVal("Prog_OpenJig"), 7);
     if (!SolveFile_Apply(s)) {
@@ -122,7 +122,7 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
     }
     SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
     Platform().ProgressInc(4);
-    SortJigs(0);
+    SortJigs(kSortAscending);
     Platform().ProgressInc(1);
     CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
     Platform().ProgressInc(1);

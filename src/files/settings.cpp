@@ -130,7 +130,7 @@ void Settings_ApplyDict(const TSettingsDict& d)
     ReadFlag(d, "CurMA_ClickToDrag", &CurMA.bClickToDrag);
     ReadFlag(d, "CurMA_RotWheel", &CurMA.bRotWheel);
     ReadInt(d, "StuckKoef", &OptP.StuckKoef, 10, 30);
-    ReadInt(d, "Visual_EmbossStyle", &OptP.Visual_EmbossStyle, 0, 3);
+    ReadInt(d, "Visual_EmbossStyle", &OptP.Visual_EmbossStyle, kEmbossNone, kEmbossLast);
     ReadFlag(d, "Visual_ShowJoin", &OptP.Visual_ShowJoin);
     ReadFlag(d, "Sound_Play", &OptP.Sound_Play);
     const auto lang = d.find("Lang_Name");

@@ -146,7 +146,7 @@ bool SolveFile_GameReadable()
     if (!ParamsUsable(JigP) || n < 1 || size_t(n) > Jigs.size())
         return false;
     for (int32_t i = 0; i < n; ++i)
-        if (!JigUsable(Jigs[size_t(i)], JigP))
+        if (!JigUsable(JigAt(i), JigP))
             return false;
     return PieceImagesBytes(Jigs.data(), n, JigP.Rotate != 0) <= PieceImagesBudget(JigP.ImageW, JigP.ImageH, JigP.Rotate != 0);
 }

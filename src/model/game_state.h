@@ -7,6 +7,7 @@
 #pragma once
 
 #include "base/helpers.h"
+#include "cutting/cutting.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,7 @@ void SetHeadlessViewSize(int w, int h);
 
 // ---- Options (per run; from the settings) ---------------------------------------------
 struct TOptions {
-    uint8_t Visual_EmbossStyle = 1;  // emboss style of piece edges, 0..3
+    uint8_t Visual_EmbossStyle = kEmbossDefault;  // emboss style of piece edges, kEmbossNone..kEmbossLast
     bool Visual_ShowJoin = true;     // the star where pieces joined
     bool Sound_Play = true;          // join and win sounds
     int32_t StuckKoef = 12;          // join strength (tenths of StuckD)
@@ -51,11 +52,17 @@ extern const MOUSE_SCHEMA DefMA;   // the standard preset
 extern const MOUSE_SCHEMA KidsMA;  // the simpler preset
 
 // ---- Table backgrounds (per game; stored in saved games, 36 bytes) ---------------------
+// A background code is a table picture, kFirstBkgPic .. kFirstBkgPic +
+// kBkgPicCount - 1, or else a packed colour 0xBBGGRR.
 constexpr int32_t kDefaultBkgColor = 0x989898;
+constexpr int32_t kFirstBkgPic = 10;
+constexpr int kBkgPicCount = 8;
+constexpr int kBkgWinCount = 6;  // windows with a background: the sides and the pockets (0..5)
+constexpr int kBkgAllWins = -1;  // SetScrBkgColor: every one of them, kept as lBkgColorAll
 struct TWinParams {
     int32_t Reserved[2] = {0, 0};        // kept at their running values when a game is read
     int32_t lBkgColorAll = kDefaultBkgColor;  // code last chosen for all windows
-    int32_t lBkgColors[6] = {kDefaultBkgColor, kDefaultBkgColor, kDefaultBkgColor,
+    int32_t lBkgColors[kBkgWinCount] = {kDefaultBkgColor, kDefaultBkgColor, kDefaultBkgColor,
                              kDefaultBkgColor, kDefaultBkgColor, kDefaultBkgColor};  // windows 0..5
 };
 static_assert(sizeof(TWinParams) == 36);
@@ -109,13 +116,26 @@ struct TFieldWin {
 // largest field (iMaxMainViewScrollW x iMaxMainViewScrollH).
 TFieldWin HeadlessFieldWin(int index);
 
+// Compositions of the screen and still buffers (DrawToScrBuf and
+// FillStillBuf in the field): what is drawn into the target.
+enum : int {
+    kComposeAll = 0,             // every visible window with its contents (and the selection frame)
+    kComposeWithoutDragged = 1,  // as kComposeAll without the dragged pieces
+    kComposeDragged = 2,         // only the dragged pieces, no clear
+    kComposeWithoutCurWin = 3,   // as kComposeAll without the current window
+    kComposeCurWin = 4,          // only the current window with its contents, no clear
+    kComposeWithoutFrame = 5,    // as kComposeAll without the selection frame
+    kComposeFrame = 6,           // only the selection frame, no clear
+    kComposeStill = 100,         // the still buffer copied over the target, no clear
+};
+
 // The window owns the real implementation; with none installed the calls do
 // nothing and the window list is the headless one above (headless tools and
 // most tests). OMemoryField (model/memory_field.h) is the in-memory field.
 class IFieldHost {
 public:
     virtual ~IFieldHost() = default;
-    // Rebuilds the still buffer: 1 with the dragged group lifted out, 0 plain.
+    // Rebuilds the still buffer: kComposeWithoutDragged or kComposeAll.
     virtual void FillStillBuf(int /*mode*/) {}
     // The weight window is on the field.
     virtual bool IsWeightVisible() const { return false; }

@@ -184,7 +184,7 @@ void ArrangeSelectedJigs()
     if (std::none_of(Jigs.begin(), Jigs.begin() + n, [](const TJig& j) { return j.Sel != 0; }))
         return;
     AutoSaveGuard guard;
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     const std::optional<TFieldWin> cw = FieldHost().CaptureWin();
     const bool pocket = cw && cw->bType == kWinPocket;
     const TFieldWin w0 = FieldHost().ViewWin(0).value_or(HeadlessFieldWin(0));
@@ -297,7 +297,7 @@ bool PullBackGroup(size_t first, size_t last, size_t lead, int strict, int aw, i
 
 bool FindLostJigs(int win, int strict)
 {
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     SortJigs(kSortAscending);
     const TFieldWin w = FieldHost().ViewWin(win).value_or(HeadlessFieldWin(win));
     const bool pocket = w.bType == kWinPocket;
@@ -330,6 +330,6 @@ void FindLostJigsOnAllWins()
     for (int w = 0; w < kFieldWinCount; ++w) {
         const std::optional<TFieldWin> v = FieldHost().ViewWin(w);
         if (v && WinTypeHoldsPieces(v->bType))
-            FindLostJigs(w, 1);
+            FindLostJigs(w, kLostStrict);
     }
 }

@@ -175,8 +175,8 @@ void DragCurJig(int x, int y, int movesSelection)
     DragJigP.GrabY = DragJigP.GrabY0 = cur.Y - p.y;
     DragJigP.State = kDragPieces;
     DragJigP.bSelected = movesSelection != 0;
-    FieldHost().FillStillBuf(1);
-    Platform().RequestRedraw(2);
+    FieldHost().FillStillBuf(kComposeWithoutDragged);
+    Platform().RequestRedraw(kRedrawShow);
 }
 
 void MoveJigs(int x, int y, int targetWin, int movesSelection)
@@ -383,7 +383,7 @@ void CheckSolvePuzzle()
     const int n = JigsInPlay();
     if (bGameSolved || n == 0)
         return;
-    const int32_t layer = Jigs[0].Layer;
+    const int32_t layer = JigAt(0).Layer;
     for (int i = 0; i < n; ++i)
         if (JigAt(i).Layer != layer || JigAt(i).Rot != 0)
             return;
@@ -396,7 +396,7 @@ void CheckSolvePuzzle()
     const int dy = (iMaxMainViewScrollH - JigP.ImageH) / 2 + b.HomeY - b.Y;
     MoveLayer(layer, dx, dy);
     GameChanged();
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     if (OptP.Sound_Play)
         Platform().PlaySound("win");
     Platform().ShowMessage(LangMessage("MS_Congratulat"));
@@ -406,11 +406,11 @@ void CheckSolvePuzzle()
 
 void DeselectJigs()
 {
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     const int n = JigsInPlay();
     for (int i = 0; i < n; ++i)
         JigAt(i).Sel = 0;
-    FindLostJigs(CapturedWinOrNone().bIndex, 0);
+    FindLostJigs(CapturedWinOrNone().bIndex, kLostLoose);
     DragJigP.bSelected = false;
 }
 
@@ -464,7 +464,7 @@ void SelectInSelRect(int win)
 
 void SelectJigs(int all)
 {
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     SortJigs(kSortAscending);
     DragJigP.bSelected = false;
     DragJigP.State = kDragIdle;

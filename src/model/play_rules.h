@@ -61,6 +61,8 @@ void PutJigsOnTop(int selected);
 // point (x, y); -1 for none.
 int GetCurJig(int x, int y);
 // Starts dragging the current piece's group (or the selection).
+constexpr int kMoveCurrentGroup = 0;  // DragCurJig, MoveJigs: the current piece's group
+constexpr int kMoveSelection = 1;     // DragCurJig, MoveJigs: every selected group
 void DragCurJig(int x, int y, int movesSelection);
 // Moves the dragged pieces with the pointer; targetWin >= 0: the pointer
 // crossed into that window, which takes the pieces and becomes captured.
@@ -73,13 +75,17 @@ void CheckSolvePuzzle();
 
 // ---- Selection and sides ------------------------------------------------------------------
 void DeselectJigs();
-// all 1: every piece of the captured window; all 0: the groups inside SelRect.
+constexpr int kSelectInFrame = 0;  // SelectJigs: the groups inside SelRect
+constexpr int kSelectAll = 1;      // SelectJigs: every piece of the captured window
 void SelectJigs(int all);
-// Sends the selection (selectedOnly 1) or the current group to the other side.
+// Sends the selection (kMoveSelection) or the current group (kMoveCurrentGroup)
+// to the other side.
 void ChangeJigsSide(int x, int y, int selectedOnly);
 
 // ---- Many pieces at once ------------------------------------------------------------------
 // A quarter turn of the current group about view point (x, y).
+constexpr int kTurnCounterClockwise = 0;  // RotateCurJig
+constexpr int kTurnClockwise = 1;         // RotateCurJig
 void RotateCurJig(int x, int y, int clockwise);
 // Lays out the loose pieces of side `side`: on a grid (spreadOut) or at random.
 void RemixJigs(int side, int spreadOut);
@@ -94,9 +100,12 @@ struct TArrangeGrid {
 };
 TArrangeGrid ArrangeGrid(int k, int aw, int ah, int cell);
 // Pulls back the groups of window `win` whose core lies outside its area;
-// true when a group moved.
+// true when a group moved. Strict: the frame piece may stick out by at most
+// TileS; loose: a strip of TileS along its far edges must stay in the area.
+constexpr int kLostLoose = 0;   // FindLostJigs
+constexpr int kLostStrict = 1;  // FindLostJigs
 bool FindLostJigs(int win, int strict);
-// FindLostJigs(w, 1) for every side and pocket.
+// FindLostJigs(w, kLostStrict) for every side and pocket.
 void FindLostJigsOnAllWins();
 
 // ---- Weight -------------------------------------------------------------------------------

@@ -90,9 +90,9 @@ void GameChanged()
 void UpdateDraggedJigScr()
 {
     if (DragJigP.State == kDragPieces && iCurJig >= 0 && size_t(iCurJig) < Jigs.size())
-        FieldHost().FillStillBuf(1);
+        FieldHost().FillStillBuf(kComposeWithoutDragged);
     else if (FieldHost().IsWeightVisible())
-        FieldHost().FillStillBuf(0);
+        FieldHost().FillStillBuf(kComposeAll);
 }
 
 void Model_Reset()

@@ -7,9 +7,20 @@
 // installed, Platform() answers with a process-wide RecordingPlatform.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 #include <deque>
+
+// The redraw request (RedrawP in the play field): what the next frame does.
+// Any code that changes what is shown asks for one; the frame that draws
+// resets it to kRedrawNone. The values are stored in a byte and fixed.
+enum : uint8_t {
+    kRedrawNone = 0,     // nothing to draw
+    kRedrawFull = 1,     // compose the whole field into the screen buffer and show it
+    kRedrawShow = 2,     // show the screen buffer as it is: it is already up to date
+    kRedrawOverlay = 3,  // as kRedrawShow; only what is drawn over the field changed
+};
 
 class IPlatform {
 public:
@@ -36,7 +47,7 @@ public:
     virtual void SetEdited(bool edited) = 0;
     virtual void SetTitle(const std::string& title) = 0;
 
-    // Asks the play field for a frame: 1 recompose and show, 2 or 3 show as composed.
+    // Asks the play field for a frame: a kRedraw* code.
     virtual void RequestRedraw(int mode) = 0;
 
     // One diagnostic line for the log (standard error in the Qt build).

@@ -227,12 +227,12 @@ void MCColor::UpdateAllPalettes(bool apply)
     if (FScr < 0) {
         if (IsPicBkg(FCurColor) && !LoadBkgPic(FCurColor))
             FCurColor = kDefaultBkgColor;
-        SetScrBkgColor(-1, FCurColor);
+        SetScrBkgColor(kBkgAllWins, FCurColor);
     } else {
         SetScrBkgColor(FScr, FCurColor);
     }
     ++iFieldApplies;
-    RedrawP = 1;  // the next frame (1/60 s) shows it
+    RedrawP = kRedrawFull;  // the next frame (1/60 s) shows it
 }
 
 void MCColor::PaneDrawRect(QPainter& p, int pane)

@@ -425,7 +425,7 @@ void MCMainForm::RetitleAll()
         QEvent e(QEvent::LanguageChange);
         QApplication::sendEvent(w, &e);
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void MCMainForm::SetMenuItemTitle(int index, const std::string& key)
@@ -639,7 +639,7 @@ void MCMainForm::changeEvent(QEvent* e)
 {
     // Back from the taskbar: the field is drawn afresh.
     if (e->type() == QEvent::WindowStateChange && !isMinimized())
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
     QMainWindow::changeEvent(e);
     // Leaving the maximised state restores the geometry the window had
     // before. The game starts maximised over the whole work area, so that
@@ -720,7 +720,7 @@ void MCMainForm::WriteStateFile()
     out += StrFormat("view %d %d %d %d\n", origin.x(), origin.y(), MainView->width(), MainView->height());
     const int n = IsGameOpen() ? JigsInPlay() : 0;
     for (int j = 0; j < n; ++j) {
-        const TJig& p = Jigs[size_t(j)];
+        const TJig& p = JigAt(j);
         const OMyWin* w = GetViewWin(p.Win);
         const OMyImage& img = arPicJigs[size_t(j)];
         int bu = -1, bv = -1, best = -1;

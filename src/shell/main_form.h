@@ -25,59 +25,11 @@ class QMenu;
 class QToolBar;
 class MCAbout;
 
-// ---- The menu table: fixed indices into MainMenuItems ---------------------------------------
-// Other parts title, check and enable items by these numbers; they never change.
-enum TMainMenuIndex : int {
-    kMenuApp = 0,            // the application menu
-    kMenuAppAbout = 1,
-    kMenuAppOptions = 2,
-    kMenuAppHide = 3,        // minimises the window
-    kMenuAppHideOthers = 4,  // kept for its index and title; not shown (no meaning here)
-    kMenuAppShowAll = 5,     // likewise
-    kMenuAppQuit = 6,
-    kMenuFile = 7,
-    kMenuFileOpen = 8,
-    kMenuFileOpenRecent = 9,  // the submenu of recent files
-    kMenuFileLast0 = 10,      // .. 13: recent files 0..3
-    kMenuFileSave = 14,
-    kMenuFileSaveAs = 15,
-    kMenuFileSaveSolvedImage = 16,
-    kMenuFileDownload = 17,
-    kMenuGame = 18,
-    kMenuGameSide0 = 19,
-    kMenuGameSide1 = 20,
-    kMenuGameThumb = 21,
-    kMenuGameBkgAll = 22,
-    kMenuGameBkgCur = 23,
-    kMenuGameInfo = 24,
-    kMenuGameSelectAll = 25,
-    kMenuGameArrangeJigs = 26,
-    kMenuGameGatherLostJigs = 27,
-    kMenuGameGlass = 28,
-    kMenuGameWeight = 29,
-    kMenuPockets = 30,
-    kMenuPocketsPocket0 = 31,  // .. 34: pockets 0..3
-    kMenuPocketsTile = 35,
-    kMenuPocketsCascade = 36,
-    kMenuHelp = 40,
-    kMenuHelpCont = 41,
-    kMenuHelpQuick = 42,
-    kMenuHelpSiteHome = 43,
-    kMenuHelpGameHome = 44,
-    kMenuHelpReport = 45,
-    kMenuHelpCredits = 46,
-    kMenuHelpTestEmail = 47,  // hidden for good
-    kMainMenuItems = 48
-};
+// The menu and toolbar indices (TMainMenuIndex, TToolbarButton) are in field/ui_codes.h:
+// the field titles and checks items by them too.
 constexpr int kRecentMenuItems = 4;
 
-// ---- The toolbar: buttons by creation order -------------------------------------------------
-enum TToolbarButton : int {
-    kTbOpen = 0, kTbSave, kTbDownload, kTbBkgAll, kTbBkgCur, kTbThumb, kTbInfo, kTbSide0, kTbSide1,
-    kTbPocket0,  // .. 12
-    kTbSelectAll = 13, kTbArrange, kTbGlass, kTbWeight, kTbOptions, kTbHelp,
-    kToolbarButtons = 19
-};
+// ---- The toolbar ----------------------------------------------------------------------------
 // The identifiers the toolbar factory knows, and its default list (30 entries).
 extern const char* const kToolButtonId;  // "kx.toolbar.button"
 extern const char* const kToolSepId;     // "kx.toolbar.sep"

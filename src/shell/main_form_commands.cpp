@@ -92,7 +92,7 @@ void OpenAddress(const std::string& address)
 void MCMainForm::AfterGameCommand()
 {
     UpdateCommandStates();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     MainView->update();
 }
 
@@ -267,7 +267,7 @@ void MCMainForm::MenuGameThumb()
         t->move();
         t->moveToFront();
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
     MainView->update();
 }
@@ -282,7 +282,7 @@ void MCMainForm::MenuGameGlass()
         g->changeLT(MakeTPoint(0, 0));
         g->move();
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     UpdateDraggedJigScr();
     MainView->update();
 }
@@ -293,7 +293,7 @@ void MCMainForm::MenuGameSelectAll()
         return;
     DeselectFirst();
     bShowOnlyEdges = false;  // every piece is taken: the hidden ones show
-    SelectJigs(1);
+    SelectJigs(kSelectAll);
     AfterGameCommand();
 }
 
@@ -342,7 +342,7 @@ void MCMainForm::MenuGameWeight()
             p = MakeTPoint(tx, ty);
     }
     const bool inside = m.x >= 0 && m.y >= 0 && m.x < iMainViewW && m.y < iMainViewH;
-    if (DragJigP.State == 1 && iCurJig != -1) {
+    if (DragJigP.State == kDragPieces && iCurJig != -1) {
         iWeightJig = iCurJig;
         WeightP.updateButton();
     } else if (iWeightJig != -1) {
@@ -353,10 +353,10 @@ void MCMainForm::MenuGameWeight()
         WeightP.bVisible = false;
         iWeightJig = -1;
         WeightP.updateButton();
-        RedrawP = 1;
+        RedrawP = kRedrawFull;
     } else {
         WeightP.dragTo(inside ? p : MakeTPoint(-100, -100));
-        RedrawP = 2;
+        RedrawP = kRedrawShow;
     }
     Undo_Commit();  // lifted (put down on a carried group, it joins the drag's step)
     UpdateCommandStates();

@@ -163,7 +163,7 @@ void MCOptions::BuildVisualPage(QWidget* p)
 {
     o_VisualEmbossCap = CreateLabel(p, 0, vMyRectInitWH(20, 14, 260, 24));
     o_VisualEmbossMatrix = new QButtonGroup(this);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = kEmbossNone; i < kEmbossStyles; ++i) {
         // Cells 29 high, 4 apart.
         auto* rb = new QRadioButton(p);
         rb->setGeometry(30, 44 + i * (29 + 4), 240, 29);
@@ -244,7 +244,7 @@ void MCOptions::TranslateForm()
     o_PlaySingleWin->setText(Tr("CB_PlaySingleWin"));
     o_PlayClickToDrag->setText(Tr("CB_PlayClickToDrag"));
     o_VisualEmbossCap->setText(Tr("GB_VisualEmboss"));
-    for (int i = 0; i < 4; ++i)
+    for (int i = kEmbossNone; i < kEmbossStyles; ++i)
         o_VisualEmbossMatrix->button(i)->setText(QString::fromStdString(LangGetKeyVal(StrFormat("RB_VisualEmboss%d", i))));
     o_VisualShowJoin->setText(Tr("CB_VisualShowJoin"));
     o_LangCap->setText(Tr("L_LangListCap"));
@@ -435,8 +435,8 @@ void MovePiecesToFirstSide()
 {
     bool moved = false;
     for (int j = 0; j < JigsInPlay(); ++j)
-        if (Jigs[size_t(j)].Win == 1) {
-            Jigs[size_t(j)].Win = 0;
+        if (JigAt(j).Win == 1) {
+            JigAt(j).Win = 0;
             moved = true;
         }
     if (moved)
@@ -457,7 +457,7 @@ void MCOptions::StoreControls()
     // 3, 4: the mouse scheme; switching to one table gathers the second side's pieces.
     CheckPlaySchemas();
     if (p_SelMA.bSingleWin && !CurMA.bSingleWin && IsGameOpen()) {
-        ChangeSide(0);
+        ChangeSide(kSide0);
         MovePiecesToFirstSide();
     }
     CurMA = p_SelMA;
@@ -482,7 +482,7 @@ void MCOptions::StoreControls()
     // 9: the download source.
     if (const int i = o_DnSrc->currentIndex(); i >= 0 && i < kDnSrcCount)
         OptP.DnSrc = DnSrcHost(i);
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
 }
 
 void MCOptions::ButOkPressed()

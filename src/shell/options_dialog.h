@@ -89,7 +89,7 @@ public:
     QSlider* o_StuckKoefSlider = nullptr;
     // Look
     QLabel* o_VisualEmbossCap = nullptr;
-    QButtonGroup* o_VisualEmbossMatrix = nullptr;  // ids 0..3 = the emboss styles
+    QButtonGroup* o_VisualEmbossMatrix = nullptr;  // ids = the emboss styles, kEmbossNone..kEmbossLast
     QLabel* o_VisualEmbossImage = nullptr;
     QLabel* o_VisualShowJoinIcon = nullptr;
     QCheckBox* o_VisualShowJoin = nullptr;

@@ -105,7 +105,7 @@ TGolden CutAndDigest(const TGolden& c)
         mask.AddImage(*miMasks);
     table.Add(&JigP, sizeof JigP);
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        table.Add(&Jigs[size_t(i)], sizeof(TJig));
+        table.Add(&JigAt(i), sizeof(TJig));
     images.AddInt(int64_t(arPicJigs.size()));
     for (const OMyImage& img : arPicJigs)
         images.AddImage(img);

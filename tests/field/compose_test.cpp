@@ -31,7 +31,7 @@ TEST(FieldFrame, PiecesAppearWhereTheyLieAndAnErrorShowsOnTheOverlayOnlyWhileItI
     // The information line sits at the bottom left.
     EXPECT_NE(Rgb(img, 14, img.height() - 14), 0x989898u);
     GLErrorsP.gErrorTime -= gMsgPresistance + 1;  // ten seconds later
-    RedrawP = 3;
+    RedrawP = kRedrawOverlay;
     img = h.Frame();
     EXPECT_EQ(Rgb(img, 14, 14), 0x989898u);
 }
@@ -49,7 +49,7 @@ TEST(FieldFrame, ATablePictureScrollsWithTheContent)
     OMyWin* s0 = GetViewWin(0);
     s0->iScrollL = 100;
     s0->iScrollT = 40;
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     const QImage img = h.Frame();
     for (const QPoint p : {QPoint(3, 5), QPoint(300, 200)}) {
         int r, g, b;

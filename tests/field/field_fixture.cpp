@@ -89,8 +89,8 @@ void FieldHarness::Open(const TGridSpec& spec, bool fitView)
 
 QImage FieldHarness::Frame()
 {
-    if (RedrawP == 0)
-        RedrawP = 3;
+    if (RedrawP == kRedrawNone)
+        RedrawP = kRedrawOverlay;
     QImage img = view_->grabFrame();
     // Events find no context current, as in the game between frames.
     view_->doneCurrent();
@@ -163,7 +163,7 @@ QPoint FieldHarness::ViewPoint(int win, int x, int y)
 QPoint FieldHarness::PieceCentre(int j)
 {
     const TPoint p = OpaquePoint(j);
-    return ViewPoint(Jigs[size_t(j)].Win, p.x, p.y);
+    return ViewPoint(JigAt(j).Win, p.x, p.y);
 }
 
 uint32_t Rgb(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }

@@ -84,7 +84,7 @@ TEST(FieldMouseSchemes, EveryOfferedPairWorksForEveryActionInBothDragModes)
                     EXPECT_EQ(std::make_pair(Jigs[4].X, Jigs[4].Y), std::make_pair(x0, y0)) << what;
                     break;
                 }
-                EXPECT_EQ(DragJigP.State, 0) << what << ": nothing is picked or framed";
+                EXPECT_EQ(DragJigP.State, kDragIdle) << what << ": nothing is picked or framed";
                 EXPECT_EQ(Jigs[3].Win, kSide0) << what;
                 if (!clickToDrag || act == Act::OtherSide)
                     continue;
@@ -95,9 +95,9 @@ TEST(FieldMouseSchemes, EveryOfferedPairWorksForEveryActionInBothDragModes)
                 ASSERT_EQ(DragJigP.State, 1) << what;
                 h.Click(FieldHarness::PieceCentre(2), kChoices[k].button, kChoices[k].mods);
                 EXPECT_EQ(Jigs[2].Rot, act == Act::Cw ? 1 : 3) << what << ", carried";
-                EXPECT_EQ(DragJigP.State, 1) << what << ", carried";
+                EXPECT_EQ(DragJigP.State, kDragPieces) << what << ", carried";
                 h.Click(FieldHarness::PieceCentre(2));
-                EXPECT_EQ(DragJigP.State, 0) << what << ", put down";
+                EXPECT_EQ(DragJigP.State, kDragIdle) << what << ", put down";
             }
         }
     }
@@ -146,10 +146,10 @@ TEST(FieldMouseSchemes, ALeftClickOrDragWithAModifierNeverPicks)
             h.Drag(c, c + QPoint(40, 30), 4, Qt::LeftButton, m);
             h.Move(c + QPoint(80, 30), Qt::NoButton);
             EXPECT_EQ(std::make_pair(Jigs[1].X, Jigs[1].Y), std::make_pair(x0, y0)) << int(m);
-            EXPECT_EQ(DragJigP.State, 0) << int(m);
+            EXPECT_EQ(DragJigP.State, kDragIdle) << int(m);
             // Nor does it start a selection frame on the bare table.
             h.Press(QPoint(500, 400), Qt::LeftButton, m);
-            EXPECT_EQ(DragJigP.State, 0) << int(m);
+            EXPECT_EQ(DragJigP.State, kDragIdle) << int(m);
             h.Release(QPoint(500, 400), Qt::LeftButton, m);
             EXPECT_FALSE(DragJigP.bSelected);
         }
@@ -219,7 +219,7 @@ TEST(FieldMouseSchemes, TheWheelScrollsWhereItHasNothingToTurnAndArrowKeysScroll
     ASSERT_TRUE(s0->bHorScrollVisible && s0->bVerScrollVisible);
     Jigs[5].X = 300;  // low on the table: still in view when scrolled
     Jigs[5].Y = 400;
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     const QPoint bare(500, 380);
     // Over a piece with rotation on, the wheel turns and does not scroll.
     h.Wheel(FieldHarness::PieceCentre(4), -120);
@@ -291,19 +291,19 @@ TEST(FieldMouseSchemes, EscapeGivesUpASelectionFrameAndDeselects)
     h.Move(end);
     ASSERT_EQ(DragJigP.State, 2);
     h.Key(Qt::Key_Escape);
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
     h.Move(end + QPoint(1, 1));
     h.Release(end + QPoint(1, 1));
     EXPECT_FALSE(DragJigP.bSelected) << "the given-up frame selects nothing";
     for (int j = 0; j < JigP.TotalTileNum; ++j)
-        EXPECT_EQ(Jigs[size_t(j)].Sel, 0);
+        EXPECT_EQ(JigAt(j).Sel, 0);
 
     h.Drag(start, end, 5);
     ASSERT_TRUE(DragJigP.bSelected);
     h.Key(Qt::Key_Escape);
     EXPECT_FALSE(DragJigP.bSelected);
     for (int j = 0; j < JigP.TotalTileNum; ++j)
-        EXPECT_EQ(Jigs[size_t(j)].Sel, 0) << j;
+        EXPECT_EQ(JigAt(j).Sel, 0) << j;
     const QPoint c = FieldHarness::PieceCentre(0);
     EXPECT_EQ(Rgb(h.Frame(), c.x(), c.y()), PieceColour(0));  // drawn unselected again
 }

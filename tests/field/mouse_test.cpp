@@ -16,15 +16,15 @@ namespace {
 void DragPieceTo(FieldHarness& h, int j, int x, int y)
 {
     const QPoint from = FieldHarness::PieceCentre(j);
-    const QPoint to = from + QPoint(x - Jigs[size_t(j)].X, y - Jigs[size_t(j)].Y);
+    const QPoint to = from + QPoint(x - JigAt(j).X, y - JigAt(j).Y);
     h.Drag(from, to);
 }
 
 // Where piece j belongs beside piece k (rotation 0).
 QPoint HomeBeside(int j, int k)
 {
-    return QPoint(Jigs[size_t(k)].X + Jigs[size_t(j)].HomeX - Jigs[size_t(k)].HomeX,
-                  Jigs[size_t(k)].Y + Jigs[size_t(j)].HomeY - Jigs[size_t(k)].HomeY);
+    return QPoint(JigAt(k).X + JigAt(j).HomeX - JigAt(k).HomeX,
+                  JigAt(k).Y + JigAt(j).HomeY - JigAt(k).HomeY);
 }
 
 TGridSpec Spread(bool rotate = false, int originX = 60, int originY = 60)
@@ -82,7 +82,7 @@ TEST(FieldMouse, OtherButtonsAndTheWheelDuringADragLeaveThePiecesInTheirWindow)
     h.Move(from);
     h.Press(from, Qt::RightButton);  // over the dragged piece: not a move to the other side
     h.Release(from, Qt::RightButton);
-    EXPECT_EQ(DragJigP.State, 1);
+    EXPECT_EQ(DragJigP.State, kDragPieces);
     h.Move(to);
     h.Release(to);
     EXPECT_EQ(Jigs[1].Win, kSide0);
@@ -98,7 +98,7 @@ TEST(FieldMouse, OtherButtonsAndTheWheelDuringADragLeaveThePiecesInTheirWindow)
     h.Move(overThumb, Qt::NoButton);
     h.Press(overThumb);
     h.Release(overThumb);
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
     EXPECT_EQ(Jigs[5].Win, kSide0);
     EXPECT_EQ(FieldHarness::PieceCentre(5), overThumb);
 }
@@ -119,7 +119,7 @@ TEST(FieldMouse, TheWheelTurnsThePieceUnderThePointer)
     EXPECT_EQ(Jigs[4].Rot, 0);
     // The wheel never starts a gesture, even over a window's frame.
     EXPECT_EQ(DragWinP.bDragAction, 0);
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
     CurMA.bRotWheel = 0;
     h.Wheel(FieldHarness::PieceCentre(4), -120);
     EXPECT_EQ(Jigs[4].Rot, 0);
@@ -141,10 +141,10 @@ TEST(FieldMouse, ASelectionFrameDrawnUpAndLeftIsShownAndSelects)
     EXPECT_EQ(outside, 0x989898u);
     EXPECT_GT(inside & 0xFF, 0xC0u);
     h.Release(end);
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
     EXPECT_TRUE(DragJigP.bSelected);
     for (int j = 0; j < 5; ++j)
-        EXPECT_EQ(Jigs[size_t(j)].Sel, 1) << j;
+        EXPECT_EQ(JigAt(j).Sel, 1) << j;
     EXPECT_EQ(Jigs[5].Sel, 0);
     // Selected pieces show the inverse of their colours.
     img = h.Frame();
@@ -178,18 +178,18 @@ TEST(FieldMouse, ClickToDragKeepsThePieceOnATinyClickAndPutsItDownOnAWiderOne)
     QPoint c = FieldHarness::PieceCentre(3);
     h.Press(c);
     h.Release(c + QPoint(1, 2));  // within 1 across and 2 down: the picking click
-    EXPECT_EQ(DragJigP.State, 1);
+    EXPECT_EQ(DragJigP.State, kDragPieces);
     const int x0 = Jigs[3].X;
     h.Move(c + QPoint(60, 0), Qt::NoButton);  // carried without a button
     EXPECT_EQ(Jigs[3].X, x0 + 60);
     h.Press(c + QPoint(60, 0));
     h.Release(c + QPoint(60, 0));
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
 
     c = FieldHarness::PieceCentre(4);
     h.Press(c);
     h.Release(c + QPoint(2, 0));  // 2 across: the piece goes down at once
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
 }
 
 TEST(FieldMouse, RightButtonScrollsByHandOnlyWhenABarShows)
@@ -234,7 +234,7 @@ TEST(FieldMouse, APieceHalfOutsideItsWindowShowsTheMatchingPart)
     // Five red columns of the cell stay inside the client's left edge.
     Jigs[0].X = -(cx + s.tile / 2) + 5;
     Jigs[0].Y = 200;
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     const QImage frame = h.Frame();
     const int y = FieldHarness::ViewPoint(0, 0, 200 + cy + 5).y();
     for (int x = 0; x < 5; ++x)
@@ -252,16 +252,16 @@ TEST(FieldMouse, NoFrameIsDrawnWhileNothingAsksForOne)
     // field that drew on every tick would never give a quiet stretch.
     bool quiet = false;
     for (int tries = 0; tries < 8 && !quiet; ++tries) {
-        RedrawP = 0;
+        RedrawP = kRedrawNone;
         const int before = h.FramesDrawn(), fps = h.view()->iFPSCounter;
         h.Wait(200);  // a dozen timer ticks
         quiet = h.FramesDrawn() == before && h.view()->iFPSCounter == fps;
     }
     EXPECT_TRUE(quiet) << "frames were drawn on every stretch though nothing asked for one";
     const int before = h.FramesDrawn();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     EXPECT_TRUE(h.WaitUntil([&] { return h.FramesDrawn() > before; }));
-    EXPECT_EQ(RedrawP, 0);
+    EXPECT_EQ(RedrawP, kRedrawNone);
 }
 
 TEST(FieldMouse, PiecesGoIntoAPocketAndBackOutAndItsCloseButtonHidesIt)
@@ -309,7 +309,7 @@ TEST(FieldMouse, PiecesArePickedAndMovedThroughTheLensAndItsButtonsWork)
     const QPoint centre = FieldHarness::PieceCentre(4);
     Jigs[4].X += c.L + c.W / 2 - centre.x();
     Jigs[4].Y += c.T + c.H / 2 - centre.y();
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     const QPoint target = FieldHarness::PieceCentre(4);  // field point
     const QPoint lens(c.L + 2 * (target.x() - c.L - 60), c.T + 2 * (target.y() - c.T - 60));
     const QImage img = h.Frame();
@@ -352,15 +352,15 @@ TEST(FieldMouse, AGameIsPlayedToTheEndWithTheMouse)
     h.Open(Spread(false, 200, 150));
     // Scatter the pieces, then put each one beside piece 0's group.
     for (int j = 1; j < JigP.TotalTileNum; ++j) {
-        Jigs[size_t(j)].X = 40 + 90 * j;
-        Jigs[size_t(j)].Y = 380 - 20 * (j % 2);
+        JigAt(j).X = 40 + 90 * j;
+        JigAt(j).Y = 380 - 20 * (j % 2);
     }
-    RedrawP = 1;
+    RedrawP = kRedrawFull;
     h.Frame();
     for (int j = 1; j < JigP.TotalTileNum; ++j) {
         const QPoint home = HomeBeside(j, 0);
         DragPieceTo(h, j, home.x() + 2, home.y() + 1);
-        ASSERT_EQ(Jigs[size_t(j)].Layer, Jigs[0].Layer) << "piece " << j;
+        ASSERT_EQ(JigAt(j).Layer, Jigs[0].Layer) << "piece " << j;
     }
     EXPECT_TRUE(bGameSolved);
     EXPECT_EQ(h.Rec().Count(RecordingPlatform::Kind::Message), 1);  // the congratulation
@@ -386,7 +386,7 @@ TEST(FieldMouse, TheWeightIsCarriedWithTheMouseAndDroppedOnAGroup)
     EXPECT_NE(Rgb(img, 60, 420 - WeightP.H / 2), 0x989898u);  // drawn hanging from the pointer
     h.Move(c, Qt::NoButton);
     h.Press(c);  // a press in the table does nothing while it is carried
-    EXPECT_EQ(DragJigP.State, 0);
+    EXPECT_EQ(DragJigP.State, kDragIdle);
     h.Release(c);
     EXPECT_FALSE(WeightP.bVisible);
     EXPECT_EQ(iWeightJig, 4);

@@ -25,9 +25,9 @@ struct RecordingUi : IFieldUi {
 
 void Join(std::initializer_list<int> pieces)
 {
-    const int layer = Jigs[size_t(*pieces.begin())].Layer;
+    const int layer = JigAt(*pieces.begin()).Layer;
     for (int j : pieces)
-        Jigs[size_t(j)].Layer = layer;
+        JigAt(j).Layer = layer;
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ TEST(Pocket, AJoinedGroupCountsOnceAndTheLanguageFileGivesTheCaption)
     MakeField(s);
     Join({0, 1, 2, 3, 4});
     for (int j : {0, 1, 2, 3, 4, 6, 7})
-        Jigs[size_t(j)].Win = kPocket0;
+        JigAt(j).Win = kPocket0;
     PocketCountJigs(kPocket0);
     EXPECT_EQ(GetViewWin(kPocket0)->iJigsNum, 3);
     EXPECT_EQ(GetViewWin(kPocket0)->sCaption, "Pocket 1 [3 pieces]");
@@ -151,7 +151,7 @@ TEST(Gather, TheBiggestGroupGoesUnderOnlyWhenItHoldsHalfThePieces)
     Jigs[5].Win = kPocket0;
     GatherLostJigs();
     for (int j = 0; j < 6; ++j)
-        EXPECT_EQ(Jigs[size_t(j)].Win, 0);
+        EXPECT_EQ(JigAt(j).Win, 0);
     EXPECT_EQ(Jigs[1].Layer, 0);
     EXPECT_EQ(Jigs[4].Layer, 0);
     EXPECT_EQ(iWeightJig, -1);
@@ -275,9 +275,9 @@ TEST(Star, ItStepsEvery50MillisecondsEndsAfterSixStepsAndStopsOutsideItsWindow)
     for (int i = 0; i < 200 && StarP.running(); ++i) {
         const int before = StarP.iPhase;
         StarP.tNextRedraw = GetNow() - 0.001;  // the step is due
-        RedrawP = 0;
+        RedrawP = kRedrawNone;
         StarP.update();
-        EXPECT_EQ(RedrawP, 3);
+        EXPECT_EQ(RedrawP, kRedrawOverlay);
         StarP.draw();
         steps += StarP.iPhase != before;
     }

@@ -66,9 +66,9 @@ TEST_F(PlayOpen, NewGameHasEveryPieceItsOwnGroupOnSideZeroAndAFailedReadLeavesNo
     EXPECT_EQ(arPicJigs.size(), size_t(n));
     std::set<int32_t> layers;
     for (int i = 0; i < n; ++i) {
-        layers.insert(Jigs[size_t(i)].Layer);
-        EXPECT_EQ(Jigs[size_t(i)].Win, 0);
-        EXPECT_EQ(Jigs[size_t(i)].Rot, 0);
+        layers.insert(JigAt(i).Layer);
+        EXPECT_EQ(JigAt(i).Win, 0);
+        EXPECT_EQ(JigAt(i).Rot, 0);
     }
     EXPECT_EQ(layers.size(), size_t(n));
     EXPECT_EQ(iWeightJig, -1);
@@ -238,7 +238,7 @@ TEST_F(PlayOpen, FigureAndGridStylesOpenWithTheirPicturesAndAtlas)
         ASSERT_EQ(arPicJigs.size(), size_t(JigP.TotalTileNum));
         int pictures = 0;
         for (int i = 0; i < JigP.TotalTileNum; ++i)
-            pictures += Jigs[size_t(i)].PicCell;
+            pictures += JigAt(i).PicCell;
         EXPECT_EQ(pictures > 0, style == 3);
         EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Log), 0) << "pictures and atlas were found";
     }
@@ -258,12 +258,12 @@ TEST_F(PlayOpen, SameSeedGivesTheSameCutTurnsAndLayout)
     EXPECT_EQ(std::memcmp(Jigs.data(), first.data(), sizeof(TJig) * size_t(n)), 0);
     EXPECT_EQ(miMasks->Bitmap, firstMask);
     // The frame piece lies centred and unturned; others turned at random.
-    const TJig& f = Jigs[size_t(n - 1)];
+    const TJig& f = JigAt(n - 1);
     EXPECT_EQ(f.Rot, 0);
     EXPECT_EQ(f.X, (iMaxMainViewScrollW - JigP.ImageW) / 2);
     int turned = 0;
     for (int i = 0; i + 1 < n; ++i)
-        turned += Jigs[size_t(i)].Rot != 0;
+        turned += JigAt(i).Rot != 0;
     EXPECT_GT(turned, 0);
 }
 
@@ -274,7 +274,7 @@ TEST_F(PlayOpen, SavedGameReopensByteForByteOnTheSideItsPiecesLieOn)
     ASSERT_TRUE(OpenGameFile(path, 5u));
     const int n = JigP.TotalTileNum;
     for (int i = 0; i < n; ++i)
-        Jigs[size_t(i)].Win = 1;  // everything moved to side 1
+        JigAt(i).Win = 1;  // everything moved to side 1
     Jigs[2].Pad15 = 0xAB;         // reserved bytes travel too
     PocketsP.Pocket[1].bVisible = 1;
     PocketsP.Pocket[1].mrWin = MakeTRect(5, 6, 200, 160);
@@ -350,7 +350,7 @@ TEST_F(PlayOpen, PictureLargerThanTheViewWidensTheSidesBeforeTheLayout)
     EXPECT_EQ(iMaxMainViewScrollH, 300);
     int maxX = 0;
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        maxX = std::max(maxX, Jigs[size_t(i)].X + Jigs[size_t(i)].DrawW);
+        maxX = std::max(maxX, JigAt(i).X + JigAt(i).DrawW);
     EXPECT_GT(maxX, 320);  // the layout used the wider side
 }
 
@@ -364,8 +364,8 @@ TEST_F(PlayOpen, ASolvedGameOpensSolvedWithoutASecondCongratulation)
     const std::string unsolved = dir.File("unsolved.svm"), solved = dir.File("solved.svm");
     ASSERT_TRUE(SaveSolveFile(unsolved, false));
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
-        Jigs[size_t(i)].Layer = 0;
-        Jigs[size_t(i)].Rot = 0;
+        JigAt(i).Layer = 0;
+        JigAt(i).Rot = 0;
     }
     ASSERT_TRUE(SaveSolveFile(solved, false));
     Jigs[1].Rot = 2;  // one group, but a piece turned: not solved
@@ -380,5 +380,45 @@ TEST_F(PlayOpen, ASolvedGameOpensSolvedWithoutASecondCongratulation)
         CheckSolvePuzzle();  // what the first drop does
         EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), 0);
         EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Sound), 0);
+    }
+}
+
+// Whatever the previous game left behind in the middle of a gesture, a
+// jigsaw and a saved game both open with no drag, no current piece, nothing
+// to save and the autosave clock restarted.
+TEST_F(PlayOpen, AnOpenedGameStartsFromNoGestureAndNothingToSave)
+{
+    const std::string jigsaw = MakeJigsaw(dir);
+    ChooseLevel(jigsaw, 10, false, false);
+    ASSERT_TRUE(OpenGameFile(jigsaw, 3u));
+    const std::string saved = dir.File("left.svm");
+    GameChanged();
+    ASSERT_TRUE(SaveSolveFile(saved, false));
+
+    for (const std::string& path : {jigsaw, saved}) {
+        SCOPED_TRACE(path);
+        ChooseLevel(jigsaw, 10, false, false);
+        iCurJig = 2;
+        bCurSide = 1;
+        DragJigP.State = kDragFrame;
+        DragJigP.bSelected = true;
+        DragJigP.bClickPending = false;
+        DragJigP.SelRect = vMyRectInitWH(1, 2, 30, 40);
+        bGameSolved = true;
+        GameChanged();
+        AutoSaveP.dtStart = 0;
+        Recorder().edited = true;
+        ASSERT_TRUE(OpenGameFile(path, 3u));
+        EXPECT_EQ(iCurJig, -1);
+        EXPECT_EQ(bCurSide, 0);
+        EXPECT_EQ(DragJigP.State, kDragIdle);
+        EXPECT_FALSE(DragJigP.bSelected);
+        EXPECT_TRUE(DragJigP.bClickPending);
+        EXPECT_EQ(DragJigP.SelRect, TMyRect{});
+        EXPECT_FALSE(bGameSolved);
+        EXPECT_FALSE(AutoSaveP.bNeedSave);
+        EXPECT_FALSE(AutoSaveP.bNeedAutoSave);
+        EXPECT_FALSE(Recorder().edited);
+        EXPECT_GT(AutoSaveP.dtStart, 0);
     }
 }

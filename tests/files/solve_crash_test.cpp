@@ -25,7 +25,7 @@ void MakeNewGame(bool resave)
     MakeSyntheticGame(120, 90, 60, resave ? 1 : 2);
     if (resave) {
         for (int i = 0; i < 60; ++i)
-            Jigs[size_t(i)].X += 3;
+            JigAt(i).X += 3;
         iWeightJig = 5;
     }
 }

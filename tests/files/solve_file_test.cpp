@@ -440,7 +440,7 @@ TEST(SolveFile, PieceBoxesCoveringThePictureAreRefusedBeforeAnyImageIsBuilt)
     const int w = 1024, h = 768, pieces = 120;
     MakeSyntheticGame(w, h, pieces, 2);
     for (int i = 0; i < pieces; ++i) {  // boxes of a real cut's size: readable
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.W = j.H = 120;
         j.HomeX = (i * 97) % (w - 120);
         j.HomeY = (i * 61) % (h - 120);
@@ -472,7 +472,7 @@ TEST(SolveFile, PieceBoxesCoveringThePictureAreRefusedBeforeAnyImageIsBuilt)
     }
     // The writer never writes what its reader refuses.
     for (int i = 0; i < pieces; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.HomeX = j.HomeY = 0;
         j.W = w;
         j.H = h;

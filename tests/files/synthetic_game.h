@@ -39,7 +39,7 @@ inline void MakeSyntheticGame(int w, int h, int pieces, int32_t seed, const std:
     MyImageFillRect(*miInfoThumb, 0, 0, 32, 24, RGB(40, 90, 200));
     CreateJigsBuf(pieces + 1);
     for (int i = 0; i < pieces; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         auto* b = reinterpret_cast<uint8_t*>(&j);
         for (size_t k = 0; k < sizeof j; ++k)
             b[k] = uint8_t(Rand());

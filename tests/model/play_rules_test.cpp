@@ -32,38 +32,38 @@ protected:
     static void Group(std::initializer_list<int> pieces, int layer)
     {
         for (int i : pieces)
-            Jigs[size_t(i)].Layer = layer;
+            JigAt(i).Layer = layer;
     }
     static void Drop(int i)
     {
         iCurJig = i;
-        DragJigP.State = 1;
+        DragJigP.State = kDragPieces;
         DropCurJig();
     }
     // Piece i lies exactly at its place relative to piece `ref` (both unturned), moved by (dx, dy).
     static void PlaceBeside(int i, int ref, int dx = 0, int dy = 0)
     {
-        const TJig& r = Jigs[size_t(ref)];
-        Jigs[size_t(i)].X = r.X + Jigs[size_t(i)].HomeX - r.HomeX + dx;
-        Jigs[size_t(i)].Y = r.Y + Jigs[size_t(i)].HomeY - r.HomeY + dy;
+        const TJig& r = JigAt(ref);
+        JigAt(i).X = r.X + JigAt(i).HomeX - r.HomeX + dx;
+        JigAt(i).Y = r.Y + JigAt(i).HomeY - r.HomeY + dy;
     }
     static bool AtPlace(int i, int ref)
     {
-        const TJig &a = Jigs[size_t(i)], &b = Jigs[size_t(ref)];
+        const TJig &a = JigAt(i), &b = JigAt(ref);
         return a.X - b.X == a.HomeX - b.HomeX && a.Y - b.Y == a.HomeY - b.HomeY;
     }
     static std::vector<std::pair<int, int>> Positions()
     {
         std::vector<std::pair<int, int>> p;
         for (int i = 0; i < JigsInPlay(); ++i)
-            p.push_back({Jigs[size_t(i)].X, Jigs[size_t(i)].Y});
+            p.push_back({JigAt(i).X, JigAt(i).Y});
         return p;
     }
     static void Scatter()
     {
         for (int i = 0; i < JigsInPlay(); ++i) {
-            Jigs[size_t(i)].X = 2000 + 200 * i;
-            Jigs[size_t(i)].Y = 2000;
+            JigAt(i).X = 2000 + 200 * i;
+            JigAt(i).Y = 2000;
         }
     }
 
@@ -93,7 +93,7 @@ TEST_F(PlayRules, JoinDistanceIsStrictlyBelowTheThresholdOnOneRotationAndWindow)
         EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), c.joins ? 1 : 0);
         EXPECT_EQ(field->arStars.size(), c.joins ? 1u : 0u);
         EXPECT_EQ(iCurJig, -1);
-        EXPECT_EQ(DragJigP.State, 0);
+        EXPECT_EQ(DragJigP.State, kDragIdle);
     }
     Build();
     OptP.StuckKoef = 0;
@@ -131,7 +131,7 @@ TEST_F(PlayRules, SmallerGroupMovesAndEqualGroupsMoveTheDroppedOne)
         for (int i : c.resting)
             EXPECT_TRUE(AtPlace(i, 1)) << i;
         for (const TSortedJig& e : SortedJigs)
-            ASSERT_EQ(e.Layer, Jigs[size_t(e.Index)].Layer) << "the draw order follows the join";
+            ASSERT_EQ(e.Layer, JigAt(e.Index).Layer) << "the draw order follows the join";
         EXPECT_EQ(Jigs[1].X == before1.X, !c.droppedMoves);
         EXPECT_EQ(Jigs[2].X == before2.X, c.droppedMoves);
     }
@@ -172,12 +172,12 @@ TEST_F(PlayRules, TurnedNeighboursJoinAtTheirTurnedPlace)
             PlaceTurned(5, r, 0, 0);
             PlaceTurned(nb, r, 3, -2);  // off by a little: snaps
             Drop(5);
-            EXPECT_EQ(Jigs[size_t(nb)].Layer, Jigs[5].Layer) << "rotation " << r << " piece " << nb;
-            const TPoint got{Jigs[size_t(nb)].X - Jigs[5].X, Jigs[size_t(nb)].Y - Jigs[5].Y};
+            EXPECT_EQ(JigAt(nb).Layer, Jigs[5].Layer) << "rotation " << r << " piece " << nb;
+            const TPoint got{JigAt(nb).X - Jigs[5].X, JigAt(nb).Y - Jigs[5].Y};
             PlaceTurned(nb, r, 0, 0);
             PlaceTurned(5, r, 0, 0);
-            EXPECT_EQ(got.x, Jigs[size_t(nb)].X - Jigs[5].X) << "snapped to the turned place";
-            EXPECT_EQ(got.y, Jigs[size_t(nb)].Y - Jigs[5].Y);
+            EXPECT_EQ(got.x, JigAt(nb).X - Jigs[5].X) << "snapped to the turned place";
+            EXPECT_EQ(got.y, JigAt(nb).Y - Jigs[5].Y);
         }
 }
 
@@ -187,12 +187,12 @@ TEST_F(PlayRules, FrameJoinsBorderPiecesOnly)
     const int frame = FrameJig();
     ASSERT_EQ(frame, 12);
     Scatter();
-    Jigs[size_t(frame)].X = Jigs[size_t(frame)].Y = 500;
+    JigAt(frame).X = JigAt(frame).Y = 500;
     PlaceBeside(5, frame);   // interior piece at its place: never joins the frame
     PlaceBeside(0, frame, 4, 4);
     Drop(frame);
-    EXPECT_NE(Jigs[5].Layer, Jigs[size_t(frame)].Layer);
-    EXPECT_EQ(Jigs[0].Layer, Jigs[size_t(frame)].Layer);
+    EXPECT_NE(Jigs[5].Layer, JigAt(frame).Layer);
+    EXPECT_EQ(Jigs[0].Layer, JigAt(frame).Layer);
     EXPECT_TRUE(AtPlace(frame, 0)) << "the frame (a group of one) snapped onto the piece";
     // The star sits on the border piece's left-top corner (it touches both edges).
     ASSERT_EQ(field->arStars.size(), 1u);
@@ -202,18 +202,18 @@ TEST_F(PlayRules, FrameJoinsBorderPiecesOnly)
     // A border piece dropped at its place joins the frame through its slot.
     PlaceBeside(1, 0, 2, -3);
     Drop(1);
-    EXPECT_EQ(Jigs[1].Layer, Jigs[size_t(frame)].Layer);
+    EXPECT_EQ(Jigs[1].Layer, JigAt(frame).Layer);
     // The frame's group can be dragged but not turned.
     const TPoint p = OpaquePoint(frame);
     EXPECT_EQ(GetCurJig(p.x, p.y), frame);
-    const TJig before = Jigs[size_t(frame)];
+    const TJig before = JigAt(frame);
     RotateCurJig(p.x, p.y, 1);
-    EXPECT_EQ(Jigs[size_t(frame)].X, before.X);
+    EXPECT_EQ(JigAt(frame).X, before.X);
     EXPECT_EQ(Jigs[1].Rot, 0);
     iCurJig = frame;
     DragCurJig(p.x, p.y, 0);
     MoveJigs(p.x + 7, p.y + 9, -1, 0);
-    EXPECT_EQ(Jigs[size_t(frame)].X, before.X + 7);
+    EXPECT_EQ(JigAt(frame).X, before.X + 7);
     EXPECT_TRUE(AtPlace(1, frame));
 }
 
@@ -329,13 +329,13 @@ TEST_F(PlayRules, SelectionFrameTakesWholeGroupsShrunkByAThird)
         DragJigP.SelRect = vMyRectInitRB(c.l, c.t, c.r, c.b);
         DragJigP.SelRect.W = c.r - c.l;  // W, H as the mouse handling leaves them
         DragJigP.SelRect.H = c.b - c.t;
-        DragJigP.State = 2;
+        DragJigP.State = kDragFrame;
         SelectJigs(0);
         EXPECT_EQ(Jigs[0].Sel, c.takes0 ? 1 : 0) << c.l << " " << c.r;
         EXPECT_EQ(Jigs[1].Sel + Jigs[2].Sel, 0) << "half a group is no group";
         EXPECT_EQ(Jigs[3].Sel, 0) << "the weighted group is never selected";
         EXPECT_EQ(DragJigP.bSelected, c.takes0);
-        EXPECT_EQ(DragJigP.State, 0);
+        EXPECT_EQ(DragJigP.State, kDragIdle);
     }
     EXPECT_EQ(Jigs[0].Layer, 10) << "the selection went on top, layers dense";
     EXPECT_EQ(Jigs[1].Layer, 0);
@@ -351,7 +351,7 @@ TEST_F(PlayRules, SelectAllFromTheThumbnailWorksOnTheCurrentSide)
     SelectJigs(1);
     EXPECT_EQ(field->iCapture, 1);
     for (int i = 0; i < JigsInPlay(); ++i)
-        EXPECT_EQ(Jigs[size_t(i)].Sel, i == 4 ? 1 : 0);
+        EXPECT_EQ(JigAt(i).Sel, i == 4 ? 1 : 0);
     EXPECT_TRUE(DragJigP.bSelected);
     DeselectJigs();
     EXPECT_EQ(Jigs[4].Sel, 0);
@@ -370,7 +370,7 @@ TEST_F(PlayRules, TheOtherSideTakesTheCurrentGroupOnTopOrEverySelectedPiece)
     for (const auto& c : cases) {
         Build();
         for (int i = 0; i < JigsInPlay(); ++i)
-            Jigs[size_t(i)].Win = uint8_t(c.captured);
+            JigAt(i).Win = uint8_t(c.captured);
         field->SetCaptureWin(c.captured);
         Group({2, 7}, 2);
         Jigs[4].Sel = Jigs[9].Sel = 1;
@@ -379,8 +379,8 @@ TEST_F(PlayRules, TheOtherSideTakesTheCurrentGroupOnTopOrEverySelectedPiece)
         ChangeJigsSide(0, 0, c.selectedOnly);
         std::set<int> moved;
         for (int i = 0; i < JigsInPlay(); ++i)
-            if (Jigs[size_t(i)].Win != c.captured) {
-                EXPECT_EQ(Jigs[size_t(i)].Win, c.target);
+            if (JigAt(i).Win != c.captured) {
+                EXPECT_EQ(JigAt(i).Win, c.target);
                 moved.insert(i);
             }
         const std::set<int> want = c.selectedOnly ? std::set<int>{4, 9} : std::set<int>{2, 7};
@@ -402,7 +402,7 @@ TEST_F(PlayRules, DraggingIntoAPocketMovesTheGroupAndTheCapture)
     iCurJig = 1;
     const TPoint p = OpaquePoint(1);
     DragCurJig(p.x, p.y, 0);
-    EXPECT_EQ(field->arStillBufModes, std::vector<int>{1});
+    EXPECT_EQ(field->arStillBufModes, std::vector<int>{kComposeWithoutDragged});
     const int x0 = Jigs[0].X;
     MoveJigs(p.x + 5, p.y + 6, -1, 0);
     EXPECT_EQ(Jigs[0].X, x0 + 5);
@@ -429,7 +429,7 @@ TEST_F(LayoutRules, TurnsAboutThePointerUndoExactly)
 {
     Build({.rotate = true});
     for (int i : {1, 2, 6})
-        Jigs[size_t(i)].Layer = 1;
+        JigAt(i).Layer = 1;
     // Piece 2 gets an odd box (30 x 50) so that turns change its drawn size.
     Jigs[2].W = 30;
     Jigs[2].H = 50;
@@ -514,8 +514,8 @@ TEST_F(LayoutRules, LayoutMovesOnlyLoosePiecesOfTheSide)
         EXPECT_EQ(Positions()[size_t(i)], before[size_t(i)]) << i;
     for (int i : {0, 5, 11}) {
         EXPECT_NE(Positions()[size_t(i)], before[size_t(i)]);
-        EXPECT_GE(Jigs[size_t(i)].X, -10);
-        EXPECT_LT(Jigs[size_t(i)].X, 1920 - 40 - 10);
+        EXPECT_GE(JigAt(i).X, -10);
+        EXPECT_LT(JigAt(i).X, 1920 - 40 - 10);
     }
     // The same seed lays out the same way.
     const auto first = Positions();
@@ -528,9 +528,9 @@ TEST_F(LayoutRules, ArrangeGridsTheSelectedLoosePiecesFromTheirCorner)
 {
     Build({.frame = true});
     for (int i = 0; i < JigsInPlay(); ++i) {
-        Jigs[size_t(i)].X = 300 + 37 * i;
-        Jigs[size_t(i)].Y = 900 - 41 * i;
-        Jigs[size_t(i)].Sel = i != 2;
+        JigAt(i).X = 300 + 37 * i;
+        JigAt(i).Y = 900 - 41 * i;
+        JigAt(i).Sel = i != 2;
     }
     Jigs[5].Layer = Jigs[6].Layer = 5;  // a selected group stays
     const auto before = Positions();
@@ -553,9 +553,9 @@ TEST_F(LayoutRules, ArrangeKeepsTheAreasShapeAndGrowsOnlyWhereAPieceWouldFallOut
     // short; a fourth column still leaves one over, which goes on a second row.
     Build({.cols = 5, .rows = 1});
     for (int i = 0; i < 5; ++i) {
-        Jigs[size_t(i)].X = 500 + 100 * i;
-        Jigs[size_t(i)].Y = 300 - 10 * i;
-        Jigs[size_t(i)].Sel = 1;
+        JigAt(i).X = 500 + 100 * i;
+        JigAt(i).Y = 300 - 10 * i;
+        JigAt(i).Sel = 1;
     }
     ArrangeSelectedJigs();
     std::set<std::pair<int, int>> cells, expected;
@@ -672,7 +672,7 @@ TEST_F(LayoutRules, GatheringVisitsSidesAndPocketsOnly)
     Jigs[2].Win = 4;
     Jigs[3].Win = 6;  // not a place for pieces: left alone
     for (int i : {1, 2, 3})
-        Jigs[size_t(i)].X = 5000;
+        JigAt(i).X = 5000;
     FindLostJigsOnAllWins();
     EXPECT_LT(Jigs[1].X, 1000);
     EXPECT_LT(Jigs[2].X, 1000);

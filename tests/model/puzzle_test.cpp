@@ -126,9 +126,9 @@ TEST(PuzzleRecords, DraggedGroupAsksForTheStillBuffer)
     UpdateDraggedJigScr();  // idle, no weight: nothing
     host.bWeightVisible = true;
     UpdateDraggedJigScr();
-    DragJigP.State = 1;
+    DragJigP.State = kDragPieces;
     iCurJig = 1;
     UpdateDraggedJigScr();
-    EXPECT_EQ(host.arStillBufModes, (std::vector<int>{0, 1}));
+    EXPECT_EQ(host.arStillBufModes, (std::vector<int>{kComposeAll, kComposeWithoutDragged}));
     SetFieldHost(nullptr);
 }

@@ -23,7 +23,7 @@ public:
     void LayOut(bool rotate, bool spreadOut)
     {
         for (int i = 0; i < JigsInPlay(); ++i) {
-            TJig& j = Jigs[size_t(i)];
+            TJig& j = JigAt(i);
             j.Layer = i;
             j.Win = 0;
             j.Rot = uint8_t(rotate ? MyRandom(4) : 0);
@@ -32,9 +32,9 @@ public:
         RemixJigs(0, spreadOut);
         SortJigs(0);
         if (const int f = FrameJig(); f >= 0) {
-            Jigs[size_t(f)].X = (iMaxMainViewScrollW - JigP.ImageW) / 2;
-            Jigs[size_t(f)].Y = (iMaxMainViewScrollH - JigP.ImageH) / 2;
-            Jigs[size_t(f)].Rot = 0;
+            JigAt(f).X = (iMaxMainViewScrollW - JigP.ImageW) / 2;
+            JigAt(f).Y = (iMaxMainViewScrollH - JigP.ImageH) / 2;
+            JigAt(f).Rot = 0;
             UpdateJigDrawCoords(f);
         }
     }
@@ -42,13 +42,13 @@ public:
     void TurnAllUpright()
     {
         for (int i = 0; i < JigsInPlay(); ++i) {
-            const int rot = Jigs[size_t(i)].Rot;
+            const int rot = JigAt(i).Rot;
             if (rot == 0)
                 continue;
             const TPoint v = PickPoint(i);
             for (int t = 0; t < (rot == 2 ? 2 : 1); ++t)
                 RotateCurJig(v.x, v.y, rot != 1);
-            ASSERT_EQ(Jigs[size_t(i)].Rot, 0) << "piece " << i;
+            ASSERT_EQ(JigAt(i).Rot, 0) << "piece " << i;
         }
     }
 
@@ -69,7 +69,7 @@ public:
                     continue;
                 seen[size_t(p)] = true;
                 queue.push_back(p);
-                if (Jigs[size_t(p)].Layer != Jigs[size_t(anchor)].Layer)
+                if (JigAt(p).Layer != JigAt(anchor).Layer)
                     BringTogether(anchor, a, p, step++);
                 if (testing::Test::HasFatalFailure())
                     return;
@@ -84,7 +84,7 @@ public:
         for (int tries = 0; tries < JigsInPlay(); ++tries) {
             const TPoint v = ToView(OpaquePoint(i));
             const int top = GetCurJig(v.x, v.y);
-            if (top >= 0 && Jigs[size_t(top)].Layer == Jigs[size_t(i)].Layer)
+            if (top >= 0 && JigAt(top).Layer == JigAt(i).Layer)
                 return v;
             EXPECT_GE(top, 0) << "nothing under an opaque pixel of piece " << i;
             Gesture(v, {v.x + 4000 + 90 * parked, v.y + 3000});  // park what covers it
@@ -105,12 +105,12 @@ private:
         const int frame = FrameJig();
         if (a == frame) {
             for (int q = 0; q + 1 < JigsInPlay(); ++q)
-                for (int16_t s : Jigs[size_t(q)].Nb)
+                for (int16_t s : JigAt(q).Nb)
                     if (s == frame)
                         out.push_back(q);
             return out;
         }
-        for (int16_t s : Jigs[size_t(a)].Nb)
+        for (int16_t s : JigAt(a).Nb)
             if (s >= 0)
                 out.push_back(s);
         return out;
@@ -136,7 +136,7 @@ private:
         // A few pixels off, but always within the join distance of this game.
         const int reach = std::max(0, int(OptP.StuckKoef * JigP.StuckD / 10.0) - 1);
         const TPoint jitter{std::clamp(step % 2 ? 3 : -2, -reach, reach), std::clamp(step % 3 ? -4 : 2, -reach, reach)};
-        const TJig &ja = Jigs[size_t(a)], &jp = Jigs[size_t(p)];
+        const TJig &ja = JigAt(a), &jp = JigAt(p);
         // Picking may park whatever covers the piece (the picture itself, say),
         // so the target is worked out once the pointer is on it.
         const TPoint v = PickPoint(step % 2 == 0 ? p : a);
@@ -145,17 +145,17 @@ private:
             Gesture(v, {v.x + want.x - jp.X, v.y + want.y - jp.Y});
         else
             Gesture(v, {v.x - (want.x - jp.X), v.y - (want.y - jp.Y)});
-        ASSERT_EQ(Jigs[size_t(p)].Layer, Jigs[size_t(anchor)].Layer) << "piece " << p << " beside " << a;
+        ASSERT_EQ(JigAt(p).Layer, JigAt(anchor).Layer) << "piece " << p << " beside " << a;
         EXPECT_GE(CountGroup(anchor), before + pieces);
         EXPECT_EQ(Recorder().Count(Kind::Sound, "set"), sets + 1);
-        EXPECT_EQ(Jigs[size_t(p)].X - Jigs[size_t(a)].X, jp.HomeX - ja.HomeX);
+        EXPECT_EQ(JigAt(p).X - JigAt(a).X, jp.HomeX - ja.HomeX);
     }
 
     static int CountGroup(int i)
     {
         int n = 0;
         for (int k = 0; k < JigsInPlay(); ++k)
-            n += Jigs[size_t(k)].Layer == Jigs[size_t(i)].Layer;
+            n += JigAt(k).Layer == JigAt(i).Layer;
         return n;
     }
 };
@@ -165,11 +165,11 @@ private:
 void ExpectSolvedAndCentred(int base)
 {
     EXPECT_TRUE(bGameSolved);
-    const TJig& b = Jigs[size_t(base)];
+    const TJig& b = JigAt(base);
     EXPECT_EQ(b.X - b.HomeX, (1280 - JigP.ImageW) / 2) << "the picture is centred";
     EXPECT_EQ(b.Y - b.HomeY, (900 - JigP.ImageH) / 2);
     for (int i = 0; i < JigsInPlay(); ++i) {
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         EXPECT_EQ(j.X - b.X, j.HomeX - b.HomeX) << "piece " << i;
         EXPECT_EQ(j.Y - b.Y, j.HomeY - b.HomeY) << "piece " << i;
         EXPECT_EQ(j.Rot, 0);

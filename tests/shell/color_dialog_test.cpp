@@ -68,14 +68,14 @@ TEST(ColorDialog, ClickingTheChosenSwatchChangesNothingAndRedrawsNothing)
     MCColor d(nullptr);
     d.InitForm(0x989898, true, "all", -1);
     const int panes = d.iPaneUpdates;
-    RedrawP = 0;
+    RedrawP = kRedrawNone;
     Click(d.o_Pal, MCColor::PalSwatchRect(44));
     Click(d.o_DefCol, MCColor::DefSwatchRect(0));
     d.PaneMouseDown(kPanePal, 2, 2);  // the margin: no swatch
     d.PaneMouseDown(kPaneSelCol, 5, 5);
     EXPECT_EQ(d.iFieldApplies, 0);
     EXPECT_EQ(d.iPaneUpdates, panes);
-    EXPECT_EQ(RedrawP, 0);
+    EXPECT_EQ(RedrawP, kRedrawNone);
 }
 
 TEST(ColorDialog, APictureHidesTheChosenColourAndAColourShowsItAgain)

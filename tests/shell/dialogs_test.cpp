@@ -132,9 +132,9 @@ TEST(MainWindowSeam, ProgressTurnsTheEventLoopAndTitleEditedMarkAndRedrawReachTh
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Forest - Zivra Jigsaw[*]"));
     p.SetEdited(true);
     EXPECT_TRUE(main.isWindowModified());
-    RedrawP = 1;
-    p.RequestRedraw(2);
-    EXPECT_EQ(RedrawP, 2);
+    RedrawP = kRedrawFull;
+    p.RequestRedraw(kRedrawShow);
+    EXPECT_EQ(RedrawP, kRedrawShow);
     SetDialogParent(nullptr);
 }
 

@@ -17,7 +17,7 @@ void HundredLoosePieces()
     CreateJigsBuf(100);
     JigP.TotalTileNum = 100;
     for (int i = 0; i < 100; ++i)
-        Jigs[size_t(i)].Layer = i + 1;
+        JigAt(i).Layer = i + 1;
 }
 
 TEST(GameInfo, CountsFollowTheGroups)
@@ -39,7 +39,7 @@ TEST(GameInfo, CountsFollowTheGroups)
         {"two groups of fifty, not solved",
          [] {
              for (int i = 0; i < 100; ++i)
-                 Jigs[size_t(i)].Layer = i < 50 ? 1 : 2;
+                 JigAt(i).Layer = i < 50 ? 1 : 2;
          },
          1, 99},
     };

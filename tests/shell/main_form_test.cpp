@@ -377,8 +377,8 @@ TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneO
         const int group = n / 2 - shortBy;
         // Pieces 0..group-1 form the highest group; every other piece is alone below it.
         for (int j = 0; j < n; ++j) {
-            Jigs[size_t(j)].Layer = j < group ? n + 5 : j;
-            Jigs[size_t(j)].Win = j % 2 == 0 ? kSide0 : kSide1;
+            JigAt(j).Layer = j < group ? n + 5 : j;
+            JigAt(j).Win = j % 2 == 0 ? kSide0 : kSide1;
         }
         SortJigs(0);
         bool asked = false, quiet = false;
@@ -387,14 +387,14 @@ TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneO
         EXPECT_TRUE(asked);
         EXPECT_TRUE(quiet) << "no autosave while the question is up";
         for (int j = 0; j < n; ++j)
-            ASSERT_EQ(Jigs[size_t(j)].Win, kSide0) << "every piece onto the first table";
+            ASSERT_EQ(JigAt(j).Win, kSide0) << "every piece onto the first table";
         if (shortBy == 0) {
             for (int j = 0; j < group; ++j)
-                ASSERT_EQ(Jigs[size_t(j)].Layer, 0) << "exactly half: the group goes to the bottom";
-            EXPECT_EQ(Jigs[size_t(group)].Layer, group + 1) << "the others keep their order above it";
+                ASSERT_EQ(JigAt(j).Layer, 0) << "exactly half: the group goes to the bottom";
+            EXPECT_EQ(JigAt(group).Layer, group + 1) << "the others keep their order above it";
         } else {
             for (int j = 0; j < group; ++j)
-                ASSERT_EQ(Jigs[size_t(j)].Layer, n + 5) << "one piece short of half: stays where it was";
+                ASSERT_EQ(JigAt(j).Layer, n + 5) << "one piece short of half: stays where it was";
         }
         for (int p = kPocket0; p < kPocket0 + 4; ++p)
             EXPECT_FALSE(GetViewWin(p)->bVisible);
@@ -517,7 +517,7 @@ TEST(MainForm, TheWeightCommandPutsDownLiftsPutsAwayOrPicksUpTheWeight)
         EXPECT_EQ(iWeightJig, c.wantWeighted) << c.what;
         EXPECT_EQ(f.form->MainMenuItems[kMenuGameWeight]->isChecked(), c.wantWeighted != -1) << c.what;
     }
-    DragJigP.State = 0;
+    DragJigP.State = kDragIdle;
     iCurJig = -1;
     WeightP.bVisible = false;
     iWeightJig = -1;

@@ -547,7 +547,7 @@ std::vector<std::pair<int, int>> OpenThroughDialog(const std::function<void(MCOp
     EXPECT_TRUE(acted);
     std::vector<std::pair<int, int>> homes;
     for (int i = 0; i < JigP.TotalTileNum; ++i)
-        homes.push_back({Jigs[size_t(i)].SiteX, Jigs[size_t(i)].SiteY});
+        homes.push_back({JigAt(i).SiteX, JigAt(i).SiteY});
     *gameSeed = JigP.GameSeed;
     return homes;
 }

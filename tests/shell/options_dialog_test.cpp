@@ -179,7 +179,7 @@ TEST(OptionsDialog, OneTableOnGathersTheSecondSideAndOffMovesNothing)
     const int n = JigsInPlay();
     ASSERT_GE(n, 6);
     for (int j = 0; j < n; j += 2)
-        Jigs[size_t(j)].Win = 1;
+        JigAt(j).Win = 1;
     ChangeSide(1);
     MCOptions* f = fx.Form();
 
@@ -193,7 +193,7 @@ TEST(OptionsDialog, OneTableOnGathersTheSecondSideAndOffMovesNothing)
     f->o_PlaySingleWin->setChecked(true);
     f->StoreControls();
     for (int j = 0; j < n; ++j)
-        EXPECT_EQ(Jigs[size_t(j)].Win, 0) << j;
+        EXPECT_EQ(JigAt(j).Win, 0) << j;
     EXPECT_EQ(bCurSide, 0);
     EXPECT_TRUE(GetViewWin(0)->bVisible);
     EXPECT_EQ(CurMA.bSingleWin, 1);

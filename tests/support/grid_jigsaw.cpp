@@ -27,7 +27,7 @@ void Unturn(int r, int w, int h, int u, int v, int* x, int* y)
 template <typename Solid>
 void MakeStrip(int i, bool rotate, Solid solid)
 {
-    const TJig& j = Jigs[size_t(i)];
+    const TJig& j = JigAt(i);
     const int side = std::max(j.W, j.H);
     OMyImage img(rotate ? 4 * side : j.W, rotate ? side : j.H, true);
     const uint32_t c = PieceColour(i);
@@ -82,7 +82,7 @@ void BuildGridJigsaw(const TGridJigsaw& s)
     CreateJigsBuf(tiles + 1);
     arPicJigs.resize(size_t(JigP.TotalTileNum));
     for (int i = 0; i < tiles; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         const int c = i % s.cols, r = i / s.cols;
         j.CellX = fw + c * s.tile;
         j.CellY = fw + r * s.tile;
@@ -103,7 +103,7 @@ void BuildGridJigsaw(const TGridJigsaw& s)
         MakeStrip(i, s.rotate, [&](int x, int y) { return x >= cx && x < cx + s.tile && y >= cy && y < cy + s.tile; });
     }
     if (s.frame) {
-        TJig& f = Jigs[size_t(tiles)];
+        TJig& f = JigAt(tiles);
         f.W = JigP.ImageW;
         f.H = JigP.ImageH;
         std::fill(std::begin(f.Nb), std::end(f.Nb), int16_t(-1));
@@ -112,7 +112,7 @@ void BuildGridJigsaw(const TGridJigsaw& s)
         });
     }
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
-        TJig& j = Jigs[size_t(i)];
+        TJig& j = JigAt(i);
         j.Layer = i;
         j.X = j.HomeX + s.originX;
         j.Y = j.HomeY + s.originY;
@@ -123,7 +123,7 @@ void BuildGridJigsaw(const TGridJigsaw& s)
 
 void PlaceTurned(int i, int r, int ox, int oy)
 {
-    TJig& j = Jigs[size_t(i)];
+    TJig& j = JigAt(i);
     const int c = 1000;  // any constant: only offsets between pieces matter
     const int xs[4] = {j.HomeX, c - (j.HomeY + j.H), c - (j.HomeX + j.W), j.HomeY};
     const int ys[4] = {j.HomeY, j.HomeX, c - (j.HomeY + j.H), c - (j.HomeX + j.W)};
@@ -135,7 +135,7 @@ void PlaceTurned(int i, int r, int ox, int oy)
 
 TPoint OpaquePoint(int i)
 {
-    const TJig& j = Jigs[size_t(i)];
+    const TJig& j = JigAt(i);
     const OMyImage& img = arPicJigs[size_t(i)];
     // The opaque pixel nearest the drawn centre (pieces may be frames).
     TPoint best{j.X, j.Y};

@@ -158,7 +158,7 @@ bool WritePieces(const std::string& path)
         out << "\tNb" << k;
     out << '\n';
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
-        const TJig& j = Jigs[size_t(i)];
+        const TJig& j = JigAt(i);
         out << i << '\t' << j.HomeX << '\t' << j.HomeY << '\t' << j.W << '\t' << j.H << '\t' << j.SiteX << '\t'
             << j.SiteY << '\t' << j.CellX << '\t' << j.CellY << '\t' << j.CellW << '\t' << j.CellH << '\t'
             << int(j.MaskColor) << '\t' << int(j.Bevel) << '\t' << int(j.PicCell);

@@ -45,7 +45,7 @@ int CountGroups()
 {
     std::set<int32_t> layers;
     for (int i = 0; i < JigsInPlay(); ++i)
-        layers.insert(Jigs[size_t(i)].Layer);
+        layers.insert(JigAt(i).Layer);
     return int(layers.size());
 }
 
@@ -123,7 +123,7 @@ TPoint PlaceBeside(const TJig& p, const TJig& q, int r)
 bool Movable(int i)
 {
     const int frame = FrameJig();
-    return !IsWeightJig(i) && (frame < 0 || Jigs[size_t(i)].Layer != Jigs[size_t(frame)].Layer);
+    return !IsWeightJig(i) && (frame < 0 || JigAt(i).Layer != JigAt(frame).Layer);
 }
 
 // Two neighbours in two groups on one side, the first one's group movable;
@@ -132,11 +132,11 @@ bool FindPair(int* mover, int* still)
 {
     const int n = JigsInPlay();
     for (int a = 0; a < n; ++a)
-        for (int16_t b : Jigs[size_t(a)].Nb) {
+        for (int16_t b : JigAt(a).Nb) {
             if (b < 0 || b >= n || b == a)
                 continue;
-            const TJig& ja = Jigs[size_t(a)];
-            const TJig& jb = Jigs[size_t(b)];
+            const TJig& ja = JigAt(a);
+            const TJig& jb = JigAt(b);
             if (ja.Layer == jb.Layer || ja.Win != jb.Win || ja.Win > 1)
                 continue;
             if (Movable(a) || Movable(b)) {
@@ -152,17 +152,17 @@ bool FindPair(int* mover, int* still)
 // place beside the other and drops it.
 bool JoinPair(OMemoryField& field, int mover, int still)
 {
-    field.SetCaptureWin(Jigs[size_t(mover)].Win);
+    field.SetCaptureWin(JigAt(mover).Win);
     iCurJig = mover;
-    const int x = Jigs[size_t(mover)].X + Jigs[size_t(mover)].DrawW / 2;
-    const int y = Jigs[size_t(mover)].Y + Jigs[size_t(mover)].DrawH / 2;
-    DragCurJig(x, y, 0);
-    for (int turns = 0; turns < 4 && Jigs[size_t(mover)].Rot != Jigs[size_t(still)].Rot; ++turns)
-        RotateCurJig(x, y, 1);
-    const TPoint to = PlaceBeside(Jigs[size_t(mover)], Jigs[size_t(still)], Jigs[size_t(still)].Rot);
-    MoveJigs(x + to.x - Jigs[size_t(mover)].X, y + to.y - Jigs[size_t(mover)].Y, -1, 0);
+    const int x = JigAt(mover).X + JigAt(mover).DrawW / 2;
+    const int y = JigAt(mover).Y + JigAt(mover).DrawH / 2;
+    DragCurJig(x, y, kMoveCurrentGroup);
+    for (int turns = 0; turns < 4 && JigAt(mover).Rot != JigAt(still).Rot; ++turns)
+        RotateCurJig(x, y, kTurnClockwise);
+    const TPoint to = PlaceBeside(JigAt(mover), JigAt(still), JigAt(still).Rot);
+    MoveJigs(x + to.x - JigAt(mover).X, y + to.y - JigAt(mover).Y, -1, kMoveCurrentGroup);
     DropCurJig();
-    return Jigs[size_t(mover)].Layer == Jigs[size_t(still)].Layer;
+    return JigAt(mover).Layer == JigAt(still).Layer;
 }
 
 // After the joins, the play aids in command-line order: --edges-to-pocket,
