@@ -140,7 +140,7 @@ TEdgesToPocketResult EdgePiecesToPocket()
     FieldHost().PocketCountJigs(pocket);
     FieldHost().PocketUpdateScrollSize(pocket);
     GameChanged();
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
     result.status = TEdgesToPocket::Moved;
     result.iPocket = pocket;
     result.iMoved = k;

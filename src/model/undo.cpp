@@ -322,7 +322,7 @@ void AfterStep()
     } else {
         GameChanged();
     }
-    Platform().RequestRedraw(1);
+    Platform().RequestRedraw(kRedrawFull);
 }
 
 bool ChangeInProgress() { return DragJigP.State != kDragIdle; }
