@@ -98,6 +98,11 @@ class SiteServer(http.server.ThreadingHTTPServer):
         self.password = password
         self.quiet = quiet
 
+    def handle_error(self, request, client_address):
+        # A client that hung up mid-answer is no news; anything else is.
+        if not self.quiet and not isinstance(sys.exc_info()[1], (BrokenPipeError, ConnectionResetError)):
+            super().handle_error(request, client_address)
+
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
