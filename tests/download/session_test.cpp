@@ -264,6 +264,12 @@ TEST_F(DnSessionTest, UnusableAddressesAndNames)
     EXPECT_EQ(m.args.at(0).s, "https://bad host/zivra/jigsaws_bemo/info.dat");
 
     s.sHost = server.Host();
+    s.sWorkDir = work.File("no/such/folder");  // the download cannot be stored: a failure, not a bad address
+    EXPECT_EQ(s.GetDnInfoIter(&m), kDnFailed);
+    EXPECT_EQ(m.sKey, "MS_DownloadFail");
+    EXPECT_TRUE(server.Requests().empty());
+
+    s.sWorkDir = work.Path();
     ASSERT_EQ(s.GetDnInfoIter(&m), kDnOk);
     for (const char* name : {"../Alpha", ".hidden", "a/b"})
         EXPECT_EQ(s.DownloadJigsaw(name, Jig("x"), &m), kDnFailed) << name;
