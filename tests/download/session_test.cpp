@@ -6,6 +6,8 @@
 
 #include "support/test_support.h"
 
+#include <QEventLoop>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -285,6 +287,32 @@ TEST_F(DnSessionTest, UnusableAddressesAndNames)
     EXPECT_FALSE(why.empty());
     r.sUrl = "ftp://127.0.0.1/x.rar";
     EXPECT_FALSE(t.Start(r, &why));
+}
+
+// Every real host is reached over HTTPS: TLS must be there, and a failed
+// handshake is a failure (here: HTTPS spoken to a plain HTTP server).
+TEST_F(DnSessionTest, TlsIsAvailableAndItsErrorsFail)
+{
+    EXPECT_TRUE(QSslSocket::supportsSsl()) << QSslSocket::activeBackend().toStdString();
+    ASSERT_TRUE(Serve());
+    ODnTransfer t;
+    TDnRequest r;
+    r.sUrl = "https://" + server.Host() + "/zivra/jigsaws_bemo/info.dat";
+    r.sDestPath = work.File("info.dat");
+    r.iStallMs = 5000;
+    QEventLoop loop;
+    int code = 0;
+    QObject::connect(&t, &ODnTransfer::Failed, [&](const QString&, int c) {
+        code = c;
+        loop.quit();
+    });
+    QObject::connect(&t, &ODnTransfer::Finished, [&] { loop.quit(); });
+    std::string why;
+    ASSERT_TRUE(t.Start(r, &why)) << why;
+    loop.exec();
+    EXPECT_NE(code, 0);
+    EXPECT_NE(code, kDnErrTimedOut);
+    EXPECT_FALSE(FileExists(r.sDestPath));
 }
 
 TEST_F(DnSessionTest, AnArchiveHoldingNoJigsawKeepsThePresentOne)
