@@ -19,6 +19,8 @@ const TLangKey kFormatKeys[] = {
     // Why a file did not open.
     {"MS_CantOpenFile", "@@"}, {"MS_OpenWhyPieces", "d"}, {"MS_OpenWhyMemory", "dd"},
     {"MS_SettingsBroken", "@"},
+    // The download login.
+    {"L_LoginPrompt", "@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -62,6 +64,8 @@ const char* const kPlainKeys[] = {
     "WC_Thumb",
     // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
     "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
+    // The download login.
+    "Login_FormCaption", "L_LoginName", "L_LoginPassword", "CB_LoginRemember",
 };
 
 // Numbered families: prefix, first, last, arguments.
