@@ -13,6 +13,7 @@ void Files_Reset()
     LastFiles = OLastFiles{};
     PocketsP = OPocketsP{};
     GameFileHooks = OGameFileHooks{};
+    DnSrc_Init();
     // The play rules show their messages in the language in use.
     SetLangMessageFn(&CaretMesFormat);
 }

@@ -7,6 +7,7 @@
 #include "model/puzzle.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -18,8 +19,43 @@ OAutoSaveLockP AutoSaveLockP;
 
 namespace {
 
-const char* const kDnSrcHosts[kDnSrcCount] = {"jigsaws.zivra-games.example", "mirror.zivra-games.example"};
-const char* const kHomeSites[kDnSrcCount] = {"www.zivra-games.example", "www.zivra-games-mirror.example"};
+#ifndef ZIVRA_DN_HOSTS
+#define ZIVRA_DN_HOSTS "jigsaws.zivra-games.example,mirror.zivra-games.example"
+#endif
+#ifndef ZIVRA_HOME_SITES
+#define ZIVRA_HOME_SITES "www.zivra-games.example,www.zivra-games-mirror.example"
+#endif
+
+// "a,b" into the two entries of a table: blanks around entries dropped, one
+// entry used for both; false (table untouched) when there is none.
+bool SplitHostTable(const char* text, std::string (&table)[kDnSrcCount])
+{
+    if (!text)
+        return false;
+    std::vector<std::string> items;
+    std::string cur;
+    for (const char* p = text;; ++p) {
+        if (*p == ',' || *p == '\0') {
+            size_t b = 0, e = cur.size();
+            while (b < e && (cur[b] == ' ' || cur[b] == '\t'))
+                ++b;
+            while (e > b && (cur[e - 1] == ' ' || cur[e - 1] == '\t'))
+                --e;
+            if (e > b)
+                items.push_back(cur.substr(b, e - b));
+            cur.clear();
+            if (*p == '\0')
+                break;
+        } else {
+            cur += *p;
+        }
+    }
+    if (items.empty())
+        return false;
+    for (int i = 0; i < kDnSrcCount; ++i)
+        table[i] = items[std::min(size_t(i), items.size() - 1)];
+    return true;
+}
 
 // A whole decimal integer of 32 bits, blanks around it allowed; nothing else.
 bool ParseSettingInt(const std::string& s, int32_t* out)
@@ -90,7 +126,7 @@ void Settings_Default()
     DefJigP.SpreadOut = 0;
     DefJigP.FitToScreen = 1;
     OptP = TOptions{};
-    OptP.DnSrc = kDnSrcHosts[0];
+    OptP.DnSrc = sDnSrcAr[0];
     CurMA = DefMA;
     WinP.lBkgColorAll = kDefaultBkgColor;
     for (int32_t& c : WinP.lBkgColors)
@@ -213,18 +249,75 @@ std::string LastFiles_MenuTitle(int i)
 
 // ---- Download sources -------------------------------------------------------------------------
 
-std::string DnSrcHost(int i) { return i >= 0 && i < kDnSrcCount ? kDnSrcHosts[i] : kDnSrcHosts[0]; }
-std::string DnSrcProtocolPrefix() { return "http://"; }
+std::string sDnSrcAr[kDnSrcCount];
+std::string sHomeSiteAr[kDnSrcCount];
+// The tables are usable before the first reset (the tools read settings without one).
+[[maybe_unused]] static const bool kDnSrcFilled = (DnSrc_Init(), true);
+
+void DnSrc_Init()
+{
+    if (!SplitHostTable(std::getenv("ZIVRA_DN_HOSTS"), sDnSrcAr))
+        SplitHostTable(ZIVRA_DN_HOSTS, sDnSrcAr);
+    if (!SplitHostTable(std::getenv("ZIVRA_HOME_SITES"), sHomeSiteAr))
+        SplitHostTable(ZIVRA_HOME_SITES, sHomeSiteAr);
+}
+
+std::string DnSrcHost(int i) { return sDnSrcAr[i >= 0 && i < kDnSrcCount ? i : 0]; }
+
+bool DnSrcIsLoopback(const std::string& host)
+{
+    std::string h = host;
+    if (!h.empty() && h[0] == '[') {  // [v6]:port
+        const size_t close = h.find(']');
+        if (close == std::string::npos || (close + 1 < h.size() && h[close + 1] != ':'))
+            return false;
+        h = h.substr(1, close - 1);
+        return h == "::1";
+    }
+    if (const size_t colon = h.find(':'); colon != std::string::npos) {
+        if (h.find(':', colon + 1) != std::string::npos)
+            return h == "::1";  // a bare IPv6 address
+        h = h.substr(0, colon);
+    }
+    if (StrEqualNoCase(h, "localhost"))
+        return true;
+    // 127.a.b.c in dotted decimal, nothing else.
+    int parts = 0;
+    size_t i = 0;
+    int first = -1;
+    while (i <= h.size()) {
+        size_t j = i;
+        int v = 0;
+        while (j < h.size() && h[j] >= '0' && h[j] <= '9' && j - i < 3)
+            v = v * 10 + (h[j++] - '0');
+        if (j == i || v > 255)
+            return false;
+        if (first < 0)
+            first = v;
+        ++parts;
+        if (j == h.size())
+            break;
+        if (h[j] != '.')
+            return false;
+        i = j + 1;
+    }
+    return parts == 4 && first == 127;
+}
+
+std::string DnSrcProtocolPrefix(const std::string& host)
+{
+    return !host.empty() && DnSrcIsLoopback(host) ? "http://" : "https://";
+}
 
 int FindDnSrcIndByAddr(const std::string& host)
 {
     for (int i = 0; i < kDnSrcCount; ++i)
-        if (StrEqualNoCase(host, kDnSrcHosts[i]))
+        if (StrEqualNoCase(host, sDnSrcAr[i]))
             return i;
     return 0;
 }
 
-std::string HomeSiteForInd(int i) { return std::string(kHomeSites[i >= 0 && i < kDnSrcCount ? i : 0]) + "/"; }
+std::string HomeSiteForInd(int i) { return sHomeSiteAr[i >= 0 && i < kDnSrcCount ? i : 0] + "/"; }
 std::string HomePage() { return "zivra-bemo.htm"; }
 
 // ---- Autosave ------------------------------------------------------------------------------------

@@ -49,10 +49,24 @@ int LastFiles_Count();
 std::string LastFiles_MenuTitle(int i);  // "1. Forest.svm"
 
 // ---- Download sources ----------------------------------------------------------------------
+// The two download hosts (0 the primary, 1 the mirror) and the two home sites
+// of the game's web site. Both tables are chosen when the game is built
+// (-DZIVRA_DN_HOSTS="primary,mirror", -DZIVRA_HOME_SITES="site,mirror") and
+// can be replaced for one run by the environment variables of the same
+// names (one entry serves as both). A host may carry a port ("127.0.0.1:8080").
+// DnSrc_Init fills them; Files_Reset calls it, so a test may set the variable
+// and reset, or write the tables directly.
 constexpr int kDnSrcCount = 2;
-std::string DnSrcHost(int i);            // 0 the primary host, 1 the mirror
-std::string DnSrcProtocolPrefix();       // "http://"
-int FindDnSrcIndByAddr(const std::string& host);  // 0 when none matches
+extern std::string sDnSrcAr[kDnSrcCount];
+extern std::string sHomeSiteAr[kDnSrcCount];
+void DnSrc_Init();
+std::string DnSrcHost(int i);            // sDnSrcAr[i]; entry 0 for an index out of range
+// "http://" for a loopback host (127.0.0.0/8, ::1, localhost), where plain
+// HTTP cannot be overheard; "https://" for every other host. Without a host:
+// "https://".
+std::string DnSrcProtocolPrefix(const std::string& host = {});
+bool DnSrcIsLoopback(const std::string& host);  // host with or without ":port", IPv6 in brackets
+int FindDnSrcIndByAddr(const std::string& host);  // 0 when none matches (case-insensitive)
 std::string HomeSiteForInd(int i);       // "<site>/"
 std::string HomePage();                  // "zivra-bemo.htm"
 
