@@ -1,6 +1,7 @@
 #include "shell/shell.h"
 #include "shell/help_form.h"
 
+#include "download/dialog/dn_form.h"
 #include "shell/options_dialog.h"
 
 void ShellDialogs_Reset();
@@ -11,4 +12,5 @@ void Shell_Reset()
     ShellDialogs_Reset();
     FreeSounds();
     FreeHelpForm();
+    FreeDownloadForm();
 }

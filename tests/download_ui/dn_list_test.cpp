@@ -7,6 +7,8 @@
 
 namespace {
 
+class DnList : public DnFixture {};
+
 std::vector<ODnListThumb> Entries(int n)
 {
     std::vector<ODnListThumb> v(size_t(n), ODnListThumb{});
@@ -58,7 +60,7 @@ TEST(DnListLayout, WidthsDecideColumnsRowsAndHeight)
 TEST(DnListLayout, ANarrowDocumentLeavesTheLayoutAsItWas)
 {
     auto list = Entries(4);
-    ASSERT_EQ(DnListLayout(list, 800), 2 * 183 + 16);
+    ASSERT_EQ(DnListLayout(list, 500), 2 * 183 + 16);
     const auto before = list;
     EXPECT_EQ(DnListLayout(list, 211), -1);
     for (size_t i = 0; i < list.size(); ++i)
@@ -88,7 +90,7 @@ TEST(DnListLayout, CellsTileWithoutOverlapAndHoldTheirPictureAndLabel)
 
 // ---- Listing ----------------------------------------------------------------------------------
 
-TEST_F(DnFixture, OnlyJpgPicturesAreListedInCaseInsensitiveOrder)
+TEST_F(DnList, OnlyJpgPicturesAreListedInCaseInsensitiveOrder)
 {
     for (const char* f : {"beta.jpg", "Alpha.JPG", "gamma.jpeg", "delta.png", "Epsilon.Jpg", "zeta.jpg.txt"})
         WriteJpeg(Thumb(f), 16, 12);
@@ -101,7 +103,7 @@ TEST_F(DnFixture, OnlyJpgPicturesAreListedInCaseInsensitiveOrder)
     EXPECT_EQ(list[1].sThumbAbsPath, Thumb("beta.jpg"));
 }
 
-TEST_F(DnFixture, LaterShowingsReflagButNeverAddOrRemove)
+TEST_F(DnList, LaterShowingsReflagButNeverAddOrRemove)
 {
     WriteJpeg(Thumb("one.jpg"), 16, 12);
     WriteJpeg(Thumb("two.jpg"), 16, 12);
@@ -125,7 +127,7 @@ TEST_F(DnFixture, LaterShowingsReflagButNeverAddOrRemove)
 
 // ---- The reader -------------------------------------------------------------------------------
 
-TEST_F(DnFixture, AVanishedOrBrokenPictureDoesNotStopTheOthers)
+TEST_F(DnList, AVanishedOrBrokenPictureDoesNotStopTheOthers)
 {
     for (const char* f : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
         WriteJpeg(Thumb(f), 400, 200);
@@ -147,7 +149,7 @@ TEST_F(DnFixture, AVanishedOrBrokenPictureDoesNotStopTheOthers)
     EXPECT_EQ(qAlpha(e[0].image.pixel(90, 67)), 255);
 }
 
-TEST_F(DnFixture, ATickStopsOnceItsBudgetIsSpent)
+TEST_F(DnList, ATickStopsOnceItsBudgetIsSpent)
 {
     for (int i = 0; i < 6; ++i)
         WriteJpeg(Thumb("p" + std::to_string(i) + ".jpg"), 800, 600, i);
@@ -164,7 +166,7 @@ TEST_F(DnFixture, ATickStopsOnceItsBudgetIsSpent)
 
 // ---- Drawing and clicks -----------------------------------------------------------------------
 
-TEST_F(DnFixture, PresentJigsawsCarryTheCheckMark)
+TEST_F(DnList, PresentJigsawsCarryTheCheckMark)
 {
     WriteJpeg(Thumb("here.jpg"), 16, 12);
     WriteJpeg(Thumb("away.jpg"), 16, 12);
@@ -194,7 +196,7 @@ TEST_F(DnFixture, PresentJigsawsCarryTheCheckMark)
     EXPECT_TRUE(drawn(list.arListThumbs[0]));
 }
 
-TEST_F(DnFixture, ClicksSelectAndShowThePreview)
+TEST_F(DnList, ClicksSelectAndShowThePreview)
 {
     for (const char* f : {"a.jpg", "b.jpg", "c.jpg"})
         WriteJpeg(Thumb(f), 16, 12);

@@ -5,6 +5,7 @@
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
+#include "model/puzzle.h"
 #include "platform/platform.h"
 
 #include <QCloseEvent>
@@ -47,7 +48,8 @@ QIcon ResourceIcon(const std::string& name)
 // the open dialog comes up preset to it.
 void OpenJigsawThroughFiles(const std::string& jigsaw)
 {
-    DeselectJigs();
+    if (DragJigP.bSelected)
+        DeselectJigs();
     DialogOpenGameFile(jigsaw, false);
 }
 
@@ -80,7 +82,7 @@ std::vector<int> DnWalkEntries(const std::vector<ODnListThumb>& list, int mode)
 MCDownload* CreateDownloadForm(QWidget* parent, std::unique_ptr<IDnFetcher> fetcher)
 {
     if (!g_DnForm)
-        g_DnForm = new MCDownload(parent, std::move(fetcher));
+        g_DnForm = new MCDownload(parent, fetcher ? std::move(fetcher) : MakeSessionFetcher());
     return g_DnForm;
 }
 

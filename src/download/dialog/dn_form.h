@@ -56,6 +56,10 @@ public:
     virtual bool IsDownloading() const = 0;
 };
 
+// The fetcher over the download run (download/dn_session.h): messages and
+// questions through the platform, progress from the transfer's signals.
+std::unique_ptr<IDnFetcher> MakeSessionFetcher();
+
 // ---- Pure rules ------------------------------------------------------------------------------
 enum TDnMode { kDnModeSelected = 0, kDnModeNew = 1, kDnModeAll = 2 };
 // The message key that says why `mode` has nothing to do ("MS_ListEmpty",
@@ -71,8 +75,9 @@ constexpr int kDnPreviewW = 360, kDnPreviewH = 270;
 class MCDownload;
 extern MCDownload* g_DnForm;  // per run; null before CreateDownloadForm
 
-// Creates the dialog (a child of parent) around its fetcher; kept for the run.
-MCDownload* CreateDownloadForm(QWidget* parent, std::unique_ptr<IDnFetcher> fetcher);
+// Creates the dialog (a child of parent) around its fetcher (the session's
+// when none is given) once; kept for the run. Answers the one dialog.
+MCDownload* CreateDownloadForm(QWidget* parent, std::unique_ptr<IDnFetcher> fetcher = nullptr);
 void FreeDownloadForm();
 
 class MCDownload : public QDialog {
