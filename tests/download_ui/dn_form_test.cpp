@@ -6,6 +6,8 @@
 
 #include "model/game_state.h"
 #include "shell/dialog_wait.h"
+#include "shell/open_dialog.h"
+#include "shell/open_game.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -275,4 +277,44 @@ TEST_F(DnForm, TheProgressBarFollowsTheTransfer)
     EXPECT_EQ(shown, 250);
     EXPECT_EQ(range, 1000);
     EXPECT_EQ(form->o_Progress->value(), 0) << "reset when the transfer ends";
+}
+
+// The shell's road: File > Download shows the dialog, and the first jigsaw
+// fetched comes up in the open dialog once the player agrees.
+TEST_F(DnForm, TheFirstJigsawFetchedComesUpInTheOpenDialog)
+{
+    ShellInstallFileHooks();
+    auto f = std::make_unique<FakeFetcher>();
+    fake = f.get();
+    fake->fileBytes = ReadFileBytes(SourcePath("resources/jigs_bemo/Daisy.zjg"));
+    ASSERT_FALSE(fake->fileBytes.empty());
+    MCDownload* d = CreateDownloadForm(nullptr, std::move(f));
+    d->p_Store.reset();
+    d->fnAskLogin = [](const std::string&, const std::string&, TDnLoginAnswer* a) {
+        *a = {"ann", "pw", false};
+        return true;
+    };
+    std::string preset;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (g_OpenForm && g_OpenForm->isVisible()) {
+            preset = g_OpenForm->FileName();
+            g_OpenForm->done(0);
+        } else if (d->isVisible() && d->o_ButExit->isEnabled()) {
+            if (fake->fetched.empty()) {
+                d->o_Mode->setCurrentIndex(kDnModeNew);
+                QTest::mouseClick(d->o_ButDownload, Qt::LeftButton);
+            } else {
+                QTest::mouseClick(d->o_ButExit, Qt::LeftButton);
+            }
+        }
+    });
+    poll.start(10);
+    Recorder().QueueAnswer(1);
+    ShellShowDownload();
+    poll.stop();
+    EXPECT_EQ(fake->fetched.size(), 3u);
+    EXPECT_EQ(preset, "Apple.zjg");
+    FreeDownloadForm();
+    EXPECT_EQ(g_DnForm, nullptr);
 }

@@ -67,7 +67,7 @@ public:
         busy = false;
         if (stopped || failNames.count(name))
             return -20;
-        WriteFileBytes(jigPath, {'Z', 'J', 'G'});
+        WriteFileBytes(jigPath, fileBytes);
         fetched.push_back(name);
         return 0;
     }
@@ -86,6 +86,7 @@ public:
     std::set<std::string> failNames;                        // transfers that fail
     std::function<void(const std::string&)> duringTransfer; // runs inside each transfer
     std::vector<std::string> attempted, fetched;
+    std::vector<uint8_t> fileBytes{'Z', 'J', 'G'};          // what a fetch writes
     QEventLoop loop;
 };
 

@@ -216,6 +216,7 @@ void MCDownload::LoadThumbs()
 void MCDownload::ShowForm(bool autoStart)
 {
     p_Fetcher->ClearCatalogue();
+    TranslateForm();  // also when the language changed without telling us
     if (o_Mode->currentIndex() < 0)
         o_Mode->setCurrentIndex(kDnModeNew);
     LoadThumbs();

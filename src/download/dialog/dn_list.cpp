@@ -136,7 +136,7 @@ void MCDnView::paintEvent(QPaintEvent* e)
             p.drawImage(ToQRect(t.mrThumb), t.image);
         if (!t.bNewJig && !o_ScrollView->p_nsiCheckmark.isNull())
             p.drawImage(QPoint(t.mrThumb.L, t.mrThumb.T), o_ScrollView->p_nsiCheckmark);
-        // Black on the cell, as the lists' labels are; the highlight is light enough for it.
+        // Black, but light on the selection's highlight, as in the open dialog's lists.
         p.setPen(sel ? palette().color(QPalette::HighlightedText) : QColor(Qt::black));
         const QRect label = ToQRect(t.mrLabel);
         p.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter,
