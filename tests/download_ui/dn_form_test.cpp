@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -214,6 +215,22 @@ TEST_F(DnForm, AFailedTransferEndsTheWalk)
     });
     EXPECT_EQ(fake->attempted, (std::vector<std::string>{"Apple", "Birch"}));
     EXPECT_EQ(opened, (std::vector<std::string>{Jig("Apple")}));
+}
+
+TEST_F(DnForm, ThePreviewFollowsTheWalkAndReturnsToTheSelection)
+{
+    Form();
+    std::vector<std::string> captions;
+    fake->duringTransfer = [&](const std::string&) { captions.push_back(form->o_ThumbCap->text().toStdString()); };
+    Recorder().QueueAnswer(2);
+    Run([&](MCDownload& d) {
+        d.o_ScrollView->SetSelection(1);
+        SetMode(d, kDnModeAll);
+        Click(d.o_ButDownload);
+        EXPECT_EQ(d.o_ThumbCap->text().toStdString(), "Birch");
+        Click(d.o_ButExit);
+    });
+    EXPECT_EQ(captions, (std::vector<std::string>{"Apple", "Birch", "Cliff"}));
 }
 
 TEST_F(DnForm, CancelledLoginFetchesNothing)

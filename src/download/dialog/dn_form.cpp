@@ -392,6 +392,8 @@ void MCDownload::StartDownload()
     }
     p_bWalking = false;
     UpdateConnectComps(false);
+    // The walk previewed each jigsaw it fetched; the preview goes back to the selection.
+    SelectThumb(o_ScrollView->iSel);
     if (p_bCloseAfterStop)
         HideForm();
 }
