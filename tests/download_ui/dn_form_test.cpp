@@ -110,6 +110,7 @@ TEST_F(DnForm, NewModeWithEverythingPresentFetchesNothingNotEvenTheCatalogue)
     EXPECT_EQ(Recorder().Count(Kind::Message, LangGetKeyVal("MS_NoNewJigs")), 1);
     EXPECT_EQ(fake->catalogueFetches, 0);
     EXPECT_EQ(asked, 0) << "no login is asked for either";
+    EXPECT_EQ(Recorder().Count(Kind::Question), 0) << "nothing fetched: nothing offered on closing";
     EXPECT_TRUE(opened.empty());
 }
 
@@ -152,13 +153,6 @@ TEST_F(DnForm, ClosingAfterTwoFetchesOffersTheFirst)
     EXPECT_EQ(fake->fetched, (std::vector<std::string>{"Birch", "Cliff", "Birch", "Cliff"}));
     EXPECT_EQ(opened, (std::vector<std::string>{Jig("Birch")})) << "opened on OK only";
     EXPECT_EQ(fake->catalogueClears, 2) << "every showing fetches the catalogue anew";
-}
-
-TEST_F(DnForm, ClosingWithoutAFetchAsksNothing)
-{
-    Run([&](MCDownload& d) { Click(d.o_ButExit); });
-    EXPECT_EQ(Recorder().Count(Kind::Question), 0);
-    EXPECT_TRUE(FileNames.sFirstDownloadJig.empty());
 }
 
 TEST_F(DnForm, StopDuringAWalkEndsItAfterTheRunningTransfer)

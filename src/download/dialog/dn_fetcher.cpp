@@ -19,6 +19,10 @@ public:
         QObject::connect(&session_, &ODnSession::ResponseReceived, [this](qint64 expected) { Progress(0, expected); });
         QObject::connect(&session_, &ODnSession::DataReceived,
                          [this](qint64 received, qint64 expected) { Progress(received, expected); });
+        QObject::connect(&session_, &ODnSession::Ended, [this] {
+            if (ui_.fnEnded)
+                ui_.fnEnded();
+        });
     }
     void ClearCatalogue() override { DnInfo_Clear(); }
     bool GetDnInfo() override

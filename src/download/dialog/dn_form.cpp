@@ -105,6 +105,7 @@ MCDownload::MCDownload(QWidget* parent, std::unique_ptr<IDnFetcher> fetcher)
     };
     TDnFetchUi ui;
     ui.fnProgress = [this](int64_t received, int64_t expected) { ShowProgress(received, expected); };
+    ui.fnEnded = [this] { ReinitStatus(); };
     ui.fnCredentials = [this](std::string* login, std::string* password) {
         DnLoginP.sHost = OptP.DnSrc;
         if (!CheckLoginPassword(p_Store.get(), fnAskLogin))

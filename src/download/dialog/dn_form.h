@@ -30,6 +30,8 @@ class QPushButton;
 struct TDnFetchUi {
     // Bytes received so far of `expected` (below 1: not announced).
     std::function<void(int64_t received, int64_t expected)> fnProgress;
+    // The transfer ended, however: the bar goes back to rest.
+    std::function<void()> fnEnded;
     // CheckLoginPassword: credentials are available (false: nothing is fetched).
     std::function<bool(std::string* login, std::string* password)> fnCredentials;
     // The server refused the credentials (the fetcher has told the player).

@@ -58,9 +58,11 @@ public:
         auto* job = new QKeychain::ReadPasswordJob(QString::fromLatin1(kSecretService));
         job->setAutoDelete(true);
         job->setKey(QString::fromLatin1(kSecretKey));
-        // The text is taken inside the finished signal's reach: the job may be gone after.
+        // The text is taken when the job ends: an auto-deleted job is gone after. A job that
+        // ends after the deadline finds the connection gone with `scope`.
         QString text;
-        QObject::connect(job, &QKeychain::Job::finished, [&text](QKeychain::Job* j) {
+        QObject scope;
+        QObject::connect(job, &QKeychain::Job::finished, &scope, [&text](QKeychain::Job* j) {
             if (j->error() == QKeychain::NoError)
                 text = static_cast<QKeychain::ReadPasswordJob*>(j)->textData();
         });
