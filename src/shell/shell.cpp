@@ -2,6 +2,7 @@
 #include "shell/help_form.h"
 
 #include "download/dialog/dn_form.h"
+#include "download/download.h"
 #include "shell/options_dialog.h"
 
 void ShellDialogs_Reset();
@@ -13,4 +14,6 @@ void Shell_Reset()
     FreeSounds();
     FreeHelpForm();
     FreeDownloadForm();
+    DnLogin_Reset();
+    Download_Reset();
 }
