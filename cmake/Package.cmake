@@ -34,7 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZIVRA_WEBSITE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+# Qt loads its image plugins and, for HTTPS downloads, OpenSSL by name:
+# dpkg-shlibdeps cannot see either.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, libssl3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)  # the pictures are compressed already

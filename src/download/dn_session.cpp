@@ -62,6 +62,8 @@ void ODnSession::Stop()
 int ODnSession::RunTransfer(const std::string& url, const std::string& dest, int64_t maxBytes, int deadlineMs,
                             const std::string& login, const std::string& password, std::string* why)
 {
+    if (!ODnTransfer::UrlUsable(url, why))
+        return -2;
     ODnTransfer transfer;
     TDnRequest req;
     req.sUrl = url;
@@ -92,7 +94,7 @@ int ODnSession::RunTransfer(const std::string& url, const std::string& dest, int
         loop.quit();
     });
     if (!transfer.Start(req, why))
-        return -2;
+        return -3;
     Platform().Log("download: " + url);
     p_transfer = &transfer;
     p_isDownloading = true;
@@ -130,6 +132,10 @@ int ODnSession::GetDnInfoIter(TDnMessage* mes)
     if (r == -2) {
         Platform().Log("download: cannot start " + url + ": " + why);
         *mes = {"MS_InvalidUrl", {url}};
+        return kDnFailed;
+    }
+    if (r == -3) {
+        *mes = {"MS_DownloadFail", {why}};
         return kDnFailed;
     }
     if (r == 1) {
@@ -198,6 +204,10 @@ int ODnSession::DownloadJigsaw(const std::string& displayName, const std::string
     if (r == -2) {
         Platform().Log("download: cannot start " + url + ": " + why);
         *mes = {"MS_InvalidUrl", {url}};
+        return kDnFailed;
+    }
+    if (r == -3) {
+        *mes = {"MS_DownloadFail", {why}};
         return kDnFailed;
     }
     if (r == -1) {

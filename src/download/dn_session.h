@@ -122,7 +122,8 @@ signals:
 
 private:
     // Runs one transfer to the end (or Stop): 1 finished, -1 failed, 0 stopped;
-    // -2 when it could not start (*why says why).
+    // -2 when the address is unusable, -3 when the download file cannot be
+    // made (*why says why).
     int RunTransfer(const std::string& url, const std::string& dest, int64_t maxBytes, int deadlineMs,
                     const std::string& login, const std::string& password, std::string* why);
 

@@ -55,11 +55,9 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
     };
     if (p_reply)
         return refuse("a transfer is running");
+    if (!UrlUsable(request.sUrl, why))
+        return false;
     const QUrl url(QString::fromStdString(request.sUrl), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
-        return refuse("not a usable address");
-    if (!SchemeAllowed(url))
-        return refuse("only HTTPS, or plain HTTP to this computer, is used");
     if (request.sDestPath.empty())
         return refuse("no destination");
 
@@ -139,6 +137,21 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
     connect(p_stall, &QTimer::timeout, this,
             [this] { Fail(QStringLiteral("The server stopped answering."), kDnErrTimedOut); });
     p_stall->start(std::max(1, p_req.iStallMs));
+    return true;
+}
+
+bool ODnTransfer::UrlUsable(const std::string& text, std::string* why)
+{
+    auto refuse = [&](const std::string& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const QUrl url(QString::fromStdString(text), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return refuse("not a usable address");
+    if (!SchemeAllowed(url))
+        return refuse("only HTTPS, or plain HTTP to this computer, is used");
     return true;
 }
 

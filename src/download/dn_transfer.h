@@ -57,6 +57,9 @@ public:
     // the URL is not a usable http/https address, plain HTTP names a host
     // that is not loopback, or one is running already.
     bool Start(const TDnRequest& request, std::string* why);
+    // The address check of Start alone: an http(s) URL with a host and no
+    // user part, plain HTTP only to a loopback host.
+    static bool UrlUsable(const std::string& url, std::string* why);
     // Cancels a running transfer at once: the partial file is removed and
     // Failed(kDnErrStopped) is emitted before Stop returns. Nothing when idle.
     void Stop();

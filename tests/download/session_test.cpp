@@ -6,6 +6,8 @@
 
 #include "support/test_support.h"
 
+#include <QEventLoop>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -264,6 +266,12 @@ TEST_F(DnSessionTest, UnusableAddressesAndNames)
     EXPECT_EQ(m.args.at(0).s, "https://bad host/zivra/jigsaws_bemo/info.dat");
 
     s.sHost = server.Host();
+    s.sWorkDir = work.File("no/such/folder");  // the download cannot be stored: a failure, not a bad address
+    EXPECT_EQ(s.GetDnInfoIter(&m), kDnFailed);
+    EXPECT_EQ(m.sKey, "MS_DownloadFail");
+    EXPECT_TRUE(server.Requests().empty());
+
+    s.sWorkDir = work.Path();
     ASSERT_EQ(s.GetDnInfoIter(&m), kDnOk);
     for (const char* name : {"../Alpha", ".hidden", "a/b"})
         EXPECT_EQ(s.DownloadJigsaw(name, Jig("x"), &m), kDnFailed) << name;
@@ -279,6 +287,32 @@ TEST_F(DnSessionTest, UnusableAddressesAndNames)
     EXPECT_FALSE(why.empty());
     r.sUrl = "ftp://127.0.0.1/x.rar";
     EXPECT_FALSE(t.Start(r, &why));
+}
+
+// Every real host is reached over HTTPS: TLS must be there, and a failed
+// handshake is a failure (here: HTTPS spoken to a plain HTTP server).
+TEST_F(DnSessionTest, TlsIsAvailableAndItsErrorsFail)
+{
+    EXPECT_TRUE(QSslSocket::supportsSsl()) << QSslSocket::activeBackend().toStdString();
+    ASSERT_TRUE(Serve());
+    ODnTransfer t;
+    TDnRequest r;
+    r.sUrl = "https://" + server.Host() + "/zivra/jigsaws_bemo/info.dat";
+    r.sDestPath = work.File("info.dat");
+    r.iStallMs = 5000;
+    QEventLoop loop;
+    int code = 0;
+    QObject::connect(&t, &ODnTransfer::Failed, [&](const QString&, int c) {
+        code = c;
+        loop.quit();
+    });
+    QObject::connect(&t, &ODnTransfer::Finished, [&] { loop.quit(); });
+    std::string why;
+    ASSERT_TRUE(t.Start(r, &why)) << why;
+    loop.exec();
+    EXPECT_NE(code, 0);
+    EXPECT_NE(code, kDnErrTimedOut);
+    EXPECT_FALSE(FileExists(r.sDestPath));
 }
 
 TEST_F(DnSessionTest, AnArchiveHoldingNoJigsawKeepsThePresentOne)

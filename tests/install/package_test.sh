@@ -34,7 +34,7 @@ diff "$T/tree" "$T/deb" >"$T/diff" || { fail "the package differs from the insta
 depends=$(dpkg-deb -f "$DEB" Depends)
 names=$(echo "$depends" | tr ',' '\n' | sed 's/^ *//; s/ .*//')
 for pkg in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6opengl6 \
-           libqt6multimedia6 qt6-image-formats-plugins; do
+           libqt6multimedia6 qt6-image-formats-plugins libqt6network6 libarchive13 libssl3; do
     echo "$names" | grep -qxF "$pkg" || fail "Depends lacks $pkg: $depends"
 done
 [ "$(dpkg-deb -f "$DEB" Section)" = games ] || fail "Section is not games"
