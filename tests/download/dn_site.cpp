@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -28,14 +29,31 @@ void DnEnsureApp()
 
 namespace {
 
-// The site, made once: a folder that outlives every test of the run.
-const std::string& SiteFolder()
+// What the site is made of: the site tool, the RAR writer and the jigsaw
+// writer of zivra-tool. A site made from other versions is made again.
+std::string SiteKey()
 {
-    static TempDir* root = nullptr;
-    if (root)
-        return root->Path();
-    root = new TempDir;
-    const std::string pics = root->File("pictures");
+    std::string key = "pictures-1";
+    for (const std::string& p : {SourcePath("tools/jigsaw-site/make_site.py"), SourcePath("tools/jigsaw-site/rar4.py"),
+                                 BinPath("zivra-tool")}) {
+        std::error_code ec;
+        const auto t = fs::last_write_time(p, ec);
+        key += " " + std::to_string(ec ? 0 : t.time_since_epoch().count()) + "/" +
+               std::to_string(ec ? 0 : fs::file_size(p, ec));
+    }
+    return key;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream f(path);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// Makes the site into folder (pictures/ and site/).
+void MakeSite(const std::string& folder)
+{
+    const std::string pics = folder + "/pictures";
     fs::create_directories(pics);
     std::mt19937 rng(7);
     const struct {
@@ -55,9 +73,34 @@ const std::string& SiteFolder()
     }
     std::string out, err;
     const std::string cmd = "python3 '" + SourcePath("tools/jigsaw-site/make_site.py") + "' '" + pics + "' '" +
-                            root->File("site") + "' --format rar --tool '" + BinPath("zivra-tool") + "'";
+                            folder + "/site' --format rar --tool '" + BinPath("zivra-tool") + "'";
     EXPECT_EQ(RunCommand(cmd, &out, &err), 0) << out << err;
-    return root->Path();
+}
+
+// The site, made once per build tree and kept beside the binaries, so that
+// the test processes CTest starts one by one share it. A process that makes
+// it writes a folder of its own and renames it into place.
+const std::string& SiteFolder()
+{
+    static std::string folder;
+    if (!folder.empty())
+        return folder;
+    const std::string dir = BinPath("download-test-site");
+    const std::string key = SiteKey();
+    if (ReadText(dir + "/key") != key) {
+        const std::string mine = dir + ".part-" + std::to_string(getpid());
+        fs::remove_all(mine);
+        MakeSite(mine);
+        std::ofstream(mine + "/key") << key;
+        std::error_code ec;
+        if (ReadText(dir + "/key") != key)
+            fs::remove_all(dir, ec);
+        fs::rename(mine, dir, ec);  // fails when another process was first: theirs is as good
+        fs::remove_all(mine, ec);
+    }
+    EXPECT_EQ(ReadText(dir + "/key"), key);
+    folder = dir;
+    return folder;
 }
 
 }  // namespace
