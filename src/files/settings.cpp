@@ -19,6 +19,8 @@ OAutoSaveLockP AutoSaveLockP;
 
 namespace {
 
+std::string sDnSrcStored;  // "DnSrc" as read from the settings, while the environment rules
+
 #ifndef ZIVRA_DN_HOSTS
 #define ZIVRA_DN_HOSTS "jigsaws.zivra-games.example,mirror.zivra-games.example"
 #endif
@@ -173,8 +175,12 @@ void Settings_ApplyDict(const TSettingsDict& d)
     if (lang != d.end() && LanguageNameUsable(lang->second))
         LangP.sCurLang = lang->second;
     const auto dn = d.find("DnSrc");
-    if (dn != d.end() && !TrimStrEmpty(dn->second))
-        OptP.DnSrc = dn->second;
+    if (dn != d.end() && !TrimStrEmpty(dn->second)) {
+        if (bDnSrcFromEnvironment)
+            sDnSrcStored = dn->second;
+        if (!bDnSrcFromEnvironment || StrEqualNoCase(dn->second, sDnSrcAr[FindDnSrcIndByAddr(dn->second)]))
+            OptP.DnSrc = dn->second;
+    }
     int32_t count = 0;
     ReadInt(d, "LastFiles_Num", &count, 0, 1000);
     LastFiles.arFileNames.clear();
@@ -214,8 +220,12 @@ TSettingsDict Settings_ToDict()
     num("LastFiles_Num", int(LastFiles.arFileNames.size()));
     for (size_t i = 0; i < LastFiles.arFileNames.size(); ++i)
         d[StrFormat("LastFiles_%d", int(i))] = LastFiles.arFileNames[i];
-    if (!OptP.DnSrc.empty())
+    if (bDnSrcFromEnvironment) {
+        if (!sDnSrcStored.empty())
+            d["DnSrc"] = sDnSrcStored;
+    } else if (!OptP.DnSrc.empty()) {
         d["DnSrc"] = OptP.DnSrc;
+    }
     return d;
 }
 
@@ -251,13 +261,16 @@ std::string LastFiles_MenuTitle(int i)
 
 std::string sDnSrcAr[kDnSrcCount];
 std::string sHomeSiteAr[kDnSrcCount];
+bool bDnSrcFromEnvironment = false;
 // The tables are usable before the first reset (the tools read settings without one).
 [[maybe_unused]] static const bool kDnSrcFilled = (DnSrc_Init(), true);
 
 void DnSrc_Init()
 {
-    if (!SplitHostTable(std::getenv("ZIVRA_DN_HOSTS"), sDnSrcAr))
+    bDnSrcFromEnvironment = SplitHostTable(std::getenv("ZIVRA_DN_HOSTS"), sDnSrcAr);
+    if (!bDnSrcFromEnvironment)
         SplitHostTable(ZIVRA_DN_HOSTS, sDnSrcAr);
+    sDnSrcStored.clear();
     if (!SplitHostTable(std::getenv("ZIVRA_HOME_SITES"), sHomeSiteAr))
         SplitHostTable(ZIVRA_HOME_SITES, sHomeSiteAr);
 }

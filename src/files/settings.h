@@ -60,6 +60,10 @@ constexpr int kDnSrcCount = 2;
 extern std::string sDnSrcAr[kDnSrcCount];
 extern std::string sHomeSiteAr[kDnSrcCount];
 void DnSrc_Init();
+// True while the environment replaces the download hosts. A stored "DnSrc"
+// outside the table then gives way to the primary host, and the settings
+// keep the stored value (the replacement lasts one run).
+extern bool bDnSrcFromEnvironment;
 std::string DnSrcHost(int i);            // sDnSrcAr[i]; entry 0 for an index out of range
 // "http://" for a loopback host (127.0.0.0/8, ::1, localhost), where plain
 // HTTP cannot be overheard; "https://" for every other host. Without a host:

@@ -112,6 +112,12 @@ TEST(DnHosts, EnvironmentReplacesTheTablesForOneRun)
     EXPECT_EQ(FindDnSrcIndByAddr("other.test"), 0);
     Settings_Default();
     EXPECT_EQ(OptP.DnSrc, "127.0.0.1:9000");
+    // A stored host outside the run's table gives way for this run only.
+    Settings_ApplyDict({{"DnSrc", "jigsaws.old.example"}});
+    EXPECT_EQ(OptP.DnSrc, "127.0.0.1:9000");
+    EXPECT_EQ(Settings_ToDict()["DnSrc"], "jigsaws.old.example");
+    Settings_ApplyDict({{"DnSrc", "MIRROR.test"}});
+    EXPECT_EQ(OptP.DnSrc, "MIRROR.test");
 
     setenv("ZIVRA_DN_HOSTS", " , ", 1);  // nothing usable: the built-in table
     unsetenv("ZIVRA_HOME_SITES");
