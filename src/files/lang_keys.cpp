@@ -19,6 +19,8 @@ const TLangKey kFormatKeys[] = {
     // Why a file did not open.
     {"MS_CantOpenFile", "@@"}, {"MS_OpenWhyPieces", "d"}, {"MS_OpenWhyMemory", "dd"},
     {"MS_SettingsBroken", "@"},
+    // The download login.
+    {"L_LoginPrompt", "@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -65,6 +67,8 @@ const char* const kPlainKeys[] = {
     // The play aids: undo and the edge pieces.
     "MM_Edit", "MM_EditUndo", "MM_EditRedo", "MM_GameEdgesToPocket", "MM_GameShowOnlyEdges", "MS_NoEdgePieces",
     "MS_NoEmptyPocket",
+    // The download login.
+    "Login_FormCaption", "L_LoginName", "L_LoginPassword", "CB_LoginRemember",
 };
 
 // Numbered families: prefix, first, last, arguments.

@@ -14,6 +14,7 @@
 #include "shell/main_form.h"
 
 #include "base/my_image_qt.h"
+#include "download/dialog/dn_form.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -529,6 +530,7 @@ void MCMainForm::FreeDialogs()
     // In reverse: help, options, progress, download, open.
     FreeOptionsForm();
     FreeProgressForm();
+    FreeDownloadForm();
 }
 
 void MCMainForm::StartUp(double t0, std::unique_ptr<MCAbout> splash)

@@ -52,7 +52,7 @@ namespace {
 // The game information dialog.
 void ShowInfoDialog() { ShowGameInfo(DialogParent()); }
 
-// The download dialog, not from start-up. Stand-in: the open dialog's hook when one is installed.
+// The download dialog, not from start-up, through the same hook as the open dialog's extra button.
 void ShowDownloadDialog()
 {
     if (GameFileHooks.fnShowDownload)

@@ -1,6 +1,7 @@
 #include "shell/open_game.h"
 
 #include "cutting/cutting.h"
+#include "download/dialog/dn_form.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
@@ -74,12 +75,16 @@ void ShellInstallFileHooks()
     CreateOpenForm(DialogParent());
     GameFileHooks.fnFileDialog = &RunOpenDialog;
     GameFileHooks.fnGetSeed = &DialogSeed;
-    // The download dialog's place until it exists.
+    // The open dialog's extra button: more jigsaws.
     if (!GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload = &ShellShowDownload;
 }
 
-void ShellShowDownload() { Platform().ShowMessage(CaretMesFormat("MS_DownloadNotYet")); }
+void ShellShowDownload()
+{
+    AutoSaveGuard guard;
+    CreateDownloadForm(DialogParent())->ShowForm(false);
+}
 
 bool ShellOpenGame(const std::string& path)
 {

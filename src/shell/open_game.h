@@ -7,10 +7,9 @@
 #include <string>
 
 // Creates the open dialog (kept for the run) and installs it as the files'
-// open dialog, with its seed and, until the download dialog exists, a stand-in
-// for the download button.
+// open dialog, with its seed and its download button.
 void ShellInstallFileHooks();
-// Tells the player that downloading jigsaws is not available yet.
+// The download dialog (made on first use, kept for the run), not from start-up.
 void ShellShowDownload();
 // Asks to save unsaved changes, then opens path; false (the reason shown to
 // the player) when it cannot be opened.

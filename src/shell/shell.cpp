@@ -1,6 +1,8 @@
 #include "shell/shell.h"
 #include "shell/help_form.h"
 
+#include "download/dialog/dn_form.h"
+#include "download/download.h"
 #include "shell/options_dialog.h"
 
 void ShellDialogs_Reset();
@@ -11,4 +13,7 @@ void Shell_Reset()
     ShellDialogs_Reset();
     FreeSounds();
     FreeHelpForm();
+    FreeDownloadForm();
+    DnLogin_Reset();
+    Download_Reset();
 }

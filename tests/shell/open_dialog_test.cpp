@@ -3,6 +3,7 @@
 // and the modal run the files' commands go through. Questions are answered
 // and messages noted by the recording platform.
 #include "cutting/cutting.h"
+#include "download/dialog/dn_form.h"
 #include "files/files.h"
 #include "model/memory_field.h"
 #include "model/play_rules.h"
@@ -436,14 +437,19 @@ TEST_F(OpenDialog, KeysAndButtonsEndWithTheirCodes)
     // Through the open command the extra button leads on to more jigsaws.
     ShellInstallFileHooks();
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [] {
-        if (g_OpenForm && g_OpenForm->isVisible())
+    bool downloadShown = false;
+    QObject::connect(&poll, &QTimer::timeout, [&downloadShown] {
+        if (g_DnForm && g_DnForm->isVisible()) {
+            downloadShown = true;
+            g_DnForm->HideForm();
+        } else if (g_OpenForm && g_OpenForm->isVisible()) {
             QTest::keyClick(g_OpenForm, Qt::Key_E);
+        }
     });
     poll.start(10);
     EXPECT_FALSE(DialogOpenGameFile("", false));
     poll.stop();
-    EXPECT_EQ(Recorder().Count(Kind::Message, CaretMesFormat("MS_DownloadNotYet")), 1);
+    EXPECT_TRUE(downloadShown);
     // "E" typed into the name is a letter, not the extra button (hidden in save style anyway).
     const int code = RunModal(2, [](MCOpen* d) {
         d->SetFileName("");
