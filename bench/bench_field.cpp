@@ -90,8 +90,10 @@ void BuildPieces(int n)
 
 void Compose(int mode) { DrawToScrBuf(rbScr, mode); }
 
+// The second argument: shadows off (0) or on (1), side by side.
 void BM_FullComposition(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(1) != 0;
     BuildPieces(int(state.range(0)));
     Compose(0);
     Finish();
@@ -100,8 +102,10 @@ void BM_FullComposition(benchmark::State& state)
         Finish();
     }
     state.counters["pieces"] = double(state.range(0));
+    state.counters["shadows"] = double(state.range(1));
+    OptP.Visual_Shadows = true;
 }
-BENCHMARK(BM_FullComposition)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
+BENCHMARK(BM_FullComposition)->Args({1000, 0})->Args({1000, 1})->Args({4000, 0})->Args({4000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The same with one texture (and one draw) per piece instead of the atlas.
 void BM_FullCompositionPerPieceTextures(benchmark::State& state)
@@ -169,6 +173,7 @@ BENCHMARK(BM_AtlasBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeS
 // moving group (1 piece, or 100 joined ones) over it.
 void BM_DragFrame(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(1) != 0;
     BuildPieces(4000);
     const int group = int(state.range(0));
     for (int j = 0; j < group; ++j)
@@ -189,8 +194,10 @@ void BM_DragFrame(benchmark::State& state)
     DragJigP.State = 0;
     iCurJig = -1;
     state.counters["group"] = double(group);
+    state.counters["shadows"] = double(state.range(1));
+    OptP.Visual_Shadows = true;
 }
-BENCHMARK(BM_DragFrame)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
+BENCHMARK(BM_DragFrame)->Args({1, 0})->Args({1, 1})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The floor: one full-view copy (a framebuffer blit).
 void BM_FullViewCopy(benchmark::State& state)

@@ -19,6 +19,8 @@ const TLangKey kFormatKeys[] = {
     // Why a file did not open.
     {"MS_CantOpenFile", "@@"}, {"MS_OpenWhyPieces", "d"}, {"MS_OpenWhyMemory", "dd"},
     {"MS_SettingsBroken", "@"},
+    // The status line under the table.
+    {"SL_Progress", "ddd"}, {"SL_Groups", "d"}, {"SL_Time", "@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -62,6 +64,8 @@ const char* const kPlainKeys[] = {
     "WC_Thumb",
     // The open dialog: own pictures, the seed, an unreadable file, more jigsaws.
     "B_AddPicture", "Cap_AddPicture", "L_Pictures", "B_Seed", "L_InvalidJigsaw", "MS_DownloadNotYet",
+    // Shadows on the table; the status line's word for a finished game.
+    "CB_VisualShadows", "SL_Solved",
 };
 
 // Numbered families: prefix, first, last, arguments.

@@ -281,6 +281,8 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
     AutoSaveP.dtStart = GetNow();
     if (GameFileHooks.fnAfterOpen)
         GameFileHooks.fnAfterOpen(side);
+    if (GameFileHooks.fnGameOpened)
+        GameFileHooks.fnGameOpened();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/open_game.h"
 
+#include "shell/status_line.h"
+
 #include "cutting/cutting.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -7,6 +9,7 @@
 #include "platform/platform.h"
 #include "shell/open_dialog.h"
 #include "shell/shell.h"
+#include "shell/status_line.h"
 
 #include <algorithm>
 
@@ -74,6 +77,7 @@ void ShellInstallFileHooks()
     CreateOpenForm(DialogParent());
     GameFileHooks.fnFileDialog = &RunOpenDialog;
     GameFileHooks.fnGetSeed = &DialogSeed;
+    PlayClock_InstallHooks();
     // The download dialog's place until it exists.
     if (!GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload = &ShellShowDownload;
