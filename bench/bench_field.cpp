@@ -2,6 +2,8 @@
 // software renderer on our machines): a full composition of 1000 and 4000
 // visible pieces at 1920 x 1080, a drag frame (the still buffer copied, then
 // the moving group), and one full-view texture copy, the floor of any frame.
+// Compositions, drag frames and the atlas are measured with the pieces'
+// shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
 //
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
@@ -150,7 +152,11 @@ BENCHMARK(BM_CompositionWithoutPieces)->Arg(0)->Arg(1)->Unit(benchmark::kMillise
 // premultiplied into pages and uploaded.
 void BM_AtlasBuild(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(0) != 0;
     BuildPieces(4000);
+    JigP.Rotate = 1;
+    for (int i = 0; i < 4000; ++i)
+        Jigs[size_t(i)].W = Jigs[size_t(i)].H = 40;
     for (OMyImage& img : arPicJigs) {
         img = OMyImage(160, 40, true);
         for (int y = 0; y < img.H; ++y) {
@@ -166,8 +172,11 @@ void BM_AtlasBuild(benchmark::State& state)
         Finish();
     }
     state.counters["pages"] = double(PieceAtlasP.arPages.size());
+    state.counters["shadows"] = double(state.range(0));
+    OptP.Visual_Shadows = true;
+    JigP.Rotate = 0;
 }
-BENCHMARK(BM_AtlasBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->Iterations(3);
+BENCHMARK(BM_AtlasBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->Iterations(3);
 
 // A drag frame: the still buffer copied over the screen buffer, then the
 // moving group (1 piece, or 100 joined ones) over it.

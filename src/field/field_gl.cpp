@@ -457,19 +457,6 @@ void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, f
     b.verts.insert(b.verts.end(), q, q + 16);
 }
 
-void GLBatch_QuadUV(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
-                    const float st[8])
-{
-    if (!FieldGL.gl || (tex == 0 && mode != QuadMode::Solid))
-        return;
-    GLBatch_Quad(tex, mode, colour, x, y, w, h, st[0], st[1], 0, 0);
-    float* q = g_batch.verts.data() + g_batch.verts.size() - 16;
-    for (int v = 0; v < 4; ++v) {
-        q[4 * v + 2] = st[2 * v];
-        q[4 * v + 3] = st[2 * v + 1];
-    }
-}
-
 void MyImageDrawTexture(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
 {
     GLBatch_Quad(img.Texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),

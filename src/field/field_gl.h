@@ -105,10 +105,6 @@ enum class QuadMode : uint8_t { Normal, Alpha, Inverted, Solid, Multiply, Copy }
 // with the colour (r, g, b, a in 0..1, premultiplied by the caller).
 void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
                   float sx, float sy, float sw, float sh);
-// The same with a texel for each corner (top-left, bottom-left, bottom-right,
-// top-right as s, t pairs): a turned picture.
-void GLBatch_QuadUV(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
-                    const float st[8]);
 void GLBatch_Flush();
 // Clears the current target to the field's clear colour.
 void GLClearTarget();

@@ -12,7 +12,9 @@ constexpr const char* kPlayTimesHeader = "ZIVRA-PLAYTIMES 1";
 
 bool PathStorable(const std::string& path)
 {
-    return !path.empty() && path.size() <= kMaxPlayTimePath && path.find_first_of("\r\n") == std::string::npos;
+    static constexpr char kBreaks[] = {'\r', '\n', '\0'};
+    return !path.empty() && path.size() <= kMaxPlayTimePath &&
+           path.find_first_of(kBreaks, 0, sizeof kBreaks) == std::string::npos;
 }
 
 // A whole field as a decimal integer within [lo, hi].

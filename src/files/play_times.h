@@ -33,7 +33,7 @@ bool PlayTimes_Parse(const std::vector<uint8_t>& bytes, std::vector<TPlayTimeEnt
 std::vector<uint8_t> PlayTimes_Make(const std::vector<TPlayTimeEntry>& entries);
 // The entry of path and seed moved (or put) first with `seconds`; the oldest
 // go beyond kMaxPlayTimes. A path the record cannot hold (empty, too long, a
-// line break in it) changes nothing and answers false.
+// line break or a zero byte in it) changes nothing and answers false.
 bool PlayTimes_Put(std::vector<TPlayTimeEntry>& entries, const std::string& path, int32_t seed, int64_t seconds);
 std::optional<int64_t> PlayTimes_Find(const std::vector<TPlayTimeEntry>& entries, const std::string& path,
                                       int32_t seed);

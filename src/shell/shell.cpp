@@ -1,4 +1,6 @@
 #include "shell/shell.h"
+
+#include "shell/status_line.h"
 #include "shell/help_form.h"
 
 #include "shell/options_dialog.h"
@@ -11,4 +13,5 @@ void Shell_Reset()
     ShellDialogs_Reset();
     FreeSounds();
     FreeHelpForm();
+    PlayClock_Reset();
 }
