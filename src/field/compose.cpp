@@ -39,7 +39,8 @@ void DrawJigRun(const OMyWin& win, std::vector<int>& run, bool carried)
         });
         if (carried)
             for (int j : run)
-                DrawJigLift(win, j);
+                if (run.size() == 1 || JigOnGroupBorder(j))
+                    DrawJigLift(win, j);
     }
     for (int j : run)
         DrawJig(win, j);

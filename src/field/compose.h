@@ -62,6 +62,10 @@ int64_t JigGroupDrawKey(int j, int r);
 void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
 // The faint, larger silhouette a carried piece casts further below.
 void DrawJigLift(const OMyWin& win, int j);
+// Piece j lies on its group's outline (a neighbour outside the group, or the
+// picture's edge): only those cast a carried group's silhouette, the others'
+// would lie under the group.
+bool JigOnGroupBorder(int j);
 void DrawSelFrame();
 void CreateFrameTexture();
 // Pieces that a drag moves: the current piece's group and every selected piece.

@@ -89,6 +89,18 @@ void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out)
         }
 }
 
+bool JigOnGroupBorder(int j)
+{
+    const TJig& p = Jigs[size_t(j)];
+    if (p.HomeX <= JigP.JigsL || p.HomeY <= JigP.JigsT || p.HomeX + p.W - 1 >= JigP.JigsR ||
+        p.HomeY + p.H - 1 >= JigP.JigsB)
+        return true;
+    for (int16_t nb : p.Nb)
+        if (nb >= 0 && size_t(nb) < Jigs.size() && Jigs[size_t(nb)].Layer != p.Layer)
+            return true;
+    return false;
+}
+
 void DrawJigLift(const OMyWin& win, int j)
 {
     if (size_t(j) >= PieceAtlasP.arEntries.size() || size_t(j) >= Jigs.size() || IsFrameJig(j))
