@@ -8,11 +8,15 @@
 // "images" are the piece images with emboss style 1 (both cores), "total" the
 // whole cut with them; "copy" the same images without emboss (the per-piece
 // copy alone), not part of the total.
+// "looks" is what the screen's pieces add on top when a game opens: every
+// turned copy eased and baked over its shadow (one core, as the atlas does
+// it), not part of the total; "looks%" its share of the total.
 // --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on.
 #include "support.h"
 
 #include "cutting/classic_cut.h"
 #include "cutting/piece_images.h"
+#include "cutting/piece_looks.h"
 #include "model/puzzle.h"
 
 #include <algorithm>
@@ -26,6 +30,7 @@ namespace {
 struct Result {
     int pieces = 0, attempts = 0;
     double partition = 0, prep = 0, curves = 0, fill = 0, stray = 0, tails = 0, images = 0, copy = 0, total = 0;
+    double looks = 0;
     size_t imageBytes = 0, imageMust = 0;
 };
 
@@ -54,6 +59,27 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         BuildPieceImages(picture, *masks, jigs, p.TotalTileNum, rotate, 0, true, plain);
         r.copy = NowMs() - t2;
     }
+    {
+        // Eased outlines and baked shadows of every turned copy, as the atlas makes them.
+        std::vector<uint8_t> shadow, allowed, cell;
+        const double t3 = NowMs();
+        for (int i = 0; i < p.TotalTileNum; ++i) {
+            const TJig& j = jigs[size_t(i)];
+            const OMyImage& img = images[size_t(i)];
+            if (!img.HasPixels() || j.W < 1 || j.H < 1)
+                continue;
+            MakeShadowAlpha(img, j.W, j.H, kShadowLook, shadow);
+            const bool strip = PieceHasStrip(j, rotate);
+            for (int t = 0; t < (strip ? 4 : 1); ++t) {
+                const int cw = (t % 2 ? j.H : j.W) + kShadowLook.ExtraW(), ch = (t % 2 ? j.W : j.H) + kShadowLook.ExtraH();
+                allowed.assign(size_t(cw) * size_t(ch), 1);  // the field reads the mask for it: about as much
+                cell.resize(size_t(cw) * size_t(ch) * 4);
+                BakeShadowedCell(img, strip ? img.H : img.W, t, j.W, j.H, shadow, allowed.data(), kShadowLook,
+                                 cell.data(), size_t(cw) * 4);
+            }
+        }
+        r.looks = NowMs() - t3;
+    }
     r.imageBytes += size_t(2) << 20;  // the shared block's alignment slack
     r.pieces = p.TotalTileNum;
     r.attempts = times.attempts;
@@ -78,7 +104,7 @@ Result MedianCut(const OMyImage& picture, int level, int style, bool rotate, int
     for (int i = 0; i < repeats; ++i)
         runs.push_back(CutOnce(picture, level, style, rotate, 1000u + uint32_t(i)));
     return MedianRun(runs, {&Result::partition, &Result::prep, &Result::curves, &Result::fill, &Result::stray,
-                            &Result::tails, &Result::images, &Result::copy, &Result::total});
+                            &Result::tails, &Result::images, &Result::copy, &Result::total, &Result::looks});
 }
 
 // ---- Floors: plain passes of the same kind ---------------------------------------------
@@ -165,16 +191,17 @@ Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeat
 
 void PrintHeader()
 {
-    std::printf("%-10s %5s %-8s %3s %6s %3s %9s %5s %7s %6s %6s %6s %7s %8s %6s %6s\n", "picture", "level", "style",
-                "rot", "pieces", "att", "partition", "prep", "curves", "fill", "stray", "tails", "images", "total", "xB",
-                "copy");
+    std::printf("%-10s %5s %-8s %3s %6s %3s %9s %5s %7s %6s %6s %6s %7s %8s %6s %6s %6s %6s\n", "picture", "level",
+                "style", "rot", "pieces", "att", "partition", "prep", "curves", "fill", "stray", "tails", "images",
+                "total", "xB", "copy", "looks", "looks%");
 }
 
 void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, double B)
 {
-    std::printf("%4dx%-5d %5d %-8.8s %3s %6d %3d %9.1f %5.1f %7.1f %6.1f %6.1f %6.1f %7.1f %8.1f %6.1f %6.1f\n", w, h,
-                level, sShapeStyles[size_t(style)], rotate ? "on" : "off", r.pieces, r.attempts, r.partition, r.prep,
-                r.curves, r.fill, r.stray, r.tails, r.images, r.total, r.total / B, r.copy);
+    std::printf("%4dx%-5d %5d %-8.8s %3s %6d %3d %9.1f %5.1f %7.1f %6.1f %6.1f %6.1f %7.1f %8.1f %6.1f %6.1f %6.1f %5.1f%%\n",
+                w, h, level, sShapeStyles[size_t(style)], rotate ? "on" : "off", r.pieces, r.attempts, r.partition,
+                r.prep, r.curves, r.fill, r.stray, r.tails, r.images, r.total, r.total / B, r.copy, r.looks,
+                100.0 * r.looks / r.total);
 }
 
 }  // namespace

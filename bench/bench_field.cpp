@@ -2,6 +2,8 @@
 // software renderer on our machines): a full composition of 1000 and 4000
 // visible pieces at 1920 x 1080, a drag frame (the still buffer copied, then
 // the moving group), and one full-view texture copy, the floor of any frame.
+// Compositions, drag frames and the atlas are measured with the pieces'
+// shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
 //
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
@@ -90,8 +92,10 @@ void BuildPieces(int n)
 
 void Compose(int mode) { DrawToScrBuf(rbScr, mode); }
 
+// The second argument: shadows off (0) or on (1), side by side.
 void BM_FullComposition(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(1) != 0;
     BuildPieces(int(state.range(0)));
     Compose(0);
     Finish();
@@ -100,8 +104,10 @@ void BM_FullComposition(benchmark::State& state)
         Finish();
     }
     state.counters["pieces"] = double(state.range(0));
+    state.counters["shadows"] = double(state.range(1));
+    OptP.Visual_Shadows = true;
 }
-BENCHMARK(BM_FullComposition)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
+BENCHMARK(BM_FullComposition)->Args({1000, 0})->Args({1000, 1})->Args({4000, 0})->Args({4000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The same with one texture (and one draw) per piece instead of the atlas.
 void BM_FullCompositionPerPieceTextures(benchmark::State& state)
@@ -146,7 +152,11 @@ BENCHMARK(BM_CompositionWithoutPieces)->Arg(0)->Arg(1)->Unit(benchmark::kMillise
 // premultiplied into pages and uploaded.
 void BM_AtlasBuild(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(0) != 0;
     BuildPieces(4000);
+    JigP.Rotate = 1;
+    for (int i = 0; i < 4000; ++i)
+        Jigs[size_t(i)].W = Jigs[size_t(i)].H = 40;
     for (OMyImage& img : arPicJigs) {
         img = OMyImage(160, 40, true);
         for (int y = 0; y < img.H; ++y) {
@@ -162,17 +172,32 @@ void BM_AtlasBuild(benchmark::State& state)
         Finish();
     }
     state.counters["pages"] = double(PieceAtlasP.arPages.size());
+    state.counters["shadows"] = double(state.range(0));
+    OptP.Visual_Shadows = true;
+    JigP.Rotate = 0;
 }
-BENCHMARK(BM_AtlasBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->Iterations(3);
+BENCHMARK(BM_AtlasBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->Iterations(3);
 
 // A drag frame: the still buffer copied over the screen buffer, then the
 // moving group (1 piece, or 100 joined ones) over it.
 void BM_DragFrame(benchmark::State& state)
 {
+    OptP.Visual_Shadows = state.range(1) != 0;
     BuildPieces(4000);
     const int group = int(state.range(0));
-    for (int j = 0; j < group; ++j)
-        JigAt(j).Layer = 0;
+    // A square group's outline: of 100 pieces in 10 x 10, 36 have a neighbour
+    // outside the group, the others only pieces of it.
+    const int side = int(std::lround(std::sqrt(double(group))));
+    JigP.JigsL = JigP.JigsT = 0;
+    JigP.JigsR = JigP.JigsB = 100000;
+    for (int j = 0; j < group; ++j) {
+        TJig& p = JigAt(j);
+        p.Layer = 0;
+        p.HomeX = p.HomeY = 1000;
+        const int c = j % side, r = j / side;
+        std::fill(std::begin(p.Nb), std::end(p.Nb), int16_t(-1));
+        p.Nb[0] = int16_t(c == 0 || r == 0 || c == side - 1 || r == side - 1 ? group : 0);
+    }
     SortJigs(0);
     SetCaptureWin(GetViewWin(0));
     iCurJig = 0;
@@ -189,8 +214,10 @@ void BM_DragFrame(benchmark::State& state)
     DragJigP.State = kDragIdle;
     iCurJig = -1;
     state.counters["group"] = double(group);
+    state.counters["shadows"] = double(state.range(1));
+    OptP.Visual_Shadows = true;
 }
-BENCHMARK(BM_DragFrame)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
+BENCHMARK(BM_DragFrame)->Args({1, 0})->Args({1, 1})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The floor: one full-view copy (a framebuffer blit).
 void BM_FullViewCopy(benchmark::State& state)

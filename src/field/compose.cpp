@@ -5,6 +5,8 @@
 #include "field/field_win.h"
 #include "field/tools.h"
 #include "model/edge_pieces.h"
+#include "cutting/piece_images.h"
+#include "cutting/piece_looks.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
 
@@ -25,10 +27,33 @@ int PiecesInPlay() { return std::min<int>(JigP.TotalTileNum, int(Jigs.size())); 
 
 bool IsFrameJig(int j) { return JigP.BorderStyle == 1 && j == JigP.TotalTileNum - 1; }
 
-// The pieces of win in draw order, less the dragged ones when asked.
+// A group's pieces from the top left of its turned picture on, so that no
+// shadow falls on the group's own pieces drawn before it; a carried group
+// first casts its faint, larger silhouette.
+void DrawJigRun(const OMyWin& win, std::vector<int>& run, bool carried)
+{
+    if (ShadowsShown() && !run.empty()) {
+        const int r = Jigs[size_t(run[0])].Rot;
+        std::stable_sort(run.begin(), run.end(), [r](int a, int b) {
+            const int64_t ka = JigGroupDrawKey(a, r), kb = JigGroupDrawKey(b, r);
+            return ka < kb || (ka == kb && a < b);
+        });
+        if (carried)
+            for (int j : run)
+                if (run.size() == 1 || JigOnGroupBorder(j))
+                    DrawJigLift(win, j);
+    }
+    for (int j : run)
+        DrawJig(win, j);
+}
+
+// The pieces of win in draw order, less the dragged ones when asked; each
+// group's pieces follow one another there.
 void DrawWinJigs(const OMyWin& win, bool skipDragged)
 {
     const int n = PiecesInPlay();
+    std::vector<int> run;
+    int32_t runLayer = 0;
     for (size_t k = 0; k < SortedJigs.size(); ++k) {
         const int j = SortedJigs[k].Index;
         if (j < 0 || j >= n || size_t(j) >= arPicJigs.size())
@@ -39,8 +64,15 @@ void DrawWinJigs(const OMyWin& win, bool skipDragged)
             continue;
         if (bShowOnlyEdges && EdgeFilterHides(j, IsLooseEntry(SortedJigs, k)))
             continue;  // "Show Only Edge Pieces"
-        DrawJig(win, j);
+        if (!run.empty() && JigAt(j).Layer != runLayer) {
+            DrawJigRun(win, run, false);
+            run.clear();
+        }
+        runLayer = JigAt(j).Layer;
+        run.push_back(j);
     }
+    if (!run.empty())
+        DrawJigRun(win, run, false);
 }
 
 void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
@@ -68,11 +100,13 @@ void DrawDraggedJigs()
     if (!win)
         return;
     const int n = PiecesInPlay();
+    std::vector<int> run;
     for (const TSortedJig& s : SortedJigs) {
         const int j = s.Index;
         if (j >= 0 && j < n && size_t(j) < arPicJigs.size() && IsDraggedJig(j))
-            DrawJig(*win, j);
+            run.push_back(j);
     }
+    DrawJigRun(*win, run, DragJigP.State == kDragPieces);
 }
 
 }  // namespace
@@ -194,15 +228,35 @@ bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int&
     return w > 0 && h > 0;
 }
 
+namespace {
+
+const TAtlasEntry* AtlasEntryOf(int j)
+{
+    if (size_t(j) >= PieceAtlasP.arEntries.size())
+        return nullptr;
+    const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
+    return e.page >= 0 && size_t(e.page) < PieceAtlasP.arPages.size() ? &e : nullptr;
+}
+
+}  // namespace
+
 void DrawJig(const OMyWin& win, int j)
 {
     const TJig& p = JigAt(j);
     const OMyImage& img = arPicJigs[size_t(j)];
+    const TAtlasEntry* e = AtlasEntryOf(j);
+    // From the atlas a piece brings its shadow along (not while selected:
+    // the inverted look would light it up).
+    const int ew = e && !p.Sel ? PieceAtlasP.iExtraW : 0, eh = e && !p.Sel ? PieceAtlasP.iExtraH : 0;
     const int x0 = win.mrClient.L - win.iScrollL + p.X;
     const int y0 = win.mrClient.T - win.iScrollT + p.Y;
     if (IsFrameJig(j)) {
+        // Four strips around the clear inside, each with its shadow.
         const int s = kFrameStripS, iw = JigP.ImageW, ih = JigP.ImageH;
-        const int strips[4][4] = {{0, 0, iw, s}, {0, ih - s, iw, s}, {0, s, s, ih - 2 * s}, {iw - s, s, s, ih - 2 * s}};
+        const int strips[4][4] = {{0, 0, iw + ew, s + eh},
+                                  {0, ih - s, iw + ew, s + eh},
+                                  {0, s + eh, s + ew, ih - 2 * s - eh},
+                                  {iw - s, s + eh, s + ew, ih - 2 * s - eh}};
         for (const auto& st : strips) {
             int x = x0 + st[0], y = y0 + st[1], w = st[2], h = st[3], sx = st[0], sy = st[1];
             if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
@@ -210,7 +264,8 @@ void DrawJig(const OMyWin& win, int j)
         }
         return;
     }
-    int x = x0, y = y0, w = p.DrawW, h = p.DrawH, sx = img.H * p.Rot, sy = 0;
+    int x = x0, y = y0, w = p.DrawW + ew, h = p.DrawH + eh, sy = 0;
+    int sx = e ? e->pitch * p.Rot : img.H * p.Rot;
     if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
         DrawJig0(j, x, y, w, h, sx, sy);
 }
@@ -219,11 +274,10 @@ void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
 {
     const OMyImage& img = arPicJigs[size_t(j)];
     uint32_t tex = img.Texture;
-    if (size_t(j) < PieceAtlasP.arEntries.size() && PieceAtlasP.arEntries[size_t(j)].page >= 0) {
-        const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
-        tex = PieceAtlasP.arPages[size_t(e.page)];
-        sx += e.x;
-        sy += e.y;
+    if (const TAtlasEntry* e = AtlasEntryOf(j)) {
+        tex = PieceAtlasP.arPages[size_t(e->page)];
+        sx += e->x;
+        sy += e->y;
     }
     const float white[4] = {1, 1, 1, 1};
     const QuadMode mode = JigAt(j).Sel ? QuadMode::Inverted : QuadMode::Normal;
@@ -257,42 +311,105 @@ void CreateFrameTexture()
 
 namespace {
 
-// Shelf packing: strips sorted by height, placed left to right on shelves.
+// Shelf packing: each piece's cells as one block, blocks sorted by height,
+// placed left to right on shelves.
+struct TPackItem {
+    int piece;
+    int w, h;     // the block
+    int pitch;    // from one turned copy's cell to the next
+};
 struct TPlacement {
-    int piece, page, x, y;
+    TPackItem item;
+    int page, x, y;
 };
 
-std::vector<TPlacement> PackStrips(int side, std::vector<int>* pageHeights)
+bool PieceStrip(int i) { return size_t(i) < Jigs.size() && PieceHasStrip(JigAt(i), JigP.Rotate != 0); }
+
+// The upright box of piece i as its image holds it (the box at the top left).
+bool PieceBox(int i, int* w, int* h)
 {
-    std::vector<int> order;
+    const OMyImage& img = arPicJigs[size_t(i)];
+    if (size_t(i) >= Jigs.size() || !img.HasPixels() || !img.bAlpha || img.iBPP != 4)
+        return false;
+    *w = std::min(JigAt(i).W, img.W);
+    *h = std::min(JigAt(i).H, img.H);
+    return *w > 0 && *h > 0;
+}
+
+std::vector<TPackItem> AtlasItems(int side, int ew, int eh)
+{
+    std::vector<TPackItem> items;
     for (size_t i = 0; i < arPicJigs.size(); ++i) {
         const OMyImage& img = arPicJigs[i];
-        if (img.HasPixels() && img.W > 0 && img.H > 0 && img.W <= side && img.H <= side)
-            order.push_back(int(i));
+        int w, h;
+        if (!PieceBox(int(i), &w, &h))
+            continue;
+        TPackItem it{int(i), 0, 0, 0};
+        if (PieceStrip(int(i))) {
+            const int s = img.H;  // the side of a turned copy's square
+            it.pitch = s + std::max(ew, eh);
+            it.w = 4 * it.pitch;
+            it.h = it.pitch;
+        } else {
+            it.pitch = w + ew;
+            it.w = w + ew;
+            it.h = h + eh;
+        }
+        if (it.w <= side && it.h <= side)
+            items.push_back(it);
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](int a, int b) { return arPicJigs[size_t(a)].H > arPicJigs[size_t(b)].H; });
+    std::stable_sort(items.begin(), items.end(), [](const TPackItem& a, const TPackItem& b) { return a.h > b.h; });
+    return items;
+}
+
+std::vector<TPlacement> PackItems(const std::vector<TPackItem>& items, int side, std::vector<int>* pageHeights)
+{
     std::vector<TPlacement> out;
     int page = 0, x = 0, y = 0, shelfH = 0;
     pageHeights->assign(1, 0);
-    for (int i : order) {
-        const OMyImage& img = arPicJigs[size_t(i)];
-        if (x + img.W > side) {  // next shelf
+    for (const TPackItem& it : items) {
+        if (x + it.w > side) {  // next shelf
             x = 0;
             y += shelfH;
             shelfH = 0;
         }
-        if (y + img.H > side) {  // next page
+        if (y + it.h > side) {  // next page
             ++page;
             pageHeights->push_back(0);
             x = y = shelfH = 0;
         }
-        out.push_back({i, page, x, y});
-        x += img.W;
-        shelfH = std::max(shelfH, img.H);
-        (*pageHeights)[size_t(page)] = std::max((*pageHeights)[size_t(page)], y + img.H);
+        out.push_back({it, page, x, y});
+        x += it.w;
+        shelfH = std::max(shelfH, it.h);
+        (*pageHeights)[size_t(page)] = std::max((*pageHeights)[size_t(page)], y + it.h);
     }
     return out;
+}
+
+// A piece's cells into the page buffer: each turned copy eased over its shadow.
+void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, std::vector<uint8_t>& shadow,
+                std::vector<uint8_t>& allowed)
+{
+    const int i = pl.item.piece;
+    const OMyImage& img = arPicJigs[size_t(i)];
+    int w, h;
+    PieceBox(i, &w, &h);
+    TShadowLook look = kShadowLook;
+    if (!shadows)
+        look.offsetX = look.offsetY = look.blur1 = look.blur2 = 0;
+    shadow.clear();
+    if (shadows)
+        MakeShadowAlpha(img, w, h, look, shadow);
+    const bool strip = PieceStrip(i);
+    const int copies = strip ? 4 : 1, cellW = strip ? img.H : img.W;
+    for (int r = 0; r < copies; ++r) {
+        const bool odd = r % 2 == 1;
+        const int cw = (odd ? h : w) + look.ExtraW(), ch = (odd ? w : h) + look.ExtraH();
+        if (shadows)
+            ShadowAllowedMap(i, r, cw, ch, allowed);
+        BakeShadowedCell(img, cellW, r, w, h, shadow, shadows ? allowed.data() : nullptr, look,
+                         at + size_t(r) * size_t(pl.item.pitch) * 4, row);
+    }
 }
 
 }  // namespace
@@ -311,16 +428,21 @@ void PieceAtlas_Build()
     PieceAtlas_Free();
     PieceAtlasP.pBuiltFrom = arPicJigs.data();
     PieceAtlasP.iBuiltCount = arPicJigs.size();
+    const bool shadows = OptP.Visual_Shadows;
+    PieceAtlasP.bBuiltShadows = shadows;
+    PieceAtlasP.iExtraW = shadows ? kShadowLook.ExtraW() : 0;
+    PieceAtlasP.iExtraH = shadows ? kShadowLook.ExtraH() : 0;
     if (!FieldGL_Ready() || arPicJigs.empty())
         return;
     const int side = std::min(PieceAtlasP.iPageSide, FieldGL.iMaxTexSize);
     std::vector<int> heights;
-    const std::vector<TPlacement> places = PackStrips(side, &heights);
+    const std::vector<TPlacement> places =
+        PackItems(AtlasItems(side, PieceAtlasP.iExtraW, PieceAtlasP.iExtraH), side, &heights);
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
-    // Each page is premultiplied straight into one upload buffer (zeroed once,
-    // for the gaps between strips) and uploaded from it; the buffer is reused
-    // for the next page.
-    std::vector<uint8_t> buf;
+    // Each page is made straight in one upload buffer (zeroed once, for the
+    // gaps between cells) and uploaded from it; the buffer is reused for the
+    // next page.
+    std::vector<uint8_t> buf, shadow, allowed;
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
         const size_t row = size_t(side) * 4;
@@ -328,10 +450,8 @@ void PieceAtlas_Build()
         for (const TPlacement& pl : places) {
             if (pl.page != int(p))
                 continue;
-            const OMyImage& img = arPicJigs[size_t(pl.piece)];
-            for (int y = 0; y < img.H; ++y)
-                PremultiplyRowRgba(img, 0, y, img.W, buf.data() + size_t(pl.y + y) * row + size_t(pl.x) * 4);
-            PieceAtlasP.arEntries[size_t(pl.piece)] = {int16_t(p), pl.x, pl.y};
+            WriteCells(pl, buf.data() + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, shadow, allowed);
+            PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
         }
         const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
         if (tex == 0) {
@@ -349,7 +469,8 @@ void PieceAtlas_Invalidate() { PieceAtlasP.pBuiltFrom = nullptr; }
 
 void PieceAtlas_Check()
 {
-    if (PieceAtlasP.pBuiltFrom != arPicJigs.data() || PieceAtlasP.iBuiltCount != arPicJigs.size())
+    if (PieceAtlasP.pBuiltFrom != arPicJigs.data() || PieceAtlasP.iBuiltCount != arPicJigs.size() ||
+        PieceAtlasP.bBuiltShadows != OptP.Visual_Shadows)
         PieceAtlas_Build();
 }
 

@@ -46,6 +46,23 @@ bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int&
 void DrawJig(const OMyWin& win, int j);
 // One piece picture: w x h from (sx, sy) of its rotation strip at (x, y).
 void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy);
+// ---- Shadows (shadows.cpp) ----------------------------------------------------------------
+// Shadows are wanted and the atlas holds them.
+bool ShadowsShown();
+// Where piece j, turned r, is drawn within its group: groups are drawn from
+// the top left of the turned picture on, so that a shadow falls only on
+// pieces drawn after its own (which cover it), the frame first.
+int64_t JigGroupDrawKey(int j, int r);
+// For each pixel of piece j's cell turned r (cw x ch, the shadow's extra
+// included) 1 where its shadow may fall: not where, in the put-together
+// picture, a piece drawn before it within the group lies.
+void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
+// The faint, larger silhouette a carried piece casts further below.
+void DrawJigLift(const OMyWin& win, int j);
+// Piece j lies on its group's outline (a neighbour outside the group, or the
+// picture's edge): only those cast a carried group's silhouette, the others'
+// would lie under the group.
+bool JigOnGroupBorder(int j);
 void DrawSelFrame();
 void CreateFrameTexture();
 // Pieces that a drag moves: the current piece's group and every selected piece.
@@ -55,9 +72,13 @@ bool IsDraggedJig(int j);
 // The piece pictures (arPicJigs) packed into a few large textures so that the
 // whole field draws in a handful of calls. Rebuilt on demand when the piece
 // table was replaced; pieces keep their pixels (the rules test their alpha).
+// The pages hold each piece as it shows on the table: every turned copy in a
+// cell of its own, its outline eased and, when shadows are on, its shadow
+// baked in below and to the right (the cell then ExtraW x ExtraH larger).
 struct TAtlasEntry {
     int16_t page = -1;     // -1: not in the atlas (drawn from its own texture)
-    int32_t x = 0, y = 0;  // top-left of the piece's strip in the page
+    int32_t x = 0, y = 0;  // top-left of the piece's first cell in the page
+    int32_t pitch = 0;     // from one turned copy's cell to the next, pixels
 };
 struct TPieceAtlas {
     std::vector<uint32_t> arPages;     // texture names
@@ -65,6 +86,8 @@ struct TPieceAtlas {
     std::vector<TAtlasEntry> arEntries;  // by piece index
     const OMyImage* pBuiltFrom = nullptr;  // arPicJigs.data() when built
     size_t iBuiltCount = 0;
+    bool bBuiltShadows = false;        // shadows were baked in
+    int iExtraW = 0, iExtraH = 0;      // what a shadow adds to a cell, pixels (0 without)
     int iPageSide = 4096;              // side of a page, pixels
 };
 extern TPieceAtlas PieceAtlasP;

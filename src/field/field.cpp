@@ -1,5 +1,7 @@
 #include "field/field.h"
 
+#include "field/celebration.h"
+
 #include "model/game_cut.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -213,6 +215,7 @@ void Field_GameOpened(int side)
     WeightP.bVisible = false;
     WeightP.updateButton();
     StarP.iPhase = kStarIdle;
+    CelebrationP.gameOpened();
     if (OMyWin* thumb = GetViewWin(kThumbWin); thumb && FieldP.bThumbWasVisible) {
         thumb->setVisible(true);
         thumb->changeLT(MakeTPoint(0, 0));
@@ -276,6 +279,7 @@ void Field_Reset()
     g_ui = nullptr;
     FieldP = TFieldP{};
     FieldTools_Reset();
+    Celebration_Reset();
     FieldWins_Reset();
     Compose_Reset();
     Backgrounds_Reset();

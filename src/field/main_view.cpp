@@ -1,5 +1,6 @@
 #include "field/main_view.h"
 
+#include "field/celebration.h"
 #include "field/field.h"
 #include "model/game_state.h"
 #include "platform/platform.h"
@@ -205,6 +206,7 @@ bool MCMainView::event(QEvent* e)
 void MCMainView::onAnimationTimer()
 {
     StarP.update();
+    CelebrationP.update(SecondsSinceStart());
     if (RedrawP != kRedrawNone)
         renderNow();
 }
@@ -280,6 +282,7 @@ bool MCMainView::paintGL()
     RenderBufCopyToView(rbScr, vw, vh);
     RedrawP = kRedrawNone;
     StarP.draw();
+    CelebrationP.draw(SecondsSinceStart());
     GlassP.draw(vw, vh);
     if (fDrawInfo)
         drawInfo();

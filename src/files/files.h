@@ -219,3 +219,4 @@ std::vector<TLangKey> LangKeysInUse();
 // ---- Settings, recent files, autosave; saved games ------------------------------------------
 #include "files/settings.h"
 #include "files/solve_file.h"
+#include "files/play_times.h"

@@ -21,6 +21,8 @@ const TLangKey kFormatKeys[] = {
     {"MS_SettingsBroken", "@"},
     // The download login.
     {"L_LoginPrompt", "@"},
+    // The status line under the table.
+    {"SL_Progress", "ddd"}, {"SL_Groups", "d"}, {"SL_Time", "@"},
 };
 
 const char* const kPlainKeys[] = {
@@ -69,6 +71,8 @@ const char* const kPlainKeys[] = {
     "MS_NoEmptyPocket",
     // The download login.
     "Login_FormCaption", "L_LoginName", "L_LoginPassword", "CB_LoginRemember",
+    // Shadows on the table; the status line's word for a finished game.
+    "CB_VisualShadows", "SL_Solved",
 };
 
 // Numbered families: prefix, first, last, arguments.

@@ -275,6 +275,8 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
     if (GameFileHooks.fnAfterOpen)
         GameFileHooks.fnAfterOpen(side);
     Undo_Reset();  // the history starts with the table as it opened
+    if (GameFileHooks.fnGameOpened)
+        GameFileHooks.fnGameOpened();
     return true;
 }
 

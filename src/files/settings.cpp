@@ -170,6 +170,7 @@ void Settings_ApplyDict(const TSettingsDict& d)
     ReadInt(d, "StuckKoef", &OptP.StuckKoef, 10, 30);
     ReadInt(d, "Visual_EmbossStyle", &OptP.Visual_EmbossStyle, kEmbossNone, kEmbossLast);
     ReadFlag(d, "Visual_ShowJoin", &OptP.Visual_ShowJoin);
+    ReadFlag(d, "Visual_Shadows", &OptP.Visual_Shadows);
     ReadFlag(d, "Sound_Play", &OptP.Sound_Play);
     const auto lang = d.find("Lang_Name");
     if (lang != d.end() && LanguageNameUsable(lang->second))
@@ -215,6 +216,7 @@ TSettingsDict Settings_ToDict()
     num("StuckKoef", OptP.StuckKoef);
     num("Visual_EmbossStyle", OptP.Visual_EmbossStyle);
     num("Visual_ShowJoin", OptP.Visual_ShowJoin ? 1 : 0);
+    num("Visual_Shadows", OptP.Visual_Shadows ? 1 : 0);
     num("Sound_Play", OptP.Sound_Play ? 1 : 0);
     d["Lang_Name"] = LangP.sCurLang;
     num("LastFiles_Num", int(LastFiles.arFileNames.size()));

@@ -146,6 +146,10 @@ struct OGameFileHooks {
     // Brings what only the window knows (the pockets' places) into the
     // records; every save calls it before writing.
     std::function<void()> fnBeforeSave;
+    // After a save to `path` (the autosave too) and after a game opened: what
+    // the shell keeps beside the game (its play time).
+    std::function<void(const std::string& path, bool autosave)> fnAfterSave;
+    std::function<void()> fnGameOpened;
 };
 extern OGameFileHooks GameFileHooks;  // per run
 

@@ -84,6 +84,8 @@ std::string FolderOfPath(const std::string& path)
 
 void MarkSaved(const std::string& path, bool autosave)
 {
+    if (GameFileHooks.fnAfterSave)
+        GameFileHooks.fnAfterSave(path, autosave);
     AutoSaveP.bNeedAutoSave = false;
     if (autosave)
         return;

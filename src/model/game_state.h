@@ -27,6 +27,7 @@ void SetHeadlessViewSize(int w, int h);
 struct TOptions {
     uint8_t Visual_EmbossStyle = kEmbossDefault;  // emboss style of piece edges, kEmbossNone..kEmbossLast
     bool Visual_ShowJoin = true;     // the star where pieces joined
+    bool Visual_Shadows = true;      // pieces cast shadows on the table
     bool Sound_Play = true;          // join and win sounds
     int32_t StuckKoef = 12;          // join strength (tenths of StuckD)
     std::string DnSrc;               // download host in use

@@ -23,6 +23,7 @@
 #include "shell/open_game.h"
 #include "shell/options_dialog.h"
 #include "shell/shell.h"
+#include "shell/status_line.h"
 
 #include <QAction>
 #include <QApplication>
@@ -160,6 +161,8 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     RetitleAll();
     UpdateCommandStates();
     connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
+    StatusLine = new MCStatusLine(this);
+    connect(MainView, &MCMainView::frameDrawn, StatusLine, &MCStatusLine::Refresh);
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
         ShowMessage(why.toStdString());
         QApplication::exit(1);
@@ -403,6 +406,8 @@ void MCMainForm::OnToolButton(int index)
 
 void MCMainForm::RetitleAll()
 {
+    if (StatusLine)
+        StatusLine->Refresh();
     for (size_t n = 0; n < topMenus_.size(); ++n)
         if (kTopMenuKeys[n])
             SetTopMenuItemTitle(int(n), kTopMenuKeys[n]);

@@ -59,6 +59,7 @@ public:
     std::array<QAction*, kToolbarButtons> MainToolbarButtons{}; // by button index
     std::vector<QWidget*> MainToolbarSeparators;               // the spacers, by creation order
     QToolBar* MainToolBar = nullptr;
+    class MCStatusLine* StatusLine = nullptr;  // the strip under the table (owned by the form)
     int iCreateToolButCounter = 0, iCreateToolSepCounter = 0;  // running numbers of the factory
 
     // The open dialog as the commands reach it (tests put a recorder here).

@@ -1,5 +1,7 @@
 #include "shell/open_game.h"
 
+#include "shell/status_line.h"
+
 #include "cutting/cutting.h"
 #include "download/dialog/dn_form.h"
 #include "files/files.h"
@@ -8,6 +10,7 @@
 #include "platform/platform.h"
 #include "shell/open_dialog.h"
 #include "shell/shell.h"
+#include "shell/status_line.h"
 
 #include <algorithm>
 
@@ -75,6 +78,7 @@ void ShellInstallFileHooks()
     CreateOpenForm(DialogParent());
     GameFileHooks.fnFileDialog = &RunOpenDialog;
     GameFileHooks.fnGetSeed = &DialogSeed;
+    PlayClock_InstallHooks();
     // The open dialog's extra button: more jigsaws.
     if (!GameFileHooks.fnShowDownload)
         GameFileHooks.fnShowDownload = &ShellShowDownload;

@@ -173,6 +173,7 @@ void MCOptions::BuildVisualPage(QWidget* p)
     o_VisualEmbossImage = CreateImageView(p, "", vMyRectInitWH(300, 44, kPreviewW, kPreviewH));
     o_VisualShowJoinIcon = CreateImageView(p, "opt-star", vMyRectInitWH(20, 200, 32, 32));
     o_VisualShowJoin = CreateCheckBox(p, QString(), vMyRectInitWH(60, 204, 450, 24));
+    o_VisualShadows = CreateCheckBox(p, QString(), vMyRectInitWH(60, 244, 450, 24));
 }
 
 void MCOptions::BuildLangPage(QWidget* p)
@@ -247,6 +248,7 @@ void MCOptions::TranslateForm()
     for (int i = kEmbossNone; i < kEmbossStyles; ++i)
         o_VisualEmbossMatrix->button(i)->setText(QString::fromStdString(LangGetKeyVal(StrFormat("RB_VisualEmboss%d", i))));
     o_VisualShowJoin->setText(Tr("CB_VisualShowJoin"));
+    o_VisualShadows->setText(Tr("CB_VisualShadows"));
     o_LangCap->setText(Tr("L_LangListCap"));
     o_DnSrcCap->setText(Tr("L_DnSrcCap"));
 
@@ -415,6 +417,7 @@ void MCOptions::LoadControls()
         b->setChecked(true);
     UpdateEmbossImage(OptP.Visual_EmbossStyle);
     o_VisualShowJoin->setChecked(OptP.Visual_ShowJoin);
+    o_VisualShadows->setChecked(OptP.Visual_Shadows);
     if (o_LangList->rowCount() != int(LangP.arLangDesc.size()))
         FillLangList();
     o_LangList->clearSelection();
@@ -470,6 +473,7 @@ void MCOptions::StoreControls()
             fnRebuildTextures(style);
     }
     OptP.Visual_ShowJoin = o_VisualShowJoin->isChecked();
+    OptP.Visual_Shadows = o_VisualShadows->isChecked();
     // 8: the language (re-read only when another one was chosen).
     const QModelIndexList rows = o_LangList->selectionModel()->selectedRows();
     if (!rows.isEmpty() && rows.first().row() < int(LangP.arLangDesc.size())) {

@@ -93,6 +93,7 @@ public:
     QLabel* o_VisualEmbossImage = nullptr;
     QLabel* o_VisualShowJoinIcon = nullptr;
     QCheckBox* o_VisualShowJoin = nullptr;
+    QCheckBox* o_VisualShadows = nullptr;  // pieces cast shadows
     // Language
     QLabel* o_LangCap = nullptr;
     QTableWidget* o_LangList = nullptr;

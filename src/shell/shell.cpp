@@ -1,4 +1,6 @@
 #include "shell/shell.h"
+
+#include "shell/status_line.h"
 #include "shell/help_form.h"
 
 #include "download/dialog/dn_form.h"
@@ -16,4 +18,5 @@ void Shell_Reset()
     FreeDownloadForm();
     DnLogin_Reset();
     Download_Reset();
+    PlayClock_Reset();
 }

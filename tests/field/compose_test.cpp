@@ -3,12 +3,15 @@
 #include "field_fixture.h"
 
 #include "model/edge_pieces.h"
+#include "cutting/piece_looks.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "model/undo.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 TEST(FieldFrame, PiecesAppearWhereTheyLieAndAnErrorShowsOnTheOverlayOnlyWhileItIsOn)
 {
@@ -82,45 +85,60 @@ TEST(FieldFrame, AFrameDuringADragShowsThePieceWhereTheLastMoveLeftItAndNowhereE
     EXPECT_EQ(Rgb(after, end.x(), end.y()), PieceColour(0));
 }
 
-TEST(FieldFrame, TheAtlasHoldsEveryPiecePremultipliedAtItsEntryAndNothingBetween)
+TEST(FieldFrame, TheAtlasHoldsEveryTurnOfEveryPieceWithItsShadowAtItsEntryAndNothingBetween)
 {
-    FieldHarness h;
-    TGridSpec spec;
-    spec.rotate = true;  // strips of four turns, with transparent corners
-    h.Open(spec);
-    h.view()->makeCurrent();
-    ASSERT_FALSE(PieceAtlasP.arPages.empty());
-    std::vector<std::vector<uint8_t>> pages;
-    for (size_t p = 0; p < PieceAtlasP.arPages.size(); ++p)
-        pages.push_back(GLReadRectTexture(PieceAtlasP.arPages[p], PieceAtlasP.arPageSizes[p].cx,
-                                          PieceAtlasP.arPageSizes[p].cy));
-    std::vector<std::vector<bool>> covered(pages.size());
-    for (size_t p = 0; p < pages.size(); ++p)
-        covered[p].assign(pages[p].size() / 4, false);
-    for (int j = 0; j < JigP.TotalTileNum; ++j) {
-        const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
-        ASSERT_GE(e.page, 0) << j;
-        const OMyImage& img = arPicJigs[size_t(j)];
-        const int pw = PieceAtlasP.arPageSizes[size_t(e.page)].cx;
-        for (int y = 0; y < img.H; ++y)
-            for (int x = 0; x < img.W; ++x) {
-                const uint8_t* s = MyImageGetLineXY(img, x, y);
-                const unsigned a = img.bAlpha ? s[3] : 255;
-                const size_t at = size_t(e.y + y) * size_t(pw) + size_t(e.x + x);
-                const uint8_t* t = pages[size_t(e.page)].data() + at * 4;
-                for (int c = 0; c < 3; ++c)
-                    ASSERT_EQ(t[c], (s[c] * a + 127) / 255) << j << " " << x << "," << y;
-                ASSERT_EQ(t[3], a);
-                covered[size_t(e.page)][at] = true;
-            }
-    }
-    for (size_t p = 0; p < pages.size(); ++p)
-        for (size_t i = 0; i < covered[p].size(); ++i) {
-            if (!covered[p][i]) {
-                ASSERT_EQ(pages[p][i * 4 + 3], 0) << "page " << p << " texel " << i;
+    for (bool shadows : {true, false}) {
+        OptP.Visual_Shadows = shadows;
+        FieldHarness h;
+        TGridSpec spec;
+        spec.rotate = true;  // strips of four turns, with transparent corners
+        h.Open(spec);
+        h.view()->makeCurrent();
+        ASSERT_FALSE(PieceAtlasP.arPages.empty());
+        TShadowLook look = kShadowLook;
+        if (!shadows)
+            look.offsetX = look.offsetY = look.blur1 = look.blur2 = 0;
+        ASSERT_EQ(PieceAtlasP.iExtraW, look.ExtraW());
+        std::vector<std::vector<uint8_t>> pages;
+        for (size_t p = 0; p < PieceAtlasP.arPages.size(); ++p)
+            pages.push_back(GLReadRectTexture(PieceAtlasP.arPages[p], PieceAtlasP.arPageSizes[p].cx,
+                                              PieceAtlasP.arPageSizes[p].cy));
+        std::vector<std::vector<bool>> covered(pages.size());
+        for (size_t p = 0; p < pages.size(); ++p)
+            covered[p].assign(pages[p].size() / 4, false);
+        std::vector<uint8_t> shadow, allowed, cell;
+        for (int j = 0; j < JigP.TotalTileNum; ++j) {
+            const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
+            ASSERT_GE(e.page, 0) << j;
+            const OMyImage& img = arPicJigs[size_t(j)];
+            const TJig& p = Jigs[size_t(j)];
+            const int pw = PieceAtlasP.arPageSizes[size_t(e.page)].cx;
+            shadow.clear();
+            if (shadows)
+                MakeShadowAlpha(img, p.W, p.H, look, shadow);
+            for (int r = 0; r < 4; ++r) {
+                const int cw = (r % 2 ? p.H : p.W) + look.ExtraW(), ch = (r % 2 ? p.W : p.H) + look.ExtraH();
+                ShadowAllowedMap(j, r, cw, ch, allowed);
+                cell.assign(size_t(cw) * size_t(ch) * 4, 0);
+                BakeShadowedCell(img, img.H, r, p.W, p.H, shadow, allowed.data(), look, cell.data(), size_t(cw) * 4);
+                for (int y = 0; y < ch; ++y)
+                    for (int x = 0; x < cw; ++x) {
+                        const size_t at = size_t(e.y + y) * size_t(pw) + size_t(e.x + r * e.pitch + x);
+                        const uint8_t* t = pages[size_t(e.page)].data() + at * 4;
+                        const uint8_t* want = cell.data() + (size_t(y) * size_t(cw) + size_t(x)) * 4;
+                        ASSERT_EQ(std::memcmp(t, want, 4), 0) << j << " turn " << r << " " << x << "," << y;
+                        covered[size_t(e.page)][at] = true;
+                    }
             }
         }
-    h.view()->doneCurrent();
+        for (size_t p = 0; p < pages.size(); ++p)
+            for (size_t i = 0; i < covered[p].size(); ++i) {
+                if (!covered[p][i]) {
+                    ASSERT_EQ(pages[p][i * 4 + 3], 0) << "page " << p << " texel " << i;
+                }
+            }
+        h.view()->doneCurrent();
+    }
 }
 
 TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)

@@ -1,0 +1,66 @@
+// How a piece looks on the table beyond its image: the eased outline and the
+// soft shadow it casts. Both are made from a piece image's alpha when the
+// image goes to the screen (the play field's atlas); the images themselves,
+// and picking by their alpha, keep the hard outline of the mask.
+//
+// Legend: a piece image is either one upright picture (cellW = its width) or
+// a rotation strip of four squares of side s (cellW = s), each square holding
+// a turned copy at its top left. x to the right, y downwards.
+#pragma once
+
+#include "base/my_image.h"
+
+#include <cstdint>
+#include <vector>
+
+// ---- Eased outline --------------------------------------------------------------------
+// An opaque pixel's alpha becomes 255 x (the opaque weight of its 3 x 3
+// neighbourhood, weights 1 2 1 / 2 4 2 / 1 2 1) / 16: inside the piece it
+// stays 255, on a straight edge 191, on a convex corner 143, and it is never
+// 0, so that everything opaque in the image stays visible. Transparent pixels
+// stay transparent; the squares of a strip are eased apart from each other.
+constexpr int kEaseWeightSum = 16;
+// Pixels x0 .. x0 + n - 1 of row y of img (RGBA) written to dst as
+// premultiplied RGBA with the eased alpha; `cellW` columns make one square
+// (img.W for a single picture).
+void EasedPremultipliedSpan(const OMyImage& img, int cellW, int y, int x0, int n, uint8_t* dst);
+void EasedPremultipliedRow(const OMyImage& img, int cellW, int y, uint8_t* dst);
+// The eased alpha of pixel (x, y): the straightforward per-pixel reference.
+int EasedAlphaAt(const OMyImage& img, int cellW, int x, int y);
+
+// ---- Shadow ------------------------------------------------------------------------------
+// A piece's shadow is its upright outline blurred (two box passes, radii
+// `blur1` and `blur2`), scaled by `opacity`, lying `offsetX`, `offsetY` to
+// the lower right of the piece. The offset is at least the blur's reach, so
+// that the shadow adds only columns on the right and rows at the bottom: it
+// is baked into the piece's cell on the screen, which grows by ExtraW x ExtraH.
+// A carried group lifts: its pieces' silhouettes are drawn beneath it again,
+// further off, larger and faint.
+struct TShadowLook {
+    int offsetX = 2, offsetY = 3;      // shadow to the right and down, pixels
+    int blur1 = 1, blur2 = 1;          // box radii of the two blur passes, pixels
+    int opacity = 130;                 // alpha of the shadow under a wide opaque area, 0..255
+    int liftOffsetX = 5, liftOffsetY = 8;  // carried group's extra shadow, pixels
+    int liftGrowPct = 5;               // its growth in each direction, percent of the cell
+    float liftAlpha = 0.22f;           // its strength
+    int Margin() const { return blur1 + blur2; }  // how far the blur reaches beyond the outline
+    int ExtraW() const { return offsetX + Margin(); }
+    int ExtraH() const { return offsetY + Margin(); }
+};
+extern const TShadowLook kShadowLook;
+
+// The upright shadow of a piece image: the w x h upright copy at its top left
+// (w, h the piece box) blurred into (w + 2m) x (h + 2m) alpha bytes, m =
+// look.Margin(), the box at (m, m), rows of w + 2m bytes. Empty for an empty box.
+void MakeShadowAlpha(const OMyImage& img, int w, int h, const TShadowLook& look, std::vector<uint8_t>& out);
+
+// Turned copy r (0..3 quarter turns clockwise) of a piece, eased, over its
+// shadow, into a cell of (dw + ExtraW) x (dh + ExtraH) premultiplied RGBA
+// pixels at dst (rows `stride` bytes apart); dw x dh is the box turned. The
+// copy is square r of img (squares cellW wide; r = 0 and cellW = img.W for a
+// single picture); `shadow` is MakeShadowAlpha's upright shadow (empty: none).
+// `allowed`, when given, holds one byte per cell pixel (rows of the cell's
+// width): 0 where no shadow may fall (a piece drawn before this one lies
+// there when the picture is put together).
+void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const std::vector<uint8_t>& shadow,
+                      const uint8_t* allowed, const TShadowLook& look, uint8_t* dst, size_t stride);
