@@ -33,7 +33,7 @@ bool IsFrameJig(int j) { return JigP.BorderStyle == 1 && j == JigP.TotalTileNum 
 void DrawJigRun(const OMyWin& win, std::vector<int>& run, bool carried)
 {
     if (ShadowsShown() && !run.empty()) {
-        const int r = Jigs[size_t(run[0])].Rot;
+        const int r = JigAt(run[0]).Rot;
         std::stable_sort(run.begin(), run.end(), [r](int a, int b) {
             const int64_t ka = JigGroupDrawKey(a, r), kb = JigGroupDrawKey(b, r);
             return ka < kb || (ka == kb && a < b);
