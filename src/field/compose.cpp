@@ -14,6 +14,7 @@
 uint8_t RedrawP = 1;
 uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
+OMyImage miThumbTexture;
 TPieceAtlas PieceAtlasP;
 
 namespace {
@@ -46,9 +47,9 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
     if (!IsGameOpen())
         return;
     if (win.bType == kWinThumb) {
-        if (miJigs && miJigs->Texture != 0) {
+        if (miThumbTexture.Texture != 0) {
             const TMyRect& c = win.mrClient;
-            MyImageDrawTexture(*miJigs, c.L, c.T, c.W, c.H, 0, 0, miJigs->W, miJigs->H);
+            MyImageDrawTexture(miThumbTexture, c.L, c.T, c.W, c.H, 0, 0, miThumbTexture.W, miThumbTexture.H);
         }
     } else if (win.bType == kWinSide || win.bType == kWinPocket) {
         DrawWinJigs(win, mode == 1);
@@ -242,6 +243,20 @@ void DrawSelFrame()
     MyImageDrawTextureAlpha(miFrameTexture, x, y, w, h, 0, 0, miFrameTexture.W, miFrameTexture.H, 0.5f);
 }
 
+void CreateThumbTexture()
+{
+    miThumbTexture = OMyImage{};
+    if (!miJigs || !miJigs->HasPixels())
+        return;
+    const int w = imax(1, (miJigs->W + 1) / 2), h = imax(1, (miJigs->H + 1) / 2);
+    OMyImagePtr half = MyImageCreateExt(w, h, miJigs->bAlpha);
+    if (!half)
+        return;
+    MyImageSmoothResize(*half, *miJigs);
+    miThumbTexture = std::move(*half);
+    MyImageCreateTexture(miThumbTexture, true, TexFilter::Linear);
+}
+
 void CreateFrameTexture()
 {
     OMyImagePtr img = MyImageCreate(4, 4);
@@ -305,6 +320,12 @@ void PieceAtlas_Free()
 
 void PieceAtlas_Build()
 {
+    // Piece images dropped to their hit masks live on only in the pages.
+    if (PieceImagePixelsDropped() && !PieceAtlasP.arPages.empty()) {
+        PieceAtlasP.pBuiltFrom = arPicJigs.data();
+        PieceAtlasP.iBuiltCount = arPicJigs.size();
+        return;
+    }
     PieceAtlas_Free();
     PieceAtlasP.pBuiltFrom = arPicJigs.data();
     PieceAtlasP.iBuiltCount = arPicJigs.size();
@@ -340,6 +361,11 @@ void PieceAtlas_Build()
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
     }
+    // Only pieces that found a place in a page may lose their pixels.
+    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
+                                       [](const TAtlasEntry& e) { return e.page >= 0; });
+    if (FieldP.bLeanAfterOpen && allPlaced)
+        DropPieceImagePixels();
 }
 
 void PieceAtlas_Invalidate() { PieceAtlasP.pBuiltFrom = nullptr; }
@@ -355,5 +381,6 @@ void Compose_Reset()
     RedrawP = 1;
     iScrPending = 0;
     miFrameTexture = OMyImage{};
+    miThumbTexture = OMyImage{};
     PieceAtlasP = TPieceAtlas{};
 }

@@ -20,6 +20,7 @@ extern uint8_t RedrawP;       // per run; consumed by the next frame
 // the still buffer, 0 none. Per run; done by the next frame (ScrBufUpdate).
 extern uint8_t iScrPending;
 extern OMyImage miFrameTexture;  // 4 x 4 opaque white: fills the selection frame
+extern OMyImage miThumbTexture;  // per game: the picture the thumbnail draws, as a texture only
 
 // Composes into rb:
 //   0 every visible window with its contents (and the selection frame),
@@ -51,6 +52,9 @@ void DrawJig(const OMyWin& win, int j);
 void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy);
 void DrawSelFrame();
 void CreateFrameTexture();
+// The thumbnail's texture from miJigs: at half the picture's size, the
+// thumbnail's largest, so it is as sharp and takes a quarter of the memory.
+void CreateThumbTexture();
 // Pieces that a drag moves: the current piece's group and every selected piece.
 bool IsDraggedJig(int j);
 

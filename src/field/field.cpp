@@ -204,8 +204,9 @@ void Field_GameOpened(int side)
     PieceAtlas_Build();
     UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
     UpdateMinMaxThumbSize(JigP.ImageW, JigP.ImageH);
-    if (miJigs && miJigs->Texture == 0)
-        MyImageCreateTexture(*miJigs, false, TexFilter::Linear);
+    CreateThumbTexture();
+    if (FieldP.bLeanAfterOpen)
+        GameMask_Pack();
     DragWinP.clear();
     ApplyPocketRecords();
     ChangeSide(side);
@@ -264,6 +265,7 @@ void Field_Release()
     RenderBufFree(rbStill);
     miWinSkin = OMyImage{};
     miFrameTexture = OMyImage{};
+    miThumbTexture = OMyImage{};
     BkgP.miBkgPic = OMyImage{};
     RenderBufFree(BkgP.rbBkgPic);
     FieldP.bInitDone = false;

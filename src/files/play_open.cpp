@@ -93,6 +93,8 @@ bool FailPlayRead()
 
 bool CutNewGame()
 {
+    arMaskPart.clear();  // the cut makes miMasks anew
+    arMaskPart.shrink_to_fit();
     CreateJigsBuf(JigP.TotalTileNum + 1);
     SortJigs(0);
     // The Figure and grid styles' pictures and tab atlas (read once).

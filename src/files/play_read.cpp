@@ -14,6 +14,8 @@ void CloseGameRecords()
     miOriginalImage.reset();
     miJigs.reset();
     miMasks.reset();
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
     PocketsP = OPocketsP{};
     iCurJig = -1;
     DragJigP = TDragJig{};
@@ -84,6 +86,8 @@ bool SolveFile_Apply(TSolveFile& s)
     FileNames.sJig = FileNames.sJigName = s.sName;
     miJigs = std::move(pic);
     miMasks = std::move(mask);
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
     miInfoThumb = std::move(thumb);
     g_JigDesc = DecodeDescription(s.Desc);
     const int32_t keep[2] = {WinP.Reserved[0], WinP.Reserved[1]};
@@ -135,4 +139,51 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
     FileNames.sSolve = path;
     FileNames.bOpen = true;
     return true;
+}
+
+// ---- The mask kept packed --------------------------------------------------------------------
+
+void GameMask_Pack()
+{
+    if (!miMasks || !miMasks->HasPixels())
+        return;
+    std::vector<uint8_t> part = EncodeMaskTiff(*miMasks);
+    if (part.empty())
+        return;  // keep the pixels: a save still needs them
+    arMaskPart = std::move(part);
+    miMasks.reset();
+}
+
+bool GameMask_Unpack()
+{
+    if (miMasks && miMasks->HasPixels())
+        return true;
+    if (arMaskPart.empty())
+        return false;
+    OMyImagePtr mask = DecodeMaskTiff(arMaskPart.data(), arMaskPart.size());
+    if (!mask)
+        return false;
+    miMasks = std::move(mask);
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
+    return true;
+}
+
+bool GameMask_Present() { return (miMasks && miMasks->HasPixels()) || !arMaskPart.empty(); }
+
+std::vector<uint8_t> GameMask_Part()
+{
+    if (miMasks && miMasks->HasPixels())
+        return EncodeMaskTiff(*miMasks);
+    return arMaskPart;
+}
+
+void RebuildPieceImages(int embossStyle)
+{
+    const bool packed = !arMaskPart.empty() && !miMasks;
+    if (!GameMask_Unpack())
+        return;
+    CopyJigsToTextures(false, embossStyle);
+    if (packed)
+        GameMask_Pack();
 }

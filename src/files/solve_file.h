@@ -196,6 +196,22 @@ int SideToShow();
 // the open dialog preset to path, the saved game or the jigsaw.
 bool DialogOpenGameFile(const std::string& path, bool direct);
 
+// ---- The mask of the open game, kept packed ------------------------------------------------
+// Once the piece images exist, the mask's pixels are needed again only to
+// save and to make the piece images anew (another emboss): the window keeps
+// it as the TIFF part saved games store, a few hundred KB instead of 20 MB.
+// Packs miMasks into arMaskPart and drops it; nothing when already packed.
+void GameMask_Pack();
+// Unpacks arMaskPart into miMasks when it is packed; false when no mask results.
+bool GameMask_Unpack();
+// Whether the open game has a mask, in either form.
+bool GameMask_Present();
+// The mask part a save writes: the same bytes in either form.
+std::vector<uint8_t> GameMask_Part();
+// The piece images made anew with emboss `style`, the mask unpacked for it
+// and packed again afterwards when it was packed.
+void RebuildPieceImages(int embossStyle);
+
 // ---- The big pictures of a saved game ---------------------------------------------------------
 // The mask as a TIFF: one PackBits-packed plane per sample (RGB, or RGBA with plain alpha).
 std::vector<uint8_t> EncodeMaskTiff(const OMyImage& img);

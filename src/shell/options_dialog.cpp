@@ -76,7 +76,7 @@ MCOptions::MCOptions(QWidget* parent) : QDialog(parent)
 {
     fnRebuildTextures = [](int style) {
         if (IsGameOpen())
-            CopyJigsToTextures(false, style);
+            RebuildPieceImages(style);
     };
     setModal(true);
     setFixedSize(kFormW, kFormH);

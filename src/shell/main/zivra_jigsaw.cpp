@@ -12,6 +12,7 @@
 // the game from outside).
 #include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
+#include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "base/helpers.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     Records_ResetAll();  // the records' start values, the default cut among them
+    FieldP.bLeanAfterOpen = true;  // an open game keeps only what play and saving need
     GetOSVersion();
     GetDisplayScale();
     SetPlatform(&TheQtPlatform());
