@@ -150,3 +150,25 @@ TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)
         EXPECT_EQ(row[size_t(x * 4 + 3)], 255);
     }
 }
+
+TEST(FieldFrame, ALeanGameDrawsWhatAFullOneDoesAndItsPiecesStillTakeTheMouse)
+{
+    TGridSpec spec;
+    spec.rotate = true;
+    QImage full;
+    {
+        FieldHarness h;
+        h.Open(spec);
+        full = h.Frame();
+    }
+    FieldHarness h;
+    FieldP.bLeanAfterOpen = true;
+    h.Open(spec);
+    EXPECT_EQ(h.Frame(), full);
+    ASSERT_TRUE(PieceImagePixelsDropped());  // the atlas holds them now
+    // The piece is picked through its hit mask and drawn from the atlas where it is put.
+    const QPoint from = FieldHarness::PieceCentre(0), to = from + QPoint(0, 150);
+    h.Drag(from, to);
+    EXPECT_EQ(Rgb(h.Frame(), to.x(), to.y()), PieceColour(0));
+    FieldP.bLeanAfterOpen = false;
+}
