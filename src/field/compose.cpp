@@ -334,6 +334,7 @@ void PieceAtlas_Build()
     const int side = std::min(PieceAtlasP.iPageSide, FieldGL.iMaxTexSize);
     std::vector<int> heights;
     const std::vector<TPlacement> places = PackStrips(side, &heights);
+    TimelineMark("atlas-packed");
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
     // Each page is premultiplied straight into one upload buffer (zeroed once,
     // for the gaps between strips) and uploaded from it; the buffer is reused
@@ -351,6 +352,7 @@ void PieceAtlas_Build()
                 PremultiplyRowRgba(img, 0, y, img.W, buf.data() + size_t(pl.y + y) * row + size_t(pl.x) * 4);
             PieceAtlasP.arEntries[size_t(pl.piece)] = {int16_t(p), pl.x, pl.y};
         }
+        TimelineMark("atlas-page-filled");
         const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
         if (tex == 0) {
             PieceAtlas_Free();  // every piece falls back to its own texture
@@ -358,6 +360,7 @@ void PieceAtlas_Build()
             PieceAtlasP.iBuiltCount = arPicJigs.size();
             return;
         }
+        TimelineMark("atlas-page-uploaded");
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
     }

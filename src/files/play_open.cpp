@@ -221,6 +221,7 @@ int SideToShow()
 bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
 {
     AutoSaveGuard guard;
+    TimelineMark("open-start");
     OpenFaultP = TOpenFaultP{};
     if (!FileExists(path)) {
         SetOpenFault(TOpenFault::Missing);

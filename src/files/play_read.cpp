@@ -112,6 +112,7 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
             return false;
         }
     }
+    TimelineMark("read");
     // Nothing of the open game is replaced until every part has decoded: a
     // file that fails leaves the game as it was.
     const bool wasOpen = FileNames.bOpen;
@@ -124,11 +125,13 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
         Platform().ProgressHide();
         return false;
     }
+    TimelineMark("decoded");
     SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
     Platform().ProgressInc(4);
     SortJigs(0);
     Platform().ProgressInc(1);
     CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    TimelineMark("piece-images");
     Platform().ProgressInc(1);
     for (int w = 2; w <= 5; ++w) {
         FieldHost().PocketCountJigs(w);

@@ -118,6 +118,8 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
 int main(int argc, char** argv)
 {
     const double t0 = GetNow();
+    TimelineP.bOn = std::getenv("ZIVRA_LOG_OPEN") != nullptr;
+    TimelineMark("main");
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
         std::fputs(kUsage, stderr);
@@ -148,6 +150,7 @@ int main(int argc, char** argv)
         splash->InitForm(FileNames.sResourcePath);
         splash->ShowForm(true);
     }
+    TimelineMark("app");
     LangP_Init();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     form.CreateDialogs();
@@ -171,6 +174,7 @@ int main(int argc, char** argv)
     }
     if (splash)
         splash->o_Window->raise();
+    TimelineMark("window-shown");
     form.StartUp(t0, std::move(splash));
     return app.exec();
 }
