@@ -243,16 +243,37 @@ void DrawSelFrame()
     MyImageDrawTextureAlpha(miFrameTexture, x, y, w, h, 0, 0, miFrameTexture.W, miFrameTexture.H, 0.5f);
 }
 
+namespace {
+
+// src halved: each pixel the mean of a 2 x 2 block (of the last row or
+// column alone where a side is odd), every byte of the pixel alike.
+void HalvePicture(const OMyImage& src, OMyImage& dst)
+{
+    assert(dst.W == (src.W + 1) / 2 && dst.H == (src.H + 1) / 2 && dst.iBPP == src.iBPP);
+    const int bpp = src.iBPP;
+    for (int y = 0; y < dst.H; ++y) {
+        const uint8_t* r0 = MyImageGetLineXY(src, 0, 2 * y);
+        const uint8_t* r1 = MyImageGetLineXY(src, 0, imin(2 * y + 1, src.H - 1));
+        uint8_t* d = MyImageGetLineXY(dst, 0, y);
+        for (int x = 0; x < dst.W; ++x, d += bpp) {
+            const int a = 2 * x * bpp, b = imin(2 * x + 1, src.W - 1) * bpp;
+            for (int c = 0; c < bpp; ++c)
+                d[c] = uint8_t((r0[a + c] + r0[b + c] + r1[a + c] + r1[b + c] + 2) >> 2);
+        }
+    }
+}
+
+}  // namespace
+
 void CreateThumbTexture()
 {
     miThumbTexture = OMyImage{};
     if (!miJigs || !miJigs->HasPixels())
         return;
-    const int w = imax(1, (miJigs->W + 1) / 2), h = imax(1, (miJigs->H + 1) / 2);
-    OMyImagePtr half = MyImageCreateExt(w, h, miJigs->bAlpha);
-    if (!half)
+    OMyImagePtr half = MyImageCreateExt((miJigs->W + 1) / 2, (miJigs->H + 1) / 2, miJigs->bAlpha);
+    if (!half || half->iBPP != miJigs->iBPP)
         return;
-    MyImageSmoothResize(*half, *miJigs);
+    HalvePicture(*miJigs, *half);
     miThumbTexture = std::move(*half);
     MyImageCreateTexture(miThumbTexture, true, TexFilter::Linear);
 }

@@ -95,6 +95,7 @@ bool CutNewGame()
 {
     arMaskPart.clear();  // the cut makes miMasks anew
     arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     CreateJigsBuf(JigP.TotalTileNum + 1);
     SortJigs(0);
     // The Figure and grid styles' pictures and tab atlas (read once).

@@ -16,6 +16,7 @@ void CloseGameRecords()
     miMasks.reset();
     arMaskPart.clear();
     arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     PocketsP = OPocketsP{};
     iCurJig = -1;
     DragJigP = TDragJig{};
@@ -85,9 +86,11 @@ bool SolveFile_Apply(TSolveFile& s)
     JigP.DataOfs = int32_t(s.DataOfs);
     FileNames.sJig = FileNames.sJigName = s.sName;
     miJigs = std::move(pic);
+    // The file's mask part is kept as read: packing the mask once the piece
+    // images exist then costs nothing (a save repacks it, as it always has).
+    arMaskPart = std::move(s.Mask);
+    bMaskPartAsRead = true;
     miMasks = std::move(mask);
-    arMaskPart.clear();
-    arMaskPart.shrink_to_fit();
     miInfoThumb = std::move(thumb);
     g_JigDesc = DecodeDescription(s.Desc);
     const int32_t keep[2] = {WinP.Reserved[0], WinP.Reserved[1]};
@@ -150,10 +153,16 @@ void GameMask_Pack()
 {
     if (!miMasks || !miMasks->HasPixels())
         return;
+    // A file's part in an unpacked layout would save nothing: packed anew.
+    if (bMaskPartAsRead && !arMaskPart.empty() && arMaskPart.size() <= miMasks->ByteCount() / 4) {
+        miMasks.reset();
+        return;
+    }
     std::vector<uint8_t> part = EncodeMaskTiff(*miMasks);
     if (part.empty())
         return;  // keep the pixels: a save still needs them
     arMaskPart = std::move(part);
+    bMaskPartAsRead = false;
     miMasks.reset();
 }
 
@@ -163,12 +172,13 @@ bool GameMask_Unpack()
         return true;
     if (arMaskPart.empty())
         return false;
-    OMyImagePtr mask = DecodeMaskTiff(arMaskPart.data(), arMaskPart.size());
+    OMyImagePtr mask = DecodeGamePicture(arMaskPart);
     if (!mask)
         return false;
     miMasks = std::move(mask);
     arMaskPart.clear();
     arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     return true;
 }
 
@@ -178,7 +188,12 @@ std::vector<uint8_t> GameMask_Part()
 {
     if (miMasks && miMasks->HasPixels())
         return EncodeMaskTiff(*miMasks);
-    return arMaskPart;
+    if (!bMaskPartAsRead)
+        return arMaskPart;
+    // Written as our packing of the decoded mask, byte for byte what a game
+    // that kept the pixels writes.
+    const OMyImagePtr mask = arMaskPart.empty() ? nullptr : DecodeGamePicture(arMaskPart);
+    return mask ? EncodeMaskTiff(*mask) : std::vector<uint8_t>();
 }
 
 void RebuildPieceImages(int embossStyle)

@@ -167,7 +167,8 @@ void CloseGameRecords();
 bool JigFile_LoadPicture(const std::string& path);
 // A read saved game into the records: JigP, miJigs, miMasks, miInfoThumb,
 // g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
-// decoded pictures must have the recorded size.
+// decoded pictures must have the recorded size. The mask part moves into
+// arMaskPart.
 bool SolveFile_Apply(TSolveFile& s);
 // The sides' content for a w x h picture: the largest view, or the picture
 // where it is larger (what the window's own sizing also does, needed before

@@ -16,6 +16,7 @@ OMyImagePtr miOriginalImage;
 OMyImagePtr miJigs;
 OMyImagePtr miMasks;
 std::vector<uint8_t> arMaskPart;
+bool bMaskPartAsRead = false;
 TJigHitMasks JigHitMasks;
 OMyImagePtr miInfoThumb;
 std::string g_JigDesc;
@@ -173,6 +174,7 @@ void Model_Reset()
     miMasks.reset();
     arMaskPart.clear();
     arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     miInfoThumb.reset();
     miReadThumb.reset();
     g_JigDesc.clear();

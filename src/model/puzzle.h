@@ -55,6 +55,7 @@ extern OMyImagePtr miOriginalImage;     // decoded picture; released once miJigs
 extern OMyImagePtr miJigs;              // working picture at play size
 extern OMyImagePtr miMasks;             // the cutter's mask image; null once kept as arMaskPart
 extern std::vector<uint8_t> arMaskPart; // the mask as saved games store it, while miMasks is dropped
+extern bool bMaskPartAsRead;            // arMaskPart is the opened file's own part, not our packing of it
 extern OMyImagePtr miInfoThumb;         // thumbnail of the open game
 extern std::string g_JigDesc;           // description of the open jigsaw
 // Per run (written by readers and the open dialog):

@@ -146,3 +146,31 @@ TEST_F(LeanGame, AnotherEmbossMakesThePiecesAFullGameWouldAndPacksTheMaskAgain)
     EXPECT_FALSE(miMasks);
     EXPECT_FALSE(arMaskPart.empty());
 }
+
+TEST_F(LeanGame, AMaskPartInAnotherLayoutSavesAsOurPackingOfIt)
+{
+    OpenCut(MakeJigsaw(dir), 9);
+    SaveTo("cut.svm");
+    ASSERT_TRUE(OpenGameFile(dir.File("cut.svm")));
+    const std::vector<uint8_t> reopened = SaveTo("reopened.svm");
+    OMyImagePtr mask = DecodeMaskTiff(GameMask_Part().data(), GameMask_Part().size());
+    ASSERT_TRUE(mask);
+    // A small part (kept as read) and one as large as the pixels (packed anew).
+    const struct {
+        const char* name;
+        std::vector<uint8_t> part;
+    } layouts[] = {{"png", MyImageEncode(*mask, "PNG")}, {"stored-png", MyImageEncode(*mask, "PNG", 100)}};
+    for (const auto& l : layouts) {
+        TSolveFile s;
+        const std::vector<uint8_t> bytes = ReadFileBytes(dir.File("cut.svm"));
+        OBinReader r(bytes.data(), bytes.size());
+        ASSERT_TRUE(SolveFile_ReadHead(r, &s) && SolveFile_ReadBody(r, &s));
+        ASSERT_GT(l.part.size(), 0u);
+        s.Mask = l.part;
+        ASSERT_TRUE(OpenSolveFile_ForPlay(dir.File("cut.svm"), &s)) << l.name;
+        GoLean();
+        EXPECT_FALSE(miMasks) << l.name;
+        EXPECT_LT(arMaskPart.size(), mask->ByteCount() / 4) << l.name;  // never the large one
+        EXPECT_EQ(SaveTo(std::string(l.name) + ".svm"), reopened) << l.name;
+    }
+}
