@@ -67,7 +67,7 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         r.imageBytes += ((images[i].ByteCount() + 63) & ~size_t(63)) + sizeof(OMyImage);
         const TJig& j = jigs[i];
         const int s = std::max(j.W, j.H);
-        r.imageMust += PieceHasStrip(j, rotate) ? size_t(4) * s * s * 4 : size_t(j.W) * j.H * 4;
+        r.imageMust += PieceHasStrip(j, rotate) ? size_t(4) * size_t(s) * size_t(s) * 4 : size_t(j.W) * size_t(j.H) * 4;
     }
     return r;
 }
@@ -130,7 +130,7 @@ Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeat
                 uint32_t a, b, c, d, e;
                 std::memcpy(&a, p0, 4), std::memcpy(&b, p0 - 4, 4), std::memcpy(&c, p0 + 4, 4);
                 std::memcpy(&d, p0 - img.iBPL, 4), std::memcpy(&e, p0 + img.iBPL, 4);
-                acc += (a == b) + (a == c) + (a == d) + (a == e);
+                acc += uint32_t((a == b) + (a == c) + (a == d) + (a == e));
             }
         }
         sink = acc;
@@ -147,14 +147,14 @@ Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeat
         for (int i = 0; i < q.TotalTileNum; ++i) {
             const TJig& j = cut[size_t(i)];
             const int s = std::max(j.W, j.H);
-            const size_t bytes = PieceHasStrip(j, rotate) ? size_t(16) * s * s : size_t(4) * j.W * j.H;
+            const size_t bytes = PieceHasStrip(j, rotate) ? size_t(16) * size_t(s) * size_t(s) : size_t(4) * size_t(j.W) * size_t(j.H);
             offset[size_t(i) + 1] = offset[size_t(i)] + ((bytes + 63) & ~size_t(63));
         }
         const std::shared_ptr<uint8_t> block = MyImageAllocShared(offset.back());
         for (int i = 0; i < q.TotalTileNum; ++i) {
             const TJig& j = cut[size_t(i)];
             uint8_t* d = block.get() + offset[size_t(i)];
-            const size_t row = PieceHasStrip(j, rotate) ? size_t(16) * std::max(j.W, j.H) : size_t(4) * j.W;
+            const size_t row = PieceHasStrip(j, rotate) ? size_t(16) * size_t(std::max(j.W, j.H)) : size_t(4) * size_t(j.W);
             std::memset(d, 0, offset[size_t(i) + 1] - offset[size_t(i)]);
             for (int y = 0; y < j.H; ++y, d += row)
                 std::memcpy(d, MyImageGetLineXY(picture, j.HomeX, j.HomeY + y), size_t(j.W) * 4);
@@ -200,7 +200,7 @@ int main(int argc, char** argv)
                     PrintRow(w, h, level, style, rotate, r, B);
                     if (level == 0 && rotate && style == 0)
                         std::printf("           piece images hold %.1f MB for %.1f MB of pixels (%.3f x)\n",
-                                    r.imageBytes / 1048576.0, r.imageMust / 1048576.0,
+                                    double(r.imageBytes) / 1048576.0, double(r.imageMust) / 1048576.0,
                                     double(r.imageBytes) / double(r.imageMust));
                 }
         const Floors f = MeasureFloors(*picture, 0, true, repeats);

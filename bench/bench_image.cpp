@@ -23,7 +23,7 @@ void BM_FloodFillMaskOf4000Cells(benchmark::State& state)
         int code = 0;
         for (const TPoint& s : seeds) {
             TRect r;
-            MyImageFloodFill(*work, s.x, s.y, RGB(128, 0, 25 + 25 * (code++ % 9)), &r);
+            MyImageFloodFill(*work, s.x, s.y, RGB(128, 0, uint32_t(25 + 25 * (code++ % 9))), &r);
             benchmark::DoNotOptimize(r);
         }
     }

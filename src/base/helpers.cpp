@@ -367,8 +367,8 @@ std::string FileExtLower(const std::string& path)
 
 bool StringToAscii(const std::string& s, std::string* out)
 {
-    for (unsigned char c : s)
-        if (c > 127)
+    for (char c : s)
+        if (static_cast<unsigned char>(c) > 127)
             return false;
     *out = s;
     return true;

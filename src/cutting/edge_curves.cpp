@@ -180,8 +180,8 @@ void TransformFigure(const TEdgeFig& fig, bool flip, const TCurveFrame& f, doubl
     for (int i = 0; i < count; ++i) {
         // Mirroring reverses the order and turns x into width - x.
         const TFigPoint& q = fig.points[size_t(flip ? count - 1 - i : i)];
-        const double x = flip ? fig.width - q.x : q.x;
-        const double u = (fig.baseLine - q.y) * sy, v = x * sx;
+        const double x = flip ? float(fig.width) - q.x : q.x;
+        const double u = (float(fig.baseLine) - q.y) * sy, v = x * sx;
         out[i] = {f.P.x + v * f.ex + u * f.nx, f.P.y + v * f.ey + u * f.ny};
     }
     *n = count;

@@ -265,8 +265,8 @@ void RotateEmf(double angle, std::vector<uint8_t>& emf)
     // The frame (hundredths of a millimetre) turns with the picture: the
     // same box computed for its size, kept inside 32 bits.
     uint8_t* hdr = emf.data();
-    const int64_t fw = std::clamp<int64_t>(int64_t(EmfI32(hdr + 32)) - EmfI32(hdr + 24), 0, 1 << 28);
-    const int64_t fh = std::clamp<int64_t>(int64_t(EmfI32(hdr + 36)) - EmfI32(hdr + 28), 0, 1 << 28);
+    const double fw = double(std::clamp<int64_t>(int64_t(EmfI32(hdr + 32)) - EmfI32(hdr + 24), 0, 1 << 28));
+    const double fh = double(std::clamp<int64_t>(int64_t(EmfI32(hdr + 36)) - EmfI32(hdr + 28), 0, 1 << 28));
     const double fs = std::fabs(RotVec.dSin), fc = std::fabs(RotVec.dCos);
     EmfPutI32(hdr + 8, 0);
     EmfPutI32(hdr + 12, 0);

@@ -248,7 +248,7 @@ bool GateTiff(const uint8_t* d, size_t n, const TPictureLimits& lim, std::string
             if (tag == 279 || tag == 325) {
                 // Every strip's byte count must lie in the file: a decoder
                 // allocates what they claim.
-                const int size = type == 3 ? 2 : type == 4 ? 4 : 0;
+                const uint64_t size = type == 3 ? 2 : type == 4 ? 4 : 0;
                 if (size == 0)
                     return Fail(why, "TIFF strip sizes damaged");
                 const uint64_t at = uint64_t(cnt) * size <= 4 ? e + 8 : u32(e + 8);

@@ -39,7 +39,7 @@ std::vector<TFolderFile> ListFolderFiles(const std::string& folder, const std::s
     for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort)) {
         if (fi.suffix().toLower().toStdString() != ext)
             continue;
-        out.push_back({fi.fileName(), fi.lastModified().toMSecsSinceEpoch() / 1000.0});
+        out.push_back({fi.fileName(), double(fi.lastModified().toMSecsSinceEpoch()) / 1000.0});
     }
     std::stable_sort(out.begin(), out.end(),
                      [&](const TFolderFile& a, const TFolderFile& b) { return order.compare(a.name, b.name) < 0; });

@@ -28,7 +28,7 @@ std::vector<CutCase> Cases()
     for (int style = 0; style <= 2; ++style)
         for (int border = 0; border <= 1; ++border)
             for (uint32_t seed : {1u, 2u})
-                cases.push_back({border ? 320 : 300, 220, style == 1 ? 2 : 4, style, border, seed + 10u * style});
+                cases.push_back({border ? 320 : 300, 220, style == 1 ? 2 : 4, style, border, seed + 10u * uint32_t(style)});
     cases.push_back({260, 180, 0, 0, 0, 5});
     cases.push_back({180, 260, 13, 2, 1, 6});
     cases.push_back({201, 157, 8, 1, 0, 7});

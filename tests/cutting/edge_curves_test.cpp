@@ -73,7 +73,7 @@ TEST(EdgeCurves, FlippingMirrorsAlongTheEdge)
     for (int i = 0; i < n1; ++i) {
         const TFigPoint& q = fig.points[size_t(n1 - 1 - i)];
         EXPECT_DOUBLE_EQ(flipped[i].x, 127 - q.x);
-        EXPECT_DOUBLE_EQ(flipped[i].y, 100 - (fig.baseLine - q.y));
+        EXPECT_DOUBLE_EQ(flipped[i].y, 100 - (float(fig.baseLine) - q.y));
         EXPECT_DOUBLE_EQ(plain[i].x, fig.points[size_t(i)].x);
     }
 }

@@ -196,7 +196,7 @@ TEST(ImageResize, StepsAreFixedPointFractionsOfTheSource)
 {
     OMyImagePtr src = MyImageCreateExt(4, 1, false);
     for (int x = 0; x < 4; ++x)
-        MyImageSetPixel(*src, x, 0, RGB(x * 60, 0, 0));
+        MyImageSetPixel(*src, x, 0, RGB(uint32_t(x * 60), 0, 0));
     OMyImagePtr same = MyImageCreateExt(4, 1, false);
     MyImageSmoothResize(*same, *src);
     // xstep = (4<<15 - 32768) / 4 = 24576: 0.75 of a pixel per step, so only
@@ -224,7 +224,7 @@ TEST(ImageBmp, HeaderFieldsPixelOrderAndRoundTrip)
     OMyImagePtr img = MyImageCreateExt(17, 5, false);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 17; ++x)
-            MyImageSetPixel(*img, x, y, RGB(x * 13, y * 40, (x * y) & 255));
+            MyImageSetPixel(*img, x, y, RGB(uint32_t(x * 13), uint32_t(y * 40), uint32_t(x * y) & 255));
     const std::vector<uint8_t> b = MyImageCopyToDataAsBmp2(*img);
     ASSERT_EQ(b.size(), 54u + 17 * 5 * 4);
     auto le32 = [&](size_t o) { return int32_t(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (uint32_t(b[o + 3]) << 24)); };
@@ -279,7 +279,7 @@ TEST(ImageDecode, RefusesDamagedAndHostilePictures)
 {
     OMyImagePtr img = White(64, 48, false);
     for (int i = 0; i < 48; ++i)
-        MyImageDrawLine(*img, 0, i, 63, 47 - i, RGB(i * 5, 0, 255 - i * 5));
+        MyImageDrawLine(*img, 0, i, 63, 47 - i, RGB(uint32_t(i * 5), 0, uint32_t(255 - i * 5)));
     std::string err;
 
     std::vector<uint8_t> jpg = MyImageEncode(*img, "JPG", 90);

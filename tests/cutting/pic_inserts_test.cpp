@@ -217,7 +217,7 @@ TEST(FigureCut, EveryCellAroundAPictureIsClosedAndEveryBoxHoldsItsPiece)
     for (int level : {0, 2, 5, 9})
         for (int border = 0; border <= 1; ++border)
             for (uint32_t seed : {1u, 2u, 3u})
-                cases.push_back({level < 2 ? 400 : 520, level < 2 ? 300 : 390, level, border, seed + 10u * level});
+                cases.push_back({level < 2 ? 400 : 520, level < 2 ? 300 : 390, level, border, seed + 10u * uint32_t(level)});
     int pictures = 0;
     for (const Case& c : cases) {
         const std::string what = StrFormat("%dx%d level %d border %d seed %u", c.w, c.h, c.level, c.border, c.seed);

@@ -156,7 +156,7 @@ TEST(PieceImages, WholeCutMatchesTheLiteralMethodOnAnyThreadsAndCoversThePicture
             TJigParams p = CutParams(220, 160, 5, border ? 2 : 0, border, rotate);
             std::vector<TJig> jigs;
             OMyImagePtr masks;
-            ASSERT_EQ(RunCut(p, jigs, masks, 9 + border), TCutStatus::Done);
+            ASSERT_EQ(RunCut(p, jigs, masks, uint32_t(9 + border)), TCutStatus::Done);
             OMyImagePtr picture = MakeTestPicture(220, 160, 3);
             for (int style : {0, 1, 3}) {
                 std::vector<OMyImage> one, many;

@@ -120,7 +120,7 @@ TEST(FieldMouseSchemes, ModifierKeysGiveOneCodeInShiftAltSuperCtrlOrder)
     FieldHarness h;
     h.Open(Spread(true));
     for (const auto& c : cases) {
-        for (uint8_t named : {0, 1, 2, 4, 8}) {
+        for (uint8_t named : std::initializer_list<uint8_t>{0, 1, 2, 4, 8}) {
             CurMA.RotCW = {1, named};
             CurMA.RotCCW = {0, 9};
             CurMA.MoveOW = {0, 9};

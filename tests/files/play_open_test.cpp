@@ -124,7 +124,7 @@ TEST_F(PlayOpen, FailedOpensNameTheFileAndTheReasonAndKeepTheGame)
         {"gone.svm", {}, TOpenFault::Missing, "Could not find the file"},
         {"notes.txt", {1, 2, 3}, TOpenFault::NotGameFile, "neither a jigsaw nor a saved game"},
         {"noise.svm", noise, TOpenFault::Damaged, "damaged"},
-        {"cut.svm", std::vector<uint8_t>(savedBytes.begin(), savedBytes.begin() + savedBytes.size() / 2),
+        {"cut.svm", std::vector<uint8_t>(savedBytes.begin(), savedBytes.begin() + std::ptrdiff_t(savedBytes.size() / 2)),
          TOpenFault::Damaged, "damaged"},
         {"broken.zjg", jigBytes, TOpenFault::Damaged, "damaged"},
         {"noise.zjg", noise, TOpenFault::Damaged, "damaged"},

@@ -281,8 +281,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TGameCase{1, true, false, true}, TGameCase{2, false, true, true}, TGameCase{2, true, true, true},
                     TGameCase{3, false, true, true}, TGameCase{3, true, false, true}, TGameCase{4, false, true, true},
                     TGameCase{5, true, true, true}, TGameCase{6, true, false, true}),
-    [](const testing::TestParamInfo<TGameCase>& info) {
-        const TGameCase& c = info.param;
+    [](const testing::TestParamInfo<TGameCase>& caseInfo) {
+        const TGameCase& c = caseInfo.param;
         return (c.style < 0 ? std::string("Grid") : "Style" + std::to_string(c.style)) +
                (c.frame ? "Frame" : "NoFrame") + (c.rotate ? "Rotated" : "Upright") + (c.spreadOut ? "" : "Random");
     });

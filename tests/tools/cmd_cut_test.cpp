@@ -40,7 +40,7 @@ std::string WritePicture(const TempDir& dir, int w, int h)
     OMyImagePtr img = MyImageCreateExt(w, h, false);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            MyImageSetPixel(*img, x, y, RGB(x * 255 / w, y * 255 / h, (x * y) & 255));
+            MyImageSetPixel(*img, x, y, RGB(uint32_t(x * 255 / w), uint32_t(y * 255 / h), uint32_t(x * y) & 255));
     const std::string path = dir.File("picture.png");
     EXPECT_TRUE(MyImageSaveToFile(*img, path));
     return path;

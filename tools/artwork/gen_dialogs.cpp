@@ -44,7 +44,7 @@ void PaintLandscape(QPainter& p, const QRectF& r, uint32_t seed)
         hills[k].moveTo(at(0, 1));
         for (int i = 0; i <= 16; ++i) {
             const double fx = i / 16.0;
-            const double fy = base[k] - 0.12 * (Fbm(fx * 3 + k * 7, 0.5, 3, seed + k) - 0.3);
+            const double fy = base[k] - 0.12 * (Fbm(fx * 3 + k * 7, 0.5, 3, seed + uint32_t(k)) - 0.3);
             hills[k].lineTo(at(fx, fy));
         }
         hills[k].lineTo(at(1, 1));

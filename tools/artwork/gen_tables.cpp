@@ -192,7 +192,7 @@ QImage MakeStucco(const StuccoLook& s)
             const double base = Fbm(x / s.scale, y / s.scale, 4, s.seed);
             const double grain = Fbm(x / 5.0, y / 5.0, 2, s.seed + 3);
             const double ridge = 1.0 - std::fabs(2.0 * Fbm(x / (s.scale * 2.2) + 3.1, y / (s.scale * 1.3), 4, s.seed + 5) - 1.0);
-            h[size_t(y) * (kW + 1) + x] = float(0.6 * base + 0.08 * grain + 0.22 * ridge * ridge * ridge);
+            h[size_t(y * (kW + 1) + x)] = float(0.6 * base + 0.08 * grain + 0.22 * ridge * ridge * ridge);
         }
     QImage img(kW, kH, QImage::Format_RGB32);
     for (int y = 0; y < kH; ++y) {

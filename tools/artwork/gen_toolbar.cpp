@@ -228,7 +228,7 @@ void Side(QPainter& p, int n, bool sel)
     top.lineTo(2.5, 22);
     top.closeSubpath();
     DropShadow(p, top, 0.6, 1.2, 1, 70);
-    FillWood(p, top, n == 2, 11 + n);
+    FillWood(p, top, n == 2, uint32_t(11 + n));
     p.save();
     p.setPen(QPen(Pal::Ink, 0.9));
     p.setBrush(Qt::NoBrush);

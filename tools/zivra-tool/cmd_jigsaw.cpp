@@ -34,7 +34,7 @@ std::string OneLine(const std::string& s)
 std::vector<uint8_t> MakeThumbnail(const std::vector<uint8_t>& picture)
 {
     QImage img;
-    if (!img.loadFromData(picture.data(), qsizetype(picture.size())))
+    if (!img.loadFromData(picture.data(), int(picture.size())))
         return {};
     int w = img.width(), h = img.height();
     PropReduceWH(&w, &h, 320, 240);
