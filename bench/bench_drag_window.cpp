@@ -16,6 +16,7 @@
 // usage: bench_drag_window [REPEATS] [--quick] [--game PATH] [--screen WxH]
 //   --game    the game binary (default: the one of this build tree), so that
 //             an older build can be measured the same way
+#include "game_process.h"
 #include "support.h"
 
 #include "cutting/cutting.h"
@@ -23,11 +24,6 @@
 #include "model/game_state.h"
 #include "model/memory_field.h"
 #include "model/puzzle.h"
-
-#include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 
 #include <algorithm>
 #include <chrono>
@@ -46,96 +42,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kPicW = 2560, kPicH = 1920;
-
-// ---- Processes ----------------------------------------------------------------------------------
-
-class Child {
-public:
-    // outFd / errFd: where its standard output and error go (-1: inherited).
-    Child(const std::vector<std::string>& args, int outFd = -1, int errFd = -1)
-    {
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (outFd >= 0)
-                dup2(outFd, 1);
-            if (errFd >= 0)
-                dup2(errFd, 2);
-            std::vector<char*> argv;
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~Child()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    pid_t Pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-// CPU time of a process so far, all threads, in milliseconds.
-double CpuMs(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = s.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::istringstream rest(s.substr(close + 2));
-    std::string field;
-    double utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14)
-            utime = std::atof(field.c_str());
-        if (i == 15)
-            stime = std::atof(field.c_str());
-    }
-    return (utime + stime) * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
-// Resident memory of a process, MB.
-double RssMb(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    double kb = 0;
-    while (in >> key) {
-        if (key == "VmRSS:") {
-            in >> kb;
-            break;
-        }
-        in.ignore(4096, '\n');
-    }
-    return kb / 1024.0;
-}
-
-std::string LoadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    std::string a, b, c;
-    in >> a >> b >> c;
-    return a + " " + b + " " + c;
-}
-
-std::string SelfDir()
-{
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string p = n > 0 ? std::string(buf, size_t(n)) : std::string();
-    return p.substr(0, p.rfind('/'));
-}
 
 // ---- The game's state file and frame log ----------------------------------------------------------
 
@@ -218,44 +124,6 @@ TFrameLog ReadFrameLog(const std::string& path)
 }
 
 // ---- Set-up --------------------------------------------------------------------------------------
-
-// A saved game of the 2560 x 1920 photo-like picture cut at the finest level.
-bool MakeBigGame(const std::string& dir, std::string* path, int* pieces)
-{
-    BenchResetAll();
-    OMemoryField field;
-    SetFieldHost(&field);
-    const std::string jig = dir + "/big.zjg";
-    *path = dir + "/big.svm";
-    const std::vector<uint8_t> jpeg = MakePhotoLikeJpeg(kPicW, kPicH);
-    OMyImagePtr thumb = MyImageCreateExt(320, 240, false);
-    const uint8_t keys[10] = {};
-    std::string error;
-    SetHeadlessViewSize(1920, 1000);
-    NewJigP = TJigParams{};
-    const bool ok = SaveJigFile(jig, kPicW, kPicH, keys, MyImageEncode(*thumb, "JPG"), "", jpeg, &error) &&
-                    OpenJigFile_ForListOrPreview(jig, false) && FillMaskParams(kPicW, kPicH, 0, 0) &&
-                    (SetJigParamsFromLevel(NewJigP, kPicW, kPicH, 0), OpenGameFile(jig, 1u)) &&
-                    SaveSolveFile(*path, false);
-    *pieces = JigP.TotalTileNum;
-    SetFieldHost(nullptr);
-    BenchResetAll();
-    return ok;
-}
-
-std::string Renderer()
-{
-    QOffscreenSurface surface;
-    surface.create();
-    QOpenGLContext ctx;
-    if (!ctx.create() || !ctx.makeCurrent(&surface))
-        return "(no GL context)";
-    const auto* r = reinterpret_cast<const char*>(ctx.functions()->glGetString(GL_RENDERER));
-    const auto* v = reinterpret_cast<const char*>(ctx.functions()->glGetString(GL_VERSION));
-    std::string s = std::string(r ? r : "?") + ", " + (v ? v : "?");
-    ctx.doneCurrent();
-    return s;
-}
 
 template <typename Done>
 bool WaitFor(Done done, int ms)
@@ -349,26 +217,13 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    int fds[2];
-    if (pipe(fds) != 0)
-        return 1;
-    Child xvfb({"Xvfb", "-displayfd", "1", "-screen", "0", screen + "x24", "-nolisten", "tcp"}, fds[1]);
-    close(fds[1]);
-    char buf[32] = {};
-    const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-    close(fds[0]);
-    if (n <= 0) {
+    std::string display;
+    const std::unique_ptr<Child> xvfb(StartXvfb(screen, &display));
+    if (!xvfb) {
         std::fprintf(stderr, "no Xvfb\n");
         return 1;
     }
-    const std::string display = ":" + std::string(buf, size_t(n)).substr(0, std::string(buf, size_t(n)).find('\n'));
-    setenv("DISPLAY", display.c_str(), 1);
-    std::string renderer;
-    {
-        int qargc = 1;
-        QGuiApplication app(qargc, argv);
-        renderer = Renderer();
-    }
+    const std::string renderer = Renderer(argc, argv);
 
     const std::string log = dir + "/frames.log", state = dir + "/state.txt";
     std::FILE* logFile = std::fopen(log.c_str(), "w");
@@ -413,7 +268,7 @@ int main(int argc, char** argv)
                     openMs, idleMb);
         std::printf("%5s %9s %6s %10s %8s %7s\n", "drag", "frame ms", "fps", "game ms/f", "X ms/f", "frames");
         for (int r = 0; r < repeats; ++r) {
-            const TDrag d = DragOnce(display, log, g.Pid(), xvfb.Pid(), gx, gy, seconds);
+            const TDrag d = DragOnce(display, log, g.Pid(), xvfb->Pid(), gx, gy, seconds);
             std::printf("%5d %9.1f %6.1f %10.1f %8.1f %7.0f\n", r + 1, d.frameMs, d.fps, d.gameCpu, d.xCpu, d.frames);
             std::fflush(stdout);
             drags.push_back(d);

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -220,6 +221,17 @@ double GetNow()
     using namespace std::chrono;
     constexpr double kUnixTo2001 = 978307200.0;
     return duration<double>(system_clock::now().time_since_epoch()).count() - kUnixTo2001;
+}
+
+TTimelineP TimelineP;
+
+void TimelineMark(const char* name)
+{
+    if (!TimelineP.bOn)
+        return;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    std::fprintf(stderr, "mark %s at %.4f\n", name, double(ts.tv_sec) + double(ts.tv_nsec) / 1e9);
 }
 
 double GetTimePassed(double t0) { return GetNow() - t0; }

@@ -17,6 +17,7 @@
 uint8_t RedrawP = kRedrawFull;
 uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
+OMyImage miThumbTexture;
 TPieceAtlas PieceAtlasP;
 
 namespace {
@@ -81,9 +82,9 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
     if (!IsGameOpen())
         return;
     if (win.bType == kWinThumb) {
-        if (miJigs && miJigs->Texture != 0) {
+        if (miThumbTexture.Texture != 0) {
             const TMyRect& c = win.mrClient;
-            MyImageDrawTexture(*miJigs, c.L, c.T, c.W, c.H, 0, 0, miJigs->W, miJigs->H);
+            MyImageDrawTexture(miThumbTexture, c.L, c.T, c.W, c.H, 0, 0, miThumbTexture.W, miThumbTexture.H);
         }
     } else if (win.bType == kWinSide || win.bType == kWinPocket) {
         DrawWinJigs(win, mode == kComposeWithoutDragged);
@@ -299,6 +300,41 @@ void DrawSelFrame()
     MyImageDrawTextureAlpha(miFrameTexture, x, y, w, h, 0, 0, miFrameTexture.W, miFrameTexture.H, 0.5f);
 }
 
+namespace {
+
+// src halved: each pixel the mean of a 2 x 2 block (of the last row or
+// column alone where a side is odd), every byte of the pixel alike.
+void HalvePicture(const OMyImage& src, OMyImage& dst)
+{
+    assert(dst.W == (src.W + 1) / 2 && dst.H == (src.H + 1) / 2 && dst.iBPP == src.iBPP);
+    const int bpp = src.iBPP;
+    for (int y = 0; y < dst.H; ++y) {
+        const uint8_t* r0 = MyImageGetLineXY(src, 0, 2 * y);
+        const uint8_t* r1 = MyImageGetLineXY(src, 0, imin(2 * y + 1, src.H - 1));
+        uint8_t* d = MyImageGetLineXY(dst, 0, y);
+        for (int x = 0; x < dst.W; ++x, d += bpp) {
+            const int a = 2 * x * bpp, b = imin(2 * x + 1, src.W - 1) * bpp;
+            for (int c = 0; c < bpp; ++c)
+                d[c] = uint8_t((r0[a + c] + r0[b + c] + r1[a + c] + r1[b + c] + 2) >> 2);
+        }
+    }
+}
+
+}  // namespace
+
+void CreateThumbTexture()
+{
+    miThumbTexture = OMyImage{};
+    if (!miJigs || !miJigs->HasPixels())
+        return;
+    OMyImagePtr half = MyImageCreateExt((miJigs->W + 1) / 2, (miJigs->H + 1) / 2, miJigs->bAlpha);
+    if (!half || half->iBPP != miJigs->iBPP)
+        return;
+    HalvePicture(*miJigs, *half);
+    miThumbTexture = std::move(*half);
+    MyImageCreateTexture(miThumbTexture, true, TexFilter::Linear);
+}
+
 void CreateFrameTexture()
 {
     OMyImagePtr img = MyImageCreate(4, 4);
@@ -425,6 +461,12 @@ void PieceAtlas_Free()
 
 void PieceAtlas_Build()
 {
+    // Piece images dropped to their hit masks live on only in the pages.
+    if (PieceImagePixelsDropped() && !PieceAtlasP.arPages.empty()) {
+        PieceAtlasP.pBuiltFrom = arPicJigs.data();
+        PieceAtlasP.iBuiltCount = arPicJigs.size();
+        return;
+    }
     PieceAtlas_Free();
     PieceAtlasP.pBuiltFrom = arPicJigs.data();
     PieceAtlasP.iBuiltCount = arPicJigs.size();
@@ -438,6 +480,7 @@ void PieceAtlas_Build()
     std::vector<int> heights;
     const std::vector<TPlacement> places =
         PackItems(AtlasItems(side, PieceAtlasP.iExtraW, PieceAtlasP.iExtraH), side, &heights);
+    TimelineMark("atlas-packed");
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
     // Each page is made straight in one upload buffer (zeroed once, for the
     // gaps between cells) and uploaded from it; the buffer is reused for the
@@ -453,6 +496,7 @@ void PieceAtlas_Build()
             WriteCells(pl, buf.data() + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, shadow, allowed);
             PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
         }
+        TimelineMark("atlas-page-filled");
         const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
         if (tex == 0) {
             PieceAtlas_Free();  // every piece falls back to its own texture
@@ -460,9 +504,15 @@ void PieceAtlas_Build()
             PieceAtlasP.iBuiltCount = arPicJigs.size();
             return;
         }
+        TimelineMark("atlas-page-uploaded");
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
     }
+    // Only pieces that found a place in a page may lose their pixels.
+    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
+                                       [](const TAtlasEntry& e) { return e.page >= 0; });
+    if (FieldP.bLeanAfterOpen && allPlaced)
+        DropPieceImagePixels();
 }
 
 void PieceAtlas_Invalidate() { PieceAtlasP.pBuiltFrom = nullptr; }
@@ -479,5 +529,6 @@ void Compose_Reset()
     RedrawP = kRedrawFull;
     iScrPending = 0;
     miFrameTexture = OMyImage{};
+    miThumbTexture = OMyImage{};
     PieceAtlasP = TPieceAtlas{};
 }

@@ -23,6 +23,7 @@ extern uint8_t RedrawP;       // per run; a kRedraw* code, consumed by the next 
 // run; done by the next frame (ScrBufUpdate).
 extern uint8_t iScrPending;
 extern OMyImage miFrameTexture;  // 4 x 4 opaque white: fills the selection frame
+extern OMyImage miThumbTexture;  // per game: the picture the thumbnail draws, as a texture only
 
 // Composes into rb: one of the kCompose* modes (model/game_state.h); the
 // dragged pieces are the current group and the selection. Unless rb is the
@@ -65,6 +66,9 @@ void DrawJigLift(const OMyWin& win, int j);
 bool JigOnGroupBorder(int j);
 void DrawSelFrame();
 void CreateFrameTexture();
+// The thumbnail's texture from miJigs: at half the picture's size, the
+// thumbnail's largest, so it is as sharp and takes a quarter of the memory.
+void CreateThumbTexture();
 // Pieces that a drag moves: the current piece's group and every selected piece.
 bool IsDraggedJig(int j);
 

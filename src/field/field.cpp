@@ -144,6 +144,7 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     GameFileHooks.fnAfterOpen = [](int side) { Field_GameOpened(side); };
     GameFileHooks.fnBeforeSave = &Field_StorePockets;
     FieldP.bInitDone = true;
+    TimelineMark("field-init");
 }
 
 void Field_EnsureBuffers(int viewW, int viewH)
@@ -202,12 +203,17 @@ void ApplyPocketRecords()
 
 void Field_GameOpened(int side)
 {
+    TimelineMark("field-start");
     PieceAtlas_Free();
     PieceAtlas_Build();
+    TimelineMark("atlas");
     UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
     UpdateMinMaxThumbSize(JigP.ImageW, JigP.ImageH);
-    if (miJigs && miJigs->Texture == 0)
-        MyImageCreateTexture(*miJigs, false, TexFilter::Linear);
+    CreateThumbTexture();
+    TimelineMark("thumb-texture");
+    if (FieldP.bLeanAfterOpen)
+        GameMask_Pack();
+    TimelineMark("mask-packed");
     DragWinP.clear();
     ApplyPocketRecords();
     ChangeSide(side);
@@ -235,6 +241,7 @@ void Field_GameOpened(int side)
     // give them back to the system instead of keeping them for the session.
     malloc_trim(0);
 #endif
+    TimelineMark("trimmed");
 }
 
 void Field_StorePockets()
@@ -267,6 +274,7 @@ void Field_Release()
     RenderBufFree(rbStill);
     miWinSkin = OMyImage{};
     miFrameTexture = OMyImage{};
+    miThumbTexture = OMyImage{};
     BkgP.miBkgPic = OMyImage{};
     RenderBufFree(BkgP.rbBkgPic);
     FieldP.bInitDone = false;

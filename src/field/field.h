@@ -50,6 +50,10 @@ struct TFieldP {
     std::string sResourceDir;  // where skins and tool pictures are read
     bool bInitDone = false;    // Field_Init has run
     bool bThumbWasVisible = false, bGlassWasVisible = false;  // across the opening of a game
+    // Once a game is open, keep only what play and saving need: the mask
+    // packed, the piece images as hit masks beside their atlas copy. The
+    // game sets it; tests that look at those pixels leave it off.
+    bool bLeanAfterOpen = false;
 };
 extern TFieldP FieldP;
 

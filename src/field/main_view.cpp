@@ -292,6 +292,11 @@ bool MCMainView::paintGL()
         FieldGL.gl->glFinish();
         std::fprintf(stderr, "frame %d: %.1f ms at %.3f s\n", mode, (SecondsSinceStart() - t0) * 1000.0, t0);
     }
+    if (TimelineP.bOn && !bGameFrameMarked_ && IsGameOpen()) {
+        FieldGL.gl->glFinish();
+        TimelineMark("first-game-frame");
+        bGameFrameMarked_ = true;
+    }
     ++iFramesDrawn;
     emit frameDrawn();
     return true;

@@ -96,6 +96,9 @@ bool FailPlayRead()
 
 bool CutNewGame()
 {
+    arMaskPart.clear();  // the cut makes miMasks anew
+    arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     CreateJigsBuf(JigP.TotalTileNum + 1);
     SortJigs(kSortAscending);
     // The Figure and grid styles' pictures and tab atlas (read once).
@@ -222,6 +225,7 @@ int SideToShow()
 bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
 {
     AutoSaveGuard guard;
+    TimelineMark("open-start");
     OpenFaultP = TOpenFaultP{};
     if (!FileExists(path)) {
         SetOpenFault(TOpenFault::Missing);

@@ -14,6 +14,9 @@ void CloseGameRecords()
     miOriginalImage.reset();
     miJigs.reset();
     miMasks.reset();
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     PocketsP = OPocketsP{};
     iCurJig = -1;
     DragJigP = TDragJig{};
@@ -83,6 +86,10 @@ bool SolveFile_Apply(TSolveFile& s)
     JigP.DataOfs = int32_t(s.DataOfs);
     FileNames.sJig = FileNames.sJigName = s.sName;
     miJigs = std::move(pic);
+    // The file's mask part is kept as read: packing the mask once the piece
+    // images exist then costs nothing (a save repacks it, as it always has).
+    arMaskPart = std::move(s.Mask);
+    bMaskPartAsRead = true;
     miMasks = std::move(mask);
     miInfoThumb = std::move(thumb);
     g_JigDesc = DecodeDescription(s.Desc);
@@ -108,6 +115,7 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
             return false;
         }
     }
+    TimelineMark("read");
     // Nothing of the open game is replaced until every part has decoded: a
     // file that fails leaves the game as it was.
     const bool wasOpen = FileNames.bOpen;
@@ -120,11 +128,13 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
         Platform().ProgressHide();
         return false;
     }
+    TimelineMark("decoded");
     SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
     Platform().ProgressInc(4);
     SortJigs(kSortAscending);
     Platform().ProgressInc(1);
     CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    TimelineMark("piece-images");
     Platform().ProgressInc(1);
     for (int w = 2; w <= 5; ++w) {
         FieldHost().PocketCountJigs(w);
@@ -135,4 +145,63 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
     FileNames.sSolve = path;
     FileNames.bOpen = true;
     return true;
+}
+
+// ---- The mask kept packed --------------------------------------------------------------------
+
+void GameMask_Pack()
+{
+    if (!miMasks || !miMasks->HasPixels())
+        return;
+    // A file's part in an unpacked layout would save nothing: packed anew.
+    if (bMaskPartAsRead && !arMaskPart.empty() && arMaskPart.size() <= miMasks->ByteCount() / 4) {
+        miMasks.reset();
+        return;
+    }
+    std::vector<uint8_t> part = EncodeMaskTiff(*miMasks);
+    if (part.empty())
+        return;  // keep the pixels: a save still needs them
+    arMaskPart = std::move(part);
+    bMaskPartAsRead = false;
+    miMasks.reset();
+}
+
+bool GameMask_Unpack()
+{
+    if (miMasks && miMasks->HasPixels())
+        return true;
+    if (arMaskPart.empty())
+        return false;
+    OMyImagePtr mask = DecodeGamePicture(arMaskPart);
+    if (!mask)
+        return false;
+    miMasks = std::move(mask);
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
+    return true;
+}
+
+bool GameMask_Present() { return (miMasks && miMasks->HasPixels()) || !arMaskPart.empty(); }
+
+std::vector<uint8_t> GameMask_Part()
+{
+    if (miMasks && miMasks->HasPixels())
+        return EncodeMaskTiff(*miMasks);
+    if (!bMaskPartAsRead)
+        return arMaskPart;
+    // Written as our packing of the decoded mask, byte for byte what a game
+    // that kept the pixels writes.
+    const OMyImagePtr mask = arMaskPart.empty() ? nullptr : DecodeGamePicture(arMaskPart);
+    return mask ? EncodeMaskTiff(*mask) : std::vector<uint8_t>();
+}
+
+void RebuildPieceImages(int embossStyle)
+{
+    const bool packed = !arMaskPart.empty() && !miMasks;
+    if (!GameMask_Unpack())
+        return;
+    CopyJigsToTextures(false, embossStyle);
+    if (packed)
+        GameMask_Pack();
 }

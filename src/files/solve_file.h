@@ -171,7 +171,8 @@ void CloseGameRecords();
 bool JigFile_LoadPicture(const std::string& path);
 // A read saved game into the records: JigP, miJigs, miMasks, miInfoThumb,
 // g_JigDesc, WinP (its first two words kept), CurMA, Jigs, PocketsP; the
-// decoded pictures must have the recorded size.
+// decoded pictures must have the recorded size. The mask part moves into
+// arMaskPart.
 bool SolveFile_Apply(TSolveFile& s);
 // The sides' content for a w x h picture: the largest view, or the picture
 // where it is larger (what the window's own sizing also does, needed before
@@ -199,6 +200,22 @@ int SideToShow();
 // The save question, then either a readable saved game at once (direct) or
 // the open dialog preset to path, the saved game or the jigsaw.
 bool DialogOpenGameFile(const std::string& path, bool direct);
+
+// ---- The mask of the open game, kept packed ------------------------------------------------
+// Once the piece images exist, the mask's pixels are needed again only to
+// save and to make the piece images anew (another emboss): the window keeps
+// it as the TIFF part saved games store, a few hundred KB instead of 20 MB.
+// Packs miMasks into arMaskPart and drops it; nothing when already packed.
+void GameMask_Pack();
+// Unpacks arMaskPart into miMasks when it is packed; false when no mask results.
+bool GameMask_Unpack();
+// Whether the open game has a mask, in either form.
+bool GameMask_Present();
+// The mask part a save writes: the same bytes in either form.
+std::vector<uint8_t> GameMask_Part();
+// The piece images made anew with emboss `style`, the mask unpacked for it
+// and packed again afterwards when it was packed.
+void RebuildPieceImages(int embossStyle);
 
 // ---- The big pictures of a saved game ---------------------------------------------------------
 // The mask as a TIFF: one PackBits-packed plane per sample (RGB, or RGBA with plain alpha).

@@ -64,7 +64,7 @@ bool WriteSolveFileBody(OBinWriter& w)
     Platform().ProgressInc(1);
     ok = ok && WritePart(w, MyImageCopyToDataAsBmp2(*miJigs), kKeySolvePicture);
     Platform().ProgressInc(1);
-    const std::vector<uint8_t> mask = EncodeMaskTiff(*miMasks);
+    const std::vector<uint8_t> mask = GameMask_Part();
     ok = ok && !mask.empty() && WritePart(w, mask, kKeySolveMask);
     Platform().ProgressInc(1);
     const std::vector<uint8_t> desc(g_JigDesc.begin(), g_JigDesc.end());
@@ -162,7 +162,7 @@ bool TryWriteChangedDateToSolveFile(const std::string& path)
 bool SaveSolveFile(const std::string& path, bool autosave)
 {
     AutoSaveGuard guard;
-    if (!miJigs || !miMasks || !miJigs->HasPixels() || !miMasks->HasPixels() ||
+    if (!miJigs || !miJigs->HasPixels() || !GameMask_Present() ||
         size_t(JigP.TotalTileNum) > Jigs.size())
         return FailSave("", "Failed: there is no game to save");
     if (!SolveFile_GameReadable())

@@ -34,6 +34,7 @@ void CopyJigsToTextures(bool create, int embossStyle)
     for (int i = 0; i < count; ++i)
         UpdateJigDrawCoords(i);
     BuildPieceImages(*miJigs, *miMasks, Jigs, count, JigP.Rotate != 0, embossStyle, create, arPicJigs);
+    JigHitMasks = TJigHitMasks{};  // the images have their pixels again
     if (g_textureMaker)
         for (OMyImage& img : arPicJigs)
             g_textureMaker(img);

@@ -134,10 +134,9 @@ namespace {
 // without pixels (no images made, as in the headless tools) is a full box.
 bool JigOpaqueAt(int i, int u, int v)
 {
-    if (size_t(i) >= arPicJigs.size() || !arPicJigs[size_t(i)].HasPixels())
+    if (size_t(i) >= arPicJigs.size())
         return true;
-    const OMyImage& img = arPicJigs[size_t(i)];
-    return MyImageGetPixelAlpha(img, JigAt(i).Rot * img.H + u, v) != 0;
+    return JigImageOpaqueAt(i, JigAt(i).Rot * arPicJigs[size_t(i)].H + u, v);
 }
 
 }  // namespace

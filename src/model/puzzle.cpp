@@ -17,6 +17,9 @@ TDragJig DragJigP;
 OMyImagePtr miOriginalImage;
 OMyImagePtr miJigs;
 OMyImagePtr miMasks;
+std::vector<uint8_t> arMaskPart;
+bool bMaskPartAsRead = false;
+TJigHitMasks JigHitMasks;
 OMyImagePtr miInfoThumb;
 std::string g_JigDesc;
 TJigParams NewJigP;
@@ -40,6 +43,68 @@ void FreeJigsBuf()
     SortedJigs.shrink_to_fit();
     arPicJigs.clear();
     arPicJigs.shrink_to_fit();
+    JigHitMasks = TJigHitMasks{};
+}
+
+namespace {
+
+size_t HitWordsPerRow(int w) { return (size_t(w) + 63) / 64; }
+constexpr size_t kNoHitMask = SIZE_MAX;  // arStart of an image that had no pixels
+
+}  // namespace
+
+void DropPieceImagePixels()
+{
+    TJigHitMasks m;
+    m.arStart.resize(arPicJigs.size());
+    size_t words = 0;
+    for (size_t i = 0; i < arPicJigs.size(); ++i) {
+        m.arStart[i] = kNoHitMask;
+        if (arPicJigs[i].HasPixels()) {
+            m.arStart[i] = words;
+            words += HitWordsPerRow(arPicJigs[i].W) * size_t(arPicJigs[i].H);
+        }
+    }
+    m.arBits.assign(words, 0);
+    for (size_t i = 0; i < arPicJigs.size(); ++i) {
+        OMyImage& img = arPicJigs[i];
+        if (!img.HasPixels())
+            continue;
+        const size_t rowWords = HitWordsPerRow(img.W);
+        for (int y = 0; y < img.H; ++y) {
+            uint64_t* bits = m.arBits.data() + m.arStart[i] + size_t(y) * rowWords;
+            if (!img.bAlpha) {
+                for (int x = 0; x < img.W; ++x)
+                    bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
+                continue;
+            }
+            const uint8_t* a = MyImageGetLineXY(img, 0, y) + 3;
+            for (int x = 0; x < img.W; ++x, a += img.iBPP)
+                if (*a != 0)
+                    bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
+        }
+    }
+    // The images share one block: it goes with the last of them.
+    for (OMyImage& img : arPicJigs)
+        MyImageDropPixels(img);
+    JigHitMasks = std::move(m);
+}
+
+bool PieceImagePixelsDropped() { return !JigHitMasks.arStart.empty(); }
+
+bool JigImageOpaqueAt(int i, int x, int y)
+{
+    if (i < 0 || size_t(i) >= arPicJigs.size())
+        return true;
+    const OMyImage& img = arPicJigs[size_t(i)];
+    if (img.HasPixels())
+        return MyImageGetPixelAlpha(img, x, y) != 0;
+    if (size_t(i) >= JigHitMasks.arStart.size() || JigHitMasks.arStart[size_t(i)] == kNoHitMask || x < 0 ||
+        y < 0 || x >= img.W || y >= img.H)
+        return true;
+    const uint64_t word =
+        JigHitMasks.arBits[JigHitMasks.arStart[size_t(i)] + size_t(y) * HitWordsPerRow(img.W) + (size_t(x) >> 6)];
+    return ((word >> (x & 63)) & 1) != 0;
 }
 
 bool SetImageSize(int forPlay)
@@ -109,6 +174,9 @@ void Model_Reset()
     miOriginalImage.reset();
     miJigs.reset();
     miMasks.reset();
+    arMaskPart.clear();
+    arMaskPart.shrink_to_fit();
+    bMaskPartAsRead = false;
     miInfoThumb.reset();
     miReadThumb.reset();
     g_JigDesc.clear();

@@ -53,13 +53,32 @@ extern bool bGameSolved;                // found solved; cleared when a game ope
 extern TDragJig DragJigP;
 extern OMyImagePtr miOriginalImage;     // decoded picture; released once miJigs exists
 extern OMyImagePtr miJigs;              // working picture at play size
-extern OMyImagePtr miMasks;             // the cutter's mask image
+extern OMyImagePtr miMasks;             // the cutter's mask image; null once kept as arMaskPart
+extern std::vector<uint8_t> arMaskPart; // the mask as saved games store it, while miMasks is dropped
+extern bool bMaskPartAsRead;            // arMaskPart is the opened file's own part, not our packing of it
 extern OMyImagePtr miInfoThumb;         // thumbnail of the open game
 extern std::string g_JigDesc;           // description of the open jigsaw
 // Per run (written by readers and the open dialog):
 extern TJigParams NewJigP;              // the jigsaw about to be opened
 extern TJigParams DefJigP;              // defaults from the settings
 extern OMyImagePtr miReadThumb;         // thumbnail of the last list/preview read
+
+// ---- Piece images without their pixels (per game) ----------------------------------
+// Once the play field holds the piece images in its atlas, their pixels go;
+// each image keeps its size, and a hit mask (one bit a pixel: alpha not 0)
+// stays for picking.
+struct TJigHitMasks {
+    std::vector<uint64_t> arBits;  // every image's rows, each row starting on a new word
+    std::vector<size_t> arStart;   // first word of image i; one entry per image
+};
+extern TJigHitMasks JigHitMasks;
+// Makes the hit masks from arPicJigs and releases the images' pixels.
+void DropPieceImagePixels();
+// Whether the piece images were dropped to their hit masks.
+bool PieceImagePixelsDropped();
+// Whether pixel (x, y) of piece i's image (the whole strip) is not fully
+// transparent; true outside the image and for a piece with no image made.
+bool JigImageOpaqueAt(int i, int x, int y);
 
 // Frees any table, then makes `count` zeroed pieces and draw-order entries and
 // an empty arPicJigs.

@@ -733,7 +733,7 @@ void MCMainForm::WriteStateFile()
         int bu = -1, bv = -1, best = -1;
         for (int v = 0; v < p.DrawH; v += 2)
             for (int u = 0; u < p.DrawW; u += 2) {
-                if (MyImageGetPixelAlpha(img, p.Rot * img.H + u, v) < 255)
+                if (!JigImageOpaqueAt(j, p.Rot * img.H + u, v))
                     continue;
                 const int d = std::abs(2 * u - p.DrawW) + std::abs(2 * v - p.DrawH);
                 if (best < 0 || d < best) {

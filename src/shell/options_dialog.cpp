@@ -76,7 +76,7 @@ MCOptions::MCOptions(QWidget* parent) : QDialog(parent)
 {
     fnRebuildTextures = [](int style) {
         if (IsGameOpen())
-            CopyJigsToTextures(false, style);
+            RebuildPieceImages(style);
     };
     setModal(true);
     setFixedSize(kFormW, kFormH);
@@ -473,7 +473,14 @@ void MCOptions::StoreControls()
             fnRebuildTextures(style);
     }
     OptP.Visual_ShowJoin = o_VisualShowJoin->isChecked();
-    OptP.Visual_Shadows = o_VisualShadows->isChecked();
+    const bool shadows = o_VisualShadows->isChecked();
+    if (shadows != OptP.Visual_Shadows) {
+        OptP.Visual_Shadows = shadows;
+        // The atlas bakes the shadows in; when the piece images were let go
+        // after opening, it can only be made again from rebuilt ones.
+        if (PieceImagePixelsDropped() && fnRebuildTextures)
+            fnRebuildTextures(OptP.Visual_EmbossStyle);
+    }
     // 8: the language (re-read only when another one was chosen).
     const QModelIndexList rows = o_LangList->selectionModel()->selectedRows();
     if (!rows.isEmpty() && rows.first().row() < int(LangP.arLangDesc.size())) {

@@ -223,3 +223,25 @@ TEST(FieldFrame, AMouseDragIsOneStepThatUndoTakesBack)
     EXPECT_EQ(Rgb(img, from.x(), from.y()), PieceColour(2));
     EXPECT_EQ(Rgb(img, from.x() + 150, from.y() + 220), 0x989898u);
 }
+
+TEST(FieldFrame, ALeanGameDrawsWhatAFullOneDoesAndItsPiecesStillTakeTheMouse)
+{
+    TGridSpec spec;
+    spec.rotate = true;
+    QImage full;
+    {
+        FieldHarness h;
+        h.Open(spec);
+        full = h.Frame();
+    }
+    FieldHarness h;
+    FieldP.bLeanAfterOpen = true;
+    h.Open(spec);
+    EXPECT_EQ(h.Frame(), full);
+    ASSERT_TRUE(PieceImagePixelsDropped());  // the atlas holds them now
+    // The piece is picked through its hit mask and drawn from the atlas where it is put.
+    const QPoint from = FieldHarness::PieceCentre(0), to = from + QPoint(0, 150);
+    h.Drag(from, to);
+    EXPECT_EQ(Rgb(h.Frame(), to.x(), to.y()), PieceColour(0));
+    FieldP.bLeanAfterOpen = false;
+}

@@ -12,6 +12,7 @@
 // the game from outside).
 #include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
+#include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "base/helpers.h"
@@ -117,6 +118,8 @@ bool ParseArgs(int argc, char** argv, TStartOptions* o)
 int main(int argc, char** argv)
 {
     const double t0 = GetNow();
+    TimelineP.bOn = std::getenv("ZIVRA_LOG_OPEN") != nullptr;
+    TimelineMark("main");
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
         std::fputs(kUsage, stderr);
@@ -130,6 +133,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString::fromLatin1(sMainCaption));
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     Records_ResetAll();  // the records' start values, the default cut among them
+    FieldP.bLeanAfterOpen = true;  // an open game keeps only what play and saving need
     GetOSVersion();
     GetDisplayScale();
     SetPlatform(&TheQtPlatform());
@@ -146,6 +150,7 @@ int main(int argc, char** argv)
         splash->InitForm(FileNames.sResourcePath);
         splash->ShowForm(true);
     }
+    TimelineMark("app");
     LangP_Init();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     form.CreateDialogs();
@@ -169,6 +174,7 @@ int main(int argc, char** argv)
     }
     if (splash)
         splash->o_Window->raise();
+    TimelineMark("window-shown");
     form.StartUp(t0, std::move(splash));
     return app.exec();
 }

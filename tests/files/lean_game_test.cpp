@@ -1,0 +1,176 @@
+// An open game that keeps its mask packed and its piece images as hit masks
+// (what the window does once the atlas holds them) saves, picks and changes
+// its emboss exactly as one that keeps every pixel.
+#include "cutting/cutting.h"
+#include "files/files.h"
+#include "files/solve_file.h"
+#include "model/game_cut.h"
+#include "model/memory_field.h"
+#include "model/play_rules.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string MakeJigsaw(const TempDir& dir)
+{
+    constexpr int w = 260, h = 190;
+    OMyImagePtr img = MyImageCreateExt(w, h, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            MyImageSetPixel(*img, x, y, RGB(uint32_t(x), uint32_t(y), uint32_t((x * y) & 255)));
+    const uint8_t keys[10] = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3};
+    std::string error;
+    const std::string path = dir.File("Harbour.zjg");
+    EXPECT_TRUE(SaveJigFile(path, w, h, keys, MyImageEncode(*img, "PNG"), "A harbour", MyImageEncode(*img, "PNG"),
+                            &error));
+    return path;
+}
+
+// Cuts the jigsaw at `level` with turning pieces and the frame, always the same way.
+void OpenCut(const std::string& path, int level)
+{
+    NewJigP = TJigParams{};
+    ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
+    NewJigP.Rotate = 1;
+    NewJigP.BorderStyle = 1;
+    ASSERT_TRUE(FillMaskParams(NewJigP.ImageW, NewJigP.ImageH, 0, NewJigP.BorderStyle));
+    SetJigParamsFromLevel(NewJigP, NewJigP.ImageW, NewJigP.ImageH, level);
+    ASSERT_TRUE(OpenGameFile(path, 2718u));
+}
+
+// What the window does once its atlas holds the pieces.
+void GoLean()
+{
+    GameMask_Pack();
+    DropPieceImagePixels();
+}
+
+// Every piece image's pixels, one vector per piece.
+std::vector<std::vector<uint8_t>> PieceBytes()
+{
+    std::vector<std::vector<uint8_t>> out;
+    for (const OMyImage& img : arPicJigs)
+        out.emplace_back(img.pMem, img.pMem + img.ByteCount());
+    return out;
+}
+
+class LeanGame : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetFieldHost(&field);
+        field.SetCaptureWin(kSide0);
+    }
+    std::vector<uint8_t> SaveTo(const std::string& name)
+    {
+        // A fresh name each time: a full save, never the in-place patch.
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(SaveSolveFile(path, false)) << name;
+        return ReadFileBytes(path);
+    }
+    OMemoryField field;
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(LeanGame, SavesTheSameBytesWithItsMaskPackedAfterACutAndAfterAReopen)
+{
+    OpenCut(MakeJigsaw(dir), 9);
+    const std::vector<uint8_t> cut = SaveTo("cut.svm");
+    GoLean();
+    ASSERT_FALSE(miMasks);
+    ASSERT_FALSE(arMaskPart.empty());
+    EXPECT_EQ(SaveTo("cut-lean.svm"), cut);
+
+    // Reopened with every pixel, then lean: both save the same bytes.
+    ASSERT_TRUE(OpenGameFile(dir.File("cut.svm")));
+    const std::vector<uint8_t> reopened = SaveTo("reopened.svm");
+    ASSERT_TRUE(OpenGameFile(dir.File("cut.svm")));
+    GoLean();
+    EXPECT_EQ(SaveTo("reopened-lean.svm"), reopened);
+    // ... and a game saved lean reads back as the one it was saved from.
+    ASSERT_TRUE(OpenGameFile(dir.File("reopened-lean.svm")));
+    GoLean();
+    EXPECT_EQ(SaveTo("again.svm"), reopened);
+}
+
+TEST_F(LeanGame, PicksEveryPixelOfEveryTurnAsThePixelsDid)
+{
+    OpenCut(MakeJigsaw(dir), 10);
+    const int n = JigP.TotalTileNum;
+    ASSERT_GT(n, 20);
+    // Strips of four turns, odd widths and the frame piece: every pixel.
+    std::vector<std::vector<bool>> before(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const OMyImage& img = arPicJigs[size_t(i)];
+        ASSERT_TRUE(img.HasPixels());
+        for (int y = 0; y < img.H; ++y)
+            for (int x = 0; x < img.W; ++x)
+                before[size_t(i)].push_back(MyImageGetPixelAlpha(img, x, y) != 0);
+    }
+    std::vector<int> picked;
+    for (int y = 0; y < JigP.ImageH + 80; y += 7)
+        for (int x = 0; x < iMaxMainViewScrollW; x += 5)
+            picked.push_back(GetCurJig(x, y));
+    ASSERT_GT(std::count_if(picked.begin(), picked.end(), [](int j) { return j >= 0; }), 100);
+    GoLean();
+    for (int i = 0; i < n; ++i) {
+        const OMyImage& img = arPicJigs[size_t(i)];
+        ASSERT_FALSE(img.HasPixels());
+        size_t k = 0;
+        for (int y = 0; y < img.H; ++y)
+            for (int x = 0; x < img.W; ++x, ++k)
+                ASSERT_EQ(JigImageOpaqueAt(i, x, y), before[size_t(i)][k]) << i << " at " << x << "," << y;
+    }
+    size_t k = 0;
+    for (int y = 0; y < JigP.ImageH + 80; y += 7)
+        for (int x = 0; x < iMaxMainViewScrollW; x += 5, ++k)
+            ASSERT_EQ(GetCurJig(x, y), picked[k]) << x << "," << y;
+}
+
+TEST_F(LeanGame, AnotherEmbossMakesThePiecesAFullGameWouldAndPacksTheMaskAgain)
+{
+    OpenCut(MakeJigsaw(dir), 10);
+    CopyJigsToTextures(false, 3);
+    const std::vector<std::vector<uint8_t>> full = PieceBytes();
+    CopyJigsToTextures(false, 1);
+    GoLean();
+    RebuildPieceImages(3);
+    EXPECT_EQ(PieceBytes(), full);
+    EXPECT_FALSE(PieceImagePixelsDropped());  // picking reads the new pixels
+    EXPECT_FALSE(miMasks);
+    EXPECT_FALSE(arMaskPart.empty());
+}
+
+TEST_F(LeanGame, AMaskPartInAnotherLayoutSavesAsOurPackingOfIt)
+{
+    OpenCut(MakeJigsaw(dir), 9);
+    SaveTo("cut.svm");
+    ASSERT_TRUE(OpenGameFile(dir.File("cut.svm")));
+    const std::vector<uint8_t> reopened = SaveTo("reopened.svm");
+    OMyImagePtr mask = DecodeMaskTiff(GameMask_Part().data(), GameMask_Part().size());
+    ASSERT_TRUE(mask);
+    // A small part (kept as read) and one as large as the pixels (packed anew).
+    const struct {
+        const char* name;
+        std::vector<uint8_t> part;
+    } layouts[] = {{"png", MyImageEncode(*mask, "PNG")}, {"stored-png", MyImageEncode(*mask, "PNG", 100)}};
+    for (const auto& l : layouts) {
+        TSolveFile s;
+        const std::vector<uint8_t> bytes = ReadFileBytes(dir.File("cut.svm"));
+        OBinReader r(bytes.data(), bytes.size());
+        ASSERT_TRUE(SolveFile_ReadHead(r, &s) && SolveFile_ReadBody(r, &s));
+        ASSERT_GT(l.part.size(), 0u);
+        s.Mask = l.part;
+        ASSERT_TRUE(OpenSolveFile_ForPlay(dir.File("cut.svm"), &s)) << l.name;
+        GoLean();
+        EXPECT_FALSE(miMasks) << l.name;
+        EXPECT_LT(arMaskPart.size(), mask->ByteCount() / 4) << l.name;  // never the large one
+        EXPECT_EQ(SaveTo(std::string(l.name) + ".svm"), reopened) << l.name;
+    }
+}
