@@ -95,16 +95,18 @@ struct TRun {
     double totalMs = 0, idleMb = 0;
 };
 
-// The gaps between the atlas's page marks: filling ends at each
-// "atlas-page-filled", uploading at each "atlas-page-uploaded".
+// The gaps between the atlas's marks: filling ends at each
+// "atlas-band-filled", uploading at each "atlas-band-uploaded" and at each
+// "atlas-page-made" (GL making the page's storage).
 void AtlasSplit(const std::multimap<std::string, double>& m, double* fill, double* upload)
 {
     std::vector<std::pair<double, int>> ev;  // time, 0 packed / 1 filled / 2 uploaded
     ev.emplace_back(First(m, "atlas-packed"), 0);
-    for (auto [it, end] = m.equal_range("atlas-page-filled"); it != end; ++it)
+    for (auto [it, end] = m.equal_range("atlas-band-filled"); it != end; ++it)
         ev.emplace_back(it->second, 1);
-    for (auto [it, end] = m.equal_range("atlas-page-uploaded"); it != end; ++it)
-        ev.emplace_back(it->second, 2);
+    for (const char* up : {"atlas-band-uploaded", "atlas-page-made"})
+        for (auto [it, end] = m.equal_range(up); it != end; ++it)
+            ev.emplace_back(it->second, 2);
     std::sort(ev.begin(), ev.end());
     *fill = *upload = 0;
     for (size_t i = 1; i < ev.size(); ++i)

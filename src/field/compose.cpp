@@ -19,6 +19,7 @@ uint8_t iScrPending = 0;
 OMyImage miFrameTexture;
 OMyImage miThumbTexture;
 TPieceAtlas PieceAtlasP;
+int iAtlasBandRows = 256;
 
 namespace {
 
@@ -482,31 +483,52 @@ void PieceAtlas_Build()
         PackItems(AtlasItems(side, PieceAtlasP.iExtraW, PieceAtlasP.iExtraH), side, &heights);
     TimelineMark("atlas-packed");
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
-    // Each page is made straight in one upload buffer (zeroed once, for the
-    // gaps between cells) and uploaded from it; the buffer is reused for the
-    // next page.
+    // Each page is made in bands of whole shelves (the packing goes down the
+    // page shelf by shelf, each shelf starting where the one above ends), in
+    // one buffer reused from band to band and page to page: zeroed for the
+    // gaps between cells, filled, uploaded into the page's place.
+    const auto fail = [] {
+        PieceAtlas_Free();  // every piece falls back to its own texture
+        PieceAtlasP.pBuiltFrom = arPicJigs.data();
+        PieceAtlasP.iBuiltCount = arPicJigs.size();
+    };
+    const size_t row = size_t(side) * 4;
     std::vector<uint8_t> buf, shadow, allowed;
+    size_t next = 0;  // places go page by page, shelf by shelf
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
-        const size_t row = size_t(side) * 4;
-        buf.assign(row * size_t(pageH), uint8_t(0));
-        for (const TPlacement& pl : places) {
-            if (pl.page != int(p))
-                continue;
-            WriteCells(pl, buf.data() + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, shadow, allowed);
-            PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
-        }
-        TimelineMark("atlas-page-filled");
-        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
-        if (tex == 0) {
-            PieceAtlas_Free();  // every piece falls back to its own texture
-            PieceAtlasP.pBuiltFrom = arPicJigs.data();
-            PieceAtlasP.iBuiltCount = arPicJigs.size();
-            return;
-        }
-        TimelineMark("atlas-page-uploaded");
+        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, nullptr, TexFilter::Nearest);
+        if (tex == 0)
+            return fail();
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
+        TimelineMark("atlas-page-made");
+        for (int y0 = 0; y0 < pageH;) {
+            // Whole shelves from y0 on, while they start within the band's rows.
+            size_t end = next;
+            int y1 = y0;
+            while (end < places.size() && places[end].page == int(p) &&
+                   (end == next || places[end].y < y0 + std::max(1, iAtlasBandRows))) {
+                const int shelfY = places[end].y;
+                for (; end < places.size() && places[end].page == int(p) && places[end].y == shelfY; ++end)
+                    y1 = std::max(y1, shelfY + places[end].item.h);
+            }
+            if (end == next)
+                y1 = pageH;  // an empty page (nothing placed)
+            buf.assign(row * size_t(y1 - y0), uint8_t(0));
+            for (size_t k = next; k < end; ++k) {
+                const TPlacement& pl = places[k];
+                WriteCells(pl, buf.data() + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, shadow,
+                           allowed);
+                PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
+            }
+            TimelineMark("atlas-band-filled");
+            if (!GLUploadRectRgba(tex, 0, y0, side, y1 - y0, buf.data()))
+                return fail();
+            TimelineMark("atlas-band-uploaded");
+            next = end;
+            y0 = y1;
+        }
     }
     // Only pieces that found a place in a page may lose their pixels.
     const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),

@@ -95,6 +95,10 @@ struct TPieceAtlas {
     int iPageSide = 4096;              // side of a page, pixels
 };
 extern TPieceAtlas PieceAtlasP;
+// A page is made a band of whole shelves at a time in one small buffer and
+// each band uploaded as it is done, so the page never sits in our memory
+// whole: about this many rows to a band (tests make it small).
+extern int iAtlasBandRows;
 // Packs arPicJigs into pages and uploads them (needs the GL context).
 void PieceAtlas_Build();
 void PieceAtlas_Free();

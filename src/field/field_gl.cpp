@@ -393,6 +393,19 @@ uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter 
     return tex;
 }
 
+bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* rows)
+{
+    if (tex == 0 || w <= 0 || h <= 0 || !EnsureCurrent())
+        return false;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rows);
+    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    return LogGlError() == 0;
+}
+
 std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h)
 {
     std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);

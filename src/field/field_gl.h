@@ -84,9 +84,12 @@ void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src,
 // images get alpha 255) to dst: the texture's form of a picture.
 void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* dst);
 // A new rectangle texture of w x h premultiplied RGBA pixels (rows of w * 4
-// bytes, top first), uploaded straight from the caller's buffer; 0 without
-// a context or when GL refuses.
+// bytes, top first), uploaded straight from the caller's buffer (null: left
+// for GLUploadRectRgba to fill); 0 without a context or when GL refuses.
 uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter);
+// Replaces w x h texels at (x, y) of a rectangle texture with premultiplied
+// RGBA rows of w * 4 bytes; false when GL refuses.
+bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* rows);
 // Reads back a rectangle texture as RGBA rows, top first (tests).
 std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h);
 void GLDeleteTexture(uint32_t tex);

@@ -112,6 +112,7 @@ void SetDialogParent(QWidget* w) { g_dialogs.parent = w; }
 // ---- Message boxes ----------------------------------------------------------------------------
 
 void SetNonInteractive(bool on) { g_dialogs.bNonInteractive = on; }
+bool IsNonInteractive() { return g_dialogs.bNonInteractive; }
 
 void ShowMessage(const std::string& text)
 {

@@ -548,15 +548,44 @@ void MCMainForm::StartUp(double t0, std::unique_ptr<MCAbout> splash)
         const double left = kSplashSeconds - (GetNow() - t0);
         QTimer::singleShot(std::max(0, int(left * 1000.0) + 1), this, &MCMainForm::FinishStartUp);
     }
-    if (bFirstFrame_)
+    if (bFirstFrame_) {
+        OpenBehindSplash();
         FinishStartUp();
+    }
+}
+
+// A file given at launch needs no answer from the player, so it opens while
+// the splash is still up: the game is ready when the splash goes instead of
+// only starting to open then. Nothing may ask or report while the splash
+// covers the disabled window; a file that fails is opened again the usual
+// way once the splash has gone, which reports the fault and offers the
+// dialog.
+void MCMainForm::OpenBehindSplash()
+{
+    if (earlyOpen_ != TEarlyOpen::None || !splash_ || !bStartUpCalled_ || !bFirstFrame_ || !bInitApp ||
+        (opts_.sFile.empty() && opts_.sScreenshot.empty()))
+        return;
+    earlyOpen_ = TEarlyOpen::Pending;
+    QTimer::singleShot(0, this, [this] {
+        const std::string f = opts_.sScreenshot.empty() ? opts_.sFile : StartFile();
+        earlyOpen_ = TEarlyOpen::Running;
+        bool ok = false;
+        if (!f.empty()) {
+            AutoSaveGuard guard;
+            ok = ShellOpenGameQuietly(f);
+            AfterGameCommand();
+        }
+        earlyOpen_ = ok ? TEarlyOpen::Opened : TEarlyOpen::Failed;
+        FinishStartUp();  // the splash's time may have run out meanwhile
+    });
 }
 
 // The splash goes no earlier than 2 s after launch and not before the view
 // has drawn, then the first game comes up.
 void MCMainForm::FinishStartUp()
 {
-    if (bStarted_ || !bStartUpCalled_ || !bFirstFrame_ || !bInitApp)
+    if (bStarted_ || !bStartUpCalled_ || !bFirstFrame_ || !bInitApp || earlyOpen_ == TEarlyOpen::Pending ||
+        earlyOpen_ == TEarlyOpen::Running)
         return;
     if (splash_ && GetNow() - dtStartT0_ < kSplashSeconds)
         return;
@@ -566,8 +595,12 @@ void MCMainForm::FinishStartUp()
         splash_.reset();
         setEnabled(true);
         activateWindow();
+        TimelineMark("splash-hidden");
     }
-    QTimer::singleShot(0, this, &MCMainForm::StartOpen);
+    if (earlyOpen_ != TEarlyOpen::Opened)
+        QTimer::singleShot(0, this, &MCMainForm::StartOpen);
+    else
+        ScheduleScreenshot();  // the game came up behind the splash
 }
 
 std::string MCMainForm::StartFile() const
@@ -615,11 +648,11 @@ void MCMainForm::OnFrameDrawn()
     }
     if (!bFirstFrame_) {
         bFirstFrame_ = true;
+        OpenBehindSplash();
         FinishStartUp();
         return;
     }
-    if (!opts_.sScreenshot.empty() && !bShotTaken_ && IsGameOpen() && ++iShotFrames_ == 1)
-        QTimer::singleShot(100, this, &MCMainForm::TakeScreenshot);
+    ScheduleScreenshot();
 }
 
 // ---- Shutdown ----------------------------------------------------------------------------------
@@ -697,6 +730,14 @@ void MCMainForm::dropEvent(QDropEvent* e)
 }
 
 // ---- Test outputs ------------------------------------------------------------------------------
+
+// The picture is taken once the game has drawn and the window is the
+// player's (the splash gone, the menus and the toolbar enabled).
+void MCMainForm::ScheduleScreenshot()
+{
+    if (!opts_.sScreenshot.empty() && !bShotTaken_ && !splash_ && IsGameOpen() && ++iShotFrames_ == 1)
+        QTimer::singleShot(100, this, &MCMainForm::TakeScreenshot);
+}
 
 void MCMainForm::TakeScreenshot()
 {

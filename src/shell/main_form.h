@@ -174,6 +174,8 @@ private:
     void OnToolButton(int index);
     void OnFrameDrawn();
     void FinishStartUp();
+    void OpenBehindSplash();
+    void ScheduleScreenshot();
     void TakeScreenshot();
     void WriteStateFile();
     void DeselectFirst();
@@ -186,6 +188,9 @@ private:
     bool bStartUpCalled_ = false;  // main has handed over the rest of start-up
     bool bFirstFrame_ = false;  // the view has drawn a frame
     bool bStarted_ = false;     // the first game has been brought up (or tried)
+    // A file given at launch opens while the splash is still up.
+    enum class TEarlyOpen { None, Pending, Running, Opened, Failed };
+    TEarlyOpen earlyOpen_ = TEarlyOpen::None;
     double dtStartT0_ = 0;      // launch time (GetNow)
     std::unique_ptr<MCAbout> splash_;  // the about box while it is the splash
     bool bShotTaken_ = false;

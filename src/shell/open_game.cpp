@@ -102,6 +102,18 @@ bool ShellOpenGame(const std::string& path)
     return true;
 }
 
+bool ShellOpenGameQuietly(const std::string& path)
+{
+    if (FileNames.bOpen)
+        return false;
+    const bool quiet = IsNonInteractive();
+    SetNonInteractive(true);
+    OpenFaultP = TOpenFaultP{};
+    const bool ok = PrepareToOpen(path) && OpenGameFile(path);
+    SetNonInteractive(quiet);
+    return ok;
+}
+
 bool ShellOpenDialog() { return DialogOpenGameFile("", false); }
 
 bool ShellOpenRecent(int i)

@@ -29,6 +29,7 @@ int ShowQuestion(const std::string& text, const std::string& button1, const std:
 // Unattended runs (screenshots): messages go to standard error and questions
 // answer 2 (the second button) without showing anything.
 void SetNonInteractive(bool on);
+bool IsNonInteractive();
 // Lets the event loop run for `seconds` (after a modal dialog, during long work).
 void MainLoopRun(double seconds);
 // The widget message boxes and the progress window belong to (may be null).

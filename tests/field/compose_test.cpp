@@ -87,8 +87,10 @@ TEST(FieldFrame, AFrameDuringADragShowsThePieceWhereTheLastMoveLeftItAndNowhereE
 
 TEST(FieldFrame, TheAtlasHoldsEveryTurnOfEveryPieceWithItsShadowAtItsEntryAndNothingBetween)
 {
+    // With shadows the page is made one shelf at a time; without, in one band.
     for (bool shadows : {true, false}) {
         OptP.Visual_Shadows = shadows;
+        iAtlasBandRows = shadows ? 1 : 1 << 20;
         FieldHarness h;
         TGridSpec spec;
         spec.rotate = true;  // strips of four turns, with transparent corners
@@ -139,6 +141,7 @@ TEST(FieldFrame, TheAtlasHoldsEveryTurnOfEveryPieceWithItsShadowAtItsEntryAndNot
             }
         h.view()->doneCurrent();
     }
+    iAtlasBandRows = 256;
 }
 
 TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)
