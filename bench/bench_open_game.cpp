@@ -1,28 +1,39 @@
-// Opening a saved game of about 4000 pieces (2560 x 1920) in the real game,
-// from the process's start to the game's first frame, phase by phase, and the
-// game's memory once it is open and idle.
+// Opening a game of about 4000 pieces (2560 x 1920) in the real game, from
+// the process's start to the game's first frame, phase by phase, and the
+// game's memory once it is open and idle: first the saved game, then the
+// jigsaw it was cut from, cut anew at the same level.
 //
 // The game runs on a display of its own (Xvfb, 1920 x 1080 by default) with
-// ZIVRA_LOG_OPEN set, which makes it mark each step on the monotonic clock;
-// the phases are the gaps between the marks, medians over REPEATS starts:
+// ZIVRA_LOG_OPEN set, which makes it mark each step on the monotonic clock
+// with the main thread's CPU time; each phase runs from the last mark before
+// it to its own, medians over REPEATS starts, in wall time and in the main
+// thread's CPU time (on a busy machine the second says more):
 //   start .. main        exec, the dynamic loader, static initialisers
 //   main .. app          the application object
 //   app .. window        the main form, the dialogs, the settings
-//   window .. open       the event loop's start: the GL context, the field
-//   read                 the saved game's bytes, every part checked
-//   decode               the picture and the mask
+//   window .. open       the event loop's start: the GL context, the field,
+//                        the first frame of the empty field
+//   read                 the saved game's bytes, every part checked (read
+//                        ahead on a thread of its own while the window comes up)
+//   decode               the picture and the mask (a jigsaw: read and decoded)
+//   cut                  a jigsaw's cut
 //   piece images         cut out and embossed
 //   rest of the read     draw order, pockets
 //   atlas packing        the strips placed on pages
-//   atlas filling        premultiplied straight into the upload buffer
-//   atlas upload         the pages handed to GL
+//   atlas filling        the cells made band by band in the upload buffer
+//   atlas upload         the pages made by GL, the bands handed to it
 //   thumbnail texture    the picture at half size, uploaded
 //   mask packing         the mask packed into its saved-game form
 //   trim, first frame    freed memory returned; the first frame drawn and finished
+// By default the game starts as a player starts it, with its splash, which
+// stays at least 2 s: the game opens behind it, and "splash gone" says when
+// the player gets the window. --no-splash starts without it.
 //
-// usage: bench_open_game [REPEATS] [--quick] [--game PATH] [--screen WxH]
+// usage: bench_open_game [REPEATS] [--quick] [--game PATH] [--screen WxH] [--no-splash]
 #include "game_process.h"
 #include "support.h"
+
+#include "files/files.h"
 
 #include <algorithm>
 #include <chrono>
@@ -44,76 +55,91 @@ double MonotonicS()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+struct TMark {
+    double t = -1, cpu = 0;  // monotonic seconds; the main thread's CPU seconds
+};
+
 // The marks of one start: name -> times (a name may come more than once).
-std::multimap<std::string, double> ReadMarks(const std::string& path)
+std::multimap<std::string, TMark> ReadMarks(const std::string& path)
 {
-    std::multimap<std::string, double> marks;
+    std::multimap<std::string, TMark> marks;
     std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream l(line);
-        std::string tag, name, at;
-        double t = 0;
-        if (l >> tag >> name >> at >> t && tag == "mark" && at == "at")
-            marks.emplace(name, t);
+        std::string tag, name, at, cpuTag;
+        TMark m;
+        if (l >> tag >> name >> at >> m.t && tag == "mark" && at == "at") {
+            if (!(l >> cpuTag >> m.cpu) || cpuTag != "cpu")
+                m.cpu = 0;
+            marks.emplace(name, m);
+        }
     }
     return marks;
 }
 
-double First(const std::multimap<std::string, double>& m, const std::string& name)
+TMark First(const std::multimap<std::string, TMark>& m, const std::string& name)
 {
     const auto it = m.find(name);
-    return it == m.end() ? -1 : it->second;
+    return it == m.end() ? TMark{} : it->second;
 }
 
+// Each phase ends at its mark; a phase whose mark the run did not make (a
+// saved game is not cut, a jigsaw is not read ahead) takes no time.
 struct TPhase {
     const char* label;
-    const char* from;  // mark names; "" is the process's start
-    const char* to;
+    const char* to;  // "": the atlas's filling and upload, split by AtlasSplit
 };
 constexpr TPhase kPhases[] = {
-    {"start .. main", "", "main"},
-    {"main .. app", "main", "app"},
-    {"app .. window", "app", "window-shown"},
-    {"window .. open", "window-shown", "open-start"},
-    {"read", "open-start", "read"},
-    {"decode", "read", "decoded"},
-    {"piece images", "decoded", "piece-images"},
-    {"rest of the read", "piece-images", "field-start"},
-    {"atlas packing", "field-start", "atlas-packed"},
-    {"atlas filling", "", ""},  // sums over the pages
-    {"atlas upload", "", ""},
-    {"thumbnail texture", "atlas", "thumb-texture"},
-    {"mask packing", "thumb-texture", "mask-packed"},
-    {"trim", "mask-packed", "trimmed"},
-    {"first frame", "trimmed", "first-game-frame"},
+    {"start .. main", "main"},
+    {"main .. app", "app"},
+    {"app .. window", "window-shown"},
+    {"window .. open", "open-start"},
+    {"read", "read"},
+    {"decode", "decoded"},
+    {"cut", "cut"},
+    {"piece images", "piece-images"},
+    {"rest of the read", "field-start"},
+    {"atlas packing", "atlas-packed"},
+    {"atlas filling", ""},
+    {"atlas upload", ""},
+    {"thumbnail texture", "thumb-texture"},
+    {"mask packing", "mask-packed"},
+    {"trim", "trimmed"},
+    {"first frame", "first-game-frame"},
 };
 constexpr int kPhaseCount = int(sizeof kPhases / sizeof kPhases[0]);
+constexpr int kFillPhase = 10, kUploadPhase = 11;
 
 struct TRun {
     std::vector<double> ms = std::vector<double>(size_t(kPhaseCount), 0.0);
-    double totalMs = 0, idleMb = 0;
+    std::vector<double> cpuMs = std::vector<double>(size_t(kPhaseCount), 0.0);
+    double totalMs = 0, totalCpuMs = 0, splashGoneMs = -1, idleMb = 0;
 };
 
-// The gaps between the atlas's marks: filling ends at each
-// "atlas-band-filled", uploading at each "atlas-band-uploaded" and at each
-// "atlas-page-made" (GL making the page's storage).
-void AtlasSplit(const std::multimap<std::string, double>& m, double* fill, double* upload)
+// The gaps between the atlas's marks from `from` to "atlas": filling ends
+// at each "atlas-band-filled", uploading at each "atlas-band-uploaded" and
+// "atlas-page-made" (GL making a page's storage). [0] wall, [1] CPU, ms.
+void AtlasSplit(const std::multimap<std::string, TMark>& m, TMark from, double fill[2], double upload[2])
 {
-    std::vector<std::pair<double, int>> ev;  // time, 0 packed / 1 filled / 2 uploaded
-    ev.emplace_back(First(m, "atlas-packed"), 0);
+    std::vector<std::pair<TMark, int>> ev;  // 0 start / 1 filled / 2 uploaded
+    ev.emplace_back(from, 0);
     for (auto [it, end] = m.equal_range("atlas-band-filled"); it != end; ++it)
         ev.emplace_back(it->second, 1);
     for (const char* up : {"atlas-band-uploaded", "atlas-page-made"})
         for (auto [it, end] = m.equal_range(up); it != end; ++it)
             ev.emplace_back(it->second, 2);
-    std::sort(ev.begin(), ev.end());
-    *fill = *upload = 0;
-    for (size_t i = 1; i < ev.size(); ++i)
-        (ev[i].second == 1 ? *fill : *upload) += (ev[i].first - ev[i - 1].first) * 1000.0;
+    ev.emplace_back(First(m, "atlas"), 2);  // the entries, the images dropped
+    std::sort(ev.begin(), ev.end(), [](const auto& a, const auto& b) { return a.first.t < b.first.t; });
+    fill[0] = fill[1] = upload[0] = upload[1] = 0;
+    for (size_t i = 1; i < ev.size(); ++i) {
+        double* to = ev[i].second == 1 ? fill : upload;
+        to[0] += (ev[i].first.t - ev[i - 1].first.t) * 1000.0;
+        to[1] += (ev[i].first.cpu - ev[i - 1].first.cpu) * 1000.0;
+    }
 }
 
-bool OneStart(const std::string& gameBin, const std::string& game, const std::string& dir, TRun* run)
+bool OneStart(const std::string& gameBin, const std::string& game, bool splash, const std::string& dir, TRun* run)
 {
     const std::string log = dir + "/marks.log";
     std::FILE* f = std::fopen(log.c_str(), "w");
@@ -121,25 +147,97 @@ bool OneStart(const std::string& gameBin, const std::string& game, const std::st
         return false;
     setenv("ZIVRA_LOG_OPEN", "1", 1);
     const double t0 = MonotonicS();
-    Child g({gameBin, game}, -1, fileno(f));
+    std::vector<std::string> args{gameBin, game};
+    if (!splash)
+        args.push_back("--no-splash");
+    Child g(args, -1, fileno(f));
     std::fclose(f);
     unsetenv("ZIVRA_LOG_OPEN");
-    while (First(ReadMarks(log), "first-game-frame") < 0 && MonotonicS() - t0 < 120)
+    const auto ready = [&] {
+        const auto m = ReadMarks(log);
+        return First(m, "first-game-frame").t >= 0 && (!splash || First(m, "splash-hidden").t >= 0);
+    };
+    while (!ready() && MonotonicS() - t0 < 120)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto m = ReadMarks(log);
-    if (First(m, "first-game-frame") < 0)
+    if (First(m, "first-game-frame").t < 0)
         return false;
     std::this_thread::sleep_for(std::chrono::seconds(3));
     run->idleMb = RssMb(g.Pid());
+    TMark prev{t0, 0};
     for (int p = 0; p < kPhaseCount; ++p) {
         const TPhase& ph = kPhases[p];
+        if (p == kFillPhase) {
+            double fill[2], upload[2];
+            AtlasSplit(m, prev, fill, upload);
+            run->ms[size_t(p)] = fill[0], run->cpuMs[size_t(p)] = fill[1];
+            run->ms[size_t(p) + 1] = upload[0], run->cpuMs[size_t(p) + 1] = upload[1];
+            if (First(m, "atlas").t >= 0)
+                prev = First(m, "atlas");
+            continue;
+        }
         if (!*ph.to)
             continue;
-        const double a = *ph.from ? First(m, ph.from) : t0, b = First(m, ph.to);
-        run->ms[size_t(p)] = a >= 0 && b >= 0 ? (b - a) * 1000.0 : 0;
+        const TMark b = First(m, ph.to);
+        if (b.t < 0)
+            continue;
+        run->ms[size_t(p)] = (b.t - prev.t) * 1000.0;
+        run->cpuMs[size_t(p)] = (b.cpu - prev.cpu) * 1000.0;
+        prev = b;
     }
-    AtlasSplit(m, &run->ms[9], &run->ms[10]);
-    run->totalMs = (First(m, "first-game-frame") - t0) * 1000.0;
+    const TMark frame = First(m, "first-game-frame");
+    run->totalMs = (frame.t - t0) * 1000.0;
+    run->totalCpuMs = frame.cpu * 1000.0;
+    if (First(m, "splash-hidden").t >= 0)
+        run->splashGoneMs = (First(m, "splash-hidden").t - t0) * 1000.0;
+    return true;
+}
+
+// The jigsaw the saved game came from opens at the same level, unfitted:
+// the defaults of a new game, in the player's settings.
+bool WriteSettingsForTheSameCut(const std::string& dataHome)
+{
+    BenchResetAll();
+    const std::string folder = dataHome + "/Zivra Jigsaw Bemo/";
+    std::system(("mkdir -p '" + folder + "'").c_str());
+    FileNames.sSettings = folder + "settings.dat";
+    DefJigP.Level = 0;
+    DefJigP.FitToScreen = 0;
+    const bool ok = Settings_Write();
+    BenchResetAll();
+    return ok;
+}
+
+// Starts the game `starts` times on `game` and prints the medians.
+bool Measure(const std::string& title, const std::string& gameBin, const std::string& game, bool splash,
+             int starts, const std::string& dir)
+{
+    std::vector<TRun> runs;
+    for (int r = 0; r < starts; ++r) {
+        TRun run;
+        if (!OneStart(gameBin, game, splash, dir, &run)) {
+            std::fprintf(stderr, "the game did not draw its first frame of %s\n", game.c_str());
+            return false;
+        }
+        runs.push_back(run);
+    }
+    auto median = [&](auto pick) {
+        std::vector<double> v;
+        for (const TRun& r : runs)
+            v.push_back(pick(r));
+        return Median(v);
+    };
+    std::printf("\n%s\n%-20s %9s %9s\n", title.c_str(), "phase", "ms", "cpu ms");
+    for (int p = 0; p < kPhaseCount; ++p)
+        std::printf("%-20s %9.0f %9.0f\n", kPhases[p].label, median([p](const TRun& r) { return r.ms[size_t(p)]; }),
+                    median([p](const TRun& r) { return r.cpuMs[size_t(p)]; }));
+    std::printf("%-20s %9.0f %9.0f   (start to the first frame; medians of %d starts)\n", "total",
+                median([](const TRun& r) { return r.totalMs; }), median([](const TRun& r) { return r.totalCpuMs; }),
+                starts);
+    if (splash)
+        std::printf("%-20s %9.0f   (the splash stays at least 2000 ms; the game opens behind it)\n", "splash gone",
+                    median([](const TRun& r) { return r.splashGoneMs; }));
+    std::printf("idle memory once open: %.0f MB\n", median([](const TRun& r) { return r.idleMb; }));
     return true;
 }
 
@@ -148,6 +246,7 @@ bool OneStart(const std::string& gameBin, const std::string& game, const std::st
 int main(int argc, char** argv)
 {
     std::string gameBin = SelfDir() + "/../bin/zivra-jigsaw", screen = "1920x1080";
+    bool splash = true;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -155,6 +254,8 @@ int main(int argc, char** argv)
             gameBin = argv[++i];
         else if (a == "--screen" && i + 1 < argc)
             screen = argv[++i];
+        else if (a == "--no-splash")
+            splash = false;
         else
             rest.push_back(argv[i]);
     }
@@ -182,29 +283,16 @@ int main(int argc, char** argv)
     }
     const std::string renderer = Renderer(argc, argv);
     const std::string loadBefore = LoadAverage();
-    std::vector<TRun> runs;
-    for (int r = 0; r < starts; ++r) {
-        TRun run;
-        if (!OneStart(gameBin, game, dir, &run)) {
-            std::fprintf(stderr, "the game did not draw its first frame of %s\n", game.c_str());
-            return 1;
-        }
-        runs.push_back(run);
+    if (!WriteSettingsForTheSameCut(dir)) {
+        std::fprintf(stderr, "could not write the settings\n");
+        return 1;
     }
-    std::printf("open a saved game: %s screen, %d pieces, %s\nrenderer: %s\n", screen.c_str(), pieces,
-                gameBin.c_str(), renderer.c_str());
-    std::printf("%-20s %9s\n", "phase", "ms");
-    auto median = [&](auto pick) {
-        std::vector<double> v;
-        for (const TRun& r : runs)
-            v.push_back(pick(r));
-        return Median(v);
-    };
-    for (int p = 0; p < kPhaseCount; ++p)
-        std::printf("%-20s %9.0f\n", kPhases[p].label, median([p](const TRun& r) { return r.ms[size_t(p)]; }));
-    std::printf("%-20s %9.0f   (start to the first frame; medians of %d starts)\n", "total",
-                median([](const TRun& r) { return r.totalMs; }), starts);
-    std::printf("idle memory once open: %.0f MB\n", median([](const TRun& r) { return r.idleMb; }));
+    std::printf("open a game: %s screen, %d pieces, %s%s\nrenderer: %s\n", screen.c_str(), pieces,
+                gameBin.c_str(), splash ? "" : " --no-splash", renderer.c_str());
+    const std::string jigsaw = game.substr(0, game.rfind('.')) + ".zjg";
+    if (!Measure("the saved game", gameBin, game, splash, starts, dir) ||
+        !Measure("the jigsaw it was cut from, cut anew", gameBin, jigsaw, splash, starts, dir))
+        return 1;
     std::printf("load average before %s, after %s\n", loadBefore.c_str(), LoadAverage().c_str());
     std::system(("rm -rf '" + dir + "'").c_str());
     return 0;

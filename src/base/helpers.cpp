@@ -229,9 +229,11 @@ void TimelineMark(const char* name)
 {
     if (!TimelineP.bOn)
         return;
-    timespec ts{};
+    timespec ts{}, cpu{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    std::fprintf(stderr, "mark %s at %.4f\n", name, double(ts.tv_sec) + double(ts.tv_nsec) / 1e9);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    std::fprintf(stderr, "mark %s at %.4f cpu %.4f\n", name, double(ts.tv_sec) + double(ts.tv_nsec) / 1e9,
+                 double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9);
 }
 
 double GetTimePassed(double t0) { return GetNow() - t0; }

@@ -106,9 +106,11 @@ int MyRandom(int n);
 double GetNow();                 // seconds since 2001-01-01 00:00 UTC
 double GetTimePassed(double t0); // GetNow() - t0
 // The steps of start-up and opening a game, for the open benchmark: with
-// bOn, TimelineMark writes "mark NAME at T" to standard error, T in seconds of
-// the monotonic clock (the benchmark's own clock too). Per run; the game sets
-// bOn from ZIVRA_LOG_OPEN.
+// bOn, TimelineMark writes "mark NAME at T cpu C" to standard error, T in
+// seconds of the monotonic clock (the benchmark's own clock too), C the
+// calling thread's CPU time in seconds (on a busy machine the CPU a step
+// took tells more than the time it took). Per run; the game sets bOn from
+// ZIVRA_LOG_OPEN.
 struct TTimelineP {
     bool bOn = false;
 };

@@ -104,6 +104,7 @@ bool CutNewGame()
     // The Figure and grid styles' pictures and tab atlas (read once).
     Cutting_LoadStyleData(FileNames.sResourcePath);
     const TCutStatus status = JigP.ShapeStyle >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle();
+    TimelineMark("cut");
     // A paint error leaves a playable cut (the cutter has told the player).
     if (status == TCutStatus::Failed || !miMasks || JigP.TotalTileNum < 1 || size_t(JigP.TotalTileNum) > Jigs.size()) {
         SetOpenFault(TOpenFault::CutFailed);
@@ -116,6 +117,7 @@ bool CutNewGame()
         return false;
     }
     CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    TimelineMark("piece-images");
     return true;
 }
 
@@ -177,6 +179,7 @@ bool OpenJigFile_ForPlay(const std::string& path, std::optional<uint32_t> seed)
         }
         return FailPlayRead();
     }
+    TimelineMark("decoded");
     SizeSidesForPicture(JigP.ImageW, JigP.ImageH);
     Platform().ProgressInc(1);
     if (!seed) {
@@ -244,8 +247,9 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
             return false;
     } else if (IsSolveFile(path)) {
         OBinReader f;
-        if (!OpenSolveFile_ForListOrPreview(path, false) || !f.OpenFile(path) || !SolveFile_ReadHead(f, &read) ||
-            !SolveFile_ReadBody(f, &read)) {
+        if (!OpenSolveFile_ForListOrPreview(path, false) ||
+            !(SolveFile_TakeReadAhead(path, &read) ||
+              (f.OpenFile(path) && SolveFile_ReadHead(f, &read) && SolveFile_ReadBody(f, &read)))) {
             SetOpenFault(TOpenFault::Damaged);
             return false;
         }

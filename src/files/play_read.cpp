@@ -73,8 +73,8 @@ void SizeSidesForPicture(int w, int h)
 
 bool SolveFile_Apply(TSolveFile& s)
 {
-    OMyImagePtr pic = DecodeGamePicture(s.Picture);
-    OMyImagePtr mask = DecodeGamePicture(s.Mask);
+    OMyImagePtr pic = s.pPicture ? std::move(s.pPicture) : DecodeGamePicture(s.Picture);
+    OMyImagePtr mask = s.pMask ? std::move(s.pMask) : DecodeGamePicture(s.Mask);
     OMyImagePtr thumb = DecodeThumbnail(s.Thumb);
     const TJigParams& p = s.Params;
     if (!pic || !mask || !thumb || pic->W != p.ImageW || pic->H != p.ImageH || mask->W != p.ImageW ||

@@ -63,7 +63,18 @@ struct TSolveFile {
     TPocketRec Pockets[kPocketCount];
     bool bHasTail = false;
     int32_t iWeightJig = -1;                   // -1 without a tail or a marker
+    // The picture and mask parts decoded ahead (read ahead at launch); null:
+    // decoded when the game is applied.
+    OMyImagePtr pPicture, pMask;
 };
+
+// A saved game given at launch is read and its picture and mask decoded on a
+// thread of its own while the window and GL come up; the open then takes
+// them instead of reading the file again. Taken only for the same path and
+// the file unchanged since (device, inode, size and change time); anything
+// else, or a read that failed, leaves the open to read the file itself.
+void SolveFile_StartReadAhead(const std::string& path);
+bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s);
 
 // Magic, seed, state offset, name, record and the thumbnail part (not decoded).
 bool SolveFile_ReadHead(OBinReader& f, TSolveFile* s);

@@ -125,6 +125,9 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
+    // A saved game given here is read while the window and GL come up.
+    if (!opts.sFile.empty())
+        SolveFile_StartReadAhead(opts.sFile);
     MainViewSetDefaultFormat();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
@@ -153,8 +156,11 @@ int main(int argc, char** argv)
     TimelineMark("app");
     LangP_Init();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
+    TimelineMark("main-form");
     form.CreateDialogs();
+    TimelineMark("dialogs");
     Settings_Read();  // also reads the language file, which titles the menus
+    TimelineMark("settings");
     QApplication::setWindowIcon(AppIcon(FileNames.sResourcePath));
     CheckDistJigs();
     SRandDev();

@@ -1,0 +1,74 @@
+// The saved game given at launch, read on a thread of its own.
+#include "files/files.h"
+
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+struct TReadAhead {
+    std::string path;
+    struct stat st {};  // the file as it was before it was read
+    bool bOk = false;
+    TSolveFile s;
+    std::thread worker;
+
+    ~TReadAhead()
+    {
+        if (worker.joinable())
+            worker.join();
+    }
+    // Only the file and our own decoders: nothing here touches the game's
+    // records, Qt or anything else the main thread uses meanwhile.
+    void Run()
+    {
+        OBinReader f;
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !IsSolveFile(path) || !f.OpenFile(path) ||
+            !SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
+            return;
+        // The other decoders of DecodeGamePicture stay with the main thread.
+        s.pPicture = DecodeBmp32(s.Picture.data(), s.Picture.size());
+        if (!s.pPicture)
+            s.pPicture = DecodeMaskTiff(s.Picture.data(), s.Picture.size());
+        s.pMask = DecodeBmp32(s.Mask.data(), s.Mask.size());
+        if (!s.pMask)
+            s.pMask = DecodeMaskTiff(s.Mask.data(), s.Mask.size());
+        bOk = true;
+    }
+};
+
+std::unique_ptr<TReadAhead> g_ahead;  // main thread only
+
+}  // namespace
+
+void SolveFile_StartReadAhead(const std::string& path)
+{
+    g_ahead.reset();
+    if (path.empty())
+        return;
+    g_ahead = std::make_unique<TReadAhead>();
+    g_ahead->path = path;
+    TReadAhead* a = g_ahead.get();
+    g_ahead->worker = std::thread([a] { a->Run(); });
+}
+
+bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
+{
+    if (!g_ahead)
+        return false;
+    const std::unique_ptr<TReadAhead> a = std::move(g_ahead);  // taken or not, it goes
+    a->worker.join();
+    struct stat now {};
+    if (!a->bOk || a->path != path || ::stat(path.c_str(), &now) != 0 || !SameFile(a->st, now))
+        return false;
+    *s = std::move(a->s);
+    return true;
+}
