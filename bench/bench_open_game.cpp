@@ -115,6 +115,7 @@ struct TRun {
     std::vector<double> ms = std::vector<double>(size_t(kPhaseCount), 0.0);
     std::vector<double> cpuMs = std::vector<double>(size_t(kPhaseCount), 0.0);
     double totalMs = 0, totalCpuMs = 0, splashGoneMs = -1, idleMb = 0;
+    TRssSplit split;
 };
 
 // The gaps between the atlas's marks from `from` to "atlas": filling ends
@@ -164,6 +165,7 @@ bool OneStart(const std::string& gameBin, const std::string& game, bool splash, 
         return false;
     std::this_thread::sleep_for(std::chrono::seconds(3));
     run->idleMb = RssMb(g.Pid());
+    run->split = RssSplit(g.Pid());
     TMark prev{t0, 0};
     for (int p = 0; p < kPhaseCount; ++p) {
         const TPhase& ph = kPhases[p];
@@ -238,6 +240,12 @@ bool Measure(const std::string& title, const std::string& gameBin, const std::st
         std::printf("%-20s %9.0f   (the splash stays at least 2000 ms; the game opens behind it)\n", "splash gone",
                     median([](const TRun& r) { return r.splashGoneMs; }));
     std::printf("idle memory once open: %.0f MB\n", median([](const TRun& r) { return r.idleMb; }));
+    std::printf("  anonymous (our data, Mesa's textures and buffers) %.0f, the renderer's code (LLVM, DRI, GL) %.0f,\n"
+                "  other libraries %.0f, shared memory with X %.0f, other %.0f MB\n",
+                median([](const TRun& r) { return r.split.anonMb; }),
+                median([](const TRun& r) { return r.split.glCodeMb; }),
+                median([](const TRun& r) { return r.split.libsMb; }), median([](const TRun& r) { return r.split.shmMb; }),
+                median([](const TRun& r) { return r.split.otherMb; }));
     return true;
 }
 

@@ -81,6 +81,44 @@ double RssMb(pid_t pid)
     return kb / 1024.0;
 }
 
+TRssSplit RssSplit(pid_t pid)
+{
+    TRssSplit r;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps");
+    std::string line, name;
+    bool shared = false;
+    while (std::getline(in, line)) {
+        const size_t dash = line.find('-');
+        const size_t space = line.find(' ');
+        if (dash != std::string::npos && space != std::string::npos && dash < space &&
+            line.find_first_not_of("0123456789abcdef") == dash) {
+            // "start-end perms offset dev inode   name"
+            std::istringstream l(line);
+            std::string range, perms, offset, dev, inode;
+            l >> range >> perms >> offset >> dev >> inode;
+            std::getline(l >> std::ws, name);
+            shared = perms.size() > 3 && perms[3] == 's';
+            continue;
+        }
+        if (line.rfind("Rss:", 0) != 0)
+            continue;
+        const double mb = std::atof(line.c_str() + 4) / 1024.0;
+        const bool lib = name.find(".so") != std::string::npos;
+        if (name.empty() || name == "[heap]")
+            r.anonMb += mb;
+        else if (lib && (name.find("LLVM") != std::string::npos || name.find("/dri/") != std::string::npos ||
+                         name.find("libGL") != std::string::npos || name.find("glapi") != std::string::npos))
+            r.glCodeMb += mb;
+        else if (shared && name[0] == '/' && !lib)
+            r.shmMb += mb;
+        else if (lib || name.find("zivra") != std::string::npos)
+            r.libsMb += mb;
+        else
+            r.otherMb += mb;
+    }
+    return r;
+}
+
 std::string LoadAverage()
 {
     std::ifstream in("/proc/loadavg");

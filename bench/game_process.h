@@ -24,6 +24,16 @@ private:
 
 double CpuMs(pid_t pid);  // CPU time of a process so far, all threads, ms
 double RssMb(pid_t pid);  // resident memory of a process, MB
+// Where a process's resident memory lies, MB, from /proc/PID/smaps:
+// anonymous (the heap and every other private anonymous mapping: our data,
+// and the GL textures and buffers Mesa keeps for us), the software
+// renderer's code (libLLVM, the DRI driver and the GL libraries), the other
+// shared libraries and the binary, shared memory (the X server's images)
+// and the rest (mapped files, stacks).
+struct TRssSplit {
+    double anonMb = 0, glCodeMb = 0, libsMb = 0, shmMb = 0, otherMb = 0;
+};
+TRssSplit RssSplit(pid_t pid);
 std::string LoadAverage();
 std::string SelfDir();    // the folder of the running binary
 // An Xvfb of screen WxH (e.g. "1920x1080") for the run; *display its name

@@ -303,21 +303,23 @@ void DrawSelFrame()
 
 namespace {
 
-// src halved: each pixel the mean of a 2 x 2 block (of the last row or
-// column alone where a side is odd), every byte of the pixel alike.
-void HalvePicture(const OMyImage& src, OMyImage& dst)
+// Row y of src halved: each pixel the mean of a 2 x 2 block (of the last row
+// or column alone where a side is odd), every byte of the pixel alike, then
+// written as the texture holds it: premultiplied RGBA.
+void HalveRowPremultiplied(const OMyImage& src, int y, uint8_t* d)
 {
-    assert(dst.W == (src.W + 1) / 2 && dst.H == (src.H + 1) / 2 && dst.iBPP == src.iBPP);
-    const int bpp = src.iBPP;
-    for (int y = 0; y < dst.H; ++y) {
-        const uint8_t* r0 = MyImageGetLineXY(src, 0, 2 * y);
-        const uint8_t* r1 = MyImageGetLineXY(src, 0, imin(2 * y + 1, src.H - 1));
-        uint8_t* d = MyImageGetLineXY(dst, 0, y);
-        for (int x = 0; x < dst.W; ++x, d += bpp) {
-            const int a = 2 * x * bpp, b = imin(2 * x + 1, src.W - 1) * bpp;
-            for (int c = 0; c < bpp; ++c)
-                d[c] = uint8_t((r0[a + c] + r0[b + c] + r1[a + c] + r1[b + c] + 2) >> 2);
-        }
+    const int bpp = src.iBPP, w = (src.W + 1) / 2;
+    const uint8_t* r0 = MyImageGetLineXY(src, 0, 2 * y);
+    const uint8_t* r1 = MyImageGetLineXY(src, 0, imin(2 * y + 1, src.H - 1));
+    for (int x = 0; x < w; ++x, d += 4) {
+        const int a = 2 * x * bpp, b = imin(2 * x + 1, src.W - 1) * bpp;
+        uint8_t px[4] = {0, 0, 0, 255};
+        for (int c = 0; c < bpp && c < 4; ++c)
+            px[c] = uint8_t((r0[a + c] + r0[b + c] + r1[a + c] + r1[b + c] + 2) >> 2);
+        const unsigned alpha = src.bAlpha ? px[3] : 255u;
+        for (int c = 0; c < 3; ++c)
+            d[c] = uint8_t((px[c] * alpha + 127) / 255);
+        d[3] = uint8_t(alpha);
     }
 }
 
@@ -328,12 +330,32 @@ void CreateThumbTexture()
     miThumbTexture = OMyImage{};
     if (!miJigs || !miJigs->HasPixels())
         return;
-    OMyImagePtr half = MyImageCreateExt((miJigs->W + 1) / 2, (miJigs->H + 1) / 2, miJigs->bAlpha);
-    if (!half || half->iBPP != miJigs->iBPP)
+    const OMyImage& src = *miJigs;
+    const int w = (src.W + 1) / 2, h = (src.H + 1) / 2;
+    // Halved a band of rows at a time straight into the texture: neither the
+    // half-size picture nor its premultiplied copy is ever whole in memory.
+    const uint32_t tex = GLCreateRectTextureRgba(w, h, nullptr, TexFilter::Linear);
+    if (tex == 0)
         return;
-    HalvePicture(*miJigs, *half);
-    miThumbTexture = std::move(*half);
-    MyImageCreateTexture(miThumbTexture, true, TexFilter::Linear);
+    constexpr int kBandRows = 64;
+    std::vector<uint8_t> band(size_t(w) * 4 * size_t(kBandRows));
+    for (int y0 = 0; y0 < h; y0 += kBandRows) {
+        const int n = imin(kBandRows, h - y0);
+        for (int y = 0; y < n; ++y)
+            HalveRowPremultiplied(src, y0 + y, band.data() + size_t(y) * size_t(w) * 4);
+        if (!GLUploadRectRgba(tex, 0, y0, w, n, band.data())) {
+            GLDeleteTexture(tex);
+            return;
+        }
+    }
+    // A picture that lives on only as its texture.
+    miThumbTexture.bAlpha = src.bAlpha;
+    miThumbTexture.iBPP = src.iBPP;
+    miThumbTexture.W = w;
+    miThumbTexture.H = h;
+    miThumbTexture.iBPL = w * src.iBPP;
+    miThumbTexture.size = MakeTSize(w, h);
+    miThumbTexture.Texture = tex;
 }
 
 void CreateFrameTexture()

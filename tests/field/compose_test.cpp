@@ -2,6 +2,7 @@
 // selected pieces inverted, the selection frame, and no frame without a request.
 #include "field_fixture.h"
 
+#include "field/compose.h"
 #include "model/edge_pieces.h"
 #include "cutting/piece_looks.h"
 #include "model/game_state.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 TEST(FieldFrame, PiecesAppearWhereTheyLieAndAnErrorShowsOnTheOverlayOnlyWhileItIsOn)
 {
@@ -142,6 +144,51 @@ TEST(FieldFrame, TheAtlasHoldsEveryTurnOfEveryPieceWithItsShadowAtItsEntryAndNot
         h.view()->doneCurrent();
     }
     iAtlasBandRows = 256;
+}
+
+TEST(FieldFrame, TheThumbnailTextureIsThePictureHalvedAndPremultipliedAcrossBandsAndOddEdges)
+{
+    FieldHarness h;
+    h.Open({});
+    h.view()->makeCurrent();
+    // Odd sides (the last row and column halve alone) and more rows than one
+    // band; alpha and colours varying so that every step shows.
+    for (const bool alpha : {true, false}) {
+        auto pic = std::make_unique<OMyImage>(263, 141, alpha);
+        for (int y = 0; y < pic->H; ++y) {
+            uint8_t* p = MyImageGetLineXY(*pic, 0, y);
+            for (int x = 0; x < pic->W; ++x, p += pic->iBPP) {
+                p[0] = uint8_t(x * 7 + y), p[1] = uint8_t(y * 5), p[2] = uint8_t(x ^ y);
+                if (alpha)
+                    p[3] = uint8_t((x * 3 + y * 11) % 256);
+            }
+        }
+        miJigs = std::move(pic);
+        CreateThumbTexture();
+        ASSERT_NE(miThumbTexture.Texture, 0u);
+        ASSERT_EQ(miThumbTexture.W, 132);
+        ASSERT_EQ(miThumbTexture.H, 71);
+        EXPECT_FALSE(miThumbTexture.HasPixels());
+        const std::vector<uint8_t> tex = GLReadRectTexture(miThumbTexture.Texture, 132, 71);
+        const OMyImage& src = *miJigs;
+        for (int y = 0; y < 71; ++y)
+            for (int x = 0; x < 132; ++x) {
+                const int xs[2] = {2 * x, std::min(2 * x + 1, src.W - 1)}, ys[2] = {2 * y, std::min(2 * y + 1, src.H - 1)};
+                int mean[4] = {0, 0, 0, 0};
+                for (int c = 0; c < 4; ++c) {
+                    int sum = 0;
+                    for (int yy : ys)
+                        for (int xx : xs)
+                            sum += c < src.iBPP ? MyImageGetLineXY(src, xx, yy)[c] : 255;
+                    mean[c] = c < src.iBPP ? (sum + 2) / 4 : 255;
+                }
+                const uint8_t* t = tex.data() + (size_t(y) * 132 + size_t(x)) * 4;
+                ASSERT_EQ(t[3], mean[3]) << x << "," << y;
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(t[c], (mean[c] * mean[3] + 127) / 255) << x << "," << y << " channel " << c;
+            }
+    }
+    h.view()->doneCurrent();
 }
 
 TEST(FieldFrame, PremultiplyingRoundsEveryValueAndAlphaAsTheExactFormula)
