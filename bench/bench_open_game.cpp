@@ -154,11 +154,11 @@ bool OneStart(const std::string& gameBin, const std::string& game, bool splash, 
     Child g(args, -1, fileno(f));
     std::fclose(f);
     unsetenv("ZIVRA_LOG_OPEN");
-    const auto ready = [&] {
-        const auto m = ReadMarks(log);
-        return First(m, "first-game-frame").t >= 0 && (!splash || First(m, "splash-hidden").t >= 0);
-    };
-    while (!ready() && MonotonicS() - t0 < 120)
+    while (First(ReadMarks(log), "first-game-frame").t < 0 && MonotonicS() - t0 < 120)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The splash goes at 2 s at the earliest (a game that does not mark it
+    // has let it go before it opened).
+    while (splash && First(ReadMarks(log), "splash-hidden").t < 0 && MonotonicS() - t0 < 4)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto m = ReadMarks(log);
     if (First(m, "first-game-frame").t < 0)

@@ -65,10 +65,17 @@ bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
     if (!g_ahead)
         return false;
     const std::unique_ptr<TReadAhead> a = std::move(g_ahead);  // taken or not, it goes
-    a->worker.join();
+    if (a->worker.joinable())
+        a->worker.join();
     struct stat now {};
     if (!a->bOk || a->path != path || ::stat(path.c_str(), &now) != 0 || !SameFile(a->st, now))
         return false;
     *s = std::move(a->s);
     return true;
+}
+
+void SolveFile_WaitReadAhead()
+{
+    if (g_ahead && g_ahead->worker.joinable())
+        g_ahead->worker.join();
 }

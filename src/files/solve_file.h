@@ -75,6 +75,7 @@ struct TSolveFile {
 // else, or a read that failed, leaves the open to read the file itself.
 void SolveFile_StartReadAhead(const std::string& path);
 bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s);
+void SolveFile_WaitReadAhead();  // until the read is done (tests)
 
 // Magic, seed, state offset, name, record and the thumbnail part (not decoded).
 bool SolveFile_ReadHead(OBinReader& f, TSolveFile* s);

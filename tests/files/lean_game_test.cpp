@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -172,5 +174,63 @@ TEST_F(LeanGame, AMaskPartInAnotherLayoutSavesAsOurPackingOfIt)
         EXPECT_FALSE(miMasks) << l.name;
         EXPECT_LT(arMaskPart.size(), mask->ByteCount() / 4) << l.name;  // never the large one
         EXPECT_EQ(SaveTo(std::string(l.name) + ".svm"), reopened) << l.name;
+    }
+}
+
+TEST_F(LeanGame, AGameReadAheadIsTheFileAsReadLaterAndIsLeftAloneWhenTheFileChangedOrAnotherIsOpened)
+{
+    const std::string jigsaw = MakeJigsaw(dir);
+    OpenCut(jigsaw, 9);
+    SaveTo("cut.svm");
+    const std::string path = dir.File("cut.svm");
+
+    // Taken: the same parts, records and decoded pixels as a read now.
+    TSolveFile now;
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    OBinReader r(bytes.data(), bytes.size());
+    ASSERT_TRUE(SolveFile_ReadHead(r, &now) && SolveFile_ReadBody(r, &now));
+    SolveFile_StartReadAhead(path);
+    TSolveFile ahead;
+    ASSERT_TRUE(SolveFile_TakeReadAhead(path, &ahead));
+    EXPECT_EQ(std::memcmp(&ahead.Params, &now.Params, sizeof now.Params), 0);
+    EXPECT_EQ(ahead.Picture, now.Picture);
+    EXPECT_EQ(ahead.Mask, now.Mask);
+    ASSERT_EQ(ahead.Jigs.size(), now.Jigs.size());
+    EXPECT_EQ(std::memcmp(ahead.Jigs.data(), now.Jigs.data(), sizeof(TJig) * now.Jigs.size()), 0);
+    for (const auto& [img, part] : {std::pair{ahead.pPicture.get(), &now.Picture}, {ahead.pMask.get(), &now.Mask}}) {
+        ASSERT_TRUE(img);
+        const OMyImagePtr want = DecodeGamePicture(*part);
+        ASSERT_TRUE(want && want->W == img->W && want->H == img->H);
+        EXPECT_TRUE(std::equal(img->pMem, img->pMem + img->ByteCount(), want->pMem));
+    }
+    EXPECT_FALSE(SolveFile_TakeReadAhead(path, &ahead));  // taken once only
+
+    // Opened from what was read ahead, the game saves what a plain open saves.
+    ASSERT_TRUE(OpenGameFile(path));
+    const std::vector<uint8_t> plain = SaveTo("plain.svm");
+    SolveFile_StartReadAhead(path);
+    ASSERT_TRUE(OpenGameFile(path));
+    EXPECT_EQ(SaveTo("ahead.svm"), plain);
+
+    // Not taken: the open reads the file itself.
+    const struct {
+        const char* what;
+        std::string readAhead, opened;
+        std::function<void()> meanwhile;
+    } refused[] = {
+        {"another file opened", dir.File("plain.svm"), path, [] {}},
+        {"not a saved game", jigsaw, jigsaw, [] {}},
+        {"no such file", dir.File("none.svm"), dir.File("none.svm"), [] {}},
+        {"the file saved over meanwhile", path, path, [&] {
+             SolveFile_WaitReadAhead();
+             SaveTo("cut.svm");
+         }},
+    };
+    for (const auto& c : refused) {
+        SolveFile_StartReadAhead(c.readAhead);
+        c.meanwhile();
+        TSolveFile s;
+        EXPECT_FALSE(SolveFile_TakeReadAhead(c.opened, &s)) << c.what;
+        EXPECT_FALSE(SolveFile_TakeReadAhead(c.readAhead, &s)) << c.what;  // gone either way
     }
 }
