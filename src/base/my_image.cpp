@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 MyImageTextureDeleter g_textureDeleter = nullptr;  // per run; set by the play field
@@ -77,6 +78,33 @@ void MyImageDropPixels(OMyImage& img)
 
 namespace {
 constexpr size_t kLargePage = size_t(2) << 20;
+}
+
+bool MyImageDropOpaqueAlpha(OMyImage& img)
+{
+    if (!img.bAlpha || img.iBPP != 4 || !img.pMem || img.Shared || img.pMem != img.Bitmap.data() ||
+        img.iBPL != img.W * 4 || img.Bitmap.size() != size_t(img.iBPL) * size_t(img.H))
+        return false;
+    const size_t pixels = size_t(img.W) * size_t(img.H);
+    uint8_t* p = img.Bitmap.data();
+    for (size_t i = 0; i < pixels; ++i)
+        if (p[i * 4 + 3] != 255)
+            return false;
+    // Each pixel moves down to 3 * i from 4 * i: never over one not yet moved.
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint8_t r = p[i * 4], g = p[i * 4 + 1], b = p[i * 4 + 2];
+        p[i * 3] = r, p[i * 3 + 1] = g, p[i * 3 + 2] = b;
+    }
+    img.bAlpha = false;
+    img.iBPP = 3;
+    img.iBPL = img.W * 3;
+    img.Bitmap.resize(pixels * 3);  // the capacity stays; its tail's pages go back
+    const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(p + img.Bitmap.size()) + page - 1) & ~(page - 1);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(p + img.Bitmap.capacity()) & ~(page - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+    return true;
 }
 
 void MyImageAdviseLargePages(void* p, size_t bytes)

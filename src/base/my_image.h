@@ -64,6 +64,11 @@ void MyImageSetTextureDeleter(MyImageTextureDeleter deleter);
 void MyImageFreeTexture(OMyImage& img);
 // Releases the pixel memory: the image lives on only as its texture.
 void MyImageDropPixels(OMyImage& img);
+// An image whose every alpha byte is 255 becomes the same picture without
+// alpha, in place: the rows closed up and the memory of the fourth bytes
+// given back to the system. False, and the image unchanged, when a pixel is
+// not opaque or the image has no alpha or no pixels of its own.
+bool MyImageDropOpaqueAlpha(OMyImage& img);
 
 // ---- Memory -------------------------------------------------------------------
 // Asks the system to back [p, p + bytes) with large pages where it can (call

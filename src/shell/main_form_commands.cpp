@@ -193,7 +193,9 @@ bool MCMainForm::SaveSolvedImageTo(const std::string& path, std::string* error)
     }
     const QString lower = QString::fromStdString(path).toLower();
     const bool jpeg = lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"));
-    QImage img = MyImageToQImage(*miJigs);
+    // The open game may keep an opaque picture without its alpha: the file
+    // is written as from the picture with it.
+    QImage img = MyImageToQImage(*miJigs).convertToFormat(QImage::Format_RGBA8888);
     if (jpeg) {
         // JPEG has no transparency: the picture goes onto white.
         QImage flat(img.size(), QImage::Format_RGB32);

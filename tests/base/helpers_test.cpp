@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <set>
 
 TEST(Rect, EveryOperationKeepsRightAndBottomInclusive)
@@ -211,4 +213,45 @@ TEST(Files, NamesExtensionsAndCopyAndRenameReplacingTheTargetWhole)
     EXPECT_FALSE(CreateDir(dir.File("x/y")));  // no intermediate folders
     EXPECT_TRUE(DeleteFile(b));
     EXPECT_FALSE(FileExists(b));
+}
+
+TEST(Images, AnOpaqueImageDropsItsAlphaInPlaceAndAnyOtherStaysAsItWas)
+{
+    // Large enough that whole pages of the freed quarter go back.
+    constexpr int w = 613, h = 457;
+    const auto make = [&](bool alpha, int translucentAt) {
+        auto img = std::make_unique<OMyImage>(w, h, alpha);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                uint8_t* p = MyImageGetLineXY(*img, x, y);
+                p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = uint8_t(x * y);
+                if (alpha)
+                    p[3] = y * w + x == translucentAt ? 254 : 255;
+            }
+        return img;
+    };
+    OMyImagePtr opaque = make(true, -1);
+    ASSERT_TRUE(MyImageDropOpaqueAlpha(*opaque));
+    EXPECT_FALSE(opaque->bAlpha);
+    EXPECT_EQ(opaque->iBPP, 3);
+    EXPECT_EQ(opaque->iBPL, w * 3);
+    const OMyImagePtr rgb = make(false, -1);
+    for (int y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(MyImageGetLineXY(*opaque, 0, y), MyImageGetLineXY(*rgb, 0, y), size_t(w) * 3), 0) << y;
+
+    // The last pixel alone translucent, no alpha at all, pixels shared or gone.
+    OMyImagePtr translucent = make(true, w * h - 1), plain = make(false, -1), dropped = make(true, -1);
+    MyImageDropPixels(*dropped);
+    OMyImage shared;
+    shared.W = shared.H = 2, shared.iBPP = 4, shared.iBPL = 8, shared.bAlpha = true;
+    shared.Shared = std::shared_ptr<uint8_t>(new uint8_t[16], std::default_delete<uint8_t[]>());
+    std::memset(shared.Shared.get(), 255, 16);
+    shared.pMem = shared.Shared.get();
+    for (OMyImage* img : {translucent.get(), plain.get(), dropped.get(), &shared}) {
+        const int bpp = img->iBPP;
+        const std::vector<uint8_t> before(img->Bitmap);
+        EXPECT_FALSE(MyImageDropOpaqueAlpha(*img));
+        EXPECT_EQ(img->iBPP, bpp);
+        EXPECT_EQ(img->Bitmap, before);
+    }
 }

@@ -49,6 +49,8 @@ void GoLean()
 {
     GameMask_Pack();
     DropPieceImagePixels();
+    ASSERT_TRUE(miJigs);
+    EXPECT_TRUE(MyImageDropOpaqueAlpha(*miJigs));  // the picture is opaque
 }
 
 // Every piece image's pixels, one vector per piece.
