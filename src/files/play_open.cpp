@@ -229,6 +229,7 @@ bool OpenGameFile(const std::string& path, std::optional<uint32_t> seed)
 {
     AutoSaveGuard guard;
     TimelineMark("open-start");
+    SolveFile_WaitReadAhead();
     OpenFaultP = TOpenFaultP{};
     if (!FileExists(path)) {
         SetOpenFault(TOpenFault::Missing);

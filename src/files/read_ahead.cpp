@@ -26,12 +26,15 @@ struct TReadAhead {
         if (worker.joinable())
             worker.join();
     }
-    // Only the file and our own decoders: nothing here touches the game's
-    // records, Qt or anything else the main thread uses meanwhile.
+    // Only the file and our own decoders: nothing here reads the game's
+    // records, Qt or anything else the main thread changes meanwhile (the
+    // file's magic says whether it is a saved game). The one record a read
+    // may write, the open fault of a refused file, is not touched by the
+    // main thread before it has waited for this read.
     void Run()
     {
         OBinReader f;
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !IsSolveFile(path) || !f.OpenFile(path) ||
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !f.OpenFile(path) ||
             !SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
             return;
         // The other decoders of DecodeGamePicture stay with the main thread.

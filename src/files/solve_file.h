@@ -75,7 +75,9 @@ struct TSolveFile {
 // else, or a read that failed, leaves the open to read the file itself.
 void SolveFile_StartReadAhead(const std::string& path);
 bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s);
-void SolveFile_WaitReadAhead();  // until the read is done (tests)
+// Until the read is done: every open waits for it first (it may record why
+// the file was refused).
+void SolveFile_WaitReadAhead();
 
 // Magic, seed, state offset, name, record and the thumbnail part (not decoded).
 bool SolveFile_ReadHead(OBinReader& f, TSolveFile* s);

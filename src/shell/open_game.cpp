@@ -94,6 +94,7 @@ bool ShellOpenGame(const std::string& path)
 {
     if (!SaveAndContinue())
         return false;
+    SolveFile_WaitReadAhead();
     OpenFaultP = TOpenFaultP{};
     if (!PrepareToOpen(path) || !OpenGameFile(path)) {
         ShowMessage(OpenFaultMessage(path));
@@ -108,6 +109,7 @@ bool ShellOpenGameQuietly(const std::string& path)
         return false;
     const bool quiet = IsNonInteractive();
     SetNonInteractive(true);
+    SolveFile_WaitReadAhead();
     OpenFaultP = TOpenFaultP{};
     const bool ok = PrepareToOpen(path) && OpenGameFile(path);
     SetNonInteractive(quiet);
