@@ -575,6 +575,8 @@ void MCMainForm::OpenBehindSplash()
             ok = ShellOpenGameQuietly(f);
             AfterGameCommand();
         }
+        if (splash_)
+            splash_->o_Window->raise();  // over the window the open has brought up
         earlyOpen_ = ok ? TEarlyOpen::Opened : TEarlyOpen::Failed;
         FinishStartUp();  // the splash's time may have run out meanwhile
     });
