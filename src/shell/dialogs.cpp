@@ -37,6 +37,7 @@ struct TProgressForm {
 struct TShellDialogs {
     QPointer<QWidget> parent;
     bool bNonInteractive = false;
+    bool bQuietProgress = false;  // no progress window (an open behind the splash)
     TProgressForm progress;
 };
 TShellDialogs g_dialogs;  // per run
@@ -96,7 +97,7 @@ void ShowProgressValue(double v)
 {
     TProgressForm& p = g_dialogs.progress;
     p.p_Val = v;
-    if (!p.o_Window)
+    if (!p.o_Window || g_dialogs.bQuietProgress)
         return;
     const double frac = p.p_Max > 0 ? std::clamp(v / p.p_Max, 0.0, 1.0) : 0.0;
     p.o_Progress->setValue(int(frac * kBarSteps));
@@ -113,6 +114,7 @@ void SetDialogParent(QWidget* w) { g_dialogs.parent = w; }
 
 void SetNonInteractive(bool on) { g_dialogs.bNonInteractive = on; }
 bool IsNonInteractive() { return g_dialogs.bNonInteractive; }
+void SetProgressQuiet(bool on) { g_dialogs.bQuietProgress = on; }
 
 void ShowMessage(const std::string& text)
 {
@@ -178,6 +180,11 @@ void MainLoopRun(double seconds)
 
 void ProgressShowBar(const std::string& text, double max)
 {
+    if (g_dialogs.bQuietProgress) {
+        g_dialogs.progress.p_Max = max;
+        g_dialogs.progress.p_Val = 0;
+        return;
+    }
     MakeProgressForm();
     TProgressForm& p = g_dialogs.progress;
     p.p_Max = max;

@@ -109,9 +109,11 @@ bool ShellOpenGameQuietly(const std::string& path)
         return false;
     const bool quiet = IsNonInteractive();
     SetNonInteractive(true);
+    SetProgressQuiet(true);
     SolveFile_WaitReadAhead();
     OpenFaultP = TOpenFaultP{};
     const bool ok = PrepareToOpen(path) && OpenGameFile(path);
+    SetProgressQuiet(false);
     SetNonInteractive(quiet);
     return ok;
 }

@@ -14,8 +14,9 @@ void ShellShowDownload();
 // Asks to save unsaved changes, then opens path; false (the reason shown to
 // the player) when it cannot be opened.
 bool ShellOpenGame(const std::string& path);
-// Opens path while nothing is open, without asking or reporting anything
-// (start-up, behind the splash): false when it cannot be opened.
+// Opens path while nothing is open, without asking or reporting anything and
+// without a progress window (start-up, behind the splash): false when it
+// cannot be opened.
 bool ShellOpenGameQuietly(const std::string& path);
 // The open command: the save question, the chooser, the chosen file opened.
 bool ShellOpenDialog();

@@ -30,6 +30,9 @@ int ShowQuestion(const std::string& text, const std::string& button1, const std:
 // answer 2 (the second button) without showing anything.
 void SetNonInteractive(bool on);
 bool IsNonInteractive();
+// While on, long work shows no progress window (a modal window would send
+// the splash away; behind the splash the player waits anyway).
+void SetProgressQuiet(bool on);
 // Lets the event loop run for `seconds` (after a modal dialog, during long work).
 void MainLoopRun(double seconds);
 // The widget message boxes and the progress window belong to (may be null).
