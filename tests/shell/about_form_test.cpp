@@ -108,10 +108,7 @@ TEST(AboutBox, ShowsOurPictureVersionAndBuildDate)
 TEST(Credits, ListTheSourcesOfTheBundledPicturesAndCloseOnReturn)
 {
     TempDir home;
-    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-    std::string error;
-    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    ASSERT_TRUE(UseUserFolder(home.Path()));
     LangP_Init();
     ReadLangFile(LangMesFile("english"));
     MCCredits credits;
