@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -564,20 +566,47 @@ TEST_F(LayoutRules, ArrangeKeepsTheAreasShapeAndGrowsOnlyWhereAPieceWouldFallOut
     EXPECT_EQ(cells, expected);
 }
 
-TEST(ArrangeGridSweep, EveryPieceGetsACellInsideTheArea)
+TEST(ArrangeGridSweep, EveryPieceGetsACellInsideTheAreaAndTheOneStepGridStandsWhereItFits)
 {
+    // The grid as first planned: square roots of the area's shape, then one
+    // row or column more when short, cells shrunk to fit the planned grid.
+    auto oneStep = [](int k, int aw, int ah, int cell) {
+        auto side = [](int64_t a, int64_t b, int64_t c) {
+            return std::max(1, int(std::lround(std::sqrt(double(a * b / c)))));
+        };
+        TArrangeGrid g{side(k, aw, ah), side(k, ah, aw)};
+        if (int64_t(g.cols) * g.rows < k)
+            (int64_t(g.cols + 1) * g.rows > int64_t(g.rows + 1) * g.cols ? g.rows : g.cols) += 1;
+        g.cellW = int64_t(g.cols) * cell > aw ? aw / g.cols : cell;
+        g.cellH = int64_t(g.rows) * cell > ah ? ah / g.rows : cell;
+        return g;
+    };
     struct { int aw, ah, cell; } areas[] = {
         {1920, 1080, 70}, {1280, 800, 130}, {800, 600, 70}, {600, 1600, 90}, {3000, 400, 60},
     };
-    for (const auto& a : areas)
+    int grownAnywhere = 0;
+    for (const auto& a : areas) {
+        int grown = 0;
         for (int k = 1; k <= 4000; ++k) {
             const TArrangeGrid g = ArrangeGrid(k, a.aw, a.ah, a.cell);
+            const int filledRows = (k + g.cols - 1) / g.cols;
+            ASSERT_LE(std::min(k, g.cols) * g.cellW, a.aw) << k;
+            ASSERT_LE(filledRows * g.cellH, a.ah) << "k " << k << " on " << a.aw << " x " << a.ah;
             ASSERT_GT(g.cellW, 0);
             ASSERT_GT(g.cellH, 0);
-            ASSERT_LE(std::min(k, g.cols) * g.cellW, a.aw) << k;
-            ASSERT_LE((k + g.cols - 1) / g.cols * g.cellH, a.ah) << "k " << k << " on " << a.aw << " x " << a.ah;
+            const TArrangeGrid p = oneStep(k, a.aw, a.ah, a.cell);
+            if ((k + p.cols - 1) / p.cols * p.cellH <= a.ah) {
+                ASSERT_EQ(std::tie(g.cols, g.cellW, g.cellH), std::tie(p.cols, p.cellW, p.cellH)) << k;
+            } else {
+                ++grown;
+            }
         }
-    EXPECT_EQ(ArrangeGrid(5, 1920, 1080, 70).cols, 4) << "the 5-piece table keeps its second row";
+        EXPECT_LT(grown, 4000) << a.aw << " x " << a.ah;
+        grownAnywhere += grown;
+    }
+    EXPECT_GT(grownAnywhere, 0) << "the sweep reaches crowded areas";
+    // The 5-piece table keeps its second row.
+    EXPECT_EQ(ArrangeGrid(5, 1920, 1080, 70).cols, 4);
 }
 
 // ---- Lost pieces --------------------------------------------------------------------------
