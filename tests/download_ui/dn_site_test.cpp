@@ -52,7 +52,7 @@ protected:
     void Run(const std::function<void(MCDownload&)>& act)
     {
         MCDownload& d = form ? *form : Form();
-        RunWhenShown(d, [&] { act(d); }, [&] { d.ShowForm(false); return 0; });
+        RunWhenShown(d, [&] { act(d); }, [&] { d.ShowForm(false); return 0; }, 120000);
     }
     void Download(MCDownload& d, int mode)
     {

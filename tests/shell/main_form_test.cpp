@@ -440,7 +440,7 @@ TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType
         seen = true;
         dlg->selectFile(QString::fromStdString(base));
         QMetaObject::invokeMethod(dlg, "accept");
-    });
+    }, 30000);
     f.form->MainMenuItems[kMenuFileSaveSolvedImage]->trigger();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(FileExists(base + ".png"));
