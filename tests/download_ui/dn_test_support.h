@@ -5,7 +5,7 @@
 
 #include "download/dialog/dn_form.h"
 #include "files/files.h"
-#include "support/gui_wait.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QEventLoop>

@@ -3,6 +3,7 @@
 #include "files/files.h"
 #include "shell/about_form.h"
 #include "shell/main_form.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -13,33 +14,20 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Calls act on the first modal window of type T once it shows (10 s at most).
+// Calls act on the first modal window of type T once it shows; *seen tells whether one did.
 template <class T, class F>
 void WhenModalShows(F act, bool* seen)
 {
     *seen = false;
-    auto* poll = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        T* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if ((!w || !w->isVisible()) && clock->elapsed() < 10000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete clock;
-        if (w) {
-            *seen = true;
-            act(w);
-        }
-    });
-    poll->start(20);
+    WhenModal<T>([=](T* w) {
+        *seen = true;
+        act(w);
+    }, 10000);
 }
 
 }  // namespace

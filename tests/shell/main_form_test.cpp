@@ -45,21 +45,16 @@ namespace {
 
 const char* const kWaterdrop = "resources/jigs_bemo/Waterdrop.zjg";
 
-// Answers the next message box with the button titled `title` (or closes it
-// when there is none); *asked tells whether one came; *quiet whether the
-// autosave was held off while it was up.
+// Answers the next message box with the button titled `title`; *asked tells
+// whether one came; *quiet whether the autosave was held off while it was up.
 void AnswerNextBox(const QString& title, bool* asked, bool* quiet = nullptr)
 {
     *asked = false;
-    WhenModal<QMessageBox>([=](QMessageBox* box) {
+    AnswerNextBox(title, [=](QMessageBox*) {
         *asked = true;
         if (quiet)
             *quiet = bAutoSaveDoProc;
-        for (QAbstractButton* b : box->buttons())
-            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
-                return b->click();
-        box->close();
-    }, 10000);
+    });
 }
 
 QString Key(const char* key) { return QString::fromStdString(LangGetKeyVal(key)); }

@@ -11,7 +11,6 @@
 #include "shell/open_game.h"
 #include "shell/shell.h"
 #include "shell/thumb_list.h"
-#include "support/gui_wait.h"
 #include "support/test_support.h"
 #include "support/dialog_wait.h"
 

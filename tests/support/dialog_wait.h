@@ -2,11 +2,15 @@
 // fixed sleep.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -33,6 +37,8 @@ void WhenModal(std::function<void(T*)> fn, int ms = 5000)
     clock->start();
     QObject::connect(timer, &QTimer::timeout, [timer, clock, fn, ms] {
         T* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w && !w->isVisible())
+            w = nullptr;
         if (!w && clock->elapsed() < ms)
             return;
         timer->stop();
@@ -53,4 +59,44 @@ inline void CloseMessageWhenShown(QString* text, int ms = 5000)
             box->accept();
         },
         ms);
+}
+
+// Clicks the button titled `title` (as read, without its mnemonic mark) of
+// the next message box, or closes the box when it has no such button; `seen`
+// gets the box first.
+inline void AnswerNextBox(const QString& title, std::function<void(QMessageBox*)> seen = {}, int ms = 10000)
+{
+    WhenModal<QMessageBox>(
+        [=](QMessageBox* box) {
+            if (seen)
+                seen(box);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().remove(QLatin1Char('&')) == title)
+                    return b->click();
+            box->close();
+        },
+        ms);
+}
+
+// Starts `run` (which shows `dialog`, often modally) and calls act once the
+// dialog is visible; a dialog still open `ms` later is closed with 99 and
+// the test fails. Answers what run answers.
+inline int RunWhenShown(QDialog& dialog, const std::function<void()>& act, const std::function<int()>& run,
+                        int ms = 10000)
+{
+    bool acted = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!acted && dialog.isVisible()) {
+            acted = true;
+            act();
+        } else if (clock.elapsed() > ms && dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog was left open";
+            dialog.done(99);
+        }
+    });
+    poll.start(10);
+    return run();
 }
