@@ -56,18 +56,19 @@ void PrintLoad(const char* when)
 
 struct Cell {
     int piece;
-    size_t at;    // byte offset of the piece's first cell in the pages
+    int page;
+    size_t at;    // byte offset of the piece's first cell in its page
     int pitch;    // from one turned copy to the next, pixels
 };
+constexpr int kPageSide = 4096;  // as the atlas's pages
 
-// The pieces' blocks shelf-packed into pages 4096 pixels wide (as the atlas
-// packs them, one tall page here), the extra of a cell ew x eh.
+// The pieces' blocks shelf-packed into pages as the atlas packs them, the
+// extra of a cell ew x eh; *heights receives each page's height.
 std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, int count,
-                            bool rotate, int ew, int eh, size_t* bytes)
+                            bool rotate, int ew, int eh, std::vector<int>* heights)
 {
-    constexpr int kSide = 4096;
     std::vector<Cell> cells;
-    int x = 0, y = 0, shelfH = 0;
+    int page = 0, x = 0, y = 0, shelfH = 0;
     for (int i = 0; i < count; ++i) {
         const TJig& j = jigs[size_t(i)];
         const OMyImage& img = images[size_t(i)];
@@ -76,15 +77,18 @@ std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMy
         const bool strip = PieceHasStrip(j, rotate);
         const int pitch = strip ? img.H + std::max(ew, eh) : j.W + ew;
         const int bw = strip ? 4 * pitch : pitch, bh = strip ? pitch : j.H + eh;
-        if (bw > kSide)
+        if (bw > kPageSide || bh > kPageSide)
             continue;
-        if (x + bw > kSide)
+        if (x + bw > kPageSide)
             x = 0, y += shelfH, shelfH = 0;
-        cells.push_back({i, (size_t(y) * kSide + size_t(x)) * 4, pitch});
+        if (y + bh > kPageSide)
+            ++page, x = y = shelfH = 0;
+        cells.push_back({i, page, (size_t(y) * kPageSide + size_t(x)) * 4, pitch});
         x += bw;
         shelfH = std::max(shelfH, bh);
+        heights->resize(size_t(page) + 1, 0);
+        (*heights)[size_t(page)] = std::max((*heights)[size_t(page)], y + bh);
     }
-    *bytes = size_t(y + shelfH) * kSide * 4;
     return cells;
 }
 
@@ -105,17 +109,25 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
 {
     const TShadowLook& look = kShadowLook;
     const int ew = looks ? look.ExtraW() : 0, eh = looks ? look.ExtraH() : 0;
-    size_t bytes = 0;
-    const std::vector<Cell> cells = PackCells(jigs, images, count, rotate, ew, eh, &bytes);
+    std::vector<int> heights;
+    const std::vector<Cell> cells = PackCells(jigs, images, count, rotate, ew, eh, &heights);
+    const int pages = int(heights.size());
+    // One page buffer, reused for every page as the atlas does; its memory
+    // is touched before the clock starts (a fresh mapping's first touch
+    // costs more than the whole filling on this machine's virtual memory).
+    const size_t row = size_t(kPageSide) * 4;
+    std::vector<uint8_t> page(row * kPageSide, 1);
     const double t0 = NowMs();
-    std::vector<uint8_t> page(bytes, 0);
-    const size_t row = size_t(4096) * 4;
+    TCodePlane plane;
+    if (looks)
+        plane.From(masks);
     std::atomic<int> next{0};
+    size_t first = 0, end = 0;  // the current page's cells
     auto worker = [&]() {
         OCellBaker baker;
         TShadowBlockers b;
-        for (int n = next++; n < int(cells.size()); n = next++) {
-            const Cell& c = cells[size_t(n)];
+        for (size_t n = first + size_t(next++); n < end; n = first + size_t(next++)) {
+            const Cell& c = cells[n];
             const TJig& j = jigs[size_t(c.piece)];
             const OMyImage& img = images[size_t(c.piece)];
             const bool strip = PieceHasStrip(j, rotate);
@@ -125,7 +137,7 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
             for (int r = 0; r < (strip ? 4 : 1); ++r) {
                 uint8_t* dst = page.data() + c.at + size_t(r) * size_t(c.pitch) * 4;
                 if (looks) {
-                    b.masks = &masks;
+                    b.plane = &plane;
                     b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
                     b.blocks.fill(0);
                     for (int16_t nb : j.Nb)
@@ -154,12 +166,20 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
             }
         }
     };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < std::max(1u, std::thread::hardware_concurrency()); ++t)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread& t : pool)
-        t.join();
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    for (int p = 0; p < pages; ++p) {
+        first = end;
+        while (end < cells.size() && cells[end].page == p)
+            ++end;
+        std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
+        next = 0;
+        std::vector<std::thread> pool;
+        for (unsigned t = 1; t < threads; ++t)
+            pool.emplace_back(worker);
+        worker();
+        for (std::thread& t : pool)
+            t.join();
+    }
     return NowMs() - t0;
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cassert>
 #include <cstring>
 
@@ -199,9 +200,54 @@ bool TShadowBlockers::Allows(int r, int u, int v) const
     default: x = u, y = v; break;
     }
     const int mx = homeX + x, my = homeY + y;
-    if (!masks || mx < 0 || my < 0 || mx >= masks->W || my >= masks->H)
+    if (!plane || mx < 0 || my < 0 || mx >= plane->W || my >= plane->H)
         return true;
-    return blocks[MyImageGetLineXY(*masks, mx, my)[2]] == 0;
+    return blocks[plane->codes[size_t(my) * size_t(plane->W) + size_t(mx)]] == 0;
+}
+
+void TCodePlane::From(const OMyImage& masks)
+{
+    W = masks.W;
+    H = masks.H;
+    codes.resize(size_t(W) * size_t(H));
+    for (int y = 0; y < H; ++y) {
+        const uint8_t* s = MyImageGetLineXY(masks, 0, y) + 2;
+        uint8_t* d = codes.data() + size_t(y) * size_t(W);
+        for (int x = 0; x < W; ++x)
+            d[x] = s[ptrdiff_t(x) * masks.iBPP];
+    }
+}
+
+void TShadowBlockers::Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const
+{
+    *lo = 1, *hi = 0;
+    if (!plane || plane->codes.empty())
+        return;
+    // Mask point (mx0 + u dx, my0 + u dy) of cell pixel u.
+    int mx0, my0, dx = 0, dy = 0;
+    switch (r & 3) {
+    case 1: mx0 = homeX + v, my0 = homeY + boxH - 1, dy = -1; break;
+    case 2: mx0 = homeX + boxW - 1, my0 = homeY + boxH - 1 - v, dx = -1; break;
+    case 3: mx0 = homeX + boxW - 1 - v, my0 = homeY, dy = 1; break;
+    default: mx0 = homeX, my0 = homeY + v, dx = 1; break;
+    }
+    // The range of u keeping one coordinate inside [0, n).
+    auto range = [](int p0, int d, int n, int* a, int* b) {
+        const bool in = p0 >= 0 && p0 < n;
+        if (d == 0)
+            *a = in ? INT32_MIN : 1, *b = in ? INT32_MAX : 0;
+        else if (d > 0)
+            *a = -p0, *b = n - 1 - p0;
+        else
+            *a = p0 - (n - 1), *b = p0;
+    };
+    int xa, xb, ya, yb;
+    range(mx0, dx, plane->W, &xa, &xb);
+    range(my0, dy, plane->H, &ya, &yb);
+    *lo = std::max(xa, ya);
+    *hi = std::min(xb, yb);
+    *off = ptrdiff_t(my0) * plane->W + mx0;
+    *step = ptrdiff_t(dy) * plane->W + dx;
 }
 
 namespace {
@@ -238,6 +284,37 @@ inline unsigned Bits3(const uint64_t* m, int u)
 }
 
 inline bool BitAt(const uint64_t* m, int p) { return (m[p >> 6] >> (p & 63) & 1u) != 0; }
+
+// n transparent pixels: most runs are short, where a call to memset costs
+// more than the stores.
+inline void ZeroPixels(uint8_t* d, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i z = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + ptrdiff_t(i) * 4), z);
+#endif
+    const uint32_t none = 0;
+    for (; i < n; ++i)
+        std::memcpy(d + ptrdiff_t(i) * 4, &none, 4);
+}
+
+// The first bit from p on (below `limit`) that is 1 (set) or 0 in the nw
+// words at m (bits past them count 0); `limit` when there is none.
+inline int NextBit(const uint64_t* m, size_t nw, int p, int limit, bool set)
+{
+    while (p < limit) {
+        const size_t k = size_t(p >> 6);
+        if (k >= nw)
+            return set ? limit : p;
+        const uint64_t word = (set ? m[k] : ~m[k]) & (~uint64_t(0) << (p & 63));
+        if (word != 0)
+            return std::min(limit, int(k) * 64 + std::countr_zero(word));
+        p = int(k + 1) * 64;
+    }
+    return limit;
+}
 
 // One box pass of radius R along the rows, then along the columns, of the
 // w x h bytes at a: the reference's BoxLine over every line, rows first.
@@ -354,6 +431,8 @@ void OCellBaker::MakeShadow()
     mRowL.assign(size_t(sh), int16_t(-1));
     mColF.assign(size_t(sw), int16_t(sh));
     mColL.assign(size_t(sw), int16_t(-1));
+    int16_t* colF = mColF.data();
+    int16_t* colL = mColL.data();
     for (int y = 0; y < sh; ++y) {
         const uint8_t* s = mShadow.data() + size_t(y) * size_t(sw);
         int f = 0, l = sw - 1;
@@ -365,11 +444,12 @@ void OCellBaker::MakeShadow()
             --l;
         mRowF[size_t(y)] = int16_t(f);
         mRowL[size_t(y)] = int16_t(l);
-        const int16_t yy = int16_t(y);
-        for (int x = f; x <= l; ++x) {
+        // Rows come in order: a column's first is the first seen, its last the last.
+        const int16_t yy = int16_t(y), none = int16_t(sh);
+        for (int x = 0; x < sw; ++x) {
             const bool on = s[x] != 0;
-            mColF[size_t(x)] = on && mColF[size_t(x)] > yy ? yy : mColF[size_t(x)];
-            mColL[size_t(x)] = on ? yy : mColL[size_t(x)];
+            colF[x] = std::min(colF[x], on ? yy : none);
+            colL[x] = on ? yy : colL[x];
         }
     }
 }
@@ -404,12 +484,12 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const size_t nw = size_t(mWords);
     const uint64_t* zero = mBits.data() + size_t(rows) * nw;
     // Per row: the box's opaque bits and its inside (opaque with all eight neighbours).
-    uint64_t boxMask[64], opaque[64], inside[64];
+    uint64_t boxMask[64], opaque[64], inside[64], outline[64];
     std::vector<uint64_t> big;
-    uint64_t *box = boxMask, *op = opaque, *in = inside;
+    uint64_t *box = boxMask, *op = opaque, *in = inside, *edge = outline;
     if (nw > 64) {
-        big.resize(3 * nw);
-        box = big.data(), op = box + nw, in = op + nw;
+        big.resize(4 * nw);
+        box = big.data(), op = box + nw, in = op + nw, edge = in + nw;
     }
     for (size_t k = 0; k < nw; ++k) {  // bits 1 .. dw
         const int lo = int(k) * 64, hi = lo + 64;
@@ -435,6 +515,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 const uint64_t rgt = (ve >> 1) | (k + 1 < nw ? (up[k + 1] & cur[k + 1] & dn[k + 1]) << 63 : 0);
                 op[k] = cur[k] & box[k];
                 in[k] = ve & lft & rgt & box[k];
+                edge[k] = op[k] & ~in[k];
                 if (op[k] != 0) {
                     if (a1 < 0)
                         a0 = int(k) * 64 + std::countr_zero(op[k]) - 1;
@@ -464,21 +545,27 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 a1 = std::max(a1, std::min(cw - 1, l + du));
             }
         }
+        // The mask under the row, where the shadow's keep-off is read.
+        ptrdiff_t mOff = 0, mStep = 0;
+        int mLo = 1, mHi = 0;
+        if (blockers && shadowRow)
+            blockers->Row(r, v, &mOff, &mStep, &mLo, &mHi);
+        const uint8_t* mpx = mLo <= mHi ? blockers->plane->codes.data() : nullptr;
+        const ptrdiff_t sOff = base + ptrdiff_t(m - look.offsetX) * step;  // shadow of cell pixel u at sOff + u step
         if (a1 < a0) {
-            std::memset(d, 0, size_t(cw) * 4);
+            ZeroPixels(d, cw);
             continue;
         }
-        std::memset(d, 0, size_t(a0) * 4);
-        std::memset(d + size_t(a1 + 1) * 4, 0, size_t(cw - 1 - a1) * 4);
+        ZeroPixels(d, a0);
+        ZeroPixels(d + size_t(a1 + 1) * 4, cw - 1 - a1);
+        // The row in runs: the inside copied, outline pixels eased one by
+        // one, and outside the piece the shadow alone (black, its alpha).
+        const int uS0 = look.offsetX - m, uS1 = uS0 + tw - 1;  // the columns the turned shadow covers
+        const int lim = a1 + 2;                                 // bits a0 + 1 .. a1 + 1
         for (int u = a0; u <= a1;) {
             const int p = u + 1;
             if (src && BitAt(in, p)) {
-                // A run of the inside: the picture's colours, opaque.
-                size_t k = size_t(p >> 6);
-                uint64_t z = ~in[k] & (~uint64_t(0) << (p & 63));
-                while (z == 0)
-                    z = ~in[++k];
-                const int e = int(k) * 64 + std::countr_zero(z) - 1;  // first column past the run
+                const int e = NextBit(in, nw, p, lim, false) - 1;
                 const uint8_t* s = src + ptrdiff_t(u) * 4;
                 uint8_t* o = d + ptrdiff_t(u) * 4;
                 for (int i = 0; i < e - u; ++i) {
@@ -490,28 +577,49 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 u = e;
                 continue;
             }
-            uint8_t* o = d + ptrdiff_t(u) * 4;
-            unsigned a = 0;
             if (src && BitAt(op, p)) {
-                a = kEase.a[Bits3(up, u) | Bits3(cur, u) << 3 | Bits3(dn, u) << 6];
-                const uint8_t* s = src + ptrdiff_t(u) * 4;
-                for (int c = 0; c < 3; ++c) {
-                    const unsigned t = s[c] * a + 128;
-                    o[c] = uint8_t((t + (t >> 8)) >> 8);
+                const int e = NextBit(edge, nw, p, lim, false) - 1;
+                for (; u < e; ++u) {
+                    uint8_t* o = d + ptrdiff_t(u) * 4;
+                    const unsigned a = kEase.a[Bits3(up, u) | Bits3(cur, u) << 3 | Bits3(dn, u) << 6];
+                    const uint8_t* s = src + ptrdiff_t(u) * 4;
+                    for (int c = 0; c < 3; ++c) {
+                        const unsigned t = s[c] * a + 128;
+                        o[c] = uint8_t((t + (t >> 8)) >> 8);
+                    }
+                    unsigned sv = 0;
+                    if (shadowRow && u >= uS0 && u <= uS1)
+                        sv = mShadow[size_t(sOff + ptrdiff_t(u) * step)];
+                    if (sv != 0 && mpx && u >= mLo && u <= mHi && blockers->blocks[mpx[mOff + ptrdiff_t(u) * mStep]] != 0)
+                        sv = 0;
+                    o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
                 }
-                o[3] = uint8_t(a);
-            } else {
-                std::memset(o, 0, 4);
+                continue;
             }
-            if (shadowRow && a < 255) {
-                const int tu = u - look.offsetX + m;
-                if (tu >= 0 && tu < tw) {
-                    const unsigned sv = mShadow[size_t(base + ptrdiff_t(tu) * step)];
-                    if (sv != 0 && (!blockers || blockers->Allows(r, u, v)))
-                        o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
+            const int e = src ? NextBit(op, nw, p, lim, true) - 1 : a1 + 1;
+            if (!shadowRow) {
+                ZeroPixels(d + ptrdiff_t(u) * 4, e - u);
+                u = e;
+                continue;
+            }
+            const int s0 = std::clamp(uS0, u, e), s1 = std::clamp(uS1 + 1, u, e);
+            ZeroPixels(d + ptrdiff_t(u) * 4, s0 - u);
+            ZeroPixels(d + ptrdiff_t(s1) * 4, e - s1);
+            const int b0 = mpx ? std::clamp(mLo, s0, s1) : s1, b1 = mpx ? std::clamp(mHi + 1, s0, s1) : s1;
+            auto free = [&](int f, int l) {
+                for (int x = f; x < l; ++x) {
+                    const uint32_t px = uint32_t(mShadow[size_t(sOff + ptrdiff_t(x) * step)]) << 24;
+                    std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
                 }
+            };
+            free(s0, b0);
+            for (int x = b0; x < b1; ++x) {
+                const uint32_t sv = mShadow[size_t(sOff + ptrdiff_t(x) * step)];
+                const uint32_t px = blockers->blocks[mpx[mOff + ptrdiff_t(x) * mStep]] != 0 ? 0u : sv << 24;
+                std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
             }
-            ++u;
+            free(b1, s1);
+            u = e;
         }
     }
 }

@@ -73,15 +73,27 @@ void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const
 // the outline and the shadow's band are worked pixel by pixel; the shadow is
 // blurred once per piece for all its turns.
 
+// The mask's piece codes, one byte a pixel (a quarter of the mask's bytes,
+// so that the many small reads stay in the cache).
+struct TCodePlane {
+    std::vector<uint8_t> codes;  // rows of W bytes
+    int W = 0, H = 0;
+    // Byte 2 of every pixel of the cutter's mask image.
+    void From(const OMyImage& masks);
+};
+
 // Where a piece's shadow may not fall, for one turn: on pixels of the
 // put-together picture's mask whose code belongs to a piece drawn before it.
 struct TShadowBlockers {
-    const OMyImage* masks = nullptr;      // the cutter's mask image, a piece's code in byte 2
+    const TCodePlane* plane = nullptr;    // the mask's codes
     int homeX = 0, homeY = 0;             // the upright box's top left in it
     int boxW = 0, boxH = 0;               // the upright box
     std::array<uint8_t, 256> blocks{};    // per code: 1 where no shadow may fall
     // Cell pixel (u, v) of turn r may take the shadow (outside the mask: yes).
     bool Allows(int r, int u, int v) const;
+    // Row v of turn r's cell: the code of cell pixel u is plane->codes[off +
+    // u * step] for u in lo .. hi (elsewhere: no mask).
+    void Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const;
 };
 
 class OCellBaker {

@@ -425,8 +425,8 @@ std::vector<TPlacement> PackItems(const std::vector<TPackItem>& items, int side,
 }
 
 // A piece's cells into the page buffer: each turned copy eased over its shadow.
-void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, OCellBaker& baker,
-                TShadowBlockers& blockers)
+void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, const TCodePlane& plane,
+                OCellBaker& baker, TShadowBlockers& blockers)
 {
     const int i = pl.item.piece;
     const OMyImage& img = arPicJigs[size_t(i)];
@@ -439,14 +439,15 @@ void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, OCe
     const int copies = strip ? 4 : 1, cellW = strip ? img.H : img.W;
     baker.SetPiece(img, cellW, w, h, look, shadows);
     for (int r = 0; r < copies; ++r) {
-        const bool blocked = shadows && ShadowBlockersOf(i, r, blockers);
+        const bool blocked = shadows && ShadowBlockersOf(i, r, plane, blockers);
         baker.Bake(r, blocked ? &blockers : nullptr, at + size_t(r) * size_t(pl.item.pitch) * 4, row);
     }
 }
 
 // The cells of one page's placements, on every core: each piece's cells are
 // written by one thread only, so the page is the same whichever writes them.
-void FillPage(const std::vector<const TPlacement*>& places, uint8_t* page, size_t row, bool shadows)
+void FillPage(const std::vector<const TPlacement*>& places, uint8_t* page, size_t row, bool shadows,
+              const TCodePlane& plane)
 {
     const int count = int(places.size());
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
@@ -456,7 +457,7 @@ void FillPage(const std::vector<const TPlacement*>& places, uint8_t* page, size_
         TShadowBlockers blockers;
         for (int n = next++; n < count; n = next++) {
             const TPlacement& pl = *places[size_t(n)];
-            WriteCells(pl, page + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, baker, blockers);
+            WriteCells(pl, page + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
         }
     };
     std::vector<std::thread> pool;
@@ -506,6 +507,9 @@ void PieceAtlas_Build()
     // next page.
     std::vector<uint8_t> buf;
     std::vector<const TPlacement*> onPage;
+    TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
+    if (shadows && miMasks && miMasks->HasPixels())
+        plane.From(*miMasks);
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
         const size_t row = size_t(side) * 4;
@@ -517,7 +521,7 @@ void PieceAtlas_Build()
             onPage.push_back(&pl);
             PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
         }
-        FillPage(onPage, buf.data(), row, shadows);
+        FillPage(onPage, buf.data(), row, shadows, plane);
         TimelineMark("atlas-page-filled");
         const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
         if (tex == 0) {

@@ -60,8 +60,9 @@ int64_t JigGroupDrawKey(int j, int r);
 // picture, a piece drawn before it within the group lies.
 void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
 // The same for the atlas's baker, as a table of the codes that keep the
-// shadow off; false when there is no mask to read (the shadow falls everywhere).
-bool ShadowBlockersOf(int j, int r, TShadowBlockers& out);
+// shadow off, over `plane` (made from miMasks); false when the plane is
+// empty (there is no mask: the shadow falls everywhere).
+bool ShadowBlockersOf(int j, int r, const TCodePlane& plane, TShadowBlockers& out);
 // The faint, larger silhouette a carried piece casts further below.
 void DrawJigLift(const OMyWin& win, int j);
 // Piece j lies on its group's outline (a neighbour outside the group, or the

@@ -90,12 +90,12 @@ void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out)
         }
 }
 
-bool ShadowBlockersOf(int j, int r, TShadowBlockers& out)
+bool ShadowBlockersOf(int j, int r, const TCodePlane& plane, TShadowBlockers& out)
 {
-    if (!miMasks || !miMasks->HasPixels() || size_t(j) >= Jigs.size())
+    if (plane.codes.empty() || size_t(j) >= Jigs.size())
         return false;
     const TJig& p = JigAt(j);
-    out.masks = miMasks.get();
+    out.plane = &plane;
     out.homeX = p.HomeX, out.homeY = p.HomeY, out.boxW = p.W, out.boxH = p.H;
     out.blocks.fill(0);
     // A code belongs to its first neighbour in Nb (as NeighbourWithCode finds

@@ -188,6 +188,8 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
         const OMyImagePtr picture = MakeTestPicture(c.w, c.h, 7);
         std::vector<OMyImage> images;
         BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, true, 1, true, images);
+        TCodePlane plane;
+        plane.From(*masks);
         OCellBaker baker;
         for (int i = 0; i < p.TotalTileNum; ++i) {
             const TJig& j = jigs[size_t(i)];
@@ -201,7 +203,7 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
                 for (int r = 0; r < (strip ? 4 : 1); ++r) {
                     // The neighbours of odd index keep the shadow off their pixels.
                     TShadowBlockers b;
-                    b.masks = masks.get();
+                    b.plane = &plane;
                     b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
                     for (int16_t nb : j.Nb)
                         if (nb >= 0 && (nb + r) % 2 == 1)

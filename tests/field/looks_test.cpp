@@ -173,6 +173,8 @@ TEST(PieceLooks, TheAtlasBlockersAllowWhatTheAllowedMapAllowsOnARealCut)
     miMasks = std::move(masks);
     const TShadowLook& look = kShadowLook;
     std::vector<uint8_t> allowed;
+    TCodePlane plane;
+    plane.From(*miMasks);
     TShadowBlockers b;
     int blocked = 0;
     for (int j = 0; j < JigP.TotalTileNum; ++j)
@@ -180,7 +182,7 @@ TEST(PieceLooks, TheAtlasBlockersAllowWhatTheAllowedMapAllowsOnARealCut)
             const TJig& q = Jigs[size_t(j)];
             const int cw = (r % 2 ? q.H : q.W) + look.ExtraW(), ch = (r % 2 ? q.W : q.H) + look.ExtraH();
             ShadowAllowedMap(j, r, cw, ch, allowed);
-            ASSERT_TRUE(ShadowBlockersOf(j, r, b));
+            ASSERT_TRUE(ShadowBlockersOf(j, r, plane, b));
             for (int v = 0; v < ch; ++v)
                 for (int u = 0; u < cw; ++u) {
                     const bool want = allowed[size_t(v) * size_t(cw) + size_t(u)] != 0;
@@ -189,9 +191,8 @@ TEST(PieceLooks, TheAtlasBlockersAllowWhatTheAllowedMapAllowsOnARealCut)
                 }
         }
     EXPECT_GT(blocked, 1000) << "the cut must give the table something to keep off";
-    miMasks.reset();
     TShadowBlockers none;
-    EXPECT_FALSE(ShadowBlockersOf(0, 0, none)) << "without a mask the shadow falls everywhere";
+    EXPECT_FALSE(ShadowBlockersOf(0, 0, TCodePlane{}, none)) << "without a mask the shadow falls everywhere";
 }
 
 TEST(Celebration, BurstsFollowTheSolveEndWithinTwoSecondsAndNeedTheStar)
