@@ -283,6 +283,31 @@ inline unsigned Bits3(const uint64_t* m, int u)
     return unsigned(v & 7u);
 }
 
+// Bits p .. p + 7 of a row's bits.
+inline unsigned Bits8(const uint64_t* m, int p)
+{
+    const int k = p >> 6, s = p & 63;
+    uint64_t v = m[k] >> s;
+    if (s > 56)
+        v |= m[k + 1] << (64 - s);
+    return unsigned(v & 0xFFu);
+}
+
+// Eight bytes, 255 where a bit of the index is set (bit 0 the first byte).
+struct TBitBytes {
+    uint64_t v[256];
+    TBitBytes()
+    {
+        for (unsigned i = 0; i < 256; ++i) {
+            v[i] = 0;
+            for (unsigned k = 0; k < 8; ++k)
+                if (i >> k & 1u)
+                    v[i] |= uint64_t(0xFF) << (8 * k);
+        }
+    }
+};
+const TBitBytes kBitBytes;
+
 inline bool BitAt(const uint64_t* m, int p) { return (m[p >> 6] >> (p & 63) & 1u) != 0; }
 
 // n transparent pixels: most runs are short, where a call to memset costs
@@ -401,6 +426,7 @@ void OCellBaker::SetPiece(const OMyImage& img, int cellW, int w, int h, const TS
     mH = h;
     mLook = look;
     mShadow.clear();
+    SquareBits();
     // As the reference: a box larger than the image makes no shadow.
     if (shadow && w >= 1 && h >= 1 && w <= img.W && h <= img.H)
         MakeShadow();
@@ -408,14 +434,17 @@ void OCellBaker::SetPiece(const OMyImage& img, int cellW, int w, int h, const TS
 
 void OCellBaker::MakeShadow()
 {
-    const OMyImage& img = *mImg;
     const int m = mLook.Margin(), sw = mW + 2 * m, sh = mH + 2 * m;
     mShadow.assign(size_t(sw) * size_t(sh), 0);
+    // The outline from square 0's bits, eight pixels a step.
+    const size_t nw = size_t(mWords);
     for (int y = 0; y < mH; ++y) {
-        const uint8_t* s = MyImageGetLineXY(img, 0, y) + 3;
+        const uint64_t* bits = mBits.data() + size_t(y) * nw;
         uint8_t* d = mShadow.data() + size_t(y + m) * size_t(sw) + m;
-        for (int x = 0; x < mW; ++x)
-            d[x] = s[ptrdiff_t(x) * 4] != 0 ? 255 : 0;
+        for (int x = 0; x < mW; x += 8) {
+            const uint64_t bytes = kBitBytes.v[Bits8(bits, x + 1)];
+            std::memcpy(d + x, &bytes, size_t(std::min(8, mW - x)));
+        }
     }
     if (mLook.blur1 > 0)
         BoxBlurAny(mShadow, sw, sh, mLook.blur1, mBlur, mPad);
@@ -454,16 +483,22 @@ void OCellBaker::MakeShadow()
     }
 }
 
-void OCellBaker::RowBits(int r, int rows)
+void OCellBaker::SquareBits()
 {
+    // One pass along the image's rows, every square at once: the rows lie
+    // in memory in that order.
     const OMyImage& img = *mImg;
-    const int x0 = r * mCellW, n = std::min(mCellW, img.W - x0);
-    mWords = (n + 1 + 63) / 64 + 1;
-    // One more row of zeros: the rows above the first and below the last.
-    mBits.resize(size_t(rows + 1) * size_t(mWords));
-    for (int y = 0; y < rows; ++y)
-        OpaqueBits(MyImageGetLineXY(img, x0, y), n, mBits.data() + size_t(y) * size_t(mWords), mWords);
-    std::fill_n(mBits.data() + size_t(rows) * size_t(mWords), mWords, uint64_t(0));
+    mSquares = std::clamp(img.W / mCellW, 1, 4);
+    mWords = (mCellW + 1 + 63) / 64 + 1;
+    const size_t nw = size_t(mWords), perSquare = size_t(img.H + 1) * nw;
+    mBits.resize(size_t(mSquares) * perSquare);
+    for (int y = 0; y < img.H; ++y)
+        for (int q = 0; q < mSquares; ++q) {
+            const int x0 = q * mCellW, n = std::min(mCellW, img.W - x0);
+            OpaqueBits(MyImageGetLineXY(img, x0, y), n, mBits.data() + size_t(q) * perSquare + size_t(y) * nw, mWords);
+        }
+    for (int q = 0; q < mSquares; ++q)
+        std::fill_n(mBits.data() + size_t(q) * perSquare + size_t(img.H) * nw, nw, uint64_t(0));
 }
 
 void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride)
@@ -479,10 +514,10 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const bool hasShadow = !mShadow.empty();
     assert(r * mCellW + dw <= img.W && dh <= img.H);
     const int x0 = r * mCellW;
-    const int rows = std::min(dh + 1, img.H);
-    RowBits(r, rows);
+    assert(r < mSquares);
     const size_t nw = size_t(mWords);
-    const uint64_t* zero = mBits.data() + size_t(rows) * nw;
+    const uint64_t* bits = mBits.data() + size_t(r) * size_t(img.H + 1) * nw;
+    const uint64_t* zero = bits + size_t(img.H) * nw;
     // Per row: the box's opaque bits and its inside (opaque with all eight neighbours).
     uint64_t boxMask[64], opaque[64], inside[64], outline[64];
     std::vector<uint64_t> big;
@@ -505,7 +540,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         const uint64_t *up = zero, *cur = zero, *dn = zero;
         const uint8_t* src = nullptr;
         if (v < dh) {
-            cur = mBits.data() + size_t(v) * nw;
+            cur = bits + size_t(v) * nw;
             up = v > 0 ? cur - nw : zero;
             dn = v + 1 < img.H ? cur + nw : zero;
             src = MyImageGetLineXY(img, x0, v);

@@ -110,7 +110,7 @@ public:
 
 private:
     void MakeShadow();
-    void RowBits(int r, int dh);
+    void SquareBits();
 
     const OMyImage* mImg = nullptr;
     int mCellW = 0, mW = 0, mH = 0;
@@ -118,7 +118,10 @@ private:
     std::vector<uint8_t> mShadow;              // (w + 2m) x (h + 2m)
     std::vector<int16_t> mRowF, mRowL;         // per shadow row: first and last nonzero column
     std::vector<int16_t> mColF, mColL;         // per shadow column: first and last nonzero row
-    std::vector<uint64_t> mBits;               // opaque bits of a square's rows, column c at bit c + 1
+    // The opaque bits of every square's rows, column c at bit c + 1; each
+    // square's img.H rows followed by one row of zeros.
+    std::vector<uint64_t> mBits;
+    int mSquares = 0;
     std::vector<uint8_t> mBlur;                // scratch of the blur
     std::vector<uint16_t> mPad;
     int mWords = 0;                            // words per row of mBits
