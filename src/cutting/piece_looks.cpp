@@ -211,10 +211,25 @@ void TCodePlane::From(const OMyImage& masks)
     H = masks.H;
     codes.resize(size_t(W) * size_t(H));
     for (int y = 0; y < H; ++y) {
-        const uint8_t* s = MyImageGetLineXY(masks, 0, y) + 2;
+        const uint8_t* s = MyImageGetLineXY(masks, 0, y);
         uint8_t* d = codes.data() + size_t(y) * size_t(W);
-        for (int x = 0; x < W; ++x)
-            d[x] = s[ptrdiff_t(x) * masks.iBPP];
+        int x = 0;
+#if defined(__SSE2__)
+        if (masks.iBPP == 4) {
+            const __m128i low = _mm_set1_epi32(0xFF);
+            for (; x + 16 <= W; x += 16) {
+                const __m128i* q = reinterpret_cast<const __m128i*>(s + ptrdiff_t(x) * 4);
+                const __m128i c0 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q), 16), low);
+                const __m128i c1 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 1), 16), low);
+                const __m128i c2 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 2), 16), low);
+                const __m128i c3 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 3), 16), low);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                                 _mm_packus_epi16(_mm_packs_epi32(c0, c1), _mm_packs_epi32(c2, c3)));
+            }
+        }
+#endif
+        for (; x < W; ++x)
+            d[x] = s[ptrdiff_t(x) * masks.iBPP + 2];
     }
 }
 

@@ -243,3 +243,20 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
         }
     }
 }
+
+TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCode)
+{
+    // 21 columns: one block of sixteen and a tail.
+    OMyImage masks(21, 3, true);
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x) {
+            uint8_t* p = MyImageGetLineXY(masks, x, y);
+            p[0] = 128, p[1] = uint8_t(x), p[2] = uint8_t(7 * x + 50 * y), p[3] = 255;
+        }
+    TCodePlane plane;
+    plane.From(masks);
+    ASSERT_EQ(plane.codes.size(), size_t(21 * 3));
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x)
+            EXPECT_EQ(plane.codes[size_t(y) * 21 + size_t(x)], uint8_t(7 * x + 50 * y)) << x << "," << y;
+}
