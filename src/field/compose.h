@@ -57,7 +57,8 @@ bool ShadowsShown();
 int64_t JigGroupDrawKey(int j, int r);
 // For each pixel of piece j's cell turned r (cw x ch, the shadow's extra
 // included) 1 where its shadow may fall: not where, in the put-together
-// picture, a piece drawn before it within the group lies.
+// picture, a piece drawn before it within the group lies. The pixel-by-pixel
+// form; the atlas uses ShadowBlockersOf's table, which must agree with it.
 void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
 // The same for the atlas's baker, as a table of the codes that keep the
 // shadow off, over `plane` (made from miMasks); false when the plane is
