@@ -444,20 +444,21 @@ void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, con
     }
 }
 
-// The cells of one page's placements, on every core: each piece's cells are
-// written by one thread only, so the page is the same whichever writes them.
-void FillPage(const std::vector<const TPlacement*>& places, uint8_t* page, size_t row, bool shadows,
-              const TCodePlane& plane)
+// Placements [first, last) into buf, whose first row is the page's row y0:
+// on every core, each piece's cells written by one thread only, so that the
+// bytes are the same whichever thread writes them.
+void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, int y0, size_t row, bool shadows,
+               const TCodePlane& plane)
 {
-    const int count = int(places.size());
+    const int count = int(last - first);
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
     std::atomic<int> next{0};
     auto worker = [&]() {
         OCellBaker baker;
         TShadowBlockers blockers;
         for (int n = next++; n < count; n = next++) {
-            const TPlacement& pl = *places[size_t(n)];
-            WriteCells(pl, page + size_t(pl.y) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
+            const TPlacement& pl = first[n];
+            WriteCells(pl, buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
         }
     };
     std::vector<std::thread> pool;
@@ -506,22 +507,21 @@ void PieceAtlas_Build()
     // gaps between cells) and uploaded from it; the buffer is reused for the
     // next page.
     std::vector<uint8_t> buf;
-    std::vector<const TPlacement*> onPage;
     TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
     if (shadows && miMasks && miMasks->HasPixels())
         plane.From(*miMasks);
+    size_t next = 0;  // places go page by page
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
         const size_t row = size_t(side) * 4;
         buf.assign(row * size_t(pageH), uint8_t(0));
-        onPage.clear();
-        for (const TPlacement& pl : places) {
-            if (pl.page != int(p))
-                continue;
-            onPage.push_back(&pl);
+        size_t end = next;
+        for (; end < places.size() && places[end].page == int(p); ++end) {
+            const TPlacement& pl = places[end];
             PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
         }
-        FillPage(onPage, buf.data(), row, shadows, plane);
+        FillCells(places.data() + next, places.data() + end, buf.data(), 0, row, shadows, plane);
+        next = end;
         TimelineMark("atlas-page-filled");
         const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data(), TexFilter::Nearest);
         if (tex == 0) {
