@@ -284,9 +284,11 @@ struct TEaseTable {
 };
 const TEaseTable kEase;
 
-// A pixel's alpha byte within its 32 bits as the memory holds them.
-static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");
-constexpr uint32_t kAlphaBits = 0xFF000000u;
+// A pixel's alpha byte (its fourth in memory) within its 32 bits read as a word.
+constexpr bool kLittle = std::endian::native == std::endian::little;
+constexpr uint32_t kAlphaBits = kLittle ? 0xFF000000u : 0x000000FFu;
+// The word of a black pixel with alpha a.
+constexpr uint32_t AlphaWord(uint32_t a) { return kLittle ? a << 24 : a; }
 
 // Bits u .. u + 2 of a row's opaque bits: columns u - 1 .. u + 1.
 inline unsigned Bits3(const uint64_t* m, int u)
@@ -314,10 +316,10 @@ struct TBitBytes {
     TBitBytes()
     {
         for (unsigned i = 0; i < 256; ++i) {
-            v[i] = 0;
+            uint8_t bytes[8];
             for (unsigned k = 0; k < 8; ++k)
-                if (i >> k & 1u)
-                    v[i] |= uint64_t(0xFF) << (8 * k);
+                bytes[k] = (i >> k & 1u) != 0 ? 255 : 0;
+            std::memcpy(&v[i], bytes, 8);
         }
     }
 };
@@ -658,14 +660,14 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             const int b0 = mpx ? std::clamp(mLo, s0, s1) : s1, b1 = mpx ? std::clamp(mHi + 1, s0, s1) : s1;
             auto free = [&](int f, int l) {
                 for (int x = f; x < l; ++x) {
-                    const uint32_t px = uint32_t(mShadow[size_t(sOff + ptrdiff_t(x) * step)]) << 24;
+                    const uint32_t px = AlphaWord(mShadow[size_t(sOff + ptrdiff_t(x) * step)]);
                     std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
                 }
             };
             free(s0, b0);
             for (int x = b0; x < b1; ++x) {
                 const uint32_t sv = mShadow[size_t(sOff + ptrdiff_t(x) * step)];
-                const uint32_t px = blockers->blocks[mpx[mOff + ptrdiff_t(x) * mStep]] != 0 ? 0u : sv << 24;
+                const uint32_t px = blockers->blocks[mpx[mOff + ptrdiff_t(x) * mStep]] != 0 ? 0u : AlphaWord(sv);
                 std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
             }
             free(b1, s1);
