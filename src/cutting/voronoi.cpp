@@ -669,13 +669,16 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
     const TPoint& c = b.s[size_t(i)];
     const int tn = cell.triNum;
     // The cell's triangles as (other vertex, other vertex, circumcentre).
-    int o1[kCellMaxTris], o2[kCellMaxTris];
+    // sg: the side of o2 from the line c -> o1 (o1 lies on the other side
+    // of c -> o2); never 0, a triangle has its third vertex off the line.
+    int o1[kCellMaxTris], o2[kCellMaxTris], sg[kCellMaxTris];
     double tx[kCellMaxTris], ty[kCellMaxTris];
     for (int p = 0; p < tn; ++p) {
         const TTriangle& t = b.d.tris[size_t(cell.tris[size_t(p)])];
         const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
         o1[p] = t.v[k == 0 ? 1 : 0];
         o2[p] = t.v[k == 2 ? 1 : 2];
+        sg[p] = Sign(Cross(c, b.s[size_t(o1[p])], b.s[size_t(o2[p])]));
         tx[p] = t.cx;
         ty[p] = t.cy;
     }
@@ -689,17 +692,18 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         }
     for (int p = 0; p < tn; ++p)
         for (int k = 0; k < 2; ++k) {
-            const int v = k == 0 ? o1[p] : o2[p], w = k == 0 ? o2[p] : o1[p];
             // A hull edge has triangles on one side only (co-circular sites
-            // can stack two on the same side).
-            const TPoint& V = b.s[size_t(v)];
-            const int wSide = Sign(Cross(c, V, b.s[size_t(w)]));
+            // can stack two on the same side). Swapping the far ends turns
+            // the side over.
+            const int v = k == 0 ? o1[p] : o2[p];
+            const int wSide = k == 0 ? sg[p] : -sg[p];
             bool otherSide = false;
             for (int q = 0; q < tn && !otherSide; ++q)
                 if (q != p && (o1[q] == v || o2[q] == v))
-                    otherSide = Sign(Cross(c, V, b.s[size_t(o1[q] == v ? o2[q] : o1[q])])) != wSide;
+                    otherSide = (o1[q] == v ? sg[q] : -sg[q]) != wSide;
             if (otherSide)
                 continue;
+            const TPoint& V = b.s[size_t(v)];
             *touches = true;
             // The bisector of c and v as a ray from the circumcentre, away
             // from the triangle's third vertex. Its circumcentre may lie
