@@ -550,18 +550,52 @@ struct FastFinder {
     }
 
     // Every bucket under the best candidate's circle (with a pixel to
-    // spare), but those of the block already seen.
+    // spare) that reaches the open side, but those of the block already
+    // seen. Row by row, the buckets that may qualify form one run: the
+    // circle's chord across the row, cut by the open half-plane (both
+    // widened by a bucket; ScanBucket makes the exact test).
+    static constexpr int kSmallBox = 16;  // buckets, below which the rows are not worth trimming
     void ScanCircle(Search& q, int skipX0, int skipY0, int skipX1, int skipY1) const
     {
-        const double r = std::sqrt(q.skip2) + 1;
-        const int x0 = std::max(0, int(std::floor((q.cx - r - minX) / g)));
-        const int x1 = std::min(nbx - 1, int(std::floor((q.cx + r - minX) / g)));
-        const int y0 = std::max(0, int(std::floor((q.cy - r - minY) / g)));
-        const int y1 = std::min(nby - 1, int(std::floor((q.cy + r - minY) / g)));
-        for (int by = y0; by <= y1; ++by)
-            for (int bx = x0; bx <= x1; ++bx)
+        // Better candidates found on the way have their circles' open sides
+        // inside this one's: the first circle bounds the whole scan.
+        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r;
+        const int y0 = std::max(0, int(std::floor((cy - r - minY) / g)));
+        const int y1 = std::min(nby - 1, int(std::floor((cy + r - minY) / g)));
+        const int x0 = std::max(0, int(std::floor((cx - r - minX) / g)));
+        const int x1 = std::min(nbx - 1, int(std::floor((cx + r - minX) / g)));
+        if ((x1 - x0 + 1) * (y1 - y0 + 1) <= kSmallBox) {
+            for (int by = y0; by <= y1; ++by)
+                for (int bx = x0; bx <= x1; ++bx)
+                    if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
+                        ScanBucket(bx, by, q);
+            return;
+        }
+        const TPoint& A = s[size_t(q.a)];
+        const int64_t sex = q.side * q.ex, sey = q.side * q.ey;
+        for (int by = y0; by <= y1; ++by) {
+            const double top = minY + double(by) * g, bottom = top + g - 1;
+            const double dy = std::max({top - cy, 0.0, cy - bottom});
+            if (dy * dy > r2)
+                continue;
+            const double hw = std::sqrt(r2 - dy * dy);
+            double lo = std::floor((cx - hw - minX) / g), hi = std::floor((cx + hw - minX) / g);
+            // The open side: sex (y - A.y) - sey (x - A.x) > 0 somewhere in
+            // the row, its largest at the row's edge that sex points to.
+            const double m = double(sex) * ((sex > 0 ? bottom : top) - A.y);
+            if (sey == 0) {
+                if (m <= 0)
+                    continue;
+            } else if (sey > 0) {
+                hi = std::min(hi, std::floor((A.x + m / double(sey) - minX) / g) + 1);
+            } else {
+                lo = std::max(lo, std::floor((A.x + m / double(sey) - minX - (g - 1)) / g) - 1);
+            }
+            const int bx0 = int(std::max(lo, double(x0))), bx1 = int(std::min(hi, double(x1)));
+            for (int bx = bx0; bx <= bx1; ++bx)
                 if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
                     ScanBucket(bx, by, q);
+        }
     }
 
     int Best(int e, int a, int b, int side) const
