@@ -724,19 +724,32 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (!AddEdgeToCell(cell, s1 ? o1[p] : o2[p], tx[p], ty[p], tx[q], ty[q], b.field))
                 return false;
         }
+    // A hull edge has triangles on one side only (co-circular sites can
+    // stack two on the same side): per far end, the sides its triangles lie
+    // on (bit 0: negative, bit 1: positive). Swapping the far ends turns the
+    // side over.
+    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endNum = 0;
     for (int p = 0; p < tn; ++p)
         for (int k = 0; k < 2; ++k) {
-            // A hull edge has triangles on one side only (co-circular sites
-            // can stack two on the same side). Swapping the far ends turns
-            // the side over.
+            const int v = k == 0 ? o1[p] : o2[p];
+            const int side = k == 0 ? sg[p] : -sg[p];
+            int u = 0;
+            while (u < endNum && ends[u] != v)
+                ++u;
+            if (u == endNum) {
+                ends[endNum] = v;
+                endSides[endNum++] = 0;
+            }
+            endSides[u] |= side > 0 ? 2 : 1;
+            endOf[2 * p + k] = u;
+        }
+    for (int p = 0; p < tn; ++p)
+        for (int k = 0; k < 2; ++k) {
+            if (endSides[endOf[2 * p + k]] == 3)
+                continue;
             const int v = k == 0 ? o1[p] : o2[p];
             const int wSide = k == 0 ? sg[p] : -sg[p];
-            bool otherSide = false;
-            for (int q = 0; q < tn && !otherSide; ++q)
-                if (q != p && (o1[q] == v || o2[q] == v))
-                    otherSide = (o1[q] == v ? sg[q] : -sg[q]) != wSide;
-            if (otherSide)
-                continue;
             const TPoint& V = b.s[size_t(v)];
             *touches = true;
             // The bisector of c and v as a ray from the circumcentre, away
