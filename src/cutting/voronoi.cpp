@@ -479,16 +479,22 @@ struct FastFinder {
 
     int BucketOf(const TPoint& p) const { return ((p.y - minY) / g) * nbx + (p.x - minX) / g; }
 
-    // Whether a bucket may hold a site strictly on `side` of a -> b: the
-    // cross product is linear, so its extreme over the box is at a corner.
-    bool BucketReaches(int bx, int by, const TPoint& A, int64_t ex, int64_t ey, int side) const
+    // Whether a bucket may hold a site strictly on the open side of a -> b:
+    // side * cross(a -> b, k - a) is linear, so its largest over a bucket is
+    // at one corner, the same corner for every bucket; from bucket to bucket
+    // it moves by fixed steps.
+    struct Reach {
+        int64_t base = 0, stepX = 0, stepY = 0;
+        bool At(int bx, int by) const { return base + by * stepY - bx * stepX > 0; }
+    };
+    Reach MakeReach(const TPoint& A, int64_t ex, int64_t ey, int side) const
     {
-        const int64_t x0 = minX + int64_t(bx) * g, x1 = x0 + g - 1;
-        const int64_t y0 = minY + int64_t(by) * g, y1 = y0 + g - 1;
-        // f(x, y) = ex * (y - A.y) - ey * (x - A.x)
-        if (side > 0)
-            return ex * ((ex > 0 ? y1 : y0) - A.y) - ey * ((ey > 0 ? x0 : x1) - A.x) > 0;
-        return ex * ((ex > 0 ? y0 : y1) - A.y) - ey * ((ey > 0 ? x1 : x0) - A.x) < 0;
+        const int64_t sex = side * ex, sey = side * ey;
+        Reach r;
+        r.base = sex * (minY + (sex > 0 ? g - 1 : 0) - A.y) - sey * (minX + (sey > 0 ? 0 : g - 1) - A.x);
+        r.stepX = sey * g;
+        r.stepY = sex * g;
+        return r;
     }
 
     bool AnyHullVertexOnSide(const TPoint& A, const TPoint& B, int side) const
@@ -502,6 +508,7 @@ struct FastFinder {
     struct Search {
         int a, b, side;
         int64_t ex, ey;
+        Reach reach;
         int best = -1;
         double cosine = 2;
         double cx = 0, cy = 0, skip2 = 0;  // the best's circle; beyond sqrt(skip2) nothing can win
@@ -541,8 +548,7 @@ struct FastFinder {
 
     void ScanBucket(int bx, int by, Search& q) const
     {
-        if (bx < 0 || bx >= nbx || by < 0 || by >= nby ||
-            !BucketReaches(bx, by, s[size_t(q.a)], q.ex, q.ey, q.side))
+        if (bx < 0 || bx >= nbx || by < 0 || by >= nby || !q.reach.At(bx, by))
             return;
         const size_t bi = size_t(by) * size_t(nbx) + size_t(bx);
         for (int p = sc.bucketStart[bi]; p < sc.bucketStart[bi + 1]; ++p)
@@ -601,7 +607,8 @@ struct FastFinder {
     int Best(int e, int a, int b, int side) const
     {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
-        Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y};
+        Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
+        q.reach = MakeReach(A, q.ex, q.ey, side);
         for (int t = sc.edgeTriHead[size_t(e)]; t >= 0; t = sc.triLinks[size_t(t)][1])
             Consider(sc.triLinks[size_t(t)][0], q);
         if (q.best >= 0) {
