@@ -548,7 +548,13 @@ struct FastFinder {
 
     void ScanBucket(int bx, int by, Search& q) const
     {
-        if (bx < 0 || bx >= nbx || by < 0 || by >= nby || !q.reach.At(bx, by))
+        if (bx >= 0 && bx < nbx && by >= 0 && by < nby)
+            ScanBucketIn(bx, by, q);
+    }
+    // A bucket known to lie in the grid.
+    void ScanBucketIn(int bx, int by, Search& q) const
+    {
+        if (!q.reach.At(bx, by))
             return;
         const size_t bi = size_t(by) * size_t(nbx) + size_t(bx);
         for (int p = sc.bucketStart[bi]; p < sc.bucketStart[bi + 1]; ++p)
@@ -574,7 +580,7 @@ struct FastFinder {
             for (int by = y0; by <= y1; ++by)
                 for (int bx = x0; bx <= x1; ++bx)
                     if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
-                        ScanBucket(bx, by, q);
+                        ScanBucketIn(bx, by, q);
             return;
         }
         const TPoint& A = s[size_t(q.a)];
@@ -600,7 +606,7 @@ struct FastFinder {
             const int bx0 = int(std::max(lo, double(x0))), bx1 = int(std::min(hi, double(x1)));
             for (int bx = bx0; bx <= bx1; ++bx)
                 if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
-                    ScanBucket(bx, by, q);
+                    ScanBucketIn(bx, by, q);
         }
     }
 
@@ -619,9 +625,9 @@ struct FastFinder {
         const int cbx = std::clamp((M.x - minX) / g, 0, nbx - 1);
         const int cby = std::clamp((M.y - minY) / g, 0, nby - 1);
         int r = 1;
-        for (int by = cby - 1; by <= cby + 1; ++by)
-            for (int bx = cbx - 1; bx <= cbx + 1; ++bx)
-                ScanBucket(bx, by, q);
+        for (int by = std::max(cby - 1, 0); by <= std::min(cby + 1, nby - 1); ++by)
+            for (int bx = std::max(cbx - 1, 0); bx <= std::min(cbx + 1, nbx - 1); ++bx)
+                ScanBucketIn(bx, by, q);
         for (const int maxRing = std::max(nbx, nby); q.best < 0 && r < maxRing;) {
             ++r;
             if (r == 3 && !AnyHullVertexOnSide(A, B, side))
