@@ -511,20 +511,24 @@ struct FastFinder {
         Reach reach;
         int best = -1;
         double cosine = 2;
-        double cx = 0, cy = 0, skip2 = 0;  // the best's circle; beyond sqrt(skip2) nothing can win
+        // The best's circle; beyond sqrt(skip2) nothing can win (nothing is
+        // beyond it before there is a best).
+        double cx = 0, cy = 0, skip2 = std::numeric_limits<double>::infinity();
     };
 
     void Consider(int k, Search& q) const
     {
-        if (k == q.a || k == q.b || k == q.best)
-            return;
-        const TPoint &A = s[size_t(q.a)], &B = s[size_t(q.b)], &K = s[size_t(k)];
+        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)];
         // A site clearly outside the best one's circle has a clearly smaller
         // angle; one on or near the circle goes on to the exact comparison.
-        if (q.best >= 0 && (K.x - q.cx) * (K.x - q.cx) + (K.y - q.cy) * (K.y - q.cy) > q.skip2)
+        // a and b lie on the line, on no side. One branch for the common
+        // rejections: they are hard to foresee.
+        const double kx = K.x - q.cx, ky = K.y - q.cy;
+        const bool outside = kx * kx + ky * ky > q.skip2;
+        const bool wrongSide = Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side;
+        if (outside | wrongSide | (k == q.best))
             return;
-        if (Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side)
-            return;
+        const TPoint& B = s[size_t(q.b)];
         const double c = GetAngleCos(A.x, A.y, K.x, K.y, B.x, B.y);
         if (q.best >= 0) {
             // acos falls strictly and steeply: a cosine clearly above the
@@ -546,26 +550,58 @@ struct FastFinder {
         q.skip2 = r * r;
     }
 
+    static int64_t FloorDiv(int64_t v, int64_t d)  // d > 0
+    {
+        const int64_t f = v / d;
+        return f - (v % d != 0 && v < 0);
+    }
+
+    // The buckets bx0..bx1 of row by (inside the grid), but those wholly off
+    // the open side: along a row the open side's test is linear in bx, so
+    // the buckets that pass form one run, and their sites lie next to each
+    // other in bucketSites.
+    void ScanRun(int by, int bx0, int bx1, Search& q) const
+    {
+        const int64_t v0 = q.reach.base + by * q.reach.stepY, sx = q.reach.stepX;  // v0 - bx * sx > 0
+        int64_t lo = bx0, hi = bx1;
+        if (sx == 0) {
+            if (v0 <= 0)
+                return;
+        } else if (sx > 0) {
+            hi = std::min(hi, FloorDiv(v0 - 1, sx));
+        } else {
+            lo = std::max(lo, FloorDiv(-v0, -sx) + 1);
+        }
+        if (lo > hi)
+            return;
+        const size_t row = size_t(by) * size_t(nbx);
+        const int end = sc.bucketStart[row + size_t(hi) + 1];
+        for (int p = sc.bucketStart[row + size_t(lo)]; p < end; ++p)
+            Consider(sc.bucketSites[size_t(p)], q);
+    }
+
+    // Row by's buckets bx0..bx1, but those of the block already seen.
+    void ScanRunOutside(int by, int bx0, int bx1, Search& q, int skipX0, int skipY0, int skipX1, int skipY1) const
+    {
+        if (by < skipY0 || by > skipY1 || bx1 < skipX0 || bx0 > skipX1) {
+            ScanRun(by, bx0, bx1, q);
+            return;
+        }
+        if (bx0 < skipX0)
+            ScanRun(by, bx0, skipX0 - 1, q);
+        if (bx1 > skipX1)
+            ScanRun(by, skipX1 + 1, bx1, q);
+    }
+
     void ScanBucket(int bx, int by, Search& q) const
     {
         if (bx >= 0 && bx < nbx && by >= 0 && by < nby)
-            ScanBucketIn(bx, by, q);
-    }
-    // A bucket known to lie in the grid.
-    void ScanBucketIn(int bx, int by, Search& q) const
-    {
-        if (!q.reach.At(bx, by))
-            return;
-        const size_t bi = size_t(by) * size_t(nbx) + size_t(bx);
-        for (int p = sc.bucketStart[bi]; p < sc.bucketStart[bi + 1]; ++p)
-            Consider(sc.bucketSites[size_t(p)], q);
+            ScanRun(by, bx, bx, q);
     }
 
     // Every bucket under the best candidate's circle (with a pixel to
     // spare) that reaches the open side, but those of the block already
-    // seen. Row by row, the buckets that may qualify form one run: the
-    // circle's chord across the row, cut by the open half-plane (both
-    // widened by a bucket; ScanBucket makes the exact test).
+    // seen. A large circle has its rows trimmed to its chord across them.
     static constexpr int kSmallBox = 16;  // buckets, below which the rows are not worth trimming
     void ScanCircle(Search& q, int skipX0, int skipY0, int skipX1, int skipY1) const
     {
@@ -576,37 +612,20 @@ struct FastFinder {
         const int y1 = std::min(nby - 1, int(std::floor((cy + r - minY) / g)));
         const int x0 = std::max(0, int(std::floor((cx - r - minX) / g)));
         const int x1 = std::min(nbx - 1, int(std::floor((cx + r - minX) / g)));
-        if ((x1 - x0 + 1) * (y1 - y0 + 1) <= kSmallBox) {
-            for (int by = y0; by <= y1; ++by)
-                for (int bx = x0; bx <= x1; ++bx)
-                    if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
-                        ScanBucketIn(bx, by, q);
-            return;
-        }
-        const TPoint& A = s[size_t(q.a)];
-        const int64_t sex = q.side * q.ex, sey = q.side * q.ey;
+        const bool small = (x1 - x0 + 1) * (y1 - y0 + 1) <= kSmallBox;
         for (int by = y0; by <= y1; ++by) {
-            const double top = minY + double(by) * g, bottom = top + g - 1;
-            const double dy = std::max({top - cy, 0.0, cy - bottom});
-            if (dy * dy > r2)
-                continue;
-            const double hw = std::sqrt(r2 - dy * dy);
-            double lo = std::floor((cx - hw - minX) / g), hi = std::floor((cx + hw - minX) / g);
-            // The open side: sex (y - A.y) - sey (x - A.x) > 0 somewhere in
-            // the row, its largest at the row's edge that sex points to.
-            const double m = double(sex) * ((sex > 0 ? bottom : top) - A.y);
-            if (sey == 0) {
-                if (m <= 0)
+            int bx0 = x0, bx1 = x1;
+            if (!small) {
+                const double top = minY + double(by) * g, bottom = top + g - 1;
+                const double dy = std::max({top - cy, 0.0, cy - bottom});
+                if (dy * dy > r2)
                     continue;
-            } else if (sey > 0) {
-                hi = std::min(hi, std::floor((A.x + m / double(sey) - minX) / g) + 1);
-            } else {
-                lo = std::max(lo, std::floor((A.x + m / double(sey) - minX - (g - 1)) / g) - 1);
+                const double hw = std::sqrt(r2 - dy * dy);
+                bx0 = std::max(x0, int(std::floor((cx - hw - minX) / g)));
+                bx1 = std::min(x1, int(std::floor((cx + hw - minX) / g)));
             }
-            const int bx0 = int(std::max(lo, double(x0))), bx1 = int(std::min(hi, double(x1)));
-            for (int bx = bx0; bx <= bx1; ++bx)
-                if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
-                    ScanBucketIn(bx, by, q);
+            if (bx0 <= bx1)
+                ScanRunOutside(by, bx0, bx1, q, skipX0, skipY0, skipX1, skipY1);
         }
     }
 
@@ -626,8 +645,7 @@ struct FastFinder {
         const int cby = std::clamp((M.y - minY) / g, 0, nby - 1);
         int r = 1;
         for (int by = std::max(cby - 1, 0); by <= std::min(cby + 1, nby - 1); ++by)
-            for (int bx = std::max(cbx - 1, 0); bx <= std::min(cbx + 1, nbx - 1); ++bx)
-                ScanBucketIn(bx, by, q);
+            ScanRun(by, std::max(cbx - 1, 0), std::min(cbx + 1, nbx - 1), q);
         for (const int maxRing = std::max(nbx, nby); q.best < 0 && r < maxRing;) {
             ++r;
             if (r == 3 && !AnyHullVertexOnSide(A, B, side))
