@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <limits>
@@ -138,7 +139,10 @@ static bool ClipEndToLine(double* px, double* py, double ox, double oy, bool ver
     return true;
 }
 
-bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
+// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
+// neighbour yet, so that no edge can be a repeat.
+static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
+                    bool mayRepeat)
 {
     OrderEnds(&x1, &y1, &x2, &y2);
     const double L = f.L, T = f.T, R = f.R, B = f.B;
@@ -172,7 +176,7 @@ bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x
     constexpr double kSame = 1e-6;
     if (std::fabs(x1 - x2) < kSame && std::fabs(y1 - y2) < kSame)
         return true;
-    for (int e = 0; e < cell.edgeNum; ++e) {
+    for (int e = 0; mayRepeat && e < cell.edgeNum; ++e) {
         const TVorEdge& o = cell.edges[size_t(e)];
         if (o.nb == neighbour && std::fabs(o.x1 - x1) < kSame && std::fabs(o.y1 - y1) < kSame &&
             std::fabs(o.x2 - x2) < kSame && std::fabs(o.y2 - y2) < kSame)
@@ -182,6 +186,11 @@ bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x
         return false;
     cell.edges[size_t(cell.edgeNum++)] = {x1, y1, x2, y2, int16_t(neighbour)};
     return true;
+}
+
+bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
+{
+    return AddEdge(cell, neighbour, x1, y1, x2, y2, f, true);
 }
 
 // ---- First edge ------------------------------------------------------------------------
@@ -706,6 +715,7 @@ struct TCellBuild {
     const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR)
     const std::vector<int>& nbList;
     bool collinear = false;
+    std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
 };
 
 void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std::vector<int>& list,
@@ -747,39 +757,64 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         tx[p] = t.cx;
         ty[p] = t.cy;
     }
-    for (int p = 0; p < tn; ++p)
-        for (int q = p + 1; q < tn; ++q) {
-            const bool s1 = o1[p] == o1[q] || o1[p] == o2[q], s2 = o2[p] == o1[q] || o2[p] == o2[q];
-            if (s1 == s2)
-                continue;  // no edge in common at the cell (or the same triangle)
-            if (!AddEdgeToCell(cell, s1 ? o1[p] : o2[p], tx[p], ty[p], tx[q], ty[q], b.field))
-                return false;
-        }
-    // A hull edge has triangles on one side only (co-circular sites can
-    // stack two on the same side): per far end, the sides its triangles lie
-    // on (bit 0: negative, bit 1: positive). Swapping the far ends turns the
-    // side over.
-    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    // The far ends, each with the triangles it belongs to (in order) and
+    // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
+    // far ends turns the side over).
+    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endTris[2 * kCellMaxTris][kCellMaxTris];
     int endNum = 0;
     for (int p = 0; p < tn; ++p)
         for (int k = 0; k < 2; ++k) {
             const int v = k == 0 ? o1[p] : o2[p];
-            const int side = k == 0 ? sg[p] : -sg[p];
-            int u = 0;
-            while (u < endNum && ends[u] != v)
-                ++u;
-            if (u == endNum) {
-                ends[endNum] = v;
-                endSides[endNum++] = 0;
+            int u = b.endSlot[size_t(v)];
+            if (u < 0) {
+                u = endNum++;
+                b.endSlot[size_t(v)] = u;
+                ends[u] = v;
+                endSides[u] = 0;
+                endTriNum[u] = 0;
             }
-            endSides[u] |= side > 0 ? 2 : 1;
+            endSides[u] |= (k == 0 ? sg[p] : -sg[p]) > 0 ? 2 : 1;
+            endTris[u][endTriNum[u]++] = p;
             endOf[2 * p + k] = u;
         }
+    for (int u = 0; u < endNum; ++u)
+        b.endSlot[size_t(ends[u])] = -1;
+    // Two triangles with exactly one far end in common meet along an edge
+    // of the cell: the edge between their circumcentres, in the order of
+    // the pairs (p, q). A pair is flipped once per common far end, so pairs
+    // with both in common (co-circular repeats) drop out.
+    uint32_t pairs[kCellMaxTris] = {};
+    int pairEnd[kCellMaxTris][kCellMaxTris];
+    for (int u = 0; u < endNum; ++u)
+        for (int x = 0; x < endTriNum[u]; ++x)
+            for (int y = x + 1; y < endTriNum[u]; ++y) {
+                const int p = endTris[u][x], q = endTris[u][y];
+                pairs[p] ^= 1u << q;
+                pairEnd[p][q] = u;
+            }
+    int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
+    auto add = [&](int u, double x1, double y1, double x2, double y2) {
+        const int before = cell.edgeNum;
+        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0))
+            return false;
+        edgesAt[u] += cell.edgeNum - before;
+        return true;
+    };
+    for (int p = 0; p < tn; ++p)
+        for (uint32_t m = pairs[p]; m != 0; m &= m - 1) {
+            const int q = std::countr_zero(m);
+            if (!add(pairEnd[p][q], tx[p], ty[p], tx[q], ty[q]))
+                return false;
+        }
+    // A hull edge has triangles on one side only (co-circular sites can
+    // stack two on the same side).
     for (int p = 0; p < tn; ++p)
         for (int k = 0; k < 2; ++k) {
-            if (endSides[endOf[2 * p + k]] == 3)
+            const int u = endOf[2 * p + k];
+            if (endSides[u] == 3)
                 continue;
-            const int v = k == 0 ? o1[p] : o2[p];
+            const int v = ends[u];
             const int wSide = k == 0 ? sg[p] : -sg[p];
             const TPoint& V = b.s[size_t(v)];
             *touches = true;
@@ -795,7 +830,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             const double len = std::sqrt(dx * dx + dy * dy);
             double x1 = tx[p], y1 = ty[p], x2 = tx[p] + dx / len, y2 = ty[p] + dy / len;
             ExtendLineEndToImageBorders(b.field, &x1, &y1, &x2, &y2);
-            if (!AddEdgeToCell(cell, v, x1, y1, x2, y2, b.field))
+            if (!add(u, x1, y1, x2, y2))
                 return false;
         }
     for (int e = 0; e < cell.edgeNum && !*touches; ++e) {
@@ -943,7 +978,8 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
     if (first.side == 0)
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
-    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0};
+    sc.endSlot.assign(n, -1);
+    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot};
     for (size_t i = 0; i < n; ++i)
         if (!BuildCell(b, int(i), cells[i]))
             return Fail(cells, "Finding cell edges failed: a cell has too many edges!");
