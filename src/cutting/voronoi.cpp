@@ -243,15 +243,46 @@ bool ReferenceFirstEdge(const std::vector<TPoint>& s, TFirstEdge* fe)
 }
 
 // Sorts the sites by (x, y) into sc.order; false when two coincide.
+constexpr int64_t kCountingSortSpan = 1 << 16;  // pixels; wider spreads go to std::sort
 bool SortSites(const std::vector<TPoint>& s, TVoronoiScratch& sc)
 {
     sc.keys.resize(s.size());
     for (size_t i = 0; i < s.size(); ++i)
         sc.keys[i] = (uint64_t(uint32_t(s[i].x) ^ 0x80000000u) << 32) | (uint32_t(s[i].y) ^ 0x80000000u);
     sc.order.resize(s.size());
-    for (size_t i = 0; i < s.size(); ++i)
-        sc.order[i] = int(i);
-    std::sort(sc.order.begin(), sc.order.end(), [&](int a, int b) { return sc.keys[size_t(a)] < sc.keys[size_t(b)]; });
+    int minX = s[0].x, maxX = s[0].x, minY = s[0].y, maxY = s[0].y;
+    for (const TPoint& p : s) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    const int64_t spanX = int64_t(maxX) - minX + 1, spanY = int64_t(maxY) - minY + 1;
+    if (std::max(spanX, spanY) <= kCountingSortSpan) {
+        // Sites on a picture: two stable counting sorts, by y and then by x.
+        std::vector<int>& count = sc.fill;
+        std::vector<int>& byY = sc.hull;  // free until the hull is made
+        byY.resize(s.size());
+        count.assign(size_t(spanY) + 1, 0);
+        for (const TPoint& p : s)
+            ++count[size_t(p.y - minY) + 1];
+        for (size_t v = 1; v < count.size(); ++v)
+            count[v] += count[v - 1];
+        for (size_t i = 0; i < s.size(); ++i)
+            byY[size_t(count[size_t(s[i].y - minY)]++)] = int(i);
+        count.assign(size_t(spanX) + 1, 0);
+        for (const TPoint& p : s)
+            ++count[size_t(p.x - minX) + 1];
+        for (size_t v = 1; v < count.size(); ++v)
+            count[v] += count[v - 1];
+        for (const int i : byY)
+            sc.order[size_t(count[size_t(s[size_t(i)].x - minX)]++)] = i;
+    } else {
+        for (size_t i = 0; i < s.size(); ++i)
+            sc.order[i] = int(i);
+        std::sort(sc.order.begin(), sc.order.end(),
+                  [&](int a, int b) { return sc.keys[size_t(a)] < sc.keys[size_t(b)]; });
+    }
     for (size_t i = 1; i < sc.order.size(); ++i)
         if (sc.keys[size_t(sc.order[i])] == sc.keys[size_t(sc.order[i - 1])])
             return false;
