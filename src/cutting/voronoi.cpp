@@ -866,8 +866,8 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         }
     for (int e = 0; e < cell.edgeNum && !*touches; ++e) {
         const TVorEdge& E = cell.edges[size_t(e)];
-        *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || std::fmin(E.x1, E.x2) <= b.field.L ||
-                   std::fmax(E.x1, E.x2) >= b.field.R;
+        *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || E.x1 <= b.field.L || E.x2 <= b.field.L ||
+                   E.x1 >= b.field.R || E.x2 >= b.field.R;
     }
     return true;
 }
@@ -973,7 +973,7 @@ bool Fail(std::vector<TVorCell>& cells, const char* message)
 bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, TTriangulation method,
                            TDelaunay* out)
 {
-    ClearCells(cells);
+    // Every cell is rebuilt below, and every failure clears them all.
     TDelaunay local;
     TDelaunay& d = out ? *out : local;
     d.edges.clear();
