@@ -3,6 +3,7 @@
 #include "shell/color_dialog.h"
 
 #include "base/my_image_qt.h"
+#include "base/thumb_cell_qt.h"
 #include "field/backgrounds.h"
 #include "field/bkg_palette.h"
 #include "field/compose.h"
@@ -45,8 +46,6 @@ QColor PackedToQColor(int32_t c)
     IntToRGB(uint32_t(c), &r, &g, &b);
     return QColor(r, g, b);
 }
-
-QRect ToQRect(const TMyRect& r) { return QRect(r.L, r.T, r.W, r.H); }
 
 void ViewFillFrame(QPainter& p, const TMyRect& r, int32_t colour) { p.fillRect(ToQRect(r), PackedToQColor(colour)); }
 

@@ -1,6 +1,7 @@
 #include "shell/thumb_list.h"
 
 #include "base/my_image_qt.h"
+#include "base/thumb_cell_qt.h"
 #include "files/files.h"
 #include "model/puzzle.h"
 
@@ -22,8 +23,6 @@
 #include <algorithm>
 
 namespace {
-
-QRect ToQRect(const TMyRect& r) { return QRect(r.L, r.T, r.W, r.H); }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -130,21 +129,8 @@ void MCOpenView::paintEvent(QPaintEvent* e)
         const OListThumb& t = list[size_t(i)];
         if (!e->rect().intersects(ToQRect(t.mrCell)))
             continue;
-        const bool sel = i == o_ScrollView->iSel;
-        const bool hasPic = !t.image.isNull();
-        if (sel)
-            p.fillRect(ToQRect(t.mrCell), palette().color(QPalette::Highlight));
-        if (!(sel && hasPic)) {
-            p.setPen(QPen(hasPic ? palette().color(QPalette::Mid) : QColor(Qt::black), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(ToQRect(t.mrThumb).adjusted(0, 0, -1, -1));
-        }
-        if (hasPic)
-            p.drawImage(ToQRect(t.mrThumb), t.image);
-        p.setPen(sel ? palette().color(QPalette::HighlightedText) : QColor(Qt::black));
-        const QRect label = ToQRect(t.mrLabel);
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter,
-                   fm.elidedText(Q(t.sDisplayName), Qt::ElideRight, label.width()));
+        PaintThumbCell(p, palette(), fm,
+                       {t.mrCell, t.mrThumb, t.mrLabel, &t.image, nullptr, Q(t.sDisplayName), i == o_ScrollView->iSel});
     }
 }
 

@@ -1,6 +1,7 @@
 #include "download/dialog/dn_list.h"
 
 #include "base/my_image_qt.h"
+#include "base/thumb_cell_qt.h"
 #include "files/files.h"
 
 #include <QCollator>
@@ -16,7 +17,6 @@
 
 namespace {
 
-QRect ToQRect(const TMyRect& r) { return QRect(r.L, r.T, r.W, r.H); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // A list picture is a small JPEG of ours; anything far larger is not one.
@@ -123,24 +123,9 @@ void MCDnView::paintEvent(QPaintEvent* e)
         const ODnListThumb& t = list[size_t(i)];
         if (!e->rect().intersects(ToQRect(t.mrCell)))
             continue;
-        const bool sel = i == o_ScrollView->iSel;
-        const bool hasPic = !t.image.isNull();
-        if (sel)
-            p.fillRect(ToQRect(t.mrCell), palette().color(QPalette::Highlight));
-        if (!(sel && hasPic)) {
-            p.setPen(QPen(hasPic ? palette().color(QPalette::Mid) : QColor(Qt::black), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(ToQRect(t.mrThumb).adjusted(0, 0, -1, -1));
-        }
-        if (hasPic)
-            p.drawImage(ToQRect(t.mrThumb), t.image);
-        if (!t.bNewJig && !o_ScrollView->p_nsiCheckmark.isNull())
-            p.drawImage(QPoint(t.mrThumb.L, t.mrThumb.T), o_ScrollView->p_nsiCheckmark);
-        // Black, but light on the selection's highlight, as in the open dialog's lists.
-        p.setPen(sel ? palette().color(QPalette::HighlightedText) : QColor(Qt::black));
-        const QRect label = ToQRect(t.mrLabel);
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter,
-                   fm.elidedText(Q(t.sDisplayName), Qt::ElideRight, label.width()));
+        PaintThumbCell(p, palette(), fm,
+                       {t.mrCell, t.mrThumb, t.mrLabel, &t.image, t.bNewJig ? nullptr : &o_ScrollView->p_nsiCheckmark,
+                        Q(t.sDisplayName), i == o_ScrollView->iSel});
     }
 }
 
