@@ -585,9 +585,9 @@ struct FastFinder {
         q.best = k;
         q.cosine = c;
         Circumcentre(A, B, K, &q.cx, &q.cy);
+        // At least (r (1 + 1e-7) + 1e-7)^2, with r the circle's radius.
         const double dx = q.cx - A.x, dy = q.cy - A.y;
-        const double r = std::sqrt(dx * dx + dy * dy) * (1 + 1e-7) + 1e-7;
-        q.skip2 = r * r;
+        q.skip2 = (dx * dx + dy * dy) * (1 + 3.2e-7) + 1.1e-7;
     }
 
     static int64_t FloorDiv(int64_t v, int64_t d)  // d > 0
@@ -647,11 +647,13 @@ struct FastFinder {
     {
         // Better candidates found on the way have their circles' open sides
         // inside this one's: the first circle bounds the whole scan.
-        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r;
-        const int y0 = std::max(0, int(std::floor((cy - r - minY) / g)));
-        const int y1 = std::min(nby - 1, int(std::floor((cy + r - minY) / g)));
-        const int x0 = std::max(0, int(std::floor((cx - r - minX) / g)));
-        const int x1 = std::min(nbx - 1, int(std::floor((cx + r - minX) / g)));
+        // Rounding in the bucket bounds moves them by less than the pixel to
+        // spare, and truncating rather than flooring only adds buckets.
+        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = 1.0 / g;
+        const int y0 = std::max(0, int((cy - r - minY) * inv));
+        const int y1 = std::min(nby - 1, int((cy + r - minY) * inv));
+        const int x0 = std::max(0, int((cx - r - minX) * inv));
+        const int x1 = std::min(nbx - 1, int((cx + r - minX) * inv));
         const bool small = (x1 - x0 + 1) * (y1 - y0 + 1) <= kSmallBox;
         for (int by = y0; by <= y1; ++by) {
             int bx0 = x0, bx1 = x1;
@@ -661,8 +663,8 @@ struct FastFinder {
                 if (dy * dy > r2)
                     continue;
                 const double hw = std::sqrt(r2 - dy * dy);
-                bx0 = std::max(x0, int(std::floor((cx - hw - minX) / g)));
-                bx1 = std::min(x1, int(std::floor((cx + hw - minX) / g)));
+                bx0 = std::max(x0, int((cx - hw - minX) * inv));
+                bx1 = std::min(x1, int((cx + hw - minX) * inv));
             }
             if (bx0 <= bx1)
                 ScanRunOutside(by, bx0, bx1, q, skipX0, skipY0, skipX1, skipY1);
@@ -864,7 +866,12 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (!add(u, x1, y1, x2, y2))
                 return false;
         }
-    for (int e = 0; e < cell.edgeNum && !*touches; ++e) {
+    // Edges between circumcentres strictly inside the field stay clear of
+    // its border; only a cell with a circumcentre on or beyond it may touch.
+    bool centresInside = true;
+    for (int p = 0; p < tn; ++p)
+        centresInside &= tx[p] > b.field.L && tx[p] < b.field.R && ty[p] > b.field.T && ty[p] < b.field.B;
+    for (int e = 0; e < cell.edgeNum && !*touches && !centresInside; ++e) {
         const TVorEdge& E = cell.edges[size_t(e)];
         *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || E.x1 <= b.field.L || E.x2 <= b.field.L ||
                    E.x1 >= b.field.R || E.x2 >= b.field.R;
