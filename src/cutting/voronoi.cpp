@@ -139,10 +139,16 @@ static bool ClipEndToLine(double* px, double* py, double ox, double oy, bool ver
     return true;
 }
 
+// The sums of the x and of the y ends of a cell's edges, in the order added.
+struct TEndSums {
+    double x = 0, y = 0;
+};
+
 // AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
-// neighbour yet, so that no edge can be a repeat.
+// neighbour yet, so that no edge can be a repeat. An edge added goes into
+// *sums when given (summing as it goes spares reading the cell back).
 static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
-                    bool mayRepeat)
+                    bool mayRepeat, TEndSums* sums = nullptr)
 {
     OrderEnds(&x1, &y1, &x2, &y2);
     const double L = f.L, T = f.T, R = f.R, B = f.B;
@@ -185,6 +191,10 @@ static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double 
     if (cell.edgeNum >= kCellMaxEdges)
         return false;
     cell.edges[size_t(cell.edgeNum++)] = {x1, y1, x2, y2, int16_t(neighbour)};
+    if (sums) {
+        sums->x += x1 + x2;
+        sums->y += y1 + y2;
+    }
     return true;
 }
 
@@ -749,6 +759,7 @@ struct TCellBuild {
     const std::vector<int>& nbList;
     bool collinear = false;
     std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
+    TEndSums* sums;             // of the cell being built
 };
 
 void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std::vector<int>& list,
@@ -829,7 +840,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
     int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
     auto add = [&](int u, double x1, double y1, double x2, double y2) {
         const int before = cell.edgeNum;
-        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0))
+        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
             return false;
         edgesAt[u] += cell.edgeNum - before;
         return true;
@@ -889,7 +900,7 @@ bool AddChainEdges(const TCellBuild& b, int i, TVorCell& cell)
         double x1 = (c.x + V.x) * 0.5, y1 = (c.y + V.y) * 0.5;
         double x2 = x1 - (V.y - c.y), y2 = y1 + (V.x - c.x);
         ExtendLineToImageBorders(b.field, &x1, &y1, &x2, &y2);
-        if (!AddEdgeToCell(cell, v, x1, y1, x2, y2, b.field))
+        if (!AddEdge(cell, v, x1, y1, x2, y2, b.field, true, b.sums))
             return false;
     }
     return true;
@@ -926,8 +937,8 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
         }
         if (hi <= lo)
             continue;
-        if (!AddEdgeToCell(cell, -1, sd.x0 + lo * sd.dx, sd.y0 + lo * sd.dy, sd.x0 + hi * sd.dx,
-                           sd.y0 + hi * sd.dy, f))
+        if (!AddEdge(cell, -1, sd.x0 + lo * sd.dx, sd.y0 + lo * sd.dy, sd.x0 + hi * sd.dx, sd.y0 + hi * sd.dy, f,
+                     true, b.sums))
             return false;
     }
     return true;
@@ -941,19 +952,15 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
         cell.triNum = b.d.scratch.siteTriNum[size_t(i)];
         std::copy_n(b.d.scratch.siteTris.begin() + std::ptrdiff_t(i) * kCellMaxTris, cell.triNum, cell.tris.begin());
     }
+    *b.sums = {};
     bool touches = b.collinear;
     if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
         return false;
     if (touches && !AddBorderEdges(b, i, cell))
         return false;
     if (cell.edgeNum > 0) {
-        double sx = 0, sy = 0;
-        for (int e = 0; e < cell.edgeNum; ++e) {
-            sx += cell.edges[size_t(e)].x1 + cell.edges[size_t(e)].x2;
-            sy += cell.edges[size_t(e)].y1 + cell.edges[size_t(e)].y2;
-        }
-        cell.dx = sx / cell.edgeNum * 0.5;
-        cell.dy = sy / cell.edgeNum * 0.5;
+        cell.dx = b.sums->x / cell.edgeNum * 0.5;
+        cell.dy = b.sums->y / cell.edgeNum * 0.5;
     }
     return true;
 }
@@ -1017,7 +1024,8 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
     sc.endSlot.assign(n, -1);
-    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot};
+    TEndSums sums;
+    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot, &sums};
     for (size_t i = 0; i < n; ++i)
         if (!BuildCell(b, int(i), cells[i]))
             return Fail(cells, "Finding cell edges failed: a cell has too many edges!");
