@@ -560,6 +560,7 @@ struct FastFinder {
         int64_t ex, ey;
         Reach reach;
         int best = -1;
+        bool haveCosine = false;  // the best's cosine is worked out when first needed
         double cosine = 2;
         // The best's circle; beyond sqrt(skip2) nothing can win (nothing is
         // beyond it before there is a best).
@@ -579,11 +580,17 @@ struct FastFinder {
         if (outside | wrongSide | (k == q.best))
             return;
         const TPoint& B = s[size_t(q.b)];
-        const double c = GetAngleCos(A.x, A.y, K.x, K.y, B.x, B.y);
+        double c = 0;
         if (q.best >= 0) {
             // acos falls strictly and steeply: a cosine clearly above the
             // best one's loses, one clearly below wins; near ties take the
             // angles themselves.
+            c = GetAngleCos(A.x, A.y, K.x, K.y, B.x, B.y);
+            if (!q.haveCosine) {
+                const TPoint& Q = s[size_t(q.best)];
+                q.cosine = GetAngleCos(A.x, A.y, Q.x, Q.y, B.x, B.y);
+                q.haveCosine = true;
+            }
             if (c > q.cosine + 1e-12)
                 return;
             if (c >= q.cosine - 1e-12) {
@@ -592,6 +599,7 @@ struct FastFinder {
                     return;
             }
         }
+        q.haveCosine = q.best >= 0;
         q.best = k;
         q.cosine = c;
         Circumcentre(A, B, K, &q.cx, &q.cy);
