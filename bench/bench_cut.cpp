@@ -8,9 +8,14 @@
 // "images" are the piece images with emboss style 1 (both cores), "total" the
 // whole cut with them; "copy" the same images without emboss (the per-piece
 // copy alone), not part of the total.
-// "looks" is what the screen's pieces add on top when a game opens: every
-// turned copy eased and baked over its shadow (one core, as the atlas does
-// it), not part of the total; "looks%" its share of the total.
+// The screen's pieces, not part of the total, filled into atlas-like pages
+// as the field does when a game opens (both cores, the page zeroed first):
+// "plain" the premultiplied copy of every turned copy the atlas must make
+// anyway, "looks" every turned copy eased and baked over its shadow, "extra"
+// the difference and "extra%" its share of the total. With rotation on the
+// lines below give the fills' CPU time over all threads (steadier than the
+// wall time on a busy machine) and the straightforward per-pixel reference
+// (one core) for comparison. The load average is printed before and after.
 // --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on.
 #include "support.h"
 
@@ -20,9 +25,13 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cstdio>
+#include <ctime>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -30,9 +39,161 @@ namespace {
 struct Result {
     int pieces = 0, attempts = 0;
     double partition = 0, prep = 0, curves = 0, fill = 0, stray = 0, tails = 0, images = 0, copy = 0, total = 0;
-    double looks = 0;
+    double plain = 0, looks = 0, looksRef = 0;
+    double plainCpu = 0, looksCpu = 0;  // the same fills in CPU time, every thread
     size_t imageBytes = 0, imageMust = 0;
 };
+
+// ---- The atlas's filling ------------------------------------------------------------------
+
+void PrintLoad(const char* when)
+{
+    double l1 = 0, l5 = 0, l15 = 0;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf %lf %lf", &l1, &l5, &l15) != 3)
+            l1 = l5 = l15 = 0;
+        std::fclose(f);
+    }
+    std::printf("load average %s: %.2f %.2f %.2f\n", when, l1, l5, l15);
+}
+
+struct Cell {
+    int piece;
+    int page;
+    size_t at;    // byte offset of the piece's first cell in its page
+    int pitch;    // from one turned copy to the next, pixels
+};
+constexpr int kPageSide = 4096;  // as the atlas's pages
+
+// The pieces' blocks shelf-packed into pages as the atlas packs them, the
+// extra of a cell ew x eh; *heights receives each page's height.
+std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, int count,
+                            bool rotate, int ew, int eh, std::vector<int>* heights)
+{
+    std::vector<Cell> cells;
+    int page = 0, x = 0, y = 0, shelfH = 0;
+    for (int i = 0; i < count; ++i) {
+        const TJig& j = jigs[size_t(i)];
+        const OMyImage& img = images[size_t(i)];
+        if (!img.HasPixels() || j.W < 1 || j.H < 1)
+            continue;
+        const bool strip = PieceHasStrip(j, rotate);
+        const int pitch = strip ? img.H + std::max(ew, eh) : j.W + ew;
+        const int bw = strip ? 4 * pitch : pitch, bh = strip ? pitch : j.H + eh;
+        if (bw > kPageSide || bh > kPageSide)
+            continue;
+        if (x + bw > kPageSide)
+            x = 0, y += shelfH, shelfH = 0;
+        if (y + bh > kPageSide)
+            ++page, x = y = shelfH = 0;
+        cells.push_back({i, page, (size_t(y) * kPageSide + size_t(x)) * 4, pitch});
+        x += bw;
+        shelfH = std::max(shelfH, bh);
+        heights->resize(size_t(page) + 1, 0);
+        (*heights)[size_t(page)] = std::max((*heights)[size_t(page)], y + bh);
+    }
+    return cells;
+}
+
+// Where the field draws a group's pieces from (the top left of the turned picture on).
+int64_t DrawKey(const TJig& p, int r)
+{
+    const int cx = p.CellX + p.CellW / 2, cy = p.CellY + p.CellH / 2;
+    const int kx = r == 1 ? -cy : r == 2 ? -cx : r == 3 ? cy : cx;
+    const int ky = r == 1 ? cx : r == 2 ? -cy : r == 3 ? -cx : cy;
+    return int64_t(ky) * (int64_t(1) << 32) + kx;
+}
+
+double ProcessCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Fills the pages on every core, each piece's cells by one thread: with
+// `looks` as the field does (eased, over the shadow, which keeps off the
+// neighbours drawn before), otherwise the plain premultiplied copy. Returns
+// the wall time; *cpu receives the CPU time of all threads.
+double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, const OMyImage& masks,
+                 int count, bool rotate, bool looks, double* cpu)
+{
+    const TShadowLook& look = kShadowLook;
+    const int ew = looks ? look.ExtraW() : 0, eh = looks ? look.ExtraH() : 0;
+    std::vector<int> heights;
+    const std::vector<Cell> cells = PackCells(jigs, images, count, rotate, ew, eh, &heights);
+    const int pages = int(heights.size());
+    // One page buffer, reused for every page as the atlas does; its memory
+    // is touched before the clock starts (a fresh mapping's first touch
+    // costs more than the whole filling on this machine's virtual memory).
+    const size_t row = size_t(kPageSide) * 4;
+    std::vector<uint8_t> page(row * kPageSide, 1);
+    const double t0 = NowMs(), c0 = ProcessCpuMs();
+    TCodePlane plane;
+    if (looks)
+        plane.From(masks);
+    std::atomic<int> next{0};
+    size_t first = 0, end = 0;  // the current page's cells
+    auto worker = [&]() {
+        OCellBaker baker;
+        TShadowBlockers b;
+        for (size_t n = first + size_t(next++); n < end; n = first + size_t(next++)) {
+            const Cell& c = cells[n];
+            const TJig& j = jigs[size_t(c.piece)];
+            const OMyImage& img = images[size_t(c.piece)];
+            const bool strip = PieceHasStrip(j, rotate);
+            const int cellW = strip ? img.H : img.W;
+            if (looks)
+                baker.SetPiece(img, cellW, j.W, j.H, look, true);
+            for (int r = 0; r < (strip ? 4 : 1); ++r) {
+                uint8_t* dst = page.data() + c.at + size_t(r) * size_t(c.pitch) * 4;
+                if (looks) {
+                    b.plane = &plane;
+                    b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
+                    b.blocks.fill(0);
+                    for (int16_t nb : j.Nb)
+                        if (nb >= 0 && nb < count && DrawKey(jigs[size_t(nb)], r) < DrawKey(j, r))
+                            b.blocks[jigs[size_t(nb)].MaskColor] = 1;
+                    baker.Bake(r, &b, dst, row);
+                    continue;
+                }
+                const int dw = r % 2 ? j.H : j.W, dh = r % 2 ? j.W : j.H;
+                for (int y = 0; y < dh; ++y) {
+                    const uint8_t* s = MyImageGetLineXY(img, r * cellW, y);
+                    uint8_t* d = dst + size_t(y) * row;
+                    for (int x = 0; x < dw; ++x, s += 4, d += 4) {
+                        const unsigned a = s[3];
+                        if (a == 255) {
+                            std::memcpy(d, s, 4);
+                        } else if (a != 0) {
+                            for (int k = 0; k < 3; ++k) {
+                                const unsigned t = s[k] * a + 128;
+                                d[k] = uint8_t((t + (t >> 8)) >> 8);
+                            }
+                            d[3] = uint8_t(a);
+                        }
+                    }
+                }
+            }
+        }
+    };
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    for (int p = 0; p < pages; ++p) {
+        first = end;
+        while (end < cells.size() && cells[end].page == p)
+            ++end;
+        std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
+        next = 0;
+        std::vector<std::thread> pool;
+        for (unsigned t = 1; t < threads; ++t)
+            pool.emplace_back(worker);
+        worker();
+        for (std::thread& t : pool)
+            t.join();
+    }
+    *cpu = ProcessCpuMs() - c0;
+    return NowMs() - t0;
+}
 
 Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint32_t seed)
 {
@@ -59,8 +220,10 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         BuildPieceImages(picture, *masks, jigs, p.TotalTileNum, rotate, 0, true, plain);
         r.copy = NowMs() - t2;
     }
-    {
-        // Eased outlines and baked shadows of every turned copy, as the atlas makes them.
+    r.plain = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, false, &r.plainCpu);
+    r.looks = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, true, &r.looksCpu);
+    if (rotate && level == 0 && style == 0) {
+        // The straightforward reference: every pixel on its own, one core.
         std::vector<uint8_t> shadow, allowed, cell;
         const double t3 = NowMs();
         for (int i = 0; i < p.TotalTileNum; ++i) {
@@ -78,7 +241,7 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
                                  cell.data(), size_t(cw) * 4);
             }
         }
-        r.looks = NowMs() - t3;
+        r.looksRef = NowMs() - t3;
     }
     r.imageBytes += size_t(2) << 20;  // the shared block's alignment slack
     r.pieces = p.TotalTileNum;
@@ -104,7 +267,8 @@ Result MedianCut(const OMyImage& picture, int level, int style, bool rotate, int
     for (int i = 0; i < repeats; ++i)
         runs.push_back(CutOnce(picture, level, style, rotate, 1000u + uint32_t(i)));
     return MedianRun(runs, {&Result::partition, &Result::prep, &Result::curves, &Result::fill, &Result::stray,
-                            &Result::tails, &Result::images, &Result::copy, &Result::total, &Result::looks});
+                            &Result::tails, &Result::images, &Result::copy, &Result::total, &Result::plain, &Result::looks,
+                            &Result::looksRef, &Result::plainCpu, &Result::looksCpu});
 }
 
 // ---- Floors: plain passes of the same kind ---------------------------------------------
@@ -191,17 +355,22 @@ Floors MeasureFloors(const OMyImage& picture, int style, bool rotate, int repeat
 
 void PrintHeader()
 {
-    std::printf("%-10s %5s %-8s %3s %6s %3s %9s %5s %7s %6s %6s %6s %7s %8s %6s %6s %6s %6s\n", "picture", "level",
-                "style", "rot", "pieces", "att", "partition", "prep", "curves", "fill", "stray", "tails", "images",
-                "total", "xB", "copy", "looks", "looks%");
+    std::printf("%-10s %5s %-8s %3s %6s %3s %9s %5s %7s %6s %6s %6s %7s %8s %6s %6s %6s %6s %6s %6s\n", "picture",
+                "level", "style", "rot", "pieces", "att", "partition", "prep", "curves", "fill", "stray", "tails",
+                "images", "total", "xB", "copy", "plain", "looks", "extra", "extra%");
 }
 
 void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, double B)
 {
-    std::printf("%4dx%-5d %5d %-8.8s %3s %6d %3d %9.1f %5.1f %7.1f %6.1f %6.1f %6.1f %7.1f %8.1f %6.1f %6.1f %6.1f %5.1f%%\n",
+    std::printf("%4dx%-5d %5d %-8.8s %3s %6d %3d %9.1f %5.1f %7.1f %6.1f %6.1f %6.1f %7.1f %8.1f %6.1f %6.1f %6.1f "
+                "%6.1f %6.1f %5.1f%%\n",
                 w, h, level, sShapeStyles[size_t(style)], rotate ? "on" : "off", r.pieces, r.attempts, r.partition,
-                r.prep, r.curves, r.fill, r.stray, r.tails, r.images, r.total, r.total / B, r.copy, r.looks,
-                100.0 * r.looks / r.total);
+                r.prep, r.curves, r.fill, r.stray, r.tails, r.images, r.total, r.total / B, r.copy, r.plain, r.looks,
+                r.looks - r.plain, 100.0 * (r.looks - r.plain) / r.total);
+    std::printf("           atlas filling in CPU time (all threads): plain %.1f, looks %.1f, extra %.1f ms\n",
+                r.plainCpu, r.looksCpu, r.looksCpu - r.plainCpu);
+    if (r.looksRef > 0)
+        std::printf("           looks the straightforward way (per pixel, one core): %.1f ms\n", r.looksRef);
 }
 
 }  // namespace
@@ -209,6 +378,7 @@ void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, 
 int main(int argc, char** argv)
 {
     const auto [repeats, quick] = ParseBenchArgs(argc, argv);
+    PrintLoad("at start");
     const int sizes[2][2] = {{1600, 1200}, {2560, 1920}};
     for (const auto& sz : sizes) {
         const int w = sz[0], h = sz[1];
@@ -235,5 +405,6 @@ int main(int argc, char** argv)
                     "one neighbour read pass %.1f, writing every byte of the images once %.1f\n",
                     f.curves, f.fill, f.read, f.copy);
     }
+    PrintLoad("at end");
     return 0;
 }

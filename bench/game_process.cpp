@@ -96,6 +96,7 @@ TRssSplit RssSplit(pid_t pid)
             std::istringstream l(line);
             std::string range, perms, offset, dev, inode;
             l >> range >> perms >> offset >> dev >> inode;
+            name.clear();  // anonymous mappings have none
             std::getline(l >> std::ws, name);
             shared = perms.size() > 3 && perms[3] == 's';
             continue;

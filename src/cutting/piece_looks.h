@@ -10,6 +10,7 @@
 
 #include "base/my_image.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -64,3 +65,64 @@ void MakeShadowAlpha(const OMyImage& img, int w, int h, const TShadowLook& look,
 // there when the picture is put together).
 void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const std::vector<uint8_t>& shadow,
                       const uint8_t* allowed, const TShadowLook& look, uint8_t* dst, size_t stride);
+
+// ---- The atlas's way ------------------------------------------------------------------
+// The same bytes as BakeShadowedCell over MakeShadowAlpha's shadow, made for
+// the thousands of cells of an atlas: the alpha is read as bit masks, the
+// inside of a piece (opaque with all eight neighbours) is copied, and only
+// the outline and the shadow's band are worked pixel by pixel; the shadow is
+// blurred once per piece for all its turns.
+
+// The mask's piece codes, one byte a pixel (a quarter of the mask's bytes,
+// so that the many small reads stay in the cache).
+struct TCodePlane {
+    std::vector<uint8_t> codes;  // rows of W bytes
+    int W = 0, H = 0;
+    // Byte 2 of every pixel of the cutter's mask image.
+    void From(const OMyImage& masks);
+};
+
+// Where a piece's shadow may not fall, for one turn: on pixels of the
+// put-together picture's mask whose code belongs to a piece drawn before it.
+struct TShadowBlockers {
+    const TCodePlane* plane = nullptr;    // the mask's codes
+    int homeX = 0, homeY = 0;             // the upright box's top left in it
+    int boxW = 0, boxH = 0;               // the upright box
+    std::array<uint8_t, 256> blocks{};    // per code: 1 where no shadow may fall
+    // Cell pixel (u, v) of turn r may take the shadow (outside the mask: yes).
+    bool Allows(int r, int u, int v) const;
+    // Row v of turn r's cell: the code of cell pixel u is plane->codes[off +
+    // u * step] for u in lo .. hi (elsewhere: no mask).
+    void Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const;
+};
+
+class OCellBaker {
+public:
+    // The piece whose cells follow: its image (squares cellW wide), its
+    // upright box w x h; with `shadow` its shadow is made for `look`.
+    void SetPiece(const OMyImage& img, int cellW, int w, int h, const TShadowLook& look, bool shadow);
+    // Turned copy r into its cell at dst (rows `stride` bytes apart): what
+    // BakeShadowedCell writes with the allowed map of `blockers` (null: the
+    // shadow may fall everywhere). Every byte of the cell is written.
+    void Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride);
+    // The upright shadow made by SetPiece (empty: none), as MakeShadowAlpha makes it.
+    const std::vector<uint8_t>& Shadow() const { return mShadow; }
+
+private:
+    void MakeShadow();
+    void SquareBits();
+
+    const OMyImage* mImg = nullptr;
+    int mCellW = 0, mW = 0, mH = 0;
+    TShadowLook mLook;
+    std::vector<uint8_t> mShadow;              // (w + 2m) x (h + 2m)
+    std::vector<int16_t> mRowF, mRowL;         // per shadow row: first and last nonzero column
+    std::vector<int16_t> mColF, mColL;         // per shadow column: first and last nonzero row
+    // The opaque bits of every square's rows, column c at bit c + 1; each
+    // square's img.H rows followed by one row of zeros.
+    std::vector<uint64_t> mBits;
+    int mSquares = 0;
+    std::vector<uint8_t> mBlur;                // scratch of the blur
+    std::vector<uint16_t> mPad;
+    int mWords = 0;                            // words per row of mBits
+};

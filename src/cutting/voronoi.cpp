@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <limits>
@@ -138,7 +139,16 @@ static bool ClipEndToLine(double* px, double* py, double ox, double oy, bool ver
     return true;
 }
 
-bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
+// The sums of the x and of the y ends of a cell's edges, in the order added.
+struct TEndSums {
+    double x = 0, y = 0;
+};
+
+// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
+// neighbour yet, so that no edge can be a repeat. An edge added goes into
+// *sums when given (summing as it goes spares reading the cell back).
+static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
+                    bool mayRepeat, TEndSums* sums = nullptr)
 {
     OrderEnds(&x1, &y1, &x2, &y2);
     const double L = f.L, T = f.T, R = f.R, B = f.B;
@@ -172,7 +182,7 @@ bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x
     constexpr double kSame = 1e-6;
     if (std::fabs(x1 - x2) < kSame && std::fabs(y1 - y2) < kSame)
         return true;
-    for (int e = 0; e < cell.edgeNum; ++e) {
+    for (int e = 0; mayRepeat && e < cell.edgeNum; ++e) {
         const TVorEdge& o = cell.edges[size_t(e)];
         if (o.nb == neighbour && std::fabs(o.x1 - x1) < kSame && std::fabs(o.y1 - y1) < kSame &&
             std::fabs(o.x2 - x2) < kSame && std::fabs(o.y2 - y2) < kSame)
@@ -181,7 +191,16 @@ bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x
     if (cell.edgeNum >= kCellMaxEdges)
         return false;
     cell.edges[size_t(cell.edgeNum++)] = {x1, y1, x2, y2, int16_t(neighbour)};
+    if (sums) {
+        sums->x += x1 + x2;
+        sums->y += y1 + y2;
+    }
     return true;
+}
+
+bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
+{
+    return AddEdge(cell, neighbour, x1, y1, x2, y2, f, true);
 }
 
 // ---- First edge ------------------------------------------------------------------------
@@ -234,15 +253,46 @@ bool ReferenceFirstEdge(const std::vector<TPoint>& s, TFirstEdge* fe)
 }
 
 // Sorts the sites by (x, y) into sc.order; false when two coincide.
+constexpr int64_t kCountingSortSpan = 1 << 16;  // pixels; wider spreads go to std::sort
 bool SortSites(const std::vector<TPoint>& s, TVoronoiScratch& sc)
 {
     sc.keys.resize(s.size());
     for (size_t i = 0; i < s.size(); ++i)
         sc.keys[i] = (uint64_t(uint32_t(s[i].x) ^ 0x80000000u) << 32) | (uint32_t(s[i].y) ^ 0x80000000u);
     sc.order.resize(s.size());
-    for (size_t i = 0; i < s.size(); ++i)
-        sc.order[i] = int(i);
-    std::sort(sc.order.begin(), sc.order.end(), [&](int a, int b) { return sc.keys[size_t(a)] < sc.keys[size_t(b)]; });
+    int minX = s[0].x, maxX = s[0].x, minY = s[0].y, maxY = s[0].y;
+    for (const TPoint& p : s) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    const int64_t spanX = int64_t(maxX) - minX + 1, spanY = int64_t(maxY) - minY + 1;
+    if (std::max(spanX, spanY) <= kCountingSortSpan) {
+        // Sites on a picture: two stable counting sorts, by y and then by x.
+        std::vector<int>& count = sc.fill;
+        std::vector<int>& byY = sc.hull;  // free until the hull is made
+        byY.resize(s.size());
+        count.assign(size_t(spanY) + 1, 0);
+        for (const TPoint& p : s)
+            ++count[size_t(p.y - minY) + 1];
+        for (size_t v = 1; v < count.size(); ++v)
+            count[v] += count[v - 1];
+        for (size_t i = 0; i < s.size(); ++i)
+            byY[size_t(count[size_t(s[i].y - minY)]++)] = int(i);
+        count.assign(size_t(spanX) + 1, 0);
+        for (const TPoint& p : s)
+            ++count[size_t(p.x - minX) + 1];
+        for (size_t v = 1; v < count.size(); ++v)
+            count[v] += count[v - 1];
+        for (const int i : byY)
+            sc.order[size_t(count[size_t(s[size_t(i)].x - minX)]++)] = i;
+    } else {
+        for (size_t i = 0; i < s.size(); ++i)
+            sc.order[i] = int(i);
+        std::sort(sc.order.begin(), sc.order.end(),
+                  [&](int a, int b) { return sc.keys[size_t(a)] < sc.keys[size_t(b)]; });
+    }
     for (size_t i = 1; i < sc.order.size(); ++i)
         if (sc.keys[size_t(sc.order[i])] == sc.keys[size_t(sc.order[i - 1])])
             return false;
@@ -479,16 +529,22 @@ struct FastFinder {
 
     int BucketOf(const TPoint& p) const { return ((p.y - minY) / g) * nbx + (p.x - minX) / g; }
 
-    // Whether a bucket may hold a site strictly on `side` of a -> b: the
-    // cross product is linear, so its extreme over the box is at a corner.
-    bool BucketReaches(int bx, int by, const TPoint& A, int64_t ex, int64_t ey, int side) const
+    // Whether a bucket may hold a site strictly on the open side of a -> b:
+    // side * cross(a -> b, k - a) is linear, so its largest over a bucket is
+    // at one corner, the same corner for every bucket; from bucket to bucket
+    // it moves by fixed steps.
+    struct Reach {
+        int64_t base = 0, stepX = 0, stepY = 0;
+        bool At(int bx, int by) const { return base + by * stepY - bx * stepX > 0; }
+    };
+    Reach MakeReach(const TPoint& A, int64_t ex, int64_t ey, int side) const
     {
-        const int64_t x0 = minX + int64_t(bx) * g, x1 = x0 + g - 1;
-        const int64_t y0 = minY + int64_t(by) * g, y1 = y0 + g - 1;
-        // f(x, y) = ex * (y - A.y) - ey * (x - A.x)
-        if (side > 0)
-            return ex * ((ex > 0 ? y1 : y0) - A.y) - ey * ((ey > 0 ? x0 : x1) - A.x) > 0;
-        return ex * ((ex > 0 ? y0 : y1) - A.y) - ey * ((ey > 0 ? x1 : x0) - A.x) < 0;
+        const int64_t sex = side * ex, sey = side * ey;
+        Reach r;
+        r.base = sex * (minY + (sex > 0 ? g - 1 : 0) - A.y) - sey * (minX + (sey > 0 ? 0 : g - 1) - A.x);
+        r.stepX = sey * g;
+        r.stepY = sex * g;
+        return r;
     }
 
     bool AnyHullVertexOnSide(const TPoint& A, const TPoint& B, int side) const
@@ -502,27 +558,39 @@ struct FastFinder {
     struct Search {
         int a, b, side;
         int64_t ex, ey;
+        Reach reach;
         int best = -1;
+        bool haveCosine = false;  // the best's cosine is worked out when first needed
         double cosine = 2;
-        double cx = 0, cy = 0, skip2 = 0;  // the best's circle; beyond sqrt(skip2) nothing can win
+        // The best's circle; beyond sqrt(skip2) nothing can win (nothing is
+        // beyond it before there is a best).
+        double cx = 0, cy = 0, skip2 = std::numeric_limits<double>::infinity();
     };
 
     void Consider(int k, Search& q) const
     {
-        if (k == q.a || k == q.b || k == q.best)
-            return;
-        const TPoint &A = s[size_t(q.a)], &B = s[size_t(q.b)], &K = s[size_t(k)];
+        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)];
         // A site clearly outside the best one's circle has a clearly smaller
         // angle; one on or near the circle goes on to the exact comparison.
-        if (q.best >= 0 && (K.x - q.cx) * (K.x - q.cx) + (K.y - q.cy) * (K.y - q.cy) > q.skip2)
+        // a and b lie on the line, on no side. One branch for the common
+        // rejections: they are hard to foresee.
+        const double kx = K.x - q.cx, ky = K.y - q.cy;
+        const bool outside = kx * kx + ky * ky > q.skip2;
+        const bool wrongSide = Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side;
+        if (outside | wrongSide | (k == q.best))
             return;
-        if (Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side)
-            return;
-        const double c = GetAngleCos(A.x, A.y, K.x, K.y, B.x, B.y);
+        const TPoint& B = s[size_t(q.b)];
+        double c = 0;
         if (q.best >= 0) {
             // acos falls strictly and steeply: a cosine clearly above the
             // best one's loses, one clearly below wins; near ties take the
             // angles themselves.
+            c = GetAngleCos(A.x, A.y, K.x, K.y, B.x, B.y);
+            if (!q.haveCosine) {
+                const TPoint& Q = s[size_t(q.best)];
+                q.cosine = GetAngleCos(A.x, A.y, Q.x, Q.y, B.x, B.y);
+                q.haveCosine = true;
+            }
             if (c > q.cosine + 1e-12)
                 return;
             if (c >= q.cosine - 1e-12) {
@@ -531,43 +599,101 @@ struct FastFinder {
                     return;
             }
         }
+        q.haveCosine = q.best >= 0;
         q.best = k;
         q.cosine = c;
         Circumcentre(A, B, K, &q.cx, &q.cy);
+        // At least (r (1 + 1e-7) + 1e-7)^2, with r the circle's radius.
         const double dx = q.cx - A.x, dy = q.cy - A.y;
-        const double r = std::sqrt(dx * dx + dy * dy) * (1 + 1e-7) + 1e-7;
-        q.skip2 = r * r;
+        q.skip2 = (dx * dx + dy * dy) * (1 + 3.2e-7) + 1.1e-7;
+    }
+
+    static int64_t FloorDiv(int64_t v, int64_t d)  // d > 0
+    {
+        const int64_t f = v / d;
+        return f - (v % d != 0 && v < 0);
+    }
+
+    // The buckets bx0..bx1 of row by (inside the grid), but those wholly off
+    // the open side: along a row the open side's test is linear in bx, so
+    // the buckets that pass form one run, and their sites lie next to each
+    // other in bucketSites.
+    void ScanRun(int by, int bx0, int bx1, Search& q) const
+    {
+        const int64_t v0 = q.reach.base + by * q.reach.stepY, sx = q.reach.stepX;  // v0 - bx * sx > 0
+        int64_t lo = bx0, hi = bx1;
+        if (sx == 0) {
+            if (v0 <= 0)
+                return;
+        } else if (sx > 0) {
+            hi = std::min(hi, FloorDiv(v0 - 1, sx));
+        } else {
+            lo = std::max(lo, FloorDiv(-v0, -sx) + 1);
+        }
+        if (lo > hi)
+            return;
+        const size_t row = size_t(by) * size_t(nbx);
+        const int end = sc.bucketStart[row + size_t(hi) + 1];
+        for (int p = sc.bucketStart[row + size_t(lo)]; p < end; ++p)
+            Consider(sc.bucketSites[size_t(p)], q);
+    }
+
+    // Row by's buckets bx0..bx1, but those of the block already seen.
+    void ScanRunOutside(int by, int bx0, int bx1, Search& q, int skipX0, int skipY0, int skipX1, int skipY1) const
+    {
+        if (by < skipY0 || by > skipY1 || bx1 < skipX0 || bx0 > skipX1) {
+            ScanRun(by, bx0, bx1, q);
+            return;
+        }
+        if (bx0 < skipX0)
+            ScanRun(by, bx0, skipX0 - 1, q);
+        if (bx1 > skipX1)
+            ScanRun(by, skipX1 + 1, bx1, q);
     }
 
     void ScanBucket(int bx, int by, Search& q) const
     {
-        if (bx < 0 || bx >= nbx || by < 0 || by >= nby ||
-            !BucketReaches(bx, by, s[size_t(q.a)], q.ex, q.ey, q.side))
-            return;
-        const size_t bi = size_t(by) * size_t(nbx) + size_t(bx);
-        for (int p = sc.bucketStart[bi]; p < sc.bucketStart[bi + 1]; ++p)
-            Consider(sc.bucketSites[size_t(p)], q);
+        if (bx >= 0 && bx < nbx && by >= 0 && by < nby)
+            ScanRun(by, bx, bx, q);
     }
 
     // Every bucket under the best candidate's circle (with a pixel to
-    // spare), but those of the block already seen.
+    // spare) that reaches the open side, but those of the block already
+    // seen. A large circle has its rows trimmed to its chord across them.
+    static constexpr int kSmallBox = 16;  // buckets, below which the rows are not worth trimming
     void ScanCircle(Search& q, int skipX0, int skipY0, int skipX1, int skipY1) const
     {
-        const double r = std::sqrt(q.skip2) + 1;
-        const int x0 = std::max(0, int(std::floor((q.cx - r - minX) / g)));
-        const int x1 = std::min(nbx - 1, int(std::floor((q.cx + r - minX) / g)));
-        const int y0 = std::max(0, int(std::floor((q.cy - r - minY) / g)));
-        const int y1 = std::min(nby - 1, int(std::floor((q.cy + r - minY) / g)));
-        for (int by = y0; by <= y1; ++by)
-            for (int bx = x0; bx <= x1; ++bx)
-                if (bx < skipX0 || bx > skipX1 || by < skipY0 || by > skipY1)
-                    ScanBucket(bx, by, q);
+        // Better candidates found on the way have their circles' open sides
+        // inside this one's: the first circle bounds the whole scan.
+        // Rounding in the bucket bounds moves them by less than the pixel to
+        // spare, and truncating rather than flooring only adds buckets.
+        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = 1.0 / g;
+        const int y0 = std::max(0, int((cy - r - minY) * inv));
+        const int y1 = std::min(nby - 1, int((cy + r - minY) * inv));
+        const int x0 = std::max(0, int((cx - r - minX) * inv));
+        const int x1 = std::min(nbx - 1, int((cx + r - minX) * inv));
+        const bool small = (x1 - x0 + 1) * (y1 - y0 + 1) <= kSmallBox;
+        for (int by = y0; by <= y1; ++by) {
+            int bx0 = x0, bx1 = x1;
+            if (!small) {
+                const double top = minY + double(by) * g, bottom = top + g - 1;
+                const double dy = std::max({top - cy, 0.0, cy - bottom});
+                if (dy * dy > r2)
+                    continue;
+                const double hw = std::sqrt(r2 - dy * dy);
+                bx0 = std::max(x0, int((cx - hw - minX) * inv));
+                bx1 = std::min(x1, int((cx + hw - minX) * inv));
+            }
+            if (bx0 <= bx1)
+                ScanRunOutside(by, bx0, bx1, q, skipX0, skipY0, skipX1, skipY1);
+        }
     }
 
     int Best(int e, int a, int b, int side) const
     {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
-        Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y};
+        Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
+        q.reach = MakeReach(A, q.ex, q.ey, side);
         for (int t = sc.edgeTriHead[size_t(e)]; t >= 0; t = sc.triLinks[size_t(t)][1])
             Consider(sc.triLinks[size_t(t)][0], q);
         if (q.best >= 0) {
@@ -578,9 +704,8 @@ struct FastFinder {
         const int cbx = std::clamp((M.x - minX) / g, 0, nbx - 1);
         const int cby = std::clamp((M.y - minY) / g, 0, nby - 1);
         int r = 1;
-        for (int by = cby - 1; by <= cby + 1; ++by)
-            for (int bx = cbx - 1; bx <= cbx + 1; ++bx)
-                ScanBucket(bx, by, q);
+        for (int by = std::max(cby - 1, 0); by <= std::min(cby + 1, nby - 1); ++by)
+            ScanRun(by, std::max(cbx - 1, 0), std::min(cbx + 1, nbx - 1), q);
         for (const int maxRing = std::max(nbx, nby); q.best < 0 && r < maxRing;) {
             ++r;
             if (r == 3 && !AnyHullVertexOnSide(A, B, side))
@@ -641,6 +766,8 @@ struct TCellBuild {
     const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR)
     const std::vector<int>& nbList;
     bool collinear = false;
+    std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
+    TEndSums* sums;             // of the cell being built
 };
 
 void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std::vector<int>& list,
@@ -669,37 +796,79 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
     const TPoint& c = b.s[size_t(i)];
     const int tn = cell.triNum;
     // The cell's triangles as (other vertex, other vertex, circumcentre).
-    int o1[kCellMaxTris], o2[kCellMaxTris];
+    // sg: the side of o2 from the line c -> o1 (o1 lies on the other side
+    // of c -> o2); never 0, a triangle has its third vertex off the line.
+    int o1[kCellMaxTris], o2[kCellMaxTris], sg[kCellMaxTris];
     double tx[kCellMaxTris], ty[kCellMaxTris];
     for (int p = 0; p < tn; ++p) {
         const TTriangle& t = b.d.tris[size_t(cell.tris[size_t(p)])];
         const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
         o1[p] = t.v[k == 0 ? 1 : 0];
         o2[p] = t.v[k == 2 ? 1 : 2];
+        sg[p] = Sign(Cross(c, b.s[size_t(o1[p])], b.s[size_t(o2[p])]));
         tx[p] = t.cx;
         ty[p] = t.cy;
     }
-    for (int p = 0; p < tn; ++p)
-        for (int q = p + 1; q < tn; ++q) {
-            const bool s1 = o1[p] == o1[q] || o1[p] == o2[q], s2 = o2[p] == o1[q] || o2[p] == o2[q];
-            if (s1 == s2)
-                continue;  // no edge in common at the cell (or the same triangle)
-            if (!AddEdgeToCell(cell, s1 ? o1[p] : o2[p], tx[p], ty[p], tx[q], ty[q], b.field))
-                return false;
-        }
+    // The far ends, each with the triangles it belongs to (in order) and
+    // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
+    // far ends turns the side over).
+    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endTris[2 * kCellMaxTris][kCellMaxTris];
+    int endNum = 0;
     for (int p = 0; p < tn; ++p)
         for (int k = 0; k < 2; ++k) {
-            const int v = k == 0 ? o1[p] : o2[p], w = k == 0 ? o2[p] : o1[p];
-            // A hull edge has triangles on one side only (co-circular sites
-            // can stack two on the same side).
-            const TPoint& V = b.s[size_t(v)];
-            const int wSide = Sign(Cross(c, V, b.s[size_t(w)]));
-            bool otherSide = false;
-            for (int q = 0; q < tn && !otherSide; ++q)
-                if (q != p && (o1[q] == v || o2[q] == v))
-                    otherSide = Sign(Cross(c, V, b.s[size_t(o1[q] == v ? o2[q] : o1[q])])) != wSide;
-            if (otherSide)
+            const int v = k == 0 ? o1[p] : o2[p];
+            int u = b.endSlot[size_t(v)];
+            if (u < 0) {
+                u = endNum++;
+                b.endSlot[size_t(v)] = u;
+                ends[u] = v;
+                endSides[u] = 0;
+                endTriNum[u] = 0;
+            }
+            endSides[u] |= (k == 0 ? sg[p] : -sg[p]) > 0 ? 2 : 1;
+            endTris[u][endTriNum[u]++] = p;
+            endOf[2 * p + k] = u;
+        }
+    for (int u = 0; u < endNum; ++u)
+        b.endSlot[size_t(ends[u])] = -1;
+    // Two triangles with exactly one far end in common meet along an edge
+    // of the cell: the edge between their circumcentres, in the order of
+    // the pairs (p, q). A pair is flipped once per common far end, so pairs
+    // with both in common (co-circular repeats) drop out.
+    uint32_t pairs[kCellMaxTris] = {};
+    int pairEnd[kCellMaxTris][kCellMaxTris];
+    for (int u = 0; u < endNum; ++u)
+        for (int x = 0; x < endTriNum[u]; ++x)
+            for (int y = x + 1; y < endTriNum[u]; ++y) {
+                const int p = endTris[u][x], q = endTris[u][y];
+                pairs[p] ^= 1u << q;
+                pairEnd[p][q] = u;
+            }
+    int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
+    auto add = [&](int u, double x1, double y1, double x2, double y2) {
+        const int before = cell.edgeNum;
+        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
+            return false;
+        edgesAt[u] += cell.edgeNum - before;
+        return true;
+    };
+    for (int p = 0; p < tn; ++p)
+        for (uint32_t m = pairs[p]; m != 0; m &= m - 1) {
+            const int q = std::countr_zero(m);
+            if (!add(pairEnd[p][q], tx[p], ty[p], tx[q], ty[q]))
+                return false;
+        }
+    // A hull edge has triangles on one side only (co-circular sites can
+    // stack two on the same side).
+    for (int p = 0; p < tn; ++p)
+        for (int k = 0; k < 2; ++k) {
+            const int u = endOf[2 * p + k];
+            if (endSides[u] == 3)
                 continue;
+            const int v = ends[u];
+            const int wSide = k == 0 ? sg[p] : -sg[p];
+            const TPoint& V = b.s[size_t(v)];
             *touches = true;
             // The bisector of c and v as a ray from the circumcentre, away
             // from the triangle's third vertex. Its circumcentre may lie
@@ -713,13 +882,18 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             const double len = std::sqrt(dx * dx + dy * dy);
             double x1 = tx[p], y1 = ty[p], x2 = tx[p] + dx / len, y2 = ty[p] + dy / len;
             ExtendLineEndToImageBorders(b.field, &x1, &y1, &x2, &y2);
-            if (!AddEdgeToCell(cell, v, x1, y1, x2, y2, b.field))
+            if (!add(u, x1, y1, x2, y2))
                 return false;
         }
-    for (int e = 0; e < cell.edgeNum && !*touches; ++e) {
+    // Edges between circumcentres strictly inside the field stay clear of
+    // its border; only a cell with a circumcentre on or beyond it may touch.
+    bool centresInside = true;
+    for (int p = 0; p < tn; ++p)
+        centresInside &= tx[p] > b.field.L && tx[p] < b.field.R && ty[p] > b.field.T && ty[p] < b.field.B;
+    for (int e = 0; e < cell.edgeNum && !*touches && !centresInside; ++e) {
         const TVorEdge& E = cell.edges[size_t(e)];
-        *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || std::fmin(E.x1, E.x2) <= b.field.L ||
-                   std::fmax(E.x1, E.x2) >= b.field.R;
+        *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || E.x1 <= b.field.L || E.x2 <= b.field.L ||
+                   E.x1 >= b.field.R || E.x2 >= b.field.R;
     }
     return true;
 }
@@ -734,7 +908,7 @@ bool AddChainEdges(const TCellBuild& b, int i, TVorCell& cell)
         double x1 = (c.x + V.x) * 0.5, y1 = (c.y + V.y) * 0.5;
         double x2 = x1 - (V.y - c.y), y2 = y1 + (V.x - c.x);
         ExtendLineToImageBorders(b.field, &x1, &y1, &x2, &y2);
-        if (!AddEdgeToCell(cell, v, x1, y1, x2, y2, b.field))
+        if (!AddEdge(cell, v, x1, y1, x2, y2, b.field, true, b.sums))
             return false;
     }
     return true;
@@ -771,8 +945,8 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
         }
         if (hi <= lo)
             continue;
-        if (!AddEdgeToCell(cell, -1, sd.x0 + lo * sd.dx, sd.y0 + lo * sd.dy, sd.x0 + hi * sd.dx,
-                           sd.y0 + hi * sd.dy, f))
+        if (!AddEdge(cell, -1, sd.x0 + lo * sd.dx, sd.y0 + lo * sd.dy, sd.x0 + hi * sd.dx, sd.y0 + hi * sd.dy, f,
+                     true, b.sums))
             return false;
     }
     return true;
@@ -786,19 +960,15 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
         cell.triNum = b.d.scratch.siteTriNum[size_t(i)];
         std::copy_n(b.d.scratch.siteTris.begin() + std::ptrdiff_t(i) * kCellMaxTris, cell.triNum, cell.tris.begin());
     }
+    *b.sums = {};
     bool touches = b.collinear;
     if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
         return false;
     if (touches && !AddBorderEdges(b, i, cell))
         return false;
     if (cell.edgeNum > 0) {
-        double sx = 0, sy = 0;
-        for (int e = 0; e < cell.edgeNum; ++e) {
-            sx += cell.edges[size_t(e)].x1 + cell.edges[size_t(e)].x2;
-            sy += cell.edges[size_t(e)].y1 + cell.edges[size_t(e)].y2;
-        }
-        cell.dx = sx / cell.edgeNum * 0.5;
-        cell.dy = sy / cell.edgeNum * 0.5;
+        cell.dx = b.sums->x / cell.edgeNum * 0.5;
+        cell.dy = b.sums->y / cell.edgeNum * 0.5;
     }
     return true;
 }
@@ -825,7 +995,7 @@ bool Fail(std::vector<TVorCell>& cells, const char* message)
 bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, TTriangulation method,
                            TDelaunay* out)
 {
-    ClearCells(cells);
+    // Every cell is rebuilt below, and every failure clears them all.
     TDelaunay local;
     TDelaunay& d = out ? *out : local;
     d.edges.clear();
@@ -861,7 +1031,9 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
     if (first.side == 0)
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
-    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0};
+    sc.endSlot.assign(n, -1);
+    TEndSums sums;
+    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot, &sums};
     for (size_t i = 0; i < n; ++i)
         if (!BuildCell(b, int(i), cells[i]))
             return Fail(cells, "Finding cell edges failed: a cell has too many edges!");

@@ -63,6 +63,7 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
 
     p_req = request;
     p_challenges = 0;
+    p_redirects = 0;
     p_begun = false;
     p_received = 0;
     p_expected = -1;
@@ -101,30 +102,7 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
                 auth->setPassword(QString::fromStdString(p_req.sPassword));
             });
 
-    QNetworkRequest req(url);
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    req.setMaximumRedirectsAllowed(kMaxRedirects);
-    req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    req.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    req.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("ZivraJigsaw"));
-    req.setRawHeader("Accept-Encoding", "identity");  // the size cap counts what is stored
-    req.setTransferTimeout(0);  // our own stall timer below
-
-    p_reply = p_nam->get(req);
-    p_reply->setReadBufferSize(1 << 20);
-    connect(p_reply, &QNetworkReply::metaDataChanged, this, &ODnTransfer::OnMetaData);
-    connect(p_reply, &QNetworkReply::readyRead, this, &ODnTransfer::OnReadyRead);
-    connect(p_reply, &QNetworkReply::finished, this, &ODnTransfer::OnFinished);
-    connect(p_reply, &QNetworkReply::redirected, this, [this](const QUrl& to) {
-        if (!p_reply)
-            return;
-        if (!SameOrigin(QUrl(QString::fromStdString(p_req.sUrl)), to)) {
-            Fail(QStringLiteral("The server sent the download elsewhere (%1).").arg(to.toDisplayString()),
-                 kDnErrRedirect);
-            return;
-        }
-        emit p_reply->redirectAllowed();
-    });
+    Issue(url);
     // TLS errors are never ignored: the reply fails with them.
 
     p_deadline = new QTimer(this);
@@ -137,6 +115,57 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
     connect(p_stall, &QTimer::timeout, this,
             [this] { Fail(QStringLiteral("The server stopped answering."), kDnErrTimedOut); });
     p_stall->start(std::max(1, p_req.iStallMs));
+    return true;
+}
+
+// Redirects are followed here, one request each, rather than by Qt: after
+// a redirect Qt may hand over the final answer with the redirect's headers
+// (its length among them), which made good downloads look cut short.
+void ODnTransfer::Issue(const QUrl& url)
+{
+    QNetworkRequest req(url);
+    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    req.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    req.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("ZivraJigsaw"));
+    req.setRawHeader("Accept-Encoding", "identity");  // the size cap counts what is stored
+    req.setTransferTimeout(0);  // our own stall timer instead
+
+    p_reply = p_nam->get(req);
+    p_reply->setReadBufferSize(1 << 20);
+    connect(p_reply, &QNetworkReply::metaDataChanged, this, &ODnTransfer::OnMetaData);
+    connect(p_reply, &QNetworkReply::readyRead, this, &ODnTransfer::OnReadyRead);
+    connect(p_reply, &QNetworkReply::finished, this, &ODnTransfer::OnFinished);
+}
+
+// A finished 3xx answer with a target: the same request again at the target
+// when it lies on the same site (scheme, host and port), with nothing of the
+// answer kept. False when it is not a redirect; a refused one fails.
+bool ODnTransfer::FollowRedirect()
+{
+    const QVariant target = p_reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    const QVariant status = p_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!target.isValid() || !status.isValid() || status.toInt() < 300 || status.toInt() >= 400)
+        return false;
+    const QUrl to = p_reply->url().resolved(target.toUrl());
+    if (!SameOrigin(QUrl(QString::fromStdString(p_req.sUrl)), to)) {
+        Fail(QStringLiteral("The server sent the download elsewhere (%1).").arg(to.toDisplayString()),
+             kDnErrRedirect);
+        return true;
+    }
+    if (++p_redirects > kMaxRedirects) {
+        Fail(QStringLiteral("The server sent the download round in circles."), kDnErrRedirect);
+        return true;
+    }
+    QNetworkReply* old = p_reply;
+    old->disconnect(this);
+    old->deleteLater();
+    p_challenges = 0;
+    p_begun = false;
+    p_expected = -1;
+    Issue(to);
+    if (p_stall)
+        p_stall->start();
     return true;
 }
 
@@ -226,6 +255,8 @@ void ODnTransfer::OnFinished()
         return;
     const QNetworkReply::NetworkError err = p_reply->error();
     const QVariant status = p_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (err == QNetworkReply::NoError && FollowRedirect())
+        return;
     if (err != QNetworkReply::NoError) {
         if (err == QNetworkReply::AuthenticationRequiredError && p_challenges > 0) {
             emit CredentialsRefused();

@@ -76,6 +76,8 @@ signals:
     void Failed(const QString& text, int code);               // sDestPath untouched, partial file gone
 
 private:
+    void Issue(const QUrl& url);
+    bool FollowRedirect();
     void OnMetaData();
     void OnReadyRead();
     void OnFinished();
@@ -89,6 +91,7 @@ private:
     QTimer* p_deadline = nullptr;
     QTimer* p_stall = nullptr;
     int p_challenges = 0;
+    int p_redirects = 0;
     bool p_begun = false;
     int64_t p_received = 0;
     int64_t p_expected = -1;

@@ -11,8 +11,10 @@
 #include "model/puzzle.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstdlib>
+#include <thread>
 
 uint8_t RedrawP = kRedrawFull;
 uint8_t iScrPending = 0;
@@ -446,8 +448,8 @@ std::vector<TPlacement> PackItems(const std::vector<TPackItem>& items, int side,
 }
 
 // A piece's cells into the page buffer: each turned copy eased over its shadow.
-void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, std::vector<uint8_t>& shadow,
-                std::vector<uint8_t>& allowed)
+void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, const TCodePlane& plane,
+                OCellBaker& baker, TShadowBlockers& blockers)
 {
     const int i = pl.item.piece;
     const OMyImage& img = arPicJigs[size_t(i)];
@@ -456,19 +458,38 @@ void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, std
     TShadowLook look = kShadowLook;
     if (!shadows)
         look.offsetX = look.offsetY = look.blur1 = look.blur2 = 0;
-    shadow.clear();
-    if (shadows)
-        MakeShadowAlpha(img, w, h, look, shadow);
     const bool strip = PieceStrip(i);
     const int copies = strip ? 4 : 1, cellW = strip ? img.H : img.W;
+    baker.SetPiece(img, cellW, w, h, look, shadows);
     for (int r = 0; r < copies; ++r) {
-        const bool odd = r % 2 == 1;
-        const int cw = (odd ? h : w) + look.ExtraW(), ch = (odd ? w : h) + look.ExtraH();
-        if (shadows)
-            ShadowAllowedMap(i, r, cw, ch, allowed);
-        BakeShadowedCell(img, cellW, r, w, h, shadow, shadows ? allowed.data() : nullptr, look,
-                         at + size_t(r) * size_t(pl.item.pitch) * 4, row);
+        const bool blocked = shadows && ShadowBlockersOf(i, r, plane, blockers);
+        baker.Bake(r, blocked ? &blockers : nullptr, at + size_t(r) * size_t(pl.item.pitch) * 4, row);
     }
+}
+
+// Placements [first, last) into buf, whose first row is the page's row y0:
+// on every core, each piece's cells written by one thread only, so that the
+// bytes are the same whichever thread writes them.
+void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, int y0, size_t row, bool shadows,
+               const TCodePlane& plane)
+{
+    const int count = int(last - first);
+    const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
+    std::atomic<int> next{0};
+    auto worker = [&]() {
+        OCellBaker baker;
+        TShadowBlockers blockers;
+        for (int n = next++; n < count; n = next++) {
+            const TPlacement& pl = first[n];
+            WriteCells(pl, buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread& t : pool)
+        t.join();
 }
 
 }  // namespace
@@ -515,7 +536,10 @@ void PieceAtlas_Build()
         PieceAtlasP.iBuiltCount = arPicJigs.size();
     };
     const size_t row = size_t(side) * 4;
-    std::vector<uint8_t> buf, shadow, allowed;
+    std::vector<uint8_t> buf;
+    TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
+    if (shadows && miMasks && miMasks->HasPixels())
+        plane.From(*miMasks);
     size_t next = 0;  // places go page by page, shelf by shelf
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
@@ -540,10 +564,9 @@ void PieceAtlas_Build()
             buf.assign(row * size_t(y1 - y0), uint8_t(0));
             for (size_t k = next; k < end; ++k) {
                 const TPlacement& pl = places[k];
-                WriteCells(pl, buf.data() + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, shadow,
-                           allowed);
                 PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
             }
+            FillCells(places.data() + next, places.data() + end, buf.data(), y0, row, shadows, plane);
             TimelineMark("atlas-band-filled");
             if (!GLUploadRectRgba(tex, 0, y0, side, y1 - y0, buf.data()))
                 return fail();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "base/my_image.h"
+#include "cutting/piece_looks.h"
 #include "field/field_gl.h"
 #include "model/game_state.h"
 #include "platform/platform.h"
@@ -56,8 +57,13 @@ bool ShadowsShown();
 int64_t JigGroupDrawKey(int j, int r);
 // For each pixel of piece j's cell turned r (cw x ch, the shadow's extra
 // included) 1 where its shadow may fall: not where, in the put-together
-// picture, a piece drawn before it within the group lies.
+// picture, a piece drawn before it within the group lies. The pixel-by-pixel
+// form; the atlas uses ShadowBlockersOf's table, which must agree with it.
 void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
+// The same for the atlas's baker, as a table of the codes that keep the
+// shadow off, over `plane` (made from miMasks); false when the plane is
+// empty (there is no mask: the shadow falls everywhere).
+bool ShadowBlockersOf(int j, int r, const TCodePlane& plane, TShadowBlockers& out);
 // The faint, larger silhouette a carried piece casts further below.
 void DrawJigLift(const OMyWin& win, int j);
 // Piece j lies on its group's outline (a neighbour outside the group, or the

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace {
 
@@ -87,6 +88,27 @@ void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out)
             if (q >= 0 && DrawnBefore(q, j, r))
                 out[size_t(v) * size_t(cw) + size_t(u)] = 0;
         }
+}
+
+bool ShadowBlockersOf(int j, int r, const TCodePlane& plane, TShadowBlockers& out)
+{
+    if (plane.codes.empty() || size_t(j) >= Jigs.size())
+        return false;
+    const TJig& p = JigAt(j);
+    out.plane = &plane;
+    out.homeX = p.HomeX, out.homeY = p.HomeY, out.boxW = p.W, out.boxH = p.H;
+    out.blocks.fill(0);
+    // A code belongs to its first neighbour in Nb (as NeighbourWithCode finds
+    // it): the last written wins, so the neighbours go in reverse.
+    for (size_t k = std::size(p.Nb); k-- > 0;) {
+        const int16_t nb = p.Nb[k];
+        if (nb >= 0 && size_t(nb) < Jigs.size())
+            out.blocks[JigAt(nb).MaskColor] = DrawnBefore(nb, j, r) ? 1 : 0;
+    }
+    if (JigP.BorderStyle == 1)
+        out.blocks[cFrameColor] = DrawnBefore(JigP.TotalTileNum - 1, j, r) ? 1 : 0;
+    out.blocks[p.MaskColor] = 0;
+    return true;
 }
 
 bool JigOnGroupBorder(int j)

@@ -1,9 +1,14 @@
 // How pieces show on the table: the eased outline and the baked shadow.
 #include "cutting/piece_looks.h"
 
+#include "cutting/cut_test_support.h"
+#include "cutting/piece_images.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -110,4 +115,148 @@ TEST(BakedShadow, FallsToTheLowerRightOfEveryTurnAndNeverUnderTheOpaquePiece)
                 ASSERT_EQ(a, inside ? EasedAlphaAt(strip, 6, r * 6 + u, v) : 0) << u << "," << v;
             }
     }
+}
+
+namespace {
+
+// The reference's cell: BakeShadowedCell over MakeShadowAlpha's shadow, the
+// allowed map spelled out pixel by pixel.
+std::vector<uint8_t> ReferenceCell(const OMyImage& img, int cellW, int r, int w, int h, const TShadowLook& look,
+                                   bool shadows, const TShadowBlockers* blockers)
+{
+    std::vector<uint8_t> shadow, allowed;
+    if (shadows)
+        MakeShadowAlpha(img, w, h, look, shadow);
+    const int cw = (r % 2 ? h : w) + look.ExtraW(), ch = (r % 2 ? w : h) + look.ExtraH();
+    allowed.resize(size_t(cw) * size_t(ch));
+    for (int v = 0; v < ch; ++v)
+        for (int u = 0; u < cw; ++u)
+            allowed[size_t(v) * size_t(cw) + size_t(u)] = !blockers || blockers->Allows(r, u, v);
+    std::vector<uint8_t> cell(size_t(cw) * size_t(ch) * 4);
+    BakeShadowedCell(img, cellW, r, w, h, shadow, allowed.data(), look, cell.data(), size_t(cw) * 4);
+    return cell;
+}
+
+// The baker's cell, written over garbage (every byte must be its own), in
+// a wider buffer so that a stray write beyond the cell shows.
+std::vector<uint8_t> BakedCell(OCellBaker& baker, int r, int w, int h, const TShadowLook& look,
+                               const TShadowBlockers* blockers)
+{
+    const int cw = (r % 2 ? h : w) + look.ExtraW(), ch = (r % 2 ? w : h) + look.ExtraH();
+    const size_t stride = size_t(cw + 3) * 4;
+    std::vector<uint8_t> wide(stride * size_t(ch), 0xAB), cell;
+    baker.Bake(r, blockers, wide.data(), stride);
+    for (int v = 0; v < ch; ++v) {
+        const uint8_t* row = wide.data() + size_t(v) * stride;
+        cell.insert(cell.end(), row, row + size_t(cw) * 4);
+        for (size_t k = size_t(cw) * 4; k < stride; ++k)
+            EXPECT_EQ(row[k], 0xAB) << "written past the cell in row " << v;
+    }
+    return cell;
+}
+
+// The first byte where two cells differ, -1 none (vectors of bytes print too long).
+long FirstDiff(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size())
+        return 0;
+    const auto d = std::mismatch(a.begin(), a.end(), b.begin());
+    return d.first == a.end() ? -1 : long(d.first - a.begin());
+}
+
+TShadowLook LookFor(bool shadows)
+{
+    TShadowLook look = kShadowLook;
+    if (!shadows)
+        look.offsetX = look.offsetY = look.blur1 = look.blur2 = 0;
+    return look;
+}
+
+}  // namespace
+
+// The atlas bakes with OCellBaker: every byte must be the reference's, for
+// pieces the cutter really makes (strips of four turns, the wide frame) and
+// for noise that puts outline pixels everywhere, word and chunk edges included.
+TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShadows)
+{
+    struct Case { int w, h, level, style, border; };
+    for (const Case c : {Case{480, 360, 13, 0, 1}, Case{640, 480, 6, 1, 0}, Case{400, 300, 9, 2, 0}}) {
+        TJigParams p = CutParams(c.w, c.h, c.level, c.style, c.border, true);
+        std::vector<TJig> jigs;
+        OMyImagePtr masks;
+        ASSERT_EQ(RunCut(p, jigs, masks, 31u + uint32_t(c.level)), TCutStatus::Done);
+        const OMyImagePtr picture = MakeTestPicture(c.w, c.h, 7);
+        std::vector<OMyImage> images;
+        BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, true, 1, true, images);
+        TCodePlane plane;
+        plane.From(*masks);
+        OCellBaker baker;
+        for (int i = 0; i < p.TotalTileNum; ++i) {
+            const TJig& j = jigs[size_t(i)];
+            const OMyImage& img = images[size_t(i)];
+            const int w = std::min(j.W, img.W), h = std::min(j.H, img.H);
+            const bool strip = PieceHasStrip(j, true);
+            const int cellW = strip ? img.H : img.W;
+            for (bool shadows : {true, false}) {
+                const TShadowLook look = LookFor(shadows);
+                baker.SetPiece(img, cellW, w, h, look, shadows);
+                for (int r = 0; r < (strip ? 4 : 1); ++r) {
+                    // The neighbours of odd index keep the shadow off their pixels.
+                    TShadowBlockers b;
+                    b.plane = &plane;
+                    b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
+                    for (int16_t nb : j.Nb)
+                        if (nb >= 0 && (nb + r) % 2 == 1)
+                            b.blocks[jigs[size_t(nb)].MaskColor] = 1;
+                    const TShadowBlockers* blockers = r == 2 ? nullptr : &b;
+                    ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, blockers),
+                                        ReferenceCell(img, cellW, r, w, h, look, shadows, blockers)), -1)
+                        << "level " << c.level << " piece " << i << " turn " << r << " shadows " << shadows;
+                }
+            }
+        }
+    }
+    std::mt19937 rng(5);
+    for (const auto& [w, h] : {std::pair{1, 1}, {2, 3}, {15, 17}, {16, 16}, {63, 5}, {64, 9}, {65, 66}, {130, 40}}) {
+        // Any nonzero alpha counts as opaque; pixels outside the box too are neighbours.
+        const int s = std::max(w, h);
+        OMyImage strip(4 * s, s, true);
+        for (int y = 0; y < strip.H; ++y)
+            for (int x = 0; x < strip.W; ++x) {
+                uint8_t* px = MyImageGetLineXY(strip, x, y);
+                const unsigned k = rng() % 8;
+                px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
+                px[3] = k < 2 ? 0 : k == 2 ? uint8_t(1 + rng() % 254) : 255;
+            }
+        OCellBaker baker;
+        for (bool shadows : {true, false}) {
+            const TShadowLook look = LookFor(shadows);
+            baker.SetPiece(strip, s, w, h, look, shadows);
+            std::vector<uint8_t> shadow;
+            if (shadows)
+                MakeShadowAlpha(strip, w, h, look, shadow);
+            EXPECT_EQ(baker.Shadow(), shadow) << w << "x" << h;
+            for (int r = 0; r < 4; ++r)
+                ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr),
+                                    ReferenceCell(strip, s, r, w, h, look, shadows, nullptr)), -1)
+                    << w << "x" << h << " turn " << r << " shadows " << shadows;
+        }
+    }
+}
+
+TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCode)
+{
+    // 21 columns: one block of sixteen and a tail.
+    OMyImage masks(21, 3, true);
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x) {
+            uint8_t* p = MyImageGetLineXY(masks, x, y);
+            p[0] = 128, p[1] = uint8_t(x), p[2] = uint8_t(7 * x + 50 * y), p[3] = 255;
+        }
+    TCodePlane plane;
+    plane.From(masks);
+    ASSERT_EQ(plane.codes.size(), size_t(21 * 3));
+    for (int y = 0; y < masks.H; ++y)
+        for (int x = 0; x < masks.W; ++x)
+            EXPECT_EQ(plane.codes[size_t(y) * 21 + size_t(x)], uint8_t(7 * x + 50 * y)) << x << "," << y;
 }

@@ -27,7 +27,80 @@ void ExpectSameCellsBothWays(const std::vector<TPoint>& sites, const TMyRect& fi
     }
 }
 
+// 64-bit FNV-1a of everything the cut reads from the cells: sites, moved
+// sites, every edge (ends and neighbour) in order, the triangles.
+uint64_t CellsDigest(const std::vector<TVorCell>& cells)
+{
+    uint64_t h = 0xCBF29CE484222325ull;
+    auto add = [&h](const void* data, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            h ^= static_cast<const uint8_t*>(data)[i];
+            h *= 0x100000001B3ull;
+        }
+    };
+    for (const TVorCell& c : cells) {
+        add(&c.x, sizeof c.x), add(&c.y, sizeof c.y), add(&c.dx, sizeof c.dx), add(&c.dy, sizeof c.dy);
+        add(&c.edgeNum, sizeof c.edgeNum), add(&c.triNum, sizeof c.triNum);
+        for (int e = 0; e < c.edgeNum; ++e) {
+            const TVorEdge& E = c.edges[size_t(e)];
+            add(&E.x1, sizeof E.x1), add(&E.y1, sizeof E.y1), add(&E.x2, sizeof E.x2), add(&E.y2, sizeof E.y2);
+            add(&E.nb, sizeof E.nb);
+        }
+        add(c.tris.data(), size_t(c.triNum) * sizeof c.tris[0]);
+    }
+    return h;
+}
+
 }  // namespace
+
+TEST(VoronoiCells, PartitionsKeepEveryEdgeAndItsOrderBitForBit)
+{
+    // Both triangulations share the cells' construction, so agreeing with
+    // the reference does not pin it down: a changed edge, order or rounding
+    // anywhere changes the cuts of every saved seed. The stored digests
+    // come from the partition as it has always cut.
+    std::vector<TPoint> nudged = LatticeSites(12, 12, 13, 10, 29);
+    SRand(3);
+    for (TPoint& p : nudged) {
+        p.x += MyRandom(3) - 1;
+        p.y += MyRandom(3) - 1;
+    }
+    std::vector<TPoint> ring{{200, 150}};
+    for (int k = 0; k < 16; ++k) {
+        const double a = k * 2 * M_PI / 16;
+        ring.push_back({200 + int(std::lround(100 * std::cos(a))), 150 + int(std::lround(100 * std::sin(a)))});
+    }
+    // Sites spread wider than a picture (sorted another way), around 0.
+    const TMyRect wide = vMyRectInitRB(-40000, -300, 40000, 300);
+    std::vector<TPoint> spread;
+    for (int i = 0; i < 120; ++i)
+        spread.push_back({-39000 + i * 653 + (i * 37) % 101, -280 + (i * 7919) % 560});
+    TMyRect rowField;
+    const std::vector<TPoint> row = JitteredGridSites(400, 40, 20, 1, 0, 1, &rowField);
+    const struct { const char* name; std::vector<TPoint> sites; TMyRect field; uint64_t digest; } cases[] = {
+        {"nudged lattice", nudged, kField, 0x002C9716003417BC},
+        {"ring", ring, kField, 0x564F1BC613F85323},
+        {"spread", spread, wide, 0xE7AE98AFDBE88E20},
+        {"one row", row, rowField, 0x631CADC92F01E986},
+    };
+    for (const auto& c : cases)
+        for (TTriangulation m : {TTriangulation::Fast, TTriangulation::Reference}) {
+            std::vector<TVorCell> cells = CellsFor(c.sites);
+            ASSERT_TRUE(CalculateVoronoiCells(cells, c.field, m)) << c.name;
+            EXPECT_EQ(CellsDigest(cells), c.digest) << c.name << std::hex << " 0x" << CellsDigest(cells);
+        }
+
+    // A 3942-piece cut's three relaxation passes.
+    TJigParams p = CutParams(2560, 1920, 0, 0, 0);
+    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+    TCutWork w(p, jigs);
+    ASSERT_TRUE(CutSetUp(w));
+    SRand(12345);
+    ASSERT_TRUE(CutPlaceSites(w));
+    ASSERT_EQ(w.n, 3942);
+    ASSERT_TRUE(CutPartition(w));
+    EXPECT_EQ(CellsDigest(w.cells), 0x316B900C6E4229ADu) << std::hex << "0x" << CellsDigest(w.cells);
+}
 
 TEST(VoronoiCells, JitteredGridsPartitionTheFieldIntoNearestSiteCells)
 {

@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& path)
-{
-    const std::vector<uint8_t> b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
 // Non-empty lines per section heading, in the order the headings appear.
 std::vector<std::pair<std::string, int>> SectionSizes(const std::string& text)
 {

@@ -14,20 +14,7 @@
 
 namespace {
 
-std::string ReadText(const std::string& path)
-{
-    const std::vector<uint8_t> b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
+std::vector<std::string> Lines(const std::string& text) { return SplitLines(text); }
 
 // The lines between a heading and the next heading (or the closing rule).
 std::vector<std::string> Section(const std::string& text, const std::string& name)

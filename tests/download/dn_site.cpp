@@ -44,12 +44,6 @@ std::string SiteKey()
     return key;
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 // Makes the site into folder (pictures/ and site/).
 void MakeSite(const std::string& folder)
 {

@@ -178,8 +178,8 @@ TEST_F(DnSessionTest, RedirectWithinTheSiteIsFollowed)
 {
     ASSERT_TRUE(Serve({"--fault", "redirect-same"}));
     TDnMessage m;
-    ASSERT_EQ(s.GetDnInfoIter(&m), kDnOk) << m.Text();
-    ASSERT_EQ(s.DownloadJigsaw("Alpha", Jig("Alpha"), &m), kDnOk) << m.Text();
+    ASSERT_EQ(s.GetDnInfoIter(&m), kDnOk) << m.Text() << " " << s.LastError();
+    ASSERT_EQ(s.DownloadJigsaw("Alpha", Jig("Alpha"), &m), kDnOk) << m.Text() << " " << s.LastError();
     EXPECT_EQ(ReadFileBytes(Jig("Alpha")), DnSiteJigsaw("Alpha"));
 }
 

@@ -5,7 +5,7 @@
 #include "download_ui/dn_test_support.h"
 
 #include "model/game_state.h"
-#include "shell/dialog_wait.h"
+#include "support/dialog_wait.h"
 #include "shell/open_dialog.h"
 #include "shell/open_game.h"
 
@@ -52,23 +52,18 @@ protected:
     void Run(const std::function<void(MCDownload&)>& act, bool autoStart = false)
     {
         MCDownload& d = form ? *form : Form();
-        bool acted = false;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!acted && d.isVisible()) {
-                acted = true;
-                act(d);
-            } else if (clock.elapsed() > 10000 && d.isVisible()) {
-                ADD_FAILURE() << "the dialog was left open";
-                d.done(99);
-            }
-        });
-        poll.start(10);
-        d.ShowForm(autoStart);
+        RunWhenShown(d, [&] { act(d); }, [&] { d.ShowForm(autoStart); return 0; });
     }
     void SetMode(MCDownload& d, int mode) { d.o_Mode->setCurrentIndex(mode); }
+    // Shows the dialog, downloads in `mode` and closes it.
+    void DownloadAndClose(int mode)
+    {
+        Run([&](MCDownload& d) {
+            SetMode(d, mode);
+            Click(d.o_ButDownload);
+            Click(d.o_ButExit);
+        });
+    }
     void Click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     void Present(const std::string& name) { WriteFileBytes(Jig(name), {'O', 'L', 'D'}); }
 
@@ -102,11 +97,7 @@ TEST_F(DnForm, NewModeWithEverythingPresentFetchesNothingNotEvenTheCatalogue)
 {
     for (const char* n : {"Apple", "Birch", "Cliff"})
         Present(n);
-    Run([&](MCDownload& d) {
-        SetMode(d, kDnModeNew);
-        Click(d.o_ButDownload);
-        Click(d.o_ButExit);
-    });
+    DownloadAndClose(kDnModeNew);
     EXPECT_EQ(Recorder().Count(Kind::Message, LangGetKeyVal("MS_NoNewJigs")), 1);
     EXPECT_EQ(fake->catalogueFetches, 0);
     EXPECT_EQ(asked, 0) << "no login is asked for either";
@@ -141,11 +132,7 @@ TEST_F(DnForm, ClosingAfterTwoFetchesOffersTheFirst)
     for (const int answer : {1, 2}) {
         Recorder().Clear();
         Recorder().QueueAnswer(answer);
-        Run([&](MCDownload& d) {
-            SetMode(d, kDnModeNew);
-            Click(d.o_ButDownload);
-            Click(d.o_ButExit);
-        });
+        DownloadAndClose(kDnModeNew);
         std::remove(Jig("Birch").c_str());
         std::remove(Jig("Cliff").c_str());
         EXPECT_EQ(Recorder().Count(Kind::Question, CaretMesFormat("Q_OpenFirstJigsaw")), 1);
@@ -202,11 +189,7 @@ TEST_F(DnForm, AFailedTransferEndsTheWalk)
 {
     Form();
     fake->failNames = {"Birch"};
-    Run([&](MCDownload& d) {
-        SetMode(d, kDnModeAll);
-        Click(d.o_ButDownload);
-        Click(d.o_ButExit);
-    });
+    DownloadAndClose(kDnModeAll);
     EXPECT_EQ(fake->attempted, (std::vector<std::string>{"Apple", "Birch"}));
     EXPECT_EQ(opened, (std::vector<std::string>{Jig("Apple")}));
 }
@@ -230,11 +213,7 @@ TEST_F(DnForm, ThePreviewFollowsTheWalkAndReturnsToTheSelection)
 TEST_F(DnForm, CancelledLoginFetchesNothing)
 {
     loginGiven = false;
-    Run([&](MCDownload& d) {
-        SetMode(d, kDnModeAll);
-        Click(d.o_ButDownload);
-        Click(d.o_ButExit);
-    });
+    DownloadAndClose(kDnModeAll);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(fake->attempted.empty());
     EXPECT_EQ(Recorder().Count(Kind::Question), 0);
@@ -280,11 +259,7 @@ TEST_F(DnForm, TheProgressBarFollowsTheTransfer)
         range = form->o_Progress->maximum();
     };
     Recorder().QueueAnswer(2);
-    Run([&](MCDownload& d) {
-        SetMode(d, kDnModeSelected);
-        Click(d.o_ButDownload);
-        Click(d.o_ButExit);
-    });
+    DownloadAndClose(kDnModeSelected);
     EXPECT_EQ(shown, 250);
     EXPECT_EQ(range, 1000);
     EXPECT_EQ(form->o_Progress->value(), 0) << "reset when the transfer ends";

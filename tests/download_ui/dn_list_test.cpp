@@ -9,11 +9,7 @@ namespace {
 
 class DnList : public DnFixture {};
 
-std::vector<ODnListThumb> Entries(int n)
-{
-    std::vector<ODnListThumb> v(size_t(n), ODnListThumb{});
-    return v;
-}
+std::vector<ODnListThumb> Entries(int n) { return std::vector<ODnListThumb>(size_t(n), ODnListThumb{}); }
 
 std::vector<std::string> Names(const std::vector<ODnListThumb>& list)
 {
@@ -55,10 +51,7 @@ TEST(DnListLayout, WidthsDecideColumnsRowsAndHeight)
         for (int i = 0; i < r.entries; ++i)
             EXPECT_EQ(list[size_t(i)].mrCell.L, 8 + 196 * (i % r.columns)) << r.width << " entry " << i;
     }
-}
-
-TEST(DnListLayout, ANarrowDocumentLeavesTheLayoutAsItWas)
-{
+    // Too narrow a document leaves the layout as it was.
     auto list = Entries(4);
     ASSERT_EQ(DnListLayout(list, 500), 2 * 183 + 16);
     const auto before = list;

@@ -52,16 +52,7 @@ protected:
     void Run(const std::function<void(MCDownload&)>& act)
     {
         MCDownload& d = form ? *form : Form();
-        bool acted = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!acted && d.isVisible()) {
-                acted = true;
-                act(d);
-            }
-        });
-        poll.start(10);
-        d.ShowForm(false);
+        RunWhenShown(d, [&] { act(d); }, [&] { d.ShowForm(false); return 0; }, 120000);
     }
     void Download(MCDownload& d, int mode)
     {

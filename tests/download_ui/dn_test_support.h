@@ -5,6 +5,7 @@
 
 #include "download/dialog/dn_form.h"
 #include "files/files.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QEventLoop>
@@ -95,10 +96,7 @@ class DnFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-        setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-        std::string error;
-        ASSERT_TRUE(FileNames_Create(&error)) << error;
+        ASSERT_TRUE(UseUserFolder(home.Path()));
         FileNames.sThumbPath = thumbs.Path() + "/";
         ASSERT_TRUE(ReadLangFile(LangMesFile("english")));
         DnLogin_Reset();

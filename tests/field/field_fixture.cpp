@@ -4,10 +4,10 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
@@ -56,10 +56,7 @@ FieldHarness::FieldHarness(int w, int h)
     view_->show();
     if (!QTest::qWaitForWindowExposed(view_.get()))
         std::abort();
-    QElapsedTimer t;
-    t.start();
-    while (!FieldP.bInitDone && t.elapsed() < 5000)
-        QTest::qWait(10);
+    WaitUntil([] { return FieldP.bInitDone; });
 }
 
 FieldHarness::~FieldHarness()
@@ -98,15 +95,6 @@ QImage FieldHarness::Frame()
 }
 
 void FieldHarness::Wait(int ms) { QTest::qWait(ms); }
-
-bool FieldHarness::WaitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
-}
 
 void FieldHarness::Mouse(QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons held,
                          Qt::KeyboardModifiers m)

@@ -3,8 +3,6 @@
 // events sent straight to the view.
 #pragma once
 
-#include <functional>
-
 #include "field/field.h"
 #include "field/main_view.h"
 #include "platform/platform.h"
@@ -53,8 +51,6 @@ public:
     int FramesDrawn() const { return view_->iFramesDrawn; }
     // Lets the event loop run (timer ticks, paints) for ms milliseconds.
     void Wait(int ms);
-    // Runs the event loop until done() holds or ms have passed; answers done().
-    bool WaitUntil(const std::function<bool()>& done, int ms = 5000);
 
     // Mouse events carry the keyboard modifiers held, as the window system reports them.
     void Press(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier);

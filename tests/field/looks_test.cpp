@@ -3,7 +3,9 @@
 // pixels, the switch that removes them, and the finished picture's bursts.
 #include "field_fixture.h"
 
+#include "cutting/cutting.h"
 #include "cutting/piece_looks.h"
+#include "field/compose.h"
 #include "field/celebration.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -147,6 +149,50 @@ TEST(PieceLooks, AShadowFallsOnAPieceBelowButNeverWithinItsOwnGroup)
         const QPoint q = FieldHarness::ViewPoint(0, Jigs[1].X + left + dx, c1.y);
         EXPECT_EQ(Rgb(shot, q.x(), q.y()), PieceColour(1)) << dx;
     }
+}
+
+// The atlas keeps a shadow off the pieces drawn before its own with a table
+// of mask codes: on a real cut (tabs reach into the neighbours' boxes, a frame
+// around) it must allow exactly the pixels the pixel-by-pixel map allows.
+TEST(PieceLooks, TheAtlasBlockersAllowWhatTheAllowedMapAllowsOnARealCut)
+{
+    const int w = 480, h = 360;
+    TJigParams p;
+    p.ImageW = w;
+    p.ImageH = h;
+    p.BorderStyle = 1;
+    p.Rotate = true;
+    FillMaskParams(w, h, 0, 1);
+    SetJigParamsFromLevel(p, w, h, 11);
+    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+    OMyImagePtr masks;
+    SRand(12);
+    ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks), TCutStatus::Done);
+    JigP = p;
+    Jigs = jigs;
+    miMasks = std::move(masks);
+    const TShadowLook& look = kShadowLook;
+    std::vector<uint8_t> allowed;
+    TCodePlane plane;
+    plane.From(*miMasks);
+    TShadowBlockers b;
+    int blocked = 0;
+    for (int j = 0; j < JigP.TotalTileNum; ++j)
+        for (int r = 0; r < 4; ++r) {
+            const TJig& q = Jigs[size_t(j)];
+            const int cw = (r % 2 ? q.H : q.W) + look.ExtraW(), ch = (r % 2 ? q.W : q.H) + look.ExtraH();
+            ShadowAllowedMap(j, r, cw, ch, allowed);
+            ASSERT_TRUE(ShadowBlockersOf(j, r, plane, b));
+            for (int v = 0; v < ch; ++v)
+                for (int u = 0; u < cw; ++u) {
+                    const bool want = allowed[size_t(v) * size_t(cw) + size_t(u)] != 0;
+                    ASSERT_EQ(b.Allows(r, u, v), want) << "piece " << j << " turn " << r << " at " << u << "," << v;
+                    blocked += !want;
+                }
+        }
+    EXPECT_GT(blocked, 1000) << "the cut must give the table something to keep off";
+    TShadowBlockers none;
+    EXPECT_FALSE(ShadowBlockersOf(0, 0, TCodePlane{}, none)) << "without a mask the shadow falls everywhere";
 }
 
 TEST(Celebration, BurstsFollowTheSolveEndWithinTwoSecondsAndNeedTheStar)

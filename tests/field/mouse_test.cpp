@@ -5,6 +5,7 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -260,7 +261,7 @@ TEST(FieldMouse, NoFrameIsDrawnWhileNothingAsksForOne)
     EXPECT_TRUE(quiet) << "frames were drawn on every stretch though nothing asked for one";
     const int before = h.FramesDrawn();
     RedrawP = kRedrawFull;
-    EXPECT_TRUE(h.WaitUntil([&] { return h.FramesDrawn() > before; }));
+    EXPECT_TRUE(WaitUntil([&] { return h.FramesDrawn() > before; }));
     EXPECT_EQ(RedrawP, kRedrawNone);
 }
 

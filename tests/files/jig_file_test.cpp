@@ -12,11 +12,7 @@ namespace {
 
 std::vector<uint8_t> EncodedPicture(int w, int h, const char* format = "PNG")
 {
-    OMyImagePtr img = MyImageCreateExt(w, h, false);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            MyImageSetPixel(*img, x, y, RGB(uint32_t(x * 7), uint32_t(y * 5), 90));
-    return MyImageEncode(*img, format);
+    return MyImageEncode(*PatternImage(w, h), format);
 }
 
 struct TJigBytes {
@@ -43,12 +39,6 @@ bool ListRead(const std::vector<uint8_t>& bytes, bool listOnly = false)
 {
     OBinReader r(bytes.data(), bytes.size());
     return OpenJigData_ForListOrPreview(r, listOnly);
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
 }  // namespace
@@ -93,7 +83,7 @@ TEST(PartEncoding, LengthPastTheEndOrAboveTheCapIsRefusedWithoutAllocating)
 {
     for (uint32_t len : {5u, 100u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
         std::vector<uint8_t> b = {0, 0, 0, 0, 1, 2, 3, 4};
-        Put32(b, 0, len);
+        PutLE32(b, 0, len);
         OBinReader r(b.data(), b.size());
         std::vector<uint8_t> out;
         EXPECT_FALSE(SaveBigFilePartToData(r, 0, false, 1u << 30, &out)) << len;
@@ -190,13 +180,13 @@ TEST(JigFile, HostileFilesAndDamagedPlayPartsAreRefused)
     const std::vector<Case> cases = {
         {"ninth magic byte not zero", [](auto& b) { b[8] = '!'; }},
         {"other magic", [](auto& b) { b[5] = '2'; }},
-        {"width 0", [](auto& b) { Put32(b, 9, 0); }},
-        {"height 0", [](auto& b) { Put32(b, 13, 0); }},
-        {"width beyond any picture", [](auto& b) { Put32(b, 9, 0xFFFFFFFF); }},
+        {"width 0", [](auto& b) { PutLE32(b, 9, 0); }},
+        {"height 0", [](auto& b) { PutLE32(b, 13, 0); }},
+        {"width beyond any picture", [](auto& b) { PutLE32(b, 9, 0xFFFFFFFF); }},
         {"key index outside the block", [](auto& b) { b[17] = 10; }},
-        {"thumbnail length 0xFFFFFFFF", [&](auto& b) { Put32(b, good.thumbLenAt, 0xFFFFFFFF); }},
-        {"thumbnail length past the end", [&](auto& b) { Put32(b, good.thumbLenAt, uint32_t(b.size())); }},
-        {"thumbnail empty", [&](auto& b) { Put32(b, good.thumbLenAt, 0); }},
+        {"thumbnail length 0xFFFFFFFF", [&](auto& b) { PutLE32(b, good.thumbLenAt, 0xFFFFFFFF); }},
+        {"thumbnail length past the end", [&](auto& b) { PutLE32(b, good.thumbLenAt, uint32_t(b.size())); }},
+        {"thumbnail empty", [&](auto& b) { PutLE32(b, good.thumbLenAt, 0); }},
         {"thumbnail undecodable", [&](auto& b) { b[good.thumbLenAt + 4] ^= 0xFF; }},
     };
     for (const Case& c : cases) {
@@ -226,10 +216,10 @@ TEST(JigFile, HostileFilesAndDamagedPlayPartsAreRefused)
     EXPECT_FALSE(playRead(good.file, 3));                 // inside the header
     EXPECT_FALSE(playRead(good.file, int64_t(good.file.size()) + 1));
     auto b = good.file;
-    Put32(b, good.picLenAt, 0xFFFFFFFF);
+    PutLE32(b, good.picLenAt, 0xFFFFFFFF);
     EXPECT_FALSE(playRead(b, dataOfs));
     b = good.file;
-    Put32(b, good.picLenAt, 0);                           // an empty picture
+    PutLE32(b, good.picLenAt, 0);                           // an empty picture
     b.resize(good.picLenAt + 4);
     EXPECT_FALSE(playRead(b, dataOfs));
     b = good.file;

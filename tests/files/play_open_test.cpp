@@ -16,10 +16,7 @@ namespace {
 // A small jigsaw file of a patterned picture.
 std::string MakeJigsaw(const TempDir& dir, int w = 240, int h = 180, bool goodPicture = true)
 {
-    OMyImagePtr img = MyImageCreateExt(w, h, false);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            MyImageSetPixel(*img, x, y, RGB(uint32_t(x), uint32_t(y), uint32_t((x * y) & 255)));
+    OMyImagePtr img = PatternImage(w, h);
     std::vector<uint8_t> picture = MyImageEncode(*img, "PNG");
     if (!goodPicture)
         picture.assign(picture.size(), 0x77);

@@ -24,17 +24,7 @@ bool ReadAll(const std::string& path, TSolveFile* s) { return ReadAll(ReadFileBy
 template <class T>
 bool SameBytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
 
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
 std::string FolderOfTest(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
-
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
 
 }  // namespace
 
@@ -87,7 +77,7 @@ TEST(SolveFile, ResaveRewritesOnlyTheStateBlockAndKeepsTheLength)
     const std::string path = dir.File("g.svm");
     ASSERT_TRUE(SaveSolveFile(path, false));
     const auto first = ReadFileBytes(path);
-    const uint32_t stateOfs = Get32(first, 15);
+    const uint32_t stateOfs = GetLE32(first, 15);
 
     Jigs[3].X += 11;
     iWeightJig = -1;
@@ -134,7 +124,7 @@ TEST(SolveFile, MissingTailOpensWithNoWeightedPiece)
     EXPECT_EQ(s.iWeightJig, -1);
     // A tail without the marker is no weight either.
     b = ReadFileBytes(dir.File("g.svm"));
-    Put32(b, b.size() - kSolveTailBytes, 12345);
+    PutLE32(b, b.size() - kSolveTailBytes, 12345);
     ASSERT_TRUE(ReadAll(b, &s));
     EXPECT_EQ(s.iWeightJig, -1);
     // A re-save restores the tail.
@@ -150,7 +140,7 @@ TEST(SolveFile, NameOf255BytesRoundTripsAndLongerNamesAreCut)
     MakeSyntheticGame(20, 20, 4, 9, n255);
     ASSERT_TRUE(SaveSolveFile(dir.File("a.svm"), false));
     const auto b = ReadFileBytes(dir.File("a.svm"));
-    EXPECT_EQ(Get32(b, 19), 256u);
+    EXPECT_EQ(GetLE32(b, 19), 256u);
     TSolveFile s;
     ASSERT_TRUE(ReadAll(b, &s));
     EXPECT_EQ(s.sName, n255);
@@ -173,37 +163,37 @@ TEST(SolveFile, HostileRecordsAreRefusedQuickly)
     MakeSyntheticGame(40, 30, 9, 3);
     ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
     const auto good = ReadFileBytes(dir.File("g.svm"));
-    const uint32_t nameLen = Get32(good, 19);
+    const uint32_t nameLen = GetLE32(good, 19);
     const size_t params = 23 + nameLen;
     const size_t thumbLen = 23 + nameLen + 120;
-    const size_t picLen = thumbLen + 4 + Get32(good, thumbLen);
-    const size_t maskLen = picLen + 4 + Get32(good, picLen);
-    const uint32_t stateOfs = Get32(good, 15);
+    const size_t picLen = thumbLen + 4 + GetLE32(good, thumbLen);
+    const size_t maskLen = picLen + 4 + GetLE32(good, picLen);
+    const uint32_t stateOfs = GetLE32(good, 15);
     const size_t jig0 = stateOfs + 36 + 9;
-    auto setParam = [&](std::vector<uint8_t>& b, size_t field, uint32_t v) { Put32(b, params + field, v); };
+    auto setParam = [&](std::vector<uint8_t>& b, size_t field, uint32_t v) { PutLE32(b, params + field, v); };
 
     struct Case { const char* name; std::function<void(std::vector<uint8_t>&)> spoil; };
     const std::vector<Case> cases = {
         {"other magic", [](auto& b) { b[3] = 'X'; }},
-        {"name length 257", [](auto& b) { Put32(b, 19, 257); }},
-        {"name length 0", [](auto& b) { Put32(b, 19, 0); }},
-        {"name length 0xFFFFFFFF", [](auto& b) { Put32(b, 19, 0xFFFFFFFF); }},
+        {"name length 257", [](auto& b) { PutLE32(b, 19, 257); }},
+        {"name length 0", [](auto& b) { PutLE32(b, 19, 0); }},
+        {"name length 0xFFFFFFFF", [](auto& b) { PutLE32(b, 19, 0xFFFFFFFF); }},
         {"name without its zero", [&](auto& b) { b[23 + nameLen - 1] = 'x'; }},
         {"piece count above 4001", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 4002); }},
         {"piece count above the bytes present", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 4000); }},
         {"piece count negative", [&](auto& b) { setParam(b, offsetof(TJigParams, TotalTileNum), 0xFFFFFFFF); }},
         {"picture width 0", [&](auto& b) { setParam(b, offsetof(TJigParams, ImageW), 0); }},
         {"picture of the wrong size", [&](auto& b) { setParam(b, offsetof(TJigParams, ImageW), 41); }},
-        {"state offset inside the header", [](auto& b) { Put32(b, 15, 20); }},
-        {"state offset inside the parts", [&](auto& b) { Put32(b, 15, uint32_t(maskLen)); }},
-        {"state offset past the end", [](auto& b) { Put32(b, 15, uint32_t(b.size())); }},
-        {"state offset 0xFFFFFFFF", [](auto& b) { Put32(b, 15, 0xFFFFFFFF); }},
-        {"thumbnail past the end", [&](auto& b) { Put32(b, thumbLen, 0xFFFFFFF0); }},
-        {"picture past the end", [&](auto& b) { Put32(b, picLen, 0xFFFFFFFF); }},
-        {"mask past the end", [&](auto& b) { Put32(b, maskLen, uint32_t(b.size())); }},
+        {"state offset inside the header", [](auto& b) { PutLE32(b, 15, 20); }},
+        {"state offset inside the parts", [&](auto& b) { PutLE32(b, 15, uint32_t(maskLen)); }},
+        {"state offset past the end", [](auto& b) { PutLE32(b, 15, uint32_t(b.size())); }},
+        {"state offset 0xFFFFFFFF", [](auto& b) { PutLE32(b, 15, 0xFFFFFFFF); }},
+        {"thumbnail past the end", [&](auto& b) { PutLE32(b, thumbLen, 0xFFFFFFF0); }},
+        {"picture past the end", [&](auto& b) { PutLE32(b, picLen, 0xFFFFFFFF); }},
+        {"mask past the end", [&](auto& b) { PutLE32(b, maskLen, uint32_t(b.size())); }},
         {"piece in window 9", [&](auto& b) { b[jig0 + offsetof(TJig, Win)] = 9; }},
         {"piece turned 4 times", [&](auto& b) { b[jig0 + sizeof(TJig) + offsetof(TJig, Rot)] = 4; }},
-        {"piece box outside the picture", [&](auto& b) { Put32(b, jig0 + offsetof(TJig, HomeX), 39); Put32(b, jig0 + offsetof(TJig, W), 5); }},
+        {"piece box outside the picture", [&](auto& b) { PutLE32(b, jig0 + offsetof(TJig, HomeX), 39); PutLE32(b, jig0 + offsetof(TJig, W), 5); }},
         {"neighbour beyond the table", [&](auto& b) { b[jig0 + offsetof(TJig, Nb)] = 9; b[jig0 + offsetof(TJig, Nb) + 1] = 0; }},
         {"state block cut short", [&](auto& b) { b.resize(stateOfs + 100); }},
         {"shape style 7", [&](auto& b) { b[params + offsetof(TJigParams, ShapeStyle)] = 7; }},
@@ -393,7 +383,7 @@ TEST(SolveFileApply, RestoresTheRecordsAndPocketsAsStored)
     GameFileHooks.fnBeforeSave = [] { PocketsP.Pocket[2].bVisible = 1; };
     ASSERT_TRUE(SaveSolveFile(dir.File("g.svm"), false));
     auto b = ReadFileBytes(dir.File("g.svm"));
-    const size_t pockets = Get32(b, 15) + 36 + 9 + 9 * sizeof(TJig);
+    const size_t pockets = GetLE32(b, 15) + 36 + 9 + 9 * sizeof(TJig);
     EXPECT_EQ(b[pockets], 0);              // the scroll flag is always written 0
     b[pockets + 2 * kPocketRecBytes] = 1;  // pocket 3: scroll flag 1
     const TJigParams savedParams = JigP;
@@ -453,16 +443,16 @@ TEST(SolveFile, PieceBoxesCoveringThePictureAreRefusedBeforeAnyImageIsBuilt)
     for (const uint8_t rotate : {uint8_t(1), uint8_t(0)}) {
         SCOPED_TRACE(int(rotate));
         std::vector<uint8_t> bytes = good;
-        const size_t params = 23 + Get32(bytes, 19);
+        const size_t params = 23 + GetLE32(bytes, 19);
         bytes[params + offsetof(TJigParams, Rotate)] = rotate;
-        const size_t table = Get32(bytes, 15) + sizeof(TWinParams) + sizeof(MOUSE_SCHEMA);
+        const size_t table = GetLE32(bytes, 15) + sizeof(TWinParams) + sizeof(MOUSE_SCHEMA);
         for (int i = 0; i < pieces; ++i) {
             const size_t at = table + size_t(i) * sizeof(TJig);
             bytes[at + offsetof(TJig, Rot)] = 0;
-            Put32(bytes, at + offsetof(TJig, HomeX), 0);
-            Put32(bytes, at + offsetof(TJig, HomeY), 0);
-            Put32(bytes, at + offsetof(TJig, W), uint32_t(w));
-            Put32(bytes, at + offsetof(TJig, H), uint32_t(h));
+            PutLE32(bytes, at + offsetof(TJig, HomeX), 0);
+            PutLE32(bytes, at + offsetof(TJig, HomeY), 0);
+            PutLE32(bytes, at + offsetof(TJig, W), uint32_t(w));
+            PutLE32(bytes, at + offsetof(TJig, H), uint32_t(h));
         }
         OpenFaultP = TOpenFaultP{};
         TSolveFile hostile;

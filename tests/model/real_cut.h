@@ -11,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-inline void CutRealPicture(int style, bool frame, bool rotate, int level = 10)
+// The cut alone: the pieces' records and images, not yet laid out.
+inline void CutRealPictureOnly(int style, bool frame, bool rotate, int level = 10)
 {
     constexpr int kW = 360, kH = 270;
     JigP = TJigParams{};
@@ -24,7 +25,7 @@ inline void CutRealPicture(int style, bool frame, bool rotate, int level = 10)
     SetJigParamsFromLevel(JigP, kW, kH, level);
     ASSERT_GT(JigP.TileNum, 8);
     CreateJigsBuf(JigP.TotalTileNum + 1);
-    miJigs = MyImageCreate(kW, kH);
+    miJigs = MyImageCreate(kW, kH);  // smooth enough that every piece has a look of its own
     for (int y = 0; y < kH; ++y) {
         uint8_t* p = MyImageGetLineXY(*miJigs, 0, y);
         for (int x = 0; x < kW; ++x, p += 4) {
@@ -39,6 +40,11 @@ inline void CutRealPicture(int style, bool frame, bool rotate, int level = 10)
     ASSERT_EQ(style >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(), TCutStatus::Done);
     CopyJigsToTextures(true, 1);
     ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
+}
+
+inline void CutRealPicture(int style, bool frame, bool rotate, int level = 10)
+{
+    ASSERT_NO_FATAL_FAILURE(CutRealPictureOnly(style, frame, rotate, level));
     for (int i = 0; i < JigsInPlay(); ++i) {
         TJig& j = Jigs[size_t(i)];
         j.Layer = i;

@@ -6,6 +6,7 @@
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "support/grid_jigsaw.h"
+#include "real_cut.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -178,22 +179,6 @@ void ExpectSolvedAndCentred(int base)
     EXPECT_EQ(Recorder().Count(Kind::Sound, "win"), 1);
 }
 
-// A small picture with alpha, smooth enough that every piece has a look of its own.
-OMyImagePtr MakeGamePicture(int w, int h)
-{
-    OMyImagePtr img = MyImageCreate(w, h);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* p = MyImageGetLineXY(*img, 0, y);
-        for (int x = 0; x < w; ++x, p += 4) {
-            p[0] = uint8_t(x * 255 / w);
-            p[1] = uint8_t(y * 255 / h);
-            p[2] = uint8_t((x ^ y) & 255);
-            p[3] = 255;
-        }
-    }
-    return img;
-}
-
 // style < 0: the hand-made grid jigsaw; otherwise pieces the cutter made from
 // a picture in that style: irregular boxes, neighbour slots with gaps,
 // transparent corners and the frame piece as the cutter leaves them.
@@ -214,27 +199,6 @@ protected:
     }
     void TearDown() override { SetFieldHost(nullptr); }
 
-    static void CutPicture(const TGameCase& c)
-    {
-        constexpr int kW = 360, kH = 270, kLevel = 10;
-        JigP = TJigParams{};
-        JigP.ImageW = kW;
-        JigP.ImageH = kH;
-        JigP.ShapeStyle = uint8_t(c.style);
-        JigP.BorderStyle = c.frame;
-        JigP.Rotate = c.rotate;
-        FillMaskParams(kW, kH, c.style, c.frame);
-        SetJigParamsFromLevel(JigP, kW, kH, kLevel);
-        ASSERT_GT(JigP.TileNum, 8);
-        CreateJigsBuf(JigP.TotalTileNum + 1);
-        miJigs = MakeGamePicture(kW, kH);
-        Cutting_LoadStyleData(SourcePath("resources"));
-        SRand(4242);
-        ASSERT_EQ(c.style >= 4 ? CreateMasksForVectorStyle() : CreateMasksForVoronoiStyle(), TCutStatus::Done);
-        CopyJigsToTextures(true, 1);
-        ASSERT_EQ(int(arPicJigs.size()), JigP.TotalTileNum);
-    }
-
     OMemoryField field;
 };
 
@@ -245,7 +209,7 @@ TEST_P(WholeGameSolve, EveryPieceJoinsAndThePuzzleIsSolvedOnce)
         BuildGridJigsaw({.cols = 6, .rows = 4, .frame = c.frame, .rotate = c.rotate});
         SRand(77);
     } else {
-        ASSERT_NO_FATAL_FAILURE(CutPicture(c));
+        ASSERT_NO_FATAL_FAILURE(CutRealPictureOnly(c.style, c.frame, c.rotate));
     }
     // Lay out, turn upright and join them all; the checks run without the host.
     WholeGame game;

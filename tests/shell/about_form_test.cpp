@@ -3,6 +3,7 @@
 #include "files/files.h"
 #include "shell/about_form.h"
 #include "shell/main_form.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -13,33 +14,20 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Calls act on the first modal window of type T once it shows (10 s at most).
+// Calls act on the first modal window of type T once it shows; *seen tells whether one did.
 template <class T, class F>
 void WhenModalShows(F act, bool* seen)
 {
     *seen = false;
-    auto* poll = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        T* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if ((!w || !w->isVisible()) && clock->elapsed() < 10000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete clock;
-        if (w) {
-            *seen = true;
-            act(w);
-        }
-    });
-    poll->start(20);
+    WhenModal<T>([=](T* w) {
+        *seen = true;
+        act(w);
+    }, 10000);
 }
 
 }  // namespace
@@ -108,10 +96,7 @@ TEST(AboutBox, ShowsOurPictureVersionAndBuildDate)
 TEST(Credits, ListTheSourcesOfTheBundledPicturesAndCloseOnReturn)
 {
     TempDir home;
-    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-    std::string error;
-    ASSERT_TRUE(FileNames_Create(&error)) << error;
+    ASSERT_TRUE(UseUserFolder(home.Path()));
     LangP_Init();
     ReadLangFile(LangMesFile("english"));
     MCCredits credits;

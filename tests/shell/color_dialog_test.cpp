@@ -10,7 +10,7 @@
 #include "model/game_state.h"
 #include "shell/dialog_kit.h"
 #include "support/test_support.h"
-#include "dialog_wait.h"
+#include "support/dialog_wait.h"
 
 #include <QPainterPath>
 #include <QPushButton>
@@ -25,10 +25,7 @@ struct ColorFixture {
     TempDir home;
     ColorFixture()
     {
-        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-        setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-        std::string error;
-        EXPECT_TRUE(FileNames_Create(&error)) << error;
+        UseUserFolder(home.Path());
         Settings_Default();
         FieldP.sResourceDir = SourcePath("resources");
         iMainViewW = iMaxMainViewW = iMaxMainViewScrollW = 320;

@@ -3,7 +3,7 @@
 // and sound files checked before they reach the player.
 #include "field/compose.h"
 #include "shell/shell.h"
-#include "support/gui_wait.h"
+#include "support/dialog_wait.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -18,23 +18,11 @@
 
 namespace {
 
-// A button title as the player reads it: without its mnemonic mark.
-QString PlainTitle(QString t) { return t.remove(QLatin1Char('&')); }
-
-// Clicks the button titled `title` of the next message box as soon as it is
-// up, noting its text.
 void ClickTitled(const QString& title, QString* text = nullptr)
 {
-    WhenModalShows([=](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr) << "no message box came up";
+    AnswerNextBox(title, [=](QMessageBox* box) {
         if (text)
             *text = box->text();
-        for (QAbstractButton* b : box->buttons())
-            if (PlainTitle(b->text()) == title)
-                return b->click();
-        box->close();
-        FAIL() << "no button " << title.toStdString();
     });
 }
 

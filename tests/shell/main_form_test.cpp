@@ -1,6 +1,8 @@
 // The main window: the menu table and toolbar, their enabling, start-up and
 // the first game, the save question on closing, the commands with logic of
-// their own, dropped files and the language switch.
+// their own (options and table colours among them), dropped files and the
+// language switch.
+#include "field/backgrounds.h"
 #include "field/field.h"
 #include "field/field_win.h"
 #include "files/files.h"
@@ -12,78 +14,47 @@
 #include "shell/about_form.h"
 #include "shell/color_dialog.h"
 #include "shell/main_form.h"
+#include "shell/options_dialog.h"
 #include "shell/shell.h"
 #include "support/test_support.h"
-#include "dialog_wait.h"
+#include "support/dialog_wait.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QSlider>
+#include <QTableWidget>
 #include <QFileDialog>
 #include <QImage>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 
 namespace {
 
 const char* const kWaterdrop = "resources/jigs_bemo/Waterdrop.zjg";
 
-// Runs the event loop until pred holds or the deadline passes.
-bool WaitFor(const std::function<bool()>& pred, int ms = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-// Answers the next modal message box with the button titled `title` (or
-// closes it when there is none) as soon as it appears; *asked tells whether
-// one came within the deadline; *quiet whether the autosave was held off
-// while it was up.
+// Answers the next message box with the button titled `title`; *asked tells
+// whether one came; *quiet whether the autosave was held off while it was up.
 void AnswerNextBox(const QString& title, bool* asked, bool* quiet = nullptr)
 {
     *asked = false;
-    auto* poll = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box && clock->elapsed() < 10000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete clock;
-        if (!box)
-            return;
+    AnswerNextBox(title, [=](QMessageBox*) {
         *asked = true;
         if (quiet)
             *quiet = bAutoSaveDoProc;
-        for (QAbstractButton* b : box->buttons())
-            if (b->text().remove(QLatin1Char('&')) == title)  // as read, without the mnemonic mark
-                return b->click();
-        box->close();
     });
-    poll->start(20);
 }
 
 QString Key(const char* key) { return QString::fromStdString(LangGetKeyVal(key)); }
@@ -96,10 +67,7 @@ struct FormFixture {
 
     explicit FormFixture(TStartOptions opts = {})
     {
-        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-        setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-        std::string error;
-        EXPECT_TRUE(FileNames_Create(&error)) << error;
+        UseUserFolder(home.Path());
         FileNames.sDistJigsPath = home.Path() + "/none/";
         LangP_Init();
         ReadLangFile(LangMesFile("english"));
@@ -113,7 +81,7 @@ struct FormFixture {
         form->MainViewHost->setFixedSize(500, 400);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        EXPECT_TRUE(WaitFor([] { return FieldP.bInitDone; }));
+        EXPECT_TRUE(WaitUntil([] { return FieldP.bInitDone; }, 10000));
     }
     ~FormFixture() { AutoSaveP.bNeedSave = false; }  // nothing to ask when the window goes
 
@@ -307,7 +275,7 @@ TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
 {
     bInitApp = true;  // forms made and settings read before the view's first frame
     FormFixture f;
-    ASSERT_TRUE(WaitFor([&] { return f.form->MainView->iFramesDrawn > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return f.form->MainView->iFramesDrawn > 0; }, 10000));
     EXPECT_TRUE(f.opened.empty()) << "nothing opens before start-up hands over";
     const double t0 = GetNow();
     auto splash = std::make_unique<MCAbout>();
@@ -326,7 +294,7 @@ TEST(MainForm, TheSplashStaysTwoSecondsIgnoringClicksThenTheOpenDialogComes)
         QMessageBox box(f.form.get());
         EXPECT_TRUE(box.isEnabled()) << "a message of start-up can still be answered";
     }
-    ASSERT_TRUE(WaitFor([&] { return !f.opened.empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !f.opened.empty(); }, 10000));
     EXPECT_GE(GetNow() - t0, 2.0);
     EXPECT_TRUE(f.form->isEnabled());
     EXPECT_EQ(f.opened[0].first, "");
@@ -369,12 +337,13 @@ TEST(MainForm, ClosingWithUnsavedChangesSavesOnYesDropsOnNoAndKeepsEverythingOnC
 
 TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneOfAPieceFewer)
 {
-    for (int shortBy : {0, 1}) {
+    // shortBy -1: the question answered No changes nothing.
+    for (int shortBy : {0, 1, -1}) {
         FormFixture f;
         f.OpenWaterdrop();
         const int n = JigsInPlay();
         ASSERT_GE(n, 8);
-        const int group = n / 2 - shortBy;
+        const int group = n / 2 - std::max(shortBy, 0);
         // Pieces 0..group-1 form the highest group; every other piece is alone below it.
         for (int j = 0; j < n; ++j) {
             JigAt(j).Layer = j < group ? n + 5 : j;
@@ -382,36 +351,26 @@ TEST(MainForm, GatherLostPiecesPutsAGroupOfHalfThePiecesUnderAllOthersButNotOneO
         }
         SortJigs(0);
         bool asked = false, quiet = false;
-        AnswerNextBox(Key("B_Yes"), &asked, &quiet);
+        AnswerNextBox(Key(shortBy < 0 ? "B_No" : "B_Yes"), &asked, &quiet);
         f.form->MenuGameGatherLostJigs();
         EXPECT_TRUE(asked);
         EXPECT_TRUE(quiet) << "no autosave while the question is up";
+        EXPECT_FALSE(bAutoSaveDoProc);
+        if (shortBy < 0) {
+            EXPECT_EQ(JigAt(1).Win, kSide1);
+            EXPECT_EQ(JigAt(0).Layer, n + 5);
+            continue;
+        }
         for (int j = 0; j < n; ++j)
             ASSERT_EQ(JigAt(j).Win, kSide0) << "every piece onto the first table";
+        for (int j = 0; j < group; ++j)
+            ASSERT_EQ(JigAt(j).Layer, shortBy == 0 ? 0 : n + 5) << "exactly half goes to the bottom, one fewer stays";
         if (shortBy == 0) {
-            for (int j = 0; j < group; ++j)
-                ASSERT_EQ(JigAt(j).Layer, 0) << "exactly half: the group goes to the bottom";
             EXPECT_EQ(JigAt(group).Layer, group + 1) << "the others keep their order above it";
-        } else {
-            for (int j = 0; j < group; ++j)
-                ASSERT_EQ(JigAt(j).Layer, n + 5) << "one piece short of half: stays where it was";
         }
         for (int p = kPocket0; p < kPocket0 + 4; ++p)
             EXPECT_FALSE(GetViewWin(p)->bVisible);
-        EXPECT_FALSE(bAutoSaveDoProc);
     }
-}
-
-TEST(MainForm, GatherLostPiecesAnsweredNoChangesNothing)
-{
-    FormFixture f;
-    f.OpenWaterdrop();
-    Jigs[1].Win = kSide1;
-    bool asked = false;
-    AnswerNextBox(Key("B_No"), &asked);
-    f.form->MenuGameGatherLostJigs();
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(Jigs[1].Win, kSide1);
 }
 
 TEST(MainForm, TileGivesOnePocketTheRightQuarterAtFullHeightAndCascadeMakesFourPocketsOverlap)
@@ -472,18 +431,11 @@ TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType
     ASSERT_TRUE(f.Enabled(kMenuFileSaveSolvedImage));
     const std::string base = f.home.Path() + "/finished";
     bool seen = false;
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [&, poll] {
-        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
+    WhenModal<QFileDialog>([&](QFileDialog* dlg) {
         seen = true;
         dlg->selectFile(QString::fromStdString(base));
         QMetaObject::invokeMethod(dlg, "accept");
-    });
-    poll->start(20);
+    }, 30000);
     f.form->MainMenuItems[kMenuFileSaveSolvedImage]->trigger();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(FileExists(base + ".png"));
@@ -557,7 +509,7 @@ TEST(MainForm, DroppedFilesGoWhereFileOpenWouldSendThem)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.form.get(), &drop);
-    ASSERT_TRUE(WaitFor([&] { return f.opened.size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return f.opened.size() == 3; }, 10000));
     EXPECT_EQ(f.opened[2].first, "/x/d.svm");
 }
 
@@ -732,4 +684,60 @@ TEST(MainForm, EdgePiecesGoToAShownPocketAndTheFilterTurnsOffWhenAllPiecesAreNee
     EXPECT_FALSE(bShowOnlyEdges) << "select all takes every piece: they show";
     EXPECT_FALSE(aid.showOnlyEdges->isChecked());
     DeselectJigs();
+}
+
+// ---- The options and background commands: what OK keeps and Cancel puts back -------------------
+
+TEST(DialogCommands, TheCurrentTableKeepsItsColourOnOkAndGetsTheOldOneBackOnCancel)
+{
+    FormFixture fx;
+    Settings_Default();
+    fx.OpenWaterdrop();
+    const int win = RetWinForBkgCur()->bIndex;
+    const TWinParams before = WinP;
+    for (const bool ok : {false, true}) {
+        int32_t seen = 0;
+        bool offered = true;
+        WhenModal<MCColor>([&](MCColor* d) {
+            offered = d->FShowBkgPicsSamples;
+            const TMyRect r = MCColor::PalSwatchRect(9);
+            d->PaneMouseDown(kPanePal, r.L + 3, r.T + 3);
+            seen = GetViewWin(win)->lBkgColor;
+            (ok ? d->o_ButOk : d->o_ButCancel)->click();
+        });
+        fx.form->MenuGameBkgCur();
+        EXPECT_FALSE(offered) << "no pictures for one table";
+        EXPECT_EQ(seen, lPalColors[9]) << "shown at once";
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(WinP.lBkgColors[i], ok && i == win ? lPalColors[9] : before.lBkgColors[i]) << ok << " " << i;
+        EXPECT_EQ(GetViewWin(win)->lBkgColor, ok ? lPalColors[9] : before.lBkgColors[win]);
+        EXPECT_EQ(WinP.lBkgColorAll, before.lBkgColorAll);
+    }
+}
+
+TEST(DialogCommands, OptionsOkWritesTheSettingsAndRetitlesTheWindowCancelWritesNothing)
+{
+    FormFixture fx;
+    Settings_Default();
+    fx.OpenWaterdrop();
+    const std::string englishOpen = LangGetKeyVal("MM_FileOpen");
+    for (const bool ok : {false, true}) {
+        WhenModal<MCOptions>([ok](MCOptions* d) {
+            d->o_StuckKoefSlider->setValue(20);
+            for (int row = 0; row < d->o_LangList->rowCount(); ++row)
+                if (LangP.arLangDesc[size_t(row)].sName == "russian")
+                    d->o_LangList->selectRow(row);
+            (ok ? d->o_ButOk : d->o_ButCancel)->click();
+        });
+        fx.form->MenuAppOptions();
+        EXPECT_EQ(FileExists(FileNames.sSettings), ok);
+    }
+    TSettingsDict stored;
+    ASSERT_TRUE(Settings_ParsePlist(ReadFileBytes(FileNames.sSettings), &stored));
+    EXPECT_EQ(stored["StuckKoef"], "20");
+    EXPECT_EQ(stored["Lang_Name"], "russian");
+    const std::string russianOpen = LangGetKeyVal("MM_FileOpen");
+    EXPECT_NE(russianOpen, englishOpen);
+    EXPECT_EQ(fx.form->MainMenuItems[kMenuFileOpen]->text().toStdString(), russianOpen);
+    ASSERT_TRUE(SwitchLanguage("english"));
 }

@@ -12,8 +12,8 @@
 #include "shell/shell.h"
 #include "shell/thumb_list.h"
 #include "support/test_support.h"
+#include "support/dialog_wait.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,14 +40,7 @@ namespace {
 using Kind = RecordingPlatform::Kind;
 
 // A patterned w x h picture encoded as PNG.
-std::vector<uint8_t> PicturePng(int w, int h, int tint = 0)
-{
-    OMyImagePtr img = MyImageCreateExt(w, h, false);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            MyImageSetPixel(*img, x, y, RGB(uint32_t(x + tint) & 255, uint32_t(y) & 255, uint32_t(x * y + tint) & 255));
-    return MyImageEncode(*img, "PNG");
-}
+std::vector<uint8_t> PicturePng(int w, int h, int tint = 0) { return MyImageEncode(*PatternImage(w, h, tint), "PNG"); }
 
 // A jigsaw file of a w x h picture at path.
 void WriteJigsaw(const std::string& path, int w, int h, int tint = 0)
@@ -79,10 +72,7 @@ class OpenDialog : public testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-        setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-        std::string error;
-        ASSERT_TRUE(FileNames_Create(&error)) << error;
+        ASSERT_TRUE(UseUserFolder(home.Path()));
         FileNames.sDistJigsPath = dist.Path() + "/";
         ASSERT_TRUE(ReadLangFile(LangMesFile("english")));
         SetFieldHost(&field);
@@ -109,22 +99,7 @@ protected:
     int RunModal(int style, const std::function<void(MCOpen*)>& act)
     {
         MCOpen* d = Form();
-        bool acted = false;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!acted && d->isVisible()) {
-                acted = true;
-                act(d);
-            } else if (clock.elapsed() > 10000 && d->isVisible()) {
-                ADD_FAILURE() << "the dialog was left open";
-                d->done(99);
-            }
-        });
-        poll.start(10);
-        d->SetFormStyle(style);
-        return d->exec();
+        return RunWhenShown(*d, [&] { act(d); }, [&] { d->SetFormStyle(style); return d->exec(); });
     }
     // Selects entry `name` of a list as a click does.
     static void Press(MCOpenScrollView* list, const std::string& name)
@@ -219,17 +194,12 @@ TEST_F(OpenDialog, PicturesArriveWhileTheDialogIsModal)
         WriteJigsaw(Jigs(StrFormat("J%d.zjg", i)), 64, 48);
     const int code = RunModal(1, [](MCOpen* d) {
         MCOpenScrollView* list = d->o_JigsScrollView;
-        QElapsedTimer t;
-        t.start();
-        auto read = [list] {
+        EXPECT_TRUE(WaitUntil([list] {
             for (const OListThumb& e : list->arListThumbs)
                 if (e.image.isNull())
                     return false;
             return true;
-        };
-        while (!read() && t.elapsed() < 5000)
-            QTest::qWait(20);
-        EXPECT_TRUE(read());
+        }));
         d->ButCancelPressed();
     });
     EXPECT_EQ(code, 0);

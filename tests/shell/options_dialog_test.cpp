@@ -12,7 +12,7 @@
 #include "shell/shell.h"
 #include "support/grid_jigsaw.h"
 #include "support/test_support.h"
-#include "dialog_wait.h"
+#include "support/dialog_wait.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -35,10 +35,7 @@ struct OptionsFixture {
     TempDir home;
     OptionsFixture()
     {
-        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-        setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
-        std::string error;
-        EXPECT_TRUE(FileNames_Create(&error)) << error;
+        UseUserFolder(home.Path());
         LangP_Init();
         Settings_Default();
     }

@@ -4,10 +4,13 @@
 #include "files/files.h"
 #include "model/puzzle.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +37,16 @@ TempDir::~TempDir()
 }
 
 std::string SourcePath(const std::string& relative) { return std::string(ZIVRA_SOURCE_DIR) + "/" + relative; }
+bool UseUserFolder(const std::string& home)
+{
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    setenv("ZIVRA_RESOURCE_DIR", SourcePath("resources").c_str(), 1);
+    std::string error;
+    const bool made = FileNames_Create(&error);
+    EXPECT_TRUE(made) << error;
+    return made;
+}
+
 std::string BinPath(const std::string& name) { return std::string(ZIVRA_BIN_DIR) + "/" + name; }
 
 std::string ToolCommand() { return "'" + BinPath("zivra-tool") + "'"; }
@@ -56,6 +69,41 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const std::string& path)
+{
+    const std::vector<uint8_t> b = ReadFileBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+std::vector<std::string> SplitLines(const std::string& text, char sep)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line, sep);)
+        out.push_back(line);
+    return out;
+}
+
+void PutLE32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    for (size_t i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
+}
+
+uint32_t GetLE32(const std::vector<uint8_t>& b, size_t at)
+{
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+OMyImagePtr PatternImage(int w, int h, int tint)
+{
+    OMyImagePtr img = MyImageCreateExt(w, h, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            MyImageSetPixel(*img, x, y, RGB(uint32_t(x + tint) & 255, uint32_t(y) & 255, uint32_t(x * y + tint) & 255));
+    return img;
 }
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& data)

@@ -19,28 +19,13 @@ std::string Tool(const std::string& args, int* status, std::string* err = nullpt
     return out;
 }
 
-std::vector<std::string> Split(const std::string& text, char sep)
-{
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string v; std::getline(in, v, sep);)
-        parts.push_back(v);
-    return parts;
-}
-
-std::vector<std::string> Lines(const std::string& path)
-{
-    const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    return Split(std::string(bytes.begin(), bytes.end()), '\n');
-}
+std::vector<std::string> Split(const std::string& text, char sep) { return SplitLines(text, sep); }
+std::vector<std::string> Lines(const std::string& path) { return SplitLines(ReadText(path)); }
 
 // A small picture written as PNG.
 std::string WritePicture(const TempDir& dir, int w, int h)
 {
-    OMyImagePtr img = MyImageCreateExt(w, h, false);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            MyImageSetPixel(*img, x, y, RGB(uint32_t(x * 255 / w), uint32_t(y * 255 / h), uint32_t(x * y) & 255));
+    OMyImagePtr img = PatternImage(w, h);
     const std::string path = dir.File("picture.png");
     EXPECT_TRUE(MyImageSaveToFile(*img, path));
     return path;
