@@ -19,6 +19,7 @@
 // --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on.
 #include "support.h"
 
+#include "base/run_threads.h"
 #include "cutting/classic_cut.h"
 #include "cutting/piece_images.h"
 #include "cutting/piece_looks.h"
@@ -184,12 +185,7 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
             ++end;
         std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
         next = 0;
-        std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads; ++t)
-            pool.emplace_back(worker);
-        worker();
-        for (std::thread& t : pool)
-            t.join();
+        RunOnThreads(int(threads), worker);
     }
     *cpu = ProcessCpuMs() - c0;
     return NowMs() - t0;

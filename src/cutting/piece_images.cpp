@@ -4,6 +4,7 @@
 // Sections: emboss tables | literal emboss | one piece | all pieces | facade.
 #include "cutting/piece_images.h"
 
+#include "base/run_threads.h"
 #include "cutting/cutting.h"
 
 #include <algorithm>
@@ -461,12 +462,7 @@ void BuildPieceImages(const OMyImage& picture, const OMyImage& masks, std::vecto
                 FillPiece(*job, jigs[size_t(i)], PieceHasStrip(jigs[size_t(i)], rotate), img, sc);
         }
     };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread& t : pool)
-        t.join();
+    RunOnThreads(threads, worker);
 }
 
 // ---- Facade -------------------------------------------------------------------------------

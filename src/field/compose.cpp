@@ -1,5 +1,6 @@
 #include "field/compose.h"
 
+#include "base/run_threads.h"
 #include "field/backgrounds.h"
 #include "field/field.h"
 #include "field/field_win.h"
@@ -484,12 +485,7 @@ void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, in
             WriteCells(pl, buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
         }
     };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread& t : pool)
-        t.join();
+    RunOnThreads(threads, worker);
 }
 
 }  // namespace
