@@ -203,26 +203,11 @@ int main(int argc, char** argv)
     const auto [repeats, quick] = ParseBenchArgs(int(rest.size()), rest.data());
     const double seconds = quick ? 1.0 : 2.0;
 
-    char tmpl[] = "/tmp/zivra-drag-XXXXXX";
-    if (!mkdtemp(tmpl)) {
-        std::perror("mkdtemp");
+    TBigGameRun run;
+    if (!StartBigGameRun("drag", screen, &run))
         return 1;
-    }
-    const std::string dir = tmpl;
-    setenv("XDG_DATA_HOME", dir.c_str(), 1);
-    std::string game;
-    int pieces = 0;
-    if (!MakeBigGame(dir, &game, &pieces)) {
-        std::fprintf(stderr, "could not make the game\n");
-        return 1;
-    }
-
-    std::string display;
-    const std::unique_ptr<Child> xvfb(StartXvfb(screen, &display));
-    if (!xvfb) {
-        std::fprintf(stderr, "no Xvfb\n");
-        return 1;
-    }
+    const std::string &dir = run.dir, &game = run.game, &display = run.display;
+    const int pieces = run.pieces;
     const std::string renderer = Renderer(argc, argv);
 
     const std::string log = dir + "/frames.log", state = dir + "/state.txt";
@@ -268,7 +253,7 @@ int main(int argc, char** argv)
                     openMs, idleMb);
         std::printf("%5s %9s %6s %10s %8s %7s\n", "drag", "frame ms", "fps", "game ms/f", "X ms/f", "frames");
         for (int r = 0; r < repeats; ++r) {
-            const TDrag d = DragOnce(display, log, g.Pid(), xvfb->Pid(), gx, gy, seconds);
+            const TDrag d = DragOnce(display, log, g.Pid(), run.xvfb->Pid(), gx, gy, seconds);
             std::printf("%5d %9.1f %6.1f %10.1f %8.1f %7.0f\n", r + 1, d.frameMs, d.fps, d.gameCpu, d.xCpu, d.frames);
             std::fflush(stdout);
             drags.push_back(d);

@@ -270,25 +270,11 @@ int main(int argc, char** argv)
     const auto [repeats, quick] = ParseBenchArgs(int(rest.size()), rest.data());
     const int starts = quick ? 1 : repeats;
 
-    char tmpl[] = "/tmp/zivra-open-XXXXXX";
-    if (!mkdtemp(tmpl)) {
-        std::perror("mkdtemp");
+    TBigGameRun run;
+    if (!StartBigGameRun("open", screen, &run))
         return 1;
-    }
-    const std::string dir = tmpl;
-    setenv("XDG_DATA_HOME", dir.c_str(), 1);
-    std::string game;
-    int pieces = 0;
-    if (!MakeBigGame(dir, &game, &pieces)) {
-        std::fprintf(stderr, "could not make the game\n");
-        return 1;
-    }
-    std::string display;
-    const std::unique_ptr<Child> xvfb(StartXvfb(screen, &display));
-    if (!xvfb) {
-        std::fprintf(stderr, "no Xvfb\n");
-        return 1;
-    }
+    const std::string &dir = run.dir, &game = run.game;
+    const int pieces = run.pieces;
     const std::string renderer = Renderer(argc, argv);
     const std::string loadBefore = LoadAverage();
     if (!WriteSettingsForTheSameCut(dir)) {

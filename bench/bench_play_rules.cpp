@@ -19,20 +19,7 @@ constexpr int kCols = 80, kRows = 50, kTile = 24, kOfs = 6;
 // An 80 x 50 grid of pieces (boxes overhanging their cells, alpha images).
 void BuildGrid()
 {
-    BenchResetAll();
-    SetHeadlessViewSize(2560, 1600);
-    JigP.TileS = kTile;
-    JigP.MaskOfs = kOfs;
-    JigP.MaskS = kTile + 2 * kOfs;
-    JigP.StuckD = 4;
-    JigP.TilePX = kCols;
-    JigP.TilePY = kRows;
-    JigP.TotalTileNum = JigP.TileNum = kCols * kRows;
-    JigP.ImageW = kCols * kTile;
-    JigP.ImageH = kRows * kTile;
-    JigP.JigsR = JigP.ImageW - 1;
-    JigP.JigsB = JigP.ImageH - 1;
-    CreateJigsBuf(JigP.TotalTileNum + 1);
+    BenchGridGame(kCols, kRows, kTile, kOfs);
     arPicJigs.resize(size_t(JigP.TotalTileNum));
     for (int i = 0; i < JigP.TotalTileNum; ++i) {
         TJig& j = JigAt(i);

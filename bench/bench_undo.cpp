@@ -22,21 +22,8 @@ constexpr int kCols = 80, kRows = 50, kTile = 24, kOfs = 6;
 // images: the pointer takes a piece's whole box.
 void BuildGameInPlay()
 {
-    BenchResetAll();
-    SetHeadlessViewSize(2560, 1600);
-    JigP.TileS = kTile;
-    JigP.MaskOfs = kOfs;
-    JigP.MaskS = kTile + 2 * kOfs;
-    JigP.StuckD = 4;
-    JigP.TilePX = kCols;
-    JigP.TilePY = kRows;
-    JigP.TotalTileNum = JigP.TileNum = kCols * kRows;
-    JigP.ImageW = kCols * kTile;
-    JigP.ImageH = kRows * kTile;
-    JigP.JigsR = JigP.ImageW - 1;
-    JigP.JigsB = JigP.ImageH - 1;
+    BenchGridGame(kCols, kRows, kTile, kOfs);
     const int n = JigP.TotalTileNum;
-    CreateJigsBuf(n + 1);
     SRand(3);
     std::vector<int> order(size_t(n - 999));
     std::iota(order.begin(), order.end(), 0);

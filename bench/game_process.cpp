@@ -14,6 +14,7 @@
 #include <QOpenGLFunctions>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -196,3 +197,24 @@ std::string Renderer(int argc, char** argv)
     return s;
 }
 
+
+bool StartBigGameRun(const std::string& tag, const std::string& screen, TBigGameRun* run)
+{
+    std::string tmpl = "/tmp/zivra-" + tag + "-XXXXXX";
+    if (!mkdtemp(tmpl.data())) {
+        std::perror("mkdtemp");
+        return false;
+    }
+    run->dir = tmpl;
+    setenv("XDG_DATA_HOME", run->dir.c_str(), 1);
+    if (!MakeBigGame(run->dir, &run->game, &run->pieces)) {
+        std::fprintf(stderr, "could not make the game\n");
+        return false;
+    }
+    run->xvfb.reset(StartXvfb(screen, &run->display));
+    if (!run->xvfb) {
+        std::fprintf(stderr, "no Xvfb\n");
+        return false;
+    }
+    return true;
+}

@@ -3,6 +3,7 @@
 // average, and the saved 2560 x 1920 game of about 4000 pieces they open.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -44,3 +45,14 @@ std::string Renderer(int argc, char** argv);
 // A saved game of the 2560 x 1920 photo-like picture cut at the finest level
 // into dir/big.svm; *pieces its piece count.
 bool MakeBigGame(const std::string& dir, std::string* path, int* pieces);
+
+// What a run of the real game starts from: a per-user folder of its own
+// (/tmp/zivra-TAG-XXXXXX, put into XDG_DATA_HOME) holding the big game, and
+// a display of screen WxH. False, having said why on standard error, when
+// any of it could not be made.
+struct TBigGameRun {
+    std::string dir, game, display;
+    int pieces = 0;
+    std::unique_ptr<Child> xvfb;
+};
+bool StartBigGameRun(const std::string& tag, const std::string& screen, TBigGameRun* run);

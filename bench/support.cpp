@@ -2,6 +2,7 @@
 
 #include "cutting/cutting.h"
 #include "files/files.h"
+#include "model/game_state.h"
 #include "model/puzzle.h"
 #include "platform/platform.h"
 
@@ -147,4 +148,22 @@ double MeasureB(int w, int h, int repeats)
         OMyImagePtr img = MyImageCreateFromData(jpeg.data(), jpeg.size(), true);
         std::memcpy(copy.data(), img->pMem, copy.size());
     });
+}
+
+void BenchGridGame(int cols, int rows, int tile, int ofs)
+{
+    BenchResetAll();
+    SetHeadlessViewSize(2560, 1600);
+    JigP.TileS = tile;
+    JigP.MaskOfs = ofs;
+    JigP.MaskS = tile + 2 * ofs;
+    JigP.StuckD = 4;
+    JigP.TilePX = cols;
+    JigP.TilePY = rows;
+    JigP.TotalTileNum = JigP.TileNum = cols * rows;
+    JigP.ImageW = cols * tile;
+    JigP.ImageH = rows * tile;
+    JigP.JigsR = JigP.ImageW - 1;
+    JigP.JigsB = JigP.ImageH - 1;
+    CreateJigsBuf(JigP.TotalTileNum + 1);
 }

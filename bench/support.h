@@ -25,6 +25,10 @@ std::vector<uint8_t> MakePhotoLikeJpeg(int w, int h, uint32_t seed = 1);
 OMyImagePtr MakeCellMask(int w, int h, int cells, std::vector<TPoint>* seeds);
 
 void BenchResetAll();
+// Everything reset, then a cols x rows grid game of tiles `tile` pixels wide
+// with boxes overhanging their cells by `ofs`, on a 2560 x 1600 view: the
+// piece records made, nothing placed yet.
+void BenchGridGame(int cols, int rows, int tile, int ofs);
 // The resource folder of the source tree (what the game loads at start-up).
 std::string BenchResourceDir();
 // A cut's parameters for a w x h picture without the frame piece.
