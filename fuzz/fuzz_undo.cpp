@@ -10,6 +10,7 @@
 #include "model/puzzle.h"
 #include "model/undo.h"
 #include "platform/platform.h"
+#include "support/piece_table.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -19,57 +20,6 @@
 #include <vector>
 
 namespace {
-
-void ReadTable(FuzzedDataProvider& in)
-{
-    const int n = in.ConsumeIntegralInRange<int>(1, 40);
-    JigP = TJigParams{};
-    JigP.TotalTileNum = n;
-    JigP.BorderStyle = in.ConsumeBool();
-    JigP.Rotate = in.ConsumeBool();
-    JigP.TileS = in.ConsumeIntegralInRange<int>(0, 200);
-    JigP.MaskOfs = in.ConsumeIntegralInRange<int>(0, 100);
-    JigP.MaskS = JigP.TileS + 2 * JigP.MaskOfs;
-    JigP.StuckD = in.ConsumeIntegralInRange<int>(0, 60);
-    JigP.ImageW = in.ConsumeIntegralInRange<int>(1, 3000);
-    JigP.ImageH = in.ConsumeIntegralInRange<int>(1, 3000);
-    JigP.JigsL = JigP.JigsT = in.ConsumeIntegralInRange<int>(0, 20);
-    JigP.JigsR = JigP.ImageW - 1 - JigP.JigsL;
-    JigP.JigsB = JigP.ImageH - 1 - JigP.JigsT;
-    OptP.StuckKoef = in.ConsumeIntegralInRange<int>(0, 40);
-    CreateJigsBuf(n + 1);
-    for (int i = 0; i < n; ++i) {
-        TJig& j = Jigs[size_t(i)];
-        j.X = in.ConsumeIntegralInRange<int>(-300000, 300000);
-        j.Y = in.ConsumeIntegralInRange<int>(-300000, 300000);
-        j.Layer = in.ConsumeBool() ? in.ConsumeIntegral<int32_t>() : in.ConsumeIntegralInRange<int>(0, 8);
-        j.Win = in.ConsumeIntegral<uint8_t>() % 8;
-        j.Rot = in.ConsumeIntegral<uint8_t>() % 5;
-        j.HomeX = in.ConsumeIntegralInRange<int>(-100, 3000);
-        j.HomeY = in.ConsumeIntegralInRange<int>(-100, 3000);
-        j.W = in.ConsumeIntegralInRange<int>(0, 400);
-        j.H = in.ConsumeIntegralInRange<int>(0, 400);
-        j.CellX = in.ConsumeIntegralInRange<int>(-100, 3000);
-        j.CellY = in.ConsumeIntegralInRange<int>(-100, 3000);
-        j.CellW = in.ConsumeIntegralInRange<int>(0, 400);
-        j.CellH = in.ConsumeIntegralInRange<int>(0, 400);
-        for (int16_t& s : j.Nb)
-            s = int16_t(in.ConsumeIntegralInRange<int>(-2, n + 1));
-        UpdateJigDrawCoords(i);
-    }
-    iWeightJig = in.ConsumeIntegralInRange<int>(-1, n);
-}
-
-// SortedJigs holds every piece once, in the exchange sort's order.
-void CheckOrder()
-{
-    std::vector<TSortedJig> expected;
-    for (int i = 0; i < JigsInPlay(); ++i)
-        expected.push_back({Jigs[size_t(i)].Layer, i});
-    SortJigsByExchange(expected, false);
-    if (SortedJigs != expected)
-        std::abort();
-}
 
 using TSnap = std::vector<std::tuple<int, int, int, int, int, int, int>>;
 
@@ -116,7 +66,7 @@ void RunGesture(FuzzedDataProvider& in, OMemoryField& field)
         break;
     default: bShowOnlyEdges = in.ConsumeBool(); iCurJig = GetCurJig(x, y); break;
     }
-    CheckOrder();
+    CheckDrawOrder();
 }
 
 }  // namespace
@@ -127,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Platform_Reset();
     FuzzedDataProvider in(data, size);
     SetHeadlessViewSize(in.ConsumeIntegralInRange<int>(1, 4000), in.ConsumeIntegralInRange<int>(1, 3000));
-    ReadTable(in);
+    ReadPieceTable(in, false, true);
     SortJigs(0);
     OMemoryField field;
     SetFieldHost(&field);
@@ -138,14 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (in.ConsumeIntegralInRange<int>(0, 3)) {
         case 0:
             if (Undo_Back()) {
-                CheckOrder();
+                CheckDrawOrder();
                 if (Snap() != states[size_t(Undo_Position())])
                     std::abort();
             }
             break;
         case 1:
             if (Undo_Forth()) {
-                CheckOrder();
+                CheckDrawOrder();
                 if (Snap() != states[size_t(Undo_Position())])
                     std::abort();
             }
