@@ -18,10 +18,10 @@ bool IsBorderJig(int i)
     if (i == frame)
         return true;
     const TJig& j = JigAt(i);
-    const TJigParams& p = JigP;
     // The box covers every pixel of the piece; the cell is where it was cut
     // from. In 64 bits: a stored game may hold any values.
-    auto touches = [&p](int64_t l, int64_t t, int64_t w, int64_t h) {
+    auto touches = [](int64_t l, int64_t t, int64_t w, int64_t h) {
+        const TJigParams& p = JigP;
         return l <= p.JigsL || t <= p.JigsT || l + w - 1 >= p.JigsR || t + h - 1 >= p.JigsB;
     };
     if (touches(j.HomeX, j.HomeY, j.W, j.H) || (j.CellW > 0 && j.CellH > 0 && touches(j.CellX, j.CellY, j.CellW, j.CellH)))
