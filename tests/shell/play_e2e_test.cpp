@@ -93,6 +93,17 @@ bool WindowShown(const std::string& title)
     return Sh("xdotool search --onlyvisible --name '^" + title + "$'") == 0;
 }
 
+// The titles of the visible windows, for a failure's message: a dialog the
+// game is waiting on tells why it went no further.
+std::string VisibleTitles()
+{
+    std::string out;
+    RunCommand("DISPLAY=" + g_display +
+                   " sh -c 'for w in $(xdotool search --onlyvisible --name .); do xdotool getwindowname $w; done'",
+               &out);
+    return out;
+}
+
 // Waits until two screenshots a moment apart are the same: the game has
 // drawn and nothing moves any more.
 bool WaitForStillScreen(const TempDir& dir, int ms)
@@ -172,14 +183,18 @@ bool InView(const TGameState& s, int x, int y, int margin)
            y < s.viewY + s.viewH - margin;
 }
 
-// Whether a piece drawn above piece j covers its grip point. (The first side
-// fills the view unscrolled: content points are view points.)
+// Whether a piece drawn above piece j covers its grip point or casts its
+// shadow there: then the grip's colour changes once j is joined and lifted to
+// the top. (The first side fills the view unscrolled: content points are view
+// points.)
 bool GripCovered(const TGameState& s, int j)
 {
+    constexpr int kShadowReach = 8;  // beyond a piece's box, with room to spare
     const TPieceState& a = s.pieces.at(j);
     const int x = a.gx - s.viewX, y = a.gy - s.viewY;
     for (const auto& [k, b] : s.pieces)
-        if (k != j && b.win == a.win && b.layer > a.layer && x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
+        if (k != j && b.win == a.win && b.layer > a.layer && x >= b.x - kShadowReach &&
+            x < b.x + b.w + kShadowReach && y >= b.y - kShadowReach && y < b.y + b.h + kShadowReach)
             return true;
     return false;
 }
@@ -217,7 +232,8 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     auto game = std::make_unique<ChildProcess>(std::vector<std::string>{
         "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
         "--size", "1000x700", "--no-splash", "--state", state});
-    ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000)) << "the game did not open the jigsaw";
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000))
+        << "the game did not open the jigsaw; windows shown:\n" << VisibleTitles();
     ASSERT_TRUE(WaitForStillScreen(dir, 10000)) << "the game's window never settled";
     const TGameState before = ReadState(state);
     ASSERT_GE(before.pieces.size(), 4u);
@@ -274,7 +290,8 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     const std::string state2 = dir.File("state2.txt");
     ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",
                         "--state", state2});
-    ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000)) << "the saved game did not open";
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000))
+        << "the saved game did not open; windows shown:\n" << VisibleTitles();
     const TGameState reopened = ReadState(state2);
     ASSERT_EQ(reopened.pieces.size(), after.pieces.size());
     EXPECT_EQ(reopened.pieces.at(p).layer, reopened.pieces.at(q).layer);
