@@ -358,6 +358,15 @@ inline int NextBit(const uint64_t* m, size_t nw, int p, int limit, bool set)
     return limit;
 }
 
+// (x * magic) >> 16 is x / div for every x up to top.
+constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
+{
+    for (unsigned x = 0; x <= top; ++x)
+        if ((x * magic) >> 16 != x / div)
+            return false;
+    return true;
+}
+
 // One box pass of radius R along the rows, then along the columns, of the
 // w x h bytes at a: the reference's BoxLine over every line, rows first.
 // Sums stay below 2R + 1 times 256: 16-bit lanes, the division a multiply.
@@ -369,7 +378,7 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
 #if defined(__SSE2__)
     // floor(x / kDiv) = (x * kMagic) >> 16 for every sum x a pass can make.
     constexpr unsigned kMagic = (65536 + kDiv - 1) / kDiv;
-    static_assert(((kDiv * 255 + R) * kMagic >> 16) == (kDiv * 255 + R) / kDiv);
+    static_assert(MagicDividesExactly(kDiv, kMagic, kDiv * 255 + R));
     const __m128i zero = _mm_setzero_si128(), magic = _mm_set1_epi16(short(kMagic)), bias = _mm_set1_epi16(R);
     // Scratch: a copy of the bytes, one padded row and one result row, each
     // with room for a last full step of sixteen past its end.
