@@ -358,6 +358,7 @@ inline int NextBit(const uint64_t* m, size_t nw, int p, int limit, bool set)
     return limit;
 }
 
+#if defined(__SSE2__)
 // (x * magic) >> 16 is x / div for every x up to top.
 constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
 {
@@ -366,6 +367,7 @@ constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
             return false;
     return true;
 }
+#endif
 
 // One box pass of radius R along the rows, then along the columns, of the
 // w x h bytes at a: the reference's BoxLine over every line, rows first.
