@@ -24,6 +24,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -42,6 +43,13 @@ void Finish() { FieldGL.gl->glFinish(); }
 // The best of the repetitions: the machine is shared, the least disturbed run
 // is the renderer's own speed.
 double MinOf(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+double MedianOf(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
 
 // n pieces of a 32-pixel box (a rounded body with knobs, as cut pieces look),
 // laid out on a grid over the view the way a new spread-out game is.
@@ -179,7 +187,9 @@ void BM_AtlasBuild(benchmark::State& state)
 BENCHMARK(BM_AtlasBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->Iterations(3);
 
 // A drag frame: the still buffer copied over the screen buffer, then the
-// moving group (1 piece, or 100 joined ones) over it.
+// moving group (1 piece, or 100 joined ones) over it. Besides its time it
+// reports the medians of the frame and of the floor (the copy alone, timed
+// just before each frame) and their ratio x_floor.
 void BM_DragFrame(benchmark::State& state)
 {
     OptP.Visual_Shadows = state.range(1) != 0;
@@ -204,20 +214,37 @@ void BM_DragFrame(benchmark::State& state)
     DragJigP.State = kDragPieces;
     FillStillBuf(kComposeWithoutDragged);
     Finish();
+    // Each frame is timed right after a floor frame (the copy alone), so that
+    // both see the same load; the ratio is that of their medians.
+    std::vector<double> floors, frames;
     for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        Compose(100);
+        Finish();
+        const auto t1 = std::chrono::steady_clock::now();
+        // To and fro, so that the group stays where it started.
+        const int dx = frames.size() % 2 == 0 ? 1 : -1;
         for (int j = 0; j < group; ++j)
-            JigAt(j).X += 1;
+            JigAt(j).X += dx;
         Compose(100);
         Compose(2);
         Finish();
+        const auto t2 = std::chrono::steady_clock::now();
+        floors.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        frames.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
     }
     DragJigP.State = kDragIdle;
     iCurJig = -1;
+    const double floorMs = MedianOf(floors), frameMs = MedianOf(frames);
     state.counters["group"] = double(group);
     state.counters["shadows"] = double(state.range(1));
+    state.counters["floor_ms"] = floorMs;
+    state.counters["frame_ms"] = frameMs;
+    state.counters["x_floor"] = floorMs > 0 ? frameMs / floorMs : 0;
     OptP.Visual_Shadows = true;
 }
-BENCHMARK(BM_DragFrame)->Args({1, 0})->Args({1, 1})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
+BENCHMARK(BM_DragFrame)->Args({1, 0})->Args({1, 1})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseManualTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The floor: one full-view copy (a framebuffer blit).
 void BM_FullViewCopy(benchmark::State& state)

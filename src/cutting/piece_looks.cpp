@@ -358,13 +358,73 @@ inline int NextBit(const uint64_t* m, size_t nw, int p, int limit, bool set)
     return limit;
 }
 
+#if defined(__SSE2__)
+// (x * magic) >> 16 is x / div for every x up to top.
+constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
+{
+    for (unsigned x = 0; x <= top; ++x)
+        if ((x * magic) >> 16 != x / div)
+            return false;
+    return true;
+}
+#endif
+
 // One box pass of radius R along the rows, then along the columns, of the
 // w x h bytes at a: the reference's BoxLine over every line, rows first.
+// Sums stay below 2R + 1 times 256: 16-bit lanes, the division a multiply.
 template <int R>
 void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
 {
     constexpr unsigned kDiv = 2 * R + 1;
     const size_t uw = size_t(w);
+#if defined(__SSE2__)
+    // floor(x / kDiv) = (x * kMagic) >> 16 for every sum x a pass can make.
+    constexpr unsigned kMagic = (65536 + kDiv - 1) / kDiv;
+    static_assert(MagicDividesExactly(kDiv, kMagic, kDiv * 255 + R));
+    const __m128i zero = _mm_setzero_si128(), magic = _mm_set1_epi16(short(kMagic)), bias = _mm_set1_epi16(R);
+    // Scratch: a copy of the bytes, one padded row and one result row, each
+    // with room for a last full step of sixteen past its end.
+    const size_t copyBytes = uw * size_t(h) + 16, padBytes = uw + 2 * R + 16;
+    tmp.assign(copyBytes + padBytes + uw + 16, 0);
+    uint8_t* copy = tmp.data();
+    uint8_t* pad = copy + copyBytes;
+    uint8_t* out = pad + padBytes;
+    // Rows: each copied between R zeros on either side, the sums read from the copy.
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = a + size_t(y) * uw;
+        std::memcpy(pad + R, row, uw);
+        for (size_t x = 0; x < uw; x += 16) {
+            __m128i lo = bias, hi = bias;
+            for (int k = 0; k <= 2 * R; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pad + x + size_t(k)));
+                lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+                hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
+            }
+            lo = _mm_mulhi_epu16(lo, magic);
+            hi = _mm_mulhi_epu16(hi, magic);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+        }
+        std::memcpy(row, out, uw);
+    }
+    // Columns: up to 2R + 1 rows of the copy summed per row.
+    (void)acc;
+    std::memcpy(copy, a, uw * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const int k0 = std::max(0, y - R), k1 = std::min(h - 1, y + R);
+        for (size_t x = 0; x < uw; x += 16) {
+            __m128i lo = bias, hi = bias;
+            for (int k = k0; k <= k1; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(copy + size_t(k) * uw + x));
+                lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+                hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
+            }
+            lo = _mm_mulhi_epu16(lo, magic);
+            hi = _mm_mulhi_epu16(hi, magic);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+        }
+        std::memcpy(a + size_t(y) * uw, out, uw);
+    }
+#else
     acc.assign(uw + 2 * R, 0);
     for (int y = 0; y < h; ++y) {
         uint8_t* row = a + size_t(y) * uw;
@@ -391,6 +451,7 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
         for (size_t x = 0; x < uw; ++x)
             row[x] = uint8_t(sum[x] / kDiv);
     }
+#endif
 }
 
 void BoxBlurAny(std::vector<uint8_t>& a, int w, int h, int r, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
@@ -490,9 +551,23 @@ void OCellBaker::MakeShadow()
             --l;
         mRowF[size_t(y)] = int16_t(f);
         mRowL[size_t(y)] = int16_t(l);
-        // Rows come in order: a column's first is the first seen, its last the last.
+        // Rows come in order: a column's first is the first seen, its last the
+        // last. Outside f .. l the row is zero and changes nothing.
         const int16_t yy = int16_t(y), none = int16_t(sh);
-        for (int x = 0; x < sw; ++x) {
+        int x = f;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128(), yv = _mm_set1_epi16(yy), nv = _mm_set1_epi16(none);
+        for (; x + 8 <= l + 1; x += 8) {
+            const __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + x)), zero);
+            const __m128i off = _mm_cmpeq_epi16(v, zero);
+            __m128i* pf = reinterpret_cast<__m128i*>(colF + x);
+            __m128i* pl = reinterpret_cast<__m128i*>(colL + x);
+            const __m128i candF = _mm_or_si128(_mm_and_si128(off, nv), _mm_andnot_si128(off, yv));
+            _mm_storeu_si128(pf, _mm_min_epi16(_mm_loadu_si128(pf), candF));
+            _mm_storeu_si128(pl, _mm_or_si128(_mm_and_si128(off, _mm_loadu_si128(pl)), _mm_andnot_si128(off, yv)));
+        }
+#endif
+        for (; x <= l; ++x) {
             const bool on = s[x] != 0;
             colF[x] = std::min(colF[x], on ? yy : none);
             colL[x] = on ? yy : colL[x];

@@ -260,3 +260,35 @@ TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCode)
         for (int x = 0; x < masks.W; ++x)
             EXPECT_EQ(plane.codes[size_t(y) * 21 + size_t(x)], uint8_t(7 * x + 50 * y)) << x << "," << y;
 }
+
+// The atlas's blur works sixteen pixels at a time with a multiply for the
+// division: every radius it takes on must still give the reference's bytes,
+// for shadows narrower than one step, one step exactly and a step and a tail.
+TEST(AtlasBake, EveryBlurRadiusGivesTheReferenceShadow)
+{
+    struct Blur { int blur1, blur2; };
+    std::mt19937 rng(11);
+    for (const Blur b : {Blur{1, 1}, Blur{2, 3}, Blur{3, 2}, Blur{0, 3}, Blur{4, 1}})
+        for (const auto& [w, h] : {std::pair{1, 1}, {9, 4}, {12, 12}, {13, 20}, {40, 23}}) {
+            TShadowLook look = kShadowLook;
+            look.blur1 = b.blur1, look.blur2 = b.blur2;
+            look.offsetX = look.offsetY = look.Margin() + 1;
+            const int s = std::max(w, h);
+            OMyImage strip(4 * s, s, true);
+            for (int y = 0; y < strip.H; ++y)
+                for (int x = 0; x < strip.W; ++x) {
+                    uint8_t* px = MyImageGetLineXY(strip, x, y);
+                    px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
+                    px[3] = rng() % 3 == 0 ? 0 : 255;
+                }
+            OCellBaker baker;
+            baker.SetPiece(strip, s, w, h, look, true);
+            std::vector<uint8_t> shadow;
+            MakeShadowAlpha(strip, w, h, look, shadow);
+            ASSERT_EQ(baker.Shadow(), shadow) << "radii " << b.blur1 << "," << b.blur2 << " box " << w << "x" << h;
+            for (int r = 0; r < 4; ++r)
+                ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr),
+                                    ReferenceCell(strip, s, r, w, h, look, true, nullptr)), -1)
+                    << "radii " << b.blur1 << "," << b.blur2 << " box " << w << "x" << h << " turn " << r;
+        }
+}
