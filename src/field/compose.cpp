@@ -11,11 +11,19 @@
 #include "model/game_state.h"
 #include "model/puzzle.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+
 #include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <cstdlib>
 #include <thread>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 uint8_t RedrawP = kRedrawFull;
 uint8_t iScrPending = 0;
@@ -126,6 +134,76 @@ bool IsDraggedJig(int j)
 
 // ---- Composition ----------------------------------------------------------------------------
 
+namespace {
+
+int iStillMode = kComposeAll;  // per run: what the still buffer was last filled with
+QPointer<QTimer> g_stillIdle;  // per run: gives the still buffer back once gestures stop
+
+// The windows of composition `mode` (kComposeAll or a kComposeWithout* mode) into rb.
+void ComposeWindows(const RENDER_BUF& rb, int mode)
+{
+    // The back-most window is the shown side, filling the view: when its
+    // table is a plain colour, clearing to that colour paints it.
+    const OMyWin* back = nullptr;
+    for (OMyWin* w : arSortedViewWins)
+        if (w->bVisible && !(mode == kComposeWithoutCurWin && w == CaptureWin)) {
+            back = w;
+            break;
+        }
+    const bool plainSide = back && back->bType == kWinSide && back->bDrawBkgColor && !IsPicBkg(back->lBkgColor);
+    if (plainSide)
+        GLClearRect(0, 0, rb.W, rb.H, rb.H, back->rgbBkgColor[0], back->rgbBkgColor[1], back->rgbBkgColor[2]);
+    else
+        GLClearTarget();
+    for (OMyWin* w : arSortedViewWins) {
+        if (!w->bVisible || (mode == kComposeWithoutCurWin && w == CaptureWin))
+            continue;
+        DrawWinWithContents(*w, mode, plainSide && w == back);
+    }
+}
+
+bool GestureGoingOn()
+{
+    return DragJigP.State != kDragIdle || DragWinP.bDragAction != 0 || WeightP.bVisible ||
+           QGuiApplication::mouseButtons() != Qt::NoButton;
+}
+
+// The still buffer (a screen-sized texture) is wanted only while something
+// moves: it is made at a gesture's start and given back a while after the
+// last one, so that an idle game does not hold it.
+void KeepStillBuf()
+{
+    if (!g_stillIdle) {
+        if (!QCoreApplication::instance())
+            return;  // no event loop to give it back later: kept
+        g_stillIdle = new QTimer(QCoreApplication::instance());
+        g_stillIdle->setSingleShot(true);
+        g_stillIdle->setInterval(iStillBufIdleMs);
+        QObject::connect(g_stillIdle, &QTimer::timeout, [] {
+            if (GestureGoingOn())
+                return g_stillIdle->start();
+            StillBuf_Release();
+        });
+    }
+    g_stillIdle->start(iStillBufIdleMs);
+}
+
+}  // namespace
+
+int iStillBufIdleMs = 2000;
+
+void StillBuf_Release()
+{
+    if (g_stillIdle)
+        g_stillIdle->stop();
+    if (rbStill.fbo == 0 && rbStill.texture == 0)
+        return;
+    RenderBufFree(rbStill);
+#ifdef __GLIBC__
+    malloc_trim(0);  // the texture's memory went to the heap, not back to the system
+#endif
+}
+
 void DrawToScrBuf(RENDER_BUF& rb, int mode)
 {
     if (!FieldGL_Ready() || rb.fbo == 0)
@@ -138,27 +216,9 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         iScrPending = 0;
     BeginBufTarget(rb);
     switch (mode) {
-    case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame: {
-        // The back-most window is the shown side, filling the view: when its
-        // table is a plain colour, clearing to that colour paints it.
-        const OMyWin* back = nullptr;
-        for (OMyWin* w : arSortedViewWins)
-            if (w->bVisible && !(mode == kComposeWithoutCurWin && w == CaptureWin)) {
-                back = w;
-                break;
-            }
-        const bool plainSide = back && back->bType == kWinSide && back->bDrawBkgColor && !IsPicBkg(back->lBkgColor);
-        if (plainSide)
-            GLClearRect(0, 0, rb.W, rb.H, rb.H, back->rgbBkgColor[0], back->rgbBkgColor[1], back->rgbBkgColor[2]);
-        else
-            GLClearTarget();
-        for (OMyWin* w : arSortedViewWins) {
-            if (!w->bVisible || (mode == kComposeWithoutCurWin && w == CaptureWin))
-                continue;
-            DrawWinWithContents(*w, mode, plainSide && w == back);
-        }
+    case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame:
+        ComposeWindows(rb, mode);
         break;
-    }
     case kComposeDragged:
         DrawDraggedJigs();
         break;
@@ -170,7 +230,11 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         DrawSelFrame();
         break;
     case kComposeStill:
-        RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        KeepStillBuf();
+        if (rbStill.fbo != 0)
+            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        else  // given back while idle: what it held, composed anew
+            ComposeWindows(rb, iStillMode);
         break;
     default:
         break;
@@ -190,6 +254,10 @@ void FillStillBuf(int mode)
     case kComposeWithoutFrame: moving = kComposeFrame; break;
     default: return;
     }
+    iStillMode = mode;
+    KeepStillBuf();
+    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
+        RenderBufCreate(rbStill, rbScr.W, rbScr.H);
     DrawToScrBuf(rbStill, mode);
     DrawToScrBuf(rbScr, kComposeStill);
     if (moving >= 0)

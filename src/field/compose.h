@@ -40,6 +40,12 @@ void FillStillBuf(int mode);
 void ScrBufFromStillLater(int moving);
 // Does the composition ScrBufFromStillLater put off, if any.
 void ScrBufUpdate();
+// The still buffer exists only around gestures: made by FillStillBuf, given
+// back this long (ms) after its last use when no gesture goes on (per run;
+// tests shorten it). A copy of it while it is gone composes its contents anew.
+extern int iStillBufIdleMs;
+// Gives the still buffer back now (the next gesture makes it again).
+void StillBuf_Release();
 
 // Clips a piece rectangle (x, y, w, h) with its source point to win's client;
 // false when nothing is left.

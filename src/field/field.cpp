@@ -126,7 +126,6 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     WeightP.init(res);
     CreateFrameTexture();
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
     RedrawP = kRedrawFull;
     ViewWins_Create();
     DragWinP.clear();
@@ -156,7 +155,7 @@ void Field_EnsureBuffers(int viewW, int viewH)
     iMaxMainViewW = std::max(iMaxMainViewW, viewW);
     iMaxMainViewH = std::max(iMaxMainViewH, viewH);
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
+    StillBuf_Release();  // the next gesture makes it at the new size
     RedrawP = kRedrawFull;
 }
 
@@ -281,7 +280,7 @@ void Field_Release()
     ViewWins_Free();
     PieceAtlas_Free();
     RenderBufFree(rbScr);
-    RenderBufFree(rbStill);
+    StillBuf_Release();
     miWinSkin = OMyImage{};
     miFrameTexture = OMyImage{};
     miThumbTexture = OMyImage{};
