@@ -8,6 +8,7 @@
 #include "model/edge_pieces.h"
 #include "cutting/piece_images.h"
 #include "cutting/piece_looks.h"
+#include "model/game_picture.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
 
@@ -136,6 +137,19 @@ bool IsDraggedJig(int j)
 
 namespace {
 
+const OMyImage* g_thumbTriedFor = nullptr;  // per game: the picture the thumbnail's texture was made from
+
+// The thumbnail's texture is made when the thumbnail is first shown, not
+// with every game: a hidden thumbnail costs no memory.
+void ThumbTexture_Check()
+{
+    const OMyWin* thumb = GetViewWin(kThumbWin);
+    if (!thumb || !thumb->bVisible || miThumbTexture.Texture != 0 || !miJigs || g_thumbTriedFor == miJigs.get())
+        return;
+    g_thumbTriedFor = miJigs.get();
+    CreateThumbTexture();
+}
+
 int iStillMode = kComposeAll;  // per run: what the still buffer was last filled with
 QPointer<QTimer> g_stillIdle;  // per run: gives the still buffer back once gestures stop
 
@@ -208,8 +222,10 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
 {
     if (!FieldGL_Ready() || rb.fbo == 0)
         return;
-    if (IsGameOpen())  // not while a game is being opened: its pieces are half made
+    if (IsGameOpen()) {  // not while a game is being opened: its pieces are half made
         PieceAtlas_Check();
+        ThumbTexture_Check();
+    }
     // A composition of the whole screen buffer (or of the still buffer's copy
     // that starts a moving part) replaces whatever was put off.
     if (&rb == &rbScr && mode != kComposeDragged && mode != kComposeCurWin && mode != kComposeFrame)
@@ -396,9 +412,16 @@ void HalveRowPremultiplied(const OMyImage& src, int y, uint8_t* d)
 
 }  // namespace
 
+void ThumbTexture_Forget()
+{
+    miThumbTexture = OMyImage{};
+    g_thumbTriedFor = nullptr;
+}
+
 void CreateThumbTexture()
 {
     miThumbTexture = OMyImage{};
+    const OGamePictureInUse picture;
     if (!miJigs || !miJigs->HasPixels())
         return;
     const OMyImage& src = *miJigs;
@@ -660,6 +683,6 @@ void Compose_Reset()
     RedrawP = kRedrawFull;
     iScrPending = 0;
     miFrameTexture = OMyImage{};
-    miThumbTexture = OMyImage{};
+    ThumbTexture_Forget();
     PieceAtlasP = TPieceAtlas{};
 }

@@ -81,6 +81,9 @@ void CreateFrameTexture();
 // The thumbnail's texture from miJigs: at half the picture's size, the
 // thumbnail's largest, so it is as sharp and takes a quarter of the memory.
 void CreateThumbTexture();
+// Drops the thumbnail's texture: the next composition with the thumbnail
+// shown makes it anew from miJigs.
+void ThumbTexture_Forget();
 // Pieces that a drag moves: the current piece's group and every selected piece.
 bool IsDraggedJig(int j);
 
