@@ -206,6 +206,15 @@ void KeepStillBuf()
 
 int iStillBufIdleMs = 2000;
 
+void StillBuf_Prepare()
+{
+    if (!FieldGL_Ready() || rbScr.fbo == 0)
+        return;
+    KeepStillBuf();
+    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
+        RenderBufCreate(rbStill, rbScr.W, rbScr.H);
+}
+
 void StillBuf_Release()
 {
     if (g_stillIdle)
@@ -271,9 +280,7 @@ void FillStillBuf(int mode)
     default: return;
     }
     iStillMode = mode;
-    KeepStillBuf();
-    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
-        RenderBufCreate(rbStill, rbScr.W, rbScr.H);
+    StillBuf_Prepare();
     DrawToScrBuf(rbStill, mode);
     DrawToScrBuf(rbScr, kComposeStill);
     if (moving >= 0)

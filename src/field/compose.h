@@ -46,6 +46,9 @@ void ScrBufUpdate();
 extern int iStillBufIdleMs;
 // Gives the still buffer back now (the next gesture makes it again).
 void StillBuf_Release();
+// Makes the still buffer if it is gone (a screen-sized texture takes Mesa
+// tens of ms): when the mouse moves, so that a gesture's first frame does not wait.
+void StillBuf_Prepare();
 
 // Clips a piece rectangle (x, y, w, h) with its source point to win's client;
 // false when nothing is left.

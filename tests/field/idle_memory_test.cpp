@@ -56,6 +56,11 @@ TEST(FieldIdle, TheStillBufferLivesOnlyAroundGesturesAndAFrameWithoutItIsTheSame
     h.Wait(300);
     EXPECT_EQ(rbStill.fbo, 0u);
     EXPECT_EQ(Rgb(h.Frame(), a.x(), a.y()), PieceColour(0));
+    // The mouse moving over the field makes it ahead of the next gesture.
+    h.Move(a + QPoint(30, 30), Qt::NoButton);
+    EXPECT_NE(rbStill.fbo, 0u);
+    h.Wait(300);
+    EXPECT_EQ(rbStill.fbo, 0u);
     iStillBufIdleMs = 2000;
 }
 
