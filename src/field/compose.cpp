@@ -8,14 +8,23 @@
 #include "model/edge_pieces.h"
 #include "cutting/piece_images.h"
 #include "cutting/piece_looks.h"
+#include "model/game_picture.h"
 #include "model/game_state.h"
 #include "model/puzzle.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <cstdlib>
 #include <thread>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 uint8_t RedrawP = kRedrawFull;
 uint8_t iScrPending = 0;
@@ -126,39 +135,115 @@ bool IsDraggedJig(int j)
 
 // ---- Composition ----------------------------------------------------------------------------
 
+namespace {
+
+const OMyImage* g_thumbTriedFor = nullptr;  // per game: the picture the thumbnail's texture was made from
+
+// The thumbnail's texture is made when the thumbnail is first shown, not
+// with every game: a hidden thumbnail costs no memory.
+void ThumbTexture_Check()
+{
+    const OMyWin* thumb = GetViewWin(kThumbWin);
+    if (!thumb || !thumb->bVisible || miThumbTexture.Texture != 0 || !miJigs || g_thumbTriedFor == miJigs.get())
+        return;
+    g_thumbTriedFor = miJigs.get();
+    CreateThumbTexture();
+}
+
+int iStillMode = kComposeAll;  // per run: what the still buffer was last filled with
+QPointer<QTimer> g_stillIdle;  // per run: gives the still buffer back once gestures stop
+
+// The windows of composition `mode` (kComposeAll or a kComposeWithout* mode) into rb.
+void ComposeWindows(const RENDER_BUF& rb, int mode)
+{
+    // The back-most window is the shown side, filling the view: when its
+    // table is a plain colour, clearing to that colour paints it.
+    const OMyWin* back = nullptr;
+    for (OMyWin* w : arSortedViewWins)
+        if (w->bVisible && !(mode == kComposeWithoutCurWin && w == CaptureWin)) {
+            back = w;
+            break;
+        }
+    const bool plainSide = back && back->bType == kWinSide && back->bDrawBkgColor && !IsPicBkg(back->lBkgColor);
+    if (plainSide)
+        GLClearRect(0, 0, rb.W, rb.H, rb.H, back->rgbBkgColor[0], back->rgbBkgColor[1], back->rgbBkgColor[2]);
+    else
+        GLClearTarget();
+    for (OMyWin* w : arSortedViewWins) {
+        if (!w->bVisible || (mode == kComposeWithoutCurWin && w == CaptureWin))
+            continue;
+        DrawWinWithContents(*w, mode, plainSide && w == back);
+    }
+}
+
+bool GestureGoingOn()
+{
+    return DragJigP.State != kDragIdle || DragWinP.bDragAction != 0 || WeightP.bVisible ||
+           QGuiApplication::mouseButtons() != Qt::NoButton;
+}
+
+// The still buffer (a screen-sized texture) is wanted only while something
+// moves: it is made at a gesture's start and given back a while after the
+// last one, so that an idle game does not hold it.
+void KeepStillBuf()
+{
+    if (!g_stillIdle) {
+        if (!QCoreApplication::instance())
+            return;  // no event loop to give it back later: kept
+        g_stillIdle = new QTimer(QCoreApplication::instance());
+        g_stillIdle->setSingleShot(true);
+        g_stillIdle->setInterval(iStillBufIdleMs);
+        QObject::connect(g_stillIdle, &QTimer::timeout, [] {
+            if (GestureGoingOn())
+                return g_stillIdle->start();
+            StillBuf_Release();
+        });
+    }
+    g_stillIdle->start(iStillBufIdleMs);
+}
+
+}  // namespace
+
+int iStillBufIdleMs = 2000;
+
+void StillBuf_Prepare()
+{
+    if (!FieldGL_Ready() || rbScr.fbo == 0)
+        return;
+    KeepStillBuf();
+    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
+        RenderBufCreate(rbStill, rbScr.W, rbScr.H);
+}
+
+void StillBuf_Release()
+{
+    if (g_stillIdle)
+        g_stillIdle->stop();
+    if (rbStill.fbo == 0 && rbStill.texture == 0)
+        return;
+    RenderBufFree(rbStill);
+#ifdef __GLIBC__
+    malloc_trim(0);  // the texture's memory went to the heap, not back to the system
+#endif
+}
+
 void DrawToScrBuf(RENDER_BUF& rb, int mode)
 {
     if (!FieldGL_Ready() || rb.fbo == 0)
         return;
-    if (IsGameOpen())  // not while a game is being opened: its pieces are half made
+    if (IsGameOpen()) {  // not while a game is being opened: its pieces are half made
         PieceAtlas_Check();
+        ThumbTexture_Check();
+    }
     // A composition of the whole screen buffer (or of the still buffer's copy
     // that starts a moving part) replaces whatever was put off.
     if (&rb == &rbScr && mode != kComposeDragged && mode != kComposeCurWin && mode != kComposeFrame)
         iScrPending = 0;
     BeginBufTarget(rb);
     switch (mode) {
-    case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame: {
-        // The back-most window is the shown side, filling the view: when its
-        // table is a plain colour, clearing to that colour paints it.
-        const OMyWin* back = nullptr;
-        for (OMyWin* w : arSortedViewWins)
-            if (w->bVisible && !(mode == kComposeWithoutCurWin && w == CaptureWin)) {
-                back = w;
-                break;
-            }
-        const bool plainSide = back && back->bType == kWinSide && back->bDrawBkgColor && !IsPicBkg(back->lBkgColor);
-        if (plainSide)
-            GLClearRect(0, 0, rb.W, rb.H, rb.H, back->rgbBkgColor[0], back->rgbBkgColor[1], back->rgbBkgColor[2]);
-        else
-            GLClearTarget();
-        for (OMyWin* w : arSortedViewWins) {
-            if (!w->bVisible || (mode == kComposeWithoutCurWin && w == CaptureWin))
-                continue;
-            DrawWinWithContents(*w, mode, plainSide && w == back);
-        }
+    case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame:
+        ComposeWindows(rb, mode);
         break;
-    }
     case kComposeDragged:
         DrawDraggedJigs();
         break;
@@ -170,7 +255,11 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         DrawSelFrame();
         break;
     case kComposeStill:
-        RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        KeepStillBuf();
+        if (rbStill.fbo != 0)
+            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        else  // given back while idle: what it held, composed anew
+            ComposeWindows(rb, iStillMode);
         break;
     default:
         break;
@@ -190,6 +279,8 @@ void FillStillBuf(int mode)
     case kComposeWithoutFrame: moving = kComposeFrame; break;
     default: return;
     }
+    iStillMode = mode;
+    StillBuf_Prepare();
     DrawToScrBuf(rbStill, mode);
     DrawToScrBuf(rbScr, kComposeStill);
     if (moving >= 0)
@@ -328,9 +419,16 @@ void HalveRowPremultiplied(const OMyImage& src, int y, uint8_t* d)
 
 }  // namespace
 
+void ThumbTexture_Forget()
+{
+    miThumbTexture = OMyImage{};
+    g_thumbTriedFor = nullptr;
+}
+
 void CreateThumbTexture()
 {
     miThumbTexture = OMyImage{};
+    const OGamePictureInUse picture;
     if (!miJigs || !miJigs->HasPixels())
         return;
     const OMyImage& src = *miJigs;
@@ -592,6 +690,6 @@ void Compose_Reset()
     RedrawP = kRedrawFull;
     iScrPending = 0;
     miFrameTexture = OMyImage{};
-    miThumbTexture = OMyImage{};
+    ThumbTexture_Forget();
     PieceAtlasP = TPieceAtlas{};
 }

@@ -40,6 +40,15 @@ void FillStillBuf(int mode);
 void ScrBufFromStillLater(int moving);
 // Does the composition ScrBufFromStillLater put off, if any.
 void ScrBufUpdate();
+// The still buffer exists only around gestures: made by FillStillBuf, given
+// back this long (ms) after its last use when no gesture goes on (per run;
+// tests shorten it). A copy of it while it is gone composes its contents anew.
+extern int iStillBufIdleMs;
+// Gives the still buffer back now (the next gesture makes it again).
+void StillBuf_Release();
+// Makes the still buffer if it is gone (a screen-sized texture takes Mesa
+// tens of ms): when the mouse moves, so that a gesture's first frame does not wait.
+void StillBuf_Prepare();
 
 // Clips a piece rectangle (x, y, w, h) with its source point to win's client;
 // false when nothing is left.
@@ -75,6 +84,9 @@ void CreateFrameTexture();
 // The thumbnail's texture from miJigs: at half the picture's size, the
 // thumbnail's largest, so it is as sharp and takes a quarter of the memory.
 void CreateThumbTexture();
+// Drops the thumbnail's texture: the next composition with the thumbnail
+// shown makes it anew from miJigs.
+void ThumbTexture_Forget();
 // Pieces that a drag moves: the current piece's group and every selected piece.
 bool IsDraggedJig(int j);
 

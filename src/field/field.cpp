@@ -3,14 +3,19 @@
 #include "field/celebration.h"
 
 #include "model/game_cut.h"
+#include "model/game_picture.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -108,6 +113,48 @@ std::string FieldResourceDir()
     return !FileNames.sResourcePath.empty() ? FileNames.sResourcePath : FieldP.sResourceDir;
 }
 
+namespace {
+
+std::thread g_packThread;  // per run: packing the open game's picture
+constexpr int kPackPictureAfterMs = 1000;
+
+void JoinPackThread()
+{
+    if (g_packThread.joinable())
+        g_packThread.join();
+}
+
+// The picture's pixels packed on a thread of their own and dropped once
+// packed, back on this thread, unless the game moved on meanwhile. Until then
+// (and if packing fails) the pixels serve as before.
+void PackPictureInBackground()
+{
+    JoinPackThread();
+    auto job = std::make_shared<TPicturePackJob>();
+    if (!GamePicture_StartPack(job.get()) || !QCoreApplication::instance())
+        return;
+    QObject* app = QCoreApplication::instance();
+    try {
+        g_packThread = std::thread([job, app] {
+            GamePicture_RunPack(*job);
+            QMetaObject::invokeMethod(
+                app,
+                [job] {
+                    if (GamePicture_FinishPack(*job))
+                        TimelineMark("picture-packed");
+#ifdef __GLIBC__
+                    malloc_trim(0);
+#endif
+                },
+                Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        GamePicture_FinishPack(*job);  // no thread: the pixels stay
+    }
+}
+
+}  // namespace
+
 bool IsGameOpen()
 {
     return FileNames.bOpen && JigP.TotalTileNum > 0 && Jigs.size() >= size_t(JigP.TotalTileNum);
@@ -126,7 +173,6 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     WeightP.init(res);
     CreateFrameTexture();
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
     RedrawP = kRedrawFull;
     ViewWins_Create();
     DragWinP.clear();
@@ -156,7 +202,7 @@ void Field_EnsureBuffers(int viewW, int viewH)
     iMaxMainViewW = std::max(iMaxMainViewW, viewW);
     iMaxMainViewH = std::max(iMaxMainViewH, viewH);
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
+    StillBuf_Release();  // the next gesture makes it at the new size
     RedrawP = kRedrawFull;
 }
 
@@ -211,7 +257,9 @@ void Field_GameOpened(int side)
     TimelineMark("atlas");
     UpdateWindowsSize(JigP.ImageW, JigP.ImageH);
     UpdateMinMaxThumbSize(JigP.ImageW, JigP.ImageH);
-    CreateThumbTexture();
+    ThumbTexture_Forget();
+    if (FieldP.bThumbWasVisible)
+        CreateThumbTexture();  // made now while the pixels are at hand; else when first shown
     TimelineMark("thumb-texture");
     if (FieldP.bLeanAfterOpen) {
         GameMask_Pack();
@@ -221,6 +269,12 @@ void Field_GameOpened(int side)
         QTimer::singleShot(0, [] {
             if (miJigs && FieldP.bLeanAfterOpen && MyImageDropOpaqueAlpha(*miJigs))
                 TimelineMark("picture-opaque");
+            // Packing takes a core for a tenth of a second or so: not
+            // while the first frame is being drawn.
+            QTimer::singleShot(kPackPictureAfterMs, [] {
+                if (FieldP.bLeanAfterOpen)
+                    PackPictureInBackground();
+            });
         });
     }
     TimelineMark("mask-packed");
@@ -271,6 +325,7 @@ void Field_StorePockets()
 
 void Field_Release()
 {
+    JoinPackThread();
     Cutting_SetPieceTextureMaker(nullptr);
     GameFileHooks.fnBeforeOpen = nullptr;
     GameFileHooks.fnAfterOpen = nullptr;
@@ -281,10 +336,10 @@ void Field_Release()
     ViewWins_Free();
     PieceAtlas_Free();
     RenderBufFree(rbScr);
-    RenderBufFree(rbStill);
+    StillBuf_Release();
     miWinSkin = OMyImage{};
     miFrameTexture = OMyImage{};
-    miThumbTexture = OMyImage{};
+    ThumbTexture_Forget();
     BkgP.miBkgPic = OMyImage{};
     RenderBufFree(BkgP.rbBkgPic);
     FieldP.bInitDone = false;

@@ -116,9 +116,20 @@ void OGlassP::init(const std::string& resourceDir)
     win->resizeNoClient();
     updateAxes();
     setZoom(2);
-    RenderBufCreate(rb, UiPx(kLensS), UiPx(kLensS));
+}
+
+bool OGlassP::makeLens()
+{
+    // Made when the glass is first drawn: a glass never shown costs nothing.
+    if (rb.fbo != 0 && miCircle.Texture != 0)
+        return true;
+    GLBatch_Flush();
+    if (!RenderBufCreate(rb, UiPx(kLensS), UiPx(kLensS)))
+        return false;
     miCircle = MakeLensMask();
     MyImageCreateTexture(miCircle, false, TexFilter::Linear);
+    MyImageDropPixels(miCircle);  // lives on as its texture
+    return miCircle.Texture != 0;
 }
 
 void OGlassP::updateAxes()
@@ -158,7 +169,7 @@ bool OGlassP::IfMouseUnderGlass(int& x, int& y, bool bConvert) const
 
 void OGlassP::draw(int viewW, int viewH)
 {
-    if (!win || !win->bVisible || rb.fbo == 0 || rbScr.fbo == 0)
+    if (!win || !win->bVisible || rbScr.fbo == 0 || !makeLens())
         return;
     const TMyRect& c = win->mrClient;
     // The field shown: hw / iZoom either side of the client's centre, so that

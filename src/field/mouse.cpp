@@ -437,8 +437,10 @@ void DoFieldMouseMove(int button, int shift, int x, int y)
         MoveJigs(fx, fy, target ? target->bIndex : -1, DragJigP.bSelected ? kMoveSelection : kMoveCurrentGroup);
         return;
     }
-    if (button == 2)
+    if (button == 2) {
+        StillBuf_Prepare();  // a gesture may follow: not on its first frame
         Hover(x, y);
+    }
 }
 
 void DoFieldMouseUp(int button, int shift, int x, int y)

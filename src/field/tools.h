@@ -29,6 +29,7 @@ public:
     void init(const std::string& resourceDir);
     // Draws frame and lens onto the view (after the screen buffer was copied there).
     void draw(int viewW, int viewH);
+    bool makeLens();  // the lens buffer and mask, made on first use
     // True when (x, y) lies inside the lens; bConvert then replaces it by the
     // field point shown there.
     bool IfMouseUnderGlass(int& x, int& y, bool bConvert) const;

@@ -3,6 +3,7 @@
 #include "files/files.h"
 
 #include "model/game_cut.h"
+#include "model/game_picture.h"
 #include "model/play_rules.h"
 #include "platform/platform.h"
 
@@ -13,6 +14,7 @@ void CloseGameRecords()
     JigP.TotalTileNum = 0;
     miOriginalImage.reset();
     miJigs.reset();
+    GamePicture_Forget();
     miMasks.reset();
     arMaskPart.clear();
     arMaskPart.shrink_to_fit();
@@ -86,6 +88,7 @@ bool SolveFile_Apply(TSolveFile& s)
     JigP.DataOfs = int32_t(s.DataOfs);
     FileNames.sJig = FileNames.sJigName = s.sName;
     miJigs = std::move(pic);
+    GamePicture_Forget();
     // The file's mask part is kept as read: packing the mask once the piece
     // images exist then costs nothing (a save repacks it, as it always has).
     arMaskPart = std::move(s.Mask);

@@ -11,6 +11,7 @@
 // leads to is replaced, keeping its permission bits.
 #include "files/files.h"
 
+#include "model/game_picture.h"
 #include "model/undo.h"
 #include "platform/platform.h"
 
@@ -54,6 +55,9 @@ bool WritePart(OBinWriter& w, const std::vector<uint8_t>& b, uint8_t key)
 // thumbnail, the picture, the mask and the state block.
 bool WriteSolveFileBody(OBinWriter& w)
 {
+    const OGamePictureInUse picture;
+    if (!picture.ok())
+        return false;
     const std::string name = StoredName(FileNames.sJigName);
     const uint32_t nameLen = uint32_t(name.size() + 1);
     bool ok = w.Write(kSolveMagic, 11) && w.WriteI32(JigP.GameSeed) && w.WriteU32(0) && w.WriteU32(nameLen) &&
@@ -162,7 +166,7 @@ bool TryWriteChangedDateToSolveFile(const std::string& path)
 bool SaveSolveFile(const std::string& path, bool autosave)
 {
     AutoSaveGuard guard;
-    if (!miJigs || !miJigs->HasPixels() || !GameMask_Present() ||
+    if (!miJigs || !(miJigs->HasPixels() || GamePicture_IsPacked()) || !GameMask_Present() ||
         size_t(JigP.TotalTileNum) > Jigs.size())
         return FailSave("", "Failed: there is no game to save");
     if (!SolveFile_GameReadable())

@@ -2,6 +2,7 @@
 #include "model/game_cut.h"
 
 #include "cutting/vector_style.h"
+#include "model/game_picture.h"
 #include "model/puzzle.h"
 
 namespace {
@@ -27,6 +28,7 @@ void Cutting_SetPieceTextureMaker(PieceTextureMaker maker) { g_textureMaker = ma
 void CopyJigsToTextures(bool create, int embossStyle)
 {
     const int count = JigP.TotalTileNum;
+    const OGamePictureInUse picture;
     if (count < 1 || size_t(count) > Jigs.size() || !miJigs || !miMasks || !miJigs->pMem || !miMasks->pMem)
         return;
     if (miJigs->W != miMasks->W || miJigs->H != miMasks->H)

@@ -1,6 +1,7 @@
 #include "model/puzzle.h"
 
 #include "model/game_cut.h"
+#include "model/game_picture.h"
 #include "model/game_state.h"
 #include "model/edge_pieces.h"
 #include "model/play_rules.h"
@@ -130,6 +131,7 @@ bool SetImageSize(int forPlay)
     else
         MyImageCopyRect(*play, 0, 0, w, h, src, 0, 0, false);
     miJigs = std::move(play);
+    GamePicture_Forget();
     JigP.ImageW = w;
     JigP.ImageH = h;
     return true;
@@ -173,6 +175,7 @@ void Model_Reset()
     DragJigP = TDragJig{};
     miOriginalImage.reset();
     miJigs.reset();
+    GamePicture_Forget();
     miMasks.reset();
     arMaskPart.clear();
     arMaskPart.shrink_to_fit();

@@ -142,6 +142,10 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     MainViewHost = QWidget::createWindowContainer(MainView, this);
     MainViewHost->setFocusPolicy(Qt::StrongFocus);
     MainViewHost->setMinimumSize(200, 150);
+    // The field's window covers its host: the form never paints there, so the
+    // pages of the form's backing store under the field stay untouched.
+    MainViewHost->setAttribute(Qt::WA_OpaquePaintEvent);
+    MainViewHost->setAttribute(Qt::WA_NoSystemBackground);
     setCentralWidget(MainViewHost);
     BuildMenus();
     BuildToolbar();

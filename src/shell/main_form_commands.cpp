@@ -14,6 +14,7 @@
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/edge_pieces.h"
+#include "model/game_picture.h"
 #include "model/puzzle.h"
 #include "model/undo.h"
 #include "shell/about_form.h"
@@ -187,7 +188,8 @@ void MCMainForm::MenuFileSaveAs()
 
 bool MCMainForm::SaveSolvedImageTo(const std::string& path, std::string* error)
 {
-    if (!miJigs || miJigs->W <= 0 || miJigs->H <= 0) {
+    const OGamePictureInUse picture;
+    if (!miJigs || miJigs->W <= 0 || miJigs->H <= 0 || !picture.ok()) {
         *error = "There is no finished picture to save.";
         return false;
     }

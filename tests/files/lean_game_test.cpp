@@ -5,6 +5,7 @@
 #include "files/files.h"
 #include "files/solve_file.h"
 #include "model/game_cut.h"
+#include "model/game_picture.h"
 #include "model/memory_field.h"
 #include "model/play_rules.h"
 #include "support/test_support.h"
@@ -51,6 +52,13 @@ void GoLean()
     DropPieceImagePixels();
     ASSERT_TRUE(miJigs);
     EXPECT_TRUE(MyImageDropOpaqueAlpha(*miJigs));  // the picture is opaque
+    // Its pixels packed (here on this thread) and dropped.
+    TPicturePackJob job;
+    ASSERT_TRUE(GamePicture_StartPack(&job));
+    GamePicture_RunPack(job);
+    ASSERT_TRUE(GamePicture_FinishPack(job));
+    ASSERT_FALSE(miJigs->HasPixels());
+    ASSERT_TRUE(GamePicture_IsPacked());
 }
 
 // Every piece image's pixels, one vector per piece.
@@ -149,6 +157,48 @@ TEST_F(LeanGame, AnotherEmbossMakesThePiecesAFullGameWouldAndPacksTheMaskAgain)
     EXPECT_FALSE(PieceImagePixelsDropped());  // picking reads the new pixels
     EXPECT_FALSE(miMasks);
     EXPECT_FALSE(arMaskPart.empty());
+    EXPECT_TRUE(GamePicture_IsPacked());  // unpacked for the pieces only
+}
+
+TEST_F(LeanGame, APictureBeingPackedStaysWholeUntilItIsPackedAndIsLeftAloneWhenTheGameMovedOn)
+{
+    const std::string jigsaw = MakeJigsaw(dir);
+    OpenCut(jigsaw, 9);
+    const std::vector<uint8_t> cut = SaveTo("cut.svm");
+    ASSERT_TRUE(OpenGameFile(dir.File("cut.svm")));
+    const std::vector<uint8_t> reopened = SaveTo("reopened.svm");
+    const struct {
+        const char* what;
+        std::function<void(TPicturePackJob&)> meanwhile;  // between the job's start and its end
+        bool packed;
+        const std::vector<uint8_t>* saves;
+    } cases[] = {
+        {"packed", [](TPicturePackJob&) {}, true, &cut},
+        {"packing failed", [](TPicturePackJob& job) { job.packed.clear(); }, false, &cut},
+        {"the saved game opened meanwhile",
+         [&](TPicturePackJob&) { ASSERT_TRUE(OpenGameFile(dir.File("cut.svm"))); }, false, &reopened},
+        {"the game closed meanwhile", [](TPicturePackJob&) { CloseGameRecords(); }, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        OpenCut(jigsaw, 9);
+        ASSERT_TRUE(MyImageDropOpaqueAlpha(*miJigs));
+        TPicturePackJob job;
+        ASSERT_TRUE(GamePicture_StartPack(&job)) << c.what;
+        // A save while the job runs reads the pixels, still there.
+        EXPECT_EQ(SaveTo(std::string(c.what) + "-during.svm"), cut) << c.what;
+        GamePicture_RunPack(job);
+        c.meanwhile(job);
+        EXPECT_EQ(GamePicture_FinishPack(job), c.packed) << c.what;
+        EXPECT_FALSE(job.pixels) << c.what;  // the job let go of them either way
+        if (!c.saves) {
+            EXPECT_FALSE(miJigs) << c.what;
+            continue;
+        }
+        EXPECT_EQ(GamePicture_IsPacked(), c.packed) << c.what;
+        EXPECT_EQ(miJigs->HasPixels(), !c.packed) << c.what;
+        EXPECT_EQ(SaveTo(std::string(c.what) + ".svm"), *c.saves) << c.what;
+        EXPECT_EQ(GamePicture_IsPacked(), c.packed) << c.what << ": packed again after the save";
+    }
 }
 
 TEST_F(LeanGame, AMaskPartInAnotherLayoutSavesAsOurPackingOfIt)

@@ -7,6 +7,7 @@
 #include "field/field_win.h"
 #include "files/files.h"
 #include "model/edge_pieces.h"
+#include "model/game_picture.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
 #include "model/puzzle.h"
@@ -420,6 +421,20 @@ TEST(MainForm, TheSolvedPictureIsWrittenWholeAsPngOrJpegAndAFailedWriteLeavesNot
     EXPECT_FALSE(MCMainForm::SaveSolvedImageTo(f.home.Path() + "/no/such/folder/x.png", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(std::filesystem::exists(f.home.Path() + "/no"));
+
+    // An idle game keeps its picture packed: the same picture is written.
+    if (miJigs->HasPixels()) {
+        TPicturePackJob job;
+        ASSERT_TRUE(GamePicture_StartPack(&job));
+        GamePicture_RunPack(job);
+        ASSERT_TRUE(GamePicture_FinishPack(job));
+    }
+    ASSERT_TRUE(GamePicture_IsPacked());
+    const std::string packed = f.home.Path() + "/packed/done.png";
+    std::filesystem::create_directory(f.home.Path() + "/packed");
+    ASSERT_TRUE(MCMainForm::SaveSolvedImageTo(packed, &error)) << error;
+    EXPECT_EQ(QImage(QString::fromStdString(packed)), QImage(QString::fromStdString(f.home.Path() + "/done.png")));
+    EXPECT_TRUE(GamePicture_IsPacked());
 }
 
 TEST(MainForm, SaveFinishedPictureAsksForANameAndAddsTheExtensionOfTheChosenType)
