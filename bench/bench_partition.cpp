@@ -80,6 +80,25 @@ BENCHMARK(BM_ThreePartitions)->Args({0, 0})->Unit(benchmark::kMillisecond)->UseR
 BENCHMARK(BM_ThreePartitions)->Args({0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThreePartitions)->Args({1, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// Coarser levels (fewer sites) on one and two threads: where the helper
+// stops paying for itself.
+void BM_PartitionsByLevel(benchmark::State& state)
+{
+    const int threads = int(state.range(1));
+    Prepared r = Prepare(int(state.range(0)));
+    for (auto _ : state) {
+        r.w->cells = r.sites;
+        if (!CutPartition(*r.w, TTriangulation::Fast, threads))
+            state.SkipWithError("partition failed");
+    }
+    state.counters["sites"] = double(r.sites.size());
+    state.SetLabel(std::to_string(threads) + " thread(s)");
+}
+BENCHMARK(BM_PartitionsByLevel)
+    ->ArgsProduct({{3, 5, 7, 9}, {1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
 // Every edge of the grid fitted, checked and drawn (the curves phase of one
 // attempt), on a fresh white mask each time.
 void BM_CurvesOfGrid(benchmark::State& state)
