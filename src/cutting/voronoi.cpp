@@ -2,8 +2,8 @@
 // literal reference and the fast search, sharing one driver so that both
 // build the same edge list and triangles in the same order), and the cells.
 //
-// Sections: line helpers | first edge | gift wrapping | reference search |
-// fast search | cells | entry point.
+// Sections: line helpers | first edge | two threads | gift wrapping |
+// reference search | fast search | cells | entry point.
 #include "cutting/voronoi.h"
 
 #include "platform/platform.h"
@@ -364,12 +364,13 @@ bool FastFirstEdge(const std::vector<TPoint>& s, const std::vector<int>& hull, T
 // while the door is open, and the caller closes it at the end of the pass,
 // waiting only for a helper that is inside.
 
-constexpr int kTwoThreadSites = 1000;        // fewer: the helper costs more than it saves
+constexpr int kTwoThreadSites = 3000;        // fewer: the helper costs about what it saves
 constexpr int kCellBlock = 32;               // sites a thread takes at a time
 constexpr int kSearchLead = 8;               // edges the helper stays ahead of the caller
-constexpr int kReportEvery = 16;             // edges between the caller's reports of where it is
+constexpr int kReportEvery = 16;             // edges between the caller's reports (where it is, the list's length)
 constexpr int kSpinsBeforeOwnSearch = 256;   // the caller's wait for a search under way
 constexpr int kSpinsBeforeYield = 2000;
+constexpr int kSpinsPerLook = 16;            // an idle helper's spins between looks at the list
 
 inline void CpuPause()
 {
@@ -393,10 +394,11 @@ struct TShare {
     // Slot states; a result is a site index or -1.
     static constexpr int32_t kEmpty = -2, kBusy = -3, kTaken = -4;
 
-    // Written by the caller.
+    // Written by the caller, each on a line of its own: the helper reads the
+    // stage all the time, the others now and then.
+    alignas(64) std::atomic<int> stage{kSearching};
     alignas(64) std::atomic<int> listed{0};  // edges the helper may read
-    std::atomic<int> taking{0};              // about where the caller is
-    std::atomic<int> stage{kSearching};
+    alignas(64) std::atomic<int> taking{0};  // about where the caller is
     // Written by the helper.
     alignas(64) std::atomic<bool> entered{false};
     std::atomic<bool> searchesLeft{false};
@@ -452,7 +454,8 @@ struct TShare {
             if (cursor >= known) {
                 known = listed.load(std::memory_order_acquire);
                 if (cursor >= known) {
-                    Idle(idle++);
+                    for (int i = 0; i < kSpinsPerLook; ++i)
+                        Idle(idle++);
                     continue;
                 }
             }
@@ -658,7 +661,7 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, ed.i2);
         const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
         f.TriangleAdded(int(e), ea, eb, t);
-        if (share)
+        if (share && e % kReportEvery == 0)
             share->listed.store(int(d.edges.size()), std::memory_order_release);
     }
     return true;
@@ -1230,9 +1233,13 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
     return true;
 }
 
-// Builds cells a block at a time until none are left or one fails.
-void BuildCellBlocks(TShare& sh, const TCellBuild& b, std::vector<TVorCell>& cells)
+// Builds cells a block at a time until none are left or one fails, with
+// this thread's own end slots and sums (on its own stack: another thread
+// writing next to them would take the cache line away at every edge).
+void BuildCellBlocks(TShare& sh, const TCellBuild& shared, std::vector<int>& endSlot, std::vector<TVorCell>& cells)
 {
+    TEndSums sums;
+    const TCellBuild b{shared.s, shared.d, shared.field, shared.nbStart, shared.nbList, shared.collinear, endSlot, &sums};
     const int n = int(cells.size());
     for (;;) {
         const int i0 = sh.nextSite.fetch_add(kCellBlock, std::memory_order_relaxed);
@@ -1288,6 +1295,7 @@ struct THelperWork {
     TShare& sh;
     const FastFinder* finder;  // none: nothing to search
     const TCellBuild& build;
+    std::vector<int>& endSlot;
     std::vector<TVorCell>& cells;
 
     static void Run(void* context)
@@ -1298,7 +1306,7 @@ struct THelperWork {
             w.sh.SearchAhead([f = w.finder](const TTriaEdge& e) { return f->BestOfSites(e.i1, e.i2, e.open); });
         w.sh.searchesLeft.store(true, std::memory_order_release);
         if (w.sh.AwaitCells())
-            BuildCellBlocks(w.sh, w.build, w.cells);
+            BuildCellBlocks(w.sh, w.build, w.endSlot, w.cells);
     }
 };
 
@@ -1359,9 +1367,7 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
 
     const bool collinear = first.side == 0;
     sc.endSlot.assign(n, -1);
-    TEndSums sums, helperSums;
-    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, collinear, sc.endSlot, &sums};
-    const TCellBuild hb{s, d, field, sc.nbStart, sc.nbList, collinear, sc.helperEndSlot, &helperSums};
+    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, collinear, sc.endSlot, nullptr};
     std::optional<FastFinder> fast;
     TPartitionHelper* const helper = reference ? nullptr : HelperFor(d, n);
     TShare one;  // the share of a pass on one thread
@@ -1379,7 +1385,7 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
             if (!collinear)
                 PrepareSearchSlots(d, sh);
             sc.helperEndSlot.assign(n, -1);
-            work.emplace(THelperWork{sh, collinear ? nullptr : &f, hb, cells});
+            work.emplace(THelperWork{sh, collinear ? nullptr : &f, b, sc.helperEndSlot, cells});
             helper->Open(&THelperWork::Run, &*work);
             door.helper = helper;
         }
@@ -1396,7 +1402,7 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
     sh.stage.store(TShare::kCells, std::memory_order_release);
-    BuildCellBlocks(sh, b, cells);
+    BuildCellBlocks(sh, b, sc.endSlot, cells);
     door.Close();
     if (sh.failed.load(std::memory_order_relaxed))
         return Fail(cells, "Finding cell edges failed: a cell has too many edges!");
