@@ -367,9 +367,9 @@ bool FastFirstEdge(const std::vector<TPoint>& s, const std::vector<int>& hull, T
 constexpr int kTwoThreadSites = 3000;        // fewer: the helper costs about what it saves
 constexpr int kCellBlock = 32;               // sites a thread takes at a time
 constexpr int kSearchLead = 8;               // edges the helper stays ahead of the caller
-constexpr int kReportEvery = 16;             // edges between the caller's reports (where it is, the list's length)
+constexpr int kReportEvery = 16;             // edges between the caller's reports of its place and the list's length
 constexpr int kSpinsBeforeOwnSearch = 256;   // the caller's wait for a search under way
-constexpr int kSpinsBeforeYield = 2000;
+constexpr int kSpinsBeforeYield = 2000;      // a wait's spins before it gives the core away
 constexpr int kSpinsPerLook = 16;            // an idle helper's spins between looks at the list
 
 inline void CpuPause()
@@ -533,9 +533,6 @@ public:
         st->posted.store(job, std::memory_order_release);
         st->posted.notify_one();
     }
-
-    // Whether the helper is inside (it may come in later unless the door is closed).
-    bool Inside() const { return (st->door.load() & THelperState::kInside) != 0; }
 
     // Closes the door, waiting for a helper that is inside to come out.
     void Close()
@@ -1027,7 +1024,7 @@ struct TCellBuild {
     const std::vector<int>& nbList;
     bool collinear = false;
     std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
-    TEndSums* sums;             // of the cell being built
+    TEndSums* sums;             // of the cell being built (each thread its own)
 };
 
 void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std::vector<int>& list,
@@ -1239,7 +1236,8 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
 void BuildCellBlocks(TShare& sh, const TCellBuild& shared, std::vector<int>& endSlot, std::vector<TVorCell>& cells)
 {
     TEndSums sums;
-    const TCellBuild b{shared.s, shared.d, shared.field, shared.nbStart, shared.nbList, shared.collinear, endSlot, &sums};
+    const TCellBuild b{shared.s,      shared.d,        shared.field, shared.nbStart,
+                       shared.nbList, shared.collinear, endSlot,      &sums};
     const int n = int(cells.size());
     for (;;) {
         const int i0 = sh.nextSite.fetch_add(kCellBlock, std::memory_order_relaxed);
@@ -1314,7 +1312,7 @@ struct THelperWork {
 TPartitionHelper* HelperFor(TDelaunay& d, size_t n)
 {
     const bool two = d.threads == 2 || (d.threads == 0 && n >= size_t(kTwoThreadSites) &&
-                                        std::thread::hardware_concurrency() > 1);
+                                        (d.helper || std::thread::hardware_concurrency() > 1));
     if (two && !d.helper) {
         try {
             d.helper.reset(new TPartitionHelper);
