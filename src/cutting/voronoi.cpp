@@ -358,11 +358,13 @@ bool FastFirstEdge(const std::vector<TPoint>& s, const std::vector<int>& hull, T
 // one); then both build cells, taking blocks of sites in turn. Every result
 // lands where one thread puts it, so the partition is the same bytes.
 //
-// The caller never waits for the helper to turn up: on a busy machine the
-// helper may get its core late or not at all, and the caller then does the
-// whole pass itself. A pass's work is a job behind a door: the helper enters
-// while the door is open, and the caller closes it at the end of the pass,
-// waiting only for a helper that is inside.
+// The caller never waits for the helper to turn up or to get its core back:
+// on a busy machine the helper may come late or not at all, and the caller
+// then does the pass itself. A pass's work is a job behind a door. The
+// helper holds on to the job only while it works (a search, a block of
+// cells), never while it waits, and takes hold again only while the door is
+// open; the caller closes the door at the end of the pass and waits only for
+// a hold under way.
 
 constexpr int kTwoThreadSites = 3000;        // fewer: the helper costs about what it saves
 constexpr int kCellBlock = 32;               // sites a thread takes at a time
@@ -370,6 +372,7 @@ constexpr int kSearchLead = 8;               // edges the helper stays ahead of 
 constexpr int kReportEvery = 16;             // edges between the caller's reports of its place and the list's length
 constexpr int kSpinsBeforeOwnSearch = 256;   // the caller's wait for a search under way
 constexpr int kSpinsBeforeYield = 2000;      // a wait's spins before it gives the core away
+constexpr int kSpinsBeforeSleep = 2000;      // the helper's spins before it sleeps
 constexpr int kSpinsPerLook = 16;            // an idle helper's spins between looks at the list
 
 inline void CpuPause()
@@ -388,6 +391,26 @@ inline void Idle(int spin)
         std::this_thread::yield();
 }
 
+// The helper's hold on a job: the job's data (the caller's finder, cells,
+// edge list and slots) is touched only between Hold and Release.
+struct THelperGate {
+    std::atomic<uint32_t>& door;  // the job's number (from bit 1) and kOpen while it takes helpers
+    std::atomic<uint32_t>& busy;  // 1 while the helper holds on
+    uint32_t open;                // the door while this job is open
+
+    // False when the job is over: nothing of it may be touched.
+    bool Hold()
+    {
+        busy.store(1);
+        if (door.load() == open)
+            return true;
+        Release();
+        return false;
+    }
+    void Release() { busy.store(0); }
+    bool Over() const { return door.load() != open; }
+};
+
 // What the caller and the helper share during one pass.
 struct TShare {
     enum : int { kSearching, kNoSearches, kCells, kQuit };
@@ -399,9 +422,11 @@ struct TShare {
     alignas(64) std::atomic<int> stage{kSearching};
     alignas(64) std::atomic<int> listed{0};  // edges the helper may read
     alignas(64) std::atomic<int> taking{0};  // about where the caller is
+    alignas(64) std::atomic<uint32_t> signal{0};  // counts the caller's news for a sleeping helper
     // Written by the helper.
-    alignas(64) std::atomic<bool> entered{false};
+    alignas(64) std::atomic<bool> entered{false};  // it has held on to the job
     std::atomic<bool> searchesLeft{false};
+    std::atomic<bool> sleeping{false};
     // Taken by both.
     alignas(64) std::atomic<int> nextSite{0};
     std::atomic<bool> failed{false};
@@ -417,6 +442,7 @@ struct TShare {
         stage.store(kSearching, std::memory_order_relaxed);
         entered.store(false, std::memory_order_relaxed);
         searchesLeft.store(false, std::memory_order_relaxed);
+        sleeping.store(false, std::memory_order_relaxed);
         nextSite.store(0, std::memory_order_relaxed);
         failed.store(false, std::memory_order_relaxed);
         slots = nullptr;
@@ -444,10 +470,11 @@ struct TShare {
         return v;
     }
 
-    // The helper's side: edges from a little ahead of the caller, jumping to
-    // halfway down the rest of the list when the caller catches up.
+    // The helper's side, holding on: edges from a little ahead of the
+    // caller, jumping to halfway down the rest of the list when the caller
+    // catches up. False when the job ended while it waited.
     template <class Search>
-    void SearchAhead(const Search& search)
+    bool SearchAhead(const Search& search, THelperGate& gate)
     {
         int cursor = 0, known = 0, idle = 0;
         while (stage.load() == kSearching) {
@@ -455,7 +482,8 @@ struct TShare {
                 known = listed.load(std::memory_order_acquire);
                 if (cursor >= known) {
                     for (int i = 0; i < kSpinsPerLook; ++i)
-                        Idle(idle++);
+                        if (!Await(gate, idle++, known, kSearching))
+                            return false;
                     continue;
                 }
             }
@@ -470,39 +498,78 @@ struct TShare {
             if (slots[e].compare_exchange_strong(v, kBusy, std::memory_order_acq_rel))
                 slots[e].store(search(edges[e]), std::memory_order_release);
         }
-        searchesLeft.store(true, std::memory_order_release);
+        return true;
+    }
+
+    // The helper's wait for news from the caller, without a hold: spinning
+    // a while, then asleep (a busy machine has better uses for the core).
+    // False when the job ended meanwhile.
+    bool Await(THelperGate& gate, int spin, int listedSeen, int stageSeen)
+    {
+        gate.Release();
+        if (spin < kSpinsBeforeSleep) {
+            CpuPause();
+        } else {
+            sleeping.store(true);
+            const uint32_t v = signal.load();
+            if (listed.load() == listedSeen && stage.load() == stageSeen && !gate.Over())
+                signal.wait(v);
+            sleeping.store(false);
+        }
+        return gate.Hold();
+    }
+
+    // The caller's side after news: wakes a sleeping helper.
+    void Signal()
+    {
+        if (sleeping.load()) {
+            signal.fetch_add(1);
+            signal.notify_one();
+        }
+    }
+    void SetStage(int st)
+    {
+        stage.store(st);
+        Signal();
+    }
+    void SetListed(int num)
+    {
+        listed.store(num);
+        Signal();
     }
 
     // The caller's side before the edge list may move: no search is left
     // running (a helper that comes in later sees the searches are over).
     void StopSearches()
     {
-        stage.store(kNoSearches);
+        SetStage(kNoSearches);
         if (entered.load())
             for (int spin = 0; !searchesLeft.load(std::memory_order_acquire); ++spin)
                 Idle(spin);
     }
 
-    // The helper's side after its searches: true when the cells are to be built.
-    bool AwaitCells() const
+    // The helper's side after its searches, holding on: true when the
+    // cells are to be built.
+    bool AwaitCells(THelperGate& gate)
     {
         int st;
         for (int spin = 0; (st = stage.load(std::memory_order_acquire)) < kCells; ++spin)
-            Idle(spin);
+            if (!Await(gate, spin, listed.load(), st))
+                return false;
         return st == kCells;
     }
 };
 
-// The helper thread and the door of the job it may join. The door holds the
-// job's number (from bit 2), kOpen while the caller takes helpers in, and
-// kInside while the helper is in.
+// The helper thread's state, kept by the thread itself: the door of the job
+// it may join (the job's number from bit 1, kOpen while it takes helpers).
 struct THelperState {
-    static constexpr uint32_t kOpen = 1, kInside = 2;
+    static constexpr uint32_t kOpen = 1;
     TShare share;
-    std::atomic<uint32_t> door{0};
+    alignas(64) std::atomic<uint32_t> door{0};
     std::atomic<uint32_t> posted{0};  // the latest job's number
     std::atomic<bool> quit{false};
-    void (*work)(void*) = nullptr;    // the helper's part of the job, valid while it is inside
+    alignas(64) std::atomic<uint32_t> busy{0};
+    void (*work)(void*, THelperGate&) = nullptr;  // the helper's part, run holding on
     void* context = nullptr;
 };
 
@@ -524,26 +591,23 @@ public:
     TShare& Share() { return st->share; }
 
     // Opens the door for a job; `work` runs on the helper if it comes in time.
-    void Open(void (*work)(void*), void* context)
+    void Open(void (*work)(void*, THelperGate&), void* context)
     {
-        job = (job + 1) & 0x3FFFFFFF;
+        job = (job + 1) & 0x7FFFFFFF;
         st->work = work;
         st->context = context;
-        st->door.store(job << 2 | THelperState::kOpen);
+        st->door.store(job << 1 | THelperState::kOpen);
         st->posted.store(job, std::memory_order_release);
         st->posted.notify_one();
     }
 
-    // Closes the door, waiting for a helper that is inside to come out.
+    // Closes the door, waiting for a hold under way to end.
     void Close()
     {
-        uint32_t v = job << 2 | THelperState::kOpen;
-        if (st->door.compare_exchange_strong(v, job << 2))
-            return;
-        while (v & THelperState::kInside) {
-            st->door.wait(v);
-            v = st->door.load();
-        }
+        st->door.store(job << 1);
+        st->share.Signal();
+        for (int spin = 0; st->busy.load(); ++spin)
+            Idle(spin);
     }
 
 private:
@@ -555,12 +619,11 @@ private:
                 return;
             const uint32_t job = s.posted.load(std::memory_order_acquire);
             seen = job;
-            uint32_t open = job << 2 | THelperState::kOpen;
-            if (!s.door.compare_exchange_strong(open, open | THelperState::kInside))
+            THelperGate gate{s.door, s.busy, job << 1 | THelperState::kOpen};
+            if (!gate.Hold())
                 continue;  // that job is over
-            s.work(s.context);
-            s.door.store(job << 2);
-            s.door.notify_one();
+            s.work(s.context, gate);
+            gate.Release();
         }
     }
 
@@ -629,7 +692,7 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
     d.edges.push_back(MakeTriaEdge(s, first.i, first.j, first.side));
     f.EdgeAdded(0);
     if (share)
-        share->listed.store(1, std::memory_order_release);
+        share->SetListed(1);
     for (size_t e = 0; e < d.edges.size(); ++e) {
         const TTriaEdge ed = d.edges[e];  // a copy: the list grows below
         if (ed.open == 0)
@@ -659,7 +722,7 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
         f.TriangleAdded(int(e), ea, eb, t);
         if (share && e % kReportEvery == 0)
-            share->listed.store(int(d.edges.size()), std::memory_order_release);
+            share->SetListed(int(d.edges.size()));
     }
     return true;
 }
@@ -1296,15 +1359,19 @@ struct THelperWork {
     std::vector<int>& endSlot;
     std::vector<TVorCell>& cells;
 
-    static void Run(void* context)
+    // Runs holding on to the job; once a wait finds the job over, nothing
+    // of it (w included: it lives on the caller's stack) is touched again.
+    static void Run(void* context, THelperGate& gate)
     {
-        THelperWork& w = *static_cast<THelperWork*>(context);
-        w.sh.entered.store(true);
-        if (w.finder)
-            w.sh.SearchAhead([f = w.finder](const TTriaEdge& e) { return f->BestOfSites(e.i1, e.i2, e.open); });
-        w.sh.searchesLeft.store(true, std::memory_order_release);
-        if (w.sh.AwaitCells())
-            BuildCellBlocks(w.sh, w.build, w.endSlot, w.cells);
+        const THelperWork& w = *static_cast<const THelperWork*>(context);
+        TShare& sh = w.sh;
+        sh.entered.store(true);
+        if (w.finder &&
+            !sh.SearchAhead([f = w.finder](const TTriaEdge& e) { return f->BestOfSites(e.i1, e.i2, e.open); }, gate))
+            return;
+        sh.searchesLeft.store(true, std::memory_order_release);
+        if (sh.AwaitCells(gate))
+            BuildCellBlocks(sh, w.build, w.endSlot, w.cells);
     }
 };
 
@@ -1390,16 +1457,16 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
         ok = collinear || GiftWrap(s, first, f, d, helper ? &sh : nullptr);
     }
     if (!ok) {
-        sh.stage.store(TShare::kQuit);
+        sh.SetStage(TShare::kQuit);
         door.Close();
         return Fail(cells, "Finding cell edges failed: a cell has too many neighbours!");
     }
 
-    sh.stage.store(TShare::kNoSearches);
+    sh.SetStage(TShare::kNoSearches);
     if (collinear)
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
-    sh.stage.store(TShare::kCells, std::memory_order_release);
+    sh.SetStage(TShare::kCells);
     BuildCellBlocks(sh, b, sc.endSlot, cells);
     door.Close();
     if (sh.failed.load(std::memory_order_relaxed))
