@@ -366,7 +366,7 @@ bool FastFirstEdge(const std::vector<TPoint>& s, const std::vector<int>& hull, T
 // open; the caller closes the door at the end of the pass and waits only for
 // a hold under way.
 
-constexpr int kTwoThreadSites = 3000;        // fewer: the helper costs about what it saves
+constexpr int kTwoThreadSites = 500;         // fewer: the helper costs about what it saves
 constexpr int kCellBlock = 32;               // sites a thread takes at a time
 constexpr int kSearchLead = 8;               // edges the helper stays ahead of the caller
 constexpr int kReportEvery = 16;             // edges between the caller's reports of its place and the list's length
