@@ -145,9 +145,10 @@ bool CutPlaceSites(TCutWork& w)
 
 // ---- Partition --------------------------------------------------------------------------
 
-bool CutPartition(TCutWork& w, TTriangulation method)
+bool CutPartition(TCutWork& w, TTriangulation method, int threads)
 {
-    TDelaunay tri;  // its memory serves all three passes
+    TDelaunay tri;  // its memory and helper thread serve all three passes
+    tri.threads = threads;
     for (int pass = 0; pass < 3; ++pass) {
         if (pass > 0)
             for (TVorCell& c : w.cells) {
