@@ -12,6 +12,7 @@
 // the game from outside).
 #include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
+#include "field/renderer_preload.h"
 #include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -155,6 +156,11 @@ int main(int argc, char** argv)
     }
     TimelineMark("app");
     LangP_Init();
+    // The GL driver loads on a thread of its own while the main form is made.
+    // Loading holds the dynamic loader's lock, so it starts only now: the
+    // first picture read (the custom language flag) has made Qt load its
+    // image plugins, and nothing here loads a library until the window shows.
+    RendererPreload_Start();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     TimelineMark("main-form");
     form.CreateDialogs();
