@@ -1,4 +1,4 @@
-// The saved game given at launch, read on a thread of its own.
+// The saved game or jigsaw given at launch, read on a thread of its own.
 #include "files/files.h"
 
 #include <memory>
@@ -18,7 +18,11 @@ struct TReadAhead {
     std::string path;
     struct stat st {};  // the file as it was before it was read
     bool bOk = false;
-    TSolveFile s;
+    TSolveFile s;             // a saved game
+    bool bJigsaw = false;     // else a jigsaw: its picture decoded, its description
+    int64_t iJigDataOfs = 0;  // where its description part starts
+    std::string sJigDesc;
+    OMyImagePtr pJigPicture;
     std::thread worker;
 
     ~TReadAhead()
@@ -34,8 +38,11 @@ struct TReadAhead {
     void Run()
     {
         OBinReader f;
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !f.OpenFile(path) ||
-            !SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !f.OpenFile(path))
+            return;
+        if (TJigFileHeader h; JigFile_ReadHeader(f, &h))
+            return RunJigsaw(f);
+        if (!SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
             return;
         // The other decoders of DecodeGamePicture stay with the main thread.
         s.pPicture = DecodeBmp32(s.Picture.data(), s.Picture.size());
@@ -45,6 +52,18 @@ struct TReadAhead {
         if (!s.pMask)
             s.pMask = DecodeMaskTiff(s.Mask.data(), s.Mask.size());
         bOk = true;
+    }
+    // A jigsaw's picture is most of its open before the cut: Qt's decoder,
+    // which reads no records either, runs here too.
+    void RunJigsaw(OBinReader& f)
+    {
+        std::vector<uint8_t> thumb, picture;
+        if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &iJigDataOfs) ||
+            !JigFile_ReadPlayParts(f, iJigDataOfs, &sJigDesc, &picture))
+            return;
+        pJigPicture = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
+        bJigsaw = true;
+        bOk = pJigPicture != nullptr;
     }
 };
 
@@ -63,17 +82,41 @@ void SolveFile_StartReadAhead(const std::string& path)
     g_ahead->worker = std::thread([a] { a->Run(); });
 }
 
-bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
+namespace {
+
+// The read for path, unchanged since; null otherwise. Taken or not, it goes.
+std::unique_ptr<TReadAhead> TakeReadAhead(const std::string& path, bool jigsaw)
 {
     if (!g_ahead)
-        return false;
-    const std::unique_ptr<TReadAhead> a = std::move(g_ahead);  // taken or not, it goes
+        return nullptr;
+    std::unique_ptr<TReadAhead> a = std::move(g_ahead);
     if (a->worker.joinable())
         a->worker.join();
     struct stat now {};
-    if (!a->bOk || a->path != path || ::stat(path.c_str(), &now) != 0 || !SameFile(a->st, now))
+    if (!a->bOk || a->bJigsaw != jigsaw || a->path != path || ::stat(path.c_str(), &now) != 0 ||
+        !SameFile(a->st, now))
+        return nullptr;
+    return a;
+}
+
+}  // namespace
+
+bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
+{
+    const std::unique_ptr<TReadAhead> a = TakeReadAhead(path, false);
+    if (!a)
         return false;
     *s = std::move(a->s);
+    return true;
+}
+
+bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string* desc, OMyImagePtr* picture)
+{
+    const std::unique_ptr<TReadAhead> a = TakeReadAhead(path, true);
+    if (!a || a->iJigDataOfs != dataOfs)
+        return false;
+    *desc = std::move(a->sJigDesc);
+    *picture = std::move(a->pJigPicture);
     return true;
 }
 
