@@ -190,6 +190,7 @@ void FillStillBuf(int mode)
     case kComposeWithoutFrame: moving = kComposeFrame; break;
     default: return;
     }
+    Field_EnsureStillBuf();
     DrawToScrBuf(rbStill, mode);
     DrawToScrBuf(rbScr, kComposeStill);
     if (moving >= 0)

@@ -125,8 +125,10 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH)
     StarP.init(res);
     WeightP.init(res);
     CreateFrameTexture();
+    // The still buffer waits until something moves or the first game is up
+    // (Field_EnsureStillBuf): GL zeroes every new buffer, a cost the first
+    // frame need not carry.
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
     RedrawP = kRedrawFull;
     ViewWins_Create();
     DragWinP.clear();
@@ -156,8 +158,15 @@ void Field_EnsureBuffers(int viewW, int viewH)
     iMaxMainViewW = std::max(iMaxMainViewW, viewW);
     iMaxMainViewH = std::max(iMaxMainViewH, viewH);
     RenderBufCreate(rbScr, iMaxMainViewW, iMaxMainViewH);
-    RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
+    if (rbStill.fbo != 0)
+        RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
     RedrawP = kRedrawFull;
+}
+
+void Field_EnsureStillBuf()
+{
+    if (FieldGL_Ready() && rbStill.fbo == 0 && rbScr.fbo != 0)
+        RenderBufCreate(rbStill, iMaxMainViewW, iMaxMainViewH);
 }
 
 void Field_BeforeOpen()

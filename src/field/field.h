@@ -69,6 +69,9 @@ void Field_Init(const std::string& resourceDir, int maxW, int maxH);
 void Field_Release();
 // Grows the render buffers when the view outgrows them.
 void Field_EnsureBuffers(int viewW, int viewH);
+// Makes the still buffer (under what moves) if it is not there yet: on the
+// first move, or earlier when the window has a moment to spare.
+void Field_EnsureStillBuf();
 // The window's part of opening a game (installed as the files' hooks):
 // before it, the pockets, the thumbnail and the glass are hidden; after it,
 // the new pieces go to the atlas, the windows are sized for the picture, the

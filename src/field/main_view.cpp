@@ -297,6 +297,11 @@ bool MCMainView::paintGL()
         TimelineMark("first-game-frame");
         bGameFrameMarked_ = true;
     }
+    if (!bStillBufAsked_ && IsGameOpen()) {
+        // Made once the game is on the screen, before anyone can move a piece.
+        bStillBufAsked_ = true;
+        QTimer::singleShot(0, this, [] { Field_EnsureStillBuf(); });
+    }
     ++iFramesDrawn;
     emit frameDrawn();
     return true;

@@ -101,6 +101,7 @@ private:
     int errSerial_ = -1;
     int wheelRest_ = 0;  // wheel units turned one way, short of a whole notch (120)
     bool bGameFrameMarked_ = false;  // the first frame of a game was marked on the timeline
+    bool bStillBufAsked_ = false;    // the still buffer's making put after the first game frame
     bool bLogFrames_ = false;  // ZIVRA_LOG_FRAMES: each frame's mode and time to standard error
 };
 
