@@ -49,6 +49,7 @@ const char* const kUsage =
 // The application id: the name of our .desktop file and of the application
 // icon, which lets a desktop match the window to its menu entry.
 const char* const kAppId = "com.zivra.Jigsaw";
+constexpr int kWindowIconMaxSide = 256;  // pixels
 
 // A file:// address as the local path it names; anything else as it stands.
 // False for another kind of address: the game opens local files only.
@@ -85,7 +86,15 @@ QIcon AppIcon(const std::string& resourceDir)
         if (!icon.isNull())
             break;
     }
-    return QIcon::fromTheme(QLatin1String(kAppId), icon);
+    const QIcon full = QIcon::fromTheme(QLatin1String(kAppId), icon);
+    // Every size of a window's icon goes to the X server as ARGB pixels when
+    // the window is made; the 512 px one alone is 1 MB and most of the cost.
+    // Desktops take larger icons from the theme by the desktop file's name.
+    QIcon window;
+    for (const QSize& size : full.availableSizes())
+        if (size.width() <= kWindowIconMaxSide && size.height() <= kWindowIconMaxSide)
+            window.addPixmap(full.pixmap(size));
+    return window.isNull() ? full : window;
 }
 
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
