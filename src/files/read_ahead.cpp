@@ -1,7 +1,9 @@
 // The saved game or jigsaw given at launch, read on a thread of its own.
 #include "files/files.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 
@@ -24,11 +26,23 @@ struct TReadAhead {
     std::string sJigDesc;
     OMyImagePtr pJigPicture;
     std::thread worker;
+    std::mutex gateMutex;
+    std::condition_variable gate;
+    bool bMayDecode = false;  // Qt's decoders may run: the application object exists
 
     ~TReadAhead()
     {
+        OpenGate();  // a start that ends early must not leave the thread waiting
         if (worker.joinable())
             worker.join();
+    }
+    void OpenGate()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(gateMutex);
+            bMayDecode = true;
+        }
+        gate.notify_all();
     }
     // Only the file and our own decoders: nothing here reads the game's
     // records, Qt or anything else the main thread changes meanwhile (the
@@ -54,13 +68,19 @@ struct TReadAhead {
         bOk = true;
     }
     // A jigsaw's picture is most of its open before the cut: Qt's decoder,
-    // which reads no records either, runs here too.
+    // which reads no records either, runs here too, but only once the
+    // application object is there (Qt sets up its plugin paths while it is
+    // made, and a decoder running meanwhile would race with that).
     void RunJigsaw(OBinReader& f)
     {
         std::vector<uint8_t> thumb, picture;
         if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &iJigDataOfs) ||
             !JigFile_ReadPlayParts(f, iJigDataOfs, &sJigDesc, &picture))
             return;
+        {
+            std::unique_lock<std::mutex> lock(gateMutex);
+            gate.wait(lock, [this] { return bMayDecode; });
+        }
         pJigPicture = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
         bJigsaw = true;
         bOk = pJigPicture != nullptr;
@@ -90,6 +110,7 @@ std::unique_ptr<TReadAhead> TakeReadAhead(const std::string& path, bool jigsaw)
     if (!g_ahead)
         return nullptr;
     std::unique_ptr<TReadAhead> a = std::move(g_ahead);
+    a->OpenGate();
     if (a->worker.joinable())
         a->worker.join();
     struct stat now {};
@@ -120,8 +141,16 @@ bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string
     return true;
 }
 
+void SolveFile_LetReadAheadDecode()
+{
+    if (g_ahead)
+        g_ahead->OpenGate();
+}
+
 void SolveFile_WaitReadAhead()
 {
-    if (g_ahead && g_ahead->worker.joinable())
+    if (g_ahead && g_ahead->worker.joinable()) {
+        g_ahead->OpenGate();
         g_ahead->worker.join();
+    }
 }

@@ -78,6 +78,10 @@ struct TSolveFile {
 void SolveFile_StartReadAhead(const std::string& path);
 bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s);
 bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string* desc, OMyImagePtr* picture);
+// Qt's decoders wait for the application object: a jigsaw's picture read
+// ahead is decoded only after this call (made once it exists), or when the
+// read is taken, waited for or dropped.
+void SolveFile_LetReadAheadDecode();
 // Until the read is done: every open waits for it first (it may record why
 // the file was refused).
 void SolveFile_WaitReadAhead();

@@ -140,6 +140,7 @@ int main(int argc, char** argv)
         SolveFile_StartReadAhead(opts.sFile);
     MainViewSetDefaultFormat();
     QApplication app(argc, argv);
+    SolveFile_LetReadAheadDecode();
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
     // Window titles then read "<game> — Zivra Jigsaw".
