@@ -266,6 +266,7 @@ void BM_FullViewTexturedQuad(benchmark::State& state)
     Compose(0);
     Finish();
     const float white[4] = {1, 1, 1, 1};
+    StillBuf_Prepare();
     for (auto _ : state) {
         BeginBufTarget(rbScr);
         GLBatch_Quad(rbStill.texture, QuadMode::Copy, white, 0, 0, kViewW, kViewH, 0, float(rbStill.H), kViewW,

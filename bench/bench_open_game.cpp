@@ -29,7 +29,12 @@
 // stays at least 2 s: the game opens behind it, and "splash gone" says when
 // the player gets the window. --no-splash starts without it.
 //
+// --against NAME=VALUE alternates each start with one that has the variable
+// set and prints both (ZIVRA_NO_GL_PRELOAD=1: without the GL driver loaded
+// ahead; a comparison within one run, where the machine's load is alike).
+//
 // usage: bench_open_game [REPEATS] [--quick] [--game PATH] [--screen WxH] [--no-splash]
+//                        [--against NAME=VALUE]
 #include "game_process.h"
 #include "support.h"
 
@@ -39,6 +44,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -115,6 +121,7 @@ struct TRun {
     std::vector<double> ms = std::vector<double>(size_t(kPhaseCount), 0.0);
     std::vector<double> cpuMs = std::vector<double>(size_t(kPhaseCount), 0.0);
     double totalMs = 0, totalCpuMs = 0, splashGoneMs = -1, idleMb = 0;
+    double preloadMs = -1, preloadCpuMs = 0;  // the GL driver loaded ahead on its own thread
     TRssSplit split;
 };
 
@@ -190,6 +197,8 @@ bool OneStart(const std::string& gameBin, const std::string& game, bool splash, 
     const TMark frame = First(m, "first-game-frame");
     run->totalMs = (frame.t - t0) * 1000.0;
     run->totalCpuMs = frame.cpu * 1000.0;
+    if (const TMark p = First(m, "renderer-preloaded"); p.t >= 0)
+        run->preloadMs = (p.t - t0) * 1000.0, run->preloadCpuMs = p.cpu * 1000.0;
     if (First(m, "splash-hidden").t >= 0)
         run->splashGoneMs = (First(m, "splash-hidden").t - t0) * 1000.0;
     return true;
@@ -210,19 +219,45 @@ bool WriteSettingsForTheSameCut(const std::string& dataHome)
     return ok;
 }
 
-// Starts the game `starts` times on `game` and prints the medians.
+void PrintRuns(const std::string& title, const std::vector<TRun>& runs, bool splash);
+
+// The environment variable set for the compared starts ("" for none).
+struct TAgainst {
+    std::string name, value;
+};
+
+// Starts the game `starts` times on `game` and prints the medians; with an
+// `against` variable, each start is followed by one with it set, and their
+// medians come second (alternating keeps a busy machine's drift out of the
+// comparison).
 bool Measure(const std::string& title, const std::string& gameBin, const std::string& game, bool splash,
-             int starts, const std::string& dir)
+             int starts, const std::string& dir, const TAgainst& against)
 {
-    std::vector<TRun> runs;
+    std::vector<TRun> runs, againstRuns;
     for (int r = 0; r < starts; ++r) {
-        TRun run;
-        if (!OneStart(gameBin, game, splash, dir, &run)) {
-            std::fprintf(stderr, "the game did not draw its first frame of %s\n", game.c_str());
-            return false;
+        for (int side = 0; side < (against.name.empty() ? 1 : 2); ++side) {
+            if (side == 1)
+                setenv(against.name.c_str(), against.value.c_str(), 1);
+            TRun run;
+            const bool ok = OneStart(gameBin, game, splash, dir, &run);
+            if (side == 1)
+                unsetenv(against.name.c_str());
+            if (!ok) {
+                std::fprintf(stderr, "the game did not draw its first frame of %s\n", game.c_str());
+                return false;
+            }
+            (side == 0 ? runs : againstRuns).push_back(run);
         }
-        runs.push_back(run);
     }
+    PrintRuns(title, runs, splash);
+    if (!againstRuns.empty())
+        PrintRuns(title + ", with " + against.name + "=" + against.value, againstRuns, splash);
+    return true;
+}
+
+void PrintRuns(const std::string& title, const std::vector<TRun>& runs, bool splash)
+{
+    const int starts = int(runs.size());
     auto median = [&](auto pick) {
         std::vector<double> v;
         for (const TRun& r : runs)
@@ -236,6 +271,10 @@ bool Measure(const std::string& title, const std::string& gameBin, const std::st
     std::printf("%-20s %9.0f %9.0f   (start to the first frame; medians of %d starts)\n", "total",
                 median([](const TRun& r) { return r.totalMs; }), median([](const TRun& r) { return r.totalCpuMs; }),
                 starts);
+    if (median([](const TRun& r) { return r.preloadMs; }) >= 0)
+        std::printf("%-20s %9.0f %9.0f   (the GL driver loaded ahead, on its own thread: done at, its CPU)\n",
+                    "driver preload", median([](const TRun& r) { return r.preloadMs; }),
+                    median([](const TRun& r) { return r.preloadCpuMs; }));
     if (splash)
         std::printf("%-20s %9.0f   (the splash stays at least 2000 ms; the game opens behind it)\n", "splash gone",
                     median([](const TRun& r) { return r.splashGoneMs; }));
@@ -246,7 +285,6 @@ bool Measure(const std::string& title, const std::string& gameBin, const std::st
                 median([](const TRun& r) { return r.split.glCodeMb; }),
                 median([](const TRun& r) { return r.split.libsMb; }), median([](const TRun& r) { return r.split.shmMb; }),
                 median([](const TRun& r) { return r.split.otherMb; }));
-    return true;
 }
 
 }  // namespace
@@ -255,6 +293,7 @@ int main(int argc, char** argv)
 {
     std::string gameBin = SelfDir() + "/../bin/zivra-jigsaw", screen = "1920x1080";
     bool splash = true;
+    TAgainst against;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -264,6 +303,10 @@ int main(int argc, char** argv)
             screen = argv[++i];
         else if (a == "--no-splash")
             splash = false;
+        else if (a == "--against" && i + 1 < argc && std::strchr(argv[i + 1], '=')) {
+            const std::string v = argv[++i];
+            against = {v.substr(0, v.find('=')), v.substr(v.find('=') + 1)};
+        }
         else
             rest.push_back(argv[i]);
     }
@@ -284,8 +327,8 @@ int main(int argc, char** argv)
     std::printf("open a game: %s screen, %d pieces, %s%s\nrenderer: %s\n", screen.c_str(), pieces,
                 gameBin.c_str(), splash ? "" : " --no-splash", renderer.c_str());
     const std::string jigsaw = game.substr(0, game.rfind('.')) + ".zjg";
-    if (!Measure("the saved game", gameBin, game, splash, starts, dir) ||
-        !Measure("the jigsaw it was cut from, cut anew", gameBin, jigsaw, splash, starts, dir))
+    if (!Measure("the saved game", gameBin, game, splash, starts, dir, against) ||
+        !Measure("the jigsaw it was cut from, cut anew", gameBin, jigsaw, splash, starts, dir, against))
         return 1;
     std::printf("load average before %s, after %s\n", loadBefore.c_str(), LoadAverage().c_str());
     std::system(("rm -rf '" + dir + "'").c_str());

@@ -27,12 +27,15 @@ void CloseGameRecords()
 
 bool JigFile_LoadPicture(const std::string& path)
 {
-    OBinReader f;
     std::string desc;
-    std::vector<uint8_t> picture;
-    if (!f.OpenFile(path) || !JigFile_ReadPlayParts(f, NewJigP.DataOfs, &desc, &picture))
-        return false;
-    OMyImagePtr img = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
+    OMyImagePtr img;
+    if (!JigFile_TakeReadAhead(path, NewJigP.DataOfs, &desc, &img)) {
+        OBinReader f;
+        std::vector<uint8_t> picture;
+        if (!f.OpenFile(path) || !JigFile_ReadPlayParts(f, NewJigP.DataOfs, &desc, &picture))
+            return false;
+        img = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
+    }
     if (!img)
         return false;
     JigP = NewJigP;

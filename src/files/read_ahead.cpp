@@ -1,7 +1,9 @@
-// The saved game given at launch, read on a thread of its own.
+// The saved game or jigsaw given at launch, read on a thread of its own.
 #include "files/files.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 
@@ -18,13 +20,29 @@ struct TReadAhead {
     std::string path;
     struct stat st {};  // the file as it was before it was read
     bool bOk = false;
-    TSolveFile s;
+    TSolveFile s;             // a saved game
+    bool bJigsaw = false;     // else a jigsaw: its picture decoded, its description
+    int64_t iJigDataOfs = 0;  // where its description part starts
+    std::string sJigDesc;
+    OMyImagePtr pJigPicture;
     std::thread worker;
+    std::mutex gateMutex;
+    std::condition_variable gate;
+    bool bMayDecode = false;  // Qt's decoders may run: the application object exists
 
     ~TReadAhead()
     {
+        OpenGate();  // a start that ends early must not leave the thread waiting
         if (worker.joinable())
             worker.join();
+    }
+    void OpenGate()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(gateMutex);
+            bMayDecode = true;
+        }
+        gate.notify_all();
     }
     // Only the file and our own decoders: nothing here reads the game's
     // records, Qt or anything else the main thread changes meanwhile (the
@@ -34,8 +52,11 @@ struct TReadAhead {
     void Run()
     {
         OBinReader f;
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !f.OpenFile(path) ||
-            !SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !f.OpenFile(path))
+            return;
+        if (TJigFileHeader h; JigFile_ReadHeader(f, &h))
+            return RunJigsaw(f);
+        if (!SolveFile_ReadHead(f, &s) || !SolveFile_ReadBody(f, &s))
             return;
         // The other decoders of DecodeGamePicture stay with the main thread.
         s.pPicture = DecodeBmp32(s.Picture.data(), s.Picture.size());
@@ -45,6 +66,24 @@ struct TReadAhead {
         if (!s.pMask)
             s.pMask = DecodeMaskTiff(s.Mask.data(), s.Mask.size());
         bOk = true;
+    }
+    // A jigsaw's picture is most of its open before the cut: Qt's decoder,
+    // which reads no records either, runs here too, but only once the
+    // application object is there (Qt sets up its plugin paths while it is
+    // made, and a decoder running meanwhile would race with that).
+    void RunJigsaw(OBinReader& f)
+    {
+        std::vector<uint8_t> thumb, picture;
+        if (!SaveBigFilePartToData(f, kKeyThumb, false, kMaxThumbPartBytes, &thumb, &iJigDataOfs) ||
+            !JigFile_ReadPlayParts(f, iJigDataOfs, &sJigDesc, &picture))
+            return;
+        {
+            std::unique_lock<std::mutex> lock(gateMutex);
+            gate.wait(lock, [this] { return bMayDecode; });
+        }
+        pJigPicture = DecodePicture(picture.data(), picture.size(), false, TPictureLimits{});
+        bJigsaw = true;
+        bOk = pJigPicture != nullptr;
     }
 };
 
@@ -63,22 +102,55 @@ void SolveFile_StartReadAhead(const std::string& path)
     g_ahead->worker = std::thread([a] { a->Run(); });
 }
 
-bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
+namespace {
+
+// The read for path, unchanged since; null otherwise. Taken or not, it goes.
+std::unique_ptr<TReadAhead> TakeReadAhead(const std::string& path, bool jigsaw)
 {
     if (!g_ahead)
-        return false;
-    const std::unique_ptr<TReadAhead> a = std::move(g_ahead);  // taken or not, it goes
+        return nullptr;
+    std::unique_ptr<TReadAhead> a = std::move(g_ahead);
+    a->OpenGate();
     if (a->worker.joinable())
         a->worker.join();
     struct stat now {};
-    if (!a->bOk || a->path != path || ::stat(path.c_str(), &now) != 0 || !SameFile(a->st, now))
+    if (!a->bOk || a->bJigsaw != jigsaw || a->path != path || ::stat(path.c_str(), &now) != 0 ||
+        !SameFile(a->st, now))
+        return nullptr;
+    return a;
+}
+
+}  // namespace
+
+bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s)
+{
+    const std::unique_ptr<TReadAhead> a = TakeReadAhead(path, false);
+    if (!a)
         return false;
     *s = std::move(a->s);
     return true;
 }
 
+bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string* desc, OMyImagePtr* picture)
+{
+    const std::unique_ptr<TReadAhead> a = TakeReadAhead(path, true);
+    if (!a || a->iJigDataOfs != dataOfs)
+        return false;
+    *desc = std::move(a->sJigDesc);
+    *picture = std::move(a->pJigPicture);
+    return true;
+}
+
+void SolveFile_LetReadAheadDecode()
+{
+    if (g_ahead)
+        g_ahead->OpenGate();
+}
+
 void SolveFile_WaitReadAhead()
 {
-    if (g_ahead && g_ahead->worker.joinable())
+    if (g_ahead && g_ahead->worker.joinable()) {
+        g_ahead->OpenGate();
         g_ahead->worker.join();
+    }
 }

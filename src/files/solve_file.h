@@ -73,8 +73,15 @@ struct TSolveFile {
 // them instead of reading the file again. Taken only for the same path and
 // the file unchanged since (device, inode, size and change time); anything
 // else, or a read that failed, leaves the open to read the file itself.
+// A jigsaw given at launch has its picture read and decoded the same way,
+// taken by the open when its description part starts at the same dataOfs.
 void SolveFile_StartReadAhead(const std::string& path);
 bool SolveFile_TakeReadAhead(const std::string& path, TSolveFile* s);
+bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string* desc, OMyImagePtr* picture);
+// Qt's decoders wait for the application object: a jigsaw's picture read
+// ahead is decoded only after this call (made once it exists), or when the
+// read is taken, waited for or dropped.
+void SolveFile_LetReadAheadDecode();
 // Until the read is done: every open waits for it first (it may record why
 // the file was refused).
 void SolveFile_WaitReadAhead();

@@ -286,3 +286,69 @@ TEST_F(LeanGame, AGameReadAheadIsTheFileAsReadLaterAndIsLeftAloneWhenTheFileChan
         EXPECT_FALSE(SolveFile_TakeReadAhead(c.readAhead, &s)) << c.what;  // gone either way
     }
 }
+
+TEST_F(LeanGame, AJigsawReadAheadCutsTheGameAPlainOpenCutsAndIsLeftAloneWhenItDoesNotFit)
+{
+    const std::string jigsaw = MakeJigsaw(dir);
+    OpenCut(jigsaw, 9);
+    const std::vector<uint8_t> plain = SaveTo("plain.svm");
+    const int64_t dataOfs = NewJigP.DataOfs;
+
+    // Taken by the open (nothing is left to take after it): the same game.
+    SolveFile_StartReadAhead(jigsaw);
+    OpenCut(jigsaw, 9);
+    EXPECT_EQ(SaveTo("ahead.svm"), plain);
+    std::string desc;
+    OMyImagePtr pic;
+    EXPECT_FALSE(JigFile_TakeReadAhead(jigsaw, dataOfs, &desc, &pic));
+
+    // Taken directly: the description and the pixels a read now gives.
+    SolveFile_StartReadAhead(jigsaw);
+    ASSERT_TRUE(JigFile_TakeReadAhead(jigsaw, dataOfs, &desc, &pic));
+    EXPECT_EQ(desc, "A harbour");
+    const OMyImagePtr want = ReadJigFilePicture(jigsaw, false, nullptr);
+    ASSERT_TRUE(pic && want && want->W == pic->W && want->H == pic->H && want->iBPP == pic->iBPP);
+    EXPECT_TRUE(std::equal(pic->pMem, pic->pMem + pic->ByteCount(), want->pMem));
+
+    // Not taken, and gone either way.
+    const struct {
+        const char* what;
+        std::string readAhead, opened;
+        int64_t dataOfs;
+        std::function<void()> meanwhile;
+    } refused[] = {
+        {"another jigsaw opened", jigsaw, dir.File("Other.zjg"), dataOfs, [] {}},
+        {"a saved game read ahead", dir.File("plain.svm"), dir.File("plain.svm"), dataOfs, [] {}},
+        {"the parts found elsewhere by the open", jigsaw, jigsaw, dataOfs + 1, [] {}},
+        {"the file rewritten meanwhile", jigsaw, jigsaw, dataOfs, [&] {
+             SolveFile_WaitReadAhead();
+             MakeJigsaw(dir);
+         }},
+    };
+    for (const auto& c : refused) {
+        SolveFile_StartReadAhead(c.readAhead);
+        c.meanwhile();
+        EXPECT_FALSE(JigFile_TakeReadAhead(c.opened, c.dataOfs, &desc, &pic)) << c.what;
+        EXPECT_FALSE(JigFile_TakeReadAhead(c.readAhead, dataOfs, &desc, &pic)) << c.what;
+    }
+}
+
+TEST_F(LeanGame, AJigsawWhosePictureDoesNotDecodeIsRefusedTheSameWayReadAheadOrNot)
+{
+    const uint8_t keys[10] = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3};
+    OMyImagePtr thumb = MyImageCreateExt(32, 24, false);
+    const std::string path = dir.File("Broken.zjg");
+    std::vector<uint8_t> garbage(4000, 0x5A);
+    garbage[0] = 0xFF, garbage[1] = 0xD8, garbage[2] = 0xFF;  // claims JPEG, is not
+    std::string error;
+    ASSERT_TRUE(SaveJigFile(path, 260, 190, keys, MyImageEncode(*thumb, "PNG"), "", garbage, &error)) << error;
+    for (const bool ahead : {false, true}) {
+        NewJigP = TJigParams{};
+        ASSERT_TRUE(OpenJigFile_ForListOrPreview(path, false));
+        SetJigParamsFromLevel(NewJigP, NewJigP.ImageW, NewJigP.ImageH, 0);
+        if (ahead)
+            SolveFile_StartReadAhead(path);
+        EXPECT_FALSE(OpenGameFile(path, 1u)) << ahead;
+        EXPECT_EQ(OpenFaultP.fault, TOpenFault::Picture) << ahead;
+    }
+}

@@ -12,6 +12,7 @@
 // the game from outside).
 #include "diagnostics/diagnostics.h"
 #include "field/main_view.h"
+#include "field/renderer_preload.h"
 #include "field/field.h"
 #include "files/files.h"
 #include "model/game_state.h"
@@ -48,6 +49,7 @@ const char* const kUsage =
 // The application id: the name of our .desktop file and of the application
 // icon, which lets a desktop match the window to its menu entry.
 const char* const kAppId = "com.zivra.Jigsaw";
+constexpr int kWindowIconMaxSide = 256;  // pixels
 
 // A file:// address as the local path it names; anything else as it stands.
 // False for another kind of address: the game opens local files only.
@@ -84,7 +86,15 @@ QIcon AppIcon(const std::string& resourceDir)
         if (!icon.isNull())
             break;
     }
-    return QIcon::fromTheme(QLatin1String(kAppId), icon);
+    const QIcon full = QIcon::fromTheme(QLatin1String(kAppId), icon);
+    // Every size of a window's icon goes to the X server as ARGB pixels when
+    // the window is made; the 512 px one alone is 1 MB and most of the cost.
+    // Desktops take larger icons from the theme by the desktop file's name.
+    QIcon window;
+    for (const QSize& size : full.availableSizes())
+        if (size.width() <= kWindowIconMaxSide && size.height() <= kWindowIconMaxSide)
+            window.addPixmap(full.pixmap(size));
+    return window.isNull() ? full : window;
 }
 
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
@@ -130,6 +140,7 @@ int main(int argc, char** argv)
         SolveFile_StartReadAhead(opts.sFile);
     MainViewSetDefaultFormat();
     QApplication app(argc, argv);
+    SolveFile_LetReadAheadDecode();
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QString::fromLatin1(sMainCaption));
     // Window titles then read "<game> — Zivra Jigsaw".
@@ -155,6 +166,11 @@ int main(int argc, char** argv)
     }
     TimelineMark("app");
     LangP_Init();
+    // The GL driver loads on a thread of its own while the main form is made.
+    // Loading holds the dynamic loader's lock, so it starts only now: the
+    // first picture read (the custom language flag) has made Qt load its
+    // image plugins, and nothing here loads a library until the window shows.
+    RendererPreload_Start();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     TimelineMark("main-form");
     form.CreateDialogs();
