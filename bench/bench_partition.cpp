@@ -1,6 +1,6 @@
-// The level table, the three relaxation passes of the partition (fast on the
-// threads the cut picks and on one, and the reference triangulation) and
-// fitting and checking every curve of a grid of about 4000 pieces.
+// The level table, the three relaxation passes of the partition (fast and
+// reference triangulation side by side) and fitting and checking every curve
+// of a grid of about 4000 pieces.
 //
 //   build/release/bench/bench_partition --benchmark_repetitions=5 --benchmark_report_aggregates_only
 #include "support.h"
@@ -8,8 +8,6 @@
 #include "cutting/classic_cut.h"
 
 #include <benchmark/benchmark.h>
-
-#include <ctime>
 
 namespace {
 
@@ -48,56 +46,20 @@ void BM_LevelTable(benchmark::State& state)
 }
 BENCHMARK(BM_LevelTable)->Unit(benchmark::kMicrosecond);
 
-// CPU time of every thread of the process, milliseconds.
-double ProcessCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
-}
-
-// Wall time; cpu_all is the CPU time of all threads per run (the helper's
-// included), next to the one-thread figure of the same run.
 void BM_ThreePartitions(benchmark::State& state)
 {
     const TTriangulation method = state.range(0) ? TTriangulation::Reference : TTriangulation::Fast;
-    const int threads = int(state.range(1));
     Prepared r = Prepare(0);
-    double cpu = 0;
-    for (auto _ : state) {
-        r.w->cells = r.sites;  // timed as it always was (about 3.6 MB)
-        const double c0 = ProcessCpuMs();
-        if (!CutPartition(*r.w, method, threads))
-            state.SkipWithError("partition failed");
-        cpu += ProcessCpuMs() - c0;
-    }
-    state.counters["sites"] = double(r.sites.size());
-    state.counters["cpu_all_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
-    state.SetLabel(std::string(method == TTriangulation::Fast ? "fast" : "reference") + ", " +
-                   (threads == 0 ? "threads as the cut picks" : std::to_string(threads) + " thread(s)"));
-}
-BENCHMARK(BM_ThreePartitions)->Args({0, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ThreePartitions)->Args({0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ThreePartitions)->Args({1, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// Coarser levels (fewer sites) on one and two threads: where the helper
-// stops paying for itself.
-void BM_PartitionsByLevel(benchmark::State& state)
-{
-    const int threads = int(state.range(1));
-    Prepared r = Prepare(int(state.range(0)));
     for (auto _ : state) {
         r.w->cells = r.sites;
-        if (!CutPartition(*r.w, TTriangulation::Fast, threads))
+        if (!CutPartition(*r.w, method))
             state.SkipWithError("partition failed");
     }
     state.counters["sites"] = double(r.sites.size());
-    state.SetLabel(std::to_string(threads) + " thread(s)");
+    state.SetLabel(method == TTriangulation::Fast ? "fast" : "reference");
 }
-BENCHMARK(BM_PartitionsByLevel)
-    ->ArgsProduct({{1, 2, 3, 5, 7}, {1, 2}})
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime();
+BENCHMARK(BM_ThreePartitions)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThreePartitions)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Every edge of the grid fitted, checked and drawn (the curves phase of one
 // attempt), on a fresh white mask each time.

@@ -145,10 +145,9 @@ bool CutPlaceSites(TCutWork& w)
 
 // ---- Partition --------------------------------------------------------------------------
 
-bool CutPartition(TCutWork& w, TTriangulation method, int threads)
+bool CutPartition(TCutWork& w, TTriangulation method)
 {
-    TDelaunay tri;  // its memory and helper thread serve all three passes
-    tri.threads = threads;
+    TDelaunay tri;  // its memory serves all three passes
     for (int pass = 0; pass < 3; ++pass) {
         if (pass > 0)
             for (TVorCell& c : w.cells) {

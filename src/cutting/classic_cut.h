@@ -87,8 +87,7 @@ bool CutSetUp(TCutWork& w);
 bool CutPlaceSites(TCutWork& w);
 // Three partitions, each from the previous one's moved sites rounded; the
 // third one's cells are kept with their double sites reset to the integer ones.
-// `threads`: as TDelaunay::threads (the same cells on any count).
-bool CutPartition(TCutWork& w, TTriangulation method = TTriangulation::Fast, int threads = 0);
+bool CutPartition(TCutWork& w, TTriangulation method = TTriangulation::Fast);
 // One cutting attempt on a fresh mask; false when a cell could not be filled.
 bool CutAttempt(TCutWork& w, TCutTimes* times);
 // Frame strip, stray pixels, tails and the frame piece; hands the mask over.

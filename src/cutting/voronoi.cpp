@@ -2,21 +2,17 @@
 // literal reference and the fast search, sharing one driver so that both
 // build the same edge list and triangles in the same order), and the cells.
 //
-// Sections: line helpers | first edge | two threads | gift wrapping |
-// reference search | fast search | cells | entry point.
+// Sections: line helpers | first edge | gift wrapping | reference search |
+// fast search | cells | entry point.
 #include "cutting/voronoi.h"
 
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cassert>
 #include <cmath>
 #include <limits>
-#include <optional>
-#include <system_error>
-#include <thread>
 
 // ---- Line helpers -----------------------------------------------------------------
 
@@ -350,292 +346,6 @@ bool FastFirstEdge(const std::vector<TPoint>& s, const std::vector<int>& hull, T
     return false;
 }
 
-// ---- Two threads ---------------------------------------------------------------------------
-// A partition of many sites shares its work with one helper thread. While the
-// caller works down the edge list in order, the helper searches the best
-// sites of edges further down and leaves them in per-edge slots (an edge's
-// best site depends on the sites alone, so either thread finds the same
-// one); then both build cells, taking blocks of sites in turn. Every result
-// lands where one thread puts it, so the partition is the same bytes.
-//
-// The caller never waits for the helper to turn up or to get its core back:
-// on a busy machine the helper may come late or not at all, and the caller
-// then does the pass itself. A pass's work is a job behind a door. The
-// helper holds on to the job only while it works (a search, a block of
-// cells), never while it waits, and takes hold again only while the door is
-// open; the caller closes the door at the end of the pass and waits only for
-// a hold under way.
-
-constexpr int kTwoThreadSites = 500;         // fewer: the helper costs about what it saves
-constexpr int kCellBlock = 32;               // sites a thread takes at a time
-constexpr int kSearchLead = 8;               // edges the helper stays ahead of the caller
-constexpr int kReportEvery = 16;             // edges between the caller's reports of its place and the list's length
-constexpr int kSpinsBeforeOwnSearch = 256;   // the caller's wait for a search under way
-constexpr int kSpinsBeforeYield = 2000;      // a wait's spins before it gives the core away
-constexpr int kSpinsBeforeSleep = 2000;      // the helper's spins before it sleeps
-constexpr int kSpinsPerLook = 16;            // an idle helper's spins between looks at the list
-
-inline void CpuPause()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
-// A short wait: spinning a while, then leaving the core to others.
-inline void Idle(int spin)
-{
-    if (spin < kSpinsBeforeYield)
-        CpuPause();
-    else
-        std::this_thread::yield();
-}
-
-// The helper's hold on a job: the job's data (the caller's finder, cells,
-// edge list and slots) is touched only between Hold and Release.
-struct THelperGate {
-    std::atomic<uint32_t>& door;  // the job's number (from bit 1) and kOpen while it takes helpers
-    std::atomic<uint32_t>& busy;  // 1 while the helper holds on
-    uint32_t open;                // the door while this job is open
-
-    // False when the job is over: nothing of it may be touched.
-    bool Hold()
-    {
-        busy.store(1);
-        if (door.load() == open)
-            return true;
-        Release();
-        return false;
-    }
-    void Release() { busy.store(0); }
-    bool Over() const { return door.load() != open; }
-};
-
-// What the caller and the helper share during one pass.
-struct TShare {
-    enum : int { kSearching, kNoSearches, kCells, kQuit };
-    // Slot states; a result is a site index or -1.
-    static constexpr int32_t kEmpty = -2, kBusy = -3, kTaken = -4;
-
-    // Written by the caller, each on a line of its own: the helper reads the
-    // stage all the time, the others now and then.
-    alignas(64) std::atomic<int> stage{kSearching};
-    alignas(64) std::atomic<int> listed{0};  // edges the helper may read
-    alignas(64) std::atomic<int> taking{0};  // about where the caller is
-    alignas(64) std::atomic<uint32_t> signal{0};  // counts the caller's news for a sleeping helper
-    // Written by the helper.
-    alignas(64) std::atomic<bool> entered{false};  // it has held on to the job
-    std::atomic<bool> searchesLeft{false};
-    std::atomic<bool> sleeping{false};
-    // Taken by both.
-    alignas(64) std::atomic<int> nextSite{0};
-    std::atomic<bool> failed{false};
-
-    std::atomic<int32_t>* slots = nullptr;  // per edge; none: no searches to share
-    int slotNum = 0;
-    const TTriaEdge* edges = nullptr;       // the edge list's storage, fixed while searching
-
-    void Reset()
-    {
-        listed.store(0, std::memory_order_relaxed);
-        taking.store(0, std::memory_order_relaxed);
-        stage.store(kSearching, std::memory_order_relaxed);
-        entered.store(false, std::memory_order_relaxed);
-        searchesLeft.store(false, std::memory_order_relaxed);
-        sleeping.store(false, std::memory_order_relaxed);
-        nextSite.store(0, std::memory_order_relaxed);
-        failed.store(false, std::memory_order_relaxed);
-        slots = nullptr;
-        slotNum = 0;
-        edges = nullptr;
-    }
-
-    // The caller's answer for edge e: the helper's when it has one (or is
-    // about to), else its own search's.
-    template <class Search>
-    int Take(int e, const Search& search)
-    {
-        if (e % kReportEvery == 0)
-            taking.store(e, std::memory_order_relaxed);
-        std::atomic<int32_t>& slot = slots[e];
-        int32_t v = slot.load(std::memory_order_acquire);
-        if (v == kEmpty && slot.compare_exchange_strong(v, kTaken, std::memory_order_acq_rel))
-            return search();
-        for (int spin = 0; v == kBusy; ++spin) {
-            if (spin == kSpinsBeforeOwnSearch)
-                return search();  // the helper is held up; the answer is the same
-            CpuPause();
-            v = slot.load(std::memory_order_acquire);
-        }
-        return v;
-    }
-
-    // The helper's side, holding on: edges from a little ahead of the
-    // caller, jumping to halfway down the rest of the list when the caller
-    // catches up. False when the job ended while it waited.
-    template <class Search>
-    bool SearchAhead(const Search& search, THelperGate& gate)
-    {
-        int cursor = 0, known = 0, idle = 0;
-        while (stage.load() == kSearching) {
-            if (cursor >= known) {
-                known = listed.load(std::memory_order_acquire);
-                if (cursor >= known) {
-                    for (int i = 0; i < kSpinsPerLook; ++i)
-                        if (!Await(gate, idle++, known, kSearching))
-                            return false;
-                    continue;
-                }
-            }
-            idle = 0;
-            const int at = taking.load(std::memory_order_relaxed) + kReportEvery;
-            if (cursor < at + kSearchLead)
-                cursor = at + std::max(kSearchLead, (known - at) / 2);
-            if (cursor >= known)
-                continue;
-            const int e = cursor++;
-            int32_t v = kEmpty;
-            if (slots[e].compare_exchange_strong(v, kBusy, std::memory_order_acq_rel))
-                slots[e].store(search(edges[e]), std::memory_order_release);
-        }
-        return true;
-    }
-
-    // The helper's wait for news from the caller, without a hold: spinning
-    // a while, then asleep (a busy machine has better uses for the core).
-    // False when the job ended meanwhile.
-    bool Await(THelperGate& gate, int spin, int listedSeen, int stageSeen)
-    {
-        gate.Release();
-        if (spin < kSpinsBeforeSleep) {
-            CpuPause();
-        } else {
-            sleeping.store(true);
-            const uint32_t v = signal.load();
-            if (listed.load() == listedSeen && stage.load() == stageSeen && !gate.Over())
-                signal.wait(v);
-            sleeping.store(false);
-        }
-        return gate.Hold();
-    }
-
-    // The caller's side after news: wakes a sleeping helper.
-    void Signal()
-    {
-        if (sleeping.load()) {
-            signal.fetch_add(1);
-            signal.notify_one();
-        }
-    }
-    void SetStage(int st)
-    {
-        stage.store(st);
-        Signal();
-    }
-    void SetListed(int num)
-    {
-        listed.store(num);
-        Signal();
-    }
-
-    // The caller's side before the edge list may move: no search is left
-    // running (a helper that comes in later sees the searches are over).
-    void StopSearches()
-    {
-        SetStage(kNoSearches);
-        if (entered.load())
-            for (int spin = 0; !searchesLeft.load(std::memory_order_acquire); ++spin)
-                Idle(spin);
-    }
-
-    // The helper's side after its searches, holding on: true when the
-    // cells are to be built.
-    bool AwaitCells(THelperGate& gate)
-    {
-        int st;
-        for (int spin = 0; (st = stage.load(std::memory_order_acquire)) < kCells; ++spin)
-            if (!Await(gate, spin, listed.load(), st))
-                return false;
-        return st == kCells;
-    }
-};
-
-// The helper thread's state, kept by the thread itself: the door of the job
-// it may join (the job's number from bit 1, kOpen while it takes helpers).
-struct THelperState {
-    static constexpr uint32_t kOpen = 1;
-    TShare share;
-    alignas(64) std::atomic<uint32_t> door{0};
-    std::atomic<uint32_t> posted{0};  // the latest job's number
-    std::atomic<bool> quit{false};
-    alignas(64) std::atomic<uint32_t> busy{0};
-    void (*work)(void*, THelperGate&) = nullptr;  // the helper's part, run holding on
-    void* context = nullptr;
-};
-
-}  // namespace
-
-class TPartitionHelper {
-public:
-    TPartitionHelper() : st(std::make_shared<THelperState>()), thread([s = st] { Run(*s); }) {}
-    ~TPartitionHelper()
-    {
-        // No waiting for a thread that may be far back in the queue: it
-        // finds the quit flag whenever it wakes, and keeps its state alive.
-        st->quit.store(true);
-        st->posted.fetch_add(1);
-        st->posted.notify_one();
-        thread.detach();
-    }
-
-    TShare& Share() { return st->share; }
-
-    // Opens the door for a job; `work` runs on the helper if it comes in time.
-    void Open(void (*work)(void*, THelperGate&), void* context)
-    {
-        job = (job + 1) & 0x7FFFFFFF;
-        st->work = work;
-        st->context = context;
-        st->door.store(job << 1 | THelperState::kOpen);
-        st->posted.store(job, std::memory_order_release);
-        st->posted.notify_one();
-    }
-
-    // Closes the door, waiting for a hold under way to end.
-    void Close()
-    {
-        st->door.store(job << 1);
-        st->share.Signal();
-        for (int spin = 0; st->busy.load(); ++spin)
-            Idle(spin);
-    }
-
-private:
-    static void Run(THelperState& s)
-    {
-        for (uint32_t seen = 0;;) {
-            s.posted.wait(seen, std::memory_order_acquire);
-            if (s.quit.load())
-                return;
-            const uint32_t job = s.posted.load(std::memory_order_acquire);
-            seen = job;
-            THelperGate gate{s.door, s.busy, job << 1 | THelperState::kOpen};
-            if (!gate.Hold())
-                continue;  // that job is over
-            s.work(s.context, gate);
-            gate.Release();
-        }
-    }
-
-    uint32_t job = 0;
-    std::shared_ptr<THelperState> st;
-    std::thread thread;
-};
-
-void TPartitionHelperDeleter::operator()(TPartitionHelper* h) const { delete h; }
-
-namespace {
-
 // ---- Gift wrapping -------------------------------------------------------------------------
 // The edge list is processed in order while it grows. For an edge (a, b) with
 // open side s, the site on side s with the largest angle a-k-b (the lowest
@@ -679,10 +389,8 @@ int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f
 }
 
 // False when a site would belong to more than kCellMaxTris triangles.
-// With `share`, the searches are shared with a helper thread.
 template <class Finder>
-bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, TDelaunay& d,
-              TShare* share = nullptr)
+bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, TDelaunay& d)
 {
     // Each site's triangles go to a compact list (the cell records are large
     // and would be touched at random).
@@ -691,14 +399,11 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
     sc.siteTris.resize(s.size() * kCellMaxTris);
     d.edges.push_back(MakeTriaEdge(s, first.i, first.j, first.side));
     f.EdgeAdded(0);
-    if (share)
-        share->SetListed(1);
     for (size_t e = 0; e < d.edges.size(); ++e) {
         const TTriaEdge ed = d.edges[e];  // a copy: the list grows below
         if (ed.open == 0)
             continue;
-        const auto search = [&] { return f.Best(int(e), ed.i1, ed.i2, ed.open); };
-        const int k = share ? share->Take(int(e), search) : search();
+        const int k = f.Best(int(e), ed.i1, ed.i2, ed.open);
         if (k < 0 || f.TriangleKnown(int(e), ed.i1, ed.i2, k))
             continue;
         TTriangle t;
@@ -714,15 +419,9 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
                 return false;
             sc.siteTris[size_t(v) * kCellMaxTris + num++] = ti;
         }
-        if (share && int(d.edges.size()) + 2 > share->slotNum) {
-            share->StopSearches();  // the list may outgrow its storage (co-circular sites)
-            share = nullptr;
-        }
         const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, ed.i2);
         const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
         f.TriangleAdded(int(e), ea, eb, t);
-        if (share && e % kReportEvery == 0)
-            share->SetListed(int(d.edges.size()));
     }
     return true;
 }
@@ -990,8 +689,6 @@ struct FastFinder {
         }
     }
 
-    // The best site for edge e, starting from the triangles already found
-    // along it.
     int Best(int e, int a, int b, int side) const
     {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
@@ -1003,23 +700,6 @@ struct FastFinder {
             ScanCircle(q, 1, 1, 0, 0);
             return q.best;
         }
-        return BestFromBuckets(q);
-    }
-
-    // The same answer without the triangle lists, which the thread growing
-    // them may be changing: the best site depends on the sites alone.
-    int BestOfSites(int a, int b, int side) const
-    {
-        const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
-        Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
-        q.reach = MakeReach(A, q.ex, q.ey, side);
-        return BestFromBuckets(q);
-    }
-
-    int BestFromBuckets(Search& q) const
-    {
-        const TPoint &A = s[size_t(q.a)], &B = s[size_t(q.b)];
-        const int side = q.side;
         const TPoint M{int((int64_t(A.x) + B.x) >> 1), int((int64_t(A.y) + B.y) >> 1)};
         const int cbx = std::clamp((M.x - minX) / g, 0, nbx - 1);
         const int cby = std::clamp((M.y - minY) / g, 0, nby - 1);
@@ -1087,7 +767,7 @@ struct TCellBuild {
     const std::vector<int>& nbList;
     bool collinear = false;
     std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
-    TEndSums* sums;             // of the cell being built (each thread its own)
+    TEndSums* sums;             // of the cell being built
 };
 
 void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std::vector<int>& list,
@@ -1293,49 +973,12 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
     return true;
 }
 
-// Builds cells a block at a time until none are left or one fails, with
-// this thread's own end slots and sums (on its own stack: another thread
-// writing next to them would take the cache line away at every edge).
-void BuildCellBlocks(TShare& sh, const TCellBuild& shared, std::vector<int>& endSlot, std::vector<TVorCell>& cells)
-{
-    TEndSums sums;
-    const TCellBuild b{shared.s,      shared.d,        shared.field, shared.nbStart,
-                       shared.nbList, shared.collinear, endSlot,      &sums};
-    const int n = int(cells.size());
-    for (;;) {
-        const int i0 = sh.nextSite.fetch_add(kCellBlock, std::memory_order_relaxed);
-        if (i0 >= n || sh.failed.load(std::memory_order_relaxed))
-            return;
-        for (int i = i0, i1 = std::min(n, i0 + kCellBlock); i < i1; ++i)
-            if (!BuildCell(b, i, cells[size_t(i)])) {
-                sh.failed.store(true, std::memory_order_relaxed);
-                return;
-            }
-    }
-}
-
 void ClearCells(std::vector<TVorCell>& cells)
 {
     for (TVorCell& c : cells) {
         c.edgeNum = 0;
         c.triNum = 0;
     }
-}
-
-// Slots for the searches of as many edges as the list holds without moving.
-void PrepareSearchSlots(TDelaunay& d, TShare& sh)
-{
-    TVoronoiScratch& sc = d.scratch;
-    const size_t num = d.edges.capacity();
-    if (sc.searchSlotNum < num) {
-        sc.searchSlots = std::make_unique<std::atomic<int32_t>[]>(num);
-        sc.searchSlotNum = num;
-    }
-    for (size_t e = 0; e < num; ++e)
-        sc.searchSlots[e].store(TShare::kEmpty, std::memory_order_relaxed);
-    sh.slots = sc.searchSlots.get();
-    sh.slotNum = int(num);
-    sh.edges = d.edges.data();
 }
 
 bool Fail(std::vector<TVorCell>& cells, const char* message)
@@ -1348,61 +991,6 @@ bool Fail(std::vector<TVorCell>& cells, const char* message)
 }  // namespace
 
 // ---- Entry point ---------------------------------------------------------------------------------
-
-namespace {
-
-// The helper's part of a pass: searches while the caller wraps, then cells.
-struct THelperWork {
-    TShare& sh;
-    const FastFinder* finder;  // none: nothing to search
-    const TCellBuild& build;
-    std::vector<int>& endSlot;
-    std::vector<TVorCell>& cells;
-
-    // Runs holding on to the job; once a wait finds the job over, nothing
-    // of it (w included: it lives on the caller's stack) is touched again.
-    static void Run(void* context, THelperGate& gate)
-    {
-        const THelperWork& w = *static_cast<const THelperWork*>(context);
-        TShare& sh = w.sh;
-        sh.entered.store(true);
-        if (w.finder &&
-            !sh.SearchAhead([f = w.finder](const TTriaEdge& e) { return f->BestOfSites(e.i1, e.i2, e.open); }, gate))
-            return;
-        sh.searchesLeft.store(true, std::memory_order_release);
-        if (sh.AwaitCells(gate))
-            BuildCellBlocks(sh, w.build, w.endSlot, w.cells);
-    }
-};
-
-// The helper of a partition that shares its work, started on the first pass.
-TPartitionHelper* HelperFor(TDelaunay& d, size_t n)
-{
-    const bool two = d.threads == 2 || (d.threads == 0 && n >= size_t(kTwoThreadSites) &&
-                                        (d.helper || std::thread::hardware_concurrency() > 1));
-    if (two && !d.helper) {
-        try {
-            d.helper.reset(new TPartitionHelper);
-        } catch (const std::system_error&) {
-            return nullptr;  // no thread to be had: one will do
-        }
-    }
-    return two ? d.helper.get() : nullptr;
-}
-
-// Closes the helper's door on every way out of a pass.
-struct TDoorCloser {
-    TPartitionHelper* helper;
-    ~TDoorCloser() { Close(); }
-    void Close()
-    {
-        if (helper)
-            helper->Close();
-        helper = nullptr;
-    }
-};
-
-}  // namespace
 
 bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, TTriangulation method,
                            TDelaunay* out)
@@ -1424,52 +1012,30 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
     d.tris.reserve(2 * n);
 
     TFirstEdge first;
-    const bool reference = method == TTriangulation::Reference;
-    if (!reference)
-        StrictHull(s, sc);
-    if (!(reference ? ReferenceFirstEdge(s, &first) : FastFirstEdge(s, sc.hull, &first)))
-        return Fail(cells, "Finding first edge failed!");
-
-    const bool collinear = first.side == 0;
-    sc.endSlot.assign(n, -1);
-    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, collinear, sc.endSlot, nullptr};
-    std::optional<FastFinder> fast;
-    TPartitionHelper* const helper = reference ? nullptr : HelperFor(d, n);
-    TShare one;  // the share of a pass on one thread
-    TShare& sh = helper ? helper->Share() : one;
-    std::optional<THelperWork> work;
-    TDoorCloser door{nullptr};  // before what the helper uses goes
     bool ok;
-    if (reference) {
+    if (method == TTriangulation::Reference) {
+        if (!ReferenceFirstEdge(s, &first))
+            return Fail(cells, "Finding first edge failed!");
         ReferenceFinder f{s, d};
-        ok = collinear || GiftWrap(s, first, f, d);
+        ok = first.side == 0 || GiftWrap(s, first, f, d);
     } else {
-        FastFinder& f = fast.emplace(s, d);
-        if (helper) {
-            sh.Reset();
-            if (!collinear)
-                PrepareSearchSlots(d, sh);
-            sc.helperEndSlot.assign(n, -1);
-            work.emplace(THelperWork{sh, collinear ? nullptr : &f, b, sc.helperEndSlot, cells});
-            helper->Open(&THelperWork::Run, &*work);
-            door.helper = helper;
-        }
-        ok = collinear || GiftWrap(s, first, f, d, helper ? &sh : nullptr);
+        StrictHull(s, sc);
+        if (!FastFirstEdge(s, sc.hull, &first))
+            return Fail(cells, "Finding first edge failed!");
+        FastFinder f(s, d);
+        ok = first.side == 0 || GiftWrap(s, first, f, d);
     }
-    if (!ok) {
-        sh.SetStage(TShare::kQuit);
-        door.Close();
+    if (!ok)
         return Fail(cells, "Finding cell edges failed: a cell has too many neighbours!");
-    }
 
-    sh.SetStage(TShare::kNoSearches);
-    if (collinear)
+    if (first.side == 0)
         ChainCollinear(s, sc, d);
     IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
-    sh.SetStage(TShare::kCells);
-    BuildCellBlocks(sh, b, sc.endSlot, cells);
-    door.Close();
-    if (sh.failed.load(std::memory_order_relaxed))
-        return Fail(cells, "Finding cell edges failed: a cell has too many edges!");
+    sc.endSlot.assign(n, -1);
+    TEndSums sums;
+    const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot, &sums};
+    for (size_t i = 0; i < n; ++i)
+        if (!BuildCell(b, int(i), cells[i]))
+            return Fail(cells, "Finding cell edges failed: a cell has too many edges!");
     return true;
 }

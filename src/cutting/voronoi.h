@@ -15,9 +15,7 @@
 #include "base/helpers.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 constexpr int kCellMaxEdges = 20;  // a cell with more is a reported failure
@@ -61,24 +59,12 @@ struct TVoronoiScratch {
     std::vector<uint8_t> siteTriNum;
     std::vector<std::array<int, 3>> links;     // edge list adjacency: other site, edge, next
     std::vector<std::array<int, 2>> triLinks;  // triangles of an edge: third vertex, next
-    std::vector<int> helperEndSlot;            // the helper thread's endSlot
-    std::unique_ptr<std::atomic<int32_t>[]> searchSlots;  // per edge: a search's state or result
-    size_t searchSlotNum = 0;
-};
-
-// The helper thread of partitions that share their work, started on first
-// use and kept for the passes that follow; it ends when its owner goes.
-class TPartitionHelper;
-struct TPartitionHelperDeleter {
-    void operator()(TPartitionHelper* h) const;
 };
 
 struct TDelaunay {
     std::vector<TTriaEdge> edges;  // in the order found (pTriaEdgesBuf)
     std::vector<TTriangle> tris;   // in the order found
     TVoronoiScratch scratch;
-    int threads = 0;  // 1 or 2; 0: two for a partition of many sites on a machine with two cores or more
-    std::unique_ptr<TPartitionHelper, TPartitionHelperDeleter> helper;
 };
 
 enum class TTriangulation { Fast, Reference };

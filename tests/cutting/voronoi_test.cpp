@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -99,13 +98,8 @@ TEST(VoronoiCells, PartitionsKeepEveryEdgeAndItsOrderBitForBit)
     SRand(12345);
     ASSERT_TRUE(CutPlaceSites(w));
     ASSERT_EQ(w.n, 3942);
-    const std::vector<TVorCell> placed = w.cells;
-    for (int threads : {0, 1, 2}) {
-        w.cells = placed;
-        ASSERT_TRUE(CutPartition(w, TTriangulation::Fast, threads));
-        EXPECT_EQ(CellsDigest(w.cells), 0x316B900C6E4229ADu)
-            << threads << " thread(s)" << std::hex << " 0x" << CellsDigest(w.cells);
-    }
+    ASSERT_TRUE(CutPartition(w));
+    EXPECT_EQ(CellsDigest(w.cells), 0x316B900C6E4229ADu) << std::hex << "0x" << CellsDigest(w.cells);
 }
 
 TEST(VoronoiCells, JitteredGridsPartitionTheFieldIntoNearestSiteCells)
@@ -246,77 +240,6 @@ TEST(VoronoiCells, FailuresAreReportedAndLeaveNoEdgesNorOverrunTheLimits)
         ASSERT_TRUE(AddEdgeToCell(full, 1, 10, 10 + e, 20, 10 + e, kField));
     EXPECT_FALSE(AddEdgeToCell(full, 1, 10, 50, 20, 50, kField));
     EXPECT_EQ(full.edgeNum, kCellMaxEdges);
-}
-
-TEST(VoronoiCells, TwoThreadsGiveTheEdgesTrianglesAndCellsOfOne)
-{
-    // The helper's searches and cells land where one thread puts them, on
-    // sites where ties decide (lattices, rings, rows), where the edge list
-    // outgrows what was set aside for it (a lattice's co-circular squares
-    // give both diagonals), and where the partition fails. One helper serves
-    // every case, as it serves the passes of a cut, larger and smaller.
-    std::vector<TPoint> wheel{{200, 150}};
-    for (int k = 0; k < 24; ++k) {
-        const double a = k * 2 * M_PI / 24 + 0.01;
-        wheel.push_back({200 + int(std::lround(120 * std::cos(a))), 150 + int(std::lround(120 * std::sin(a)))});
-    }
-    std::vector<TPoint> ring{{200, 150}};
-    for (int k = 0; k < 16; ++k) {
-        const double a = k * 2 * M_PI / 16;
-        ring.push_back({200 + int(std::lround(100 * std::cos(a))), 150 + int(std::lround(100 * std::sin(a)))});
-    }
-    std::vector<TPoint> nudged = LatticeSites(12, 12, 13, 10, 29);
-    SRand(5);
-    for (TPoint& p : nudged) {
-        p.x += MyRandom(3) - 1;
-        p.y += MyRandom(3) - 1;
-    }
-    std::vector<TPoint> lattice = LatticeSites(20, 20, 12, 9, 30);
-    lattice[0] = {17, 14};  // a hull edge with no third site on its line
-    std::vector<TPoint> column;
-    for (int i = 0; i < 40; ++i)
-        column.push_back({200, 5 + i * 7});
-    TMyRect gridField;
-    const std::vector<TPoint> grid = JitteredGridSites(1200, 900, 48, 36, 1, 4, &gridField);
-    const TMyRect big = vMyRectInitRB(0, 0, 1199, 899);
-    const struct { const char* name; std::vector<TPoint> sites; TMyRect field; } cases[] = {
-        {"lattice (first, while the list has least room)", lattice, kField},
-        {"jittered grid", grid, gridField},
-        {"random", RandomSites(big, 1500, 7), big},
-
-        {"nudged lattice", nudged, kField},
-        {"ring", ring, kField},
-        {"column", column, kField},
-        {"two", {{100, 150}, {300, 150}}, kField},
-        {"wheel (too many triangles)", wheel, kField},
-        {"3 x 3 lattice (no first edge)", LatticeSites(50, 50, 3, 3, 40), kField},
-        {"same site twice", {{10, 10}, {50, 60}, {10, 10}}, kField},
-    };
-    TDelaunay two;
-    two.threads = 2;
-    for (const auto& c : cases) {
-        TDelaunay one;
-        one.threads = 1;
-        std::vector<TVorCell> cellsOne = CellsFor(c.sites), cellsTwo = CellsFor(c.sites);
-        Recorder().Clear();
-        const bool okOne = CalculateVoronoiCells(cellsOne, c.field, TTriangulation::Fast, &one);
-        const int messagesOne = Recorder().Count(RecordingPlatform::Kind::Message);
-        Recorder().Clear();
-        const bool okTwo = CalculateVoronoiCells(cellsTwo, c.field, TTriangulation::Fast, &two);
-        EXPECT_EQ(okOne, okTwo) << c.name;
-        EXPECT_EQ(Recorder().Count(RecordingPlatform::Kind::Message), messagesOne) << c.name;
-        EXPECT_EQ(CellsDigest(cellsOne), CellsDigest(cellsTwo)) << c.name;
-        if (!okOne)
-            continue;
-        ASSERT_EQ(one.edges.size(), two.edges.size()) << c.name;
-        for (size_t e = 0; e < one.edges.size(); ++e) {
-            const TTriaEdge &a = one.edges[e], &b = two.edges[e];
-            ASSERT_TRUE(a.i1 == b.i1 && a.i2 == b.i2 && a.open == b.open) << c.name << " edge " << e;
-        }
-        ASSERT_EQ(one.tris.size(), two.tris.size()) << c.name;
-        for (size_t t = 0; t < one.tris.size(); ++t)
-            ASSERT_TRUE(std::equal(one.tris[t].v, one.tris[t].v + 3, two.tris[t].v)) << c.name << " triangle " << t;
-    }
 }
 
 TEST(VoronoiCells, MovedSiteIsTheMeanOfEdgeMidpoints)
