@@ -290,24 +290,16 @@ constexpr uint32_t kAlphaBits = kLittle ? 0xFF000000u : 0x000000FFu;
 // The word of a black pixel with alpha a.
 constexpr uint32_t AlphaWord(uint32_t a) { return kLittle ? a << 24 : a; }
 
-// Bits u .. u + 2 of a row's opaque bits: columns u - 1 .. u + 1.
-inline unsigned Bits3(const uint64_t* m, int u)
-{
-    const int k = u >> 6, s = u & 63;
-    uint64_t v = m[k] >> s;
-    if (s > 61)
-        v |= m[k + 1] << (64 - s);
-    return unsigned(v & 7u);
-}
-
-// Bits p .. p + 7 of a row's bits.
-inline unsigned Bits8(const uint64_t* m, int p)
+// Bits p .. p + N - 1 of a row's bits (N <= 57). Bit 0 stands one column
+// left of the row, so the three bits from u are columns u - 1 .. u + 1.
+template <int N>
+inline unsigned RowBits(const uint64_t* m, int p)
 {
     const int k = p >> 6, s = p & 63;
     uint64_t v = m[k] >> s;
-    if (s > 56)
+    if (s > 64 - N)
         v |= m[k + 1] << (64 - s);
-    return unsigned(v & 0xFFu);
+    return unsigned(v & ((uint64_t(1) << N) - 1));
 }
 
 // Eight bytes, 255 where a bit of the index is set (bit 0 the first byte).
@@ -520,7 +512,7 @@ void OCellBaker::MakeShadow()
         const uint64_t* bits = mBits.data() + size_t(y) * nw;
         uint8_t* d = mShadow.data() + size_t(y + m) * size_t(sw) + m;
         for (int x = 0; x < mW; x += 8) {
-            const uint64_t bytes = kBitBytes.v[Bits8(bits, x + 1)];
+            const uint64_t bytes = kBitBytes.v[RowBits<8>(bits, x + 1)];
             std::memcpy(d + x, &bytes, size_t(std::min(8, mW - x)));
         }
     }
@@ -708,7 +700,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 const int e = NextBit(edge, nw, p, lim, false) - 1;
                 for (; u < e; ++u) {
                     uint8_t* o = d + ptrdiff_t(u) * 4;
-                    const unsigned a = kEase.a[Bits3(up, u) | Bits3(cur, u) << 3 | Bits3(dn, u) << 6];
+                    const unsigned a = kEase.a[RowBits<3>(up, u) | RowBits<3>(cur, u) << 3 | RowBits<3>(dn, u) << 6];
                     const uint8_t* s = src + ptrdiff_t(u) * 4;
                     for (int c = 0; c < 3; ++c) {
                         const unsigned t = s[c] * a + 128;
