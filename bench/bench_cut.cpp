@@ -68,6 +68,19 @@ struct Cell {
 };
 constexpr int kPageSide = 4096;  // as the atlas's pages
 
+// Calls fn(i, piece, image, strip) for every piece that has an image to bake.
+template <typename Fn>
+void ForEachBakedPiece(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, int count, bool rotate,
+                       Fn fn)
+{
+    for (int i = 0; i < count; ++i) {
+        const TJig& j = jigs[size_t(i)];
+        const OMyImage& img = images[size_t(i)];
+        if (img.HasPixels() && j.W >= 1 && j.H >= 1)
+            fn(i, j, img, PieceHasStrip(j, rotate));
+    }
+}
+
 // The pieces' blocks shelf-packed into pages as the atlas packs them, the
 // extra of a cell ew x eh; *heights receives each page's height.
 std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, int count,
@@ -75,16 +88,11 @@ std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMy
 {
     std::vector<Cell> cells;
     int page = 0, x = 0, y = 0, shelfH = 0;
-    for (int i = 0; i < count; ++i) {
-        const TJig& j = jigs[size_t(i)];
-        const OMyImage& img = images[size_t(i)];
-        if (!img.HasPixels() || j.W < 1 || j.H < 1)
-            continue;
-        const bool strip = PieceHasStrip(j, rotate);
+    ForEachBakedPiece(jigs, images, count, rotate, [&](int i, const TJig& j, const OMyImage& img, bool strip) {
         const int pitch = strip ? img.H + std::max(ew, eh) : j.W + ew;
         const int bw = strip ? 4 * pitch : pitch, bh = strip ? pitch : j.H + eh;
         if (bw > kPageSide || bh > kPageSide)
-            continue;
+            return;
         if (x + bw > kPageSide)
             x = 0, y += shelfH, shelfH = 0;
         if (y + bh > kPageSide)
@@ -94,7 +102,7 @@ std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMy
         shelfH = std::max(shelfH, bh);
         heights->resize(size_t(page) + 1, 0);
         (*heights)[size_t(page)] = std::max((*heights)[size_t(page)], y + bh);
-    }
+    });
     return cells;
 }
 
@@ -210,12 +218,7 @@ void TimeLooksOnOneCore(const std::vector<TJig>& jigs, const std::vector<OMyImag
     for (int pass = 0; pass < 10; ++pass) {
         const bool bake = pass % 2 == 1;
         const double c0 = ProcessCpuMs();
-        for (int i = 0; i < count; ++i) {
-            const TJig& j = jigs[size_t(i)];
-            const OMyImage& img = images[size_t(i)];
-            if (!img.HasPixels() || j.W < 1 || j.H < 1)
-                continue;
-            const bool strip = PieceHasStrip(j, rotate);
+        ForEachBakedPiece(jigs, images, count, rotate, [&](int, const TJig& j, const OMyImage& img, bool strip) {
             baker.SetPiece(img, strip ? img.H : img.W, j.W, j.H, kShadowLook, true);
             for (int t = 0; bake && t < (strip ? 4 : 1); ++t) {
                 const int cw = (t % 2 ? j.H : j.W) + kShadowLook.ExtraW(), ch = (t % 2 ? j.W : j.H) + kShadowLook.ExtraH();
@@ -228,7 +231,7 @@ void TimeLooksOnOneCore(const std::vector<TJig>& jigs, const std::vector<OMyImag
                         b.blocks[jigs[size_t(nb)].MaskColor] = 1;
                 baker.Bake(t, &b, cell.data(), size_t(cw) * 4);
             }
-        }
+        });
         double& best = bake ? *cells : *piece;
         best = std::min(best, ProcessCpuMs() - c0);
     }
@@ -266,13 +269,8 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         // The straightforward reference: every pixel on its own, one core.
         std::vector<uint8_t> shadow, allowed, cell;
         const double t3 = NowMs();
-        for (int i = 0; i < p.TotalTileNum; ++i) {
-            const TJig& j = jigs[size_t(i)];
-            const OMyImage& img = images[size_t(i)];
-            if (!img.HasPixels() || j.W < 1 || j.H < 1)
-                continue;
+        ForEachBakedPiece(jigs, images, p.TotalTileNum, rotate, [&](int, const TJig& j, const OMyImage& img, bool strip) {
             MakeShadowAlpha(img, j.W, j.H, kShadowLook, shadow);
-            const bool strip = PieceHasStrip(j, rotate);
             for (int t = 0; t < (strip ? 4 : 1); ++t) {
                 const int cw = (t % 2 ? j.H : j.W) + kShadowLook.ExtraW(), ch = (t % 2 ? j.W : j.H) + kShadowLook.ExtraH();
                 allowed.assign(size_t(cw) * size_t(ch), 1);  // the field reads the mask for it: about as much
@@ -280,7 +278,7 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
                 BakeShadowedCell(img, strip ? img.H : img.W, t, j.W, j.H, shadow, allowed.data(), kShadowLook,
                                  cell.data(), size_t(cw) * 4);
             }
-        }
+        });
         r.looksRef = NowMs() - t3;
         TimeLooksOnOneCore(jigs, images, *masks, p.TotalTileNum, rotate, &r.pieceCpu, &r.cellsCpu);
     }
