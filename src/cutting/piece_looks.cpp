@@ -190,20 +190,67 @@ void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const
 
 // ---- The atlas's way ----------------------------------------------------------------------
 
-bool TShadowBlockers::Allows(int r, int u, int v) const
+namespace {
+
+constexpr int RoundUp16(int n) { return (n + 15) & ~15; }
+
+#if defined(__SSE2__)
+// The 16 x 16 bytes at src (rows srcStride apart) transposed to dst: row k
+// of dst holds column k of src.
+inline void Transpose16(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dstStride)
 {
-    int x, y;
-    switch (r & 3) {
-    case 1: x = v, y = boxH - 1 - u; break;
-    case 2: x = boxW - 1 - u, y = boxH - 1 - v; break;
-    case 3: x = boxW - 1 - v, y = u; break;
-    default: x = u, y = v; break;
+    __m128i a[16], b[16];
+    for (size_t k = 0; k < 16; ++k)
+        a[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k * srcStride));
+    // Pairs of rows interleaved byte by byte, then two bytes, four, eight.
+    for (int k = 0; k < 16; k += 2) {
+        b[k] = _mm_unpacklo_epi8(a[k], a[k + 1]);
+        b[k + 1] = _mm_unpackhi_epi8(a[k], a[k + 1]);
     }
-    const int mx = homeX + x, my = homeY + y;
-    if (!plane || mx < 0 || my < 0 || mx >= plane->W || my >= plane->H)
-        return true;
-    return blocks[plane->codes[size_t(my) * size_t(plane->W) + size_t(mx)]] == 0;
+    for (int g = 0; g < 16; g += 4)
+        for (int k = 0; k < 2; ++k) {
+            a[g + 2 * k] = _mm_unpacklo_epi16(b[g + k], b[g + k + 2]);
+            a[g + 2 * k + 1] = _mm_unpackhi_epi16(b[g + k], b[g + k + 2]);
+        }
+    // a[4q + j]: rows 4q .. 4q + 3 of columns 4j .. 4j + 3.
+    for (int j = 0; j < 4; ++j) {
+        b[2 * j] = _mm_unpacklo_epi32(a[j], a[4 + j]);
+        b[2 * j + 1] = _mm_unpackhi_epi32(a[j], a[4 + j]);
+    }
+    for (int j = 0; j < 4; ++j) {
+        a[2 * j] = _mm_unpacklo_epi32(a[8 + j], a[12 + j]);
+        a[2 * j + 1] = _mm_unpackhi_epi32(a[8 + j], a[12 + j]);
+    }
+    // b[j]: columns 2j, 2j + 1 of rows 0 .. 7; a[j] the same of rows 8 .. 15.
+    for (int j = 0; j < 8; ++j) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + size_t(2 * j) * dstStride), _mm_unpacklo_epi64(b[j], a[j]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + size_t(2 * j + 1) * dstStride), _mm_unpackhi_epi64(b[j], a[j]));
+    }
 }
+#endif
+
+// The w x h bytes at src (rows srcStride apart) transposed to dst (rows
+// dstStride apart): row x of dst holds column x of src.
+void TransposeBytes(const uint8_t* src, size_t srcStride, int w, int h, uint8_t* dst, size_t dstStride)
+{
+    int y = 0;
+#if defined(__SSE2__)
+    for (; y + 16 <= h; y += 16) {
+        int x = 0;
+        for (; x + 16 <= w; x += 16)
+            Transpose16(src + size_t(y) * srcStride + size_t(x), srcStride, dst + size_t(x) * dstStride + size_t(y),
+                        dstStride);
+        for (; x < w; ++x)
+            for (int k = 0; k < 16; ++k)
+                dst[size_t(x) * dstStride + size_t(y + k)] = src[size_t(y + k) * srcStride + size_t(x)];
+    }
+#endif
+    for (; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            dst[size_t(x) * dstStride + size_t(y)] = src[size_t(y) * srcStride + size_t(x)];
+}
+
+}  // namespace
 
 void TCodePlane::From(const OMyImage& masks)
 {
@@ -265,90 +312,23 @@ void TShadowBlockers::Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo
     *step = ptrdiff_t(dy) * plane->W + dx;
 }
 
+
+bool TShadowBlockers::Allows(int r, int u, int v) const
+{
+    int x, y;
+    switch (r & 3) {
+    case 1: x = v, y = boxH - 1 - u; break;
+    case 2: x = boxW - 1 - u, y = boxH - 1 - v; break;
+    case 3: x = boxW - 1 - v, y = u; break;
+    default: x = u, y = v; break;
+    }
+    const int mx = homeX + x, my = homeY + y;
+    if (!plane || mx < 0 || my < 0 || mx >= plane->W || my >= plane->H)
+        return true;
+    return blocks[plane->codes[size_t(my) * size_t(plane->W) + size_t(mx)]] == 0;
+}
+
 namespace {
-
-// The eased alpha by the opaque bits of a 3 x 3 neighbourhood: bits 0..2 the
-// row above (left, centre, right), 3..5 the pixel's row, 6..8 the row below.
-struct TEaseTable {
-    uint8_t a[512];
-    TEaseTable()
-    {
-        for (unsigned i = 0; i < 512; ++i) {
-            auto row = [i](unsigned k) {
-                const unsigned b = (i >> (3 * k)) & 7u;
-                return int((b & 1u) + 2 * ((b >> 1) & 1u) + ((b >> 2) & 1u));
-            };
-            a[i] = (i >> 4 & 1u) == 0 ? 0 : uint8_t(EaseAlpha(row(0) + 2 * row(1) + row(2)));
-        }
-    }
-};
-const TEaseTable kEase;
-
-// A pixel's alpha byte (its fourth in memory) within its 32 bits read as a word.
-constexpr bool kLittle = std::endian::native == std::endian::little;
-constexpr uint32_t kAlphaBits = kLittle ? 0xFF000000u : 0x000000FFu;
-// The word of a black pixel with alpha a.
-constexpr uint32_t AlphaWord(uint32_t a) { return kLittle ? a << 24 : a; }
-
-// Bits p .. p + N - 1 of a row's bits (N <= 57). Bit 0 stands one column
-// left of the row, so the three bits from u are columns u - 1 .. u + 1.
-template <int N>
-inline unsigned RowBits(const uint64_t* m, int p)
-{
-    const int k = p >> 6, s = p & 63;
-    uint64_t v = m[k] >> s;
-    if (s > 64 - N)
-        v |= m[k + 1] << (64 - s);
-    return unsigned(v & ((uint64_t(1) << N) - 1));
-}
-
-// Eight bytes, 255 where a bit of the index is set (bit 0 the first byte).
-struct TBitBytes {
-    uint64_t v[256];
-    TBitBytes()
-    {
-        for (unsigned i = 0; i < 256; ++i) {
-            uint8_t bytes[8];
-            for (unsigned k = 0; k < 8; ++k)
-                bytes[k] = (i >> k & 1u) != 0 ? 255 : 0;
-            std::memcpy(&v[i], bytes, 8);
-        }
-    }
-};
-const TBitBytes kBitBytes;
-
-inline bool BitAt(const uint64_t* m, int p) { return (m[p >> 6] >> (p & 63) & 1u) != 0; }
-
-// n transparent pixels: most runs are short, where a call to memset costs
-// more than the stores.
-inline void ZeroPixels(uint8_t* d, int n)
-{
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i z = _mm_setzero_si128();
-    for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + ptrdiff_t(i) * 4), z);
-#endif
-    const uint32_t none = 0;
-    for (; i < n; ++i)
-        std::memcpy(d + ptrdiff_t(i) * 4, &none, 4);
-}
-
-// The first bit from p on (below `limit`) that is 1 (set) or 0 in the nw
-// words at m (bits past them count 0); `limit` when there is none.
-inline int NextBit(const uint64_t* m, size_t nw, int p, int limit, bool set)
-{
-    while (p < limit) {
-        const size_t k = size_t(p >> 6);
-        if (k >= nw)
-            return set ? limit : p;
-        const uint64_t word = (set ? m[k] : ~m[k]) & (~uint64_t(0) << (p & 63));
-        if (word != 0)
-            return std::min(limit, int(k) * 64 + std::countr_zero(word));
-        p = int(k + 1) * 64;
-    }
-    return limit;
-}
 
 #if defined(__SSE2__)
 // (x * magic) >> 16 is x / div for every x up to top.
@@ -362,10 +342,11 @@ constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
 #endif
 
 // One box pass of radius R along the rows, then along the columns, of the
-// w x h bytes at a: the reference's BoxLine over every line, rows first.
-// Sums stay below 2R + 1 times 256: 16-bit lanes, the division a multiply.
+// w x h bytes at a (rows `stride` apart): the reference's BoxLine over every
+// line, rows first. Sums stay below 2R + 1 times 256: 16-bit lanes, the
+// division a multiply.
 template <int R>
-void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
+void BoxBlurFast(uint8_t* a, size_t stride, int w, int h, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
 {
     constexpr unsigned kDiv = 2 * R + 1;
     const size_t uw = size_t(w);
@@ -376,6 +357,7 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
     const __m128i zero = _mm_setzero_si128(), magic = _mm_set1_epi16(short(kMagic)), bias = _mm_set1_epi16(R);
     // Scratch: a copy of the bytes, one padded row and one result row, each
     // with room for a last full step of sixteen past its end.
+    (void)acc;
     const size_t copyBytes = uw * size_t(h) + 16, padBytes = uw + 2 * R + 16;
     tmp.assign(copyBytes + padBytes + uw + 16, 0);
     uint8_t* copy = tmp.data();
@@ -383,7 +365,7 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
     uint8_t* out = pad + padBytes;
     // Rows: each copied between R zeros on either side, the sums read from the copy.
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = a + size_t(y) * uw;
+        uint8_t* row = a + size_t(y) * stride;
         std::memcpy(pad + R, row, uw);
         for (size_t x = 0; x < uw; x += 16) {
             __m128i lo = bias, hi = bias;
@@ -396,11 +378,9 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
             hi = _mm_mulhi_epu16(hi, magic);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
         }
-        std::memcpy(row, out, uw);
+        std::memcpy(copy + size_t(y) * uw, out, uw);
     }
     // Columns: up to 2R + 1 rows of the copy summed per row.
-    (void)acc;
-    std::memcpy(copy, a, uw * size_t(h));
     for (int y = 0; y < h; ++y) {
         const int k0 = std::max(0, y - R), k1 = std::min(h - 1, y + R);
         for (size_t x = 0; x < uw; x += 16) {
@@ -414,23 +394,25 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
             hi = _mm_mulhi_epu16(hi, magic);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
         }
-        std::memcpy(a + size_t(y) * uw, out, uw);
+        std::memcpy(a + size_t(y) * stride, out, uw);
     }
 #else
     acc.assign(uw + 2 * R, 0);
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = a + size_t(y) * uw;
-        uint16_t* pad = acc.data();
+        uint8_t* row = a + size_t(y) * stride;
+        uint16_t* p = acc.data();
         for (size_t x = 0; x < uw; ++x)
-            pad[x + R] = row[x];
+            p[x + R] = row[x];
         for (size_t x = 0; x < uw; ++x) {
             unsigned s = R;
             for (size_t k = 0; k <= 2 * R; ++k)
-                s += pad[x + k];
+                s += p[x + k];
             row[x] = uint8_t(s / kDiv);
         }
     }
-    tmp.assign(a, a + uw * size_t(h));
+    tmp.resize(uw * size_t(h));
+    for (int y = 0; y < h; ++y)
+        std::memcpy(tmp.data() + size_t(y) * uw, a + size_t(y) * stride, uw);
     for (int y = 0; y < h; ++y) {
         uint16_t* sum = acc.data();
         std::fill(sum, sum + uw, uint16_t(R));
@@ -439,53 +421,100 @@ void BoxBlurFast(uint8_t* a, int w, int h, std::vector<uint8_t>& tmp, std::vecto
             for (size_t x = 0; x < uw; ++x)
                 sum[x] = uint16_t(sum[x] + src[x]);
         }
-        uint8_t* row = a + size_t(y) * uw;
+        uint8_t* row = a + size_t(y) * stride;
         for (size_t x = 0; x < uw; ++x)
             row[x] = uint8_t(sum[x] / kDiv);
     }
 #endif
 }
 
-void BoxBlurAny(std::vector<uint8_t>& a, int w, int h, int r, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
+void BoxBlurAny(uint8_t* a, size_t stride, int w, int h, int r, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
 {
     switch (r) {
-    case 1: BoxBlurFast<1>(a.data(), w, h, tmp, acc); break;
-    case 2: BoxBlurFast<2>(a.data(), w, h, tmp, acc); break;
-    case 3: BoxBlurFast<3>(a.data(), w, h, tmp, acc); break;
+    case 1: BoxBlurFast<1>(a, stride, w, h, tmp, acc); break;
+    case 2: BoxBlurFast<2>(a, stride, w, h, tmp, acc); break;
+    case 3: BoxBlurFast<3>(a, stride, w, h, tmp, acc); break;
     default: {
+        // Wider blurs (not the game's own look) the reference's way.
+        std::vector<uint8_t> flat(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y)
+            std::memcpy(flat.data() + size_t(y) * size_t(w), a + size_t(y) * stride, size_t(w));
         std::vector<int> line;
-        BoxBlur(a, w, h, r, line);
+        BoxBlur(flat, w, h, r, line);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(a + size_t(y) * stride, flat.data() + size_t(y) * size_t(w), size_t(w));
         break;
     }
     }
 }
 
-// The opaque bits of n pixels: column c at bit c + 1 of `words` (cleared first).
-void OpaqueBits(const uint8_t* px, int n, uint64_t* words, int nw)
-{
-    std::memset(words, 0, size_t(nw) * sizeof(uint64_t));
-    int c = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; c + 16 <= n; c += 16) {
-        const __m128i* q = reinterpret_cast<const __m128i*>(px + ptrdiff_t(c) * 4);
-        const __m128i a0 = _mm_srli_epi32(_mm_loadu_si128(q), 24), a1 = _mm_srli_epi32(_mm_loadu_si128(q + 1), 24);
-        const __m128i a2 = _mm_srli_epi32(_mm_loadu_si128(q + 2), 24), a3 = _mm_srli_epi32(_mm_loadu_si128(q + 3), 24);
-        const __m128i all = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
-        const unsigned clear = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(all, zero)));
-        const uint64_t bits = uint64_t(~clear & 0xFFFFu);
-        const int p = c + 1, s = p & 63;
-        words[p >> 6] |= bits << s;
-        if (s > 48)
-            words[(p >> 6) + 1] |= bits >> (64 - s);
+// 255 where a byte's index is below n, for n = 0 .. 16.
+struct TLaneMasks {
+    alignas(16) uint8_t below[17][16];
+    TLaneMasks()
+    {
+        for (int n = 0; n <= 16; ++n)
+            for (int i = 0; i < 16; ++i)
+                below[n][i] = i < n ? 255 : 0;
     }
-#endif
-    for (; c < n; ++c)
-        if (px[ptrdiff_t(c) * 4 + 3] != 0)
-            words[(c + 1) >> 6] |= uint64_t(1) << ((c + 1) & 63);
+};
+const TLaneMasks kLanes;
+
+inline int LanesBelow(int n) { return std::clamp(n, 0, 16); }
+
+#if defined(__SSE2__)
+inline __m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store16(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// The sixteen bytes in reverse order.
+inline __m128i Reverse16(__m128i v)
+{
+    v = _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3));
+    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
 }
 
+// Sixteen bytes at p, or (rev) the sixteen at p - 15 .. p last first.
+inline __m128i LoadDir(const uint8_t* p, int u, bool rev)
+{
+    return rev ? Reverse16(Load16(p - u - 15)) : Load16(p + u);
+}
+
+// 255 where the alpha of sixteen RGBA pixels is not 0.
+inline __m128i OpaqueOf(const uint8_t* px)
+{
+    const __m128i a0 = _mm_srli_epi32(Load16(px), 24), a1 = _mm_srli_epi32(Load16(px + 16), 24);
+    const __m128i a2 = _mm_srli_epi32(Load16(px + 32), 24), a3 = _mm_srli_epi32(Load16(px + 48), 24);
+    const __m128i all = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
+    return _mm_xor_si128(_mm_cmpeq_epi8(all, _mm_setzero_si128()), _mm_set1_epi8(-1));
+}
+
+// (x * y + 127) / 255 of the bytes x and y, rounded as the reference's shadow.
+inline __m128i MulDiv255Up(__m128i x, __m128i y)
+{
+    const __m128i zero = _mm_setzero_si128(), k127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+    __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero)), k127);
+    __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero)), k127);
+    lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lo, one), _mm_srli_epi16(lo, 8)), 8);
+    hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(hi, one), _mm_srli_epi16(hi, 8)), 8);
+    return _mm_packus_epi16(lo, hi);
+}
+#endif
+
 }  // namespace
+
+std::vector<uint8_t> OCellBaker::Shadow() const
+{
+    std::vector<uint8_t> out;
+    if (!mHasShadow)
+        return out;
+    const int m = mLook.Margin(), sw = mW + 2 * m, sh = mH + 2 * m;
+    out.resize(size_t(sw) * size_t(sh));
+    for (int y = 0; y < sh; ++y)
+        std::memcpy(out.data() + size_t(y) * size_t(sw), mUp.data() + size_t(y) * mUpStride + size_t(mPad), size_t(sw));
+    return out;
+}
 
 void OCellBaker::SetPiece(const OMyImage& img, int cellW, int w, int h, const TShadowLook& look, bool shadow)
 {
@@ -495,94 +524,87 @@ void OCellBaker::SetPiece(const OMyImage& img, int cellW, int w, int h, const TS
     mW = w;
     mH = h;
     mLook = look;
-    mShadow.clear();
-    SquareBits();
+    mTransposed = false;
+    mCodesMade = false;
     // As the reference: a box larger than the image makes no shadow.
-    if (shadow && w >= 1 && h >= 1 && w <= img.W && h <= img.H)
+    mHasShadow = shadow && w >= 1 && h >= 1 && w <= img.W && h <= img.H;
+    if (mHasShadow)
         MakeShadow();
 }
 
 void OCellBaker::MakeShadow()
 {
+    const OMyImage& img = *mImg;
     const int m = mLook.Margin(), sw = mW + 2 * m, sh = mH + 2 * m;
-    mShadow.assign(size_t(sw) * size_t(sh), 0);
-    // The outline from square 0's bits, eight pixels a step.
-    const size_t nw = size_t(mWords);
+    // Zeros on both sides of every row, so that a turn reads sixteen bytes
+    // forwards or backwards from any column of its cell without a check.
+    const int uS0 = mLook.offsetX - mLook.Margin();
+    mPad = RoundUp16(std::max(0, uS0)) + 16;
+    mUpStride = size_t(2 * mPad + RoundUp16(sw));
+    mUp.assign(mUpStride * size_t(RoundUp16(sh)), 0);
+    uint8_t* up = mUp.data() + mPad;
+    // Square 0's outline, 255 where opaque.
     for (int y = 0; y < mH; ++y) {
-        const uint64_t* bits = mBits.data() + size_t(y) * nw;
-        uint8_t* d = mShadow.data() + size_t(y + m) * size_t(sw) + m;
-        for (int x = 0; x < mW; x += 8) {
-            const uint64_t bytes = kBitBytes.v[RowBits<8>(bits, x + 1)];
-            std::memcpy(d + x, &bytes, size_t(std::min(8, mW - x)));
-        }
+        const uint8_t* s = MyImageGetLineXY(img, 0, y);
+        uint8_t* d = up + size_t(y + m) * mUpStride + size_t(m);
+        int x = 0;
+#if defined(__SSE2__)
+        for (; x + 16 <= mW; x += 16)
+            Store16(d + x, OpaqueOf(s + ptrdiff_t(x) * 4));
+#endif
+        for (; x < mW; ++x)
+            d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? 255 : 0;
     }
     if (mLook.blur1 > 0)
-        BoxBlurAny(mShadow, sw, sh, mLook.blur1, mBlur, mPad);
+        BoxBlurAny(up, mUpStride, sw, sh, mLook.blur1, mBlur, mAcc);
     if (mLook.blur2 > 0)
-        BoxBlurAny(mShadow, sw, sh, mLook.blur2, mBlur, mPad);
+        BoxBlurAny(up, mUpStride, sw, sh, mLook.blur2, mBlur, mAcc);
     const unsigned k = unsigned(std::clamp(mLook.opacity, 0, 255));
-    for (uint8_t& v : mShadow) {
-        const unsigned t = v * k + 127;  // / 255, exact below 65153
-        v = uint8_t((t + 1 + (t >> 8)) >> 8);
-    }
-    // Where each row and each column has shadow: the only pixels worked one by one.
-    mRowF.assign(size_t(sh), int16_t(sw));
-    mRowL.assign(size_t(sh), int16_t(-1));
-    mColF.assign(size_t(sw), int16_t(sh));
-    mColL.assign(size_t(sw), int16_t(-1));
-    int16_t* colF = mColF.data();
-    int16_t* colL = mColL.data();
     for (int y = 0; y < sh; ++y) {
-        const uint8_t* s = mShadow.data() + size_t(y) * size_t(sw);
-        int f = 0, l = sw - 1;
-        while (f < sw && s[f] == 0)
-            ++f;
-        if (f == sw)
-            continue;
-        while (s[l] == 0)
-            --l;
-        mRowF[size_t(y)] = int16_t(f);
-        mRowL[size_t(y)] = int16_t(l);
-        // Rows come in order: a column's first is the first seen, its last the
-        // last. Outside f .. l the row is zero and changes nothing.
-        const int16_t yy = int16_t(y), none = int16_t(sh);
-        int x = f;
+        uint8_t* row = up + size_t(y) * mUpStride;
+        int x = 0;
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128(), yv = _mm_set1_epi16(yy), nv = _mm_set1_epi16(none);
-        for (; x + 8 <= l + 1; x += 8) {
-            const __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + x)), zero);
-            const __m128i off = _mm_cmpeq_epi16(v, zero);
-            __m128i* pf = reinterpret_cast<__m128i*>(colF + x);
-            __m128i* pl = reinterpret_cast<__m128i*>(colL + x);
-            const __m128i candF = _mm_or_si128(_mm_and_si128(off, nv), _mm_andnot_si128(off, yv));
-            _mm_storeu_si128(pf, _mm_min_epi16(_mm_loadu_si128(pf), candF));
-            _mm_storeu_si128(pl, _mm_or_si128(_mm_and_si128(off, _mm_loadu_si128(pl)), _mm_andnot_si128(off, yv)));
-        }
+        // Whole steps of sixteen: the padding after the row stays zero.
+        const __m128i kv = _mm_set1_epi8(char(k));
+        for (; x < sw; x += 16)
+            Store16(row + x, MulDiv255Up(Load16(row + x), kv));
 #endif
-        for (; x <= l; ++x) {
-            const bool on = s[x] != 0;
-            colF[x] = std::min(colF[x], on ? yy : none);
-            colL[x] = on ? yy : colL[x];
+        for (; x < sw; ++x) {
+            const unsigned t = row[x] * k + 127;  // / 255, exact below 65153
+            row[x] = uint8_t((t + 1 + (t >> 8)) >> 8);
         }
     }
 }
 
-void OCellBaker::SquareBits()
+void OCellBaker::CopyCodes(const TShadowBlockers& b, int extra)
 {
-    // One pass along the image's rows, every square at once: the rows lie
-    // in memory in that order.
-    const OMyImage& img = *mImg;
-    mSquares = std::clamp(img.W / mCellW, 1, 4);
-    mWords = (mCellW + 1 + 63) / 64 + 1;
-    const size_t nw = size_t(mWords), perSquare = size_t(img.H + 1) * nw;
-    mBits.resize(size_t(mSquares) * perSquare);
-    for (int y = 0; y < img.H; ++y)
-        for (int q = 0; q < mSquares; ++q) {
-            const int x0 = q * mCellW, n = std::min(mCellW, img.W - x0);
-            OpaqueBits(MyImageGetLineXY(img, x0, y), n, mBits.data() + size_t(q) * perSquare + size_t(y) * nw, mWords);
-        }
-    for (int q = 0; q < mSquares; ++q)
-        std::fill_n(mBits.data() + size_t(q) * perSquare + size_t(img.H) * nw, nw, uint64_t(0));
+    // One copy serves the piece's four turns.
+    if (mCodesMade && mCodesOf == b.plane && mCodesX == b.homeX && mCodesY == b.homeY && mCodesW == b.boxW &&
+        mCodesH == b.boxH)
+        return;
+    const TCodePlane& plane = *b.plane;
+    // Every cell of every turn lies within `extra` of the box, the box
+    // itself no larger than the image's.
+    const int E = extra + std::max({0, mW - b.boxW, mH - b.boxH, mW - b.boxH, mH - b.boxW});
+    const int rw = b.boxW + 2 * E, rh = b.boxH + 2 * E;
+    if (b.boxW < 1 || b.boxH < 1)
+        return;
+    mCodesEdge = E;
+    mCodesPad = 16;
+    mCodesUpStride = size_t(2 * mCodesPad + RoundUp16(rw));
+    mCodesTrStride = size_t(2 * mCodesPad + RoundUp16(rh));
+    mCodesUp.assign(mCodesUpStride * size_t(RoundUp16(rh)), 0);
+    mCodesTr.assign(mCodesTrStride * size_t(RoundUp16(rw)), 0);
+    const int x0 = b.homeX - E, y0 = b.homeY - E;
+    const int c0 = std::max(0, -x0), c1 = std::min(rw, plane.W - x0);  // the columns inside the mask
+    for (int q = std::max(0, -y0); q < std::min(rh, plane.H - y0) && c0 < c1; ++q)
+        std::memcpy(mCodesUp.data() + size_t(q) * mCodesUpStride + size_t(mCodesPad + c0),
+                    plane.codes.data() + size_t(y0 + q) * size_t(plane.W) + size_t(x0 + c0), size_t(c1 - c0));
+    TransposeBytes(mCodesUp.data() + mCodesPad, mCodesUpStride, RoundUp16(rw), RoundUp16(rh),
+                   mCodesTr.data() + mCodesPad, mCodesTrStride);
+    mCodesMade = true;
+    mCodesOf = b.plane;
+    mCodesX = b.homeX, mCodesY = b.homeY, mCodesW = b.boxW, mCodesH = b.boxH;
 }
 
 void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride)
@@ -590,155 +612,273 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const OMyImage& img = *mImg;
     r &= 3;
     const bool odd = r % 2 == 1;
-    const int w = mW, h = mH, dw = odd ? h : w, dh = odd ? w : h;
     const TShadowLook& look = mLook;
+    const int dw = odd ? mH : mW, dh = odd ? mW : mH;
     const int cw = dw + look.ExtraW(), ch = dh + look.ExtraH();
-    const int m = look.Margin(), sw = w + 2 * m, sh = h + 2 * m;
-    const int tw = odd ? sh : sw, th = odd ? sw : sh;  // the turned shadow
-    const bool hasShadow = !mShadow.empty();
-    assert(r * mCellW + dw <= img.W && dh <= img.H);
+    const int m = look.Margin(), sw = mW + 2 * m, sh = mH + 2 * m;
+    const int th = odd ? sw : sh;                              // the turned shadow's rows
+    const int uS0 = look.offsetX - m, vS0 = look.offsetY - m;  // cell pixel (u, v) shows turned shadow (u - uS0, v - vS0)
     const int x0 = r * mCellW;
-    assert(r < mSquares);
-    const size_t nw = size_t(mWords);
-    const uint64_t* bits = mBits.data() + size_t(r) * size_t(img.H + 1) * nw;
-    const uint64_t* zero = bits + size_t(img.H) * nw;
-    // Per row: the box's opaque bits and its inside (opaque with all eight neighbours).
-    uint64_t boxMask[64], opaque[64], inside[64], outline[64];
-    std::vector<uint64_t> big;
-    uint64_t *box = boxMask, *op = opaque, *in = inside, *edge = outline;
-    if (nw > 64) {
-        big.resize(4 * nw);
-        box = big.data(), op = box + nw, in = op + nw, edge = in + nw;
+    assert(x0 + dw <= img.W && dh <= img.H);
+    if (cw <= 0 || ch <= 0)
+        return;
+    if (mHasShadow && odd && !mTransposed) {
+        // The odd turns read the upright shadow's columns: its transpose has them as rows.
+        mTrStride = size_t(2 * mPad + RoundUp16(sh));
+        mTr.assign(mTrStride * size_t(RoundUp16(sw)), 0);
+        TransposeBytes(mUp.data() + mPad, mUpStride, RoundUp16(sw), RoundUp16(sh), mTr.data() + mPad, mTrStride);
+        mTransposed = true;
     }
-    for (size_t k = 0; k < nw; ++k) {  // bits 1 .. dw
-        const int lo = int(k) * 64, hi = lo + 64;
-        uint64_t b = 0;
-        if (dw + 1 > lo && 1 < hi)
-            for (int p = std::max(lo, 1); p < std::min(hi, dw + 1); ++p)
-                b |= uint64_t(1) << (p - lo);
-        box[k] = b;
-    }
+    // The columns whose opacity counts: the box and the one after it (a
+    // neighbour of the box's last column), within the square and the image.
+    const int nO = std::min({dw + 1, mCellW, img.W - x0});
+    const int span = RoundUp16(cw);
+    const size_t len = size_t(span) + 48;  // a row buffer: 16 bytes before column 0, 32 after the span
+    // Row buffers: opacity (0 or 1) and its 1 2 1 sums along the row for
+    // three image rows in turn, a zero row, the row's blocked bytes, and
+    // room for a last partial step's pixels in and out.
+    mRows.assign(16 + 8 * len + 128, 0);
+    uint8_t* const base = mRows.data() + 16;
+    auto opacityRow = [&](int k) { return base + size_t(k) * len; };
+    auto sumRow = [&](int k) { return base + size_t(3 + k) * len; };
+    const uint8_t* const zeroRow = base + 6 * len;
+    uint8_t* const blockedRow = base + 7 * len;
+    uint8_t* const pxIn = base + 8 * len;
+    uint8_t* const pxOut = pxIn + 64;
+
+    // The codes that keep the shadow off: compared sixteen at a time when
+    // there are few, else looked up in the table pixel by pixel.
+    constexpr int kListed = 8;
+    uint8_t listed[kListed];
+    int nListed = 0;
+    bool tableOnly = false;
+    const bool anyBlocks = blockers && blockers->plane && !blockers->plane->codes.empty();
+    if (anyBlocks)
+        for (int c = 0; c < 256; ++c)
+            if (blockers->blocks[size_t(c)] != 0) {
+                if (nListed < kListed)
+                    listed[nListed] = uint8_t(c);
+                ++nListed;
+            }
+    if (nListed > kListed)
+        tableOnly = true;
+    if (anyBlocks && nListed > 0 && !tableOnly && mHasShadow)
+        CopyCodes(*blockers, std::max(look.ExtraW(), look.ExtraH()));
+
+    // Image row y of square r: its opacity and sums into slot y % 3.
+    auto fillRow = [&](int y) {
+        uint8_t* o = opacityRow(y % 3);
+        uint8_t* s = sumRow(y % 3);
+        const uint8_t* src = MyImageGetLineXY(img, x0, y);
+        const int n = std::min(nO, img.W - x0);
+        int u = 0;
+#if defined(__SSE2__)
+        const __m128i one = _mm_set1_epi8(1);
+        for (; u < n; u += 16) {
+            const uint8_t* p = src + ptrdiff_t(u) * 4;
+            if (u + 16 > img.W - x0) {
+                std::memset(pxIn, 0, 64);
+                std::memcpy(pxIn, p, size_t(img.W - x0 - u) * 4);
+                p = pxIn;
+            }
+            const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - u)]));
+            Store16(o + u, _mm_and_si128(_mm_and_si128(OpaqueOf(p), keep), one));
+        }
+        for (; u < span + 32; u += 16)
+            Store16(o + u, _mm_setzero_si128());
+        for (u = 0; u < span; u += 16) {
+            const __m128i c = Load16(o + u);
+            Store16(s + u, _mm_add_epi8(_mm_add_epi8(Load16(o + u - 1), Load16(o + u + 1)), _mm_add_epi8(c, c)));
+        }
+#else
+        for (; u < n; ++u)
+            o[u] = src[ptrdiff_t(u) * 4 + 3] != 0 ? 1 : 0;
+        std::fill(o + u, o + span + 32, uint8_t(0));
+        for (u = 0; u < span; ++u)
+            s[u] = uint8_t(o[u - 1] + 2 * o[u] + o[u + 1]);
+#endif
+    };
+    if (dh > 0)
+        fillRow(0);
+
     for (int v = 0; v < ch; ++v) {
         uint8_t* d = dst + size_t(v) * stride;
-        int a0 = INT32_MAX, a1 = -1;  // the row's pixels that are not plain zero: a0 .. a1
-        const uint64_t *up = zero, *cur = zero, *dn = zero;
-        const uint8_t* src = nullptr;
-        if (v < dh) {
-            cur = bits + size_t(v) * nw;
-            up = v > 0 ? cur - nw : zero;
-            dn = v + 1 < img.H ? cur + nw : zero;
+        const bool pieceRow = v < dh;
+        const uint8_t *sumUp = zeroRow, *sumCur = zeroRow, *sumDn = zeroRow, *opCur = zeroRow, *src = nullptr;
+        if (pieceRow) {
+            if (v + 1 < img.H)
+                fillRow(v + 1);
+            sumUp = v > 0 ? sumRow((v - 1) % 3) : zeroRow;
+            sumCur = sumRow(v % 3);
+            opCur = opacityRow(v % 3);
+            sumDn = v + 1 < img.H ? sumRow((v + 1) % 3) : zeroRow;
             src = MyImageGetLineXY(img, x0, v);
-            for (size_t k = 0; k < nw; ++k) {
-                const uint64_t ve = up[k] & cur[k] & dn[k];
-                const uint64_t lft = (ve << 1) | (k > 0 ? (up[k - 1] & cur[k - 1] & dn[k - 1]) >> 63 : 0);
-                const uint64_t rgt = (ve >> 1) | (k + 1 < nw ? (up[k + 1] & cur[k + 1] & dn[k + 1]) << 63 : 0);
-                op[k] = cur[k] & box[k];
-                in[k] = ve & lft & rgt & box[k];
-                edge[k] = op[k] & ~in[k];
-                if (op[k] != 0) {
-                    if (a1 < 0)
-                        a0 = int(k) * 64 + std::countr_zero(op[k]) - 1;
-                    a1 = int(k) * 64 + 63 - std::countl_zero(op[k]) - 1;
-                }
-            }
         }
-        // The turned shadow's row under this one: shadow pixel tu at base + tu * step.
-        const int tv = v - look.offsetY + m;
-        ptrdiff_t base = 0, step = 0;
-        const bool shadowRow = hasShadow && tv >= 0 && tv < th;
-        if (shadowRow) {
-            int f, l;
+        // The turned shadow's row under this one, read forwards or backwards.
+        const int tv = v - vS0;
+        const uint8_t* shade = nullptr;
+        bool shadeRev = false;
+        if (mHasShadow && tv >= 0 && tv < th) {
+            const ptrdiff_t pad = mPad;
             switch (r) {
-            case 1: f = sh - 1 - mColL[size_t(tv)], l = sh - 1 - mColF[size_t(tv)];
-                base = ptrdiff_t(sh - 1) * sw + tv, step = -sw; break;
-            case 2: f = sw - 1 - mRowL[size_t(sh - 1 - tv)], l = sw - 1 - mRowF[size_t(sh - 1 - tv)];
-                base = ptrdiff_t(sh - 1 - tv) * sw + sw - 1, step = -1; break;
-            case 3: f = mColF[size_t(sw - 1 - tv)], l = mColL[size_t(sw - 1 - tv)];
-                base = sw - 1 - tv, step = sw; break;
-            default: f = mRowF[size_t(tv)], l = mRowL[size_t(tv)];
-                base = ptrdiff_t(tv) * sw, step = 1; break;
-            }
-            if (f <= l) {
-                const int du = look.offsetX - m;  // cell u of shadow tu
-                a0 = std::min(a0, std::max(0, f + du));
-                a1 = std::max(a1, std::min(cw - 1, l + du));
+            case 1: shade = mTr.data() + size_t(tv) * mTrStride + pad + sh - 1 + uS0, shadeRev = true; break;
+            case 2: shade = mUp.data() + size_t(sh - 1 - tv) * mUpStride + pad + sw - 1 + uS0, shadeRev = true; break;
+            case 3: shade = mTr.data() + size_t(sw - 1 - tv) * mTrStride + pad - uS0; break;
+            default: shade = mUp.data() + size_t(tv) * mUpStride + pad - uS0; break;
             }
         }
-        // The mask under the row, where the shadow's keep-off is read.
-        ptrdiff_t mOff = 0, mStep = 0;
-        int mLo = 1, mHi = 0;
-        if (blockers && shadowRow)
-            blockers->Row(r, v, &mOff, &mStep, &mLo, &mHi);
-        const uint8_t* mpx = mLo <= mHi ? blockers->plane->codes.data() : nullptr;
-        const ptrdiff_t sOff = base + ptrdiff_t(m - look.offsetX) * step;  // shadow of cell pixel u at sOff + u step
-        if (a1 < a0) {
-            ZeroPixels(d, cw);
+        if (!pieceRow && !shade) {
+            std::memset(d, 0, size_t(cw) * 4);
             continue;
         }
-        ZeroPixels(d, a0);
-        ZeroPixels(d + size_t(a1 + 1) * 4, cw - 1 - a1);
-        // The row in runs: the inside copied, outline pixels eased one by
-        // one, and outside the piece the shadow alone (black, its alpha).
-        const int uS0 = look.offsetX - m, uS1 = uS0 + tw - 1;  // the columns the turned shadow covers
-        const int lim = a1 + 2;                                 // bits a0 + 1 .. a1 + 1
-        for (int u = a0; u <= a1;) {
-            const int p = u + 1;
-            if (src && BitAt(in, p)) {
-                const int e = NextBit(in, nw, p, lim, false) - 1;
-                const uint8_t* s = src + ptrdiff_t(u) * 4;
-                uint8_t* o = d + ptrdiff_t(u) * 4;
-                for (int i = 0; i < e - u; ++i) {
-                    uint32_t px;
-                    std::memcpy(&px, s + ptrdiff_t(i) * 4, 4);
-                    px |= kAlphaBits;
-                    std::memcpy(o + ptrdiff_t(i) * 4, &px, 4);
-                }
-                u = e;
-                continue;
-            }
-            if (src && BitAt(op, p)) {
-                const int e = NextBit(edge, nw, p, lim, false) - 1;
-                for (; u < e; ++u) {
-                    uint8_t* o = d + ptrdiff_t(u) * 4;
-                    const unsigned a = kEase.a[RowBits<3>(up, u) | RowBits<3>(cur, u) << 3 | RowBits<3>(dn, u) << 6];
-                    const uint8_t* s = src + ptrdiff_t(u) * 4;
-                    for (int c = 0; c < 3; ++c) {
-                        const unsigned t = s[c] * a + 128;
-                        o[c] = uint8_t((t + (t >> 8)) >> 8);
+        // The mask's codes under the row: read from the piece's copies of
+        // them (forwards or backwards) when the whole row lies in the mask,
+        // else spelled out into blockedRow.
+        enum { kNoBlock, kListRow, kTableRow } blockMode = kNoBlock;
+        const uint8_t* codes = nullptr;
+        const bool codesRev = r == 1 || r == 2;
+        if (shade && anyBlocks && nListed > 0) {
+            ptrdiff_t off, step;
+            int lo, hi;
+            blockers->Row(r, v, &off, &step, &lo, &hi);
+            if (lo <= hi) {
+                if (lo <= 0 && hi >= cw - 1 && !tableOnly) {
+                    // Mask point (homeX + x, homeY + y) of box point (x, y) is
+                    // row y + E, column x + E of the copy, column y + E, row
+                    // x + E of the transpose.
+                    const int E = mCodesEdge, bw = blockers->boxW, bh = blockers->boxH;
+                    const uint8_t* up = mCodesUp.data() + mCodesPad;
+                    const uint8_t* tr = mCodesTr.data() + mCodesPad;
+                    switch (r) {
+                    case 1: codes = tr + size_t(v + E) * mCodesTrStride + size_t(bh - 1 + E); break;
+                    case 2: codes = up + size_t(bh - 1 - v + E) * mCodesUpStride + size_t(bw - 1 + E); break;
+                    case 3: codes = tr + size_t(bw - 1 - v + E) * mCodesTrStride + size_t(E); break;
+                    default: codes = up + size_t(v + E) * mCodesUpStride + size_t(E); break;
                     }
-                    unsigned sv = 0;
-                    if (shadowRow && u >= uS0 && u <= uS1)
-                        sv = mShadow[size_t(sOff + ptrdiff_t(u) * step)];
-                    if (sv != 0 && mpx && u >= mLo && u <= mHi && blockers->blocks[mpx[mOff + ptrdiff_t(u) * mStep]] != 0)
-                        sv = 0;
-                    o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
+                    blockMode = kListRow;
+                } else {
+                    const TCodePlane& plane = *blockers->plane;
+                    blockMode = kTableRow;
+                    for (int u = 0; u < cw; ++u)
+                        blockedRow[u] = u >= lo && u <= hi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
                 }
-                continue;
             }
-            const int e = src ? NextBit(op, nw, p, lim, true) - 1 : a1 + 1;
-            if (!shadowRow) {
-                ZeroPixels(d + ptrdiff_t(u) * 4, e - u);
-                u = e;
-                continue;
-            }
-            const int s0 = std::clamp(uS0, u, e), s1 = std::clamp(uS1 + 1, u, e);
-            ZeroPixels(d + ptrdiff_t(u) * 4, s0 - u);
-            ZeroPixels(d + ptrdiff_t(s1) * 4, e - s1);
-            const int b0 = mpx ? std::clamp(mLo, s0, s1) : s1, b1 = mpx ? std::clamp(mHi + 1, s0, s1) : s1;
-            auto free = [&](int f, int l) {
-                for (int x = f; x < l; ++x) {
-                    const uint32_t px = AlphaWord(mShadow[size_t(sOff + ptrdiff_t(x) * step)]);
-                    std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
-                }
-            };
-            free(s0, b0);
-            for (int x = b0; x < b1; ++x) {
-                const uint32_t sv = mShadow[size_t(sOff + ptrdiff_t(x) * step)];
-                const uint32_t px = blockers->blocks[mpx[mOff + ptrdiff_t(x) * mStep]] != 0 ? 0u : AlphaWord(sv);
-                std::memcpy(d + ptrdiff_t(x) * 4, &px, 4);
-            }
-            free(b1, s1);
-            u = e;
         }
+
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi8(-1), eight = _mm_set1_epi8(8);
+        const __m128i highNibble = _mm_set1_epi8(char(0xF0)), rgbMask = _mm_set1_epi32(0x00FFFFFF);
+        const __m128i k128 = _mm_set1_epi16(128);
+        for (int u = 0; u < cw; u += 16) {
+            const bool full = u + 16 <= cw;
+            uint8_t* o = full ? d + ptrdiff_t(u) * 4 : pxOut;
+            // The eased alpha: 255 x (the 1 2 1 / 2 4 2 / 1 2 1 sum of the
+            // opaque neighbours) / 16 where opaque, computed as 16 x sum, less
+            // 1 above 8 (the rounding), in bytes (16 x 16 wraps to 0, less 1 is 255).
+            __m128i a = zero;
+            if (pieceRow && u < dw) {
+                const __m128i c = Load16(sumCur + u);
+                const __m128i sum = _mm_add_epi8(_mm_add_epi8(Load16(sumUp + u), Load16(sumDn + u)), _mm_add_epi8(c, c));
+                const __m128i inBox = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(dw - u)]));
+                const __m128i opaque = _mm_and_si128(_mm_cmpgt_epi8(Load16(opCur + u), zero), inBox);
+                const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
+                a = _mm_and_si128(eased, opaque);
+            }
+            __m128i sv = zero;
+            if (shade) {
+                sv = LoadDir(shade, u, shadeRev);
+                if (blockMode == kListRow) {
+                    const __m128i c = LoadDir(codes, u, codesRev);
+                    __m128i off = _mm_cmpeq_epi8(c, _mm_set1_epi8(char(listed[0])));
+                    for (int k = 1; k < nListed; ++k)
+                        off = _mm_or_si128(off, _mm_cmpeq_epi8(c, _mm_set1_epi8(char(listed[k]))));
+                    sv = _mm_andnot_si128(off, sv);
+                } else if (blockMode == kTableRow) {
+                    sv = _mm_andnot_si128(_mm_cmpgt_epi8(Load16(blockedRow + u), zero), sv);
+                }
+            }
+            const int noShade = _mm_movemask_epi8(_mm_cmpeq_epi8(sv, zero));
+            const int noPiece = _mm_movemask_epi8(_mm_cmpeq_epi8(a, zero));
+            // The alpha: the piece's, and over it the shadow's where it shows.
+            __m128i outA = a;
+            if (noShade != 0xFFFF)
+                outA = _mm_add_epi8(a, MulDiv255Up(sv, _mm_xor_si128(a, ones)));
+            // Alpha words: each pixel's alpha in its fourth byte.
+            const __m128i aLo = _mm_unpacklo_epi8(zero, outA), aHi = _mm_unpackhi_epi8(zero, outA);
+            const __m128i words[4] = {_mm_unpacklo_epi16(zero, aLo), _mm_unpackhi_epi16(zero, aLo),
+                                      _mm_unpacklo_epi16(zero, aHi), _mm_unpackhi_epi16(zero, aHi)};
+            if (noPiece == 0xFFFF) {
+                // Outside the piece: black with the shadow's alpha, or nothing.
+                for (int g = 0; g < 4; ++g)
+                    Store16(o + 16 * g, words[g]);
+            } else {
+                const uint8_t* px = src + ptrdiff_t(u) * 4;
+                if (u + 16 > img.W - x0) {
+                    std::memset(pxIn, 0, 64);
+                    std::memcpy(pxIn, px, size_t(img.W - x0 - u) * 4);
+                    px = pxIn;
+                }
+                const int inside = _mm_movemask_epi8(_mm_cmpeq_epi8(a, ones));
+                if (inside == 0xFFFF) {
+                    for (int g = 0; g < 4; ++g)
+                        Store16(o + 16 * g, _mm_or_si128(Load16(px + 16 * g), words[g]));
+                } else {
+                    // Each pixel's alpha in all four of its bytes.
+                    const __m128i lo = _mm_unpacklo_epi8(a, a), hi = _mm_unpackhi_epi8(a, a);
+                    const __m128i spread[4] = {_mm_unpacklo_epi16(lo, lo), _mm_unpackhi_epi16(lo, lo),
+                                               _mm_unpacklo_epi16(hi, hi), _mm_unpackhi_epi16(hi, hi)};
+                    const int edge = ~(inside | noPiece);  // eased outline pixels, alpha 1 .. 254
+                    for (int g = 0; g < 4; ++g) {
+                        const __m128i p = Load16(px + 16 * g);
+                        __m128i rgb;
+                        if ((edge >> (4 * g) & 0xF) != 0) {
+                            // Premultiplied: (c a + 128) / 255, rounded as the reference.
+                            __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
+                            __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
+                            l = _mm_srli_epi16(_mm_add_epi16(l, _mm_srli_epi16(l, 8)), 8);
+                            h = _mm_srli_epi16(_mm_add_epi16(h, _mm_srli_epi16(h, 8)), 8);
+                            rgb = _mm_packus_epi16(l, h);
+                        } else {
+                            rgb = _mm_and_si128(p, _mm_cmpeq_epi8(spread[g], ones));
+                        }
+                        Store16(o + 16 * g, _mm_or_si128(_mm_and_si128(rgb, rgbMask), words[g]));
+                    }
+                }
+            }
+            if (!full)
+                std::memcpy(d + ptrdiff_t(u) * 4, pxOut, size_t(cw - u) * 4);
+        }
+#else
+        for (int u = 0; u < cw; ++u) {
+            unsigned a = 0;
+            if (pieceRow && u < dw && opCur[u] != 0) {
+                const unsigned sum = unsigned(sumUp[u] + sumDn[u] + 2 * sumCur[u]);
+                a = sum >= 16 ? 255u : (sum * 255 + 8) / 16;
+            }
+            unsigned sv = 0;
+            if (shade) {
+                sv = shadeRev ? shade[-ptrdiff_t(u)] : shade[u];
+                if (blockMode == kListRow) {
+                    const uint8_t c = codesRev ? codes[-ptrdiff_t(u)] : codes[u];
+                    for (int k = 0; k < nListed; ++k)
+                        if (c == listed[k])
+                            sv = 0;
+                } else if (blockMode == kTableRow && blockedRow[u] != 0) {
+                    sv = 0;
+                }
+            }
+            uint8_t* o = d + ptrdiff_t(u) * 4;
+            if (a == 0) {
+                o[0] = o[1] = o[2] = 0;
+            } else {
+                const uint8_t* s = src + ptrdiff_t(u) * 4;
+                for (int c = 0; c < 3; ++c) {
+                    const unsigned t = s[c] * a + 128;
+                    o[c] = uint8_t((t + (t >> 8)) >> 8);
+                }
+            }
+            o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
+        }
+#endif
     }
 }

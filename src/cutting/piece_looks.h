@@ -68,10 +68,11 @@ void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const
 
 // ---- The atlas's way ------------------------------------------------------------------
 // The same bytes as BakeShadowedCell over MakeShadowAlpha's shadow, made for
-// the thousands of cells of an atlas: the alpha is read as bit masks, the
-// inside of a piece (opaque with all eight neighbours) is copied, and only
-// the outline and the shadow's band are worked pixel by pixel; the shadow is
-// blurred once per piece for all its turns.
+// the thousands of cells of an atlas: every row of a cell is worked sixteen
+// pixels a step, whatever lies there (inside, outline, shadow, nothing), from
+// rows of opacity bytes and their neighbour sums; the shadow is blurred once
+// per piece for all its turns, and the mask's codes around the piece are
+// copied once, upright and transposed, so that every turn reads them along rows.
 
 // The mask's piece codes, one byte a pixel (a quarter of the mask's bytes,
 // so that the many small reads stay in the cache).
@@ -106,23 +107,33 @@ public:
     // shadow may fall everywhere). Every byte of the cell is written.
     void Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride);
     // The upright shadow made by SetPiece (empty: none), as MakeShadowAlpha makes it.
-    const std::vector<uint8_t>& Shadow() const { return mShadow; }
+    std::vector<uint8_t> Shadow() const;
 
 private:
     void MakeShadow();
-    void SquareBits();
+    void CopyCodes(const TShadowBlockers& b, int extra);
 
     const OMyImage* mImg = nullptr;
     int mCellW = 0, mW = 0, mH = 0;
     TShadowLook mLook;
-    std::vector<uint8_t> mShadow;              // (w + 2m) x (h + 2m)
-    std::vector<int16_t> mRowF, mRowL;         // per shadow row: first and last nonzero column
-    std::vector<int16_t> mColF, mColL;         // per shadow column: first and last nonzero row
-    // The opaque bits of every square's rows, column c at bit c + 1; each
-    // square's img.H rows followed by one row of zeros.
-    std::vector<uint64_t> mBits;
-    int mSquares = 0;
-    std::vector<uint8_t> mBlur;                // scratch of the blur
-    std::vector<uint16_t> mPad;
-    int mWords = 0;                            // words per row of mBits
+    bool mHasShadow = false;
+    // The upright shadow, (w + 2m) x (h + 2m), each row between mPad zeros
+    // on either side and zero rows after it up to a multiple of 16; the odd
+    // turns read its transpose (row x holds column x), made when first needed.
+    int mPad = 0;
+    size_t mUpStride = 0, mTrStride = 0;
+    std::vector<uint8_t> mUp, mTr;
+    bool mTransposed = false;
+    std::vector<uint8_t> mBlur;  // scratch of the blur
+    std::vector<uint16_t> mAcc;
+    std::vector<uint8_t> mRows;  // the bake's row buffers
+    // The mask's codes around the box (E pixels on every side, each row
+    // between mCodesPad zeros) and their transpose, for the piece's turns:
+    // one small copy read row by row, where the plane's rows lie far apart.
+    std::vector<uint8_t> mCodesUp, mCodesTr;
+    size_t mCodesUpStride = 0, mCodesTrStride = 0;
+    int mCodesPad = 0, mCodesEdge = 0;
+    bool mCodesMade = false;
+    const TCodePlane* mCodesOf = nullptr;
+    int mCodesX = 0, mCodesY = 0, mCodesW = 0, mCodesH = 0;
 };
