@@ -462,6 +462,21 @@ const TLaneMasks kLanes;
 
 inline int LanesBelow(int n) { return std::clamp(n, 0, 16); }
 
+// n transparent pixels: most runs are short, where a call to memset costs
+// more than the stores.
+inline void ZeroPixels(uint8_t* d, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i z = _mm_setzero_si128();
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + ptrdiff_t(i) * 4), z);
+#endif
+    const uint32_t none = 0;
+    for (; i < n; ++i)
+        std::memcpy(d + ptrdiff_t(i) * 4, &none, 4);
+}
+
 #if defined(__SSE2__)
 inline __m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store16(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -488,6 +503,57 @@ inline __m128i OpaqueOf(const uint8_t* px)
     const __m128i a2 = _mm_srli_epi32(Load16(px + 32), 24), a3 = _mm_srli_epi32(Load16(px + 48), 24);
     const __m128i all = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
     return _mm_xor_si128(_mm_cmpeq_epi8(all, _mm_setzero_si128()), _mm_set1_epi8(-1));
+}
+
+#endif
+
+// The first and last nonzero of the n bytes of each of `rows` rows at p
+// (rows `stride` apart, readable in steps of sixteen); none: first n, last -1.
+void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vector<int16_t>& first,
+                    std::vector<int16_t>& last)
+{
+    first.assign(size_t(rows), int16_t(n));
+    last.assign(size_t(rows), int16_t(-1));
+    for (int y = 0; y < rows; ++y) {
+        const uint8_t* row = p + size_t(y) * stride;
+        int f = n, l = -1;
+#if defined(__SSE2__)
+        for (int x = 0; x < n; x += 16) {
+            unsigned bits = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(Load16(row + x), _mm_setzero_si128()))) & 0xFFFFu;
+            if (x + 16 > n)
+                bits &= (1u << (n - x)) - 1;
+            if (bits != 0) {
+                f = std::min(f, x + std::countr_zero(bits));
+                l = x + 31 - std::countl_zero(bits);
+            }
+        }
+#else
+        for (int x = 0; x < n; ++x)
+            if (row[x] != 0)
+                f = std::min(f, x), l = x;
+#endif
+        first[size_t(y)] = int16_t(f);
+        last[size_t(y)] = int16_t(l);
+    }
+}
+
+#if defined(__SSE2__)
+// The first n (below 16) of sixteen pixels held four to a register.
+inline void StorePixels(uint8_t* d, const __m128i* px, int n)
+{
+    int g = 0;
+    for (; n >= 4; n -= 4, ++g, d += 16)
+        Store16(d, px[g]);
+    __m128i v = px[g];
+    if (n >= 2) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), v);
+        v = _mm_srli_si128(v, 8);
+        d += 8, n -= 2;
+    }
+    if (n == 1) {
+        const int w = _mm_cvtsi128_si32(v);
+        std::memcpy(d, &w, 4);
+    }
 }
 
 // (x * y + 127) / 255 of the bytes x and y, rounded as the reference's shadow.
@@ -574,6 +640,7 @@ void OCellBaker::MakeShadow()
             row[x] = uint8_t((t + 1 + (t >> 8)) >> 8);
         }
     }
+    NonzeroExtents(up, mUpStride, sw, sh, mUpFirst, mUpLast);
 }
 
 void OCellBaker::CopyCodes(const TShadowBlockers& b, int extra)
@@ -587,6 +654,7 @@ void OCellBaker::CopyCodes(const TShadowBlockers& b, int extra)
     // itself no larger than the image's.
     const int E = extra + std::max({0, mW - b.boxW, mH - b.boxH, mW - b.boxH, mH - b.boxW});
     const int rw = b.boxW + 2 * E, rh = b.boxH + 2 * E;
+    mCodesInside = false;
     if (b.boxW < 1 || b.boxH < 1)
         return;
     mCodesEdge = E;
@@ -602,6 +670,7 @@ void OCellBaker::CopyCodes(const TShadowBlockers& b, int extra)
                     plane.codes.data() + size_t(y0 + q) * size_t(plane.W) + size_t(x0 + c0), size_t(c1 - c0));
     TransposeBytes(mCodesUp.data() + mCodesPad, mCodesUpStride, RoundUp16(rw), RoundUp16(rh),
                    mCodesTr.data() + mCodesPad, mCodesTrStride);
+    mCodesInside = x0 >= 0 && y0 >= 0 && x0 + rw <= plane.W && y0 + rh <= plane.H;
     mCodesMade = true;
     mCodesOf = b.plane;
     mCodesX = b.homeX, mCodesY = b.homeY, mCodesW = b.boxW, mCodesH = b.boxH;
@@ -622,11 +691,13 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     assert(x0 + dw <= img.W && dh <= img.H);
     if (cw <= 0 || ch <= 0)
         return;
+
     if (mHasShadow && odd && !mTransposed) {
         // The odd turns read the upright shadow's columns: its transpose has them as rows.
         mTrStride = size_t(2 * mPad + RoundUp16(sh));
         mTr.assign(mTrStride * size_t(RoundUp16(sw)), 0);
         TransposeBytes(mUp.data() + mPad, mUpStride, RoundUp16(sw), RoundUp16(sh), mTr.data() + mPad, mTrStride);
+        NonzeroExtents(mTr.data() + mPad, mTrStride, sh, sw, mTrFirst, mTrLast);
         mTransposed = true;
     }
     // The columns whose opacity counts: the box and the one after it (a
@@ -644,7 +715,6 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const uint8_t* const zeroRow = base + 6 * len;
     uint8_t* const blockedRow = base + 7 * len;
     uint8_t* const pxIn = base + 8 * len;
-    uint8_t* const pxOut = pxIn + 64;
 
     // The codes that keep the shadow off: compared sixteen at a time when
     // there are few, else looked up in the table pixel by pixel.
@@ -654,24 +724,32 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     bool tableOnly = false;
     const bool anyBlocks = blockers && blockers->plane && !blockers->plane->codes.empty();
     if (anyBlocks)
-        for (int c = 0; c < 256; ++c)
-            if (blockers->blocks[size_t(c)] != 0) {
+        for (int c0 = 0; c0 < 256; c0 += 16) {
+            unsigned bits = 0;
+            for (int k = 0; k < 16; ++k)
+                bits |= unsigned(blockers->blocks[size_t(c0 + k)] != 0) << k;
+            for (; bits != 0; bits &= bits - 1) {
                 if (nListed < kListed)
-                    listed[nListed] = uint8_t(c);
+                    listed[nListed] = uint8_t(c0 + std::countr_zero(bits));
                 ++nListed;
             }
+        }
     if (nListed > kListed)
         tableOnly = true;
-    if (anyBlocks && nListed > 0 && !tableOnly && mHasShadow)
+    bool codesInside = false;  // every row of the cell lies in the mask
+    if (anyBlocks && nListed > 0 && !tableOnly && mHasShadow) {
         CopyCodes(*blockers, std::max(look.ExtraW(), look.ExtraH()));
+        codesInside = mCodesInside;
+    }
 
     // Image row y of square r: its opacity and sums into slot y % 3.
+    int opFirst[3] = {0, 0, 0}, opLast[3] = {-1, -1, -1};  // per slot: the box's opaque columns
     auto fillRow = [&](int y) {
         uint8_t* o = opacityRow(y % 3);
         uint8_t* s = sumRow(y % 3);
         const uint8_t* src = MyImageGetLineXY(img, x0, y);
         const int n = std::min(nO, img.W - x0);
-        int u = 0;
+        int u = 0, first = INT32_MAX, last = -1;
 #if defined(__SSE2__)
         const __m128i one = _mm_set1_epi8(1);
         for (; u < n; u += 16) {
@@ -682,7 +760,13 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 p = pxIn;
             }
             const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - u)]));
-            Store16(o + u, _mm_and_si128(_mm_and_si128(OpaqueOf(p), keep), one));
+            const __m128i op = _mm_and_si128(OpaqueOf(p), keep);
+            const unsigned bits = unsigned(_mm_movemask_epi8(op));
+            if (bits != 0) {
+                first = std::min(first, u + std::countr_zero(bits));
+                last = u + 31 - std::countl_zero(bits);
+            }
+            Store16(o + u, _mm_and_si128(op, one));
         }
         for (; u < span + 32; u += 16)
             Store16(o + u, _mm_setzero_si128());
@@ -690,12 +774,19 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             const __m128i c = Load16(o + u);
             Store16(s + u, _mm_add_epi8(_mm_add_epi8(Load16(o + u - 1), Load16(o + u + 1)), _mm_add_epi8(c, c)));
         }
+        o[dw] = 0;  // a neighbour only: past the box nothing is drawn
+        opFirst[y % 3] = first;
+        opLast[y % 3] = std::min(last, dw - 1);
 #else
         for (; u < n; ++u)
             o[u] = src[ptrdiff_t(u) * 4 + 3] != 0 ? 1 : 0;
         std::fill(o + u, o + span + 32, uint8_t(0));
         for (u = 0; u < span; ++u)
             s[u] = uint8_t(o[u - 1] + 2 * o[u] + o[u + 1]);
+        o[dw] = 0;
+        (void)first, (void)last;
+        opFirst[y % 3] = 0;
+        opLast[y % 3] = dw - 1;
 #endif
     };
     if (dh > 0)
@@ -718,16 +809,31 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         const int tv = v - vS0;
         const uint8_t* shade = nullptr;
         bool shadeRev = false;
+        // The row's columns that may be other than transparent: lo .. hi.
+        int lo = INT32_MAX, hi = -1;
+        if (pieceRow)
+            lo = opFirst[v % 3], hi = opLast[v % 3];
         if (mHasShadow && tv >= 0 && tv < th) {
             const ptrdiff_t pad = mPad;
+            int f, l;  // the shadow's nonzero columns in the plane row read
             switch (r) {
-            case 1: shade = mTr.data() + size_t(tv) * mTrStride + pad + sh - 1 + uS0, shadeRev = true; break;
-            case 2: shade = mUp.data() + size_t(sh - 1 - tv) * mUpStride + pad + sw - 1 + uS0, shadeRev = true; break;
-            case 3: shade = mTr.data() + size_t(sw - 1 - tv) * mTrStride + pad - uS0; break;
-            default: shade = mUp.data() + size_t(tv) * mUpStride + pad - uS0; break;
+            case 1: shade = mTr.data() + size_t(tv) * mTrStride + pad + sh - 1 + uS0, shadeRev = true;
+                f = sh - 1 + uS0 - mTrLast[size_t(tv)], l = sh - 1 + uS0 - mTrFirst[size_t(tv)]; break;
+            case 2: shade = mUp.data() + size_t(sh - 1 - tv) * mUpStride + pad + sw - 1 + uS0, shadeRev = true;
+                f = sw - 1 + uS0 - mUpLast[size_t(sh - 1 - tv)], l = sw - 1 + uS0 - mUpFirst[size_t(sh - 1 - tv)]; break;
+            case 3: shade = mTr.data() + size_t(sw - 1 - tv) * mTrStride + pad - uS0;
+                f = mTrFirst[size_t(sw - 1 - tv)] + uS0, l = mTrLast[size_t(sw - 1 - tv)] + uS0; break;
+            default: shade = mUp.data() + size_t(tv) * mUpStride + pad - uS0;
+                f = mUpFirst[size_t(tv)] + uS0, l = mUpLast[size_t(tv)] + uS0; break;
             }
+            if (f <= l)
+                lo = std::min(lo, f), hi = std::max(hi, l);
+            else
+                shade = nullptr;
         }
-        if (!pieceRow && !shade) {
+        lo = std::max(lo, 0);
+        hi = std::min(hi, cw - 1);
+        if (hi < lo) {
             std::memset(d, 0, size_t(cw) * 4);
             continue;
         }
@@ -738,11 +844,12 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         const uint8_t* codes = nullptr;
         const bool codesRev = r == 1 || r == 2;
         if (shade && anyBlocks && nListed > 0) {
-            ptrdiff_t off, step;
-            int lo, hi;
-            blockers->Row(r, v, &off, &step, &lo, &hi);
-            if (lo <= hi) {
-                if (lo <= 0 && hi >= cw - 1 && !tableOnly) {
+            ptrdiff_t off = 0, step = 0;
+            int mlo = 0, mhi = cw - 1;  // the columns in the mask
+            if (!codesInside)
+                blockers->Row(r, v, &off, &step, &mlo, &mhi);
+            if (mlo <= mhi) {
+                if (mlo <= 0 && mhi >= cw - 1 && !tableOnly) {
                     // Mask point (homeX + x, homeY + y) of box point (x, y) is
                     // row y + E, column x + E of the copy, column y + E, row
                     // x + E of the transpose.
@@ -759,8 +866,10 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 } else {
                     const TCodePlane& plane = *blockers->plane;
                     blockMode = kTableRow;
+                    if (codesInside)
+                        blockers->Row(r, v, &off, &step, &mlo, &mhi);
                     for (int u = 0; u < cw; ++u)
-                        blockedRow[u] = u >= lo && u <= hi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
+                        blockedRow[u] = u >= mlo && u <= mhi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
                 }
             }
         }
@@ -769,20 +878,29 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi8(-1), eight = _mm_set1_epi8(8);
         const __m128i highNibble = _mm_set1_epi8(char(0xF0)), rgbMask = _mm_set1_epi32(0x00FFFFFF);
         const __m128i k128 = _mm_set1_epi16(128);
-        for (int u = 0; u < cw; u += 16) {
+        const int uFirst = lo & ~15, uEnd = std::min(cw, (hi & ~15) + 16);
+        ZeroPixels(d, uFirst);
+        ZeroPixels(d + ptrdiff_t(uEnd) * 4, cw - uEnd);
+        for (int u = uFirst; u < uEnd; u += 16) {
             const bool full = u + 16 <= cw;
-            uint8_t* o = full ? d + ptrdiff_t(u) * 4 : pxOut;
+            uint8_t* o = d + ptrdiff_t(u) * 4;
             // The eased alpha: 255 x (the 1 2 1 / 2 4 2 / 1 2 1 sum of the
             // opaque neighbours) / 16 where opaque, computed as 16 x sum, less
             // 1 above 8 (the rounding), in bytes (16 x 16 wraps to 0, less 1 is 255).
             __m128i a = zero;
+            const uint8_t* px = zeroRow;  // sixteen transparent pixels
             if (pieceRow && u < dw) {
                 const __m128i c = Load16(sumCur + u);
                 const __m128i sum = _mm_add_epi8(_mm_add_epi8(Load16(sumUp + u), Load16(sumDn + u)), _mm_add_epi8(c, c));
-                const __m128i inBox = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(dw - u)]));
-                const __m128i opaque = _mm_and_si128(_mm_cmpgt_epi8(Load16(opCur + u), zero), inBox);
+                const __m128i opaque = _mm_cmpgt_epi8(Load16(opCur + u), zero);
                 const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
                 a = _mm_and_si128(eased, opaque);
+                px = src + ptrdiff_t(u) * 4;
+                if (u + 16 > img.W - x0) {
+                    std::memset(pxIn, 0, 64);
+                    std::memcpy(pxIn, px, size_t(img.W - x0 - u) * 4);
+                    px = pxIn;
+                }
             }
             __m128i sv = zero;
             if (shade) {
@@ -797,56 +915,33 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                     sv = _mm_andnot_si128(_mm_cmpgt_epi8(Load16(blockedRow + u), zero), sv);
                 }
             }
-            const int noShade = _mm_movemask_epi8(_mm_cmpeq_epi8(sv, zero));
-            const int noPiece = _mm_movemask_epi8(_mm_cmpeq_epi8(a, zero));
+            // Every pixel the same way, whatever it is: the branches a mix of
+            // inside, outline and shadow would take cost more than the work.
             // The alpha: the piece's, and over it the shadow's where it shows.
-            __m128i outA = a;
-            if (noShade != 0xFFFF)
-                outA = _mm_add_epi8(a, MulDiv255Up(sv, _mm_xor_si128(a, ones)));
-            // Alpha words: each pixel's alpha in its fourth byte.
+            const __m128i outA = _mm_add_epi8(a, MulDiv255Up(sv, _mm_xor_si128(a, ones)));
             const __m128i aLo = _mm_unpacklo_epi8(zero, outA), aHi = _mm_unpackhi_epi8(zero, outA);
             const __m128i words[4] = {_mm_unpacklo_epi16(zero, aLo), _mm_unpackhi_epi16(zero, aLo),
                                       _mm_unpacklo_epi16(zero, aHi), _mm_unpackhi_epi16(zero, aHi)};
-            if (noPiece == 0xFFFF) {
-                // Outside the piece: black with the shadow's alpha, or nothing.
-                for (int g = 0; g < 4; ++g)
-                    Store16(o + 16 * g, words[g]);
-            } else {
-                const uint8_t* px = src + ptrdiff_t(u) * 4;
-                if (u + 16 > img.W - x0) {
-                    std::memset(pxIn, 0, 64);
-                    std::memcpy(pxIn, px, size_t(img.W - x0 - u) * 4);
-                    px = pxIn;
-                }
-                const int inside = _mm_movemask_epi8(_mm_cmpeq_epi8(a, ones));
-                if (inside == 0xFFFF) {
-                    for (int g = 0; g < 4; ++g)
-                        Store16(o + 16 * g, _mm_or_si128(Load16(px + 16 * g), words[g]));
-                } else {
-                    // Each pixel's alpha in all four of its bytes.
-                    const __m128i lo = _mm_unpacklo_epi8(a, a), hi = _mm_unpackhi_epi8(a, a);
-                    const __m128i spread[4] = {_mm_unpacklo_epi16(lo, lo), _mm_unpackhi_epi16(lo, lo),
-                                               _mm_unpacklo_epi16(hi, hi), _mm_unpackhi_epi16(hi, hi)};
-                    const int edge = ~(inside | noPiece);  // eased outline pixels, alpha 1 .. 254
-                    for (int g = 0; g < 4; ++g) {
-                        const __m128i p = Load16(px + 16 * g);
-                        __m128i rgb;
-                        if ((edge >> (4 * g) & 0xF) != 0) {
-                            // Premultiplied: (c a + 128) / 255, rounded as the reference.
-                            __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
-                            __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
-                            l = _mm_srli_epi16(_mm_add_epi16(l, _mm_srli_epi16(l, 8)), 8);
-                            h = _mm_srli_epi16(_mm_add_epi16(h, _mm_srli_epi16(h, 8)), 8);
-                            rgb = _mm_packus_epi16(l, h);
-                        } else {
-                            rgb = _mm_and_si128(p, _mm_cmpeq_epi8(spread[g], ones));
-                        }
-                        Store16(o + 16 * g, _mm_or_si128(_mm_and_si128(rgb, rgbMask), words[g]));
-                    }
-                }
+            // The colours premultiplied: (c a + 128) / 255, rounded as the
+            // reference (inside a = 255 keeps c, outside a = 0 gives 0).
+            const __m128i a2Lo = _mm_unpacklo_epi8(a, a), a2Hi = _mm_unpackhi_epi8(a, a);
+            const __m128i spread[4] = {_mm_unpacklo_epi16(a2Lo, a2Lo), _mm_unpackhi_epi16(a2Lo, a2Lo),
+                                       _mm_unpacklo_epi16(a2Hi, a2Hi), _mm_unpackhi_epi16(a2Hi, a2Hi)};
+            __m128i out[4];
+            for (int g = 0; g < 4; ++g) {
+                const __m128i p = Load16(px + 16 * g);
+                __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
+                __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
+                l = _mm_srli_epi16(_mm_add_epi16(l, _mm_srli_epi16(l, 8)), 8);
+                h = _mm_srli_epi16(_mm_add_epi16(h, _mm_srli_epi16(h, 8)), 8);
+                out[g] = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(l, h), rgbMask), words[g]);
             }
-            if (!full)
-                std::memcpy(d + ptrdiff_t(u) * 4, pxOut, size_t(cw - u) * 4);
+            if (full) {
+                for (int g = 0; g < 4; ++g)
+                    Store16(o + 16 * g, out[g]);
+            } else {
+                StorePixels(o, out, cw - u);
+            }
         }
 #else
         for (int u = 0; u < cw; ++u) {

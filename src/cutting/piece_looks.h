@@ -123,6 +123,7 @@ private:
     int mPad = 0;
     size_t mUpStride = 0, mTrStride = 0;
     std::vector<uint8_t> mUp, mTr;
+    std::vector<int16_t> mUpFirst, mUpLast, mTrFirst, mTrLast;  // per row: its first and last nonzero
     bool mTransposed = false;
     std::vector<uint8_t> mBlur;  // scratch of the blur
     std::vector<uint16_t> mAcc;
@@ -133,7 +134,7 @@ private:
     std::vector<uint8_t> mCodesUp, mCodesTr;
     size_t mCodesUpStride = 0, mCodesTrStride = 0;
     int mCodesPad = 0, mCodesEdge = 0;
-    bool mCodesMade = false;
+    bool mCodesMade = false, mCodesInside = false;  // made; wholly inside the mask
     const TCodePlane* mCodesOf = nullptr;
     int mCodesX = 0, mCodesY = 0, mCodesW = 0, mCodesH = 0;
 };
