@@ -330,6 +330,18 @@ bool TShadowBlockers::Allows(int r, int u, int v) const
 
 namespace {
 
+// 255 where a byte's index is below n, for n = 0 .. 16.
+struct TLaneMasks {
+    alignas(16) uint8_t below[17][16];
+    TLaneMasks()
+    {
+        for (int n = 0; n <= 16; ++n)
+            for (int i = 0; i < 16; ++i)
+                below[n][i] = i < n ? 255 : 0;
+    }
+};
+const TLaneMasks kLanes;
+
 #if defined(__SSE2__)
 // (x * magic) >> 16 is x / div for every x up to top.
 constexpr bool MagicDividesExactly(unsigned div, unsigned magic, unsigned top)
@@ -349,54 +361,54 @@ template <int R>
 void BoxBlurFast(uint8_t* a, size_t stride, int w, int h, std::vector<uint8_t>& tmp, std::vector<uint16_t>& acc)
 {
     constexpr unsigned kDiv = 2 * R + 1;
-    const size_t uw = size_t(w);
 #if defined(__SSE2__)
     // floor(x / kDiv) = (x * kMagic) >> 16 for every sum x a pass can make.
     constexpr unsigned kMagic = (65536 + kDiv - 1) / kDiv;
     static_assert(MagicDividesExactly(kDiv, kMagic, kDiv * 255 + R));
     const __m128i zero = _mm_setzero_si128(), magic = _mm_set1_epi16(short(kMagic)), bias = _mm_set1_epi16(R);
-    // Scratch: a copy of the bytes, one padded row and one result row, each
-    // with room for a last full step of sixteen past its end.
     (void)acc;
-    const size_t copyBytes = uw * size_t(h) + 16, padBytes = uw + 2 * R + 16;
-    tmp.assign(copyBytes + padBytes + uw + 16, 0);
+    // The rows pass into a scratch plane, the columns pass back: the bytes
+    // at a have at least 16 zeros on either side of every row (R of them
+    // stand for the values beyond the row), the scratch's rows room for a
+    // last full step of sixteen, whose columns past w are kept zero.
+    const size_t cs = size_t(RoundUp16(w));
+    tmp.resize(cs * size_t(h));
     uint8_t* copy = tmp.data();
-    uint8_t* pad = copy + copyBytes;
-    uint8_t* out = pad + padBytes;
-    // Rows: each copied between R zeros on either side, the sums read from the copy.
+    const int last = (w - 1) & ~15;
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kLanes.below[w - last]));
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = a + size_t(y) * stride;
-        std::memcpy(pad + R, row, uw);
-        for (size_t x = 0; x < uw; x += 16) {
+        const uint8_t* row = a + size_t(y) * stride;
+        uint8_t* out = copy + size_t(y) * cs;
+        for (int x = 0; x < w; x += 16) {
             __m128i lo = bias, hi = bias;
-            for (int k = 0; k <= 2 * R; ++k) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pad + x + size_t(k)));
+            for (int k = -R; k <= R; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + k));
                 lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
                 hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
             }
-            lo = _mm_mulhi_epu16(lo, magic);
-            hi = _mm_mulhi_epu16(hi, magic);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+            __m128i res = _mm_packus_epi16(_mm_mulhi_epu16(lo, magic), _mm_mulhi_epu16(hi, magic));
+            if (x == last)
+                res = _mm_and_si128(res, tail);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), res);
         }
-        std::memcpy(copy + size_t(y) * uw, out, uw);
     }
-    // Columns: up to 2R + 1 rows of the copy summed per row.
+    // Columns: up to 2R + 1 rows of the scratch summed per row.
     for (int y = 0; y < h; ++y) {
         const int k0 = std::max(0, y - R), k1 = std::min(h - 1, y + R);
-        for (size_t x = 0; x < uw; x += 16) {
+        uint8_t* row = a + size_t(y) * stride;
+        for (size_t x = 0; x < cs; x += 16) {
             __m128i lo = bias, hi = bias;
             for (int k = k0; k <= k1; ++k) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(copy + size_t(k) * uw + x));
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(copy + size_t(k) * cs + x));
                 lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
                 hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
             }
-            lo = _mm_mulhi_epu16(lo, magic);
-            hi = _mm_mulhi_epu16(hi, magic);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
+                             _mm_packus_epi16(_mm_mulhi_epu16(lo, magic), _mm_mulhi_epu16(hi, magic)));
         }
-        std::memcpy(a + size_t(y) * stride, out, uw);
     }
 #else
+    const size_t uw = size_t(w);
     acc.assign(uw + 2 * R, 0);
     for (int y = 0; y < h; ++y) {
         uint8_t* row = a + size_t(y) * stride;
@@ -447,18 +459,6 @@ void BoxBlurAny(uint8_t* a, size_t stride, int w, int h, int r, std::vector<uint
     }
     }
 }
-
-// 255 where a byte's index is below n, for n = 0 .. 16.
-struct TLaneMasks {
-    alignas(16) uint8_t below[17][16];
-    TLaneMasks()
-    {
-        for (int n = 0; n <= 16; ++n)
-            for (int i = 0; i < 16; ++i)
-                below[n][i] = i < n ? 255 : 0;
-    }
-};
-const TLaneMasks kLanes;
 
 inline int LanesBelow(int n) { return std::clamp(n, 0, 16); }
 
@@ -661,8 +661,10 @@ void OCellBaker::CopyCodes(const TShadowBlockers& b, int extra)
     mCodesPad = 16;
     mCodesUpStride = size_t(2 * mCodesPad + RoundUp16(rw));
     mCodesTrStride = size_t(2 * mCodesPad + RoundUp16(rh));
-    mCodesUp.assign(mCodesUpStride * size_t(RoundUp16(rh)), 0);
-    mCodesTr.assign(mCodesTrStride * size_t(RoundUp16(rw)), 0);
+    // Bytes outside the mask (and past the region) are never read as codes:
+    // a row reads the copies only when it lies wholly in the mask.
+    mCodesUp.resize(mCodesUpStride * size_t(RoundUp16(rh)));
+    mCodesTr.resize(mCodesTrStride * size_t(RoundUp16(rw)));
     const int x0 = b.homeX - E, y0 = b.homeY - E;
     const int c0 = std::max(0, -x0), c1 = std::min(rw, plane.W - x0);  // the columns inside the mask
     for (int q = std::max(0, -y0); q < std::min(rh, plane.H - y0) && c0 < c1; ++q)
