@@ -556,15 +556,15 @@ inline void StorePixels(uint8_t* d, const __m128i* px, int n)
     }
 }
 
-// (x * y + 127) / 255 of the bytes x and y, rounded as the reference's shadow.
+// (x * y + 127) / 255 of the bytes x and y, as the reference's shadow
+// rounds: t = x y + 127, then (t + 1 + (t >> 8)) >> 8, which for every
+// such t is ((t + 1) * 257) >> 16, one multiply keeping the high half.
 inline __m128i MulDiv255Up(__m128i x, __m128i y)
 {
-    const __m128i zero = _mm_setzero_si128(), k127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
-    __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero)), k127);
-    __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero)), k127);
-    lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lo, one), _mm_srli_epi16(lo, 8)), 8);
-    hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(hi, one), _mm_srli_epi16(hi, 8)), 8);
-    return _mm_packus_epi16(lo, hi);
+    const __m128i zero = _mm_setzero_si128(), k128 = _mm_set1_epi16(128), k257 = _mm_set1_epi16(257);
+    const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero)), k128);
+    const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero)), k128);
+    return _mm_packus_epi16(_mm_mulhi_epu16(lo, k257), _mm_mulhi_epu16(hi, k257));
 }
 #endif
 
@@ -879,7 +879,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 #if defined(__SSE2__)
         const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi8(-1), eight = _mm_set1_epi8(8);
         const __m128i highNibble = _mm_set1_epi8(char(0xF0)), rgbMask = _mm_set1_epi32(0x00FFFFFF);
-        const __m128i k128 = _mm_set1_epi16(128);
+        const __m128i k128 = _mm_set1_epi16(128), k257 = _mm_set1_epi16(257);
         const int uFirst = lo & ~15, uEnd = std::min(cw, (hi & ~15) + 16);
         ZeroPixels(d, uFirst);
         ZeroPixels(d + ptrdiff_t(uEnd) * 4, cw - uEnd);
@@ -932,11 +932,11 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             __m128i out[4];
             for (int g = 0; g < 4; ++g) {
                 const __m128i p = Load16(px + 16 * g);
-                __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
-                __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
-                l = _mm_srli_epi16(_mm_add_epi16(l, _mm_srli_epi16(l, 8)), 8);
-                h = _mm_srli_epi16(_mm_add_epi16(h, _mm_srli_epi16(h, 8)), 8);
-                out[g] = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(l, h), rgbMask), words[g]);
+                // t = c a + 128, then (t + (t >> 8)) >> 8, which is (t * 257) >> 16.
+                const __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
+                const __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
+                const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(l, k257), _mm_mulhi_epu16(h, k257));
+                out[g] = _mm_or_si128(_mm_and_si128(rgb, rgbMask), words[g]);
             }
             if (full) {
                 for (int g = 0; g < 4; ++g)
