@@ -891,7 +891,8 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             // 1 above 8 (the rounding), in bytes (16 x 16 wraps to 0, less 1 is 255).
             __m128i a = zero;
             const uint8_t* px = zeroRow;  // sixteen transparent pixels
-            if (pieceRow && u < dw) {
+            const bool pieceStep = pieceRow && u < dw;
+            if (pieceStep) {
                 const __m128i c = Load16(sumCur + u);
                 const __m128i sum = _mm_add_epi8(_mm_add_epi8(Load16(sumUp + u), Load16(sumDn + u)), _mm_add_epi8(c, c));
                 const __m128i opaque = _mm_cmpgt_epi8(Load16(opCur + u), zero);
@@ -917,8 +918,22 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                     sv = _mm_andnot_si128(_mm_cmpgt_epi8(Load16(blockedRow + u), zero), sv);
                 }
             }
-            // Every pixel the same way, whatever it is: the branches a mix of
-            // inside, outline and shadow would take cost more than the work.
+            if (!pieceStep) {
+                // Below or right of the box: the shadow alone, black with its alpha.
+                const __m128i sLo = _mm_unpacklo_epi8(zero, sv), sHi = _mm_unpackhi_epi8(zero, sv);
+                const __m128i only[4] = {_mm_unpacklo_epi16(zero, sLo), _mm_unpackhi_epi16(zero, sLo),
+                                         _mm_unpacklo_epi16(zero, sHi), _mm_unpackhi_epi16(zero, sHi)};
+                if (full) {
+                    for (int g = 0; g < 4; ++g)
+                        Store16(o + 16 * g, only[g]);
+                } else {
+                    StorePixels(o, only, cw - u);
+                }
+                continue;
+            }
+            // Within the box every pixel the same way, whatever it is: the
+            // branches a mix of inside, outline and shadow would take cost
+            // more than the work.
             // The alpha: the piece's, and over it the shadow's where it shows.
             const __m128i outA = _mm_add_epi8(a, MulDiv255Up(sv, _mm_xor_si128(a, ones)));
             const __m128i aLo = _mm_unpacklo_epi8(zero, outA), aHi = _mm_unpackhi_epi8(zero, outA);
