@@ -744,6 +744,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         codesInside = mCodesInside;
     }
 
+    constexpr int kAhead = 2;  // rows fetched ahead, of the image and of the cell
     // Image row y of square r: its opacity and sums into slot y % 3.
     int opFirst[3] = {0, 0, 0}, opLast[3] = {-1, -1, -1};  // per slot: the box's opaque columns
     auto fillRow = [&](int y) {
@@ -753,6 +754,11 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         const int n = std::min(nO, img.W - x0);
         int u = 0, first = INT32_MAX, last = -1;
 #if defined(__SSE2__)
+        if (y + kAhead < img.H) {
+            const char* ahead = reinterpret_cast<const char*>(src + ptrdiff_t(kAhead) * img.iBPL);
+            for (int b = 0; b < n * 4 + 63; b += 64)
+                _mm_prefetch(ahead + b, _MM_HINT_T0);
+        }
         const __m128i one = _mm_set1_epi8(1);
         for (; u < n; u += 16) {
             const uint8_t* p = src + ptrdiff_t(u) * 4;
@@ -796,6 +802,15 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 
     for (int v = 0; v < ch; ++v) {
         uint8_t* d = dst + size_t(v) * stride;
+#if defined(__SSE2__)
+        // The cell's rows lie far apart in an atlas page, each in lines the
+        // cache has not seen: fetched a few rows ahead, while this one is worked.
+        if (v + kAhead < ch) {
+            const char* ahead = reinterpret_cast<const char*>(d + kAhead * stride);
+            for (int b = 0; b < cw * 4 + 63; b += 64)
+                _mm_prefetch(ahead + b, _MM_HINT_T0);
+        }
+#endif
         const bool pieceRow = v < dh;
         const uint8_t *sumUp = zeroRow, *sumCur = zeroRow, *sumDn = zeroRow, *opCur = zeroRow, *src = nullptr;
         if (pieceRow) {
