@@ -201,14 +201,23 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
                 const TShadowLook look = LookFor(shadows);
                 baker.SetPiece(img, cellW, w, h, look, shadows);
                 for (int r = 0; r < (strip ? 4 : 1); ++r) {
-                    // The neighbours of odd index keep the shadow off their pixels.
+                    // Turn by turn and piece by piece: the neighbours of odd
+                    // index keep the shadow off their pixels (a few codes), or
+                    // every code but the piece's own does (more than a few),
+                    // or nothing keeps it off.
                     TShadowBlockers b;
                     b.plane = &plane;
                     b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
-                    for (int16_t nb : j.Nb)
-                        if (nb >= 0 && (nb + r) % 2 == 1)
-                            b.blocks[jigs[size_t(nb)].MaskColor] = 1;
-                    const TShadowBlockers* blockers = r == 2 ? nullptr : &b;
+                    const int kind = (i + r) % 3;
+                    if (kind == 0) {
+                        for (int16_t nb : j.Nb)
+                            if (nb >= 0 && (nb + r) % 2 == 1)
+                                b.blocks[jigs[size_t(nb)].MaskColor] = 1;
+                    } else {
+                        b.blocks.fill(1);
+                        b.blocks[j.MaskColor] = 0;
+                    }
+                    const TShadowBlockers* blockers = kind == 2 ? nullptr : &b;
                     ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, blockers),
                                         ReferenceCell(img, cellW, r, w, h, look, shadows, blockers)), -1)
                         << "level " << c.level << " piece " << i << " turn " << r << " shadows " << shadows;
@@ -264,15 +273,19 @@ TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCode)
 // The atlas's blur works sixteen pixels at a time with a multiply for the
 // division: every radius it takes on must still give the reference's bytes,
 // for shadows narrower than one step, one step exactly and a step and a tail.
-TEST(AtlasBake, EveryBlurRadiusGivesTheReferenceShadow)
+TEST(AtlasBake, EveryBlurRadiusAndOffsetGivesTheReferenceShadow)
 {
-    struct Blur { int blur1, blur2; };
+    // Offsets beyond the blur's reach leave a clear band at the cell's top
+    // left; offsets short of it cut the shadow off there (offset -1: the reach + 1).
+    struct Blur { int blur1, blur2, offsetX, offsetY; };
     std::mt19937 rng(11);
-    for (const Blur b : {Blur{1, 1}, Blur{2, 3}, Blur{3, 2}, Blur{0, 3}, Blur{4, 1}})
+    for (const Blur b : {Blur{1, 1, -1, -1}, Blur{2, 3, -1, -1}, Blur{3, 2, -1, -1}, Blur{0, 3, -1, -1},
+                         Blur{4, 1, -1, -1}, Blur{2, 1, 0, 1}, Blur{1, 1, 20, 2}})
         for (const auto& [w, h] : {std::pair{1, 1}, {9, 4}, {12, 12}, {13, 20}, {40, 23}}) {
             TShadowLook look = kShadowLook;
             look.blur1 = b.blur1, look.blur2 = b.blur2;
-            look.offsetX = look.offsetY = look.Margin() + 1;
+            look.offsetX = b.offsetX < 0 ? look.Margin() + 1 : b.offsetX;
+            look.offsetY = b.offsetY < 0 ? look.Margin() + 1 : b.offsetY;
             const int s = std::max(w, h);
             OMyImage strip(4 * s, s, true);
             for (int y = 0; y < strip.H; ++y)
@@ -289,6 +302,6 @@ TEST(AtlasBake, EveryBlurRadiusGivesTheReferenceShadow)
             for (int r = 0; r < 4; ++r)
                 ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr),
                                     ReferenceCell(strip, s, r, w, h, look, true, nullptr)), -1)
-                    << "radii " << b.blur1 << "," << b.blur2 << " box " << w << "x" << h << " turn " << r;
+                    << "radii " << b.blur1 << "," << b.blur2 << " offset " << look.offsetX << "," << look.offsetY << " box " << w << "x" << h << " turn " << r;
         }
 }
