@@ -167,6 +167,10 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
     StatusLine = new MCStatusLine(this);
     connect(MainView, &MCMainView::frameDrawn, StatusLine, &MCStatusLine::Refresh);
+    // A screenshot shows the game as it was opened: its play clock stands
+    // still, or a slow start would show a second more than a quick one.
+    if (!opts_.sScreenshot.empty())
+        StatusLine->fnWindowActive = [] { return false; };
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
         ShowMessage(why.toStdString());
         QApplication::exit(1);
