@@ -745,6 +745,9 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     }
 
     constexpr int kAhead = 2;  // rows fetched ahead, of the image and of the cell
+#if !defined(__SSE2__)
+    (void)pxIn, (void)kAhead;  // the steps of sixteen's alone
+#endif
     // Image row y of square r: its opacity and sums into slot y % 3.
     int opFirst[3] = {0, 0, 0}, opLast[3] = {-1, -1, -1};  // per slot: the box's opaque columns
     auto fillRow = [&](int y) {
