@@ -509,11 +509,11 @@ inline __m128i OpaqueOf(const uint8_t* px)
 
 // The first and last nonzero of the n bytes of each of `rows` rows at p
 // (rows `stride` apart, readable in steps of sixteen); none: first n, last -1.
-void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vector<int16_t>& first,
-                    std::vector<int16_t>& last)
+void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vector<int>& first,
+                    std::vector<int>& last)
 {
-    first.assign(size_t(rows), int16_t(n));
-    last.assign(size_t(rows), int16_t(-1));
+    first.assign(size_t(rows), n);
+    last.assign(size_t(rows), -1);
     for (int y = 0; y < rows; ++y) {
         const uint8_t* row = p + size_t(y) * stride;
         int f = n, l = -1;
@@ -532,8 +532,8 @@ void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vecto
             if (row[x] != 0)
                 f = std::min(f, x), l = x;
 #endif
-        first[size_t(y)] = int16_t(f);
-        last[size_t(y)] = int16_t(l);
+        first[size_t(y)] = f;
+        last[size_t(y)] = l;
     }
 }
 

@@ -123,7 +123,7 @@ private:
     int mPad = 0;
     size_t mUpStride = 0, mTrStride = 0;
     std::vector<uint8_t> mUp, mTr;
-    std::vector<int16_t> mUpFirst, mUpLast, mTrFirst, mTrLast;  // per row: its first and last nonzero
+    std::vector<int> mUpFirst, mUpLast, mTrFirst, mTrLast;  // per row: its first and last nonzero
     bool mTransposed = false;
     std::vector<uint8_t> mBlur;  // scratch of the blur
     std::vector<uint16_t> mAcc;
