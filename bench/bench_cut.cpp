@@ -43,7 +43,7 @@ struct Result {
     double partition = 0, prep = 0, curves = 0, fill = 0, stray = 0, tails = 0, images = 0, copy = 0, total = 0;
     double plain = 0, looks = 0, looksRef = 0;
     double plainCpu = 0, looksCpu = 0;  // the same fills in CPU time, every thread
-    double pieceCpu = 0, cellsCpu = 0;  // the looks on one core: per piece (bits, shadow), then its cells
+    double pieceCpu = 0, cellsCpu = 0;  // the looks on one core: per piece (the shadow), then its cells
     size_t imageBytes = 0, imageMust = 0;
 };
 
@@ -202,7 +202,7 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
 }
 
 // The looks' own work on one core in CPU time, without the pages: *piece
-// the per-piece part (the opaque bits and the blurred shadow), *cells the
+// the per-piece part (the blurred shadow), *cells the
 // turned cells baked from it, each into a scratch cell (the best of five
 // passes with the cells less the best of five without).
 void TimeLooksOnOneCore(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, const OMyImage& masks,
@@ -411,7 +411,7 @@ void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, 
                 r.plainCpu, r.looksCpu, r.looksCpu - r.plainCpu);
     if (r.looksRef > 0) {
         std::printf("           looks the straightforward way (per pixel, one core): %.1f ms\n", r.looksRef);
-        std::printf("           looks on one core in CPU time, without pages: per piece (bits, shadow) %.1f, "
+        std::printf("           looks on one core in CPU time, without pages: per piece (the shadow) %.1f, "
                     "cells %.1f ms\n", r.pieceCpu, r.cellsCpu);
     }
 }
