@@ -709,7 +709,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const size_t len = size_t(span) + 48;  // a row buffer: 16 bytes before column 0, 32 after the span
     // Row buffers: opacity (0 or 1) and its 1 2 1 sums along the row for
     // three image rows in turn, a zero row, the row's blocked bytes, and
-    // room for a last partial step's pixels in and out.
+    // room for a step's pixels where the image ends within its sixteen.
     mRows.assign(16 + 8 * len + 128, 0);
     uint8_t* const base = mRows.data() + 16;
     auto opacityRow = [&](int k) { return base + size_t(k) * len; };
