@@ -14,6 +14,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
 
 constexpr size_t kHugePageBytes = size_t(2) << 20;  // x86-64's transparent huge page
 constexpr size_t kHugeBlockMin = size_t(4) << 20;   // smaller blocks stay as asked
@@ -39,3 +42,24 @@ int HugeBlock_Allocate(TAlignedAllocFn allocate, void** out, size_t alignment, s
 
 void HugeBlocks_Enable(bool on);  // for the rest of the run
 bool HugeBlocks_Enabled();
+
+// For big short-lived buffers of our own that are written once right after
+// they are made (the atlas's bands): a std::vector allocator through
+// posix_memalign, so that in the game such a buffer is a huge block too.
+template <typename T>
+struct THugeBlockAllocator {
+    using value_type = T;
+    THugeBlockAllocator() = default;
+    template <typename U>
+    THugeBlockAllocator(const THugeBlockAllocator<U>&) noexcept {}
+    T* allocate(size_t n)
+    {
+        void* p = nullptr;
+        if (n > SIZE_MAX / sizeof(T) || posix_memalign(&p, alignof(T) < 64 ? 64 : alignof(T), n * sizeof(T)) != 0)
+            throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, size_t) noexcept { std::free(p); }
+    template <typename U>
+    bool operator==(const THugeBlockAllocator<U>&) const noexcept { return true; }
+};
