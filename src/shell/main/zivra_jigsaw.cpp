@@ -132,7 +132,8 @@ int main(int argc, char** argv)
     const double t0 = GetNow();
     TimelineP.bOn = std::getenv("ZIVRA_LOG_OPEN") != nullptr;
     TimelineMark("main");
-    // The GL driver's big textures on huge pages (ZIVRA_NO_HUGE_PAGES=1: as before).
+    // Big aligned blocks (the GL driver's textures, the atlas's buffers) on huge
+    // pages; ZIVRA_NO_HUGE_PAGES=1 leaves them on 4 KB pages as before.
     HugeBlocks_Enable(std::getenv("ZIVRA_NO_HUGE_PAGES") == nullptr);
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
