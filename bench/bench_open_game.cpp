@@ -31,7 +31,8 @@
 //
 // --against NAME=VALUE alternates each start with one that has the variable
 // set and prints both (ZIVRA_NO_GL_PRELOAD=1: without the GL driver loaded
-// ahead; a comparison within one run, where the machine's load is alike).
+// ahead; ZIVRA_NO_HUGE_PAGES=1: the driver's textures and the atlas's buffers on
+// 4 KB pages; a comparison within one run, where the machine's load is alike).
 //
 // usage: bench_open_game [REPEATS] [--quick] [--game PATH] [--screen WxH] [--no-splash]
 //                        [--against NAME=VALUE]
@@ -59,6 +60,23 @@ namespace {
 double MonotonicS()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The process's anonymous memory in transparent huge pages, MB (the GL
+// driver's big textures when the game's huge blocks are on).
+double AnonHugeMb(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::string key;
+    double kb = 0;
+    while (in >> key) {
+        if (key == "AnonHugePages:") {
+            in >> kb;
+            break;
+        }
+        in.ignore(4096, '\n');
+    }
+    return kb / 1024.0;
 }
 
 struct TMark {
@@ -120,7 +138,7 @@ constexpr int kFillPhase = 10, kUploadPhase = 11;
 struct TRun {
     std::vector<double> ms = std::vector<double>(size_t(kPhaseCount), 0.0);
     std::vector<double> cpuMs = std::vector<double>(size_t(kPhaseCount), 0.0);
-    double totalMs = 0, totalCpuMs = 0, splashGoneMs = -1, idleMb = 0;
+    double totalMs = 0, totalCpuMs = 0, splashGoneMs = -1, idleMb = 0, idleHugeMb = 0;
     double preloadMs = -1, preloadCpuMs = 0;  // the GL driver loaded ahead on its own thread
     TRssSplit split;
 };
@@ -172,6 +190,7 @@ bool OneStart(const std::string& gameBin, const std::string& game, bool splash, 
         return false;
     std::this_thread::sleep_for(std::chrono::seconds(3));
     run->idleMb = RssMb(g.Pid());
+    run->idleHugeMb = AnonHugeMb(g.Pid());
     run->split = RssSplit(g.Pid());
     TMark prev{t0, 0};
     for (int p = 0; p < kPhaseCount; ++p) {
@@ -278,7 +297,8 @@ void PrintRuns(const std::string& title, const std::vector<TRun>& runs, bool spl
     if (splash)
         std::printf("%-20s %9.0f   (the splash stays at least 2000 ms; the game opens behind it)\n", "splash gone",
                     median([](const TRun& r) { return r.splashGoneMs; }));
-    std::printf("idle memory once open: %.0f MB\n", median([](const TRun& r) { return r.idleMb; }));
+    std::printf("idle memory once open: %.0f MB (%.0f MB of it in huge pages)\n",
+                median([](const TRun& r) { return r.idleMb; }), median([](const TRun& r) { return r.idleHugeMb; }));
     std::printf("  anonymous (our data, Mesa's textures and buffers) %.0f, the renderer's code (LLVM, DRI, GL) %.0f,\n"
                 "  other libraries %.0f, shared memory with X %.0f, other %.0f MB\n",
                 median([](const TRun& r) { return r.split.anonMb; }),

@@ -8,6 +8,7 @@
 // a turned copy at its top left. x to the right, y downwards.
 #pragma once
 
+#include "base/huge_blocks.h"
 #include "base/my_image.h"
 
 #include <array>
@@ -77,7 +78,7 @@ void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const
 // The mask's piece codes, one byte a pixel (a quarter of the mask's bytes,
 // so that the many small reads stay in the cache).
 struct TCodePlane {
-    std::vector<uint8_t> codes;  // rows of W bytes
+    std::vector<uint8_t, THugeBlockAllocator<uint8_t>> codes;  // rows of W bytes (made once per atlas: huge pages)
     int W = 0, H = 0;
     // Byte 2 of every pixel of the cutter's mask image.
     void From(const OMyImage& masks);

@@ -1,5 +1,6 @@
 #include "field/compose.h"
 
+#include "base/huge_blocks.h"
 #include "base/run_threads.h"
 #include "field/backgrounds.h"
 #include "field/field.h"
@@ -630,7 +631,7 @@ void PieceAtlas_Build()
         PieceAtlasP.iBuiltCount = arPicJigs.size();
     };
     const size_t row = size_t(side) * 4;
-    std::vector<uint8_t> buf;
+    std::vector<uint8_t, THugeBlockAllocator<uint8_t>> buf;  // written whole at once: huge pages pay
     TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
     if (shadows && miMasks && miMasks->HasPixels())
         plane.From(*miMasks);

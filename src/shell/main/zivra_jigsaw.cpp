@@ -15,6 +15,7 @@
 #include "field/renderer_preload.h"
 #include "field/field.h"
 #include "files/files.h"
+#include "base/huge_blocks.h"
 #include "model/game_state.h"
 #include "base/helpers.h"
 #include "model/puzzle.h"
@@ -131,6 +132,9 @@ int main(int argc, char** argv)
     const double t0 = GetNow();
     TimelineP.bOn = std::getenv("ZIVRA_LOG_OPEN") != nullptr;
     TimelineMark("main");
+    // Big aligned blocks (the GL driver's textures, the atlas's buffers) on huge
+    // pages; ZIVRA_NO_HUGE_PAGES=1 leaves them on 4 KB pages as before.
+    HugeBlocks_Enable(std::getenv("ZIVRA_NO_HUGE_PAGES") == nullptr);
     TStartOptions opts;
     if (!ParseArgs(argc, argv, &opts)) {
         std::fputs(kUsage, stderr);
