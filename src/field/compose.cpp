@@ -51,8 +51,23 @@ struct TCarriedGroup {
     bool bFailed = false;       // that could not be drawn so: piece by piece
     int boxX = 0, boxY = 0;     // the box's top left from the first piece's view point
     int boxW = 0, boxH = 0;
+    TMyRect lastQuad;           // where the last frame drew it, clipped (W = 0: nowhere)
+    // The box in blocks of the texture (view pixels from its top left):
+    // opaque ones are copied, being what blending them would give, which
+    // costs a software renderer a fraction of blending; clear ones are left out.
+    std::vector<TMyRect> opaque, mixed;
 };
 TCarriedGroup g_carried;  // per run
+
+// What the screen buffer holds besides the still buffer's picture, so that a
+// drag frame copies back only where the last one drew the carried group.
+enum class ScrHolds : uint8_t { Other, Still, StillAndGroup };
+struct TScrState {
+    ScrHolds holds = ScrHolds::Other;
+    TMyRect group;             // StillAndGroup: the view area the group's quad covered
+    int viewW = 0, viewH = 0;  // the view's size then
+};
+TScrState g_scr;  // per run
 
 // A group's pieces in draw order: from the top left of its turned picture on,
 // so that no shadow falls on the group's own pieces drawn before it.
@@ -135,13 +150,14 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
         DrawSelFrame();
 }
 
-void DrawDraggedJigs()
+// True when the carried group was drawn from its texture.
+bool DrawDraggedJigs()
 {
     if (!IsGameOpen() || iCurJig < 0 || iCurJig >= PiecesInPlay())
-        return;
+        return false;
     const OMyWin* win = GetViewWin(JigAt(iCurJig).Win);
     if (!win)
-        return;
+        return false;
     const int n = PiecesInPlay();
     std::vector<int> run;
     for (const TSortedJig& s : SortedJigs) {
@@ -151,8 +167,9 @@ void DrawDraggedJigs()
     }
     const bool carried = DragJigP.State == kDragPieces;
     if (carried && bCarriedGroupCache && DrawCarriedFromCache(*win, run))
-        return;
+        return true;
     DrawJigRun(*win, run, carried);
+    return false;
 }
 
 }  // namespace
@@ -243,13 +260,16 @@ void StillBuf_Prepare()
     if (!FieldGL_Ready() || rbScr.fbo == 0)
         return;
     KeepStillBuf();
-    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
+    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H) {
         RenderBufCreate(rbStill, rbScr.W, rbScr.H);
+        g_scr = TScrState{};
+    }
 }
 
 void StillBuf_Release()
 {
     CarriedGroup_Release();
+    g_scr = TScrState{};
     if (g_stillIdle)
         g_stillIdle->stop();
     if (rbStill.fbo == 0 && rbStill.texture == 0)
@@ -275,12 +295,16 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
     if (&rb == &rbScr && mode != kComposeDragged && mode != kComposeCurWin && mode != kComposeFrame)
         iScrPending = 0;
     BeginBufTarget(rb);
+    const TScrState before = g_scr;
+    g_scr.holds = ScrHolds::Other;  // unless this composition tells otherwise
+    const bool scr = &rb == &rbScr;
     switch (mode) {
     case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame:
         ComposeWindows(rb, mode);
         break;
     case kComposeDragged:
-        DrawDraggedJigs();
+        if (DrawDraggedJigs() && scr && before.holds == ScrHolds::Still)
+            g_scr = {ScrHolds::StillAndGroup, g_carried.lastQuad, iMainViewW, iMainViewH};
         break;
     case kComposeCurWin:
         if (CaptureWin && CaptureWin->bVisible && CaptureWin->bType != kWinGlass)
@@ -291,16 +315,34 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         break;
     case kComposeStill:
         KeepStillBuf();
-        if (rbStill.fbo != 0)
-            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
-        else  // given back while idle: what it held, composed anew
+        if (rbStill.fbo == 0) {  // given back while idle: what it held, composed anew
             ComposeWindows(rb, iStillMode);
+            break;
+        }
+        if (scr && FieldGL.ex && before.holds != ScrHolds::Other && before.viewW == iMainViewW &&
+            before.viewH == iMainViewH) {
+            // The rest is the still picture already: only the group's last place.
+            if (before.holds == ScrHolds::StillAndGroup) {
+                const TMyRect& g = before.group;
+                const int l = std::max(0, g.L), t = std::max(0, g.T);
+                const int r = std::min(iMainViewW, g.R + 1), b = std::min(iMainViewH, g.B + 1);
+                if (g.W > 0 && r > l && b > t)
+                    RenderBufBlitToTarget(rbStill, l, t, l, t, r - l, b - t);
+            }
+        } else {
+            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        }
+        if (scr)
+            g_scr = {ScrHolds::Still, TMyRect{}, iMainViewW, iMainViewH};
         break;
     default:
         break;
     }
-    if (&rb != &rbStill)
+    if (&rb != &rbStill) {
+        if (WeightP.bVisible)
+            g_scr.holds = ScrHolds::Other;  // drawn over it
         WeightP.draw();
+    }
     GLBatch_Flush();
 }
 
@@ -453,6 +495,51 @@ std::vector<int32_t> CarriedKey(const std::vector<int>& run)
     return key;
 }
 
+constexpr int kCarriedBlockS = 32;  // side of the blocks the group's texture is sorted into
+
+// Sorts the blocks of the group's picture (w x h RGBA rows, top first) into
+// opaque, partly clear and clear ones; neighbours of a kind on a row of
+// blocks are joined.
+void SplitIntoBlocks(const std::vector<uint8_t>& px, int w, int h)
+{
+    g_carried.opaque.clear();
+    g_carried.mixed.clear();
+    if (px.size() != size_t(w) * size_t(h) * 4)
+        return;
+    enum : uint8_t { kClear, kOpaque, kMixed };
+    std::vector<uint8_t> kinds;
+    for (int t = 0; t < h; t += kCarriedBlockS) {
+        const int bh = std::min(kCarriedBlockS, h - t);
+        const int blocks = (w + kCarriedBlockS - 1) / kCarriedBlockS;
+        kinds.assign(size_t(blocks), 0);  // bit 1: some alpha below 255, bit 2: some above 0
+        for (int y = t; y < t + bh; ++y) {
+            const uint8_t* row = px.data() + size_t(y) * size_t(w) * 4;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t a = row[size_t(x) * 4 + 3];
+                kinds[size_t(x / kCarriedBlockS)] |= uint8_t((a != 255 ? 1 : 0) | (a != 0 ? 2 : 0));
+            }
+        }
+        for (int b = 0; b < blocks;) {
+            const uint8_t bits = kinds[size_t(b)];
+            const uint8_t kind = bits == 2 ? kOpaque : (bits & 2) ? kMixed : kClear;
+            int e = b + 1;
+            while (e < blocks) {
+                const uint8_t nb = kinds[size_t(e)];
+                if ((nb == 2 ? kOpaque : (nb & 2) ? kMixed : kClear) != kind)
+                    break;
+                ++e;
+            }
+            const int l = b * kCarriedBlockS, r = std::min(w, e * kCarriedBlockS);
+            const TMyRect rect{l, t, r - 1, t + bh - 1, r - l, bh};
+            if (kind == kOpaque)
+                g_carried.opaque.push_back(rect);
+            else if (kind == kMixed)
+                g_carried.mixed.push_back(rect);
+            b = e;
+        }
+    }
+}
+
 // Draws the ordered run into the group's texture as a frame at `place` would
 // draw it, and leaves `target` the target again; false when the box is too
 // large or GL refuses.
@@ -493,6 +580,7 @@ bool CarriedGroup_Fill(const RENDER_BUF& target, const TJigPlace& place, const s
     inBox.clip = TMyRect{bx0, by0, bx1 - 1, by1 - 1, w, h};
     DrawOrderedRun(inBox, run, true);
     GLBatch_Flush();
+    SplitIntoBlocks(GLReadPixels(0, 0, w, h, rb.H), w, h);
     BeginBufTarget(target);
     const TJig& a = JigAt(run[0]);
     g_carried.boxX = bx0 - (place.ox + a.X);
@@ -524,10 +612,29 @@ bool DrawCarriedFromCache(const OMyWin& win, std::vector<int>& run)
         return false;
     const TJig& a = JigAt(run[0]);
     const TJigPlace place = JigPlaceOf(win);
-    int x = place.ox + a.X + g_carried.boxX, y = place.oy + a.Y + g_carried.boxY;
-    int w = g_carried.boxW, h = g_carried.boxH, sx = 0, sy = 0;
-    if (CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
-        RenderBufDraw(g_carried.rb, x, y, w, h, sx, sy, w, h);
+    const int bx = place.ox + a.X + g_carried.boxX, by = place.oy + a.Y + g_carried.boxY;
+    int x = bx, y = by, w = g_carried.boxW, h = g_carried.boxH, sx = 0, sy = 0;
+    g_carried.lastQuad = TMyRect{0, 0, -1, -1, 0, 0};
+    if (!CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
+        return true;
+    g_carried.lastQuad = TMyRect{x, y, x + w - 1, y + h - 1, w, h};
+    // The opaque blocks copied first (each a copy of its own), then the
+    // others blended in one draw.
+    const bool copies = FieldGL.ex != nullptr;
+    for (const TMyRect& b : g_carried.opaque) {
+        int bx0 = bx + b.L, by0 = by + b.T, bw = b.W, bh = b.H, bsx = b.L, bsy = b.T;
+        if (CalcDrawOnRect(place.clip, bx0, by0, bw, bh, bsx, bsy)) {
+            if (copies)
+                RenderBufBlitToTarget(g_carried.rb, bsx, bsy, bx0, by0, bw, bh);
+            else
+                RenderBufDraw(g_carried.rb, bx0, by0, bw, bh, bsx, bsy, bw, bh);
+        }
+    }
+    for (const TMyRect& b : g_carried.mixed) {
+        int bx0 = bx + b.L, by0 = by + b.T, bw = b.W, bh = b.H, bsx = b.L, bsy = b.T;
+        if (CalcDrawOnRect(place.clip, bx0, by0, bw, bh, bsx, bsy))
+            RenderBufDraw(g_carried.rb, bx0, by0, bw, bh, bsx, bsy, bw, bh);
+    }
     return true;
 }
 
@@ -856,6 +963,7 @@ void Compose_Reset()
     ThumbTexture_Forget();
     PieceAtlasP = TPieceAtlas{};
     g_carried = TCarriedGroup{};
+    g_scr = TScrState{};
     bCarriedGroupCache = true;
     iCarriedGroupMaxPixels = 0;
 }

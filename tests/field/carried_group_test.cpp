@@ -38,18 +38,26 @@ struct TBothWays {
     bool wasCached = false;
 };
 
-// The drag frame as it stands, composed from the group's texture and then
-// piece by piece.
-TBothWays DragFrameBothWays(FieldHarness& h)
+// A drag frame as the game draws it (from the group's texture when it can).
+QImage DragFrame(FieldHarness& h)
+{
+    ScrBufFromStillLater(kComposeDragged);
+    return h.Frame();
+}
+
+// Carries on to `to` with a drag frame on the way, so that the frame there
+// starts from what the one before left, then draws that frame again piece by
+// piece.
+TBothWays CarryBothWays(FieldHarness& h, QPoint to)
 {
     TBothWays r;
     bCarriedGroupCache = true;
-    ScrBufFromStillLater(kComposeDragged);
-    r.cached = h.Frame();
+    DragFrame(h);
+    h.Move(to);
+    r.cached = DragFrame(h);
     r.wasCached = CarriedGroupCached();
     bCarriedGroupCache = false;
-    ScrBufFromStillLater(kComposeDragged);
-    r.pieceByPiece = h.Frame();
+    r.pieceByPiece = DragFrame(h);
     bCarriedGroupCache = true;
     return r;
 }
@@ -110,30 +118,30 @@ TEST(CarriedGroup, LooksAsDrawnPieceByPieceWhereverItIsCarriedAndIsGivenBackOnTh
         const QPoint from = FieldHarness::PieceCentre(0);
         h.Press(from);
         // Odd steps both ways: the lifted silhouette lies at fractions of a pixel.
-        for (const QPoint to : {from + QPoint(17, 9), from + QPoint(37, 23)})
-            h.Move(to);
+        h.Move(from + QPoint(17, 9));
         ASSERT_EQ(DragJigP.State, kDragPieces);
         int count = 0;
-        TBothWays f = DragFrameBothWays(h);
+        TBothWays f = CarryBothWays(h, from + QPoint(37, 23));
         EXPECT_EQ(f.wasCached, !c.tooLarge);
         EXPECT_LE(MaxDifference(f.cached, f.pieceByPiece, &count), 1) << count << " pixels differ";
-        // Moved on, the same texture at the new place.
-        h.Move(from + QPoint(-13, 61));
-        f = DragFrameBothWays(h);
+        // Moved on, the same texture at the new place, nothing left at the old one.
+        f = CarryBothWays(h, from + QPoint(-13, 61));
         EXPECT_LE(MaxDifference(f.cached, f.pieceByPiece, &count), 1) << count << " pixels differ";
         // Turned while carried (a group with the frame never turns): drawn anew.
         if (!c.frame) {
+            DragFrame(h);
             RotateCurJig(from.x() - 13, from.y() + 61, 1);
             ASSERT_EQ(Jigs[0].Rot, 1);
-            f = DragFrameBothWays(h);
+            f = CarryBothWays(h, from + QPoint(-12, 60));
             EXPECT_EQ(f.wasCached, !c.tooLarge);
             EXPECT_LE(MaxDifference(f.cached, f.pieceByPiece, &count), 1) << count << " pixels differ";
         }
-        // Partly outside the table's client: clipped alike.
-        h.Move(QPoint(4, 4));
-        f = DragFrameBothWays(h);
-        EXPECT_LE(MaxDifference(f.cached, f.pieceByPiece, &count), 1) << count << " pixels differ";
-        h.Release(QPoint(4, 4));
+        // Partly outside the table's client: clipped alike; and back in.
+        for (const QPoint to : {QPoint(4, 4), from + QPoint(40, 40)}) {
+            f = CarryBothWays(h, to);
+            EXPECT_LE(MaxDifference(f.cached, f.pieceByPiece, &count), 1) << count << " pixels differ";
+        }
+        h.Release(from + QPoint(40, 40));
         RedrawP = kRedrawFull;
         h.Frame();
         EXPECT_FALSE(CarriedGroupCached());
