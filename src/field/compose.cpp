@@ -150,8 +150,9 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
         DrawSelFrame();
 }
 
-// True when the carried group was drawn from its texture.
-bool DrawDraggedJigs()
+// True when the carried group was drawn from its texture (only into the
+// screen buffer: mayCache).
+bool DrawDraggedJigs(bool mayCache)
 {
     if (!IsGameOpen() || iCurJig < 0 || iCurJig >= PiecesInPlay())
         return false;
@@ -166,7 +167,7 @@ bool DrawDraggedJigs()
             run.push_back(j);
     }
     const bool carried = DragJigP.State == kDragPieces;
-    if (carried && bCarriedGroupCache && DrawCarriedFromCache(*win, run))
+    if (carried && mayCache && bCarriedGroupCache && DrawCarriedFromCache(*win, run))
         return true;
     DrawJigRun(*win, run, carried);
     return false;
@@ -303,7 +304,7 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         ComposeWindows(rb, mode);
         break;
     case kComposeDragged:
-        if (DrawDraggedJigs() && scr && before.holds == ScrHolds::Still)
+        if (DrawDraggedJigs(scr) && before.holds == ScrHolds::Still)
             g_scr = {ScrHolds::StillAndGroup, g_carried.lastQuad, iMainViewW, iMainViewH};
         break;
     case kComposeCurWin:
