@@ -108,7 +108,7 @@ TEST(CarriedGroup, LooksAsDrawnPieceByPieceWhereverItIsCarriedAndIsGivenBackOnTh
         if (c.glassZoom) {
             OMyWin* g = GlassP.win.get();
             g->setVisible(true);
-            g->changeLT(MakeTPoint(150, 120));
+            g->changeLT(MakeTPoint(40, 10));  // the lens over the group
             g->move();
             GlassP.updateAxes();
             GlassP.setZoom(c.glassZoom);
