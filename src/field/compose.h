@@ -106,9 +106,11 @@ bool IsDraggedJig(int j);
 // ---- The carried group ---------------------------------------------------------------
 // While pieces are carried, the group is drawn once (its pieces in draw order
 // with the lift shadow, blended onto clear as a frame blends them) into a
-// texture of its box, and every frame shows that as one quad at the group's
-// place. Drawn anew when the carried set, a piece's turn or selection, or the
-// pieces' looks change; given back when the carrying ends. Groups whose box is
+// texture of its box, and every frame shows that at the group's place (its
+// opaque blocks copied, the rest blended in one draw) after copying the still
+// picture back only where the group lay in the frame before. Drawn anew when
+// the carried set, a piece's turn or selection, or the pieces' looks change;
+// given back when the carrying ends. Groups whose box is
 // larger than a texture may be, or than twice the view, are drawn piece by
 // piece as before, and so is everything when GL refuses the texture.
 extern bool bCarriedGroupCache;  // per run: false draws carried pieces one by one (tests, benchmarks)
