@@ -1,7 +1,9 @@
 // Frame composition of the play field on the renderer at hand (Mesa's
 // software renderer on our machines): a full composition of 1000 and 4000
-// visible pieces at 1920 x 1080, a drag frame (the still buffer copied, then
-// the moving group), and one full-view texture copy, the floor of any frame.
+// visible pieces at 1920 x 1080, a drag frame (the still buffer copied back
+// where the group lay, then the group drawn from its texture, or piece by
+// piece with ZIVRA_BENCH_PIECE_BY_PIECE=1), and one full-view copy, the floor
+// of any frame.
 // Compositions, drag frames and the atlas are measured with the pieces'
 // shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
@@ -9,6 +11,7 @@
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
 #include "support.h"
 
+#include "field/compose.h"
 #include "field/field.h"
 #include "field/main_view.h"
 #include "files/files.h"
@@ -27,6 +30,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -99,6 +103,15 @@ void BuildPieces(int n)
 }
 
 void Compose(int mode) { DrawToScrBuf(rbScr, mode); }
+
+// The floor of any frame: the whole view copied from the still buffer (a
+// drag frame itself copies back only where the group lay before).
+void FullViewCopy()
+{
+    StillBuf_Prepare();
+    BeginBufTarget(rbScr);
+    RenderBufCopy(rbStill, rbScr, kViewW, kViewH);
+}
 
 // The second argument: shadows off (0) or on (1), side by side.
 void BM_FullComposition(benchmark::State& state)
@@ -190,9 +203,12 @@ BENCHMARK(BM_AtlasBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseReal
 // moving group (1 piece, or 100 joined ones) over it. Besides its time it
 // reports the medians of the frame and of the floor (the copy alone, timed
 // just before each frame) and their ratio x_floor.
-void BM_DragFrame(benchmark::State& state)
+// joined: the group's pieces lie as in the picture (tile by tile, as a group
+// of joined pieces does), not spread over the grid.
+void DragFrame(benchmark::State& state, bool joined)
 {
     OptP.Visual_Shadows = state.range(1) != 0;
+    bCarriedGroupCache = !std::getenv("ZIVRA_BENCH_PIECE_BY_PIECE");
     BuildPieces(4000);
     const int group = int(state.range(0));
     // A square group's outline: of 100 pieces in 10 x 10, 36 have a neighbour
@@ -207,19 +223,28 @@ void BM_DragFrame(benchmark::State& state)
         const int c = j % side, r = j / side;
         std::fill(std::begin(p.Nb), std::end(p.Nb), int16_t(-1));
         p.Nb[0] = int16_t(c == 0 || r == 0 || c == side - 1 || r == side - 1 ? group : 0);
+        if (joined) {
+            p.X = 600 + c * JigP.TileS;
+            p.Y = 300 + r * JigP.TileS;
+        }
     }
     SortJigs(0);
     SetCaptureWin(GetViewWin(0));
     iCurJig = 0;
     DragJigP.State = kDragPieces;
+    // The gesture's first frame: the still buffer made, the group drawn into
+    // its texture (or piece by piece).
+    Finish();
+    const auto s0 = std::chrono::steady_clock::now();
     FillStillBuf(kComposeWithoutDragged);
     Finish();
+    const double startMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s0).count();
     // Each frame is timed right after a floor frame (the copy alone), so that
     // both see the same load; the ratio is that of their medians.
     std::vector<double> floors, frames;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        Compose(100);
+        FullViewCopy();
         Finish();
         const auto t1 = std::chrono::steady_clock::now();
         // To and fro, so that the group stays where it started.
@@ -234,16 +259,22 @@ void BM_DragFrame(benchmark::State& state)
         frames.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
         state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
     }
+    const bool cached = CarriedGroupCached();
     DragJigP.State = kDragIdle;
     iCurJig = -1;
     const double floorMs = MedianOf(floors), frameMs = MedianOf(frames);
+    state.counters["cached"] = cached ? 1 : 0;
     state.counters["group"] = double(group);
     state.counters["shadows"] = double(state.range(1));
     state.counters["floor_ms"] = floorMs;
     state.counters["frame_ms"] = frameMs;
+    state.counters["start_ms"] = startMs;
     state.counters["x_floor"] = floorMs > 0 ? frameMs / floorMs : 0;
     OptP.Visual_Shadows = true;
 }
+void BM_DragFrame(benchmark::State& state) { DragFrame(state, false); }
+void BM_DragFrameJoined(benchmark::State& state) { DragFrame(state, true); }
+BENCHMARK(BM_DragFrameJoined)->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseManualTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 BENCHMARK(BM_DragFrame)->Args({1, 0})->Args({1, 1})->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMillisecond)->UseManualTime()->ComputeStatistics("min", MinOf)->MinTime(2.0);
 
 // The floor: one full-view copy (a framebuffer blit).
@@ -253,7 +284,7 @@ void BM_FullViewCopy(benchmark::State& state)
     Compose(0);
     Finish();
     for (auto _ : state) {
-        Compose(100);
+        FullViewCopy();
         Finish();
     }
 }

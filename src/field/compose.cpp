@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 #ifdef __GLIBC__
@@ -42,25 +44,67 @@ int PiecesInPlay() { return std::min<int>(JigP.TotalTileNum, int(Jigs.size())); 
 
 bool IsFrameJig(int j) { return JigP.BorderStyle == 1 && j == JigP.TotalTileNum - 1; }
 
-// A group's pieces from the top left of its turned picture on, so that no
-// shadow falls on the group's own pieces drawn before it; a carried group
-// first casts its faint, larger silhouette.
+uint32_t g_atlasGeneration = 0;  // per run: advances whenever the atlas's pages are given back
+
+struct TCarriedGroup {
+    RENDER_BUF rb;              // the group in its view area (0, 0, boxW, boxH); may be larger
+    std::vector<int32_t> key;   // what it was drawn from (CarriedKey)
+    bool bFailed = false;       // that could not be drawn so: piece by piece
+    int boxX = 0, boxY = 0;     // the box's top left from the first piece's view point
+    int boxW = 0, boxH = 0;
+    TMyRect lastQuad;           // where the last frame drew it, clipped (W = 0: nowhere)
+    // The box in blocks of the texture (view pixels from its top left):
+    // opaque ones are copied, being what blending them would give, which
+    // costs a software renderer a fraction of blending; clear ones are left out.
+    std::vector<TMyRect> opaque, mixed;
+};
+TCarriedGroup g_carried;  // per run
+
+// What the screen buffer holds besides the still buffer's picture, so that a
+// drag frame copies back only where the last one drew the carried group.
+enum class ScrHolds : uint8_t { Other, Still, StillAndGroup };
+struct TScrState {
+    ScrHolds holds = ScrHolds::Other;
+    TMyRect group;             // StillAndGroup: the view area the group's quad covered
+    int viewW = 0, viewH = 0;  // the view's size then
+};
+TScrState g_scr;  // per run
+
+// A group's pieces in draw order: from the top left of its turned picture on,
+// so that no shadow falls on the group's own pieces drawn before it.
+void OrderRun(std::vector<int>& run)
+{
+    if (!ShadowsShown() || run.empty())
+        return;
+    const int r = JigAt(run[0]).Rot;
+    std::stable_sort(run.begin(), run.end(), [r](int a, int b) {
+        const int64_t ka = JigGroupDrawKey(a, r), kb = JigGroupDrawKey(b, r);
+        return ka < kb || (ka == kb && a < b);
+    });
+}
+
+// Of a carried group only the pieces on its outline cast the lifted
+// silhouette: the others' would lie under the group.
+bool CastsLift(const std::vector<int>& run, int j) { return run.size() == 1 || JigOnGroupBorder(j); }
+
+// A run in draw order; a carried one first casts its faint, larger silhouette.
+void DrawOrderedRun(const TJigPlace& place, const std::vector<int>& run, bool carried)
+{
+    if (carried && ShadowsShown())
+        for (int j : run)
+            if (CastsLift(run, j))
+                DrawJigLiftAt(place, j);
+    for (int j : run)
+        DrawJigAt(place, j);
+}
+
 void DrawJigRun(const OMyWin& win, std::vector<int>& run, bool carried)
 {
-    if (ShadowsShown() && !run.empty()) {
-        const int r = JigAt(run[0]).Rot;
-        std::stable_sort(run.begin(), run.end(), [r](int a, int b) {
-            const int64_t ka = JigGroupDrawKey(a, r), kb = JigGroupDrawKey(b, r);
-            return ka < kb || (ka == kb && a < b);
-        });
-        if (carried)
-            for (int j : run)
-                if (run.size() == 1 || JigOnGroupBorder(j))
-                    DrawJigLift(win, j);
-    }
-    for (int j : run)
-        DrawJig(win, j);
+    OrderRun(run);
+    DrawOrderedRun(JigPlaceOf(win), run, carried);
 }
+
+bool DrawCarriedFromCache(const OMyWin& win, std::vector<int>& run);
 
 // The pieces of win in draw order, less the dragged ones when asked; each
 // group's pieces follow one another there.
@@ -107,13 +151,15 @@ void DrawWinWithContents(OMyWin& win, int mode, bool bkgDone = false)
         DrawSelFrame();
 }
 
-void DrawDraggedJigs()
+// True when the carried group was drawn from its texture (only into the
+// screen buffer: mayCache).
+bool DrawDraggedJigs(bool mayCache)
 {
     if (!IsGameOpen() || iCurJig < 0 || iCurJig >= PiecesInPlay())
-        return;
+        return false;
     const OMyWin* win = GetViewWin(JigAt(iCurJig).Win);
     if (!win)
-        return;
+        return false;
     const int n = PiecesInPlay();
     std::vector<int> run;
     for (const TSortedJig& s : SortedJigs) {
@@ -121,7 +167,11 @@ void DrawDraggedJigs()
         if (j >= 0 && j < n && size_t(j) < arPicJigs.size() && IsDraggedJig(j))
             run.push_back(j);
     }
-    DrawJigRun(*win, run, DragJigP.State == kDragPieces);
+    const bool carried = DragJigP.State == kDragPieces;
+    if (carried && mayCache && bCarriedGroupCache && DrawCarriedFromCache(*win, run))
+        return true;
+    DrawJigRun(*win, run, carried);
+    return false;
 }
 
 }  // namespace
@@ -212,12 +262,16 @@ void StillBuf_Prepare()
     if (!FieldGL_Ready() || rbScr.fbo == 0)
         return;
     KeepStillBuf();
-    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H)
+    if (rbStill.fbo == 0 || rbStill.W != rbScr.W || rbStill.H != rbScr.H) {
         RenderBufCreate(rbStill, rbScr.W, rbScr.H);
+        g_scr = TScrState{};
+    }
 }
 
 void StillBuf_Release()
 {
+    CarriedGroup_Release();
+    g_scr = TScrState{};
     if (g_stillIdle)
         g_stillIdle->stop();
     if (rbStill.fbo == 0 && rbStill.texture == 0)
@@ -236,17 +290,23 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         PieceAtlas_Check();
         ThumbTexture_Check();
     }
+    if (DragJigP.State != kDragPieces && !g_carried.key.empty())
+        CarriedGroup_Release();  // the carrying is over
     // A composition of the whole screen buffer (or of the still buffer's copy
     // that starts a moving part) replaces whatever was put off.
     if (&rb == &rbScr && mode != kComposeDragged && mode != kComposeCurWin && mode != kComposeFrame)
         iScrPending = 0;
     BeginBufTarget(rb);
+    const TScrState before = g_scr;
+    g_scr.holds = ScrHolds::Other;  // unless this composition tells otherwise
+    const bool scr = &rb == &rbScr;
     switch (mode) {
     case kComposeAll: case kComposeWithoutDragged: case kComposeWithoutCurWin: case kComposeWithoutFrame:
         ComposeWindows(rb, mode);
         break;
     case kComposeDragged:
-        DrawDraggedJigs();
+        if (DrawDraggedJigs(scr) && before.holds == ScrHolds::Still)
+            g_scr = {ScrHolds::StillAndGroup, g_carried.lastQuad, iMainViewW, iMainViewH};
         break;
     case kComposeCurWin:
         if (CaptureWin && CaptureWin->bVisible && CaptureWin->bType != kWinGlass)
@@ -257,16 +317,34 @@ void DrawToScrBuf(RENDER_BUF& rb, int mode)
         break;
     case kComposeStill:
         KeepStillBuf();
-        if (rbStill.fbo != 0)
-            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
-        else  // given back while idle: what it held, composed anew
+        if (rbStill.fbo == 0) {  // given back while idle: what it held, composed anew
             ComposeWindows(rb, iStillMode);
+            break;
+        }
+        if (scr && FieldGL.ex && before.holds != ScrHolds::Other && before.viewW == iMainViewW &&
+            before.viewH == iMainViewH) {
+            // The rest is the still picture already: only the group's last place.
+            if (before.holds == ScrHolds::StillAndGroup) {
+                const TMyRect& g = before.group;
+                const int l = std::max(0, g.L), t = std::max(0, g.T);
+                const int r = std::min(iMainViewW, g.R + 1), b = std::min(iMainViewH, g.B + 1);
+                if (g.W > 0 && r > l && b > t)
+                    RenderBufBlitToTarget(rbStill, l, t, l, t, r - l, b - t);
+            }
+        } else {
+            RenderBufCopy(rbStill, rb, iMainViewW, iMainViewH);
+        }
+        if (scr)
+            g_scr = {ScrHolds::Still, TMyRect{}, iMainViewW, iMainViewH};
         break;
     default:
         break;
     }
-    if (&rb != &rbStill)
+    if (&rb != &rbStill) {
+        if (WeightP.bVisible)
+            g_scr.holds = ScrHolds::Other;  // drawn over it
         WeightP.draw();
+    }
     GLBatch_Flush();
 }
 
@@ -307,7 +385,16 @@ void ScrBufUpdate()
 
 bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int& sx, int& sy)
 {
-    const TMyRect& c = win.mrClient;
+    return CalcDrawOnRect(win.mrClient, x, y, w, h, sx, sy);
+}
+
+TJigPlace JigPlaceOf(const OMyWin& win)
+{
+    return {win.mrClient.L - win.iScrollL, win.mrClient.T - win.iScrollT, win.mrClient};
+}
+
+bool CalcDrawOnRect(const TMyRect& c, int& x, int& y, int& w, int& h, int& sx, int& sy)
+{
     if (x < c.L) {
         w -= c.L - x;
         sx += c.L - x;
@@ -337,7 +424,9 @@ const TAtlasEntry* AtlasEntryOf(int j)
 
 }  // namespace
 
-void DrawJig(const OMyWin& win, int j)
+void DrawJig(const OMyWin& win, int j) { DrawJigAt(JigPlaceOf(win), j); }
+
+void DrawJigAt(const TJigPlace& place, int j)
 {
     const TJig& p = JigAt(j);
     const OMyImage& img = arPicJigs[size_t(j)];
@@ -345,8 +434,8 @@ void DrawJig(const OMyWin& win, int j)
     // From the atlas a piece brings its shadow along (not while selected:
     // the inverted look would light it up).
     const int ew = e && !p.Sel ? PieceAtlasP.iExtraW : 0, eh = e && !p.Sel ? PieceAtlasP.iExtraH : 0;
-    const int x0 = win.mrClient.L - win.iScrollL + p.X;
-    const int y0 = win.mrClient.T - win.iScrollT + p.Y;
+    const int x0 = place.ox + p.X;
+    const int y0 = place.oy + p.Y;
     if (IsFrameJig(j)) {
         // Four strips around the clear inside, each with its shadow.
         const int s = kFrameStripS, iw = JigP.ImageW, ih = JigP.ImageH;
@@ -356,14 +445,14 @@ void DrawJig(const OMyWin& win, int j)
                                   {iw - s, s + eh, s + ew, ih - 2 * s - eh}};
         for (const auto& st : strips) {
             int x = x0 + st[0], y = y0 + st[1], w = st[2], h = st[3], sx = st[0], sy = st[1];
-            if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
+            if (CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
                 DrawJig0(j, x, y, w, h, sx, sy);
         }
         return;
     }
     int x = x0, y = y0, w = p.DrawW + ew, h = p.DrawH + eh, sy = 0;
     int sx = e ? e->pitch * p.Rot : img.H * p.Rot;
-    if (CalcDrawOnWinCoords(win, x, y, w, h, sx, sy))
+    if (CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
         DrawJig0(j, x, y, w, h, sx, sy);
 }
 
@@ -379,6 +468,187 @@ void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
     const float white[4] = {1, 1, 1, 1};
     const QuadMode mode = JigAt(j).Sel ? QuadMode::Inverted : QuadMode::Normal;
     GLBatch_Quad(tex, mode, white, float(x), float(y), float(w), float(h), float(sx), float(sy), float(w), float(h));
+}
+
+// ---- The carried group -----------------------------------------------------------------------
+
+bool bCarriedGroupCache = true;
+int64_t iCarriedGroupMaxPixels = 0;
+
+namespace {
+
+
+// Everything the group's picture depends on besides where it lies: the
+// pieces in draw order, each with its turn, selection and place relative to
+// the first, and the looks of the atlas.
+std::vector<int32_t> CarriedKey(const std::vector<int>& run)
+{
+    std::vector<int32_t> key;
+    key.reserve(4 + 5 * run.size());
+    key.push_back(ShadowsShown() ? 1 : 0);
+    key.push_back(int32_t(g_atlasGeneration));
+    key.push_back(PieceAtlasP.iExtraW);
+    key.push_back(PieceAtlasP.iExtraH);
+    const TJig& a = JigAt(run[0]);
+    for (int j : run) {
+        const TJig& p = JigAt(j);
+        key.insert(key.end(), {j, int32_t(p.Rot), p.Sel ? 1 : 0, p.X - a.X, p.Y - a.Y});
+    }
+    return key;
+}
+
+constexpr int kCarriedBlockS = 32;  // side of the blocks the group's texture is sorted into
+
+// Sorts the blocks of the group's picture (w x h RGBA rows, top first) into
+// opaque, partly clear and clear ones; neighbours of a kind on a row of
+// blocks are joined.
+void SplitIntoBlocks(const std::vector<uint8_t>& px, int w, int h)
+{
+    g_carried.opaque.clear();
+    g_carried.mixed.clear();
+    if (px.size() != size_t(w) * size_t(h) * 4)
+        return;
+    enum : uint8_t { kClear, kOpaque, kMixed };
+    std::vector<uint8_t> kinds;
+    for (int t = 0; t < h; t += kCarriedBlockS) {
+        const int bh = std::min(kCarriedBlockS, h - t);
+        const int blocks = (w + kCarriedBlockS - 1) / kCarriedBlockS;
+        kinds.assign(size_t(blocks), 0);  // bit 1: some alpha below 255, bit 2: some above 0
+        for (int y = t; y < t + bh; ++y) {
+            const uint8_t* row = px.data() + size_t(y) * size_t(w) * 4;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t a = row[size_t(x) * 4 + 3];
+                kinds[size_t(x / kCarriedBlockS)] |= uint8_t((a != 255 ? 1 : 0) | (a != 0 ? 2 : 0));
+            }
+        }
+        for (int b = 0; b < blocks;) {
+            const uint8_t bits = kinds[size_t(b)];
+            const uint8_t kind = bits == 2 ? kOpaque : (bits & 2) ? kMixed : kClear;
+            int e = b + 1;
+            while (e < blocks) {
+                const uint8_t nb = kinds[size_t(e)];
+                if ((nb == 2 ? kOpaque : (nb & 2) ? kMixed : kClear) != kind)
+                    break;
+                ++e;
+            }
+            const int l = b * kCarriedBlockS, r = std::min(w, e * kCarriedBlockS);
+            const TMyRect rect{l, t, r - 1, t + bh - 1, r - l, bh};
+            if (kind == kOpaque)
+                g_carried.opaque.push_back(rect);
+            else if (kind == kMixed)
+                g_carried.mixed.push_back(rect);
+            b = e;
+        }
+    }
+}
+
+// Draws the ordered run into the group's texture as a frame at `place` would
+// draw it, and leaves `target` the target again; false when the box is too
+// large or GL refuses.
+bool CarriedGroup_Fill(const RENDER_BUF& target, const TJigPlace& place, const std::vector<int>& run)
+{
+    // The box of all the group draws, in view pixels (edges exclusive).
+    int bx0 = INT_MAX, by0 = INT_MAX, bx1 = INT_MIN, by1 = INT_MIN;
+    const auto add = [&](int l, int t, int r, int b) {
+        bx0 = std::min(bx0, l), by0 = std::min(by0, t), bx1 = std::max(bx1, r), by1 = std::max(by1, b);
+    };
+    const bool lifts = ShadowsShown();
+    for (int j : run) {
+        const TJig& p = JigAt(j);
+        const int ew = p.Sel ? 0 : PieceAtlasP.iExtraW, eh = p.Sel ? 0 : PieceAtlasP.iExtraH;
+        const int x = place.ox + p.X, y = place.oy + p.Y;
+        if (IsFrameJig(j))
+            add(x, y, x + JigP.ImageW + ew, y + JigP.ImageH + eh);
+        else
+            add(x, y, x + p.DrawW + ew, y + p.DrawH + eh);
+        float r[4];
+        if (lifts && CastsLift(run, j) && JigLiftRect(place, j, r))
+            add(int(std::floor(r[0])), int(std::floor(r[1])), int(std::ceil(r[0] + r[2])),
+                int(std::ceil(r[1] + r[3])));
+    }
+    const int w = bx1 - bx0, h = by1 - by0;
+    // Larger than twice the view it would cost more memory (and time to make)
+    // than drawing it piece by piece saves.
+    const int64_t cap = iCarriedGroupMaxPixels > 0 ? iCarriedGroupMaxPixels
+                                                   : std::max<int64_t>(2 * int64_t(rbScr.W) * rbScr.H, int64_t(1) << 20);
+    if (w <= 0 || h <= 0 || w > FieldGL.iMaxTexSize || h > FieldGL.iMaxTexSize || int64_t(w) * h > cap)
+        return false;
+    RENDER_BUF& rb = g_carried.rb;
+    if ((rb.fbo == 0 || rb.W < w || rb.H < h) && !RenderBufCreate(rb, w, h))
+        return false;
+    BeginBufTargetAt(rb, bx0, by0);
+    GLClearTargetTransparent();
+    TJigPlace inBox = place;
+    inBox.clip = TMyRect{bx0, by0, bx1 - 1, by1 - 1, w, h};
+    DrawOrderedRun(inBox, run, true);
+    GLBatch_Flush();
+    SplitIntoBlocks(GLReadPixels(0, 0, w, h, rb.H), w, h);
+    BeginBufTarget(target);
+    const TJig& a = JigAt(run[0]);
+    g_carried.boxX = bx0 - (place.ox + a.X);
+    g_carried.boxY = by0 - (place.oy + a.Y);
+    g_carried.boxW = w;
+    g_carried.boxH = h;
+    return true;
+}
+
+// The carried pieces of `run` from the group's texture, made anew when they
+// changed; false when they must be drawn piece by piece.
+bool DrawCarriedFromCache(const OMyWin& win, std::vector<int>& run)
+{
+    if (run.empty() || !FieldGL.fn || rbScr.fbo == 0)
+        return false;
+    for (int j : run)
+        if (!AtlasEntryOf(j))
+            return false;
+    OrderRun(run);
+    std::vector<int32_t> key = CarriedKey(run);
+    if (key != g_carried.key || (g_carried.rb.fbo == 0 && !g_carried.bFailed)) {
+        const TJigPlace place = JigPlaceOf(win);
+        g_carried.key = std::move(key);
+        g_carried.bFailed = !CarriedGroup_Fill(rbScr, place, run);
+        if (g_carried.bFailed)
+            RenderBufFree(g_carried.rb);
+    }
+    if (g_carried.bFailed)
+        return false;
+    const TJig& a = JigAt(run[0]);
+    const TJigPlace place = JigPlaceOf(win);
+    const int bx = place.ox + a.X + g_carried.boxX, by = place.oy + a.Y + g_carried.boxY;
+    int x = bx, y = by, w = g_carried.boxW, h = g_carried.boxH, sx = 0, sy = 0;
+    g_carried.lastQuad = TMyRect{0, 0, -1, -1, 0, 0};
+    if (!CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
+        return true;
+    g_carried.lastQuad = TMyRect{x, y, x + w - 1, y + h - 1, w, h};
+    // The opaque blocks copied first (each a copy of its own), then the
+    // others blended in one draw.
+    const bool copies = FieldGL.ex != nullptr;
+    for (const TMyRect& b : g_carried.opaque) {
+        int bx0 = bx + b.L, by0 = by + b.T, bw = b.W, bh = b.H, bsx = b.L, bsy = b.T;
+        if (CalcDrawOnRect(place.clip, bx0, by0, bw, bh, bsx, bsy)) {
+            if (copies)
+                RenderBufBlitToTarget(g_carried.rb, bsx, bsy, bx0, by0, bw, bh);
+            else
+                RenderBufDraw(g_carried.rb, bx0, by0, bw, bh, bsx, bsy, bw, bh);
+        }
+    }
+    for (const TMyRect& b : g_carried.mixed) {
+        int bx0 = bx + b.L, by0 = by + b.T, bw = b.W, bh = b.H, bsx = b.L, bsy = b.T;
+        if (CalcDrawOnRect(place.clip, bx0, by0, bw, bh, bsx, bsy))
+            RenderBufDraw(g_carried.rb, bx0, by0, bw, bh, bsx, bsy, bw, bh);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CarriedGroupCached() { return g_carried.rb.fbo != 0 && !g_carried.bFailed && !g_carried.key.empty(); }
+
+void CarriedGroup_Release()
+{
+    if (g_carried.rb.fbo != 0 || g_carried.rb.texture != 0)
+        RenderBufFree(g_carried.rb);
+    g_carried = TCarriedGroup{};
 }
 
 void DrawSelFrame()
@@ -591,6 +861,7 @@ void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, in
 
 void PieceAtlas_Free()
 {
+    ++g_atlasGeneration;
     for (uint32_t t : PieceAtlasP.arPages)
         GLDeleteTexture(t);
     const int side = PieceAtlasP.iPageSide;
@@ -693,4 +964,8 @@ void Compose_Reset()
     miFrameTexture = OMyImage{};
     ThumbTexture_Forget();
     PieceAtlasP = TPieceAtlas{};
+    g_carried = TCarriedGroup{};
+    g_scr = TScrState{};
+    bCarriedGroupCache = true;
+    iCarriedGroupMaxPixels = 0;
 }

@@ -53,8 +53,18 @@ void StillBuf_Prepare();
 // Clips a piece rectangle (x, y, w, h) with its source point to win's client;
 // false when nothing is left.
 bool CalcDrawOnWinCoords(const OMyWin& win, int& x, int& y, int& w, int& h, int& sx, int& sy);
+// The same against any rectangle (edges inclusive, as a client's).
+bool CalcDrawOnRect(const TMyRect& clip, int& x, int& y, int& w, int& h, int& sx, int& sy);
+// Where pieces are drawn: the view point of their window's content point
+// (0, 0), and the view rectangle they are clipped to.
+struct TJigPlace {
+    int ox = 0, oy = 0;
+    TMyRect clip;
+};
+TJigPlace JigPlaceOf(const OMyWin& win);
 // Draws piece j in win (clipped; the frame piece as four strips).
 void DrawJig(const OMyWin& win, int j);
+void DrawJigAt(const TJigPlace& place, int j);
 // One piece picture: w x h from (sx, sy) of its rotation strip at (x, y).
 void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy);
 // ---- Shadows (shadows.cpp) ----------------------------------------------------------------
@@ -75,6 +85,9 @@ void ShadowAllowedMap(int j, int r, int cw, int ch, std::vector<uint8_t>& out);
 bool ShadowBlockersOf(int j, int r, const TCodePlane& plane, TShadowBlockers& out);
 // The faint, larger silhouette a carried piece casts further below.
 void DrawJigLift(const OMyWin& win, int j);
+void DrawJigLiftAt(const TJigPlace& place, int j);
+// Its view rectangle, unclipped (x, y, w, h); false when piece j casts none.
+bool JigLiftRect(const TJigPlace& place, int j, float r[4]);
 // Piece j lies on its group's outline (a neighbour outside the group, or the
 // picture's edge): only those cast a carried group's silhouette, the others'
 // would lie under the group.
@@ -89,6 +102,24 @@ void CreateThumbTexture();
 void ThumbTexture_Forget();
 // Pieces that a drag moves: the current piece's group and every selected piece.
 bool IsDraggedJig(int j);
+
+// ---- The carried group ---------------------------------------------------------------
+// While pieces are carried, the group is drawn once (its pieces in draw order
+// with the lift shadow, blended onto clear as a frame blends them) into a
+// texture of its box, and every frame shows that at the group's place (its
+// opaque blocks copied, the rest blended in one draw) after copying the still
+// picture back only where the group lay in the frame before. Drawn anew when
+// the carried set, a piece's turn or selection, or the pieces' looks change;
+// given back when the carrying ends. Groups whose box is
+// larger than a texture may be, or than twice the view, are drawn piece by
+// piece as before, and so is everything when GL refuses the texture.
+extern bool bCarriedGroupCache;  // per run: false draws carried pieces one by one (tests, benchmarks)
+// Per run: the largest box (pixels) drawn as one texture; 0 twice the view's
+// area (at least a megapixel). Tests make it small.
+extern int64_t iCarriedGroupMaxPixels;
+// The texture holds the group now (tests).
+bool CarriedGroupCached();
+void CarriedGroup_Release();
 
 // ---- Piece atlas ---------------------------------------------------------------------
 // The piece pictures (arPicJigs) packed into a few large textures so that the

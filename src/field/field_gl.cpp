@@ -163,6 +163,8 @@ void ApplyModeState(QuadMode mode, uint32_t tex, const float c[4])
     if (textured) {
         gl->glEnable(GL_TEXTURE_RECTANGLE);
         gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+        if (mode == QuadMode::Smooth)
+            SetFilter(GL_TEXTURE_RECTANGLE, TexFilter::Linear);
     } else {
         gl->glDisable(GL_TEXTURE_RECTANGLE);
     }
@@ -446,6 +448,8 @@ void GLBatch_Flush()
     gl->glDisableClientState(GL_VERTEX_ARRAY);
     if (b.mode == QuadMode::Inverted)
         gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (b.mode == QuadMode::Smooth)
+        SetFilter(GL_TEXTURE_RECTANGLE, TexFilter::Nearest);
     b.verts.clear();
 }
 
@@ -496,6 +500,17 @@ void GLClearTarget()
         return;
     GLBatch_Flush();
     FieldGL.gl->glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void GLClearTargetTransparent()
+{
+    if (!EnsureCurrent())
+        return;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+    gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
 }
 
 void GLFillRect(int x, int y, int w, int h, int r, int g, int b)
@@ -644,6 +659,14 @@ void BeginBufTarget(const RENDER_BUF& rb)
     FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
     FieldGL.gl->glViewport(0, 0, rb.W, rb.H);
     SetProjection(0, rb.W, rb.H, 0);
+}
+
+void BeginBufTargetAt(const RENDER_BUF& rb, int viewX, int viewY)
+{
+    if (!EnsureCurrent() || rb.fbo == 0)
+        return;
+    BeginBufTarget(rb);
+    SetProjection(viewX, viewX + rb.W, viewY + rb.H, viewY);
 }
 
 void BeginViewTarget(int w, int h)

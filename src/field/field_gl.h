@@ -103,7 +103,9 @@ void MyImageDrawTextureInv(const OMyImage& img, int x, int y, int w, int h, int 
 
 // Normal and Alpha blend one-minus-source-alpha (Alpha scales by the colour);
 // Copy replaces the target; Multiply multiplies the target by the texel.
-enum class QuadMode : uint8_t { Normal, Alpha, Inverted, Solid, Multiply, Copy };
+// Smooth is Normal sampled bilinearly from a texture otherwise sampled
+// nearest (the atlas): for pictures drawn scaled.
+enum class QuadMode : uint8_t { Normal, Alpha, Inverted, Solid, Multiply, Copy, Smooth };
 // The batched quad behind the functions above; texture 0 with Solid fills
 // with the colour (r, g, b, a in 0..1, premultiplied by the caller).
 void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
@@ -142,6 +144,12 @@ void RenderBufBlitToTarget(const RENDER_BUF& src, int sx, int sy, int dx, int dy
 bool RenderBufFromImage(RENDER_BUF& rb, const OMyImage& img);
 // Makes rb the target, its whole area in view pixels.
 void BeginBufTarget(const RENDER_BUF& rb);
+// Makes rb the target showing the view area from (viewX, viewY) on: what is
+// drawn at view point (viewX, viewY) lands on the buffer's top-left pixel
+// (its view point (0, 0) for RenderBufDraw).
+void BeginBufTargetAt(const RENDER_BUF& rb, int viewX, int viewY);
+// Clears the current target to transparent black (nothing drawn yet).
+void GLClearTargetTransparent();
 // Makes the view's framebuffer the target: w x h device pixels.
 void BeginViewTarget(int w, int h);
 // Reads back a view block of the current target (targetH high), rows top first, RGBA.

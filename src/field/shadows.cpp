@@ -123,29 +123,47 @@ bool JigOnGroupBorder(int j)
     return false;
 }
 
-void DrawJigLift(const OMyWin& win, int j)
+bool JigLiftRect(const TJigPlace& place, int j, float r[4])
 {
     if (size_t(j) >= PieceAtlasP.arEntries.size() || size_t(j) >= Jigs.size() || IsFrameJig(j))
-        return;
+        return false;
     const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
     if (e.page < 0 || size_t(e.page) >= PieceAtlasP.arPages.size())
-        return;
+        return false;
     const TJig& p = JigAt(j);
     const TShadowLook& look = kShadowLook;
     const float cw = float(p.DrawW + PieceAtlasP.iExtraW), ch = float(p.DrawH + PieceAtlasP.iExtraH);
     const float gx = cw * float(look.liftGrowPct) / 100.0f, gy = ch * float(look.liftGrowPct) / 100.0f;
-    const float x = float(win.mrClient.L - win.iScrollL + p.X + look.liftOffsetX) - gx;
-    const float y = float(win.mrClient.T - win.iScrollT + p.Y + look.liftOffsetY) - gy;
-    const float w = cw + 2 * gx, h = ch + 2 * gy;
-    // Clipped to the client, the source cut in proportion.
-    const TMyRect& c = win.mrClient;
+    r[0] = float(place.ox + p.X + look.liftOffsetX) - gx;
+    r[1] = float(place.oy + p.Y + look.liftOffsetY) - gy;
+    r[2] = cw + 2 * gx;
+    r[3] = ch + 2 * gy;
+    return true;
+}
+
+void DrawJigLift(const OMyWin& win, int j) { DrawJigLiftAt(JigPlaceOf(win), j); }
+
+void DrawJigLiftAt(const TJigPlace& place, int j)
+{
+    float r[4];
+    if (!JigLiftRect(place, j, r))
+        return;
+    const TAtlasEntry& e = PieceAtlasP.arEntries[size_t(j)];
+    const TJig& p = JigAt(j);
+    const float x = r[0], y = r[1], w = r[2], h = r[3];
+    const float cw = float(p.DrawW + PieceAtlasP.iExtraW), ch = float(p.DrawH + PieceAtlasP.iExtraH);
+    // Clipped, the source cut in proportion.
+    const TMyRect& c = place.clip;
     const float x0 = std::max(x, float(c.L)), y0 = std::max(y, float(c.T));
     const float x1 = std::min(x + w, float(c.R + 1)), y1 = std::min(y + h, float(c.B + 1));
     if (x1 <= x0 || y1 <= y0)
         return;
-    const float sx = float(e.x + p.Rot * e.pitch), sy = float(e.y);
-    const float kx = cw / w, ky = ch / h;  // source pixels per drawn pixel
-    const float black[4] = {0, 0, 0, look.liftAlpha};
-    GLBatch_Quad(PieceAtlasP.arPages[size_t(e.page)], QuadMode::Normal, black, x0, y0, x1 - x0, y1 - y0,
+    // Sampled smoothly, so that it looks the same wherever it lies to a
+    // fraction of a pixel, between the outer texels' centres, so that nothing
+    // of the cells beside it bleeds in.
+    const float sx = float(e.x + p.Rot * e.pitch) + 0.5f, sy = float(e.y) + 0.5f;
+    const float kx = (cw - 1) / w, ky = (ch - 1) / h;  // source pixels per drawn pixel
+    const float black[4] = {0, 0, 0, kShadowLook.liftAlpha};
+    GLBatch_Quad(PieceAtlasP.arPages[size_t(e.page)], QuadMode::Smooth, black, x0, y0, x1 - x0, y1 - y0,
                  sx + (x0 - x) * kx, sy + (y0 - y) * ky, (x1 - x0) * kx, (y1 - y0) * ky);
 }
