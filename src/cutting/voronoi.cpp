@@ -518,9 +518,13 @@ struct FastFinder {
         for (size_t b = 1; b < sc.bucketStart.size(); ++b)
             sc.bucketStart[b] += sc.bucketStart[b - 1];
         sc.bucketSites.resize(s.size());
+        sc.bucketPoints.resize(s.size());
         sc.fill.assign(sc.bucketStart.begin(), sc.bucketStart.end() - 1);
-        for (size_t i = 0; i < s.size(); ++i)
-            sc.bucketSites[size_t(sc.fill[size_t(BucketOf(s[i]))]++)] = int(i);
+        for (size_t i = 0; i < s.size(); ++i) {
+            const size_t p = size_t(sc.fill[size_t(BucketOf(s[i]))]++);
+            sc.bucketSites[p] = int(i);
+            sc.bucketPoints[p] = s[i];
+        }
         sc.siteHead.assign(s.size(), -1);
         sc.links.clear();
         sc.edgeTriHead.clear();
@@ -559,6 +563,10 @@ struct FastFinder {
         int a, b, side;
         int64_t ex, ey;
         Reach reach;
+        // side * cross(a -> b, k - a) = sex * (k.y - a.y) - sey * (k.x - a.x):
+        // positive for a site strictly on the open side.
+        int64_t sex = 0, sey = 0;
+        int ax = 0, ay = 0;
         int best = -1;
         bool haveCosine = false;  // the best's cosine is worked out when first needed
         double cosine = 2;
@@ -567,19 +575,30 @@ struct FastFinder {
         double cx = 0, cy = 0, skip2 = std::numeric_limits<double>::infinity();
     };
 
-    void Consider(int k, Search& q) const
+    // A site clearly outside the best one's circle has a clearly smaller
+    // angle; one on or near the circle goes on to the exact comparison. a
+    // and b lie on the line, on no side. One branch for the common
+    // rejections: they are hard to foresee. Inline, with the rest apart:
+    // most sites stop here.
+    static bool MayWin(const TPoint& K, const Search& q)
     {
-        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)];
-        // A site clearly outside the best one's circle has a clearly smaller
-        // angle; one on or near the circle goes on to the exact comparison.
-        // a and b lie on the line, on no side. One branch for the common
-        // rejections: they are hard to foresee.
         const double kx = K.x - q.cx, ky = K.y - q.cy;
         const bool outside = kx * kx + ky * ky > q.skip2;
-        const bool wrongSide = Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side;
-        if (outside | wrongSide | (k == q.best))
+        const bool wrongSide = q.sex * (K.y - q.ay) - q.sey * (K.x - q.ax) <= 0;
+        return !(outside | wrongSide);
+    }
+
+    void Consider(int k, Search& q) const
+    {
+        if (MayWin(s[size_t(k)], q))
+            Contend(k, q);
+    }
+
+    [[gnu::noinline]] void Contend(int k, Search& q) const
+    {
+        if (k == q.best)
             return;
-        const TPoint& B = s[size_t(q.b)];
+        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)], &B = s[size_t(q.b)];
         double c = 0;
         if (q.best >= 0) {
             // acos falls strictly and steeply: a cosine clearly above the
@@ -633,9 +652,11 @@ struct FastFinder {
         if (lo > hi)
             return;
         const size_t row = size_t(by) * size_t(nbx);
-        const int end = sc.bucketStart[row + size_t(hi) + 1];
-        for (int p = sc.bucketStart[row + size_t(lo)]; p < end; ++p)
-            Consider(sc.bucketSites[size_t(p)], q);
+        const size_t end = size_t(sc.bucketStart[row + size_t(hi) + 1]);
+        const TPoint* points = sc.bucketPoints.data();
+        for (size_t p = size_t(sc.bucketStart[row + size_t(lo)]); p < end; ++p)
+            if (MayWin(points[p], q))
+                Contend(sc.bucketSites[p], q);
     }
 
     // Row by's buckets bx0..bx1, but those of the block already seen.
@@ -694,6 +715,10 @@ struct FastFinder {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
         Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
         q.reach = MakeReach(A, q.ex, q.ey, side);
+        q.sex = side * q.ex;
+        q.sey = side * q.ey;
+        q.ax = A.x;
+        q.ay = A.y;
         for (int t = sc.edgeTriHead[size_t(e)]; t >= 0; t = sc.triLinks[size_t(t)][1])
             Consider(sc.triLinks[size_t(t)][0], q);
         if (q.best >= 0) {

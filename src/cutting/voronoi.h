@@ -55,6 +55,7 @@ struct TVoronoiScratch {
     std::vector<TPoint> sites;
     std::vector<uint64_t> keys;
     std::vector<int> order, hull, bucketStart, bucketSites, fill, siteHead, edgeTriHead, nbStart, nbList, endSlot;
+    std::vector<TPoint> bucketPoints;  // the sites in bucketSites' order
     std::vector<int32_t> siteTris;   // kCellMaxTris per site: its triangles, in the order found
     std::vector<uint8_t> siteTriNum;
     std::vector<std::array<int, 3>> links;     // edge list adjacency: other site, edge, next
