@@ -410,7 +410,7 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         t.v[0] = ed.i1;
         t.v[1] = ed.i2;
         t.v[2] = k;
-        Circumcentre(s[size_t(ed.i1)], s[size_t(ed.i2)], s[size_t(k)], &t.cx, &t.cy);
+        f.Centre(ed.i1, ed.i2, k, &t.cx, &t.cy);
         const int ti = int(d.tris.size());
         d.tris.push_back(t);
         for (int v : t.v) {
@@ -475,6 +475,10 @@ struct ReferenceFinder {
             if (d.edges[e].i1 == lo && d.edges[e].i2 == hi)
                 return int(e);
         return -1;
+    }
+    void Centre(int a, int b, int k, double* x, double* y) const
+    {
+        Circumcentre(s[size_t(a)], s[size_t(b)], s[size_t(k)], x, y);
     }
     void EdgeAdded(int) {}
     void TriangleAdded(int, int, int, const TTriangle&) {}
@@ -710,7 +714,15 @@ struct FastFinder {
         }
     }
 
-    int Best(int e, int a, int b, int side) const
+    // The circumcentre of a, b and the last best site: the search has it.
+    double bestCx = 0, bestCy = 0;
+    void Centre(int, int, int, double* x, double* y) const
+    {
+        *x = bestCx;
+        *y = bestCy;
+    }
+
+    int Best(int e, int a, int b, int side)
     {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
         Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
@@ -719,6 +731,14 @@ struct FastFinder {
         q.sey = side * q.ey;
         q.ax = A.x;
         q.ay = A.y;
+        const int k = Find(e, A, B, q);
+        bestCx = q.cx;
+        bestCy = q.cy;
+        return k;
+    }
+
+    int Find(int e, const TPoint& A, const TPoint& B, Search& q) const
+    {
         for (int t = sc.edgeTriHead[size_t(e)]; t >= 0; t = sc.triLinks[size_t(t)][1])
             Consider(sc.triLinks[size_t(t)][0], q);
         if (q.best >= 0) {
@@ -733,7 +753,7 @@ struct FastFinder {
             ScanRun(by, std::max(cbx - 1, 0), std::min(cbx + 1, nbx - 1), q);
         for (const int maxRing = std::max(nbx, nby); q.best < 0 && r < maxRing;) {
             ++r;
-            if (r == 3 && !AnyHullVertexOnSide(A, B, side))
+            if (r == 3 && !AnyHullVertexOnSide(A, B, q.side))
                 return -1;  // nothing at all lies on that side
             for (int by = cby - r; by <= cby + r; ++by) {
                 const bool edgeRow = by == cby - r || by == cby + r;
