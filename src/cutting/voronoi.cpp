@@ -144,16 +144,14 @@ struct TEndSums {
     double x = 0, y = 0;
 };
 
-// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
-// neighbour yet, so that no edge can be a repeat. An edge added goes into
-// *sums when given (summing as it goes spares reading the cell back).
-static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
-                    bool mayRepeat, TEndSums* sums = nullptr)
+// Clips an ordered segment that leaves the field to its part inside,
+// ordered again; false when none is.
+static bool ClipToField(double* px1, double* py1, double* px2, double* py2, const TMyRect& f)
 {
-    OrderEnds(&x1, &y1, &x2, &y2);
+    double x1 = *px1, y1 = *py1, x2 = *px2, y2 = *py2;
     const double L = f.L, T = f.T, R = f.R, B = f.B;
     if ((x1 < L && x2 < L) || (x1 > R && x2 > R) || y2 < T || y1 > B)
-        return true;
+        return false;
     if (y1 < T)
         ClipEndToLine(&x1, &y1, x2, y2, false, T);
     if (y2 > B)
@@ -170,11 +168,30 @@ static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double 
     constexpr double kEps = 1e-9;
     for (double x : {x1, x2})
         if (x < L - kEps || x > R + kEps)
-            return true;
+            return false;
     for (double y : {y1, y2})
         if (y < T - kEps || y > B + kEps)
-            return true;
+            return false;
     OrderEnds(&x1, &y1, &x2, &y2);
+    *px1 = x1;
+    *py1 = y1;
+    *px2 = x2;
+    *py2 = y2;
+    return true;
+}
+
+// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
+// neighbour yet, so that no edge can be a repeat. An edge added goes into
+// *sums when given (summing as it goes spares reading the cell back).
+static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
+                    bool mayRepeat, TEndSums* sums = nullptr)
+{
+    OrderEnds(&x1, &y1, &x2, &y2);
+    // Most edges lie wholly inside the field: nothing to clip.
+    const double L = f.L, T = f.T, R = f.R, B = f.B;
+    if (!((y1 >= T) & (y2 <= B) & (x1 >= L) & (x1 <= R) & (x2 >= L) & (x2 <= R)) &&
+        !ClipToField(&x1, &y1, &x2, &y2, f))
+        return true;
     // Co-circular sites give several triangles with one circumcentre (two
     // overlapping pairs where four sites lie on a circle): the "edges" between
     // them are points, and the edge to a neighbouring triangle comes once per
@@ -839,12 +856,46 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
 bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
 {
     const TPoint& c = b.s[size_t(i)];
+    const TMyRect& f = b.field;
     const int tn = cell.triNum;
     // The cell's triangles as (other vertex, other vertex, circumcentre).
     // sg: the side of o2 from the line c -> o1 (o1 lies on the other side
     // of c -> o2); never 0, a triangle has its third vertex off the line.
     int o1[kCellMaxTris], o2[kCellMaxTris], sg[kCellMaxTris];
     double tx[kCellMaxTris], ty[kCellMaxTris];
+    // The far ends, each with the triangles it belongs to (in order) and
+    // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
+    // far ends turns the side over).
+    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endTris[2 * kCellMaxTris][kCellMaxTris];
+    int endNum = 0;
+    // Two triangles with exactly one far end in common meet along an edge
+    // of the cell: the edge between their circumcentres, in the order of
+    // the pairs (p, q). A pair is flipped once per common far end, so pairs
+    // with both in common (co-circular repeats) drop out.
+    uint32_t pairs[kCellMaxTris] = {};
+    int pairEnd[kCellMaxTris][kCellMaxTris];
+    // Edges between circumcentres strictly inside the field stay clear of
+    // its border; only a cell with a circumcentre on or beyond it may touch.
+    bool centresInside = true;
+    auto addEnd = [&](int p, int k, int v, int side) {
+        int u = b.endSlot[size_t(v)];
+        if (u < 0) {
+            u = endNum++;
+            b.endSlot[size_t(v)] = u;
+            ends[u] = v;
+            endSides[u] = 0;
+            endTriNum[u] = 0;
+        }
+        endSides[u] |= side;
+        for (int x = 0; x < endTriNum[u]; ++x) {
+            const int q = endTris[u][x];
+            pairs[q] ^= 1u << p;
+            pairEnd[q][p] = u;
+        }
+        endTris[u][endTriNum[u]++] = p;
+        endOf[2 * p + k] = u;
+    };
     for (int p = 0; p < tn; ++p) {
         const TTriangle& t = b.d.tris[size_t(cell.tris[size_t(p)])];
         const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
@@ -853,43 +904,15 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         sg[p] = Sign(Cross(c, b.s[size_t(o1[p])], b.s[size_t(o2[p])]));
         tx[p] = t.cx;
         ty[p] = t.cy;
+        centresInside &= (t.cx > f.L) & (t.cx < f.R) & (t.cy > f.T) & (t.cy < f.B);
+        addEnd(p, 0, o1[p], sg[p] > 0 ? 2 : 1);
+        addEnd(p, 1, o2[p], sg[p] < 0 ? 2 : 1);
     }
-    // The far ends, each with the triangles it belongs to (in order) and
-    // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
-    // far ends turns the side over).
-    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
-    int endTris[2 * kCellMaxTris][kCellMaxTris];
-    int endNum = 0;
-    for (int p = 0; p < tn; ++p)
-        for (int k = 0; k < 2; ++k) {
-            const int v = k == 0 ? o1[p] : o2[p];
-            int u = b.endSlot[size_t(v)];
-            if (u < 0) {
-                u = endNum++;
-                b.endSlot[size_t(v)] = u;
-                ends[u] = v;
-                endSides[u] = 0;
-                endTriNum[u] = 0;
-            }
-            endSides[u] |= (k == 0 ? sg[p] : -sg[p]) > 0 ? 2 : 1;
-            endTris[u][endTriNum[u]++] = p;
-            endOf[2 * p + k] = u;
-        }
-    for (int u = 0; u < endNum; ++u)
+    bool anyOpen = false;  // a far end with triangles on one side only
+    for (int u = 0; u < endNum; ++u) {
         b.endSlot[size_t(ends[u])] = -1;
-    // Two triangles with exactly one far end in common meet along an edge
-    // of the cell: the edge between their circumcentres, in the order of
-    // the pairs (p, q). A pair is flipped once per common far end, so pairs
-    // with both in common (co-circular repeats) drop out.
-    uint32_t pairs[kCellMaxTris] = {};
-    int pairEnd[kCellMaxTris][kCellMaxTris];
-    for (int u = 0; u < endNum; ++u)
-        for (int x = 0; x < endTriNum[u]; ++x)
-            for (int y = x + 1; y < endTriNum[u]; ++y) {
-                const int p = endTris[u][x], q = endTris[u][y];
-                pairs[p] ^= 1u << q;
-                pairEnd[p][q] = u;
-            }
+        anyOpen |= endSides[u] != 3;
+    }
     int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
     auto add = [&](int u, double x1, double y1, double x2, double y2) {
         const int before = cell.edgeNum;
@@ -906,7 +929,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         }
     // A hull edge has triangles on one side only (co-circular sites can
     // stack two on the same side).
-    for (int p = 0; p < tn; ++p)
+    for (int p = 0; p < tn && anyOpen; ++p)
         for (int k = 0; k < 2; ++k) {
             const int u = endOf[2 * p + k];
             if (endSides[u] == 3)
@@ -930,11 +953,6 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (!add(u, x1, y1, x2, y2))
                 return false;
         }
-    // Edges between circumcentres strictly inside the field stay clear of
-    // its border; only a cell with a circumcentre on or beyond it may touch.
-    bool centresInside = true;
-    for (int p = 0; p < tn; ++p)
-        centresInside &= tx[p] > b.field.L && tx[p] < b.field.R && ty[p] > b.field.T && ty[p] < b.field.B;
     for (int e = 0; e < cell.edgeNum && !*touches && !centresInside; ++e) {
         const TVorEdge& E = cell.edges[size_t(e)];
         *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || E.x1 <= b.field.L || E.x2 <= b.field.L ||
