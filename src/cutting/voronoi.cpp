@@ -183,8 +183,8 @@ static bool ClipToField(double* px1, double* py1, double* px2, double* py2, cons
 // AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
 // neighbour yet, so that no edge can be a repeat. An edge added goes into
 // *sums when given (summing as it goes spares reading the cell back).
-static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
-                    bool mayRepeat, TEndSums* sums = nullptr)
+[[gnu::always_inline]] static inline bool AddEdgeInline(TVorCell& cell, int neighbour, double x1, double y1, double x2,
+                                                        double y2, const TMyRect& f, bool mayRepeat, TEndSums* sums)
 {
     OrderEnds(&x1, &y1, &x2, &y2);
     // Most edges lie wholly inside the field: nothing to clip.
@@ -213,6 +213,12 @@ static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double 
         sums->y += y1 + y2;
     }
     return true;
+}
+
+static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
+                    bool mayRepeat, TEndSums* sums = nullptr)
+{
+    return AddEdgeInline(cell, neighbour, x1, y1, x2, y2, f, mayRepeat, sums);
 }
 
 bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
@@ -427,6 +433,7 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         t.v[0] = ed.i1;
         t.v[1] = ed.i2;
         t.v[2] = k;
+        t.turn = ed.open;  // the search takes sites on the open side only
         f.Centre(ed.i1, ed.i2, k, &t.cx, &t.cy);
         const int ti = int(d.tris.size());
         d.tris.push_back(t);
@@ -550,6 +557,11 @@ struct FastFinder {
         sc.links.clear();
         sc.edgeTriHead.clear();
         sc.triLinks.clear();
+        // Room for a plane triangulation's edges and triangles (more only
+        // where co-circular sites stack triangles).
+        sc.links.reserve(6 * s.size());
+        sc.edgeTriHead.reserve(3 * s.size());
+        sc.triLinks.reserve(6 * s.size());
     }
 
     int BucketOf(const TPoint& p) const { return ((p.y - minY) / g) * nbx + (p.x - minX) / g; }
@@ -856,7 +868,7 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
 bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
 {
     const TPoint& c = b.s[size_t(i)];
-    const TMyRect& f = b.field;
+    const double fL = b.field.L, fT = b.field.T, fR = b.field.R, fB = b.field.B;
     const int tn = cell.triNum;
     // The cell's triangles as (other vertex, other vertex, circumcentre).
     // sg: the side of o2 from the line c -> o1 (o1 lies on the other side
@@ -901,10 +913,10 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
         o1[p] = t.v[k == 0 ? 1 : 0];
         o2[p] = t.v[k == 2 ? 1 : 2];
-        sg[p] = Sign(Cross(c, b.s[size_t(o1[p])], b.s[size_t(o2[p])]));
+        sg[p] = k == 1 ? -t.turn : t.turn;  // (i, o1, o2) turns as (v0, v1, v2) but for one swap
         tx[p] = t.cx;
         ty[p] = t.cy;
-        centresInside &= (t.cx > f.L) & (t.cx < f.R) & (t.cy > f.T) & (t.cy < f.B);
+        centresInside &= (t.cx > fL) & (t.cx < fR) & (t.cy > fT) & (t.cy < fB);
         addEnd(p, 0, o1[p], sg[p] > 0 ? 2 : 1);
         addEnd(p, 1, o2[p], sg[p] < 0 ? 2 : 1);
     }
@@ -916,7 +928,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
     int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
     auto add = [&](int u, double x1, double y1, double x2, double y2) {
         const int before = cell.edgeNum;
-        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
+        if (!AddEdgeInline(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
             return false;
         edgesAt[u] += cell.edgeNum - before;
         return true;

@@ -46,6 +46,7 @@ struct TTriaEdge {
 
 struct TTriangle {
     int32_t v[3] = {0, 0, 0};  // site indices
+    int32_t turn = 0;          // v0 -> v1 -> v2: +1 or -1, as the sign of the cross product
     double cx = 0, cy = 0;     // circumcentre
 };
 
