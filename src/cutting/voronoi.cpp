@@ -660,27 +660,21 @@ struct FastFinder {
         q.skip2 = (dx * dx + dy * dy) * (1 + 3.2e-7) + 1.1e-7;
     }
 
-    static int64_t FloorDiv(int64_t v, int64_t d)  // d > 0
-    {
-        const int64_t f = v / d;
-        return f - (v % d != 0 && v < 0);
-    }
-
     // The buckets bx0..bx1 of row by (inside the grid), but those wholly off
     // the open side: along a row the open side's test is linear in bx, so
     // the buckets that pass form one run, and their sites lie next to each
-    // other in bucketSites.
+    // other in bucketSites. Runs are a few buckets long: trimming them a
+    // bucket at a time is cheaper than dividing.
     void ScanRun(int by, int bx0, int bx1, Search& q) const
     {
         const int64_t v0 = q.reach.base + by * q.reach.stepY, sx = q.reach.stepX;  // v0 - bx * sx > 0
-        int64_t lo = bx0, hi = bx1;
-        if (sx == 0) {
-            if (v0 <= 0)
-                return;
-        } else if (sx > 0) {
-            hi = std::min(hi, FloorDiv(v0 - 1, sx));
+        int lo = bx0, hi = bx1;
+        if (sx > 0) {
+            while (lo <= hi && v0 - hi * sx <= 0)
+                --hi;
         } else {
-            lo = std::max(lo, FloorDiv(-v0, -sx) + 1);
+            while (lo <= hi && v0 - lo * sx <= 0)
+                ++lo;
         }
         if (lo > hi)
             return;
