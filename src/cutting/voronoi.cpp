@@ -524,6 +524,7 @@ struct FastFinder {
     const TDelaunay& d;
     TVoronoiScratch& sc;
     int minX = 0, minY = 0, g = 1, nbx = 1, nby = 1;
+    double invG = 1;  // 1 / g
 
     FastFinder(const std::vector<TPoint>& sites, TDelaunay& del) : s(sites), d(del), sc(del.scratch)
     {
@@ -538,6 +539,7 @@ struct FastFinder {
         }
         const double area = double(maxX - minX + 1) * double(maxY - minY + 1);
         g = std::max(1, int(std::ceil(std::sqrt(area / double(s.size())))));
+        invG = 1.0 / g;
         nbx = (maxX - minX) / g + 1;
         nby = (maxY - minY) / g + 1;
         sc.bucketStart.assign(size_t(nbx) * size_t(nby) + 1, 0);
@@ -715,7 +717,7 @@ struct FastFinder {
         // inside this one's: the first circle bounds the whole scan.
         // Rounding in the bucket bounds moves them by less than the pixel to
         // spare, and truncating rather than flooring only adds buckets.
-        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = 1.0 / g;
+        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = invG;
         const int y0 = std::max(0, int((cy - r - minY) * inv));
         const int y1 = std::min(nby - 1, int((cy + r - minY) * inv));
         const int x0 = std::max(0, int((cx - r - minX) * inv));
@@ -831,7 +833,7 @@ struct TCellBuild {
     const std::vector<TPoint>& s;
     const TDelaunay& d;
     const TMyRect& field;
-    const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR)
+    const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR), when collinear
     const std::vector<int>& nbList;
     bool collinear = false;
     std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
@@ -859,7 +861,7 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
 // Edges between circumcentres of triangles that share an edge at the cell,
 // and the outward rays of hull edges. *touches: the cell may reach the
 // field's border (it has a hull edge or an edge ending on the border).
-bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
+bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches, int* ends, int* endCount)
 {
     const TPoint& c = b.s[size_t(i)];
     const double fL = b.field.L, fT = b.field.T, fR = b.field.R, fB = b.field.B;
@@ -872,7 +874,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
     // The far ends, each with the triangles it belongs to (in order) and
     // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
     // far ends turns the side over).
-    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
     int endTris[2 * kCellMaxTris][kCellMaxTris];
     int endNum = 0;
     // Two triangles with exactly one far end in common meet along an edge
@@ -919,6 +921,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         b.endSlot[size_t(ends[u])] = -1;
         anyOpen |= endSides[u] != 3;
     }
+    *endCount = endNum;
     int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
     auto add = [&](int u, double x1, double y1, double x2, double y2) {
         const int before = cell.edgeNum;
@@ -986,7 +989,7 @@ bool AddChainEdges(const TCellBuild& b, int i, TVorCell& cell)
 // Closes the cell along the field's border: on each side of the field, the
 // stretch nearer to this site than to any neighbour (field corners included
 // where the cell reaches two sides). Exact in integers up to the division.
-bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
+bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell, const int* nb, int nbNum)
 {
     const TMyRect& f = b.field;
     const TPoint& c = b.s[size_t(i)];
@@ -996,8 +999,8 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
     const int64_t c2 = int64_t(c.x) * c.x + int64_t(c.y) * c.y;
     for (const Side& sd : sides) {
         double lo = 0, hi = 1;
-        for (int p = b.nbStart[size_t(i)]; p < b.nbStart[size_t(i) + 1] && lo < hi; ++p) {
-            const TPoint& n = b.s[size_t(b.nbList[size_t(p)])];
+        for (int p = 0; p < nbNum && lo < hi; ++p) {
+            const TPoint& n = b.s[size_t(nb[p])];
             // Nearer to c: 2 P.(n - c) <= |n|^2 - |c|^2, with P = P0 + t D.
             const int64_t nx = n.x - c.x, ny = n.y - c.y;
             const int64_t rhs = int64_t(n.x) * n.x + int64_t(n.y) * n.y - c2;
@@ -1031,9 +1034,21 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
     }
     *b.sums = {};
     bool touches = b.collinear;
-    if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
+    // The Delaunay neighbours: along the chain, else the far ends of the
+    // cell's triangles (every edge has a triangle; the order does not
+    // matter to the border).
+    int ends[2 * kCellMaxTris];
+    const int* nb = ends;
+    int nbNum = 0;
+    if (b.collinear) {
+        nb = b.nbList.data() + b.nbStart[size_t(i)];
+        nbNum = b.nbStart[size_t(i) + 1] - b.nbStart[size_t(i)];
+        if (!AddChainEdges(b, i, cell))
+            return false;
+    } else if (!AddTriangleEdges(b, i, cell, &touches, ends, &nbNum)) {
         return false;
-    if (touches && !AddBorderEdges(b, i, cell))
+    }
+    if (touches && !AddBorderEdges(b, i, cell, nb, nbNum))
         return false;
     if (cell.edgeNum > 0) {
         cell.dx = b.sums->x / cell.edgeNum * 0.5;
@@ -1097,9 +1112,10 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
     if (!ok)
         return Fail(cells, "Finding cell edges failed: a cell has too many neighbours!");
 
-    if (first.side == 0)
+    if (first.side == 0) {
         ChainCollinear(s, sc, d);
-    IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
+        IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
+    }
     sc.endSlot.assign(n, -1);
     TEndSums sums;
     const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot, &sums};
