@@ -397,14 +397,16 @@ TTriaEdge MakeTriaEdge(const std::vector<TPoint>& s, int a, int b, int open)
     return e;
 }
 
+// `turn`: the sign of cross(a -> b, third - a), known from the triangle; the
+// new edge is open on the other side of its line lo -> hi.
 template <class Finder>
-int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f, int a, int b, int third)
+int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f, int a, int b, int turn)
 {
     const int lo = std::min(a, b), hi = std::max(a, b);
     const int found = f.FindEdge(lo, hi);
     if (found >= 0)
         return found;
-    const int open = -Sign(Cross(s[size_t(lo)], s[size_t(hi)], s[size_t(third)]));
+    const int open = lo == a ? -turn : turn;
     d.edges.push_back(MakeTriaEdge(s, lo, hi, open));
     const int idx = int(d.edges.size()) - 1;
     f.EdgeAdded(idx);
@@ -443,8 +445,9 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
                 return false;
             sc.siteTris[size_t(v) * kCellMaxTris + num++] = ti;
         }
-        const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, ed.i2);
-        const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
+        // (i1, k, i2) turns against (i1, i2, k); (i2, k, i1) turns with it.
+        const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, -t.turn);
+        const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, t.turn);
         f.TriangleAdded(int(e), ea, eb, t);
     }
     return true;
