@@ -337,11 +337,20 @@ std::string HomePage() { return "zivra-bemo.htm"; }
 
 // ---- Autosave ------------------------------------------------------------------------------------
 
-bool AutoSave_IsDue(double now)
+bool AutoSave_Wanted()
 {
     return FileNames.bOpen && AutoSaveP.bEnabled && AutoSaveP.bNeedAutoSave && !bAutoSaveDoProc &&
-           now - AutoSaveP.dtStart >= AutoSaveP.dtInterval && !FileExists(FileNames.sTempSolve) &&
-           AutoSave_HoldsLock();
+           !FileExists(FileNames.sTempSolve) && AutoSave_HoldsLock();
+}
+
+bool AutoSave_IsDue(double now) { return now - AutoSaveP.dtStart >= AutoSaveP.dtInterval && AutoSave_Wanted(); }
+
+bool AutoSave_BeforeEnd()
+{
+    if (!AutoSave_Wanted())
+        return false;
+    AutoSaveP.dtStart = GetNow();
+    return SaveSolveFile(FileNames.sAutoSaved, true);
 }
 
 bool AutoSave_Tick(double now)

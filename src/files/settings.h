@@ -81,6 +81,11 @@ std::string HomePage();                  // "zivra-bemo.htm"
 bool AutoSave_IsDue(double now);
 // The tick: when due, dtStart := now and the game is autosaved. Answers whether it saved.
 bool AutoSave_Tick(double now);
+// The tick's rule without the interval.
+bool AutoSave_Wanted();
+// The autosave at once, when the tick's rule but for the interval allows it:
+// the program is about to end without asking anyone. Answers whether it saved.
+bool AutoSave_BeforeEnd();
 // Takes the per-user autosave lock for this process's lifetime. False when
 // another running game holds it, with the text to tell the player; this
 // instance then never autosaves.

@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -167,6 +168,10 @@ MCMainForm::MCMainForm(const std::string& resourceDir, const TStartOptions& opts
     connect(MainView, &MCMainView::frameDrawn, this, &MCMainForm::OnFrameDrawn);
     StatusLine = new MCStatusLine(this);
     connect(MainView, &MCMainView::frameDrawn, StatusLine, &MCStatusLine::Refresh);
+    // A screenshot shows the game as it was opened: its play clock stands
+    // still, or a slow start would show a second more than a quick one.
+    if (!opts_.sScreenshot.empty())
+        StatusLine->fnWindowActive = [] { return false; };
     connect(MainView, &MCMainView::glFailed, this, [](const QString& why) {
         ShowMessage(why.toStdString());
         QApplication::exit(1);
@@ -714,6 +719,29 @@ void MCMainForm::FitRestoredGeometry()
 }
 
 void MCMainForm::AutoSaveTimer() { ShellAutoSaveTick(); }
+
+void MCMainForm::EndBySignal(int sig)
+{
+    // Nobody is there to answer a question. A command waiting on a dialog is
+    // cancelled first, so that the game is saved as it stands between
+    // commands; one that does not end within 5 s leaves the last autosave.
+    if (bAutoSaveDoProc && iEndTries_++ < 100) {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+        QTimer::singleShot(50, this, [this, sig] { EndBySignal(sig); });
+        return;
+    }
+    const bool saved = AutoSave_BeforeEnd();
+    std::fprintf(stderr, "ended by signal %d%s\n", sig, saved ? ": the game was saved automatically" : "");
+    AutoSaveP.bNeedSave = false;
+    if (!splash_)
+        ShellWriteSettings();
+    QApplication::exit(128 + sig);
+}
 
 // ---- Drops -------------------------------------------------------------------------------------
 

@@ -121,6 +121,10 @@ public:
     void MenuHelpSystemReport();
     void MenuHelpCredits();
     void AutoSaveTimer();
+    // The session ends (SIGTERM, SIGHUP, SIGINT): open dialogs are cancelled,
+    // the game is autosaved without a question, the settings are written and
+    // the program ends with 128 + sig.
+    void EndBySignal(int sig);
     // The play aids (main_form_aids.cpp): not in the menu table.
     void MenuEditUndo();
     void MenuEditRedo();
@@ -158,6 +162,7 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    int iEndTries_ = 0;  // EndBySignal's waits for a command to finish
     void BuildMenus();
     void BuildAppMenu();
     void BuildFileMenu();

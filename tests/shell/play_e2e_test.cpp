@@ -145,6 +145,20 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+    void Signal(int sig) const { kill(pid_, sig); }
+    // The wait status once it has ended within ms, else -1.
+    int WaitEnded(int ms)
+    {
+        int status = -1;
+        for (int waited = 0; pid_ > 0 && waited <= ms; waited += 50) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return status;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
 
 private:
     pid_t pid_ = -1;
@@ -297,4 +311,52 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     EXPECT_EQ(reopened.pieces.at(p).layer, reopened.pieces.at(q).layer);
     EXPECT_EQ(reopened.pieces.at(p).x, a2.x);
     EXPECT_EQ(reopened.pieces.at(p).y, a2.y);
+}
+
+// A session that ends (logout, shutdown) sends SIGTERM and then SIGHUP: the
+// game keeps its table in the autosave without asking, even with a dialog up.
+TEST(PlayAsAPerson, TheEndOfTheSessionKeepsTheGameInTheAutosave)
+{
+    OwnDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "no Xvfb";
+    g_display = display.Name();
+    TempDir dir;
+    const std::string state = dir.File("state.txt");
+    setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+    const std::string autosaved = dir.Path() + "/Zivra Jigsaw Bemo/autosaved.svm";
+    ChildProcess game({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
+                       "--size", "1000x700", "--no-splash", "--state", state});
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000))
+        << "the game did not open the jigsaw; windows shown:\n" << VisibleTitles();
+    auto inPockets = [](const TGameState& s) {
+        int n = 0;
+        for (const auto& [j, p] : s.pieces)
+            n += p.win >= 2;  // the windows after the two sides are the pockets
+        return n;
+    };
+    ASSERT_EQ(inPockets(ReadState(state)), 0);
+    Sh("xdotool search --onlyvisible --class zivra windowfocus");
+    Sh("xdotool key ctrl+e");  // the edge pieces go to a pocket: a change to keep
+    ASSERT_TRUE(WaitFor([&] { return inPockets(ReadState(state)) > 0; }, 10000)) << "no edge pieces went to a pocket";
+    const TGameState changed = ReadState(state);
+    Sh("xdotool key ctrl+comma");
+    ASSERT_EQ(Sh("timeout 15 xdotool search --sync --onlyvisible --name 'Options'"), 0) << VisibleTitles();
+    EXPECT_FALSE(FileExists(autosaved));  // the interval has not passed yet
+
+    game.Signal(SIGTERM);
+    game.Signal(SIGHUP);
+    const int status = game.WaitEnded(20000);
+    ASSERT_NE(status, -1) << "the game did not end; windows shown:\n" << VisibleTitles();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << "wait status " << status;
+    ASSERT_TRUE(FileExists(autosaved)) << "the game was not kept";
+
+    const std::string state2 = dir.File("state2.txt");
+    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), autosaved, "--size", "1000x700",
+                        "--no-splash", "--state", state2});
+    ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000))
+        << "the autosave did not open; windows shown:\n" << VisibleTitles();
+    const TGameState kept = ReadState(state2);
+    ASSERT_EQ(kept.pieces.size(), changed.pieces.size());
+    for (const auto& [j, p] : changed.pieces)
+        EXPECT_EQ(kept.pieces.at(j).win, p.win) << "piece " << j;
 }

@@ -19,6 +19,7 @@
 #include "base/helpers.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
+#include "shell/end_signals.h"
 #include "shell/main_form.h"
 #include "shell/shell.h"
 
@@ -184,6 +185,8 @@ int main(int argc, char** argv)
     if (!AutoSave_AcquireLock(&lockMessage) && !lockMessage.empty())
         ShowMessage(lockMessage);
     bInitApp = true;
+    // From here on the end of the session keeps the game.
+    MCEndSignals endSignals([&form](int sig) { form.EndBySignal(sig); });
 
     if (opts.iViewW > 0) {
         form.MainViewHost->setFixedSize(opts.iViewW, opts.iViewH);
