@@ -144,16 +144,14 @@ struct TEndSums {
     double x = 0, y = 0;
 };
 
-// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
-// neighbour yet, so that no edge can be a repeat. An edge added goes into
-// *sums when given (summing as it goes spares reading the cell back).
-static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
-                    bool mayRepeat, TEndSums* sums = nullptr)
+// Clips an ordered segment that leaves the field to its part inside,
+// ordered again; false when none is.
+static bool ClipToField(double* px1, double* py1, double* px2, double* py2, const TMyRect& f)
 {
-    OrderEnds(&x1, &y1, &x2, &y2);
+    double x1 = *px1, y1 = *py1, x2 = *px2, y2 = *py2;
     const double L = f.L, T = f.T, R = f.R, B = f.B;
     if ((x1 < L && x2 < L) || (x1 > R && x2 > R) || y2 < T || y1 > B)
-        return true;
+        return false;
     if (y1 < T)
         ClipEndToLine(&x1, &y1, x2, y2, false, T);
     if (y2 > B)
@@ -170,11 +168,30 @@ static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double 
     constexpr double kEps = 1e-9;
     for (double x : {x1, x2})
         if (x < L - kEps || x > R + kEps)
-            return true;
+            return false;
     for (double y : {y1, y2})
         if (y < T - kEps || y > B + kEps)
-            return true;
+            return false;
     OrderEnds(&x1, &y1, &x2, &y2);
+    *px1 = x1;
+    *py1 = y1;
+    *px2 = x2;
+    *py2 = y2;
+    return true;
+}
+
+// AddEdgeToCell; `mayRepeat` false when the cell has no edge with this
+// neighbour yet, so that no edge can be a repeat. An edge added goes into
+// *sums when given (summing as it goes spares reading the cell back).
+[[gnu::always_inline]] static inline bool AddEdgeInline(TVorCell& cell, int neighbour, double x1, double y1, double x2,
+                                                        double y2, const TMyRect& f, bool mayRepeat, TEndSums* sums)
+{
+    OrderEnds(&x1, &y1, &x2, &y2);
+    // Most edges lie wholly inside the field: nothing to clip.
+    const double L = f.L, T = f.T, R = f.R, B = f.B;
+    if (!((y1 >= T) & (y2 <= B) & (x1 >= L) & (x1 <= R) & (x2 >= L) & (x2 <= R)) &&
+        !ClipToField(&x1, &y1, &x2, &y2, f))
+        return true;
     // Co-circular sites give several triangles with one circumcentre (two
     // overlapping pairs where four sites lie on a circle): the "edges" between
     // them are points, and the edge to a neighbouring triangle comes once per
@@ -196,6 +213,12 @@ static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double 
         sums->y += y1 + y2;
     }
     return true;
+}
+
+static bool AddEdge(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f,
+                    bool mayRepeat, TEndSums* sums = nullptr)
+{
+    return AddEdgeInline(cell, neighbour, x1, y1, x2, y2, f, mayRepeat, sums);
 }
 
 bool AddEdgeToCell(TVorCell& cell, int neighbour, double x1, double y1, double x2, double y2, const TMyRect& f)
@@ -374,14 +397,16 @@ TTriaEdge MakeTriaEdge(const std::vector<TPoint>& s, int a, int b, int open)
     return e;
 }
 
+// `turn`: the sign of cross(a -> b, third - a), known from the triangle; the
+// new edge is open on the other side of its line lo -> hi.
 template <class Finder>
-int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f, int a, int b, int third)
+int AppendEdgeUnlessListed(const std::vector<TPoint>& s, TDelaunay& d, Finder& f, int a, int b, int turn)
 {
     const int lo = std::min(a, b), hi = std::max(a, b);
     const int found = f.FindEdge(lo, hi);
     if (found >= 0)
         return found;
-    const int open = -Sign(Cross(s[size_t(lo)], s[size_t(hi)], s[size_t(third)]));
+    const int open = lo == a ? -turn : turn;
     d.edges.push_back(MakeTriaEdge(s, lo, hi, open));
     const int idx = int(d.edges.size()) - 1;
     f.EdgeAdded(idx);
@@ -410,7 +435,8 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
         t.v[0] = ed.i1;
         t.v[1] = ed.i2;
         t.v[2] = k;
-        Circumcentre(s[size_t(ed.i1)], s[size_t(ed.i2)], s[size_t(k)], &t.cx, &t.cy);
+        t.turn = ed.open;  // the search takes sites on the open side only
+        f.Centre(ed.i1, ed.i2, k, &t.cx, &t.cy);
         const int ti = int(d.tris.size());
         d.tris.push_back(t);
         for (int v : t.v) {
@@ -419,8 +445,9 @@ bool GiftWrap(const std::vector<TPoint>& s, const TFirstEdge& first, Finder& f, 
                 return false;
             sc.siteTris[size_t(v) * kCellMaxTris + num++] = ti;
         }
-        const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, ed.i2);
-        const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, ed.i1);
+        // (i1, k, i2) turns against (i1, i2, k); (i2, k, i1) turns with it.
+        const int ea = AppendEdgeUnlessListed(s, d, f, ed.i1, k, -t.turn);
+        const int eb = AppendEdgeUnlessListed(s, d, f, ed.i2, k, t.turn);
         f.TriangleAdded(int(e), ea, eb, t);
     }
     return true;
@@ -476,6 +503,10 @@ struct ReferenceFinder {
                 return int(e);
         return -1;
     }
+    void Centre(int a, int b, int k, double* x, double* y) const
+    {
+        Circumcentre(s[size_t(a)], s[size_t(b)], s[size_t(k)], x, y);
+    }
     void EdgeAdded(int) {}
     void TriangleAdded(int, int, int, const TTriangle&) {}
 };
@@ -496,6 +527,7 @@ struct FastFinder {
     const TDelaunay& d;
     TVoronoiScratch& sc;
     int minX = 0, minY = 0, g = 1, nbx = 1, nby = 1;
+    double invG = 1;  // 1 / g
 
     FastFinder(const std::vector<TPoint>& sites, TDelaunay& del) : s(sites), d(del), sc(del.scratch)
     {
@@ -510,6 +542,7 @@ struct FastFinder {
         }
         const double area = double(maxX - minX + 1) * double(maxY - minY + 1);
         g = std::max(1, int(std::ceil(std::sqrt(area / double(s.size())))));
+        invG = 1.0 / g;
         nbx = (maxX - minX) / g + 1;
         nby = (maxY - minY) / g + 1;
         sc.bucketStart.assign(size_t(nbx) * size_t(nby) + 1, 0);
@@ -518,13 +551,22 @@ struct FastFinder {
         for (size_t b = 1; b < sc.bucketStart.size(); ++b)
             sc.bucketStart[b] += sc.bucketStart[b - 1];
         sc.bucketSites.resize(s.size());
+        sc.bucketPoints.resize(s.size());
         sc.fill.assign(sc.bucketStart.begin(), sc.bucketStart.end() - 1);
-        for (size_t i = 0; i < s.size(); ++i)
-            sc.bucketSites[size_t(sc.fill[size_t(BucketOf(s[i]))]++)] = int(i);
+        for (size_t i = 0; i < s.size(); ++i) {
+            const size_t p = size_t(sc.fill[size_t(BucketOf(s[i]))]++);
+            sc.bucketSites[p] = int(i);
+            sc.bucketPoints[p] = s[i];
+        }
         sc.siteHead.assign(s.size(), -1);
         sc.links.clear();
         sc.edgeTriHead.clear();
         sc.triLinks.clear();
+        // Room for a plane triangulation's edges and triangles (more only
+        // where co-circular sites stack triangles).
+        sc.links.reserve(6 * s.size());
+        sc.edgeTriHead.reserve(3 * s.size());
+        sc.triLinks.reserve(6 * s.size());
     }
 
     int BucketOf(const TPoint& p) const { return ((p.y - minY) / g) * nbx + (p.x - minX) / g; }
@@ -559,6 +601,10 @@ struct FastFinder {
         int a, b, side;
         int64_t ex, ey;
         Reach reach;
+        // side * cross(a -> b, k - a) = sex * (k.y - a.y) - sey * (k.x - a.x):
+        // positive for a site strictly on the open side.
+        int64_t sex = 0, sey = 0;
+        int ax = 0, ay = 0;
         int best = -1;
         bool haveCosine = false;  // the best's cosine is worked out when first needed
         double cosine = 2;
@@ -567,19 +613,30 @@ struct FastFinder {
         double cx = 0, cy = 0, skip2 = std::numeric_limits<double>::infinity();
     };
 
-    void Consider(int k, Search& q) const
+    // A site clearly outside the best one's circle has a clearly smaller
+    // angle; one on or near the circle goes on to the exact comparison. a
+    // and b lie on the line, on no side. One branch for the common
+    // rejections: they are hard to foresee. Inline, with the rest apart:
+    // most sites stop here.
+    static bool MayWin(const TPoint& K, const Search& q)
     {
-        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)];
-        // A site clearly outside the best one's circle has a clearly smaller
-        // angle; one on or near the circle goes on to the exact comparison.
-        // a and b lie on the line, on no side. One branch for the common
-        // rejections: they are hard to foresee.
         const double kx = K.x - q.cx, ky = K.y - q.cy;
         const bool outside = kx * kx + ky * ky > q.skip2;
-        const bool wrongSide = Sign(q.ex * (K.y - A.y) - q.ey * (K.x - A.x)) != q.side;
-        if (outside | wrongSide | (k == q.best))
+        const bool wrongSide = q.sex * (K.y - q.ay) - q.sey * (K.x - q.ax) <= 0;
+        return !(outside | wrongSide);
+    }
+
+    void Consider(int k, Search& q) const
+    {
+        if (MayWin(s[size_t(k)], q))
+            Contend(k, q);
+    }
+
+    [[gnu::noinline]] void Contend(int k, Search& q) const
+    {
+        if (k == q.best)
             return;
-        const TPoint& B = s[size_t(q.b)];
+        const TPoint &A = s[size_t(q.a)], &K = s[size_t(k)], &B = s[size_t(q.b)];
         double c = 0;
         if (q.best >= 0) {
             // acos falls strictly and steeply: a cosine clearly above the
@@ -608,34 +665,30 @@ struct FastFinder {
         q.skip2 = (dx * dx + dy * dy) * (1 + 3.2e-7) + 1.1e-7;
     }
 
-    static int64_t FloorDiv(int64_t v, int64_t d)  // d > 0
-    {
-        const int64_t f = v / d;
-        return f - (v % d != 0 && v < 0);
-    }
-
     // The buckets bx0..bx1 of row by (inside the grid), but those wholly off
     // the open side: along a row the open side's test is linear in bx, so
     // the buckets that pass form one run, and their sites lie next to each
-    // other in bucketSites.
+    // other in bucketSites. Runs are a few buckets long: trimming them a
+    // bucket at a time is cheaper than dividing.
     void ScanRun(int by, int bx0, int bx1, Search& q) const
     {
         const int64_t v0 = q.reach.base + by * q.reach.stepY, sx = q.reach.stepX;  // v0 - bx * sx > 0
-        int64_t lo = bx0, hi = bx1;
-        if (sx == 0) {
-            if (v0 <= 0)
-                return;
-        } else if (sx > 0) {
-            hi = std::min(hi, FloorDiv(v0 - 1, sx));
+        int lo = bx0, hi = bx1;
+        if (sx > 0) {
+            while (lo <= hi && v0 - hi * sx <= 0)
+                --hi;
         } else {
-            lo = std::max(lo, FloorDiv(-v0, -sx) + 1);
+            while (lo <= hi && v0 - lo * sx <= 0)
+                ++lo;
         }
         if (lo > hi)
             return;
         const size_t row = size_t(by) * size_t(nbx);
-        const int end = sc.bucketStart[row + size_t(hi) + 1];
-        for (int p = sc.bucketStart[row + size_t(lo)]; p < end; ++p)
-            Consider(sc.bucketSites[size_t(p)], q);
+        const size_t end = size_t(sc.bucketStart[row + size_t(hi) + 1]);
+        const TPoint* points = sc.bucketPoints.data();
+        for (size_t p = size_t(sc.bucketStart[row + size_t(lo)]); p < end; ++p)
+            if (MayWin(points[p], q))
+                Contend(sc.bucketSites[p], q);
     }
 
     // Row by's buckets bx0..bx1, but those of the block already seen.
@@ -667,7 +720,7 @@ struct FastFinder {
         // inside this one's: the first circle bounds the whole scan.
         // Rounding in the bucket bounds moves them by less than the pixel to
         // spare, and truncating rather than flooring only adds buckets.
-        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = 1.0 / g;
+        const double cx = q.cx, cy = q.cy, r = std::sqrt(q.skip2) + 1, r2 = r * r, inv = invG;
         const int y0 = std::max(0, int((cy - r - minY) * inv));
         const int y1 = std::min(nby - 1, int((cy + r - minY) * inv));
         const int x0 = std::max(0, int((cx - r - minX) * inv));
@@ -689,11 +742,31 @@ struct FastFinder {
         }
     }
 
-    int Best(int e, int a, int b, int side) const
+    // The circumcentre of a, b and the last best site: the search has it.
+    double bestCx = 0, bestCy = 0;
+    void Centre(int, int, int, double* x, double* y) const
+    {
+        *x = bestCx;
+        *y = bestCy;
+    }
+
+    int Best(int e, int a, int b, int side)
     {
         const TPoint &A = s[size_t(a)], &B = s[size_t(b)];
         Search q{a, b, side, int64_t(B.x) - A.x, int64_t(B.y) - A.y, {}};
         q.reach = MakeReach(A, q.ex, q.ey, side);
+        q.sex = side * q.ex;
+        q.sey = side * q.ey;
+        q.ax = A.x;
+        q.ay = A.y;
+        const int k = Find(e, A, B, q);
+        bestCx = q.cx;
+        bestCy = q.cy;
+        return k;
+    }
+
+    int Find(int e, const TPoint& A, const TPoint& B, Search& q) const
+    {
         for (int t = sc.edgeTriHead[size_t(e)]; t >= 0; t = sc.triLinks[size_t(t)][1])
             Consider(sc.triLinks[size_t(t)][0], q);
         if (q.best >= 0) {
@@ -708,7 +781,7 @@ struct FastFinder {
             ScanRun(by, std::max(cbx - 1, 0), std::min(cbx + 1, nbx - 1), q);
         for (const int maxRing = std::max(nbx, nby); q.best < 0 && r < maxRing;) {
             ++r;
-            if (r == 3 && !AnyHullVertexOnSide(A, B, side))
+            if (r == 3 && !AnyHullVertexOnSide(A, B, q.side))
                 return -1;  // nothing at all lies on that side
             for (int by = cby - r; by <= cby + r; ++by) {
                 const bool edgeRow = by == cby - r || by == cby + r;
@@ -763,7 +836,7 @@ struct TCellBuild {
     const std::vector<TPoint>& s;
     const TDelaunay& d;
     const TMyRect& field;
-    const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR)
+    const std::vector<int>& nbStart;  // Delaunay neighbours per site (CSR), when collinear
     const std::vector<int>& nbList;
     bool collinear = false;
     std::vector<int>& endSlot;  // per site: its slot among the cell's far ends, or -1 (kept so)
@@ -791,64 +864,71 @@ void IndexNeighbours(const TDelaunay& d, size_t n, std::vector<int>& start, std:
 // Edges between circumcentres of triangles that share an edge at the cell,
 // and the outward rays of hull edges. *touches: the cell may reach the
 // field's border (it has a hull edge or an edge ending on the border).
-bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
+bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches, int* ends, int* endCount)
 {
     const TPoint& c = b.s[size_t(i)];
+    const double fL = b.field.L, fT = b.field.T, fR = b.field.R, fB = b.field.B;
     const int tn = cell.triNum;
     // The cell's triangles as (other vertex, other vertex, circumcentre).
     // sg: the side of o2 from the line c -> o1 (o1 lies on the other side
     // of c -> o2); never 0, a triangle has its third vertex off the line.
     int o1[kCellMaxTris], o2[kCellMaxTris], sg[kCellMaxTris];
     double tx[kCellMaxTris], ty[kCellMaxTris];
-    for (int p = 0; p < tn; ++p) {
-        const TTriangle& t = b.d.tris[size_t(cell.tris[size_t(p)])];
-        const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
-        o1[p] = t.v[k == 0 ? 1 : 0];
-        o2[p] = t.v[k == 2 ? 1 : 2];
-        sg[p] = Sign(Cross(c, b.s[size_t(o1[p])], b.s[size_t(o2[p])]));
-        tx[p] = t.cx;
-        ty[p] = t.cy;
-    }
     // The far ends, each with the triangles it belongs to (in order) and
     // the sides they lie on (bit 0: negative, bit 1: positive; swapping the
     // far ends turns the side over).
-    int ends[2 * kCellMaxTris], endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
+    int endSides[2 * kCellMaxTris], endTriNum[2 * kCellMaxTris], endOf[2 * kCellMaxTris];
     int endTris[2 * kCellMaxTris][kCellMaxTris];
     int endNum = 0;
-    for (int p = 0; p < tn; ++p)
-        for (int k = 0; k < 2; ++k) {
-            const int v = k == 0 ? o1[p] : o2[p];
-            int u = b.endSlot[size_t(v)];
-            if (u < 0) {
-                u = endNum++;
-                b.endSlot[size_t(v)] = u;
-                ends[u] = v;
-                endSides[u] = 0;
-                endTriNum[u] = 0;
-            }
-            endSides[u] |= (k == 0 ? sg[p] : -sg[p]) > 0 ? 2 : 1;
-            endTris[u][endTriNum[u]++] = p;
-            endOf[2 * p + k] = u;
-        }
-    for (int u = 0; u < endNum; ++u)
-        b.endSlot[size_t(ends[u])] = -1;
     // Two triangles with exactly one far end in common meet along an edge
     // of the cell: the edge between their circumcentres, in the order of
     // the pairs (p, q). A pair is flipped once per common far end, so pairs
     // with both in common (co-circular repeats) drop out.
     uint32_t pairs[kCellMaxTris] = {};
     int pairEnd[kCellMaxTris][kCellMaxTris];
-    for (int u = 0; u < endNum; ++u)
-        for (int x = 0; x < endTriNum[u]; ++x)
-            for (int y = x + 1; y < endTriNum[u]; ++y) {
-                const int p = endTris[u][x], q = endTris[u][y];
-                pairs[p] ^= 1u << q;
-                pairEnd[p][q] = u;
-            }
+    // Edges between circumcentres strictly inside the field stay clear of
+    // its border; only a cell with a circumcentre on or beyond it may touch.
+    bool centresInside = true;
+    auto addEnd = [&](int p, int k, int v, int side) {
+        int u = b.endSlot[size_t(v)];
+        if (u < 0) {
+            u = endNum++;
+            b.endSlot[size_t(v)] = u;
+            ends[u] = v;
+            endSides[u] = 0;
+            endTriNum[u] = 0;
+        }
+        endSides[u] |= side;
+        for (int x = 0; x < endTriNum[u]; ++x) {
+            const int q = endTris[u][x];
+            pairs[q] ^= 1u << p;
+            pairEnd[q][p] = u;
+        }
+        endTris[u][endTriNum[u]++] = p;
+        endOf[2 * p + k] = u;
+    };
+    for (int p = 0; p < tn; ++p) {
+        const TTriangle& t = b.d.tris[size_t(cell.tris[size_t(p)])];
+        const int k = t.v[0] == i ? 0 : t.v[1] == i ? 1 : 2;
+        o1[p] = t.v[k == 0 ? 1 : 0];
+        o2[p] = t.v[k == 2 ? 1 : 2];
+        sg[p] = k == 1 ? -t.turn : t.turn;  // (i, o1, o2) turns as (v0, v1, v2) but for one swap
+        tx[p] = t.cx;
+        ty[p] = t.cy;
+        centresInside &= (t.cx > fL) & (t.cx < fR) & (t.cy > fT) & (t.cy < fB);
+        addEnd(p, 0, o1[p], sg[p] > 0 ? 2 : 1);
+        addEnd(p, 1, o2[p], sg[p] < 0 ? 2 : 1);
+    }
+    bool anyOpen = false;  // a far end with triangles on one side only
+    for (int u = 0; u < endNum; ++u) {
+        b.endSlot[size_t(ends[u])] = -1;
+        anyOpen |= endSides[u] != 3;
+    }
+    *endCount = endNum;
     int edgesAt[2 * kCellMaxTris] = {};  // per far end, the edges added with it as neighbour
     auto add = [&](int u, double x1, double y1, double x2, double y2) {
         const int before = cell.edgeNum;
-        if (!AddEdge(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
+        if (!AddEdgeInline(cell, ends[u], x1, y1, x2, y2, b.field, edgesAt[u] > 0, b.sums))
             return false;
         edgesAt[u] += cell.edgeNum - before;
         return true;
@@ -861,7 +941,7 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
         }
     // A hull edge has triangles on one side only (co-circular sites can
     // stack two on the same side).
-    for (int p = 0; p < tn; ++p)
+    for (int p = 0; p < tn && anyOpen; ++p)
         for (int k = 0; k < 2; ++k) {
             const int u = endOf[2 * p + k];
             if (endSides[u] == 3)
@@ -885,11 +965,6 @@ bool AddTriangleEdges(const TCellBuild& b, int i, TVorCell& cell, bool* touches)
             if (!add(u, x1, y1, x2, y2))
                 return false;
         }
-    // Edges between circumcentres strictly inside the field stay clear of
-    // its border; only a cell with a circumcentre on or beyond it may touch.
-    bool centresInside = true;
-    for (int p = 0; p < tn; ++p)
-        centresInside &= tx[p] > b.field.L && tx[p] < b.field.R && ty[p] > b.field.T && ty[p] < b.field.B;
     for (int e = 0; e < cell.edgeNum && !*touches && !centresInside; ++e) {
         const TVorEdge& E = cell.edges[size_t(e)];
         *touches = E.y1 <= b.field.T || E.y2 >= b.field.B || E.x1 <= b.field.L || E.x2 <= b.field.L ||
@@ -917,7 +992,7 @@ bool AddChainEdges(const TCellBuild& b, int i, TVorCell& cell)
 // Closes the cell along the field's border: on each side of the field, the
 // stretch nearer to this site than to any neighbour (field corners included
 // where the cell reaches two sides). Exact in integers up to the division.
-bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
+bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell, const int* nb, int nbNum)
 {
     const TMyRect& f = b.field;
     const TPoint& c = b.s[size_t(i)];
@@ -927,8 +1002,8 @@ bool AddBorderEdges(const TCellBuild& b, int i, TVorCell& cell)
     const int64_t c2 = int64_t(c.x) * c.x + int64_t(c.y) * c.y;
     for (const Side& sd : sides) {
         double lo = 0, hi = 1;
-        for (int p = b.nbStart[size_t(i)]; p < b.nbStart[size_t(i) + 1] && lo < hi; ++p) {
-            const TPoint& n = b.s[size_t(b.nbList[size_t(p)])];
+        for (int p = 0; p < nbNum && lo < hi; ++p) {
+            const TPoint& n = b.s[size_t(nb[p])];
             // Nearer to c: 2 P.(n - c) <= |n|^2 - |c|^2, with P = P0 + t D.
             const int64_t nx = n.x - c.x, ny = n.y - c.y;
             const int64_t rhs = int64_t(n.x) * n.x + int64_t(n.y) * n.y - c2;
@@ -962,9 +1037,21 @@ bool BuildCell(const TCellBuild& b, int i, TVorCell& cell)
     }
     *b.sums = {};
     bool touches = b.collinear;
-    if (!(b.collinear ? AddChainEdges(b, i, cell) : AddTriangleEdges(b, i, cell, &touches)))
+    // The Delaunay neighbours: along the chain, else the far ends of the
+    // cell's triangles (every edge has a triangle; the order does not
+    // matter to the border).
+    int ends[2 * kCellMaxTris];
+    const int* nb = ends;
+    int nbNum = 0;
+    if (b.collinear) {
+        nb = b.nbList.data() + b.nbStart[size_t(i)];
+        nbNum = b.nbStart[size_t(i) + 1] - b.nbStart[size_t(i)];
+        if (!AddChainEdges(b, i, cell))
+            return false;
+    } else if (!AddTriangleEdges(b, i, cell, &touches, ends, &nbNum)) {
         return false;
-    if (touches && !AddBorderEdges(b, i, cell))
+    }
+    if (touches && !AddBorderEdges(b, i, cell, nb, nbNum))
         return false;
     if (cell.edgeNum > 0) {
         cell.dx = b.sums->x / cell.edgeNum * 0.5;
@@ -1028,9 +1115,10 @@ bool CalculateVoronoiCells(std::vector<TVorCell>& cells, const TMyRect& field, T
     if (!ok)
         return Fail(cells, "Finding cell edges failed: a cell has too many neighbours!");
 
-    if (first.side == 0)
+    if (first.side == 0) {
         ChainCollinear(s, sc, d);
-    IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
+        IndexNeighbours(d, n, sc.nbStart, sc.nbList, sc.fill);
+    }
     sc.endSlot.assign(n, -1);
     TEndSums sums;
     const TCellBuild b{s, d, field, sc.nbStart, sc.nbList, first.side == 0, sc.endSlot, &sums};

@@ -46,6 +46,7 @@ struct TTriaEdge {
 
 struct TTriangle {
     int32_t v[3] = {0, 0, 0};  // site indices
+    int32_t turn = 0;          // v0 -> v1 -> v2: +1 or -1, as the sign of the cross product
     double cx = 0, cy = 0;     // circumcentre
 };
 
@@ -55,6 +56,7 @@ struct TVoronoiScratch {
     std::vector<TPoint> sites;
     std::vector<uint64_t> keys;
     std::vector<int> order, hull, bucketStart, bucketSites, fill, siteHead, edgeTriHead, nbStart, nbList, endSlot;
+    std::vector<TPoint> bucketPoints;  // the sites in bucketSites' order
     std::vector<int32_t> siteTris;   // kCellMaxTris per site: its triangles, in the order found
     std::vector<uint8_t> siteTriNum;
     std::vector<std::array<int, 3>> links;     // edge list adjacency: other site, edge, next

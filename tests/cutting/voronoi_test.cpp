@@ -208,6 +208,42 @@ TEST(VoronoiCells, RelaxationPassesAgreeBetweenTriangulations)
     }
 }
 
+TEST(VoronoiCells, OneTriangulationLendsItsMemoryToPartitionsOfAnySize)
+{
+    // The relaxation passes share one triangulation's working memory; a
+    // partition of more or fewer sites, of collinear ones or of ones that
+    // fail must leave nothing behind that changes the next.
+    TMyRect grid;
+    const std::vector<TPoint> jittered = JitteredGridSites(400, 300, 20, 15, 1, 5, &grid);
+    std::vector<TPoint> row;
+    for (int i = 0; i < 12; ++i)
+        row.push_back({20 + 30 * i, 150});
+    std::vector<TPoint> lattice = LatticeSites(20, 20, 12, 9, 30);
+    lattice[0] = {17, 14};
+    const struct { std::vector<TPoint> sites; TMyRect field; bool ok; } runs[] = {
+        {RandomSites(kField, 150, 4), kField, true},
+        {jittered, grid, true},
+        {{{100, 100}, {300, 200}, {120, 250}, {330, 40}}, kField, true},
+        {row, kField, true},
+        {lattice, kField, true},
+        {{{100, 100}, {200, 150}, {100, 100}}, kField, false},
+        {LatticeSites(20, 20, 12, 9, 30), kField, false},  // fails half way through
+        {RandomSites(kField, 60, 8), kField, true},
+        {{{100, 150}, {300, 150}}, kField, true},
+        {jittered, grid, true},
+    };
+    TDelaunay shared;
+    for (size_t r = 0; r < std::size(runs); ++r) {
+        std::vector<TVorCell> lent = CellsFor(runs[r].sites), fresh = CellsFor(runs[r].sites),
+                              ref = CellsFor(runs[r].sites);
+        ASSERT_EQ(CalculateVoronoiCells(fresh, runs[r].field), runs[r].ok) << r;
+        ASSERT_EQ(CalculateVoronoiCells(lent, runs[r].field, TTriangulation::Fast, &shared), runs[r].ok) << r;
+        ASSERT_EQ(CalculateVoronoiCells(ref, runs[r].field, TTriangulation::Reference), runs[r].ok) << r;
+        EXPECT_EQ(CompareCells(lent, fresh), "") << r;
+        EXPECT_EQ(CompareCells(lent, ref), "") << r;
+    }
+}
+
 TEST(VoronoiCells, FailuresAreReportedAndLeaveNoEdgesNorOverrunTheLimits)
 {
     // A centre with 24 neighbours on a circle belongs to 24 triangles.
