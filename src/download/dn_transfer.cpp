@@ -86,16 +86,18 @@ bool ODnTransfer::Start(const TDnRequest& request, std::string* why)
                 if (reply != p_reply)
                     return;
                 ++p_challenges;
+                // Qt's network thread waits on this call: aborting the reply
+                // inside it can crash that thread. A failure is therefore
+                // handed on to run once the call has returned.
                 if (!SchemeAllowed(reply->url())) {  // cannot happen: Start and the redirects keep to it
-                    Fail(QStringLiteral("The server asked for a password over an unprotected connection."),
-                         kDnErrInsecureLogin);
+                    FailSoon(QStringLiteral("The server asked for a password over an unprotected connection."),
+                             kDnErrInsecureLogin, false);
                     return;
                 }
                 if (p_challenges > 1 || p_req.sLogin.empty()) {
                     // The credentials were refused (or there are none): give up
                     // rather than ask again.
-                    emit CredentialsRefused();
-                    Fail(QStringLiteral("The name or password was refused."), kDnErrAuthCancelled);
+                    FailSoon(QStringLiteral("The name or password was refused."), kDnErrAuthCancelled, true);
                     return;
                 }
                 auth->setUser(QString::fromStdString(p_req.sLogin));
@@ -292,6 +294,19 @@ void ODnTransfer::Fail(const QString& text, int code)
         return;
     Cleanup();
     emit Failed(text.isEmpty() ? QStringLiteral("An error occured during download.") : text, code);
+}
+
+void ODnTransfer::FailSoon(const QString& text, int code, bool refused)
+{
+    QNetworkReply* reply = p_reply;
+    QMetaObject::invokeMethod(this, [this, reply, text, code, refused] {
+        if (!p_reply || p_reply != reply)
+            return;  // finished, failed or moved on meanwhile
+        if (refused)
+            emit CredentialsRefused();
+        if (p_reply)
+            Fail(text, code);
+    }, Qt::QueuedConnection);
 }
 
 void ODnTransfer::Cleanup()

@@ -90,6 +90,9 @@ private:
     std::unique_ptr<QSaveFile> p_file;
     QTimer* p_deadline = nullptr;
     QTimer* p_stall = nullptr;
+    // Fail once the current call from Qt has returned, if the same reply is
+    // still running then; refused: the credentials were refused.
+    void FailSoon(const QString& text, int code, bool refused);
     int p_challenges = 0;
     int p_redirects = 0;
     bool p_begun = false;
