@@ -235,17 +235,29 @@ bool FindPair(const TGameState& s, int* p, int* q)
 
 }  // namespace
 
-TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
-{
+// Each test has a display and a per-user folder of its own; the game runs
+// there at 1000 x 700 without the splash and writes its state file.
+class PlayAsAPerson : public ::testing::Test {
+protected:
+    PlayAsAPerson()
+    {
+        g_display = display.Name();
+        setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
+    }
+    std::vector<std::string> Game(const std::string& file, const std::string& stateFile) const
+    {
+        return {"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), file, "--size", "1000x700", "--no-splash",
+                "--state", stateFile};
+    }
     OwnDisplay display;
-    ASSERT_FALSE(display.Name().empty()) << "no Xvfb";
-    g_display = display.Name();
     TempDir dir;
     const std::string state = dir.File("state.txt");
-    setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
-    auto game = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
-        "--size", "1000x700", "--no-splash", "--state", state});
+};
+
+TEST_F(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
+{
+    ASSERT_FALSE(display.Name().empty()) << "no Xvfb";
+    auto game = std::make_unique<ChildProcess>(Game(SourcePath("resources/jigs_bemo/Waterdrop.zjg"), state));
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000))
         << "the game did not open the jigsaw; windows shown:\n" << VisibleTitles();
     ASSERT_TRUE(WaitForStillScreen(dir, 10000)) << "the game's window never settled";
@@ -302,8 +314,7 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
     EXPECT_TRUE(WaitFor([] { return !WindowShown("Save the Game"); }, 10000)) << "the save dialog stayed";
     game.reset();  // one game at a time holds the autosave
     const std::string state2 = dir.File("state2.txt");
-    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), saved, "--size", "1000x700", "--no-splash",
-                        "--state", state2});
+    ChildProcess again(Game(saved, state2));
     ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000))
         << "the saved game did not open; windows shown:\n" << VisibleTitles();
     const TGameState reopened = ReadState(state2);
@@ -315,17 +326,11 @@ TEST(PlayAsAPerson, RealMouseDragsMoveAndJoinPieces)
 
 // A session that ends (logout, shutdown) sends SIGTERM and then SIGHUP: the
 // game keeps its table in the autosave without asking, even with a dialog up.
-TEST(PlayAsAPerson, TheEndOfTheSessionKeepsTheGameInTheAutosave)
+TEST_F(PlayAsAPerson, TheEndOfTheSessionKeepsTheGameInTheAutosave)
 {
-    OwnDisplay display;
     ASSERT_FALSE(display.Name().empty()) << "no Xvfb";
-    g_display = display.Name();
-    TempDir dir;
-    const std::string state = dir.File("state.txt");
-    setenv("XDG_DATA_HOME", dir.Path().c_str(), 1);
     const std::string autosaved = dir.Path() + "/Zivra Jigsaw Bemo/autosaved.svm";
-    ChildProcess game({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), SourcePath("resources/jigs_bemo/Waterdrop.zjg"),
-                       "--size", "1000x700", "--no-splash", "--state", state});
+    ChildProcess game(Game(SourcePath("resources/jigs_bemo/Waterdrop.zjg"), state));
     ASSERT_TRUE(WaitFor([&] { return ReadState(state).open; }, 90000))
         << "the game did not open the jigsaw; windows shown:\n" << VisibleTitles();
     auto inPockets = [](const TGameState& s) {
@@ -351,8 +356,7 @@ TEST(PlayAsAPerson, TheEndOfTheSessionKeepsTheGameInTheAutosave)
     ASSERT_TRUE(FileExists(autosaved)) << "the game was not kept";
 
     const std::string state2 = dir.File("state2.txt");
-    ChildProcess again({"env", "DISPLAY=" + g_display, BinPath("zivra-jigsaw"), autosaved, "--size", "1000x700",
-                        "--no-splash", "--state", state2});
+    ChildProcess again(Game(autosaved, state2));
     ASSERT_TRUE(WaitFor([&] { return ReadState(state2).open; }, 60000))
         << "the autosave did not open; windows shown:\n" << VisibleTitles();
     const TGameState kept = ReadState(state2);
