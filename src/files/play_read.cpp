@@ -139,7 +139,10 @@ bool OpenSolveFile_ForPlay(const std::string& path, TSolveFile* read)
     Platform().ProgressInc(4);
     SortJigs(kSortAscending);
     Platform().ProgressInc(1);
-    CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    // Made ahead with the same look, or now.
+    if (s.iPieceEmboss != OptP.Visual_EmbossStyle || !AdoptPieceImages(s.arPieceImages))
+        CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+    s.arPieceImages.clear();
     TimelineMark("piece-images");
     Platform().ProgressInc(1);
     for (int w = 2; w <= 5; ++w) {

@@ -1,6 +1,8 @@
 // The saved game or jigsaw given at launch, read on a thread of its own.
 #include "files/files.h"
 
+#include "cutting/cutting.h"
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -29,10 +31,12 @@ struct TReadAhead {
     std::mutex gateMutex;
     std::condition_variable gate;
     bool bMayDecode = false;  // Qt's decoders may run: the application object exists
+    bool bPiecesDecided = false;  // whether the piece images are made here is known
+    int iPieceEmboss = -1;        // ... with this emboss style (-1: not here)
 
     ~TReadAhead()
     {
-        OpenGate();  // a start that ends early must not leave the thread waiting
+        Release();  // a start that ends early must not leave the thread waiting
         if (worker.joinable())
             worker.join();
     }
@@ -43,6 +47,22 @@ struct TReadAhead {
             bMayDecode = true;
         }
         gate.notify_all();
+    }
+    void DecidePieces(int emboss)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(gateMutex);
+            if (!bPiecesDecided)
+                iPieceEmboss = emboss;
+            bPiecesDecided = true;
+        }
+        gate.notify_all();
+    }
+    // Everything the thread may wait for, answered: the open needs it now.
+    void Release()
+    {
+        OpenGate();
+        DecidePieces(-1);
     }
     // Only the file and our own decoders: nothing here reads the game's
     // records, Qt or anything else the main thread changes meanwhile (the
@@ -66,6 +86,27 @@ struct TReadAhead {
         if (!s.pMask)
             s.pMask = DecodeMaskTiff(s.Mask.data(), s.Mask.size());
         bOk = true;
+        MakePieceImages();
+    }
+    // The open's next long step, done here once the emboss style is known;
+    // only over what the open itself would accept (it checks the same again).
+    void MakePieceImages()
+    {
+        int emboss;
+        {
+            std::unique_lock<std::mutex> lock(gateMutex);
+            gate.wait(lock, [this] { return bPiecesDecided; });
+            emboss = iPieceEmboss;
+        }
+        const TJigParams& p = s.Params;
+        const OMyImage* pic = s.pPicture.get();
+        const OMyImage* mask = s.pMask.get();
+        if (emboss < 0 || !pic || !mask || !pic->pMem || !mask->pMem || p.TotalTileNum < 1 ||
+            size_t(p.TotalTileNum) > s.Jigs.size() || pic->W != p.ImageW || pic->H != p.ImageH ||
+            mask->W != pic->W || mask->H != pic->H || mask->iBPP != 4 || (pic->iBPP != 3 && pic->iBPP != 4))
+            return;
+        BuildPieceImages(*pic, *mask, s.Jigs, p.TotalTileNum, p.Rotate != 0, emboss, true, s.arPieceImages);
+        s.iPieceEmboss = emboss;
     }
     // A jigsaw's picture is most of its open before the cut: Qt's decoder,
     // which reads no records either, runs here too, but only once the
@@ -110,7 +151,7 @@ std::unique_ptr<TReadAhead> TakeReadAhead(const std::string& path, bool jigsaw)
     if (!g_ahead)
         return nullptr;
     std::unique_ptr<TReadAhead> a = std::move(g_ahead);
-    a->OpenGate();
+    a->Release();
     if (a->worker.joinable())
         a->worker.join();
     struct stat now {};
@@ -147,10 +188,16 @@ void SolveFile_LetReadAheadDecode()
         g_ahead->OpenGate();
 }
 
+void SolveFile_LetReadAheadMakePieces(int embossStyle)
+{
+    if (g_ahead)
+        g_ahead->DecidePieces(embossStyle);
+}
+
 void SolveFile_WaitReadAhead()
 {
     if (g_ahead && g_ahead->worker.joinable()) {
-        g_ahead->OpenGate();
+        g_ahead->Release();
         g_ahead->worker.join();
     }
 }

@@ -66,6 +66,10 @@ struct TSolveFile {
     // The picture and mask parts decoded ahead (read ahead at launch); null:
     // decoded when the game is applied.
     OMyImagePtr pPicture, pMask;
+    // The piece images made ahead from them (BuildPieceImages over Jigs, one
+    // per piece) with emboss style iPieceEmboss; empty (-1): made at the open.
+    std::vector<OMyImage> arPieceImages;
+    int iPieceEmboss = -1;
 };
 
 // A saved game given at launch is read and its picture and mask decoded on a
@@ -82,6 +86,10 @@ bool JigFile_TakeReadAhead(const std::string& path, int64_t dataOfs, std::string
 // ahead is decoded only after this call (made once it exists), or when the
 // read is taken, waited for or dropped.
 void SolveFile_LetReadAheadDecode();
+// A saved game read ahead then has its piece images made ahead too, with
+// this emboss style (the player's, once the settings are read); without this
+// call before the read is taken, waited for or dropped, the open makes them.
+void SolveFile_LetReadAheadMakePieces(int embossStyle);
 // Until the read is done: every open waits for it first (it may record why
 // the file was refused).
 void SolveFile_WaitReadAhead();

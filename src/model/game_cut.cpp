@@ -41,3 +41,20 @@ void CopyJigsToTextures(bool create, int embossStyle)
         for (OMyImage& img : arPicJigs)
             g_textureMaker(img);
 }
+
+bool AdoptPieceImages(std::vector<OMyImage>& images)
+{
+    const int count = JigP.TotalTileNum;
+    if (count < 1 || size_t(count) > Jigs.size() || images.size() != size_t(count) || !miJigs || !miMasks ||
+        !miJigs->pMem || !miMasks->pMem || miJigs->W != miMasks->W || miJigs->H != miMasks->H)
+        return false;
+    for (int i = 0; i < count; ++i)
+        UpdateJigDrawCoords(i);
+    arPicJigs = std::move(images);
+    images.clear();
+    JigHitMasks = TJigHitMasks{};
+    if (g_textureMaker)
+        for (OMyImage& img : arPicJigs)
+            g_textureMaker(img);
+    return true;
+}

@@ -26,3 +26,8 @@ void Cutting_SetPieceTextureMaker(PieceTextureMaker maker);
 // drawing coordinates brought up to date, then the texture maker per image.
 // Nothing when TotalTileNum is below 1 or an image is missing.
 void CopyJigsToTextures(bool create, int embossStyle);
+// The same end as CopyJigsToTextures(true, style) with images made elsewhere
+// by BuildPieceImages from the same picture, mask and pieces: taken (and
+// `images` emptied) when there is one for each of the TotalTileNum pieces and
+// the game's picture and mask are there; false, `images` untouched, otherwise.
+bool AdoptPieceImages(std::vector<OMyImage>& images);

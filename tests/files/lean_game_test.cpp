@@ -287,6 +287,47 @@ TEST_F(LeanGame, AGameReadAheadIsTheFileAsReadLaterAndIsLeftAloneWhenTheFileChan
     }
 }
 
+TEST_F(LeanGame, PieceImagesMadeAheadAreTheOnesTheOpenMakesInThePlayersLookOrAreMadeAnew)
+{
+    OpenCut(MakeJigsaw(dir), 9);  // turning pieces and the frame: strips and a plain image
+    SaveTo("cut.svm");
+    const std::string path = dir.File("cut.svm");
+    const int count = JigP.TotalTileNum;
+    const uint8_t before = OptP.Visual_EmbossStyle;
+
+    // Made ahead only once the look is known: with it, one per piece.
+    SolveFile_StartReadAhead(path);
+    SolveFile_LetReadAheadMakePieces(2);
+    TSolveFile s;
+    ASSERT_TRUE(SolveFile_TakeReadAhead(path, &s));
+    EXPECT_EQ(s.iPieceEmboss, 2);
+    EXPECT_EQ(s.arPieceImages.size(), size_t(count));
+    SolveFile_StartReadAhead(path);
+    ASSERT_TRUE(SolveFile_TakeReadAhead(path, &s));  // the open came first: none made
+    EXPECT_EQ(s.iPieceEmboss, -1);
+    EXPECT_TRUE(s.arPieceImages.empty());
+
+    // The open takes them when the player's look is the one they were made
+    // in, else makes them anew: the same pixels as a plain open either way.
+    const struct {
+        int ahead, open;
+    } cases[] = {{kEmbossDefault, kEmbossDefault}, {kEmbossNone, kEmbossNone}, {kEmbossLast, kEmbossDefault},
+                 {kEmbossNone, kEmbossLast}};
+    for (const auto& c : cases) {
+        OptP.Visual_EmbossStyle = uint8_t(c.open);
+        ASSERT_TRUE(OpenGameFile(path));
+        const std::vector<std::vector<uint8_t>> plain = PieceBytes();
+        const std::vector<uint8_t> saved = SaveTo("plain.svm");
+        SolveFile_StartReadAhead(path);
+        SolveFile_LetReadAheadMakePieces(c.ahead);
+        ASSERT_TRUE(OpenGameFile(path));
+        EXPECT_EQ(arPicJigs.size(), size_t(count));
+        EXPECT_TRUE(PieceBytes() == plain) << c.ahead << " " << c.open;
+        EXPECT_EQ(SaveTo("ahead.svm"), saved) << c.ahead << " " << c.open;
+    }
+    OptP.Visual_EmbossStyle = before;
+}
+
 TEST_F(LeanGame, AJigsawReadAheadCutsTheGameAPlainOpenCutsAndIsLeftAloneWhenItDoesNotFit)
 {
     const std::string jigsaw = MakeJigsaw(dir);

@@ -181,6 +181,8 @@ int main(int argc, char** argv)
     form.CreateDialogs();
     TimelineMark("dialogs");
     Settings_Read();  // also reads the language file, which titles the menus
+    // The saved game read ahead gets its piece images made in the player's look.
+    SolveFile_LetReadAheadMakePieces(OptP.Visual_EmbossStyle);
     TimelineMark("settings");
     QApplication::setWindowIcon(AppIcon(FileNames.sResourcePath));
     CheckDistJigs();
