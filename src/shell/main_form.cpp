@@ -20,6 +20,7 @@
 #include "model/play_rules.h"
 #include "model/puzzle.h"
 #include "shell/about_form.h"
+#include "shell/open_dialog.h"
 #include "shell/open_game.h"
 #include "shell/options_dialog.h"
 #include "shell/shell.h"
@@ -534,8 +535,10 @@ void MCMainForm::UpdateCommandStates()
 
 void MCMainForm::CreateDialogs()
 {
-    // The open, download, progress and help dialogs are made on first use by
-    // their own parts.
+    // The download, progress and help dialogs are made on first use by their
+    // own parts; the open dialog is too, but it is the first thing most
+    // players ask for, and it takes a while to make.
+    CreateOpenForm(DialogParent());
     CreateOptionsForm(this);
 }
 
@@ -612,6 +615,8 @@ void MCMainForm::FinishStartUp()
         QTimer::singleShot(0, this, &MCMainForm::StartOpen);
     else
         ScheduleScreenshot();  // the game came up behind the splash
+    // Made ahead of their first use, but off the way to the first frame.
+    QTimer::singleShot(0, this, &MCMainForm::CreateDialogs);
 }
 
 std::string MCMainForm::StartFile() const

@@ -77,8 +77,9 @@ public:
     QObject* ToolbarItemForIdentifier(const char* identifier);
 
     // ---- Start-up -----------------------------------------------------------------------------
-    // The long-lived dialogs, after InitForm and before the settings; freed
-    // in reverse at shutdown.
+    // The long-lived dialogs, made once start-up is over (the splash gone or
+    // the first frame drawn; nothing can ask for them sooner); freed in
+    // reverse at shutdown.
     void CreateDialogs();
     void FreeDialogs();
     // The rest of start-up once the window shows: waits for the first frame

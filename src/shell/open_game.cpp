@@ -75,7 +75,6 @@ std::optional<int32_t> DialogSeed()
 
 void ShellInstallFileHooks()
 {
-    CreateOpenForm(DialogParent());
     GameFileHooks.fnFileDialog = &RunOpenDialog;
     GameFileHooks.fnGetSeed = &DialogSeed;
     PlayClock_InstallHooks();

@@ -178,8 +178,6 @@ int main(int argc, char** argv)
     RendererPreload_Start();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     TimelineMark("main-form");
-    form.CreateDialogs();
-    TimelineMark("dialogs");
     Settings_Read();  // also reads the language file, which titles the menus
     // The saved game read ahead gets its piece images made in the player's look.
     SolveFile_LetReadAheadMakePieces(OptP.Visual_EmbossStyle);
