@@ -3,6 +3,7 @@
 
 #include "cutting/cutting.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -105,7 +106,9 @@ struct TReadAhead {
             size_t(p.TotalTileNum) > s.Jigs.size() || pic->W != p.ImageW || pic->H != p.ImageH ||
             mask->W != pic->W || mask->H != pic->H || mask->iBPP != 4 || (pic->iBPP != 3 && pic->iBPP != 4))
             return;
-        BuildPieceImages(*pic, *mask, s.Jigs, p.TotalTileNum, p.Rotate != 0, emboss, true, s.arPieceImages);
+        // One core is left to the window, which is coming up meanwhile.
+        const int threads = std::max(1, int(std::thread::hardware_concurrency()) - 1);
+        BuildPieceImages(*pic, *mask, s.Jigs, p.TotalTileNum, p.Rotate != 0, emboss, true, s.arPieceImages, threads);
         s.iPieceEmboss = emboss;
     }
     // A jigsaw's picture is most of its open before the cut: Qt's decoder,

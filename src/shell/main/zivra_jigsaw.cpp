@@ -179,8 +179,6 @@ int main(int argc, char** argv)
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     TimelineMark("main-form");
     Settings_Read();  // also reads the language file, which titles the menus
-    // The saved game read ahead gets its piece images made in the player's look.
-    SolveFile_LetReadAheadMakePieces(OptP.Visual_EmbossStyle);
     TimelineMark("settings");
     QApplication::setWindowIcon(AppIcon(FileNames.sResourcePath));
     CheckDistJigs();
@@ -204,6 +202,10 @@ int main(int argc, char** argv)
     if (splash)
         splash->o_Window->raise();
     TimelineMark("window-shown");
+    // The saved game read ahead gets its piece images made in the player's
+    // look while the window comes up (not sooner: until the window shows,
+    // the cores are busy loading the GL driver and making the main form).
+    SolveFile_LetReadAheadMakePieces(OptP.Visual_EmbossStyle);
     form.StartUp(t0, std::move(splash));
     return app.exec();
 }
