@@ -111,6 +111,19 @@ bool StreamComplete(const uint8_t* d, size_t n, std::string* why)
     return true;
 }
 
+// The pictures the game reads most (its own resources, flags, thumbnails)
+// are PNG and BMP, which Qt decodes itself: named by their first bytes they
+// go straight to its decoder. Deciding from the content instead lets every
+// image plugin look at the bytes first, and loads them all on first use.
+const char* BuiltInFormatOf(const uint8_t* d, size_t n)
+{
+    if (StartsWith(d, n, "\x89PNG\r\n\x1A\n", 8))
+        return "png";
+    if (StartsWith(d, n, "BM", 2))
+        return "bmp";
+    return nullptr;
+}
+
 void SetError(std::string* error, const std::string& text)
 {
     if (error)
@@ -193,7 +206,12 @@ OMyImagePtr MyImageCreateFromData(const void* data, size_t size, bool convert, s
     QBuffer buffer(&raw);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
+    if (const char* format = BuiltInFormatOf(bytes, size)) {
+        reader.setFormat(format);
+        reader.setAutoDetectImageFormat(false);  // else the plugins are still asked first
+    } else {
+        reader.setDecideFormatFromContent(true);
+    }
     QImageReader::setAllocationLimit(kDecodeLimitMB);
     const QSize declared = reader.size();
     if (declared.isValid() &&

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLibraryInfo>
+
 #include <cstring>
+#include <dlfcn.h>
 
 namespace {
 
@@ -312,6 +315,34 @@ TEST(ImageDecode, RefusesDamagedAndHostilePictures)
     err.clear();
     EXPECT_FALSE(MyImageCreateFromData(png.data(), png.size(), true, &err));
     EXPECT_FALSE(err.empty());
+}
+
+TEST(ImageDecode, PngAndBmpDecodeWithoutLoadingQtsImagePlugins)
+{
+    // Loading every plugin (and TIFF, WebP and MNG libraries behind them)
+    // costs the start-up, where the game reads its own PNG and BMP pictures.
+    // (A plugin an earlier test in this process has loaded is not looked at.)
+    auto loaded = [](const char* plugin) {
+        const std::string path =
+            QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString() + "/imageformats/" + plugin;
+        return dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD) != nullptr;  // a reference only when loaded
+    };
+    const char* const plugins[] = {"libqtiff.so", "libqwebp.so", "libqmng.so", "libqgif.so"};
+    std::vector<bool> before;
+    for (const char* plugin : plugins)
+        before.push_back(loaded(plugin));
+    OMyImagePtr img = White(9, 7, true);
+    img->pMem[3] = 77;
+    for (const std::vector<uint8_t>& bytes : {MyImageEncode(*img, "PNG"), MyImageCopyToDataAsBmp2(*img)}) {
+        ASSERT_FALSE(bytes.empty());
+        OMyImagePtr back = MyImageCreateFromData(bytes.data(), bytes.size(), true);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->W, 9);
+        EXPECT_EQ(back->H, 7);
+    }
+    for (size_t i = 0; i < std::size(plugins); ++i)
+        if (!before[i])
+            EXPECT_FALSE(loaded(plugins[i])) << plugins[i];
 }
 
 TEST(ImageDecode, LargePhotoSizedPictureStillOpens)

@@ -163,19 +163,23 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The GL driver loads on a thread of its own while the splash shows and
+    // the main form is made. Loading holds the dynamic loader's lock, so it
+    // starts only once the application object has loaded its platform
+    // plugins and the splash its picture's: from here on nothing on this
+    // thread loads a library until the window shows (the pictures read
+    // meanwhile are PNG and BMP, which Qt decodes itself).
     std::unique_ptr<MCAbout> splash;
     if (!opts.bNoSplash) {
         splash = std::make_unique<MCAbout>();
         splash->InitForm(FileNames.sResourcePath);
+        RendererPreload_Start();
         splash->ShowForm(true);
+    } else {
+        RendererPreload_Start();
     }
     TimelineMark("app");
     LangP_Init();
-    // The GL driver loads on a thread of its own while the main form is made.
-    // Loading holds the dynamic loader's lock, so it starts only now: the
-    // first picture read (the custom language flag) has made Qt load its
-    // image plugins, and nothing here loads a library until the window shows.
-    RendererPreload_Start();
     MCMainForm form(FileNames.sResourcePath, opts);  // the main form's InitForm
     TimelineMark("main-form");
     Settings_Read();  // also reads the language file, which titles the menus
