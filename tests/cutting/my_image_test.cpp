@@ -340,9 +340,11 @@ TEST(ImageDecode, PngAndBmpDecodeWithoutLoadingQtsImagePlugins)
         EXPECT_EQ(back->W, 9);
         EXPECT_EQ(back->H, 7);
     }
-    for (size_t i = 0; i < std::size(plugins); ++i)
-        if (!before[i])
+    for (size_t i = 0; i < std::size(plugins); ++i) {
+        if (!before[i]) {
             EXPECT_FALSE(loaded(plugins[i])) << plugins[i];
+        }
+    }
 }
 
 TEST(ImageDecode, LargePhotoSizedPictureStillOpens)
