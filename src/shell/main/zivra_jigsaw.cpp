@@ -32,6 +32,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <dlfcn.h>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -99,6 +101,17 @@ QIcon AppIcon(const std::string& resourceDir)
     return window.isNull() ? full : window;
 }
 
+// The font configuration (a few dozen XML files and the font caches) is
+// read on a thread of its own while the application object loads its
+// plugins; Qt's own first call then finds it made. fontconfig makes it once
+// whichever thread asks first, and Qt links it, so it is already loaded.
+void StartReadingFontConfig()
+{
+    using TFcInit = int (*)();
+    if (const auto init = reinterpret_cast<TFcInit>(dlsym(RTLD_DEFAULT, "FcInit")))
+        std::thread([init] { init(); }).detach();
+}
+
 bool ParseArgs(int argc, char** argv, TStartOptions* o)
 {
     for (int i = 1; i < argc; ++i) {
@@ -143,6 +156,7 @@ int main(int argc, char** argv)
     // A saved game given here is read while the window and GL come up.
     if (!opts.sFile.empty())
         SolveFile_StartReadAhead(opts.sFile);
+    StartReadingFontConfig();
     MainViewSetDefaultFormat();
     QApplication app(argc, argv);
     SolveFile_LetReadAheadDecode();
