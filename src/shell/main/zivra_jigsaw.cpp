@@ -32,12 +32,12 @@
 
 #include <clocale>
 #include <cstdio>
-#include <dlfcn.h>
-#include <thread>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -180,9 +180,10 @@ int main(int argc, char** argv)
     // The GL driver loads on a thread of its own while the splash shows and
     // the main form is made. Loading holds the dynamic loader's lock, so it
     // starts only once the application object has loaded its platform
-    // plugins and the splash its picture's: from here on nothing on this
-    // thread loads a library until the window shows (the pictures read
-    // meanwhile are PNG and BMP, which Qt decodes itself).
+    // plugins and the splash its picture's. The one library loaded on this
+    // thread meanwhile is Qt's image plugins, which the menu bar's icons ask
+    // for, and the driver is loaded by then or soon after; the pictures read
+    // before (the language flags) are PNG and BMP, which Qt decodes itself.
     std::unique_ptr<MCAbout> splash;
     if (!opts.bNoSplash) {
         splash = std::make_unique<MCAbout>();
