@@ -786,29 +786,42 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             for (int b = 0; b < n * 4 + 63; b += 64)
                 _mm_prefetch(ahead + b, _MM_HINT_T0);
         }
-        const __m128i one = _mm_set1_epi8(1);
-        for (; u < n; u += 16) {
-            const uint8_t* p = src + ptrdiff_t(u) * 4;
-            if (u + 16 > img.W - x0) {
+        // The opacity of sixteen columns from u on (0 or 1), zero past n.
+        const __m128i one = _mm_set1_epi8(1), none = _mm_setzero_si128();
+        auto opacityAt = [&](int at) {
+            if (at >= n)
+                return none;
+            const uint8_t* p = src + ptrdiff_t(at) * 4;
+            if (at + 16 > img.W - x0) {
                 std::memset(pxIn, 0, 64);
-                std::memcpy(pxIn, p, size_t(img.W - x0 - u) * 4);
+                std::memcpy(pxIn, p, size_t(img.W - x0 - at) * 4);
                 p = pxIn;
             }
-            const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - u)]));
+            const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - at)]));
             const __m128i op = _mm_and_si128(OpaqueOf(p), keep);
             const unsigned bits = unsigned(_mm_movemask_epi8(op));
             if (bits != 0) {
-                first = std::min(first, u + std::countr_zero(bits));
-                last = u + 31 - std::countl_zero(bits);
+                first = std::min(first, at + std::countr_zero(bits));
+                last = at + 31 - std::countl_zero(bits);
             }
-            Store16(o + u, _mm_and_si128(op, one));
+            return _mm_and_si128(op, one);
+        };
+        // The sums from the opacity held in registers, each step's left and
+        // right neighbours shifted in from the steps beside it: reading them
+        // back from the row just stored would straddle two stores still on
+        // their way to the cache, and stall until they land.
+        __m128i prev = none, cur = opacityAt(0);
+        for (; u < span; u += 16) {
+            const __m128i next = opacityAt(u + 16);
+            const __m128i left = _mm_or_si128(_mm_slli_si128(cur, 1), _mm_srli_si128(prev, 15));
+            const __m128i right = _mm_or_si128(_mm_srli_si128(cur, 1), _mm_slli_si128(next, 15));
+            Store16(s + u, _mm_add_epi8(_mm_add_epi8(left, right), _mm_add_epi8(cur, cur)));
+            Store16(o + u, cur);
+            prev = cur;
+            cur = next;
         }
         for (; u < span + 32; u += 16)
-            Store16(o + u, _mm_setzero_si128());
-        for (u = 0; u < span; u += 16) {
-            const __m128i c = Load16(o + u);
-            Store16(s + u, _mm_add_epi8(_mm_add_epi8(Load16(o + u - 1), Load16(o + u + 1)), _mm_add_epi8(c, c)));
-        }
+            Store16(o + u, none);
         o[dw] = 0;  // a neighbour only: past the box nothing is drawn
         opFirst[y % 3] = first;
         opLast[y % 3] = std::min(last, dw - 1);
