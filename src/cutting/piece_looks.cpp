@@ -507,6 +507,51 @@ inline __m128i OpaqueOf(const uint8_t* px)
 
 #endif
 
+#if defined(__SSE2__)
+// The first box pass of radius 1 (rows, then columns) over an outline of
+// 0 and 1 bytes, with the reference's roundings: the rows pass turns 255 x
+// c (c of 3 opaque) into 85 c, the columns pass 85 S (S of the 3 x 3
+// opaque) into (85 S + 1) / 3 = 28 S + [S > 1] + [S > 4] + [S > 7]. So one
+// pass of counts gives it, in bytes. The outline lies at least one pixel
+// inside the w x h bytes at a (rows `stride` apart, zeros on either side),
+// so the counts past w are zero and the steps of sixteen may run past it.
+void FirstBlurFromCounts(uint8_t* a, size_t stride, int w, int h, std::vector<uint8_t>& ring)
+{
+    const size_t cs = size_t(RoundUp16(w));
+    ring.assign(3 * cs, 0);  // the 1 1 1 row sums of rows y - 1, y, y + 1 in turn
+    auto rowSums = [&](int y) {
+        uint8_t* out = ring.data() + size_t((y + 3) % 3) * cs;
+        if (y < 0 || y >= h) {
+            std::memset(out, 0, cs);
+            return;
+        }
+        const uint8_t* row = a + size_t(y) * stride;
+        for (size_t x = 0; x < cs; x += 16)
+            Store16(out + x, _mm_add_epi8(_mm_add_epi8(Load16(row + x - 1), Load16(row + x + 1)), Load16(row + x)));
+    };
+    const __m128i one = _mm_set1_epi8(1), four = _mm_set1_epi8(4), seven = _mm_set1_epi8(7);
+    rowSums(-1);
+    rowSums(0);
+    for (int y = 0; y < h; ++y) {
+        rowSums(y + 1);  // before row y is overwritten, row y + 1 still the outline
+        const uint8_t* r0 = ring.data() + size_t((y + 2) % 3) * cs;
+        const uint8_t* r1 = ring.data() + size_t(y % 3) * cs;
+        const uint8_t* r2 = ring.data() + size_t((y + 1) % 3) * cs;
+        uint8_t* out = a + size_t(y) * stride;
+        for (size_t x = 0; x < cs; x += 16) {
+            const __m128i S = _mm_add_epi8(_mm_add_epi8(Load16(r0 + x), Load16(r1 + x)), Load16(r2 + x));
+            const __m128i s4 = _mm_slli_epi16(S, 2);  // S <= 9: no byte spills into the next
+            const __m128i s8 = _mm_add_epi8(s4, s4), s16 = _mm_add_epi8(s8, s8);
+            __m128i v = _mm_add_epi8(_mm_add_epi8(s4, s8), s16);
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, one));
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, four));
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, seven));
+            Store16(out + x, v);
+        }
+    }
+}
+#endif
+
 // The first and last nonzero of the n bytes of each of `rows` rows at p
 // (rows `stride` apart, readable in steps of sixteen); none: first n, last -1.
 void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vector<int>& first,
@@ -625,7 +670,14 @@ void OCellBaker::MakeShadow()
     for (int y = 0; y < std::min(kAhead, rowsRead); ++y)
         fetchRow(y);
 #endif
-    // Square 0's outline, 255 where opaque.
+    // Square 0's outline, 255 where opaque; 1 where the first blur is made
+    // from the counts (below).
+#if defined(__SSE2__)
+    const bool firstFromCounts = mLook.blur1 == 1;
+#else
+    const bool firstFromCounts = false;
+#endif
+    const uint8_t on = firstFromCounts ? 1 : 255;
     for (int y = 0; y < mH; ++y) {
 #if defined(__SSE2__)
         if (y + kAhead < rowsRead)
@@ -635,17 +687,20 @@ void OCellBaker::MakeShadow()
         uint8_t* d = up + size_t(y + m) * mUpStride + size_t(m);
         int x = 0;
 #if defined(__SSE2__)
+        const __m128i onV = _mm_set1_epi8(char(on));
         for (; x + 16 <= mW; x += 16)
-            Store16(d + x, OpaqueOf(s + ptrdiff_t(x) * 4));
+            Store16(d + x, _mm_and_si128(OpaqueOf(s + ptrdiff_t(x) * 4), onV));
 #endif
         for (; x < mW; ++x)
-            d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? 255 : 0;
+            d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? on : 0;
     }
 #if defined(__SSE2__)
     for (int y = mH + kAhead; y < rowsRead; ++y)  // a tall piece's rows its odd turns read
         fetchRow(y);
+    if (firstFromCounts)
+        FirstBlurFromCounts(up, mUpStride, sw, sh, mBlur);
 #endif
-    if (mLook.blur1 > 0)
+    if (mLook.blur1 > 0 && !firstFromCounts)
         BoxBlurAny(up, mUpStride, sw, sh, mLook.blur1, mBlur, mAcc);
     if (mLook.blur2 > 0)
         BoxBlurAny(up, mUpStride, sw, sh, mLook.blur2, mBlur, mAcc);
@@ -741,6 +796,11 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const uint8_t* const zeroRow = base + 6 * len;
     uint8_t* const blockedRow = base + 7 * len;
     uint8_t* const pxIn = base + 8 * len;
+    // A step reading past the end of an image row reads the next row's first
+    // pixels, which it masks off: only past the image's last byte does it
+    // take a copy (copying every row's last step would stall each read of it
+    // until the small stores of the copy have landed).
+    const uint8_t* const imgEnd = img.pMem + img.ByteCount();
 
     // The codes that keep the shadow off: compared sixteen at a time when
     // there are few, else looked up in the table pixel by pixel.
@@ -792,9 +852,9 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             if (at >= n)
                 return none;
             const uint8_t* p = src + ptrdiff_t(at) * 4;
-            if (at + 16 > img.W - x0) {
+            if (p + 64 > imgEnd) {
                 std::memset(pxIn, 0, 64);
-                std::memcpy(pxIn, p, size_t(img.W - x0 - at) * 4);
+                std::memcpy(pxIn, p, size_t(std::min(16, img.W - x0 - at)) * 4);
                 p = pxIn;
             }
             const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - at)]));
@@ -954,9 +1014,9 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
                 a = _mm_and_si128(eased, opaque);
                 px = src + ptrdiff_t(u) * 4;
-                if (u + 16 > img.W - x0) {
+                if (px + 64 > imgEnd) {
                     std::memset(pxIn, 0, 64);
-                    std::memcpy(pxIn, px, size_t(img.W - x0 - u) * 4);
+                    std::memcpy(pxIn, px, size_t(std::min(16, img.W - x0 - u)) * 4);
                     px = pxIn;
                 }
             }
