@@ -670,6 +670,7 @@ void OCellBaker::MakeShadow()
     for (int y = 0; y < std::min(kAhead, rowsRead); ++y)
         fetchRow(y);
 #endif
+    const uint8_t* const imgEnd = img.pMem + img.ByteCount();
     // Square 0's outline, 255 where opaque; 1 where the first blur is made
     // from the counts (below).
 #if defined(__SSE2__)
@@ -687,9 +688,22 @@ void OCellBaker::MakeShadow()
         uint8_t* d = up + size_t(y + m) * mUpStride + size_t(m);
         int x = 0;
 #if defined(__SSE2__)
+        // Whole steps of sixteen, the last one's lanes past the box masked
+        // off (it reads on into the next row; a copy only at the image's end).
         const __m128i onV = _mm_set1_epi8(char(on));
-        for (; x + 16 <= mW; x += 16)
-            Store16(d + x, _mm_and_si128(OpaqueOf(s + ptrdiff_t(x) * 4), onV));
+        for (; x < mW; x += 16) {
+            const uint8_t* p = s + ptrdiff_t(x) * 4;
+            alignas(16) uint8_t last[64];
+            if (p + 64 > imgEnd) {
+                std::memset(last, 0, sizeof last);
+                std::memcpy(last, p, size_t(std::min(16, img.W - x)) * 4);
+                p = last;
+            }
+            __m128i op = _mm_and_si128(OpaqueOf(p), onV);
+            if (x + 16 > mW)
+                op = _mm_and_si128(op, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[mW - x])));
+            Store16(d + x, op);
+        }
 #endif
         for (; x < mW; ++x)
             d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? on : 0;
