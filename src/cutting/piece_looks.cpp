@@ -670,7 +670,6 @@ void OCellBaker::MakeShadow()
     for (int y = 0; y < std::min(kAhead, rowsRead); ++y)
         fetchRow(y);
 #endif
-    const uint8_t* const imgEnd = img.pMem + img.ByteCount();
     // Square 0's outline, 255 where opaque; 1 where the first blur is made
     // from the counts (below).
 #if defined(__SSE2__)
@@ -690,6 +689,7 @@ void OCellBaker::MakeShadow()
 #if defined(__SSE2__)
         // Whole steps of sixteen, the last one's lanes past the box masked
         // off (it reads on into the next row; a copy only at the image's end).
+        const uint8_t* const imgEnd = img.pMem + img.ByteCount();
         const __m128i onV = _mm_set1_epi8(char(on));
         for (; x < mW; x += 16) {
             const uint8_t* p = s + ptrdiff_t(x) * 4;
@@ -844,7 +844,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 
     constexpr int kAhead = 2;  // rows fetched ahead, of the image and of the cell
 #if !defined(__SSE2__)
-    (void)pxIn, (void)kAhead;  // the steps of sixteen's alone
+    (void)pxIn, (void)kAhead, (void)imgEnd;  // the steps of sixteen's alone
 #endif
     // Image row y of square r: its opacity and sums into slot y % 3.
     int opFirst[3] = {0, 0, 0}, opLast[3] = {-1, -1, -1};  // per slot: the box's opaque columns
