@@ -673,7 +673,7 @@ void OCellBaker::MakeShadow()
     // Square 0's outline, 255 where opaque; 1 where the first blur is made
     // from the counts (below).
 #if defined(__SSE2__)
-    const bool firstFromCounts = mLook.blur1 == 1;
+    const bool firstFromCounts = mLook.blur1 == 1 && m >= 1;  // a margin for the counts (see there)
 #else
     const bool firstFromCounts = false;
 #endif
