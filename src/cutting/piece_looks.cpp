@@ -890,13 +890,15 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             const __m128i left = _mm_or_si128(_mm_slli_si128(cur, 1), _mm_srli_si128(prev, 15));
             const __m128i right = _mm_or_si128(_mm_srli_si128(cur, 1), _mm_slli_si128(next, 15));
             Store16(s + u, _mm_add_epi8(_mm_add_epi8(left, right), _mm_add_epi8(cur, cur)));
-            Store16(o + u, cur);
+            // Column dw is a neighbour only: past the box nothing is drawn.
+            // Masked here, not cleared by a byte store after: a step's read
+            // of it would then wait for both stores to reach the cache.
+            Store16(o + u, _mm_and_si128(cur, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(dw - u)]))));
             prev = cur;
             cur = next;
         }
         for (; u < span + 32; u += 16)
             Store16(o + u, none);
-        o[dw] = 0;  // a neighbour only: past the box nothing is drawn
         opFirst[y % 3] = first;
         opLast[y % 3] = std::min(last, dw - 1);
 #else
