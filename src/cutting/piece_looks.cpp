@@ -1001,8 +1001,18 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                     blockMode = kTableRow;
                     if (codesInside)
                         blockers->Row(r, v, &off, &step, &mlo, &mhi);
-                    for (int u = 0; u < cw; ++u)
-                        blockedRow[u] = u >= mlo && u <= mhi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
+                    // Eight bytes a store, each read back whole by one load
+                    // of eight: a read across many byte stores would wait
+                    // for all of them to reach the cache.
+                    for (int u0 = 0; u0 < cw; u0 += 8) {
+                        uint64_t word = 0;
+                        for (int k = 0; k < 8 && u0 + k < cw; ++k) {
+                            const int u = u0 + k;
+                            const uint64_t on = u >= mlo && u <= mhi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
+                            word |= on << (std::endian::native == std::endian::little ? 8 * k : 56 - 8 * k);
+                        }
+                        std::memcpy(blockedRow + u0, &word, 8);
+                    }
                 }
             }
         }
@@ -1046,7 +1056,10 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                         off = _mm_or_si128(off, _mm_cmpeq_epi8(c, _mm_set1_epi8(char(listed[k]))));
                     sv = _mm_andnot_si128(off, sv);
                 } else if (blockMode == kTableRow) {
-                    sv = _mm_andnot_si128(_mm_cmpgt_epi8(Load16(blockedRow + u), zero), sv);
+                    const uint8_t* bl = blockedRow + u;
+                    const __m128i blocked = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bl)),
+                                                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bl + 8)));
+                    sv = _mm_andnot_si128(_mm_cmpgt_epi8(blocked, zero), sv);
                 }
             }
             if (!pieceStep) {
