@@ -2,7 +2,7 @@
 // JPEG plus one copy of its RGBA pixels) and against plain passes of the
 // same kind measured in the same run.
 //
-//   build/release/bench/bench_cut [REPEATS] [--quick]
+//   build/release/bench/bench_cut [REPEATS] [--quick] [--fills=N]
 //
 // Every figure is the median of REPEATS runs (default 5), in milliseconds.
 // "images" are the piece images with emboss style 1 (both cores), "total" the
@@ -16,8 +16,11 @@
 // lines below give the fills' CPU time over all threads (steadier than the
 // wall time on a busy machine), the straightforward per-pixel reference
 // (one core) for comparison, and the looks' own work on one core in CPU time
-// split into its per-piece part and the cells. The load average is printed before and after.
-// --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on.
+// split into its per-piece part and the cells, and where the fills' wall
+// time goes (zeroing the pages, the code plane, each thread's busy time).
+// --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on;
+// --fills=N makes that cut once and times only the fills, N rounds, and
+// the looks' fill also with only the gaps between the cells zeroed.
 #include "support.h"
 
 #include "base/run_threads.h"
@@ -43,6 +46,10 @@ struct Result {
     double partition = 0, prep = 0, curves = 0, fill = 0, stray = 0, tails = 0, images = 0, copy = 0, total = 0;
     double plain = 0, looks = 0, looksRef = 0;
     double plainCpu = 0, looksCpu = 0;  // the same fills in CPU time, every thread
+    // Where the fills' wall time goes (FillTimes): the looks' code plane,
+    // zeroing the pages, the cells, and the two threads' CPU time in them.
+    double lkPlane = 0, lkZero = 0, lkCells = 0, lkBusy0 = 0, lkBusy1 = 0;
+    double plZero = 0, plCells = 0, plBusy0 = 0, plBusy1 = 0;
     double pieceCpu = 0, cellsCpu = 0;  // the looks on one core: per piece (the shadow), then its cells
     size_t imageBytes = 0, imageMust = 0;
 };
@@ -65,6 +72,9 @@ struct Cell {
     int page;
     size_t at;    // byte offset of the piece's first cell in its page
     int pitch;    // from one turned copy to the next, pixels
+    int x, y, bw, bh;         // the block of its cells in the page, pixels
+    int shelfH = 0;           // the height of its shelf, pixels
+    bool lastInShelf = false;  // nothing lies right of it on its shelf
 };
 constexpr int kPageSide = 4096;  // as the atlas's pages
 
@@ -97,13 +107,47 @@ std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMy
             x = 0, y += shelfH, shelfH = 0;
         if (y + bh > kPageSide)
             ++page, x = y = shelfH = 0;
-        cells.push_back({i, page, (size_t(y) * kPageSide + size_t(x)) * 4, pitch});
+        cells.push_back({i, page, (size_t(y) * kPageSide + size_t(x)) * 4, pitch, x, y, bw, bh});
         x += bw;
         shelfH = std::max(shelfH, bh);
         heights->resize(size_t(page) + 1, 0);
         (*heights)[size_t(page)] = std::max((*heights)[size_t(page)], y + bh);
     });
+    for (size_t a = 0, b = 0; a < cells.size(); a = b) {  // shelf by shelf
+        int h = 0;
+        for (b = a; b < cells.size() && cells[b].page == cells[a].page && cells[b].y == cells[a].y; ++b)
+            h = std::max(h, cells[b].bh);
+        for (size_t k = a; k < b; ++k)
+            cells[k].shelfH = h;
+        cells[b - 1].lastInShelf = true;
+    }
     return cells;
+}
+
+// The bytes of c's block and shelf that no cell covers zeroed (as an atlas
+// would that leaves every cell's bytes to the baker): beside and below each
+// turned copy, below the block down to the shelf's foot, and right of the
+// shelf's last block. cw(r), ch(r) give turned copy r's cell.
+template <typename CellSize>
+void ZeroGapsOf(const Cell& c, int copies, CellSize cellSize, uint8_t* page, size_t row)
+{
+    uint8_t* top = page + size_t(c.y) * row + size_t(c.x) * 4;
+    for (int v = 0; v < c.shelfH; ++v) {
+        uint8_t* d = top + size_t(v) * row;
+        if (v >= c.bh) {
+            std::memset(d, 0, size_t(c.bw) * 4);
+        } else {
+            for (int r = 0; r < copies; ++r) {
+                int cw, ch;
+                cellSize(r, &cw, &ch);
+                const int from = v < ch ? cw : 0, to = r + 1 < copies ? c.pitch : c.bw - r * c.pitch;
+                if (from < to)
+                    std::memset(d + size_t(r * c.pitch + from) * 4, 0, size_t(to - from) * 4);
+            }
+        }
+        if (c.lastInShelf)
+            std::memset(d + size_t(c.bw) * 4, 0, size_t(kPageSide - c.x - c.bw) * 4);
+    }
 }
 
 // Where the field draws a group's pieces from (the top left of the turned picture on).
@@ -122,12 +166,29 @@ double ProcessCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Where a fill's wall time goes, in milliseconds: making the code plane,
+// zeroing the pages, the cells (from the threads' start to the last one's
+// end, summed over the pages) and each thread's CPU time in them.
+struct FillTimes {
+    double cpu = 0, plane = 0, zero = 0, cells = 0;
+    double busy[2] = {0, 0};  // the first two threads (the bench's machine has two cores)
+};
+
 // Fills the pages on every core, each piece's cells by one thread: with
 // `looks` as the field does (eased, over the shadow, which keeps off the
 // neighbours drawn before), otherwise the plain premultiplied copy. Returns
-// the wall time; *cpu receives the CPU time of all threads.
+// the wall time; *times says where it went. With `gapsOnly` the looks'
+// pages are not zeroed first: each thread zeroes the gaps around the cells
+// it has baked (the same bytes, as the baker writes every byte of a cell).
 double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, const OMyImage& masks,
-                 int count, bool rotate, bool looks, double* cpu)
+                 int count, bool rotate, bool looks, FillTimes* times, bool gapsOnly = false)
 {
     const TShadowLook& look = kShadowLook;
     const int ew = looks ? look.ExtraW() : 0, eh = looks ? look.ExtraH() : 0;
@@ -143,9 +204,13 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
     TCodePlane plane;
     if (looks)
         plane.From(masks);
-    std::atomic<int> next{0};
+    times->plane = NowMs() - t0;
+    std::atomic<int> next{0}, started{0};
     size_t first = 0, end = 0;  // the current page's cells
+    std::vector<double> busy(2, 0.0);
     auto worker = [&]() {
+        const int me = started++;
+        const double b0 = ThreadCpuMs();
         OCellBaker baker;
         TShadowBlockers b;
         for (size_t n = first + size_t(next++); n < end; n = first + size_t(next++)) {
@@ -186,18 +251,32 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
                     }
                 }
             }
+            if (looks && gapsOnly)
+                ZeroGapsOf(c, strip ? 4 : 1, [&](int r, int* cw, int* ch) {
+                    *cw = (r % 2 ? j.H : j.W) + ew, *ch = (r % 2 ? j.W : j.H) + eh;
+                }, page.data(), row);
         }
+        if (me < 2)
+            busy[size_t(me)] += ThreadCpuMs() - b0;
     };
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     for (int p = 0; p < pages; ++p) {
         first = end;
         while (end < cells.size() && cells[end].page == p)
             ++end;
-        std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
+        const double z0 = NowMs();
+        if (!(looks && gapsOnly))
+            std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
+        const double z1 = NowMs();
         next = 0;
+        started = 0;
         RunOnThreads(int(threads), worker);
+        times->zero += z1 - z0;
+        times->cells += NowMs() - z1;
     }
-    *cpu = ProcessCpuMs() - c0;
+    times->busy[0] = busy[0];
+    times->busy[1] = busy[1];
+    times->cpu = ProcessCpuMs() - c0;
     return NowMs() - t0;
 }
 
@@ -263,8 +342,12 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         BuildPieceImages(picture, *masks, jigs, p.TotalTileNum, rotate, 0, true, plain);
         r.copy = NowMs() - t2;
     }
-    r.plain = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, false, &r.plainCpu);
-    r.looks = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, true, &r.looksCpu);
+    FillTimes pt, lt;
+    r.plain = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, false, &pt);
+    r.looks = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, true, &lt);
+    r.plainCpu = pt.cpu, r.looksCpu = lt.cpu;
+    r.plZero = pt.zero, r.plCells = pt.cells, r.plBusy0 = pt.busy[0], r.plBusy1 = pt.busy[1];
+    r.lkPlane = lt.plane, r.lkZero = lt.zero, r.lkCells = lt.cells, r.lkBusy0 = lt.busy[0], r.lkBusy1 = lt.busy[1];
     if (rotate && level == 0 && style == 0) {
         // The straightforward reference: every pixel on its own, one core.
         std::vector<uint8_t> shadow, allowed, cell;
@@ -308,7 +391,8 @@ Result MedianCut(const OMyImage& picture, int level, int style, bool rotate, int
     return MedianRun(runs, {&Result::partition, &Result::prep, &Result::curves, &Result::fill, &Result::stray,
                             &Result::tails, &Result::images, &Result::copy, &Result::total, &Result::plain, &Result::looks,
                             &Result::looksRef, &Result::plainCpu, &Result::looksCpu, &Result::pieceCpu,
-                            &Result::cellsCpu});
+                            &Result::cellsCpu, &Result::lkPlane, &Result::lkZero, &Result::lkCells, &Result::lkBusy0,
+                            &Result::lkBusy1, &Result::plZero, &Result::plCells, &Result::plBusy0, &Result::plBusy1});
 }
 
 // ---- Floors: plain passes of the same kind ---------------------------------------------
@@ -409,11 +493,54 @@ void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, 
                 r.looks - r.plain, 100.0 * (r.looks - r.plain) / r.total);
     std::printf("           atlas filling in CPU time (all threads): plain %.1f, looks %.1f, extra %.1f ms\n",
                 r.plainCpu, r.looksCpu, r.looksCpu - r.plainCpu);
+    std::printf("           wall time of the fills: plain zeroing %.1f, cells %.1f (threads busy %.1f + %.1f); "
+                "looks code plane %.1f, zeroing %.1f, cells %.1f (threads busy %.1f + %.1f) ms\n",
+                r.plZero, r.plCells, r.plBusy0, r.plBusy1, r.lkPlane, r.lkZero, r.lkCells, r.lkBusy0, r.lkBusy1);
     if (r.looksRef > 0) {
         std::printf("           looks the straightforward way (per pixel, one core): %.1f ms\n", r.looksRef);
         std::printf("           looks on one core in CPU time, without pages: per piece (the shadow) %.1f, "
                     "cells %.1f ms\n", r.pieceCpu, r.cellsCpu);
     }
+}
+
+// --fills=N: one cut, then the atlas's fills alone N times over, plain and
+// looks taking turns (steadier figures for the looks' extra than whole cuts).
+void RunFillsOnly(int rounds)
+{
+    const OMyImagePtr picture = MakePhotoLikeRgba(2560, 1920);
+    BenchResetAll();
+    TJigParams p = BenchCutParams(picture->W, picture->H, 0, true, 0);
+    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+    OMyImagePtr masks;
+    SRand(1000u);
+    CreateMasksForVoronoiStyle(p, jigs, masks);
+    std::vector<OMyImage> images;
+    BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, true, 1, true, images);
+    std::vector<double> plain, looks, gaps, extra, plainCpu, looksCpu, piece, cells, zero, codes, busy0, busy1;
+    for (int i = 0; i < rounds; ++i) {
+        FillTimes pt, lt;
+        plain.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, false, &pt));
+        looks.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, true, &lt));
+        FillTimes gt;
+        gaps.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, true, &gt, true));
+        extra.push_back(looks.back() - plain.back());
+        plainCpu.push_back(pt.cpu), looksCpu.push_back(lt.cpu);
+        zero.push_back(lt.zero), codes.push_back(lt.plane), busy0.push_back(lt.busy[0]), busy1.push_back(lt.busy[1]);
+        double a = 0, b = 0;
+        TimeLooksOnOneCore(jigs, images, *masks, p.TotalTileNum, true, &a, &b);
+        piece.push_back(a), cells.push_back(b);
+    }
+    auto best = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+    std::printf("2560x1920 level 0 with rotation, %d pieces, %d rounds: median (least)\n", p.TotalTileNum, rounds);
+    std::printf("  fills wall: plain %.1f (%.1f), looks %.1f (%.1f), extra %.1f (%.1f) ms\n", Median(plain),
+                best(plain), Median(looks), best(looks), Median(extra), best(extra));
+    std::printf("  looks zeroing only the gaps between cells (every cell byte is the baker's): %.1f (%.1f) ms\n",
+                Median(gaps), best(gaps));
+    std::printf("  fills CPU, all threads: plain %.1f (%.1f), looks %.1f (%.1f) ms; looks' threads busy %.1f + %.1f, "
+                "zeroing %.1f, code plane %.1f ms\n", Median(plainCpu), best(plainCpu), Median(looksCpu),
+                best(looksCpu), Median(busy0), Median(busy1), Median(zero), Median(codes));
+    std::printf("  looks on one core in CPU time: per piece %.1f (%.1f), cells %.1f (%.1f) ms\n", Median(piece),
+                best(piece), Median(cells), best(cells));
 }
 
 }  // namespace
@@ -422,6 +549,12 @@ int main(int argc, char** argv)
 {
     const auto [repeats, quick] = ParseBenchArgs(argc, argv);
     PrintLoad("at start");
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--fills=", 8) == 0) {
+            RunFillsOnly(std::max(1, std::atoi(argv[i] + 8)));
+            PrintLoad("at end");
+            return 0;
+        }
     const int sizes[2][2] = {{1600, 1200}, {2560, 1920}};
     for (const auto& sz : sizes) {
         const int w = sz[0], h = sz[1];

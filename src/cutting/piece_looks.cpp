@@ -507,6 +507,51 @@ inline __m128i OpaqueOf(const uint8_t* px)
 
 #endif
 
+#if defined(__SSE2__)
+// The first box pass of radius 1 (rows, then columns) over an outline of
+// 0 and 1 bytes, with the reference's roundings: the rows pass turns 255 x
+// c (c of 3 opaque) into 85 c, the columns pass 85 S (S of the 3 x 3
+// opaque) into (85 S + 1) / 3 = 28 S + [S > 1] + [S > 4] + [S > 7]. So one
+// pass of counts gives it, in bytes. The outline lies at least one pixel
+// inside the w x h bytes at a (rows `stride` apart, zeros on either side),
+// so the counts past w are zero and the steps of sixteen may run past it.
+void FirstBlurFromCounts(uint8_t* a, size_t stride, int w, int h, std::vector<uint8_t>& ring)
+{
+    const size_t cs = size_t(RoundUp16(w));
+    ring.assign(3 * cs, 0);  // the 1 1 1 row sums of rows y - 1, y, y + 1 in turn
+    auto rowSums = [&](int y) {
+        uint8_t* out = ring.data() + size_t((y + 3) % 3) * cs;
+        if (y < 0 || y >= h) {
+            std::memset(out, 0, cs);
+            return;
+        }
+        const uint8_t* row = a + size_t(y) * stride;
+        for (size_t x = 0; x < cs; x += 16)
+            Store16(out + x, _mm_add_epi8(_mm_add_epi8(Load16(row + x - 1), Load16(row + x + 1)), Load16(row + x)));
+    };
+    const __m128i one = _mm_set1_epi8(1), four = _mm_set1_epi8(4), seven = _mm_set1_epi8(7);
+    rowSums(-1);
+    rowSums(0);
+    for (int y = 0; y < h; ++y) {
+        rowSums(y + 1);  // before row y is overwritten, row y + 1 still the outline
+        const uint8_t* r0 = ring.data() + size_t((y + 2) % 3) * cs;
+        const uint8_t* r1 = ring.data() + size_t(y % 3) * cs;
+        const uint8_t* r2 = ring.data() + size_t((y + 1) % 3) * cs;
+        uint8_t* out = a + size_t(y) * stride;
+        for (size_t x = 0; x < cs; x += 16) {
+            const __m128i S = _mm_add_epi8(_mm_add_epi8(Load16(r0 + x), Load16(r1 + x)), Load16(r2 + x));
+            const __m128i s4 = _mm_slli_epi16(S, 2);  // S <= 9: no byte spills into the next
+            const __m128i s8 = _mm_add_epi8(s4, s4), s16 = _mm_add_epi8(s8, s8);
+            __m128i v = _mm_add_epi8(_mm_add_epi8(s4, s8), s16);
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, one));
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, four));
+            v = _mm_sub_epi8(v, _mm_cmpgt_epi8(S, seven));
+            Store16(out + x, v);
+        }
+    }
+}
+#endif
+
 // The first and last nonzero of the n bytes of each of `rows` rows at p
 // (rows `stride` apart, readable in steps of sixteen); none: first n, last -1.
 void NonzeroExtents(const uint8_t* p, size_t stride, int n, int rows, std::vector<int>& first,
@@ -625,7 +670,14 @@ void OCellBaker::MakeShadow()
     for (int y = 0; y < std::min(kAhead, rowsRead); ++y)
         fetchRow(y);
 #endif
-    // Square 0's outline, 255 where opaque.
+    // Square 0's outline, 255 where opaque; 1 where the first blur is made
+    // from the counts (below).
+#if defined(__SSE2__)
+    const bool firstFromCounts = mLook.blur1 == 1 && m >= 1;  // a margin for the counts (see there)
+#else
+    const bool firstFromCounts = false;
+#endif
+    const uint8_t on = firstFromCounts ? 1 : 255;
     for (int y = 0; y < mH; ++y) {
 #if defined(__SSE2__)
         if (y + kAhead < rowsRead)
@@ -635,17 +687,34 @@ void OCellBaker::MakeShadow()
         uint8_t* d = up + size_t(y + m) * mUpStride + size_t(m);
         int x = 0;
 #if defined(__SSE2__)
-        for (; x + 16 <= mW; x += 16)
-            Store16(d + x, OpaqueOf(s + ptrdiff_t(x) * 4));
+        // Whole steps of sixteen, the last one's lanes past the box masked
+        // off (it reads on into the next row; a copy only at the image's end).
+        const uint8_t* const imgEnd = img.pMem + img.ByteCount();
+        const __m128i onV = _mm_set1_epi8(char(on));
+        for (; x < mW; x += 16) {
+            const uint8_t* p = s + ptrdiff_t(x) * 4;
+            alignas(16) uint8_t last[64];
+            if (p + 64 > imgEnd) {
+                std::memset(last, 0, sizeof last);
+                std::memcpy(last, p, size_t(std::min(16, img.W - x)) * 4);
+                p = last;
+            }
+            __m128i op = _mm_and_si128(OpaqueOf(p), onV);
+            if (x + 16 > mW)
+                op = _mm_and_si128(op, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[mW - x])));
+            Store16(d + x, op);
+        }
 #endif
         for (; x < mW; ++x)
-            d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? 255 : 0;
+            d[x] = s[ptrdiff_t(x) * 4 + 3] != 0 ? on : 0;
     }
 #if defined(__SSE2__)
     for (int y = mH + kAhead; y < rowsRead; ++y)  // a tall piece's rows its odd turns read
         fetchRow(y);
+    if (firstFromCounts)
+        FirstBlurFromCounts(up, mUpStride, sw, sh, mBlur);
 #endif
-    if (mLook.blur1 > 0)
+    if (mLook.blur1 > 0 && !firstFromCounts)
         BoxBlurAny(up, mUpStride, sw, sh, mLook.blur1, mBlur, mAcc);
     if (mLook.blur2 > 0)
         BoxBlurAny(up, mUpStride, sw, sh, mLook.blur2, mBlur, mAcc);
@@ -741,6 +810,11 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const uint8_t* const zeroRow = base + 6 * len;
     uint8_t* const blockedRow = base + 7 * len;
     uint8_t* const pxIn = base + 8 * len;
+    // A step reading past the end of an image row reads the next row's first
+    // pixels, which it masks off: only past the image's last byte does it
+    // take a copy (copying every row's last step would stall each read of it
+    // until the small stores of the copy have landed).
+    const uint8_t* const imgEnd = img.pMem + img.ByteCount();
 
     // The codes that keep the shadow off: compared sixteen at a time when
     // there are few, else looked up in the table pixel by pixel.
@@ -770,7 +844,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 
     constexpr int kAhead = 2;  // rows fetched ahead, of the image and of the cell
 #if !defined(__SSE2__)
-    (void)pxIn, (void)kAhead;  // the steps of sixteen's alone
+    (void)pxIn, (void)kAhead, (void)imgEnd;  // the steps of sixteen's alone
 #endif
     // Image row y of square r: its opacity and sums into slot y % 3.
     int opFirst[3] = {0, 0, 0}, opLast[3] = {-1, -1, -1};  // per slot: the box's opaque columns
@@ -786,30 +860,45 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             for (int b = 0; b < n * 4 + 63; b += 64)
                 _mm_prefetch(ahead + b, _MM_HINT_T0);
         }
-        const __m128i one = _mm_set1_epi8(1);
-        for (; u < n; u += 16) {
-            const uint8_t* p = src + ptrdiff_t(u) * 4;
-            if (u + 16 > img.W - x0) {
+        // The opacity of sixteen columns from u on (0 or 1), zero past n.
+        const __m128i one = _mm_set1_epi8(1), none = _mm_setzero_si128();
+        auto opacityAt = [&](int at) {
+            if (at >= n)
+                return none;
+            const uint8_t* p = src + ptrdiff_t(at) * 4;
+            if (p + 64 > imgEnd) {
                 std::memset(pxIn, 0, 64);
-                std::memcpy(pxIn, p, size_t(img.W - x0 - u) * 4);
+                std::memcpy(pxIn, p, size_t(std::min(16, img.W - x0 - at)) * 4);
                 p = pxIn;
             }
-            const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - u)]));
+            const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(n - at)]));
             const __m128i op = _mm_and_si128(OpaqueOf(p), keep);
             const unsigned bits = unsigned(_mm_movemask_epi8(op));
             if (bits != 0) {
-                first = std::min(first, u + std::countr_zero(bits));
-                last = u + 31 - std::countl_zero(bits);
+                first = std::min(first, at + std::countr_zero(bits));
+                last = at + 31 - std::countl_zero(bits);
             }
-            Store16(o + u, _mm_and_si128(op, one));
+            return _mm_and_si128(op, one);
+        };
+        // The sums from the opacity held in registers, each step's left and
+        // right neighbours shifted in from the steps beside it: reading them
+        // back from the row just stored would straddle two stores still on
+        // their way to the cache, and stall until they land.
+        __m128i prev = none, cur = opacityAt(0);
+        for (; u < span; u += 16) {
+            const __m128i next = opacityAt(u + 16);
+            const __m128i left = _mm_or_si128(_mm_slli_si128(cur, 1), _mm_srli_si128(prev, 15));
+            const __m128i right = _mm_or_si128(_mm_srli_si128(cur, 1), _mm_slli_si128(next, 15));
+            Store16(s + u, _mm_add_epi8(_mm_add_epi8(left, right), _mm_add_epi8(cur, cur)));
+            // Column dw is a neighbour only: past the box nothing is drawn.
+            // Masked here, not cleared by a byte store after: a step's read
+            // of it would then wait for both stores to reach the cache.
+            Store16(o + u, _mm_and_si128(cur, _mm_load_si128(reinterpret_cast<const __m128i*>(kLanes.below[LanesBelow(dw - u)]))));
+            prev = cur;
+            cur = next;
         }
         for (; u < span + 32; u += 16)
-            Store16(o + u, _mm_setzero_si128());
-        for (u = 0; u < span; u += 16) {
-            const __m128i c = Load16(o + u);
-            Store16(s + u, _mm_add_epi8(_mm_add_epi8(Load16(o + u - 1), Load16(o + u + 1)), _mm_add_epi8(c, c)));
-        }
-        o[dw] = 0;  // a neighbour only: past the box nothing is drawn
+            Store16(o + u, none);
         opFirst[y % 3] = first;
         opLast[y % 3] = std::min(last, dw - 1);
 #else
@@ -912,8 +1001,18 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                     blockMode = kTableRow;
                     if (codesInside)
                         blockers->Row(r, v, &off, &step, &mlo, &mhi);
-                    for (int u = 0; u < cw; ++u)
-                        blockedRow[u] = u >= mlo && u <= mhi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
+                    // Eight bytes a store, each read back whole by one load
+                    // of eight: a read across many byte stores would wait
+                    // for all of them to reach the cache.
+                    for (int u0 = 0; u0 < cw; u0 += 8) {
+                        uint64_t word = 0;
+                        for (int k = 0; k < 8 && u0 + k < cw; ++k) {
+                            const int u = u0 + k;
+                            const uint64_t on = u >= mlo && u <= mhi && blockers->blocks[plane.codes[size_t(off + u * step)]] != 0;
+                            word |= on << (std::endian::native == std::endian::little ? 8 * k : 56 - 8 * k);
+                        }
+                        std::memcpy(blockedRow + u0, &word, 8);
+                    }
                 }
             }
         }
@@ -941,9 +1040,9 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
                 a = _mm_and_si128(eased, opaque);
                 px = src + ptrdiff_t(u) * 4;
-                if (u + 16 > img.W - x0) {
+                if (px + 64 > imgEnd) {
                     std::memset(pxIn, 0, 64);
-                    std::memcpy(pxIn, px, size_t(img.W - x0 - u) * 4);
+                    std::memcpy(pxIn, px, size_t(std::min(16, img.W - x0 - u)) * 4);
                     px = pxIn;
                 }
             }
@@ -957,7 +1056,10 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                         off = _mm_or_si128(off, _mm_cmpeq_epi8(c, _mm_set1_epi8(char(listed[k]))));
                     sv = _mm_andnot_si128(off, sv);
                 } else if (blockMode == kTableRow) {
-                    sv = _mm_andnot_si128(_mm_cmpgt_epi8(Load16(blockedRow + u), zero), sv);
+                    const uint8_t* bl = blockedRow + u;
+                    const __m128i blocked = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bl)),
+                                                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bl + 8)));
+                    sv = _mm_andnot_si128(_mm_cmpgt_epi8(blocked, zero), sv);
                 }
             }
             if (!pieceStep) {

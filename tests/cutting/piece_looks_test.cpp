@@ -10,6 +10,9 @@
 #include <cstring>
 #include <random>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace {
 
 // An RGBA image opaque where `mask` has '#', one row per string.
@@ -304,4 +307,39 @@ TEST(AtlasBake, EveryBlurRadiusAndOffsetGivesTheReferenceShadow)
                                     ReferenceCell(strip, s, r, w, h, look, true, nullptr)), -1)
                     << "radii " << b.blur1 << "," << b.blur2 << " offset " << look.offsetX << "," << look.offsetY << " box " << w << "x" << h << " turn " << r;
         }
+}
+
+// The baker reads its sixteen pixels a step on past a row's end into the
+// next row, but never past the image's last byte: a piece image may end
+// where its block of memory does (the last of a game's pieces). Here every
+// image ends right before a page that may not be read.
+TEST(AtlasBake, ReadsNothingPastTheEndOfAnImageThatEndsItsMemory)
+{
+    const size_t pageBytes = size_t(sysconf(_SC_PAGESIZE));
+    std::mt19937 rng(17);
+    for (const auto& [w, h] : {std::pair{1, 1}, {5, 3}, {16, 16}, {17, 9}, {31, 40}, {64, 33}}) {
+        for (bool strip : {true, false}) {
+            const int s = std::max(w, h), iw = strip ? 4 * s : w, ih = strip ? s : h;
+            const size_t bytes = size_t(iw) * size_t(ih) * 4;
+            const size_t span = (bytes + pageBytes - 1) / pageBytes * pageBytes;
+            void* map = mmap(nullptr, span + pageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            ASSERT_NE(map, MAP_FAILED);
+            uint8_t* const block = static_cast<uint8_t*>(map);
+            ASSERT_EQ(mprotect(block + span, pageBytes, PROT_NONE), 0);
+            const std::shared_ptr<uint8_t> shared(block, [span, pageBytes](uint8_t* p) { munmap(p, span + pageBytes); });
+            OMyImage img;
+            MyImagePlaceOn(img, shared, block + span - bytes, iw, ih, true);
+            for (size_t k = 0; k < bytes; ++k)  // opaque everywhere but a few holes
+                img.pMem[k] = k % 4 == 3 ? uint8_t(rng() % 5 == 0 ? 0 : 255) : uint8_t(rng());
+            OCellBaker baker;
+            for (bool shadows : {true, false}) {
+                const TShadowLook look = LookFor(shadows);
+                baker.SetPiece(img, strip ? s : iw, w, h, look, shadows);
+                for (int r = 0; r < (strip ? 4 : 1); ++r)
+                    ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr),
+                                        ReferenceCell(img, strip ? s : iw, r, w, h, look, shadows, nullptr)), -1)
+                        << w << "x" << h << " strip " << strip << " turn " << r;
+            }
+        }
+    }
 }
