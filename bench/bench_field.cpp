@@ -296,12 +296,10 @@ void BM_FullViewTexturedQuad(benchmark::State& state)
     BuildPieces(1);
     Compose(0);
     Finish();
-    const float white[4] = {1, 1, 1, 1};
     StillBuf_Prepare();
     for (auto _ : state) {
         BeginBufTarget(rbScr);
-        GLBatch_Quad(rbStill.texture, QuadMode::Copy, white, 0, 0, kViewW, kViewH, 0, float(rbStill.H), kViewW,
-                     -float(kViewH));
+        RenderBufQuad(rbStill, QuadMode::Copy, 0, 0, kViewW, kViewH, 0, 0, kViewW, kViewH);
         GLBatch_Flush();
         Finish();
     }

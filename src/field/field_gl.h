@@ -41,6 +41,7 @@ struct TFieldGL {
     QOpenGLExtraFunctions* ex = nullptr; // glBlitFramebuffer; null when the context has none
     uint32_t defaultFbo = 0;             // the view's framebuffer (the context's default)
     int iMaxTexSize = 0;                 // largest rectangle texture side
+    uint32_t plainProgram = 0;           // GLSL program drawing render buffers' texels as they are; 0: none
     int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
 };
@@ -120,7 +121,7 @@ void GLFillRect(int x, int y, int w, int h, int r, int g, int b);
 struct RENDER_BUF {
     uint32_t fbo = 0;        // framebuffer object, 0 = none
     uint32_t renderbuf = 0;  // unused: the field never tests depth
-    uint32_t texture = 0;    // colour attachment, a rectangle texture
+    uint32_t texture = 0;    // colour attachment, a 2D texture (texels kept BGRA)
     int W = 0, H = 0;        // size, device pixels
 };
 extern RENDER_BUF rbScr;    // the screen buffer: the composed field
@@ -133,6 +134,9 @@ void RenderBufFree(RENDER_BUF& rb);
 // One quad from rb's texture: its view-pixel area (sx, sy, sw, sh) onto
 // (x, y, w, h). A negative sh flips the picture vertically.
 void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+// The same quad drawn in `mode` (Normal or Copy draw through the plain
+// program where the context has it).
+void RenderBufQuad(const RENDER_BUF& rb, QuadMode mode, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
 // Copies the view area (0, 0, w, h) of src into the same area of dst, or onto
 // the view's framebuffer (h its height); the current target is kept.
 void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h);
