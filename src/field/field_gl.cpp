@@ -225,65 +225,44 @@ const float kWhite[4] = {1, 1, 1, 1};
 // A texel fetch and nothing else: Mesa's software renderer draws such a
 // program from a BGRA 2D texture into a BGRA 2D buffer on its fast path for
 // window-aligned quads (a plain copying blend per row, about three times the
-// speed of its general path); the fixed-function texture stage never takes it.
-const char* const kPlainVertexShader =
-    "#version 110\n"
-    "varying vec2 tc;\n"
-    "void main() { gl_Position = ftransform(); tc = gl_MultiTexCoord0.xy; }\n";
-const char* const kPlainFragmentShader =
-    "#version 110\n"
-    "uniform sampler2D tex;\n"
-    "varying vec2 tc;\n"
-    "void main() { gl_FragColor = texture2D(tex, tc); }\n";
+// speed of its general path); the fixed-function texture stage never takes
+// it. An assembly program, not GLSL: that would load the GLSL compiler's
+// built-in library, some 6 MB kept for the whole run.
+constexpr GLenum kFragmentProgramArb = 0x8804;     // GL_FRAGMENT_PROGRAM_ARB
+constexpr GLenum kProgramFormatAsciiArb = 0x8875;  // GL_PROGRAM_FORMAT_ASCII_ARB
+const char kPlainProgram[] =
+    "!!ARBfp1.0\n"
+    "TEX result.color, fragment.texcoord[0], texture[0], 2D;\n"
+    "END\n";
 
-GLuint CompileShader(GLenum type, const char* source)
+// Makes the plain program and leaves it bound (never enabled); 0 (with a log
+// line) when the context has no ARB fragment programs: render buffers are
+// then drawn with the fixed-function stage.
+uint32_t MakePlainProgram(QOpenGLContext* ctx)
 {
-    QOpenGLFunctions* fn = FieldGL.fn;
-    const GLuint sh = fn->glCreateShader(type);
-    if (sh == 0)
-        return 0;
-    fn->glShaderSource(sh, 1, &source, nullptr);
-    fn->glCompileShader(sh);
-    GLint ok = 0;
-    fn->glGetShaderiv(sh, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        fn->glDeleteShader(sh);
+    using GenProgramsFn = void (*)(GLsizei, GLuint*);
+    using BindProgramFn = void (*)(GLenum, GLuint);
+    using ProgramStringFn = void (*)(GLenum, GLenum, GLsizei, const void*);
+    const auto gen = reinterpret_cast<GenProgramsFn>(ctx->getProcAddress("glGenProgramsARB"));
+    const auto bind = reinterpret_cast<BindProgramFn>(ctx->getProcAddress("glBindProgramARB"));
+    const auto string = reinterpret_cast<ProgramStringFn>(ctx->getProcAddress("glProgramStringARB"));
+    if (!ctx->hasExtension("GL_ARB_fragment_program") || !gen || !bind || !string) {
+        Platform().Log("OpenGL: no fragment programs; render buffers drawn with the fixed-function stage");
         return 0;
     }
-    return sh;
-}
-
-// The plain program, or 0 (with a log line) when the context cannot make it:
-// render buffers are then drawn with the fixed-function stage.
-GLuint MakePlainProgram()
-{
-    QOpenGLFunctions* fn = FieldGL.fn;
-    const GLuint vs = CompileShader(GL_VERTEX_SHADER, kPlainVertexShader);
-    const GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, kPlainFragmentShader) : 0;
-    GLuint prog = fs ? fn->glCreateProgram() : 0;
-    if (prog != 0) {
-        fn->glAttachShader(prog, vs);
-        fn->glAttachShader(prog, fs);
-        fn->glLinkProgram(prog);
-        GLint ok = 0;
-        fn->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
-        if (ok) {
-            fn->glUseProgram(prog);
-            fn->glUniform1i(fn->glGetUniformLocation(prog, "tex"), 0);
-            fn->glUseProgram(0);
-        } else {
-            fn->glDeleteProgram(prog);
-            prog = 0;
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    while (gl->glGetError() != GL_NO_ERROR) {
+    }
+    GLuint prog = 0;
+    gen(1, &prog);
+    bind(kFragmentProgramArb, prog);
+    string(kFragmentProgramArb, kProgramFormatAsciiArb, GLsizei(sizeof kPlainProgram - 1), kPlainProgram);
+    if (prog == 0 || gl->glGetError() != GL_NO_ERROR) {
+        Platform().Log("OpenGL: the plain fragment program was refused; render buffers drawn with the fixed-function stage");
+        while (gl->glGetError() != GL_NO_ERROR) {
         }
+        return 0;
     }
-    if (vs)
-        fn->glDeleteShader(vs);  // kept alive by the program
-    if (fs)
-        fn->glDeleteShader(fs);
-    while (FieldGL.gl->glGetError() != GL_NO_ERROR) {
-    }
-    if (prog == 0)
-        Platform().Log("OpenGL: no plain texture program; render buffers drawn with the fixed-function stage");
     return prog;
 }
 
@@ -324,7 +303,7 @@ bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
     gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
     if (!std::getenv("ZIVRA_NO_PLAIN_PROGRAM"))
-        FieldGL.plainProgram = MakePlainProgram();
+        FieldGL.plainProgram = MakePlainProgram(ctx);
     MyImageSetTextureDeleter(&DeleteTextureLater);
     return true;
 }
@@ -522,7 +501,7 @@ void GLBatch_Flush()
     ApplyModeState(b.mode, b.tex, b.target, b.colour);
     const bool plain = UsesPlainProgram(b);
     if (plain)
-        FieldGL.fn->glUseProgram(FieldGL.plainProgram);
+        gl->glEnable(kFragmentProgramArb);
     gl->glEnableClientState(GL_VERTEX_ARRAY);
     gl->glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), b.verts.data());
     if (b.mode != QuadMode::Solid) {
@@ -537,7 +516,7 @@ void GLBatch_Flush()
     if (b.mode == QuadMode::Smooth)
         SetFilter(b.target, TexFilter::Nearest);
     if (plain)
-        FieldGL.fn->glUseProgram(0);
+        gl->glDisable(kFragmentProgramArb);
     b.verts.clear();
 }
 

@@ -41,7 +41,7 @@ struct TFieldGL {
     QOpenGLExtraFunctions* ex = nullptr; // glBlitFramebuffer; null when the context has none
     uint32_t defaultFbo = 0;             // the view's framebuffer (the context's default)
     int iMaxTexSize = 0;                 // largest rectangle texture side
-    uint32_t plainProgram = 0;           // GLSL program drawing render buffers' texels as they are; 0: none
+    uint32_t plainProgram = 0;           // fragment program drawing render buffers' texels as they are; 0: none
     int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
 };
