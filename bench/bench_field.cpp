@@ -8,6 +8,10 @@
 // shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
 //
+// Render buffers are drawn through the plain fragment program (the renderer's
+// fast path for aligned quads); ZIVRA_NO_PLAIN_PROGRAM=1 draws them with the
+// fixed-function stage instead, for comparison. The first line says which.
+//
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
 #include "support.h"
 
@@ -332,8 +336,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_field: no usable OpenGL context\n");
         return 1;
     }
-    std::printf("renderer: %s | %s | view %d x %d\n", FieldGL.sRenderer.c_str(), FieldGL.sVersion.c_str(), kViewW,
-                kViewH);
+    std::printf("renderer: %s | %s | view %d x %d | buffers drawn %s\n", FieldGL.sRenderer.c_str(),
+                FieldGL.sVersion.c_str(), kViewW, kViewH,
+                FieldGL.plainProgram != 0 ? "through the plain program" : "by the fixed-function stage");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

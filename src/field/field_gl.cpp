@@ -302,6 +302,7 @@ bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
     gl->glEnable(GL_BLEND);
     gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
+    // ZIVRA_NO_PLAIN_PROGRAM=1: without it, to compare (bench/bench_field).
     if (!std::getenv("ZIVRA_NO_PLAIN_PROGRAM"))
         FieldGL.plainProgram = MakePlainProgram(ctx);
     MyImageSetTextureDeleter(&DeleteTextureLater);

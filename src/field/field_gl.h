@@ -6,10 +6,16 @@
 // the render buffers and onto the view alike: buffers are composed with the
 // view's own orientation (view row y at GL row H - 1 - y), so that copying a
 // buffer onto the view, or one buffer onto another, is a straight block
-// copy (glBlitFramebuffer), which Mesa's software renderer does twenty times
+// copy (glBlitFramebuffer), which Mesa's software renderer does many times
 // faster than a textured quad or a flipping copy. Texture rows of images are
 // their rows top first; sampling a render buffer's texture takes the flip
 // into account (RenderBufDraw).
+//
+// Render buffers are 2D textures kept BGRA and drawn (blended or copied, any
+// scale) through a fragment program that only fetches the texel: the one
+// form Mesa's software renderer draws on its fast path for aligned quads,
+// about three times the speed of its general path. Images and the atlas stay
+// rectangle textures drawn by the fixed-function stage.
 //
 // Quads are batched: consecutive quads with the same texture, mode and colour
 // go out in one draw call. Everything that changes GL state or binds another
