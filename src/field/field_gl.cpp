@@ -258,7 +258,8 @@ uint32_t MakePlainProgram(QOpenGLContext* ctx)
     bind(kFragmentProgramArb, prog);
     string(kFragmentProgramArb, kProgramFormatAsciiArb, GLsizei(sizeof kPlainProgram - 1), kPlainProgram);
     if (prog == 0 || gl->glGetError() != GL_NO_ERROR) {
-        Platform().Log("OpenGL: the plain fragment program was refused; render buffers drawn with the fixed-function stage");
+        Platform().Log("OpenGL: the plain fragment program was refused; "
+                       "render buffers drawn with the fixed-function stage");
         while (gl->glGetError() != GL_NO_ERROR) {
         }
         return 0;
