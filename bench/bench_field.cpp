@@ -8,6 +8,10 @@
 // shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
 //
+// Render buffers are drawn through the plain fragment program (the renderer's
+// fast path for aligned quads); ZIVRA_NO_PLAIN_PROGRAM=1 draws them with the
+// fixed-function stage instead, for comparison. The first line says which.
+//
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
 #include "support.h"
 
@@ -296,12 +300,10 @@ void BM_FullViewTexturedQuad(benchmark::State& state)
     BuildPieces(1);
     Compose(0);
     Finish();
-    const float white[4] = {1, 1, 1, 1};
     StillBuf_Prepare();
     for (auto _ : state) {
         BeginBufTarget(rbScr);
-        GLBatch_Quad(rbStill.texture, QuadMode::Copy, white, 0, 0, kViewW, kViewH, 0, float(rbStill.H), kViewW,
-                     -float(kViewH));
+        RenderBufQuad(rbStill, QuadMode::Copy, 0, 0, kViewW, kViewH, 0, 0, kViewW, kViewH);
         GLBatch_Flush();
         Finish();
     }
@@ -334,8 +336,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_field: no usable OpenGL context\n");
         return 1;
     }
-    std::printf("renderer: %s | %s | view %d x %d\n", FieldGL.sRenderer.c_str(), FieldGL.sVersion.c_str(), kViewW,
-                kViewH);
+    std::printf("renderer: %s | %s | view %d x %d | buffers drawn %s\n", FieldGL.sRenderer.c_str(),
+                FieldGL.sVersion.c_str(), kViewW, kViewH,
+                FieldGL.plainProgram != 0 ? "through the plain program" : "by the fixed-function stage");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -11,6 +11,7 @@
 #include <QSurface>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cassert>
 #include <vector>
@@ -20,6 +21,12 @@
 #endif
 #ifndef GL_MAX_RECTANGLE_TEXTURE_SIZE
 #define GL_MAX_RECTANGLE_TEXTURE_SIZE 0x84F8
+#endif
+#ifndef GL_BGRA
+#define GL_BGRA 0x80E1
+#endif
+#ifndef GL_UNSIGNED_INT_8_8_8_8_REV
+#define GL_UNSIGNED_INT_8_8_8_8_REV 0x8367
 #endif
 
 TFieldGL FieldGL;
@@ -32,7 +39,8 @@ namespace {
 // The batch of quads waiting for one draw call, and the texture names whose
 // images died while the context was not current.
 struct TBatchState {
-    uint32_t tex = 0;                     // a rectangle texture
+    uint32_t tex = 0;                     // a texture of `target`
+    uint32_t target = GL_TEXTURE_RECTANGLE; // images: rectangle; render buffers: 2D
     QuadMode mode = QuadMode::Normal;
     float colour[4] = {1, 1, 1, 1};
     std::vector<float> verts;             // x, y, s, t per vertex; four vertices a quad
@@ -153,20 +161,28 @@ uint32_t UploadImage(const OMyImage& img, TexFilter filter)
     return tex;
 }
 
-// The fixed state one mode draws with; texturing from the rectangle texture
-// tex unless solid.
-void ApplyModeState(QuadMode mode, uint32_t tex, const float c[4])
+// True when the batch draws through the plain program: a render buffer's
+// texels as they are, blended or copied.
+bool UsesPlainProgram(const TBatchState& b)
+{
+    return FieldGL.plainProgram != 0 && b.target == GL_TEXTURE_2D &&
+           (b.mode == QuadMode::Normal || b.mode == QuadMode::Copy) && b.colour[0] == 1 && b.colour[1] == 1 &&
+           b.colour[2] == 1 && b.colour[3] == 1;
+}
+
+// The fixed state one mode draws with; texturing from tex (of `target`)
+// unless solid.
+void ApplyModeState(QuadMode mode, uint32_t tex, uint32_t target, const float c[4])
 {
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
     const bool textured = mode != QuadMode::Solid;
     gl->glDisable(GL_TEXTURE_2D);
+    gl->glDisable(GL_TEXTURE_RECTANGLE);
     if (textured) {
-        gl->glEnable(GL_TEXTURE_RECTANGLE);
-        gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
+        gl->glEnable(target);
+        gl->glBindTexture(target, tex);
         if (mode == QuadMode::Smooth)
-            SetFilter(GL_TEXTURE_RECTANGLE, TexFilter::Linear);
-    } else {
-        gl->glDisable(GL_TEXTURE_RECTANGLE);
+            SetFilter(target, TexFilter::Linear);
     }
     if (mode == QuadMode::Copy)
         gl->glDisable(GL_BLEND);
@@ -206,6 +222,51 @@ void SetProjection(double left, double right, double bottom, double top)
 
 const float kWhite[4] = {1, 1, 1, 1};
 
+// A texel fetch and nothing else: Mesa's software renderer draws such a
+// program from a BGRA 2D texture into a BGRA 2D buffer on its fast path for
+// window-aligned quads (a plain copying blend per row, about three times the
+// speed of its general path); the fixed-function texture stage never takes
+// it. An assembly program, not GLSL: that would load the GLSL compiler's
+// built-in library, some 6 MB kept for the whole run.
+constexpr GLenum kFragmentProgramArb = 0x8804;     // GL_FRAGMENT_PROGRAM_ARB
+constexpr GLenum kProgramFormatAsciiArb = 0x8875;  // GL_PROGRAM_FORMAT_ASCII_ARB
+const char kPlainProgram[] =
+    "!!ARBfp1.0\n"
+    "TEX result.color, fragment.texcoord[0], texture[0], 2D;\n"
+    "END\n";
+
+// Makes the plain program and leaves it bound (never enabled); 0 (with a log
+// line) when the context has no ARB fragment programs: render buffers are
+// then drawn with the fixed-function stage.
+uint32_t MakePlainProgram(QOpenGLContext* ctx)
+{
+    using GenProgramsFn = void (*)(GLsizei, GLuint*);
+    using BindProgramFn = void (*)(GLenum, GLuint);
+    using ProgramStringFn = void (*)(GLenum, GLenum, GLsizei, const void*);
+    const auto gen = reinterpret_cast<GenProgramsFn>(ctx->getProcAddress("glGenProgramsARB"));
+    const auto bind = reinterpret_cast<BindProgramFn>(ctx->getProcAddress("glBindProgramARB"));
+    const auto string = reinterpret_cast<ProgramStringFn>(ctx->getProcAddress("glProgramStringARB"));
+    if (!ctx->hasExtension("GL_ARB_fragment_program") || !gen || !bind || !string) {
+        Platform().Log("OpenGL: no fragment programs; render buffers drawn with the fixed-function stage");
+        return 0;
+    }
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    while (gl->glGetError() != GL_NO_ERROR) {
+    }
+    GLuint prog = 0;
+    gen(1, &prog);
+    bind(kFragmentProgramArb, prog);
+    string(kFragmentProgramArb, kProgramFormatAsciiArb, GLsizei(sizeof kPlainProgram - 1), kPlainProgram);
+    if (prog == 0 || gl->glGetError() != GL_NO_ERROR) {
+        Platform().Log("OpenGL: the plain fragment program was refused; "
+                       "render buffers drawn with the fixed-function stage");
+        while (gl->glGetError() != GL_NO_ERROR) {
+        }
+        return 0;
+    }
+    return prog;
+}
+
 }  // namespace
 
 // ---- Context ------------------------------------------------------------------------
@@ -242,6 +303,9 @@ bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
     gl->glEnable(GL_BLEND);
     gl->glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
+    // ZIVRA_NO_PLAIN_PROGRAM=1: without it, to compare (bench/bench_field).
+    if (!std::getenv("ZIVRA_NO_PLAIN_PROGRAM"))
+        FieldGL.plainProgram = MakePlainProgram(ctx);
     MyImageSetTextureDeleter(&DeleteTextureLater);
     return true;
 }
@@ -436,7 +500,10 @@ void GLBatch_Flush()
         return;
     }
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    ApplyModeState(b.mode, b.tex, b.colour);
+    ApplyModeState(b.mode, b.tex, b.target, b.colour);
+    const bool plain = UsesPlainProgram(b);
+    if (plain)
+        gl->glEnable(kFragmentProgramArb);
     gl->glEnableClientState(GL_VERTEX_ARRAY);
     gl->glVertexPointer(2, GL_FLOAT, 4 * sizeof(float), b.verts.data());
     if (b.mode != QuadMode::Solid) {
@@ -449,21 +516,28 @@ void GLBatch_Flush()
     if (b.mode == QuadMode::Inverted)
         gl->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     if (b.mode == QuadMode::Smooth)
-        SetFilter(GL_TEXTURE_RECTANGLE, TexFilter::Nearest);
+        SetFilter(b.target, TexFilter::Nearest);
+    if (plain)
+        gl->glDisable(kFragmentProgramArb);
     b.verts.clear();
 }
 
-void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
-                  float sx, float sy, float sw, float sh)
+namespace {
+
+// A quad from texture tex of `target`, texture coordinates as that target
+// takes them (texels for rectangles, fractions for 2D).
+void BatchQuad(uint32_t tex, uint32_t target, QuadMode mode, const float colour[4], float x, float y, float w,
+               float h, float sx, float sy, float sw, float sh)
 {
     if (!FieldGL.gl || (tex == 0 && mode != QuadMode::Solid))
         return;
     TBatchState& b = g_batch;
-    const bool sameKey = b.tex == tex && b.mode == mode && b.colour[0] == colour[0] &&
+    const bool sameKey = b.tex == tex && b.target == target && b.mode == mode && b.colour[0] == colour[0] &&
                          b.colour[1] == colour[1] && b.colour[2] == colour[2] && b.colour[3] == colour[3];
     if (!sameKey) {
         GLBatch_Flush();
         b.tex = tex;
+        b.target = target;
         b.mode = mode;
         for (int i = 0; i < 4; ++i)
             b.colour[i] = colour[i];
@@ -472,6 +546,14 @@ void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, f
     const float q[16] = {x,     y,     sx,      sy,      x,     y + h, sx,      sy + sh,
                          x + w, y + h, sx + sw, sy + sh, x + w, y,     sx + sw, sy};
     b.verts.insert(b.verts.end(), q, q + 16);
+}
+
+}  // namespace
+
+void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
+                  float sx, float sy, float sw, float sh)
+{
+    BatchQuad(tex, GL_TEXTURE_RECTANGLE, mode, colour, x, y, w, h, sx, sy, sw, sh);
 }
 
 void MyImageDrawTexture(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
@@ -525,20 +607,46 @@ void GLFillRect(int x, int y, int w, int h, int r, int g, int b)
 
 void RenderBufInit(RENDER_BUF& rb) { rb = RENDER_BUF{}; }
 
+namespace {
+
+// A render buffer's colour: a 2D texture whose texels are stored BGRA (the
+// unsized format with BGRA words lets the driver keep them so), which is
+// what the software renderer's fast paths want of both the drawn texture and
+// the buffer drawn into. Rendering into a 2D texture needs nothing beyond
+// the framebuffer objects the field already requires.
+GLuint NewBufferTexture(int W, int H)
+{
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    GLBatch_Flush();
+    const GLuint tex = NewBoundTexture(GL_TEXTURE_2D, TexFilter::Nearest);
+    if (tex == 0)
+        return 0;
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, W, H, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
+    return tex;
+}
+
+}  // namespace
+
 bool RenderBufCreate(RENDER_BUF& rb, int W, int H)
 {
     RenderBufFree(rb);
     if (W <= 0 || H <= 0 || !EnsureCurrent())
         return false;
     QOpenGLFunctions* fn = FieldGL.fn;
-    rb.texture = GLCreateRectTexture(W, H, TexFilter::Nearest);
+    rb.texture = NewBufferTexture(W, H);
     if (rb.texture == 0)
         return false;
     rb.W = W;
     rb.H = H;
     fn->glGenFramebuffers(1, &rb.fbo);
     fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
-    fn->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_RECTANGLE, rb.texture, 0);
+    fn->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, rb.texture, 0);
     const GLenum status = fn->glCheckFramebufferStatus(GL_FRAMEBUFFER);
     fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
@@ -561,11 +669,19 @@ void RenderBufFree(RENDER_BUF& rb)
     rb = RENDER_BUF{};
 }
 
+void RenderBufQuad(const RENDER_BUF& rb, QuadMode mode, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    if (rb.W <= 0 || rb.H <= 0)
+        return;
+    // View row y of a buffer is its GL row H - 1 - y: texture t = (H - y) / H.
+    const float iw = 1.0f / float(rb.W), ih = 1.0f / float(rb.H);
+    BatchQuad(rb.texture, GL_TEXTURE_2D, mode, kWhite, float(x), float(y), float(w), float(h), float(sx) * iw,
+              float(rb.H - sy) * ih, float(sw) * iw, float(-sh) * ih);
+}
+
 void RenderBufDraw(const RENDER_BUF& rb, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
 {
-    // View row y of a buffer is its GL row H - 1 - y: texture t = H - y.
-    GLBatch_Quad(rb.texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),
-                 float(rb.H - sy), float(sw), float(-sh));
+    RenderBufQuad(rb, QuadMode::Normal, x, y, w, h, sx, sy, sw, sh);
 }
 
 namespace {
@@ -592,8 +708,7 @@ void RenderBufCopy(const RENDER_BUF& src, const RENDER_BUF& dst, int w, int h)
         BlitRows(src.fbo, src.H, dst.fbo, dst.H, w, h);
         return;
     }
-    const float white[4] = {1, 1, 1, 1};
-    GLBatch_Quad(src.texture, QuadMode::Copy, white, 0, 0, float(w), float(h), 0, float(src.H), float(w), float(-h));
+    RenderBufQuad(src, QuadMode::Copy, 0, 0, w, h, 0, 0, w, h);
 }
 
 void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
@@ -607,9 +722,7 @@ void RenderBufCopyToView(const RENDER_BUF& src, int w, int h)
         BlitRows(src.fbo, src.H, FieldGL.defaultFbo, h, w, rows);
         return;
     }
-    const float white[4] = {1, 1, 1, 1};
-    GLBatch_Quad(src.texture, QuadMode::Copy, white, 0, 0, float(w), float(rows), 0, float(src.H), float(w),
-                 float(-rows));
+    RenderBufQuad(src, QuadMode::Copy, 0, 0, w, rows, 0, 0, w, rows);
 }
 
 void RenderBufBlitToTarget(const RENDER_BUF& src, int sx, int sy, int dx, int dy, int w, int h)
@@ -640,11 +753,11 @@ bool RenderBufFromImage(RENDER_BUF& rb, const OMyImage& img)
         std::swap_ranges(rows.begin() + ptrdiff_t(size_t(r) * row), rows.begin() + ptrdiff_t(size_t(r + 1) * row),
                          rows.begin() + ptrdiff_t(size_t(img.H - 1 - r) * row));
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, rb.texture);
+    gl->glBindTexture(GL_TEXTURE_2D, rb.texture);
     gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, 0, 0, img.W, img.H, img.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+    gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, img.W, img.H, img.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
                         rows.data());
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
     return LogGlError() == 0;
 }
 
