@@ -264,10 +264,12 @@ void DragFrame(benchmark::State& state, bool joined)
         state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
     }
     const bool cached = CarriedGroupCached();
+    const bool cpuBlend = cached && RenderBufCpuBlendExact() && bCarriedCpuBlend;
     DragJigP.State = kDragIdle;
     iCurJig = -1;
     const double floorMs = MedianOf(floors), frameMs = MedianOf(frames);
     state.counters["cached"] = cached ? 1 : 0;
+    state.counters["cpu_blend"] = cpuBlend ? 1 : 0;
     state.counters["group"] = double(group);
     state.counters["shadows"] = double(state.range(1));
     state.counters["floor_ms"] = floorMs;

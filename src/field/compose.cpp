@@ -57,6 +57,10 @@ struct TCarriedGroup {
     // opaque ones are copied, being what blending them would give, which
     // costs a software renderer a fraction of blending; clear ones are left out.
     std::vector<TMyRect> opaque, mixed;
+    // Small boxes where the renderer's blend is known: the texture's texels
+    // (BGRA, rows top first, boxW a row), blended onto the screen buffer on
+    // the CPU, and the buffer for the area under the group.
+    std::vector<uint8_t> texels, under;
 };
 TCarriedGroup g_carried;  // per run
 
@@ -473,6 +477,7 @@ void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
 // ---- The carried group -----------------------------------------------------------------------
 
 bool bCarriedGroupCache = true;
+bool bCarriedCpuBlend = true;
 int64_t iCarriedGroupMaxPixels = 0;
 
 namespace {
@@ -582,7 +587,14 @@ bool CarriedGroup_Fill(const RENDER_BUF& target, const TJigPlace& place, const s
     inBox.clip = TMyRect{bx0, by0, bx1 - 1, by1 - 1, w, h};
     DrawOrderedRun(inBox, run, true);
     GLBatch_Flush();
-    SplitIntoBlocks(GLReadPixels(0, 0, w, h, rb.H), w, h);
+    std::vector<uint8_t> px = GLReadPixels(0, 0, w, h, rb.H);
+    SplitIntoBlocks(px, w, h);
+    g_carried.texels.clear();
+    if (bCarriedCpuBlend && int64_t(w) * h <= kCarriedCpuBlendMaxPixels && RenderBufCpuBlendExact()) {
+        for (size_t i = 0; i + 3 < px.size(); i += 4)
+            std::swap(px[i], px[i + 2]);  // RGBA to the buffers' BGRA
+        g_carried.texels = std::move(px);
+    }
     BeginBufTarget(target);
     const TJig& a = JigAt(run[0]);
     g_carried.boxX = bx0 - (place.ox + a.X);
@@ -590,6 +602,27 @@ bool CarriedGroup_Fill(const RENDER_BUF& target, const TJigPlace& place, const s
     g_carried.boxW = w;
     g_carried.boxH = h;
     return true;
+}
+
+// The area (x, y, w, h) of the screen buffer with the group's texels from
+// (sx, sy) on blended over it on the CPU: read, blended, written back, all
+// on this thread, so the renderer's threads are not woken for it. Only
+// where GL can: false leaves the area as it was.
+bool BlendCarriedOnCpu(int x, int y, int w, int h, int sx, int sy)
+{
+    const std::vector<uint8_t>& texels = g_carried.texels;
+    if (texels.empty() || sx < 0 || sy < 0 || sx + w > g_carried.boxW || sy + h > g_carried.boxH)
+        return false;
+    std::vector<uint8_t>& under = g_carried.under;
+    const size_t row = size_t(w) * 4;
+    under.resize(row * size_t(h));
+    if (!RenderBufReadArea(rbScr, x, y, w, h, under.data()))
+        return false;
+    for (int r = 0; r < h; ++r) {  // the area's rows come bottom first
+        const uint8_t* src = texels.data() + (size_t(sy + r) * size_t(g_carried.boxW) + size_t(sx)) * 4;
+        BlendOverRow(src, under.data() + size_t(h - 1 - r) * row, w);
+    }
+    return RenderBufWriteArea(rbScr, x, y, w, h, under.data());
 }
 
 // The carried pieces of `run` from the group's texture, made anew when they
@@ -620,6 +653,8 @@ bool DrawCarriedFromCache(const OMyWin& win, std::vector<int>& run)
     if (!CalcDrawOnRect(place.clip, x, y, w, h, sx, sy))
         return true;
     g_carried.lastQuad = TMyRect{x, y, x + w - 1, y + h - 1, w, h};
+    if (bCarriedCpuBlend && BlendCarriedOnCpu(x, y, w, h, sx, sy))
+        return true;
     // The opaque blocks copied first (each a copy of its own), then the
     // others blended in one draw.
     const bool copies = FieldGL.ex != nullptr;
@@ -643,6 +678,8 @@ bool DrawCarriedFromCache(const OMyWin& win, std::vector<int>& run)
 }  // namespace
 
 bool CarriedGroupCached() { return g_carried.rb.fbo != 0 && !g_carried.bFailed && !g_carried.key.empty(); }
+
+bool CarriedGroupBlendsOnCpu() { return CarriedGroupCached() && !g_carried.texels.empty(); }
 
 void CarriedGroup_Release()
 {
@@ -967,5 +1004,6 @@ void Compose_Reset()
     g_carried = TCarriedGroup{};
     g_scr = TScrState{};
     bCarriedGroupCache = true;
+    bCarriedCpuBlend = true;
     iCarriedGroupMaxPixels = 0;
 }

@@ -114,11 +114,18 @@ bool IsDraggedJig(int j);
 // larger than a texture may be, or than twice the view, are drawn piece by
 // piece as before, and so is everything when GL refuses the texture.
 extern bool bCarriedGroupCache;  // per run: false draws carried pieces one by one (tests, benchmarks)
+// Per run: false leaves the blend of the group's texture to the renderer
+// even where blending it on the CPU gives the same bytes (tests, benchmarks).
+extern bool bCarriedCpuBlend;
+// The largest box (pixels) whose group is blended on the CPU.
+constexpr int64_t kCarriedCpuBlendMaxPixels = int64_t(1) << 19;
 // Per run: the largest box (pixels) drawn as one texture; 0 twice the view's
 // area (at least a megapixel). Tests make it small.
 extern int64_t iCarriedGroupMaxPixels;
 // The texture holds the group now (tests).
 bool CarriedGroupCached();
+// The group's texels are kept for blending it on the CPU (tests).
+bool CarriedGroupBlendsOnCpu();
 void CarriedGroup_Release();
 
 // ---- Piece atlas ---------------------------------------------------------------------

@@ -15,6 +15,9 @@
 #include <cstring>
 #include <cassert>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #ifndef GL_TEXTURE_RECTANGLE
 #define GL_TEXTURE_RECTANGLE 0x84F5
@@ -826,4 +829,131 @@ void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b)
     gl->glClear(GL_COLOR_BUFFER_BIT);
     gl->glDisable(GL_SCISSOR_TEST);
     gl->glClearColor(0.0f, 0.5f, 0.9f, 0.0f);
+}
+
+// ---- Blending on the CPU ----------------------------------------------------------------
+
+namespace {
+
+void BlendOverScalar(const uint8_t* src, uint8_t* dst, int n)
+{
+    for (int i = 0; i < n; ++i, src += 4, dst += 4) {
+        const unsigned ia = 255u - src[3];
+        for (int c = 0; c < 4; ++c) {
+            const unsigned t = dst[c] * ia;
+            dst[c] = uint8_t(std::min(255u, src[c] + ((t + (t >> 8) + 0x80) >> 8)));
+        }
+    }
+}
+
+}  // namespace
+
+void BlendOverRow(const uint8_t* src, uint8_t* dst, int n)
+{
+    int i = 0;
+#ifdef __SSE2__
+    // Four texels at a time; clear ones (all bytes 0) leave dst as it is and
+    // opaque ones replace it, as the sum gives.
+    const __m128i zero = _mm_setzero_si128(), alphas = _mm_set1_epi32(int(0xff000000u));
+    const __m128i half = _mm_set1_epi16(0x80), full = _mm_set1_epi16(0xff);
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) == 0xffff)
+            continue;
+        __m128i* dp = reinterpret_cast<__m128i*>(dst + 4 * i);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, alphas), alphas)) == 0xffff) {
+            _mm_storeu_si128(dp, s);
+            continue;
+        }
+        const __m128i d = _mm_loadu_si128(dp);
+        const auto part = [&](__m128i s16, __m128i d16) {
+            __m128i ia = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xff), 0xff);  // each texel's alpha
+            ia = _mm_sub_epi16(full, ia);
+            const __m128i t = _mm_mullo_epi16(d16, ia);
+            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
+        };
+        const __m128i lo = part(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+        const __m128i hi = part(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+        _mm_storeu_si128(dp, _mm_adds_epu8(s, _mm_packus_epi16(lo, hi)));
+    }
+#endif
+    BlendOverScalar(src + 4 * i, dst + 4 * i, n - i);
+}
+
+bool RenderBufReadArea(const RENDER_BUF& rb, int x, int y, int w, int h, uint8_t* px)
+{
+    if (!EnsureCurrent() || rb.fbo == 0 || w <= 0 || h <= 0 || x < 0 || y < 0 || x + w > rb.W || y + h > rb.H)
+        return false;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, rb.fbo);
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl->glReadPixels(x, rb.H - y - h, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, px);
+    FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, g_target.fbo);
+    return LogGlError() == 0;
+}
+
+bool RenderBufWriteArea(const RENDER_BUF& rb, int x, int y, int w, int h, const uint8_t* px)
+{
+    if (!EnsureCurrent() || rb.texture == 0 || w <= 0 || h <= 0 || x < 0 || y < 0 || x + w > rb.W || y + h > rb.H)
+        return false;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(GL_TEXTURE_2D, rb.texture);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl->glTexSubImage2D(GL_TEXTURE_2D, 0, x, rb.H - y - h, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, px);
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    return LogGlError() == 0;
+}
+
+namespace {
+
+// Every source alpha (x) over every target value (y), with colours below,
+// at and above the alpha: the renderer's blend drawn, then compared byte for
+// byte with BlendOverRow.
+bool BlendMatchesOurs()
+{
+    constexpr int kS = 256;
+    const size_t bytes = size_t(kS) * kS * 4;
+    std::vector<uint8_t> src(bytes), dst(bytes);
+    for (int y = 0; y < kS; ++y)
+        for (int x = 0; x < kS; ++x) {
+            uint8_t* s = &src[(size_t(y) * kS + size_t(x)) * 4];
+            uint8_t* d = &dst[(size_t(y) * kS + size_t(x)) * 4];
+            s[0] = uint8_t(x / 2), s[1] = uint8_t(x), s[2] = uint8_t(255 - x), s[3] = uint8_t(x);
+            d[0] = uint8_t(y), d[1] = uint8_t(255 - y), d[2] = uint8_t(y ^ 0x5a), d[3] = uint8_t(y);
+        }
+    RENDER_BUF rs, rd;
+    bool same = RenderBufCreate(rs, kS, kS) && RenderBufCreate(rd, kS, kS) &&
+                RenderBufWriteArea(rs, 0, 0, kS, kS, src.data()) && RenderBufWriteArea(rd, 0, 0, kS, kS, dst.data());
+    if (same) {
+        BeginBufTarget(rd);
+        RenderBufDraw(rs, 0, 0, kS, kS, 0, 0, kS, kS);
+        GLBatch_Flush();
+        std::vector<uint8_t> got(bytes);
+        same = RenderBufReadArea(rd, 0, 0, kS, kS, got.data());
+        for (int y = 0; y < kS; ++y)
+            BlendOverRow(&src[size_t(y) * kS * 4], &dst[size_t(y) * kS * 4], kS);
+        same = same && got == dst;
+    }
+    RenderBufFree(rs);
+    RenderBufFree(rd);
+    g_target.fbo = FieldGL.defaultFbo;
+    FieldGL.fn->glBindFramebuffer(GL_FRAMEBUFFER, FieldGL.defaultFbo);
+    return same;
+}
+
+}  // namespace
+
+bool RenderBufCpuBlendExact()
+{
+    if (!FieldGL_Ready() || !EnsureCurrent())
+        return false;
+    if (FieldGL.iCpuBlendExact < 0) {
+        const bool exact = !std::getenv("ZIVRA_NO_CPU_BLEND") && BlendMatchesOurs();
+        FieldGL.iCpuBlendExact = exact ? 1 : 0;
+        Platform().Log(exact ? "OpenGL: small blends of render buffers done on the CPU"
+                             : "OpenGL: render buffers blended by the renderer only");
+    }
+    return FieldGL.iCpuBlendExact == 1;
 }

@@ -49,6 +49,7 @@ struct TFieldGL {
     int iMaxTexSize = 0;                 // largest rectangle texture side
     uint32_t plainProgram = 0;           // fragment program drawing render buffers' texels as they are; 0: none
     int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
+    int8_t iCpuBlendExact = -1;          // RenderBufCpuBlendExact's answer; -1: not asked yet
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION
 };
 extern TFieldGL FieldGL;
@@ -167,6 +168,28 @@ std::vector<uint8_t> GLReadPixels(int x, int y, int w, int h, int targetH);
 // Clears the view area (x, y, w, h) of the current target (targetH high) to
 // an opaque colour.
 void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b);
+
+// ---- Blending on the CPU ------------------------------------------------------------
+// A software renderer hands every draw to its rasterizer threads and waits
+// for them: for a small area that hand-over costs more than the pixels. The
+// carried group is therefore blended on the CPU where that gives the very
+// bytes the renderer's blend would (checked once per context).
+//
+// n premultiplied texels of src blended one-minus-source-alpha onto dst (4
+// bytes a texel, alpha last, the channel order alike in both): per channel
+// s + t / 255 with t = d * (255 - alpha), the division as Mesa's software
+// renderer rounds it, capped at 255.
+void BlendOverRow(const uint8_t* src, uint8_t* dst, int n);
+// True when this context's blend of a render buffer onto another gives what
+// BlendOverRow computes, for every alpha over every target value (drawn and
+// compared on the first call; the answer kept with the context). Leaves no
+// target: call BeginBufTarget after it. ZIVRA_NO_CPU_BLEND=1 makes it false.
+bool RenderBufCpuBlendExact();
+// The view area (x, y, w, h) of rb as texels in its own order (BGRA), rows
+// bottom first (w * h * 4 bytes), read into / written from `px`; the current
+// target is kept. False without a context or when GL refuses.
+bool RenderBufReadArea(const RENDER_BUF& rb, int x, int y, int w, int h, uint8_t* px);
+bool RenderBufWriteArea(const RENDER_BUF& rb, int x, int y, int w, int h, const uint8_t* px);
 
 // Resets the records of this header (not the context).
 void FieldGL_Reset();
