@@ -8,6 +8,13 @@
 // shadows off (0) and on (1), side by side.
 // The same field drawn from one texture per piece shows what the atlas saves.
 //
+// On the software renderer a drag frame blends the carried group on the CPU
+// (counter cpu_blend = 1); ZIVRA_NO_CPU_BLEND=1 leaves it to the renderer,
+// for comparison. Quietly, for the drag rows:
+//   xvfb-run -a -s "-screen 0 1920x1200x24" bench_field
+//     --benchmark_filter='DragFrame|FullViewCopy' --benchmark_repetitions=5
+//     --benchmark_report_aggregates_only
+//
 // Render buffers are drawn through the plain fragment program (the renderer's
 // fast path for aligned quads); ZIVRA_NO_PLAIN_PROGRAM=1 draws them with the
 // fixed-function stage instead, for comparison. The first line says which.

@@ -107,8 +107,10 @@ bool IsDraggedJig(int j);
 // While pieces are carried, the group is drawn once (its pieces in draw order
 // with the lift shadow, blended onto clear as a frame blends them) into a
 // texture of its box, and every frame shows that at the group's place (its
-// opaque blocks copied, the rest blended in one draw) after copying the still
-// picture back only where the group lay in the frame before. Drawn anew when
+// opaque blocks copied, the rest blended in one draw; on a software renderer
+// a box of up to kCarriedCpuBlendMaxPixels is blended on the CPU instead)
+// after copying the still picture back only where the group lay in the
+// frame before. Drawn anew when
 // the carried set, a piece's turn or selection, or the pieces' looks change;
 // given back when the carrying ends. Groups whose box is
 // larger than a texture may be, or than twice the view, are drawn piece by

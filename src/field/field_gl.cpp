@@ -950,7 +950,11 @@ bool RenderBufCpuBlendExact()
     if (!FieldGL_Ready() || !EnsureCurrent())
         return false;
     if (FieldGL.iCpuBlendExact < 0) {
-        const bool exact = !std::getenv("ZIVRA_NO_CPU_BLEND") && BlendMatchesOurs();
+        // Only a renderer that draws on the CPU itself: reading a GPU's
+        // buffer back every frame would stall it.
+        const std::string& r = FieldGL.sRenderer;
+        const bool software = r.find("llvmpipe") != std::string::npos || r.find("softpipe") != std::string::npos;
+        const bool exact = software && !std::getenv("ZIVRA_NO_CPU_BLEND") && BlendMatchesOurs();
         FieldGL.iCpuBlendExact = exact ? 1 : 0;
         Platform().Log(exact ? "OpenGL: small blends of render buffers done on the CPU"
                              : "OpenGL: render buffers blended by the renderer only");

@@ -180,10 +180,11 @@ void GLClearRect(int x, int y, int w, int h, int targetH, int r, int g, int b);
 // s + t / 255 with t = d * (255 - alpha), the division as Mesa's software
 // renderer rounds it, capped at 255.
 void BlendOverRow(const uint8_t* src, uint8_t* dst, int n);
-// True when this context's blend of a render buffer onto another gives what
-// BlendOverRow computes, for every alpha over every target value (drawn and
-// compared on the first call; the answer kept with the context). Leaves no
-// target: call BeginBufTarget after it. ZIVRA_NO_CPU_BLEND=1 makes it false.
+// True when the renderer is a software one and its blend of a render buffer
+// onto another gives what BlendOverRow computes, for every alpha over every
+// target value (drawn and compared on the first call; the answer kept with
+// the context). Leaves no target: call BeginBufTarget after it.
+// ZIVRA_NO_CPU_BLEND=1 makes it false.
 bool RenderBufCpuBlendExact();
 // The view area (x, y, w, h) of rb as texels in its own order (BGRA), rows
 // bottom first (w * h * 4 bytes), read into / written from `px`; the current
