@@ -1,7 +1,10 @@
 // The eased outline and the shadow of a piece, from its image's alpha.
 #include "cutting/piece_looks.h"
 
+#include "base/run_threads.h"
+
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <climits>
 #include <cassert>
@@ -252,32 +255,47 @@ void TransposeBytes(const uint8_t* src, size_t srcStride, int w, int h, uint8_t*
 
 }  // namespace
 
-void TCodePlane::From(const OMyImage& masks)
+namespace {
+
+// Byte 2 of every pixel of row y of the mask into d.
+void CodeRow(const OMyImage& masks, int y, uint8_t* d)
+{
+    const int W = masks.W;
+    const uint8_t* s = MyImageGetLineXY(masks, 0, y);
+    int x = 0;
+#if defined(__SSE2__)
+    if (masks.iBPP == 4) {
+        const __m128i low = _mm_set1_epi32(0xFF);
+        for (; x + 16 <= W; x += 16) {
+            const __m128i* q = reinterpret_cast<const __m128i*>(s + ptrdiff_t(x) * 4);
+            const __m128i c0 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q), 16), low);
+            const __m128i c1 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 1), 16), low);
+            const __m128i c2 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 2), 16), low);
+            const __m128i c3 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 3), 16), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                             _mm_packus_epi16(_mm_packs_epi32(c0, c1), _mm_packs_epi32(c2, c3)));
+        }
+    }
+#endif
+    for (; x < W; ++x)
+        d[x] = s[ptrdiff_t(x) * masks.iBPP + 2];
+}
+
+}  // namespace
+
+void TCodePlane::From(const OMyImage& masks, int threads)
 {
     W = masks.W;
     H = masks.H;
-    codes.resize(size_t(W) * size_t(H));
-    for (int y = 0; y < H; ++y) {
-        const uint8_t* s = MyImageGetLineXY(masks, 0, y);
-        uint8_t* d = codes.data() + size_t(y) * size_t(W);
-        int x = 0;
-#if defined(__SSE2__)
-        if (masks.iBPP == 4) {
-            const __m128i low = _mm_set1_epi32(0xFF);
-            for (; x + 16 <= W; x += 16) {
-                const __m128i* q = reinterpret_cast<const __m128i*>(s + ptrdiff_t(x) * 4);
-                const __m128i c0 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q), 16), low);
-                const __m128i c1 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 1), 16), low);
-                const __m128i c2 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 2), 16), low);
-                const __m128i c3 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 3), 16), low);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
-                                 _mm_packus_epi16(_mm_packs_epi32(c0, c1), _mm_packs_epi32(c2, c3)));
-            }
-        }
-#endif
-        for (; x < W; ++x)
-            d[x] = s[ptrdiff_t(x) * masks.iBPP + 2];
-    }
+    codes.resize(size_t(W) * size_t(H));  // every byte written below: not zeroed first
+    std::atomic<int> nextBand{0};
+    constexpr int kBandRows = 64;
+    const int bands = (H + kBandRows - 1) / kBandRows;
+    RunOnThreads(std::clamp(threads, 1, std::max(1, bands)), [&] {
+        for (int b = nextBand++; b < bands; b = nextBand++)
+            for (int y = b * kBandRows; y < std::min(H, (b + 1) * kBandRows); ++y)
+                CodeRow(masks, y, codes.data() + size_t(y) * size_t(W));
+    });
 }
 
 void TShadowBlockers::Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const
@@ -1136,5 +1154,40 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
         }
 #endif
+    }
+}
+
+// ---- The atlas's blocks -----------------------------------------------------------------
+
+int AtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH, int tailW,
+                   TAtlasRect out[kMaxAtlasGaps])
+{
+    int n = 0;
+    const auto add = [&](int x, int y, int w, int h) {
+        if (w > 0 && h > 0)
+            out[n++] = {x, y, w, h};
+    };
+    copies = std::clamp(copies, 0, 4);
+    for (int r = 0; r < copies; ++r) {
+        // Copy r's span: up to the next copy, the last one to the block's end.
+        const int x0 = r * pitch, x1 = r + 1 < copies ? x0 + pitch : blockW;
+        const int cw = std::clamp(cellW[r], 0, std::max(0, x1 - x0)), ch = std::clamp(cellH[r], 0, shelfH);
+        add(x0 + cw, 0, x1 - x0 - cw, ch);  // beside the cell
+        add(x0, ch, x1 - x0, shelfH - ch);   // below it, to the shelf's foot
+    }
+    add(blockW, 0, tailW, shelfH);
+    return n;
+}
+
+void ZeroAtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH,
+                        int tailW, uint8_t* blockTop, size_t stride)
+{
+    TAtlasRect gaps[kMaxAtlasGaps];
+    const int n = AtlasBlockGaps(cellW, cellH, copies, pitch, blockW, shelfH, tailW, gaps);
+    for (int k = 0; k < n; ++k) {
+        const TAtlasRect& g = gaps[k];
+        uint8_t* d = blockTop + size_t(g.y) * stride + size_t(g.x) * 4;
+        for (int v = 0; v < g.h; ++v, d += stride)
+            std::memset(d, 0, size_t(g.w) * 4);
     }
 }

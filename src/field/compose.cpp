@@ -24,6 +24,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -817,9 +818,11 @@ std::vector<TPlacement> PackItems(const std::vector<TPackItem>& items, int side,
     return out;
 }
 
-// A piece's cells into the page buffer: each turned copy eased over its shadow.
-void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, const TCodePlane& plane,
-                OCellBaker& baker, TShadowBlockers& blockers)
+// A piece's cells into the page buffer, each turned copy eased over its
+// shadow, and the rest of the block's share of its shelf zeroed (shelfH
+// rows; tailW more columns right of the block when it ends its shelf).
+void WriteCells(const TPlacement& pl, int shelfH, int tailW, uint8_t* at, size_t row, bool shadows,
+                const TCodePlane& plane, OCellBaker& baker, TShadowBlockers& blockers)
 {
     const int i = pl.item.piece;
     const OMyImage& img = arPicJigs[size_t(i)];
@@ -831,17 +834,23 @@ void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, con
     const bool strip = PieceStrip(i);
     const int copies = strip ? 4 : 1, cellW = strip ? img.H : img.W;
     baker.SetPiece(img, cellW, w, h, look, shadows);
+    int cw[4], ch[4];
     for (int r = 0; r < copies; ++r) {
         const bool blocked = shadows && ShadowBlockersOf(i, r, plane, blockers);
         baker.Bake(r, blocked ? &blockers : nullptr, at + size_t(r) * size_t(pl.item.pitch) * 4, row);
+        cw[r] = (r % 2 ? h : w) + look.ExtraW();
+        ch[r] = (r % 2 ? w : h) + look.ExtraH();
     }
+    ZeroAtlasBlockGaps(cw, ch, copies, pl.item.pitch, pl.item.w, shelfH, tailW, at, row);
 }
 
-// Placements [first, last) into buf, whose first row is the page's row y0:
-// on every core, each piece's cells written by one thread only, so that the
-// bytes are the same whichever thread writes them.
-void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, int y0, size_t row, bool shadows,
-               const TCodePlane& plane)
+// Placements [first, last) into buf, whose first row is the page's row y0,
+// the buffer's bytes left as they come: on every core, each piece's cells
+// and the gaps around them written by one thread only, so that the bytes
+// are the same whichever thread writes them. shelfH[k] and tailW[k] go
+// with first[k] (WriteCells).
+void FillCells(const TPlacement* first, const TPlacement* last, const int* shelfH, const int* tailW, uint8_t* buf,
+               int y0, size_t row, bool shadows, const TCodePlane& plane)
 {
     const int count = int(last - first);
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
@@ -851,10 +860,29 @@ void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, in
         TShadowBlockers blockers;
         for (int n = next++; n < count; n = next++) {
             const TPlacement& pl = first[n];
-            WriteCells(pl, buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
+            WriteCells(pl, shelfH[n], tailW[n], buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows,
+                       plane, baker, blockers);
         }
     };
     RunOnThreads(threads, worker);
+}
+
+// For each of places [first, last) (whole shelves): its shelf's height and
+// the columns right of it up to the page's side when it ends its shelf.
+void ShelvesOf(const TPlacement* first, const TPlacement* last, int side, std::vector<int>* shelfH,
+               std::vector<int>* tailW)
+{
+    const size_t count = size_t(last - first);
+    shelfH->assign(count, 0);
+    tailW->assign(count, 0);
+    for (size_t a = 0, b = 0; a < count; a = b) {
+        int h = 0;
+        for (b = a; b < count && first[b].page == first[a].page && first[b].y == first[a].y; ++b)
+            h = std::max(h, first[b].item.h);
+        for (size_t k = a; k < b; ++k)
+            (*shelfH)[k] = h;
+        (*tailW)[b - 1] = std::max(0, side - first[b - 1].x - first[b - 1].item.w);
+    }
 }
 
 }  // namespace
@@ -905,7 +933,8 @@ void PieceAtlas_Build()
     std::vector<uint8_t, THugeBlockAllocator<uint8_t>> buf;  // written whole at once: huge pages pay
     TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
     if (shadows && miMasks && miMasks->HasPixels())
-        plane.From(*miMasks);
+        plane.From(*miMasks, int(std::thread::hardware_concurrency()));
+    std::vector<int> shelfH, tailW;
     size_t next = 0;  // places go page by page, shelf by shelf
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
@@ -927,12 +956,19 @@ void PieceAtlas_Build()
             }
             if (end == next)
                 y1 = pageH;  // an empty page (nothing placed)
-            buf.assign(row * size_t(y1 - y0), uint8_t(0));
+            if (buf.size() < row * size_t(y1 - y0)) {  // reused band to band: every byte is written
+                buf.clear();
+                buf.resize(row * size_t(y1 - y0));
+            }
             for (size_t k = next; k < end; ++k) {
                 const TPlacement& pl = places[k];
                 PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
             }
-            FillCells(places.data() + next, places.data() + end, buf.data(), y0, row, shadows, plane);
+            if (end == next)
+                std::memset(buf.data(), 0, row * size_t(y1 - y0));  // a page with nothing placed
+            ShelvesOf(places.data() + next, places.data() + end, side, &shelfH, &tailW);
+            FillCells(places.data() + next, places.data() + end, shelfH.data(), tailW.data(), buf.data(), y0, row,
+                      shadows, plane);
             TimelineMark("atlas-band-filled");
             if (!GLUploadRectRgba(tex, 0, y0, side, y1 - y0, buf.data()))
                 return fail();
