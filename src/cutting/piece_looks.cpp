@@ -1159,35 +1159,34 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 
 // ---- The atlas's blocks -----------------------------------------------------------------
 
-int AtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH, int tailW,
-                   TAtlasRect out[kMaxAtlasGaps])
-{
-    int n = 0;
-    const auto add = [&](int x, int y, int w, int h) {
-        if (w > 0 && h > 0)
-            out[n++] = {x, y, w, h};
-    };
-    copies = std::clamp(copies, 0, 4);
-    for (int r = 0; r < copies; ++r) {
-        // Copy r's span: up to the next copy, the last one to the block's end.
-        const int x0 = r * pitch, x1 = r + 1 < copies ? x0 + pitch : blockW;
-        const int cw = std::clamp(cellW[r], 0, std::max(0, x1 - x0)), ch = std::clamp(cellH[r], 0, shelfH);
-        add(x0 + cw, 0, x1 - x0 - cw, ch);  // beside the cell
-        add(x0, ch, x1 - x0, shelfH - ch);   // below it, to the shelf's foot
-    }
-    add(blockW, 0, tailW, shelfH);
-    return n;
-}
-
 void ZeroAtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH,
                         int tailW, uint8_t* blockTop, size_t stride)
 {
-    TAtlasRect gaps[kMaxAtlasGaps];
-    const int n = AtlasBlockGaps(cellW, cellH, copies, pitch, blockW, shelfH, tailW, gaps);
-    for (int k = 0; k < n; ++k) {
-        const TAtlasRect& g = gaps[k];
-        uint8_t* d = blockTop + size_t(g.y) * stride + size_t(g.x) * 4;
-        for (int v = 0; v < g.h; ++v, d += stride)
-            std::memset(d, 0, size_t(g.w) * 4);
+    copies = std::clamp(copies, 0, 4);
+    int x0[5], x1[5], cw[5], ch[5];
+    for (int r = 0; r < copies; ++r) {
+        // Copy r's span: up to the next copy, the last one to the block's end.
+        x0[r] = r * pitch;
+        x1[r] = r + 1 < copies ? x0[r] + pitch : blockW;
+        cw[r] = std::clamp(cellW[r], 0, std::max(0, x1[r] - x0[r]));
+        ch[r] = std::clamp(cellH[r], 0, shelfH);
+    }
+    // The shelf's end right of the block: a span with no cell.
+    x0[copies] = blockW, x1[copies] = blockW + std::max(0, tailW), cw[copies] = 0, ch[copies] = 0;
+    for (int v = 0; v < shelfH; ++v) {
+        uint8_t* d = blockTop + size_t(v) * stride;
+        // Each span's part beside or below its cell, neighbours run together.
+        int a = 0, b = 0;
+        for (int r = 0; r <= copies; ++r) {
+            const int from = v < ch[r] ? x0[r] + cw[r] : x0[r], to = x1[r];
+            if (from >= to)
+                continue;
+            if (from != b) {
+                ZeroPixels(d + size_t(a) * 4, b - a);
+                a = from;
+            }
+            b = to;
+        }
+        ZeroPixels(d + size_t(a) * 4, b - a);
     }
 }

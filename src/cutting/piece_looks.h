@@ -145,17 +145,10 @@ private:
 // A piece's cells lie side by side in its block on a shelf of an atlas page:
 // copy r's cell (cellW[r] x cellH[r], at most pitch x shelfH) at (r * pitch, 0)
 // from the block's top left, the last copy's span reaching to blockW. Every
-// byte of a cell is the baker's; AtlasBlockGaps gives the rest of the
-// block's share of its shelf, which must be zeroed: beside each cell and
-// below it down to the shelf's foot, and `tailW` columns right of the block
-// (the shelf's end, for its last block). Rectangles in pixels from the
-// block's top left, none empty, none overlapping a cell or another.
-struct TAtlasRect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-constexpr int kMaxAtlasGaps = 2 * 4 + 1;
-int AtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH, int tailW,
-                   TAtlasRect out[kMaxAtlasGaps]);
-// The same gaps zeroed in RGBA pixels at blockTop (rows `stride` bytes apart).
+// byte of a cell is the baker's; ZeroAtlasBlockGaps zeroes the rest of the
+// block's share of its shelf in RGBA pixels at blockTop (rows `stride` bytes
+// apart): beside each cell and below it down to the shelf's foot (shelfH
+// rows), and `tailW` columns right of the block (the shelf's end, for its
+// last block). Nothing else is written.
 void ZeroAtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH,
                         int tailW, uint8_t* blockTop, size_t stride);
