@@ -20,8 +20,9 @@
 //   piece images         cut out and embossed
 //   rest of the read     draw order, pockets
 //   atlas packing        the strips placed on pages
-//   atlas filling        the cells made band by band in the upload buffer
-//   atlas upload         the pages made by GL, the bands handed to it
+//   atlas filling        the cells made band by band into the atlas's buffer
+//   atlas upload         the piece images dropped to their hit masks (in the
+//                        game), then the pages made by GL from the buffer
 //   thumbnail texture    the picture at half size, uploaded
 //   mask packing         the mask packed into its saved-game form
 //   trim, first frame    freed memory returned; the first frame drawn and finished

@@ -7,6 +7,7 @@
 #include "field/field_win.h"
 #include "field/tools.h"
 #include "model/edge_pieces.h"
+#include "model/game_cut.h"
 #include "cutting/piece_images.h"
 #include "cutting/piece_looks.h"
 #include "model/game_picture.h"
@@ -920,67 +921,91 @@ void PieceAtlas_Build()
         PackItems(AtlasItems(side, PieceAtlasP.iExtraW, PieceAtlasP.iExtraH), side, &heights);
     TimelineMark("atlas-packed");
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
-    // Each page is made in bands of whole shelves (the packing goes down the
-    // page shelf by shelf, each shelf starting where the one above ends), in
-    // one buffer reused from band to band and page to page: zeroed for the
-    // gaps between cells, filled, uploaded into the page's place.
+    // Every page is filled first, in bands of whole shelves (the packing goes
+    // down a page shelf by shelf, each shelf starting where the one above
+    // ends), into one buffer holding the pages one after the other; then the
+    // piece images may go, and only then GL makes the pages from the buffer.
+    // That order matters on virtual machines, where the first touch of memory
+    // fresh from the system costs about 2 ms per MB, one fault at a time for
+    // the whole machine: GL clears each page's storage when it makes it, and
+    // storage made after the piece images are freed takes their memory, which
+    // is no longer fresh; the buffer's own first touches fall on the workers,
+    // each while the other computes.
     const auto fail = [] {
         PieceAtlas_Free();  // every piece falls back to its own texture
         PieceAtlasP.pBuiltFrom = arPicJigs.data();
         PieceAtlasP.iBuiltCount = arPicJigs.size();
     };
     const size_t row = size_t(side) * 4;
+    std::vector<size_t> pageAt(heights.size() + 1, 0);  // where each page starts in buf
+    for (size_t p = 0; p < heights.size(); ++p)
+        pageAt[p + 1] = pageAt[p] + row * size_t(std::max(1, heights[p]));
     std::vector<uint8_t, THugeBlockAllocator<uint8_t>> buf;  // written whole at once: huge pages pay
-    TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
-    if (shadows && miMasks && miMasks->HasPixels())
-        plane.From(*miMasks, int(std::thread::hardware_concurrency()));
-    std::vector<int> shelfH, tailW;
-    size_t next = 0;  // places go page by page, shelf by shelf
+    try {
+        buf.resize(pageAt.back());  // every byte is written below: not cleared first
+    } catch (const std::bad_alloc&) {
+        return fail();
+    }
+    {
+        TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
+        if (shadows && miMasks && miMasks->HasPixels())
+            plane.From(*miMasks, int(std::thread::hardware_concurrency()));
+        std::vector<int> shelfH, tailW;
+        size_t next = 0;  // places go page by page, shelf by shelf
+        for (size_t p = 0; p < heights.size(); ++p) {
+            const int pageH = std::max(1, heights[p]);
+            uint8_t* page = buf.data() + pageAt[p];
+            for (int y0 = 0; y0 < pageH;) {
+                // Whole shelves from y0 on, while they start within the band's rows.
+                size_t end = next;
+                int y1 = y0;
+                while (end < places.size() && places[end].page == int(p) &&
+                       (end == next || places[end].y < y0 + std::max(1, iAtlasBandRows))) {
+                    const int shelfY = places[end].y;
+                    for (; end < places.size() && places[end].page == int(p) && places[end].y == shelfY; ++end)
+                        y1 = std::max(y1, shelfY + places[end].item.h);
+                }
+                if (end == next) {
+                    y1 = pageH;  // an empty page (nothing placed)
+                    std::memset(page + row * size_t(y0), 0, row * size_t(y1 - y0));
+                }
+                for (size_t k = next; k < end; ++k) {
+                    const TPlacement& pl = places[k];
+                    PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
+                }
+                ShelvesOf(places.data() + next, places.data() + end, side, &shelfH, &tailW);
+                FillCells(places.data() + next, places.data() + end, shelfH.data(), tailW.data(),
+                          page + row * size_t(y0), y0, row, shadows, plane);
+                TimelineMark("atlas-band-filled");
+                next = end;
+                y0 = y1;
+            }
+        }
+    }
+    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
+                                       [](const TAtlasEntry& e) { return e.page >= 0; });
+    // Pieces that all found a place may lose their pixels: before GL makes
+    // the pages when they can be made again from the picture and the mask
+    // should GL refuse a page, else once the pages are there.
+    const bool lean = FieldP.bLeanAfterOpen && allPlaced;
+    const bool dropFirst = lean && miJigs && miJigs->HasPixels() && miMasks && miMasks->HasPixels();
+    if (dropFirst)
+        DropPieceImagePixels();
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
-        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, nullptr, TexFilter::Nearest);
-        if (tex == 0)
+        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data() + pageAt[p], TexFilter::Nearest);
+        if (tex == 0) {
+            if (dropFirst) {  // the pieces draw from their own images again
+                buf = {};
+                CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+            }
             return fail();
+        }
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
         TimelineMark("atlas-page-made");
-        for (int y0 = 0; y0 < pageH;) {
-            // Whole shelves from y0 on, while they start within the band's rows.
-            size_t end = next;
-            int y1 = y0;
-            while (end < places.size() && places[end].page == int(p) &&
-                   (end == next || places[end].y < y0 + std::max(1, iAtlasBandRows))) {
-                const int shelfY = places[end].y;
-                for (; end < places.size() && places[end].page == int(p) && places[end].y == shelfY; ++end)
-                    y1 = std::max(y1, shelfY + places[end].item.h);
-            }
-            if (end == next)
-                y1 = pageH;  // an empty page (nothing placed)
-            if (buf.size() < row * size_t(y1 - y0)) {  // reused band to band: every byte is written
-                buf.clear();
-                buf.resize(row * size_t(y1 - y0));
-            }
-            for (size_t k = next; k < end; ++k) {
-                const TPlacement& pl = places[k];
-                PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
-            }
-            if (end == next)
-                std::memset(buf.data(), 0, row * size_t(y1 - y0));  // a page with nothing placed
-            ShelvesOf(places.data() + next, places.data() + end, side, &shelfH, &tailW);
-            FillCells(places.data() + next, places.data() + end, shelfH.data(), tailW.data(), buf.data(), y0, row,
-                      shadows, plane);
-            TimelineMark("atlas-band-filled");
-            if (!GLUploadRectRgba(tex, 0, y0, side, y1 - y0, buf.data()))
-                return fail();
-            TimelineMark("atlas-band-uploaded");
-            next = end;
-            y0 = y1;
-        }
     }
-    // Only pieces that found a place in a page may lose their pixels.
-    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
-                                       [](const TAtlasEntry& e) { return e.page >= 0; });
-    if (FieldP.bLeanAfterOpen && allPlaced)
+    if (lean && !dropFirst)
         DropPieceImagePixels();
 }
 
