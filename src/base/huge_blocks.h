@@ -45,8 +45,9 @@ void HugeBlocks_Enable(bool on);  // for the rest of the run
 bool HugeBlocks_Enabled();
 
 // For big short-lived buffers of our own that are written once right after
-// they are made (the atlas's bands): a std::vector allocator through
-// posix_memalign, so that in the game such a buffer is a huge block too.
+// they are made (the atlas's pages before GL takes them, the mask's code
+// plane): a std::vector allocator through posix_memalign, so that in the
+// game such a buffer is a huge block too.
 template <typename T>
 struct THugeBlockAllocator {
     using value_type = T;

@@ -929,8 +929,8 @@ void PieceAtlas_Build()
     // fresh from the system costs about 2 ms per MB, one fault at a time for
     // the whole machine: GL clears each page's storage when it makes it, and
     // storage made after the piece images are freed takes their memory, which
-    // is no longer fresh; the buffer's own first touches fall on the workers,
-    // each while the other computes.
+    // is no longer fresh; the buffer's own first touches fall on the workers
+    // as they fill it, not on the main thread while the workers wait.
     const auto fail = [] {
         PieceAtlas_Free();  // every piece falls back to its own texture
         PieceAtlasP.pBuiltFrom = arPicJigs.data();
