@@ -9,7 +9,8 @@
 // whole cut with them; "copy" the same images without emboss (the per-piece
 // copy alone), not part of the total.
 // The screen's pieces, not part of the total, filled into atlas-like pages
-// as the field does when a game opens (both cores, the page zeroed first):
+// as the field does when a game opens (both cores; each thread writes every
+// byte of its cells and zeroes the gaps around them, nothing else clears a page):
 // "plain" the premultiplied copy of every turned copy the atlas must make
 // anyway, "looks" every turned copy eased and baked over its shadow, "extra"
 // the difference and "extra%" its share of the total. With rotation on the
@@ -17,10 +18,12 @@
 // wall time on a busy machine), the straightforward per-pixel reference
 // (one core) for comparison, and the looks' own work on one core in CPU time
 // split into its per-piece part and the cells, and where the fills' wall
-// time goes (zeroing the pages, the code plane, each thread's busy time).
+// time goes (the code plane, each thread's busy time, and what zeroing the
+// looks' gaps adds to a fill that zeroes nothing).
 // --quick runs only the 2560 x 1920 level-0 cut with rotation and emboss on;
 // --fills=N makes that cut once and times only the fills, N rounds, and
-// the looks' fill also with only the gaps between the cells zeroed.
+// the looks' fill also the former way (each page zeroed whole first on one
+// thread while the other waits) and without any zeroing.
 #include "support.h"
 
 #include "base/run_threads.h"
@@ -48,8 +51,8 @@ struct Result {
     double plainCpu = 0, looksCpu = 0;  // the same fills in CPU time, every thread
     // Where the fills' wall time goes (FillTimes): the looks' code plane,
     // zeroing the pages, the cells, and the two threads' CPU time in them.
-    double lkPlane = 0, lkZero = 0, lkCells = 0, lkBusy0 = 0, lkBusy1 = 0;
-    double plZero = 0, plCells = 0, plBusy0 = 0, plBusy1 = 0;
+    double lkPlane = 0, lkZero = 0, lkCells = 0, lkBusy0 = 0, lkBusy1 = 0;  // lkZero: the looks less the same without zeroing
+    double plCells = 0, plBusy0 = 0, plBusy1 = 0;
     double pieceCpu = 0, cellsCpu = 0;  // the looks on one core: per piece (the shadow), then its cells
     size_t imageBytes = 0, imageMust = 0;
 };
@@ -124,32 +127,6 @@ std::vector<Cell> PackCells(const std::vector<TJig>& jigs, const std::vector<OMy
     return cells;
 }
 
-// The bytes of c's block and shelf that no cell covers zeroed (as an atlas
-// would that leaves every cell's bytes to the baker): beside and below each
-// turned copy, below the block down to the shelf's foot, and right of the
-// shelf's last block. cw(r), ch(r) give turned copy r's cell.
-template <typename CellSize>
-void ZeroGapsOf(const Cell& c, int copies, CellSize cellSize, uint8_t* page, size_t row)
-{
-    uint8_t* top = page + size_t(c.y) * row + size_t(c.x) * 4;
-    for (int v = 0; v < c.shelfH; ++v) {
-        uint8_t* d = top + size_t(v) * row;
-        if (v >= c.bh) {
-            std::memset(d, 0, size_t(c.bw) * 4);
-        } else {
-            for (int r = 0; r < copies; ++r) {
-                int cw, ch;
-                cellSize(r, &cw, &ch);
-                const int from = v < ch ? cw : 0, to = r + 1 < copies ? c.pitch : c.bw - r * c.pitch;
-                if (from < to)
-                    std::memset(d + size_t(r * c.pitch + from) * 4, 0, size_t(to - from) * 4);
-            }
-        }
-        if (c.lastInShelf)
-            std::memset(d + size_t(c.bw) * 4, 0, size_t(kPageSide - c.x - c.bw) * 4);
-    }
-}
-
 // Where the field draws a group's pieces from (the top left of the turned picture on).
 int64_t DrawKey(const TJig& p, int r)
 {
@@ -174,22 +151,30 @@ double ThreadCpuMs()
 }
 
 // Where a fill's wall time goes, in milliseconds: making the code plane,
-// zeroing the pages, the cells (from the threads' start to the last one's
-// end, summed over the pages) and each thread's CPU time in them.
+// zeroing the whole pages first (Zero::WholePage only), the cells with the
+// gaps around them (from the threads' start to the last one's end, summed
+// over the pages) and each thread's CPU time in them.
 struct FillTimes {
     double cpu = 0, plane = 0, zero = 0, cells = 0;
     double busy[2] = {0, 0};  // the first two threads (the bench's machine has two cores)
 };
 
-// Fills the pages on every core, each piece's cells by one thread: with
-// `looks` as the field does (eased, over the shadow, which keeps off the
-// neighbours drawn before), otherwise the plain premultiplied copy. Returns
-// the wall time; *times says where it went. With `gapsOnly` the looks'
-// pages are not zeroed first: each thread zeroes the gaps around the cells
-// it has baked (the same bytes, as the baker writes every byte of a cell).
+// What a fill writes: the plain premultiplied copy of every turned copy or
+// the looks (eased, over the shadow, which keeps off the neighbours drawn before).
+enum class Fill { Plain, Looks };
+// How the bytes outside the cells are cleared: as the field does (each
+// thread zeroes the gaps around the cells it has just written, while they
+// are in its cache), each page whole first on one thread while the other
+// waits (the former way), or not at all (to tell what zeroing costs).
+enum class Zero { Gaps, WholePage, None };
+
+// Fills the pages on every core as the field fills its atlas: each piece's
+// cells, every byte of them, by one thread, and the rest as `zero` says.
+// Returns the wall time; *times says where it went.
 double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& images, const OMyImage& masks,
-                 int count, bool rotate, bool looks, FillTimes* times, bool gapsOnly = false)
+                 int count, bool rotate, Fill fill, FillTimes* times, Zero zero = Zero::Gaps)
 {
+    const bool looks = fill == Fill::Looks;
     const TShadowLook& look = kShadowLook;
     const int ew = looks ? look.ExtraW() : 0, eh = looks ? look.ExtraH() : 0;
     std::vector<int> heights;
@@ -200,10 +185,11 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
     // costs more than the whole filling on this machine's virtual memory).
     const size_t row = size_t(kPageSide) * 4;
     std::vector<uint8_t> page(row * kPageSide, 1);
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     const double t0 = NowMs(), c0 = ProcessCpuMs();
     TCodePlane plane;
-    if (looks)
-        plane.From(masks);
+    if (fill == Fill::Looks)
+        plane.From(masks, int(threads));
     times->plane = NowMs() - t0;
     std::atomic<int> next{0}, started{0};
     size_t first = 0, end = 0;  // the current page's cells
@@ -218,12 +204,15 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
             const TJig& j = jigs[size_t(c.piece)];
             const OMyImage& img = images[size_t(c.piece)];
             const bool strip = PieceHasStrip(j, rotate);
-            const int cellW = strip ? img.H : img.W;
-            if (looks)
+            const int cellW = strip ? img.H : img.W, copies = strip ? 4 : 1;
+            int cw[4], ch[4];
+            for (int r = 0; r < copies; ++r)
+                cw[r] = (r % 2 ? j.H : j.W) + ew, ch[r] = (r % 2 ? j.W : j.H) + eh;
+            if (fill == Fill::Looks)
                 baker.SetPiece(img, cellW, j.W, j.H, look, true);
-            for (int r = 0; r < (strip ? 4 : 1); ++r) {
+            for (int r = 0; r < copies; ++r) {
                 uint8_t* dst = page.data() + c.at + size_t(r) * size_t(c.pitch) * 4;
-                if (looks) {
+                if (fill == Fill::Looks) {
                     b.plane = &plane;
                     b.homeX = j.HomeX, b.homeY = j.HomeY, b.boxW = j.W, b.boxH = j.H;
                     b.blocks.fill(0);
@@ -233,15 +222,16 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
                     baker.Bake(r, &b, dst, row);
                     continue;
                 }
-                const int dw = r % 2 ? j.H : j.W, dh = r % 2 ? j.W : j.H;
-                for (int y = 0; y < dh; ++y) {
+                for (int y = 0; y < ch[r]; ++y) {
                     const uint8_t* s = MyImageGetLineXY(img, r * cellW, y);
                     uint8_t* d = dst + size_t(y) * row;
-                    for (int x = 0; x < dw; ++x, s += 4, d += 4) {
+                    for (int x = 0; x < cw[r]; ++x, s += 4, d += 4) {
                         const unsigned a = s[3];
                         if (a == 255) {
                             std::memcpy(d, s, 4);
-                        } else if (a != 0) {
+                        } else if (a == 0) {
+                            std::memset(d, 0, 4);
+                        } else {
                             for (int k = 0; k < 3; ++k) {
                                 const unsigned t = s[k] * a + 128;
                                 d[k] = uint8_t((t + (t >> 8)) >> 8);
@@ -251,21 +241,19 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
                     }
                 }
             }
-            if (looks && gapsOnly)
-                ZeroGapsOf(c, strip ? 4 : 1, [&](int r, int* cw, int* ch) {
-                    *cw = (r % 2 ? j.H : j.W) + ew, *ch = (r % 2 ? j.W : j.H) + eh;
-                }, page.data(), row);
+            if (zero == Zero::Gaps)
+                ZeroAtlasBlockGaps(cw, ch, copies, c.pitch, c.bw, c.shelfH,
+                                   c.lastInShelf ? kPageSide - c.x - c.bw : 0, page.data() + c.at, row);
         }
         if (me < 2)
             busy[size_t(me)] += ThreadCpuMs() - b0;
     };
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     for (int p = 0; p < pages; ++p) {
         first = end;
         while (end < cells.size() && cells[end].page == p)
             ++end;
         const double z0 = NowMs();
-        if (!(looks && gapsOnly))
+        if (zero == Zero::WholePage)
             std::memset(page.data(), 0, row * size_t(heights[size_t(p)]));
         const double z1 = NowMs();
         next = 0;
@@ -342,12 +330,13 @@ Result CutOnce(const OMyImage& picture, int level, int style, bool rotate, uint3
         BuildPieceImages(picture, *masks, jigs, p.TotalTileNum, rotate, 0, true, plain);
         r.copy = NowMs() - t2;
     }
-    FillTimes pt, lt;
-    r.plain = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, false, &pt);
-    r.looks = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, true, &lt);
+    FillTimes pt, lt, gt;
+    r.plain = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, Fill::Plain, &pt);
+    r.looks = FillPages(jigs, images, *masks, p.TotalTileNum, rotate, Fill::Looks, &lt);
+    r.lkZero = r.looks - FillPages(jigs, images, *masks, p.TotalTileNum, rotate, Fill::Looks, &gt, Zero::None);
     r.plainCpu = pt.cpu, r.looksCpu = lt.cpu;
-    r.plZero = pt.zero, r.plCells = pt.cells, r.plBusy0 = pt.busy[0], r.plBusy1 = pt.busy[1];
-    r.lkPlane = lt.plane, r.lkZero = lt.zero, r.lkCells = lt.cells, r.lkBusy0 = lt.busy[0], r.lkBusy1 = lt.busy[1];
+    r.plCells = pt.cells, r.plBusy0 = pt.busy[0], r.plBusy1 = pt.busy[1];
+    r.lkPlane = lt.plane, r.lkCells = lt.cells, r.lkBusy0 = lt.busy[0], r.lkBusy1 = lt.busy[1];
     if (rotate && level == 0 && style == 0) {
         // The straightforward reference: every pixel on its own, one core.
         std::vector<uint8_t> shadow, allowed, cell;
@@ -392,7 +381,7 @@ Result MedianCut(const OMyImage& picture, int level, int style, bool rotate, int
                             &Result::tails, &Result::images, &Result::copy, &Result::total, &Result::plain, &Result::looks,
                             &Result::looksRef, &Result::plainCpu, &Result::looksCpu, &Result::pieceCpu,
                             &Result::cellsCpu, &Result::lkPlane, &Result::lkZero, &Result::lkCells, &Result::lkBusy0,
-                            &Result::lkBusy1, &Result::plZero, &Result::plCells, &Result::plBusy0, &Result::plBusy1});
+                            &Result::lkBusy1, &Result::plCells, &Result::plBusy0, &Result::plBusy1});
 }
 
 // ---- Floors: plain passes of the same kind ---------------------------------------------
@@ -493,9 +482,10 @@ void PrintRow(int w, int h, int level, int style, bool rotate, const Result& r, 
                 r.looks - r.plain, 100.0 * (r.looks - r.plain) / r.total);
     std::printf("           atlas filling in CPU time (all threads): plain %.1f, looks %.1f, extra %.1f ms\n",
                 r.plainCpu, r.looksCpu, r.looksCpu - r.plainCpu);
-    std::printf("           wall time of the fills: plain zeroing %.1f, cells %.1f (threads busy %.1f + %.1f); "
-                "looks code plane %.1f, zeroing %.1f, cells %.1f (threads busy %.1f + %.1f) ms\n",
-                r.plZero, r.plCells, r.plBusy0, r.plBusy1, r.lkPlane, r.lkZero, r.lkCells, r.lkBusy0, r.lkBusy1);
+    std::printf("           wall time of the fills (each thread zeroes the gaps around its cells): plain cells %.1f "
+                "(threads busy %.1f + %.1f); looks code plane %.1f, cells %.1f (threads busy %.1f + %.1f), "
+                "of which zeroing the gaps (against a fill that zeroes nothing) %.1f ms\n",
+                r.plCells, r.plBusy0, r.plBusy1, r.lkPlane, r.lkCells, r.lkBusy0, r.lkBusy1, r.lkZero);
     if (r.looksRef > 0) {
         std::printf("           looks the straightforward way (per pixel, one core): %.1f ms\n", r.looksRef);
         std::printf("           looks on one core in CPU time, without pages: per piece (the shadow) %.1f, "
@@ -516,16 +506,18 @@ void RunFillsOnly(int rounds)
     CreateMasksForVoronoiStyle(p, jigs, masks);
     std::vector<OMyImage> images;
     BuildPieceImages(*picture, *masks, jigs, p.TotalTileNum, true, 1, true, images);
-    std::vector<double> plain, looks, gaps, extra, plainCpu, looksCpu, piece, cells, zero, codes, busy0, busy1;
+    std::vector<double> plain, looks, whole, bare, extra, plainCpu, looksCpu, piece, cells, zero, codes, busy0, busy1;
     for (int i = 0; i < rounds; ++i) {
         FillTimes pt, lt;
-        plain.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, false, &pt));
-        looks.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, true, &lt));
-        FillTimes gt;
-        gaps.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, true, &gt, true));
+        plain.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, Fill::Plain, &pt));
+        looks.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, Fill::Looks, &lt));
+        FillTimes wt, gt;
+        whole.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, Fill::Looks, &wt, Zero::WholePage));
+        bare.push_back(FillPages(jigs, images, *masks, p.TotalTileNum, true, Fill::Looks, &gt, Zero::None));
+        zero.push_back(wt.zero);
         extra.push_back(looks.back() - plain.back());
         plainCpu.push_back(pt.cpu), looksCpu.push_back(lt.cpu);
-        zero.push_back(lt.zero), codes.push_back(lt.plane), busy0.push_back(lt.busy[0]), busy1.push_back(lt.busy[1]);
+        codes.push_back(lt.plane), busy0.push_back(lt.busy[0]), busy1.push_back(lt.busy[1]);
         double a = 0, b = 0;
         TimeLooksOnOneCore(jigs, images, *masks, p.TotalTileNum, true, &a, &b);
         piece.push_back(a), cells.push_back(b);
@@ -534,11 +526,12 @@ void RunFillsOnly(int rounds)
     std::printf("2560x1920 level 0 with rotation, %d pieces, %d rounds: median (least)\n", p.TotalTileNum, rounds);
     std::printf("  fills wall: plain %.1f (%.1f), looks %.1f (%.1f), extra %.1f (%.1f) ms\n", Median(plain),
                 best(plain), Median(looks), best(looks), Median(extra), best(extra));
-    std::printf("  looks zeroing only the gaps between cells (every cell byte is the baker's): %.1f (%.1f) ms\n",
-                Median(gaps), best(gaps));
+    std::printf("  looks with each page zeroed whole first on one thread (the former way): %.1f (%.1f) ms, of which "
+                "zeroing %.1f; looks zeroing nothing: %.1f (%.1f) ms\n",
+                Median(whole), best(whole), Median(zero), Median(bare), best(bare));
     std::printf("  fills CPU, all threads: plain %.1f (%.1f), looks %.1f (%.1f) ms; looks' threads busy %.1f + %.1f, "
-                "zeroing %.1f, code plane %.1f ms\n", Median(plainCpu), best(plainCpu), Median(looksCpu),
-                best(looksCpu), Median(busy0), Median(busy1), Median(zero), Median(codes));
+                "code plane (every core) %.1f ms\n", Median(plainCpu), best(plainCpu), Median(looksCpu), best(looksCpu),
+                Median(busy0), Median(busy1), Median(codes));
     std::printf("  looks on one core in CPU time: per piece %.1f (%.1f), cells %.1f (%.1f) ms\n", Median(piece),
                 best(piece), Median(cells), best(cells));
 }

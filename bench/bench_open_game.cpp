@@ -20,8 +20,9 @@
 //   piece images         cut out and embossed
 //   rest of the read     draw order, pockets
 //   atlas packing        the strips placed on pages
-//   atlas filling        the cells made band by band in the upload buffer
-//   atlas upload         the pages made by GL, the bands handed to it
+//   atlas filling        the cells made band by band into the atlas's buffer
+//   atlas upload         the piece images dropped to their hit masks (in the
+//                        game), then the pages made by GL from the buffer
 //   thumbnail texture    the picture at half size, uploaded
 //   mask packing         the mask packed into its saved-game form
 //   trim, first frame    freed memory returned; the first frame drawn and finished
@@ -32,10 +33,17 @@
 // --against NAME=VALUE alternates each start with one that has the variable
 // set and prints both (ZIVRA_NO_GL_PRELOAD=1: without the GL driver loaded
 // ahead; ZIVRA_NO_HUGE_PAGES=1: the driver's textures and the atlas's buffers on
-// 4 KB pages; a comparison within one run, where the machine's load is alike).
+// 4 KB pages; ZIVRA_VIEW_BLIT=1: the frame blitted to the window, whose
+// shaders Mesa compiles anew at every start; a comparison within one run,
+// where the machine's load is alike).
+//
+// Mesa keeps the shaders it compiles in its cache (~/.cache/mesa_shader_cache)
+// from one start to the next, so the figures are those of a warm cache, as
+// every start but a player's very first one has it (and the first after a
+// Mesa upgrade). --cold-shader-cache gives each start an empty cache of its own.
 //
 // usage: bench_open_game [REPEATS] [--quick] [--game PATH] [--screen WxH] [--no-splash]
-//                        [--against NAME=VALUE]
+//                        [--against NAME=VALUE] [--cold-shader-cache]
 #include "game_process.h"
 #include "support.h"
 
@@ -250,15 +258,20 @@ struct TAgainst {
 // medians come second (alternating keeps a busy machine's drift out of the
 // comparison).
 bool Measure(const std::string& title, const std::string& gameBin, const std::string& game, bool splash,
-             int starts, const std::string& dir, const TAgainst& against)
+             int starts, const std::string& dir, const TAgainst& against, bool coldShaderCache)
 {
     std::vector<TRun> runs, againstRuns;
+    static int caches = 0;
     for (int r = 0; r < starts; ++r) {
         for (int side = 0; side < (against.name.empty() ? 1 : 2); ++side) {
             if (side == 1)
                 setenv(against.name.c_str(), against.value.c_str(), 1);
+            if (coldShaderCache)  // a folder not there yet: Mesa makes it empty
+                setenv("MESA_SHADER_CACHE_DIR", (dir + "/shader-cache-" + std::to_string(++caches)).c_str(), 1);
             TRun run;
             const bool ok = OneStart(gameBin, game, splash, dir, &run);
+            if (coldShaderCache)
+                unsetenv("MESA_SHADER_CACHE_DIR");
             if (side == 1)
                 unsetenv(against.name.c_str());
             if (!ok) {
@@ -312,7 +325,7 @@ void PrintRuns(const std::string& title, const std::vector<TRun>& runs, bool spl
 int main(int argc, char** argv)
 {
     std::string gameBin = SelfDir() + "/../bin/zivra-jigsaw", screen = "1920x1080";
-    bool splash = true;
+    bool splash = true, coldShaderCache = false;
     TAgainst against;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
@@ -323,6 +336,8 @@ int main(int argc, char** argv)
             screen = argv[++i];
         else if (a == "--no-splash")
             splash = false;
+        else if (a == "--cold-shader-cache")
+            coldShaderCache = true;
         else if (a == "--against" && i + 1 < argc && std::strchr(argv[i + 1], '=')) {
             const std::string v = argv[++i];
             against = {v.substr(0, v.find('=')), v.substr(v.find('=') + 1)};
@@ -344,11 +359,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not write the settings\n");
         return 1;
     }
-    std::printf("open a game: %s screen, %d pieces, %s%s\nrenderer: %s\n", screen.c_str(), pieces,
-                gameBin.c_str(), splash ? "" : " --no-splash", renderer.c_str());
+    std::printf("open a game: %s screen, %d pieces, %s%s\nrenderer: %s\nshader cache: %s\n", screen.c_str(),
+                pieces, gameBin.c_str(), splash ? "" : " --no-splash", renderer.c_str(),
+                coldShaderCache ? "cold (an empty one at every start)" : "warm (Mesa's own, kept between starts)");
     const std::string jigsaw = game.substr(0, game.rfind('.')) + ".zjg";
-    if (!Measure("the saved game", gameBin, game, splash, starts, dir, against) ||
-        !Measure("the jigsaw it was cut from, cut anew", gameBin, jigsaw, splash, starts, dir, against))
+    if (!Measure("the saved game", gameBin, game, splash, starts, dir, against, coldShaderCache) ||
+        !Measure("the jigsaw it was cut from, cut anew", gameBin, jigsaw, splash, starts, dir, against,
+                 coldShaderCache))
         return 1;
     std::printf("load average before %s, after %s\n", loadBefore.c_str(), LoadAverage().c_str());
     std::system(("rm -rf '" + dir + "'").c_str());

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 constexpr size_t kHugePageBytes = size_t(2) << 20;  // x86-64's transparent huge page
 constexpr size_t kHugeBlockMin = size_t(4) << 20;   // smaller blocks stay as asked
@@ -44,8 +45,9 @@ void HugeBlocks_Enable(bool on);  // for the rest of the run
 bool HugeBlocks_Enabled();
 
 // For big short-lived buffers of our own that are written once right after
-// they are made (the atlas's bands): a std::vector allocator through
-// posix_memalign, so that in the game such a buffer is a huge block too.
+// they are made (the atlas's pages before GL takes them, the mask's code
+// plane): a std::vector allocator through posix_memalign, so that in the
+// game such a buffer is a huge block too.
 template <typename T>
 struct THugeBlockAllocator {
     using value_type = T;
@@ -60,6 +62,18 @@ struct THugeBlockAllocator {
         return static_cast<T*>(p);
     }
     void deallocate(T* p, size_t) noexcept { std::free(p); }
+    // resize(n) leaves new elements as they come (the buffer's writer fills
+    // every byte); assign(n, v) and the like still set them.
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... A>
+    void construct(U* p, A&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
     template <typename U>
     bool operator==(const THugeBlockAllocator<U>&) const noexcept { return true; }
 };

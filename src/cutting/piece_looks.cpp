@@ -1,7 +1,10 @@
 // The eased outline and the shadow of a piece, from its image's alpha.
 #include "cutting/piece_looks.h"
 
+#include "base/run_threads.h"
+
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <climits>
 #include <cassert>
@@ -252,32 +255,47 @@ void TransposeBytes(const uint8_t* src, size_t srcStride, int w, int h, uint8_t*
 
 }  // namespace
 
-void TCodePlane::From(const OMyImage& masks)
+namespace {
+
+// Byte 2 of every pixel of row y of the mask into d.
+void CodeRow(const OMyImage& masks, int y, uint8_t* d)
+{
+    const int W = masks.W;
+    const uint8_t* s = MyImageGetLineXY(masks, 0, y);
+    int x = 0;
+#if defined(__SSE2__)
+    if (masks.iBPP == 4) {
+        const __m128i low = _mm_set1_epi32(0xFF);
+        for (; x + 16 <= W; x += 16) {
+            const __m128i* q = reinterpret_cast<const __m128i*>(s + ptrdiff_t(x) * 4);
+            const __m128i c0 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q), 16), low);
+            const __m128i c1 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 1), 16), low);
+            const __m128i c2 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 2), 16), low);
+            const __m128i c3 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 3), 16), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
+                             _mm_packus_epi16(_mm_packs_epi32(c0, c1), _mm_packs_epi32(c2, c3)));
+        }
+    }
+#endif
+    for (; x < W; ++x)
+        d[x] = s[ptrdiff_t(x) * masks.iBPP + 2];
+}
+
+}  // namespace
+
+void TCodePlane::From(const OMyImage& masks, int threads)
 {
     W = masks.W;
     H = masks.H;
-    codes.resize(size_t(W) * size_t(H));
-    for (int y = 0; y < H; ++y) {
-        const uint8_t* s = MyImageGetLineXY(masks, 0, y);
-        uint8_t* d = codes.data() + size_t(y) * size_t(W);
-        int x = 0;
-#if defined(__SSE2__)
-        if (masks.iBPP == 4) {
-            const __m128i low = _mm_set1_epi32(0xFF);
-            for (; x + 16 <= W; x += 16) {
-                const __m128i* q = reinterpret_cast<const __m128i*>(s + ptrdiff_t(x) * 4);
-                const __m128i c0 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q), 16), low);
-                const __m128i c1 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 1), 16), low);
-                const __m128i c2 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 2), 16), low);
-                const __m128i c3 = _mm_and_si128(_mm_srli_epi32(_mm_loadu_si128(q + 3), 16), low);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x),
-                                 _mm_packus_epi16(_mm_packs_epi32(c0, c1), _mm_packs_epi32(c2, c3)));
-            }
-        }
-#endif
-        for (; x < W; ++x)
-            d[x] = s[ptrdiff_t(x) * masks.iBPP + 2];
-    }
+    codes.resize(size_t(W) * size_t(H));  // every byte written below: not zeroed first
+    std::atomic<int> nextBand{0};
+    constexpr int kBandRows = 64;
+    const int bands = (H + kBandRows - 1) / kBandRows;
+    RunOnThreads(std::clamp(threads, 1, std::max(1, bands)), [&] {
+        for (int b = nextBand++; b < bands; b = nextBand++)
+            for (int y = b * kBandRows; y < std::min(H, (b + 1) * kBandRows); ++y)
+                CodeRow(masks, y, codes.data() + size_t(y) * size_t(W));
+    });
 }
 
 void TShadowBlockers::Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const
@@ -1136,5 +1154,39 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);
         }
 #endif
+    }
+}
+
+// ---- The atlas's blocks -----------------------------------------------------------------
+
+void ZeroAtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH,
+                        int tailW, uint8_t* blockTop, size_t stride)
+{
+    copies = std::clamp(copies, 0, 4);
+    int x0[5], x1[5], cw[5], ch[5];
+    for (int r = 0; r < copies; ++r) {
+        // Copy r's span: up to the next copy, the last one to the block's end.
+        x0[r] = r * pitch;
+        x1[r] = r + 1 < copies ? x0[r] + pitch : blockW;
+        cw[r] = std::clamp(cellW[r], 0, std::max(0, x1[r] - x0[r]));
+        ch[r] = std::clamp(cellH[r], 0, shelfH);
+    }
+    // The shelf's end right of the block: a span with no cell.
+    x0[copies] = blockW, x1[copies] = blockW + std::max(0, tailW), cw[copies] = 0, ch[copies] = 0;
+    for (int v = 0; v < shelfH; ++v) {
+        uint8_t* d = blockTop + size_t(v) * stride;
+        // Each span's part beside or below its cell, neighbours run together.
+        int a = 0, b = 0;
+        for (int r = 0; r <= copies; ++r) {
+            const int from = v < ch[r] ? x0[r] + cw[r] : x0[r], to = x1[r];
+            if (from >= to)
+                continue;
+            if (from != b) {
+                ZeroPixels(d + size_t(a) * 4, b - a);
+                a = from;
+            }
+            b = to;
+        }
+        ZeroPixels(d + size_t(a) * 4, b - a);
     }
 }

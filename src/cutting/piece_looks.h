@@ -80,8 +80,9 @@ void BakeShadowedCell(const OMyImage& img, int cellW, int r, int w, int h, const
 struct TCodePlane {
     std::vector<uint8_t, THugeBlockAllocator<uint8_t>> codes;  // rows of W bytes (made once per atlas: huge pages)
     int W = 0, H = 0;
-    // Byte 2 of every pixel of the cutter's mask image.
-    void From(const OMyImage& masks);
+    // Byte 2 of every pixel of the cutter's mask image, its rows shared out
+    // over `threads` threads.
+    void From(const OMyImage& masks, int threads = 1);
 };
 
 // Where a piece's shadow may not fall, for one turn: on pixels of the
@@ -139,3 +140,15 @@ private:
     const TCodePlane* mCodesOf = nullptr;
     int mCodesX = 0, mCodesY = 0, mCodesW = 0, mCodesH = 0;
 };
+
+// ---- The atlas's blocks -----------------------------------------------------------------
+// A piece's cells lie side by side in its block on a shelf of an atlas page:
+// copy r's cell (cellW[r] x cellH[r], at most pitch x shelfH) at (r * pitch, 0)
+// from the block's top left, the last copy's span reaching to blockW. Every
+// byte of a cell is the baker's; ZeroAtlasBlockGaps zeroes the rest of the
+// block's share of its shelf in RGBA pixels at blockTop (rows `stride` bytes
+// apart): beside each cell and below it down to the shelf's foot (shelfH
+// rows), and `tailW` columns right of the block (the shelf's end, for its
+// last block). Nothing else is written.
+void ZeroAtlasBlockGaps(const int cellW[], const int cellH[], int copies, int pitch, int blockW, int shelfH,
+                        int tailW, uint8_t* blockTop, size_t stride);

@@ -7,6 +7,7 @@
 #include "field/field_win.h"
 #include "field/tools.h"
 #include "model/edge_pieces.h"
+#include "model/game_cut.h"
 #include "cutting/piece_images.h"
 #include "cutting/piece_looks.h"
 #include "model/game_picture.h"
@@ -24,6 +25,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -854,9 +856,11 @@ std::vector<TPlacement> PackItems(const std::vector<TPackItem>& items, int side,
     return out;
 }
 
-// A piece's cells into the page buffer: each turned copy eased over its shadow.
-void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, const TCodePlane& plane,
-                OCellBaker& baker, TShadowBlockers& blockers)
+// A piece's cells into the page buffer, each turned copy eased over its
+// shadow, and the rest of the block's share of its shelf zeroed (shelfH
+// rows; tailW more columns right of the block when it ends its shelf).
+void WriteCells(const TPlacement& pl, int shelfH, int tailW, uint8_t* at, size_t row, bool shadows,
+                const TCodePlane& plane, OCellBaker& baker, TShadowBlockers& blockers)
 {
     const int i = pl.item.piece;
     const OMyImage& img = arPicJigs[size_t(i)];
@@ -868,17 +872,23 @@ void WriteCells(const TPlacement& pl, uint8_t* at, size_t row, bool shadows, con
     const bool strip = PieceStrip(i);
     const int copies = strip ? 4 : 1, cellW = strip ? img.H : img.W;
     baker.SetPiece(img, cellW, w, h, look, shadows);
+    int cw[4], ch[4];
     for (int r = 0; r < copies; ++r) {
         const bool blocked = shadows && ShadowBlockersOf(i, r, plane, blockers);
         baker.Bake(r, blocked ? &blockers : nullptr, at + size_t(r) * size_t(pl.item.pitch) * 4, row);
+        cw[r] = (r % 2 ? h : w) + look.ExtraW();
+        ch[r] = (r % 2 ? w : h) + look.ExtraH();
     }
+    ZeroAtlasBlockGaps(cw, ch, copies, pl.item.pitch, pl.item.w, shelfH, tailW, at, row);
 }
 
-// Placements [first, last) into buf, whose first row is the page's row y0:
-// on every core, each piece's cells written by one thread only, so that the
-// bytes are the same whichever thread writes them.
-void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, int y0, size_t row, bool shadows,
-               const TCodePlane& plane)
+// Placements [first, last) into buf, whose first row is the page's row y0,
+// the buffer's bytes left as they come: on every core, each piece's cells
+// and the gaps around them written by one thread only, so that the bytes
+// are the same whichever thread writes them. shelfH[k] and tailW[k] go
+// with first[k] (WriteCells).
+void FillCells(const TPlacement* first, const TPlacement* last, const int* shelfH, const int* tailW, uint8_t* buf,
+               int y0, size_t row, bool shadows, const TCodePlane& plane)
 {
     const int count = int(last - first);
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
@@ -888,10 +898,29 @@ void FillCells(const TPlacement* first, const TPlacement* last, uint8_t* buf, in
         TShadowBlockers blockers;
         for (int n = next++; n < count; n = next++) {
             const TPlacement& pl = first[n];
-            WriteCells(pl, buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows, plane, baker, blockers);
+            WriteCells(pl, shelfH[n], tailW[n], buf + size_t(pl.y - y0) * row + size_t(pl.x) * 4, row, shadows,
+                       plane, baker, blockers);
         }
     };
     RunOnThreads(threads, worker);
+}
+
+// For each of places [first, last) (whole shelves): its shelf's height and
+// the columns right of it up to the page's side when it ends its shelf.
+void ShelvesOf(const TPlacement* first, const TPlacement* last, int side, std::vector<int>* shelfH,
+               std::vector<int>* tailW)
+{
+    const size_t count = size_t(last - first);
+    shelfH->assign(count, 0);
+    tailW->assign(count, 0);
+    for (size_t a = 0, b = 0; a < count; a = b) {
+        int h = 0;
+        for (b = a; b < count && first[b].page == first[a].page && first[b].y == first[a].y; ++b)
+            h = std::max(h, first[b].item.h);
+        for (size_t k = a; k < b; ++k)
+            (*shelfH)[k] = h;
+        (*tailW)[b - 1] = std::max(0, side - first[b - 1].x - first[b - 1].item.w);
+    }
 }
 
 }  // namespace
@@ -929,59 +958,91 @@ void PieceAtlas_Build()
         PackItems(AtlasItems(side, PieceAtlasP.iExtraW, PieceAtlasP.iExtraH), side, &heights);
     TimelineMark("atlas-packed");
     PieceAtlasP.arEntries.assign(arPicJigs.size(), TAtlasEntry{});
-    // Each page is made in bands of whole shelves (the packing goes down the
-    // page shelf by shelf, each shelf starting where the one above ends), in
-    // one buffer reused from band to band and page to page: zeroed for the
-    // gaps between cells, filled, uploaded into the page's place.
+    // Every page is filled first, in bands of whole shelves (the packing goes
+    // down a page shelf by shelf, each shelf starting where the one above
+    // ends), into one buffer holding the pages one after the other; then the
+    // piece images may go, and only then GL makes the pages from the buffer.
+    // That order matters on virtual machines, where the first touch of memory
+    // fresh from the system costs about 2 ms per MB, one fault at a time for
+    // the whole machine: GL clears each page's storage when it makes it, and
+    // storage made after the piece images are freed takes their memory, which
+    // is no longer fresh; the buffer's own first touches fall on the workers
+    // as they fill it, not on the main thread while the workers wait.
     const auto fail = [] {
         PieceAtlas_Free();  // every piece falls back to its own texture
         PieceAtlasP.pBuiltFrom = arPicJigs.data();
         PieceAtlasP.iBuiltCount = arPicJigs.size();
     };
     const size_t row = size_t(side) * 4;
+    std::vector<size_t> pageAt(heights.size() + 1, 0);  // where each page starts in buf
+    for (size_t p = 0; p < heights.size(); ++p)
+        pageAt[p + 1] = pageAt[p] + row * size_t(std::max(1, heights[p]));
     std::vector<uint8_t, THugeBlockAllocator<uint8_t>> buf;  // written whole at once: huge pages pay
-    TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
-    if (shadows && miMasks && miMasks->HasPixels())
-        plane.From(*miMasks);
-    size_t next = 0;  // places go page by page, shelf by shelf
+    try {
+        buf.resize(pageAt.back());  // every byte is written below: not cleared first
+    } catch (const std::bad_alloc&) {
+        return fail();
+    }
+    {
+        TCodePlane plane;  // what keeps the shadows off the pieces drawn before theirs
+        if (shadows && miMasks && miMasks->HasPixels())
+            plane.From(*miMasks, int(std::thread::hardware_concurrency()));
+        std::vector<int> shelfH, tailW;
+        size_t next = 0;  // places go page by page, shelf by shelf
+        for (size_t p = 0; p < heights.size(); ++p) {
+            const int pageH = std::max(1, heights[p]);
+            uint8_t* page = buf.data() + pageAt[p];
+            for (int y0 = 0; y0 < pageH;) {
+                // Whole shelves from y0 on, while they start within the band's rows.
+                size_t end = next;
+                int y1 = y0;
+                while (end < places.size() && places[end].page == int(p) &&
+                       (end == next || places[end].y < y0 + std::max(1, iAtlasBandRows))) {
+                    const int shelfY = places[end].y;
+                    for (; end < places.size() && places[end].page == int(p) && places[end].y == shelfY; ++end)
+                        y1 = std::max(y1, shelfY + places[end].item.h);
+                }
+                if (end == next) {
+                    y1 = pageH;  // an empty page (nothing placed)
+                    std::memset(page + row * size_t(y0), 0, row * size_t(y1 - y0));
+                }
+                for (size_t k = next; k < end; ++k) {
+                    const TPlacement& pl = places[k];
+                    PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
+                }
+                ShelvesOf(places.data() + next, places.data() + end, side, &shelfH, &tailW);
+                FillCells(places.data() + next, places.data() + end, shelfH.data(), tailW.data(),
+                          page + row * size_t(y0), y0, row, shadows, plane);
+                TimelineMark("atlas-band-filled");
+                next = end;
+                y0 = y1;
+            }
+        }
+    }
+    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
+                                       [](const TAtlasEntry& e) { return e.page >= 0; });
+    // Pieces that all found a place may lose their pixels: before GL makes
+    // the pages when they can be made again from the picture and the mask
+    // should GL refuse a page, else once the pages are there.
+    const bool lean = FieldP.bLeanAfterOpen && allPlaced;
+    const bool dropFirst = lean && miJigs && miJigs->HasPixels() && miMasks && miMasks->HasPixels();
+    if (dropFirst)
+        DropPieceImagePixels();
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
-        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, nullptr, TexFilter::Nearest);
-        if (tex == 0)
+        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data() + pageAt[p], TexFilter::Nearest);
+        if (tex == 0) {
+            if (dropFirst) {  // the pieces draw from their own images again
+                buf = {};
+                CopyJigsToTextures(true, OptP.Visual_EmbossStyle);
+            }
             return fail();
+        }
         PieceAtlasP.arPages.push_back(tex);
         PieceAtlasP.arPageSizes.push_back(MakeTSize(side, pageH));
         TimelineMark("atlas-page-made");
-        for (int y0 = 0; y0 < pageH;) {
-            // Whole shelves from y0 on, while they start within the band's rows.
-            size_t end = next;
-            int y1 = y0;
-            while (end < places.size() && places[end].page == int(p) &&
-                   (end == next || places[end].y < y0 + std::max(1, iAtlasBandRows))) {
-                const int shelfY = places[end].y;
-                for (; end < places.size() && places[end].page == int(p) && places[end].y == shelfY; ++end)
-                    y1 = std::max(y1, shelfY + places[end].item.h);
-            }
-            if (end == next)
-                y1 = pageH;  // an empty page (nothing placed)
-            buf.assign(row * size_t(y1 - y0), uint8_t(0));
-            for (size_t k = next; k < end; ++k) {
-                const TPlacement& pl = places[k];
-                PieceAtlasP.arEntries[size_t(pl.item.piece)] = {int16_t(p), pl.x, pl.y, pl.item.pitch};
-            }
-            FillCells(places.data() + next, places.data() + end, buf.data(), y0, row, shadows, plane);
-            TimelineMark("atlas-band-filled");
-            if (!GLUploadRectRgba(tex, 0, y0, side, y1 - y0, buf.data()))
-                return fail();
-            TimelineMark("atlas-band-uploaded");
-            next = end;
-            y0 = y1;
-        }
     }
-    // Only pieces that found a place in a page may lose their pixels.
-    const bool allPlaced = std::all_of(PieceAtlasP.arEntries.begin(), PieceAtlasP.arEntries.end(),
-                                       [](const TAtlasEntry& e) { return e.page >= 0; });
-    if (FieldP.bLeanAfterOpen && allPlaced)
+    if (lean && !dropFirst)
         DropPieceImagePixels();
 }
 

@@ -48,6 +48,7 @@ struct TFieldGL {
     uint32_t defaultFbo = 0;             // the view's framebuffer (the context's default)
     int iMaxTexSize = 0;                 // largest rectangle texture side
     uint32_t plainProgram = 0;           // fragment program drawing render buffers' texels as they are; 0: none
+    bool bBlitToView = false;            // the screen buffer reaches the view by a blit even with the program
     int iTargetW = 0, iTargetH = 0;      // size of the current target, pixels
     int8_t iCpuBlendExact = -1;          // RenderBufCpuBlendExact's answer; -1: not asked yet
     std::string sRenderer, sVersion;     // GL_RENDERER, GL_VERSION

@@ -8,6 +8,16 @@
 #include "model/undo.h"
 #include "platform/platform.h"
 
+#include "base/run_threads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 TJigParams JigP;
 std::vector<TJig> Jigs;
 std::vector<TSortedJig> SortedJigs;
@@ -54,6 +64,39 @@ constexpr size_t kNoHitMask = SIZE_MAX;  // arStart of an image that had no pixe
 
 }  // namespace
 
+namespace {
+
+// Row y of img as hit bits (a pixel whose alpha is not 0), into the zeroed words at bits.
+void HitRow(const OMyImage& img, int y, uint64_t* bits)
+{
+    int x = 0;
+    if (!img.bAlpha) {
+        for (; x < img.W; ++x)
+            bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
+        return;
+    }
+    const uint8_t* a = MyImageGetLineXY(img, 0, y);
+#if defined(__SSE2__)
+    if (img.iBPP == 4) {
+        // Sixteen pixels a step: their alpha bytes packed, compared with 0.
+        const __m128i zero = _mm_setzero_si128();
+        for (; x + 16 <= img.W; x += 16) {
+            const __m128i* q = reinterpret_cast<const __m128i*>(a + ptrdiff_t(x) * 4);
+            const __m128i a0 = _mm_srli_epi32(_mm_loadu_si128(q), 24), a1 = _mm_srli_epi32(_mm_loadu_si128(q + 1), 24);
+            const __m128i a2 = _mm_srli_epi32(_mm_loadu_si128(q + 2), 24), a3 = _mm_srli_epi32(_mm_loadu_si128(q + 3), 24);
+            const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
+            const unsigned set = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, zero))) & 0xFFFFu;
+            bits[size_t(x) >> 6] |= uint64_t(set) << (x & 63);
+        }
+    }
+#endif
+    for (a += ptrdiff_t(x) * img.iBPP + 3; x < img.W; ++x, a += img.iBPP)
+        if (*a != 0)
+            bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
+}
+
+}  // namespace
+
 void DropPieceImagePixels()
 {
     TJigHitMasks m;
@@ -67,24 +110,22 @@ void DropPieceImagePixels()
         }
     }
     m.arBits.assign(words, 0);
-    for (size_t i = 0; i < arPicJigs.size(); ++i) {
-        OMyImage& img = arPicJigs[i];
-        if (!img.HasPixels())
-            continue;
-        const size_t rowWords = HitWordsPerRow(img.W);
-        for (int y = 0; y < img.H; ++y) {
-            uint64_t* bits = m.arBits.data() + m.arStart[i] + size_t(y) * rowWords;
-            if (!img.bAlpha) {
-                for (int x = 0; x < img.W; ++x)
-                    bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
-                continue;
+    // Every image's words are its own: the images are shared out over the cores.
+    std::atomic<size_t> next{0};
+    constexpr size_t kChunk = 64;
+    const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1,
+                                   int(std::max<size_t>(1, arPicJigs.size() / kChunk)));
+    RunOnThreads(threads, [&] {
+        for (size_t c = next.fetch_add(kChunk); c < arPicJigs.size(); c = next.fetch_add(kChunk))
+            for (size_t i = c; i < std::min(arPicJigs.size(), c + kChunk); ++i) {
+                const OMyImage& img = arPicJigs[i];
+                if (!img.HasPixels())
+                    continue;
+                const size_t rowWords = HitWordsPerRow(img.W);
+                for (int y = 0; y < img.H; ++y)
+                    HitRow(img, y, m.arBits.data() + m.arStart[i] + size_t(y) * rowWords);
             }
-            const uint8_t* a = MyImageGetLineXY(img, 0, y) + 3;
-            for (int x = 0; x < img.W; ++x, a += img.iBPP)
-                if (*a != 0)
-                    bits[size_t(x) >> 6] |= uint64_t(1) << (x & 63);
-        }
-    }
+    });
     // The images share one block: it goes with the last of them.
     for (OMyImage& img : arPicJigs)
         MyImageDropPixels(img);

@@ -256,21 +256,63 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
     }
 }
 
-TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCode)
+TEST(AtlasBake, TheCodePlaneHoldsEachMaskPixelsCodeOnAnyNumberOfThreads)
 {
-    // 21 columns: one block of sixteen and a tail.
-    OMyImage masks(21, 3, true);
+    // 21 columns: one block of sixteen and a tail; rows for bands of 64 and a tail.
+    OMyImage masks(21, 150, true);
     for (int y = 0; y < masks.H; ++y)
         for (int x = 0; x < masks.W; ++x) {
             uint8_t* p = MyImageGetLineXY(masks, x, y);
             p[0] = 128, p[1] = uint8_t(x), p[2] = uint8_t(7 * x + 50 * y), p[3] = 255;
         }
-    TCodePlane plane;
-    plane.From(masks);
-    ASSERT_EQ(plane.codes.size(), size_t(21 * 3));
-    for (int y = 0; y < masks.H; ++y)
-        for (int x = 0; x < masks.W; ++x)
-            EXPECT_EQ(plane.codes[size_t(y) * 21 + size_t(x)], uint8_t(7 * x + 50 * y)) << x << "," << y;
+    for (int threads : {1, 2, 5}) {
+        TCodePlane plane;
+        plane.codes.assign(size_t(21 * 150), 0xEE);  // a plane made before leaves nothing behind
+        plane.From(masks, threads);
+        ASSERT_EQ(plane.codes.size(), size_t(21 * 150));
+        for (int y = 0; y < masks.H; ++y)
+            for (int x = 0; x < masks.W; ++x)
+                ASSERT_EQ(plane.codes[size_t(y) * 21 + size_t(x)], uint8_t(7 * x + 50 * y)) << x << "," << y;
+    }
+}
+
+// The atlas leaves every byte of a cell to the baker and zeroes only the
+// rest of the shelf: painted cells and zeroed gaps must cover a block's
+// shelf space exactly, whatever the turns' sizes, the shelf's height and
+// the shelf's end.
+TEST(AtlasBlocks, TheGapsAndTheCellsCoverTheBlocksShelfExactly)
+{
+    struct Case {
+        const char* name;
+        int copies, pitch, blockW, shelfH, tailW;
+        int cw[4], ch[4];
+    };
+    const Case cases[] = {
+        {"one cell filling its block", 1, 30, 30, 25, 0, {30}, {25}},
+        {"one cell on a taller shelf, ending it", 1, 30, 30, 40, 17, {30}, {25}},
+        {"a strip, wide piece, turns alternating", 4, 40, 160, 40, 0, {38, 29, 38, 29}, {29, 38, 29, 38}},
+        {"a strip on a taller shelf ending it", 4, 40, 160, 52, 9, {35, 22, 35, 22}, {22, 35, 22, 35}},
+        {"a strip of square cells filling the pitch", 4, 24, 96, 24, 3, {24, 24, 24, 24}, {24, 24, 24, 24}},
+        {"an empty cell", 1, 10, 10, 12, 5, {0}, {0}},
+    };
+    for (const Case& c : cases) {
+        const int W = c.blockW + c.tailW;
+        // 0xAA: not yet written; the baker's cells 0x55; gaps must become 0.
+        std::vector<uint8_t> page(size_t(W) * size_t(c.shelfH) * 4 + 64, 0xAA);
+        const size_t stride = size_t(W) * 4;
+        for (int r = 0; r < c.copies; ++r)
+            for (int y = 0; y < c.ch[r]; ++y)
+                std::memset(page.data() + size_t(y) * stride + size_t(r * c.pitch) * 4, 0x55, size_t(c.cw[r]) * 4);
+        ZeroAtlasBlockGaps(c.cw, c.ch, c.copies, c.pitch, c.blockW, c.shelfH, c.tailW, page.data(), stride);
+        for (int y = 0; y < c.shelfH; ++y)
+            for (int x = 0; x < W; ++x) {
+                const int r = std::min(x / c.pitch, c.copies - 1), u = x - r * c.pitch;
+                const bool cell = x < c.blockW && u < c.cw[r] && y < c.ch[r];
+                ASSERT_EQ(page[size_t(y) * stride + size_t(x) * 4], cell ? 0x55 : 0) << c.name << " at " << x << "," << y;
+            }
+        for (size_t k = size_t(W) * size_t(c.shelfH) * 4; k < page.size(); ++k)
+            ASSERT_EQ(page[k], 0xAA) << c.name << ": written past the shelf";
+    }
 }
 
 // The atlas's blur works sixteen pixels at a time with a multiply for the

@@ -3,7 +3,9 @@
 #include "field_fixture.h"
 
 #include "field/compose.h"
+#include "cutting/cutting.h"
 #include "model/edge_pieces.h"
+#include "model/game_cut.h"
 #include "cutting/piece_looks.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -294,4 +296,61 @@ TEST(FieldFrame, ALeanGameDrawsWhatAFullOneDoesAndItsPiecesStillTakeTheMouse)
     h.Drag(from, to);
     EXPECT_EQ(Rgb(h.Frame(), to.x(), to.y()), PieceColour(0));
     FieldP.bLeanAfterOpen = false;
+}
+
+// A game opened lean drops its piece images once the atlas holds them. GL
+// refusing a page must not leave pieces with nothing to draw from: they keep
+// their images when the atlas cannot make them again (the grid here has no
+// mask), and get them back, made anew from the picture and the mask, when it
+// dropped them before making the pages (a real cut).
+TEST(FieldFrame, APageGLRefusesLeavesEveryPieceDrawnFromItsOwnImage)
+{
+    for (const bool realCut : {false, true}) {
+        FieldHarness h;
+        const int maxTex = FieldGL.iMaxTexSize;
+        h.Open({});
+        if (realCut) {
+            const int w = 480, hh = 360;
+            TJigParams p;
+            p.ImageW = w;
+            p.ImageH = hh;
+            p.BorderStyle = 1;
+            p.Rotate = true;
+            FillMaskParams(w, hh, 0, 1);
+            SetJigParamsFromLevel(p, w, hh, 11);
+            std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+            OMyImagePtr masks;
+            SRand(12);
+            ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks), TCutStatus::Done);
+            JigP = p;
+            Jigs = jigs;
+            miMasks = std::move(masks);
+            miJigs = MyImageCreate(w, hh);
+            std::fill(miJigs->Bitmap.begin(), miJigs->Bitmap.end(), uint8_t(90));
+            CopyJigsToTextures(true, 1);
+        }
+        const size_t pieces = arPicJigs.size();
+        ASSERT_GT(pieces, 0u);
+        h.view()->makeCurrent();
+        FieldGL.iMaxTexSize = PieceAtlasP.iPageSide = 1 << 16;  // wider than any GL takes
+        FieldP.bLeanAfterOpen = true;
+        PieceAtlas_Free();
+        PieceAtlas_Build();
+        FieldP.bLeanAfterOpen = false;
+        FieldGL.iMaxTexSize = maxTex;
+        PieceAtlasP.iPageSide = 4096;
+        h.view()->doneCurrent();
+        EXPECT_TRUE(PieceAtlasP.arPages.empty()) << realCut;
+        EXPECT_FALSE(PieceImagePixelsDropped()) << realCut;
+        ASSERT_EQ(arPicJigs.size(), pieces);
+        for (size_t j = 0; j < pieces; ++j)
+            ASSERT_TRUE(arPicJigs[j].HasPixels()) << realCut << " piece " << j;
+        if (!realCut) {
+            const QImage img = h.Frame();
+            for (int j = 0; j < JigP.TotalTileNum; ++j) {
+                const QPoint c = FieldHarness::PieceCentre(j);
+                EXPECT_EQ(Rgb(img, c.x(), c.y()), PieceColour(j)) << "piece " << j;
+            }
+        }
+    }
 }

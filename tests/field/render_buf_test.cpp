@@ -168,3 +168,81 @@ TEST(RenderBuf, APictureReadsBackAsItWasGivenWhateverOrderTheBufferKeepsItsBytes
         RenderBufFree(rb);
     }
 }
+
+namespace {
+
+// A picture larger than the test's view, opaque and partly clear.
+OMyImage LargeImage(int w, int h)
+{
+    OMyImage img(w, h, true);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = MyImageGetLineXY(img, 0, y);
+        for (int x = 0; x < w; ++x, p += 4) {
+            p[0] = uint8_t(x * 7 + y);
+            p[1] = uint8_t(y * 3);
+            p[2] = uint8_t(x ^ y);
+            p[3] = uint8_t((x / 5 + y / 3) % 4 == 0 ? 90 : 255);
+        }
+    }
+    return img;
+}
+
+// The view after the screen buffer src has been copied to it over a plain
+// background, as a frame ends; by a blit or through the plain program.
+std::vector<uint8_t> CopiedToView(const RENDER_BUF& src, int vw, int vh, int w, bool blit)
+{
+    BeginViewTarget(vw, vh);
+    GLClearRect(0, 0, vw, vh, vh, 10, 20, 30);
+    const bool was = FieldGL.bBlitToView;
+    FieldGL.bBlitToView = blit;
+    RenderBufCopyToView(src, w, vh);
+    GLBatch_Flush();
+    FieldGL.bBlitToView = was;
+    return GLReadPixels(0, 0, vw, vh, vh);
+}
+
+}  // namespace
+
+TEST(RenderBuf, TheScreenBufferReachesTheViewAsItIsThroughTheProgramAsByABlit)
+{
+    FieldHarness h;
+    h.view()->makeCurrent();
+    ASSERT_TRUE(FieldGL_Ready());
+    if (FieldGL.plainProgram == 0 || !FieldGL.ex)
+        GTEST_SKIP() << "no fragment programs or no blits in this context";
+    const int vw = h.view()->deviceW(), vh = h.view()->deviceH();
+    struct TCase {
+        const char* name;
+        OMyImage img;
+        int w;  // the width copied
+    };
+    const TCase cases[] = {
+        {"a buffer smaller than the view", SourceImage(), vw},
+        {"a buffer larger than the view", LargeImage(vw + 37, vh + 23), vw},
+        {"only a part of the view's width", LargeImage(vw + 37, vh + 23), vw / 2 + 3},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RENDER_BUF src;
+        RenderBufInit(src);
+        ASSERT_TRUE(RenderBufFromImage(src, c.img));
+        const std::vector<uint8_t> program = CopiedToView(src, vw, vh, c.w, false);
+        const std::vector<uint8_t> blit = CopiedToView(src, vw, vh, c.w, true);
+        EXPECT_TRUE(program == blit);
+        int bad = 0;
+        for (int y = 0; y < vh; ++y)
+            for (int x = 0; x < vw; ++x) {
+                const uint8_t* p = program.data() + (size_t(y) * size_t(vw) + size_t(x)) * 4;
+                int want[3] = {10, 20, 30};
+                if (x < std::min(c.w, c.img.W) && y < c.img.H) {
+                    const uint8_t* s = MyImageGetLineXY(c.img, x, y);
+                    for (int k = 0; k < 3; ++k)
+                        want[k] = (s[k] * s[3] + 127) / 255;
+                }
+                for (int k = 0; k < 3; ++k)
+                    bad += p[k] != want[k];
+            }
+        EXPECT_EQ(bad, 0);
+        RenderBufFree(src);
+    }
+}
