@@ -311,20 +311,7 @@ TEST(FieldFrame, APageGLRefusesLeavesEveryPieceDrawnFromItsOwnImage)
         h.Open({});
         if (realCut) {
             const int w = 480, hh = 360;
-            TJigParams p;
-            p.ImageW = w;
-            p.ImageH = hh;
-            p.BorderStyle = 1;
-            p.Rotate = true;
-            FillMaskParams(w, hh, 0, 1);
-            SetJigParamsFromLevel(p, w, hh, 11);
-            std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
-            OMyImagePtr masks;
-            SRand(12);
-            ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks), TCutStatus::Done);
-            JigP = p;
-            Jigs = jigs;
-            miMasks = std::move(masks);
+            UseRealCut(w, hh, 11);
             miJigs = MyImageCreate(w, hh);
             std::fill(miJigs->Bitmap.begin(), miJigs->Bitmap.end(), uint8_t(90));
             CopyJigsToTextures(true, 1);

@@ -1,5 +1,6 @@
 #include "field_fixture.h"
 
+#include "cutting/cutting.h"
 #include "files/files.h"
 #include "model/game_state.h"
 #include "model/play_rules.h"
@@ -20,6 +21,24 @@ void BuildFieldGrid(const TGridSpec& s)
     BuildGridJigsaw(s);
     miJigs = MyImageCreate(JigP.ImageW, JigP.ImageH);
     std::fill(miJigs->Bitmap.begin(), miJigs->Bitmap.end(), uint8_t(200));
+}
+
+void UseRealCut(int w, int h, int level)
+{
+    TJigParams p;
+    p.ImageW = w;
+    p.ImageH = h;
+    p.BorderStyle = 1;
+    p.Rotate = true;
+    FillMaskParams(w, h, 0, 1);
+    SetJigParamsFromLevel(p, w, h, level);
+    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
+    OMyImagePtr masks;
+    SRand(12);
+    ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks), TCutStatus::Done);
+    JigP = p;
+    Jigs = jigs;
+    miMasks = std::move(masks);
 }
 
 void MakeField(const TGridSpec& spec)

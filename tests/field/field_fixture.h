@@ -25,6 +25,9 @@ void BuildFieldGrid(const TGridSpec& spec);
 // The window list and the tools as start-up makes them, without a view, over
 // an 800 x 600 view with the grid jigsaw open.
 void MakeField(const TGridSpec& spec = {});
+// A real cut of a w x h picture (round style, frame, rotation, `level`,
+// seed 12) as the game's pieces and mask: JigP, Jigs and miMasks.
+void UseRealCut(int w, int h, int level);
 
 // The recorder of the GUI tests: it also passes redraw requests to the field,
 // as the window's platform does.

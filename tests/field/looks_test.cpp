@@ -156,21 +156,7 @@ TEST(PieceLooks, AShadowFallsOnAPieceBelowButNeverWithinItsOwnGroup)
 // around) it must allow exactly the pixels the pixel-by-pixel map allows.
 TEST(PieceLooks, TheAtlasBlockersAllowWhatTheAllowedMapAllowsOnARealCut)
 {
-    const int w = 480, h = 360;
-    TJigParams p;
-    p.ImageW = w;
-    p.ImageH = h;
-    p.BorderStyle = 1;
-    p.Rotate = true;
-    FillMaskParams(w, h, 0, 1);
-    SetJigParamsFromLevel(p, w, h, 11);
-    std::vector<TJig> jigs(size_t(p.TotalTileNum) + 1);
-    OMyImagePtr masks;
-    SRand(12);
-    ASSERT_EQ(CreateMasksForVoronoiStyle(p, jigs, masks), TCutStatus::Done);
-    JigP = p;
-    Jigs = jigs;
-    miMasks = std::move(masks);
+    UseRealCut(480, 360, 11);
     const TShadowLook& look = kShadowLook;
     std::vector<uint8_t> allowed;
     TCodePlane plane;
