@@ -12,7 +12,8 @@
 // as the field does when a game opens (both cores; each thread writes every
 // byte of its cells and zeroes the gaps around them, nothing else clears a page):
 // "plain" the premultiplied copy of every turned copy the atlas must make
-// anyway, "looks" every turned copy eased and baked over its shadow, "extra"
+// anyway (RGBA), "looks" every turned copy eased and baked over its shadow
+// (BGRA, as the field's pages keep them), "extra"
 // the difference and "extra%" its share of the total. With rotation on the
 // lines below give the fills' CPU time over all threads (steadier than the
 // wall time on a busy machine), the straightforward per-pixel reference
@@ -197,7 +198,7 @@ double FillPages(const std::vector<TJig>& jigs, const std::vector<OMyImage>& ima
     auto worker = [&]() {
         const int me = started++;
         const double b0 = ThreadCpuMs();
-        OCellBaker baker;
+        OCellBaker baker(TTexelOrder::Bgra);  // as the field's pages keep them
         TShadowBlockers b;
         for (size_t n = first + size_t(next++); n < end; n = first + size_t(next++)) {
             const Cell& c = cells[n];
@@ -277,7 +278,7 @@ void TimeLooksOnOneCore(const std::vector<TJig>& jigs, const std::vector<OMyImag
 {
     TCodePlane plane;
     plane.From(masks);
-    OCellBaker baker;
+    OCellBaker baker(TTexelOrder::Bgra);
     TShadowBlockers b;
     std::vector<uint8_t> cell;
     // The least disturbed of five passes each: the machine is shared.

@@ -798,6 +798,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     const int dw = odd ? mH : mW, dh = odd ? mW : mH;
     const int cw = dw + look.ExtraW(), ch = dh + look.ExtraH();
     const int m = look.Margin(), sw = mW + 2 * m, sh = mH + 2 * m;
+    const bool bgra = mBgra;
     const int th = odd ? sw : sh;                              // the turned shadow's rows
     const int uS0 = look.offsetX - m, vS0 = look.offsetY - m;  // cell pixel (u, v) shows turned shadow (u - uS0, v - vS0)
     const int x0 = r * mCellW;
@@ -1112,7 +1113,12 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 // t = c a + 128, then (t + (t >> 8)) >> 8, which is (t * 257) >> 16.
                 const __m128i l = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(spread[g], zero)), k128);
                 const __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(spread[g], zero)), k128);
-                const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(l, k257), _mm_mulhi_epu16(h, k257));
+                __m128i lo16 = _mm_mulhi_epu16(l, k257), hi16 = _mm_mulhi_epu16(h, k257);
+                if (bgra) {  // red and blue change places, two pixels to a register
+                    lo16 = _mm_shufflehi_epi16(_mm_shufflelo_epi16(lo16, _MM_SHUFFLE(3, 0, 1, 2)), _MM_SHUFFLE(3, 0, 1, 2));
+                    hi16 = _mm_shufflehi_epi16(_mm_shufflelo_epi16(hi16, _MM_SHUFFLE(3, 0, 1, 2)), _MM_SHUFFLE(3, 0, 1, 2));
+                }
+                const __m128i rgb = _mm_packus_epi16(lo16, hi16);
                 out[g] = _mm_or_si128(_mm_and_si128(rgb, rgbMask), words[g]);
             }
             if (full) {
@@ -1148,7 +1154,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
                 const uint8_t* s = src + ptrdiff_t(u) * 4;
                 for (int c = 0; c < 3; ++c) {
                     const unsigned t = s[c] * a + 128;
-                    o[c] = uint8_t((t + (t >> 8)) >> 8);
+                    o[bgra ? 2 - c : c] = uint8_t((t + (t >> 8)) >> 8);
                 }
             }
             o[3] = uint8_t(a + (sv * (255u - a) + 127u) / 255u);

@@ -99,14 +99,20 @@ struct TShadowBlockers {
     void Row(int r, int v, ptrdiff_t* off, ptrdiff_t* step, int* lo, int* hi) const;
 };
 
+// The order of a cell's colour bytes: RGBA, or BGRA (the order a software
+// renderer samples on its fast path; alpha last in both).
+enum class TTexelOrder { Rgba, Bgra };
+
 class OCellBaker {
 public:
+    explicit OCellBaker(TTexelOrder order = TTexelOrder::Rgba) : mBgra(order == TTexelOrder::Bgra) {}
     // The piece whose cells follow: its image (squares cellW wide), its
     // upright box w x h; with `shadow` its shadow is made for `look`.
     void SetPiece(const OMyImage& img, int cellW, int w, int h, const TShadowLook& look, bool shadow);
     // Turned copy r into its cell at dst (rows `stride` bytes apart): what
     // BakeShadowedCell writes with the allowed map of `blockers` (null: the
-    // shadow may fall everywhere). Every byte of the cell is written.
+    // shadow may fall everywhere), in the baker's texel order. Every byte of
+    // the cell is written.
     void Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride);
     // The upright shadow made by SetPiece (empty: none), as MakeShadowAlpha makes it.
     std::vector<uint8_t> Shadow() const;
@@ -115,6 +121,7 @@ private:
     void MakeShadow();
     void CopyCodes(const TShadowBlockers& b, int extra);
 
+    bool mBgra = false;
     const OMyImage* mImg = nullptr;
     int mCellW = 0, mW = 0, mH = 0;
     TShadowLook mLook;

@@ -464,16 +464,16 @@ void DrawJigAt(const TJigPlace& place, int j)
 
 void DrawJig0(int j, int x, int y, int w, int h, int sx, int sy)
 {
-    const OMyImage& img = arPicJigs[size_t(j)];
-    uint32_t tex = img.Texture;
-    if (const TAtlasEntry* e = AtlasEntryOf(j)) {
-        tex = PieceAtlasP.arPages[size_t(e->page)];
-        sx += e->x;
-        sy += e->y;
-    }
     const float white[4] = {1, 1, 1, 1};
     const QuadMode mode = JigAt(j).Sel ? QuadMode::Inverted : QuadMode::Normal;
-    GLBatch_Quad(tex, mode, white, float(x), float(y), float(w), float(h), float(sx), float(sy), float(w), float(h));
+    if (const TAtlasEntry* e = AtlasEntryOf(j)) {
+        const TSize& page = PieceAtlasP.arPageSizes[size_t(e->page)];
+        GLBatch_Quad2D(PieceAtlasP.arPages[size_t(e->page)], page.cx, page.cy, mode, white, float(x), float(y),
+                       float(w), float(h), float(sx + e->x), float(sy + e->y), float(w), float(h));
+        return;
+    }
+    GLBatch_Quad(arPicJigs[size_t(j)].Texture, mode, white, float(x), float(y), float(w), float(h), float(sx),
+                 float(sy), float(w), float(h));
 }
 
 // ---- The carried group -----------------------------------------------------------------------
@@ -894,7 +894,7 @@ void FillCells(const TPlacement* first, const TPlacement* last, const int* shelf
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
     std::atomic<int> next{0};
     auto worker = [&]() {
-        OCellBaker baker;
+        OCellBaker baker(TTexelOrder::Bgra);  // as the pages keep them
         TShadowBlockers blockers;
         for (int n = next++; n < count; n = next++) {
             const TPlacement& pl = first[n];
@@ -1030,7 +1030,7 @@ void PieceAtlas_Build()
         DropPieceImagePixels();
     for (size_t p = 0; p < heights.size(); ++p) {
         const int pageH = std::max(1, heights[p]);
-        const uint32_t tex = GLCreateRectTextureRgba(side, pageH, buf.data() + pageAt[p], TexFilter::Nearest);
+        const uint32_t tex = GLCreateTexture2DBgra(side, pageH, buf.data() + pageAt[p], TexFilter::Nearest);
         if (tex == 0) {
             if (dropFirst) {  // the pieces draw from their own images again
                 buf = {};

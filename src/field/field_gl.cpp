@@ -297,9 +297,10 @@ bool FieldGL_Init(QOpenGLContext* ctx, QSurface* surface)
     if (ctx->format().majorVersion() >= 3 || ctx->hasExtension("GL_EXT_framebuffer_blit") ||
         ctx->hasExtension("GL_ARB_framebuffer_object"))
         FieldGL.ex = ctx->extraFunctions();
-    GLint maxRect = 0;
+    GLint maxRect = 0, max2D = 0;
     gl->glGetIntegerv(GL_MAX_RECTANGLE_TEXTURE_SIZE, &maxRect);
-    FieldGL.iMaxTexSize = maxRect > 0 ? maxRect : 4096;
+    gl->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max2D);
+    FieldGL.iMaxTexSize = std::min(maxRect > 0 ? maxRect : 4096, max2D > 0 ? max2D : 4096);
     FieldGL.sRenderer = reinterpret_cast<const char*>(gl->glGetString(GL_RENDERER));
     FieldGL.sVersion = reinterpret_cast<const char*>(gl->glGetString(GL_VERSION));
     gl->glDisable(GL_DEPTH_TEST);
@@ -477,6 +478,41 @@ bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* r
     return LogGlError() == 0;
 }
 
+uint32_t GLCreateTexture2DBgra(int w, int h, const uint8_t* pixels, TexFilter filter)
+{
+    if (w <= 0 || h <= 0 || !EnsureCurrent())
+        return 0;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    const GLuint tex = NewBoundTexture(GL_TEXTURE_2D, filter);
+    if (tex == 0)
+        return 0;
+    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // The unsized format with BGRA words lets the driver keep them so.
+    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
+    return tex;
+}
+
+std::vector<uint8_t> GLReadTexture2D(uint32_t tex, int w, int h)
+{
+    std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
+    if (tex == 0 || px.empty() || !EnsureCurrent())
+        return px;
+    GLBatch_Flush();
+    QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl->glBindTexture(GL_TEXTURE_2D, tex);
+    gl->glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    return px;
+}
+
 std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h)
 {
     std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
@@ -561,6 +597,13 @@ void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, f
     BatchQuad(tex, GL_TEXTURE_RECTANGLE, mode, colour, x, y, w, h, sx, sy, sw, sh);
 }
 
+void GLBatch_Quad2D(uint32_t tex, int texW, int texH, QuadMode mode, const float colour[4], float x, float y,
+                    float w, float h, float sx, float sy, float sw, float sh)
+{
+    const float iw = 1.0f / float(texW), ih = 1.0f / float(texH);
+    BatchQuad(tex, GL_TEXTURE_2D, mode, colour, x, y, w, h, sx * iw, sy * ih, sw * iw, sh * ih);
+}
+
 void MyImageDrawTexture(const OMyImage& img, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
 {
     GLBatch_Quad(img.Texture, QuadMode::Normal, kWhite, float(x), float(y), float(w), float(h), float(sx),
@@ -614,27 +657,10 @@ void RenderBufInit(RENDER_BUF& rb) { rb = RENDER_BUF{}; }
 
 namespace {
 
-// A render buffer's colour: a 2D texture whose texels are stored BGRA (the
-// unsized format with BGRA words lets the driver keep them so), which is
-// what the software renderer's fast paths want of both the drawn texture and
-// the buffer drawn into. Rendering into a 2D texture needs nothing beyond
-// the framebuffer objects the field already requires.
-GLuint NewBufferTexture(int W, int H)
-{
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    GLBatch_Flush();
-    const GLuint tex = NewBoundTexture(GL_TEXTURE_2D, TexFilter::Nearest);
-    if (tex == 0)
-        return 0;
-    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, W, H, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
-    gl->glBindTexture(GL_TEXTURE_2D, 0);
-    if (LogGlError() != 0) {
-        gl->glDeleteTextures(1, &tex);
-        return 0;
-    }
-    return tex;
-}
+// A render buffer's colour: a 2D texture whose texels are stored BGRA.
+// Rendering into a 2D texture needs nothing beyond the framebuffer objects
+// the field already requires.
+GLuint NewBufferTexture(int W, int H) { return GLCreateTexture2DBgra(W, H, nullptr, TexFilter::Nearest); }
 
 }  // namespace
 

@@ -14,8 +14,9 @@
 // Render buffers are 2D textures kept BGRA and drawn (blended or copied, any
 // scale) through a fragment program that only fetches the texel: the one
 // form Mesa's software renderer draws on its fast path for aligned quads,
-// about three times the speed of its general path. Images and the atlas stay
-// rectangle textures drawn by the fixed-function stage.
+// about three times the speed of its general path. The piece atlas's pages
+// are kept and drawn the same way; images stay rectangle textures drawn by
+// the fixed-function stage.
 //
 // Quads are batched: consecutive quads with the same texture, mode and colour
 // go out in one draw call. Everything that changes GL state or binds another
@@ -101,6 +102,13 @@ uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter 
 bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* rows);
 // Reads back a rectangle texture as RGBA rows, top first (tests).
 std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h);
+// A new 2D texture of w x h premultiplied BGRA pixels (rows of w * 4 bytes,
+// top first; null: left undefined), kept BGRA: the form a software renderer
+// draws fastest through the plain program. 0 without a context or when GL
+// refuses. The piece atlas's pages and the render buffers.
+uint32_t GLCreateTexture2DBgra(int w, int h, const uint8_t* pixels, TexFilter filter);
+// Reads back a 2D texture as RGBA rows, top first (tests).
+std::vector<uint8_t> GLReadTexture2D(uint32_t tex, int w, int h);
 void GLDeleteTexture(uint32_t tex);
 
 // Quads from a rectangle texture: source (sx, sy, sw, sh) in texels onto
@@ -119,6 +127,10 @@ enum class QuadMode : uint8_t { Normal, Alpha, Inverted, Solid, Multiply, Copy, 
 // with the colour (r, g, b, a in 0..1, premultiplied by the caller).
 void GLBatch_Quad(uint32_t tex, QuadMode mode, const float colour[4], float x, float y, float w, float h,
                   float sx, float sy, float sw, float sh);
+// The same from a 2D texture of texW x texH texels, the source in texels
+// (the piece atlas's pages): quads of white Normal go through the plain program.
+void GLBatch_Quad2D(uint32_t tex, int texW, int texH, QuadMode mode, const float colour[4], float x, float y,
+                    float w, float h, float sx, float sy, float sw, float sh);
 void GLBatch_Flush();
 // Clears the current target to the field's clear colour.
 void GLClearTarget();

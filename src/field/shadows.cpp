@@ -164,6 +164,7 @@ void DrawJigLiftAt(const TJigPlace& place, int j)
     const float sx = float(e.x + p.Rot * e.pitch) + 0.5f, sy = float(e.y) + 0.5f;
     const float kx = (cw - 1) / w, ky = (ch - 1) / h;  // source pixels per drawn pixel
     const float black[4] = {0, 0, 0, kShadowLook.liftAlpha};
-    GLBatch_Quad(PieceAtlasP.arPages[size_t(e.page)], QuadMode::Smooth, black, x0, y0, x1 - x0, y1 - y0,
-                 sx + (x0 - x) * kx, sy + (y0 - y) * ky, (x1 - x0) * kx, (y1 - y0) * ky);
+    const TSize& page = PieceAtlasP.arPageSizes[size_t(e.page)];
+    GLBatch_Quad2D(PieceAtlasP.arPages[size_t(e.page)], page.cx, page.cy, QuadMode::Smooth, black, x0, y0, x1 - x0,
+                   y1 - y0, sx + (x0 - x) * kx, sy + (y0 - y) * ky, (x1 - x0) * kx, (y1 - y0) * ky);
 }

@@ -240,18 +240,25 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
                 px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
                 px[3] = k < 2 ? 0 : k == 2 ? uint8_t(1 + rng() % 254) : 255;
             }
-        OCellBaker baker;
+        // The atlas's pages keep their texels BGRA: the same bytes, red and blue swapped.
+        OCellBaker baker, bgraBaker(TTexelOrder::Bgra);
         for (bool shadows : {true, false}) {
             const TShadowLook look = LookFor(shadows);
             baker.SetPiece(strip, s, w, h, look, shadows);
+            bgraBaker.SetPiece(strip, s, w, h, look, shadows);
             std::vector<uint8_t> shadow;
             if (shadows)
                 MakeShadowAlpha(strip, w, h, look, shadow);
             EXPECT_EQ(baker.Shadow(), shadow) << w << "x" << h;
-            for (int r = 0; r < 4; ++r)
-                ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr),
-                                    ReferenceCell(strip, s, r, w, h, look, shadows, nullptr)), -1)
+            for (int r = 0; r < 4; ++r) {
+                std::vector<uint8_t> want = ReferenceCell(strip, s, r, w, h, look, shadows, nullptr);
+                ASSERT_EQ(FirstDiff(BakedCell(baker, r, w, h, look, nullptr), want), -1)
                     << w << "x" << h << " turn " << r << " shadows " << shadows;
+                for (size_t k = 0; k < want.size(); k += 4)
+                    std::swap(want[k], want[k + 2]);
+                ASSERT_EQ(FirstDiff(BakedCell(bgraBaker, r, w, h, look, nullptr), want), -1)
+                    << w << "x" << h << " turn " << r << " shadows " << shadows << " BGRA";
+            }
         }
     }
 }

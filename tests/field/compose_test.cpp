@@ -107,8 +107,8 @@ TEST(FieldFrame, TheAtlasHoldsEveryTurnOfEveryPieceWithItsShadowAtItsEntryAndNot
         ASSERT_EQ(PieceAtlasP.iExtraW, look.ExtraW());
         std::vector<std::vector<uint8_t>> pages;
         for (size_t p = 0; p < PieceAtlasP.arPages.size(); ++p)
-            pages.push_back(GLReadRectTexture(PieceAtlasP.arPages[p], PieceAtlasP.arPageSizes[p].cx,
-                                              PieceAtlasP.arPageSizes[p].cy));
+            pages.push_back(GLReadTexture2D(PieceAtlasP.arPages[p], PieceAtlasP.arPageSizes[p].cx,
+                                            PieceAtlasP.arPageSizes[p].cy));
         std::vector<std::vector<bool>> covered(pages.size());
         for (size_t p = 0; p < pages.size(); ++p)
             covered[p].assign(pages[p].size() / 4, false);
