@@ -148,20 +148,35 @@ GLuint NewBoundTexture(uint32_t target, TexFilter filter)
     return tex;
 }
 
-uint32_t UploadImage(const OMyImage& img, TexFilter filter)
+// A new texture of `target` from w x h pixels in `format` and `type`, rows
+// packed (null: left undefined); 0 without a context or when GL refuses.
+GLuint NewTextureFrom(GLenum target, GLint internal, GLenum format, GLenum type, int w, int h, const void* pixels,
+                      TexFilter filter)
 {
+    if (w <= 0 || h <= 0 || !EnsureCurrent())
+        return 0;
+    GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    const GLenum target = GL_TEXTURE_RECTANGLE;
     const GLuint tex = NewBoundTexture(target, filter);
     if (tex == 0)
         return 0;
+    if (target == GL_TEXTURE_2D)
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const std::vector<uint8_t> rows = PremultipliedRows(img, 0, 0, img.W, img.H);
-    gl->glTexImage2D(target, 0, GL_RGBA8, img.W, img.H, 0, img.bAlpha ? GL_RGBA : GL_RGB,
-                     GL_UNSIGNED_BYTE, rows.data());
+    gl->glTexImage2D(target, 0, internal, w, h, 0, format, type, pixels);
     gl->glBindTexture(target, 0);
-    LogGlError();
+    if (LogGlError() != 0) {
+        gl->glDeleteTextures(1, &tex);
+        return 0;
+    }
     return tex;
+}
+
+uint32_t UploadImage(const OMyImage& img, TexFilter filter)
+{
+    const std::vector<uint8_t> rows = PremultipliedRows(img, 0, 0, img.W, img.H);
+    return NewTextureFrom(GL_TEXTURE_RECTANGLE, GL_RGBA8, img.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, img.W,
+                          img.H, rows.data(), filter);
 }
 
 // True when the batch draws through the plain program: a render buffer's
@@ -385,39 +400,6 @@ void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter)
         MyImageDropPixels(img);
 }
 
-uint32_t GLCreateRectTexture(int w, int h, TexFilter filter)
-{
-    if (w <= 0 || h <= 0 || !EnsureCurrent())
-        return 0;
-    GLBatch_Flush();
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    const GLuint tex = NewBoundTexture(GL_TEXTURE_RECTANGLE, filter);
-    if (tex == 0)
-        return 0;
-    gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
-    if (LogGlError() != 0) {
-        gl->glDeleteTextures(1, &tex);
-        return 0;
-    }
-    return tex;
-}
-
-void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy)
-{
-    assert(sx >= 0 && sy >= 0 && sx + w <= src.W && sy + h <= src.H && src.HasPixels());
-    if (tex == 0 || w <= 0 || h <= 0 || !EnsureCurrent())
-        return;
-    GLBatch_Flush();
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    const std::vector<uint8_t> rows = PremultipliedRows(src, sx, sy, w, h);
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
-    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gl->glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, x, y, w, h, src.bAlpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
-                        rows.data());
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
-}
-
 void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* d)
 {
     assert(x >= 0 && y >= 0 && x + w <= img.W && y < img.H && img.HasPixels());
@@ -448,21 +430,7 @@ void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* d)
 
 uint32_t GLCreateRectTextureRgba(int w, int h, const uint8_t* pixels, TexFilter filter)
 {
-    if (w <= 0 || h <= 0 || !EnsureCurrent())
-        return 0;
-    GLBatch_Flush();
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    const GLuint tex = NewBoundTexture(GL_TEXTURE_RECTANGLE, filter);
-    if (tex == 0)
-        return 0;
-    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gl->glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
-    if (LogGlError() != 0) {
-        gl->glDeleteTextures(1, &tex);
-        return 0;
-    }
-    return tex;
+    return NewTextureFrom(GL_TEXTURE_RECTANGLE, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, w, h, pixels, filter);
 }
 
 bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* rows)
@@ -480,23 +448,8 @@ bool GLUploadRectRgba(uint32_t tex, int x, int y, int w, int h, const uint8_t* r
 
 uint32_t GLCreateTexture2DBgra(int w, int h, const uint8_t* pixels, TexFilter filter)
 {
-    if (w <= 0 || h <= 0 || !EnsureCurrent())
-        return 0;
-    GLBatch_Flush();
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    const GLuint tex = NewBoundTexture(GL_TEXTURE_2D, filter);
-    if (tex == 0)
-        return 0;
-    gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // The unsized format with BGRA words lets the driver keep them so.
-    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
-    gl->glBindTexture(GL_TEXTURE_2D, 0);
-    if (LogGlError() != 0) {
-        gl->glDeleteTextures(1, &tex);
-        return 0;
-    }
-    return tex;
+    return NewTextureFrom(GL_TEXTURE_2D, GL_RGBA, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, w, h, pixels, filter);
 }
 
 std::vector<uint8_t> GLReadTexture2D(uint32_t tex, int w, int h)

@@ -86,10 +86,6 @@ enum class TexFilter { Linear, Nearest };
 // earlier texture of img; nothing for an empty image or without a context.
 // dropPixels: the image lives on only as its texture.
 void MyImageCreateTexture(OMyImage& img, bool dropPixels, TexFilter filter = TexFilter::Linear);
-// Uploads `w` x `h` pixels (RGBA or RGB rows of `stride` bytes) into a new
-// rectangle texture; 0 without a context. Used by the piece atlas.
-uint32_t GLCreateRectTexture(int w, int h, TexFilter filter);
-void GLUploadRect(uint32_t tex, int x, int y, int w, int h, const OMyImage& src, int sx, int sy);
 // Writes w pixels of img's row y from x on as premultiplied RGBA (opaque
 // images get alpha 255) to dst: the texture's form of a picture.
 void PremultiplyRowRgba(const OMyImage& img, int x, int y, int w, uint8_t* dst);
