@@ -15,9 +15,14 @@
 //     --benchmark_filter='DragFrame|FullViewCopy' --benchmark_repetitions=5
 //     --benchmark_report_aggregates_only
 //
-// Render buffers are drawn through the plain fragment program (the renderer's
-// fast path for aligned quads); ZIVRA_NO_PLAIN_PROGRAM=1 draws them with the
-// fixed-function stage instead, for comparison. The first line says which.
+// Render buffers and the atlas's pieces are drawn through the plain fragment
+// program (the renderer's fast path for aligned quads); ZIVRA_NO_PLAIN_PROGRAM=1
+// draws them with the fixed-function stage instead, for comparison. The first
+// line says which. The shadows' cost in a full composition, quietly, the two
+// figures taking turns:
+//   xvfb-run -a -s "-screen 0 1920x1200x24" bench_field
+//     --benchmark_filter='FullComposition/4000' --benchmark_repetitions=6
+//     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only
 //
 // Needs a display (./zivra bench runs it under Xvfb when there is none).
 #include "support.h"
@@ -345,7 +350,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_field: no usable OpenGL context\n");
         return 1;
     }
-    std::printf("renderer: %s | %s | view %d x %d | buffers drawn %s\n", FieldGL.sRenderer.c_str(),
+    std::printf("renderer: %s | %s | view %d x %d | buffers and pieces drawn %s\n", FieldGL.sRenderer.c_str(),
                 FieldGL.sVersion.c_str(), kViewW, kViewH,
                 FieldGL.plainProgram != 0 ? "through the plain program" : "by the fixed-function stage");
     benchmark::Initialize(&argc, argv);
