@@ -654,6 +654,7 @@ void OCellBaker::SetPiece(const OMyImage& img, int cellW, int w, int h, const TS
     mH = h;
     mLook = look;
     mTransposed = false;
+    mEaseMade = false;
     mCodesMade = false;
     // As the reference: a box larger than the image makes no shadow.
     mHasShadow = shadow && w >= 1 && h >= 1 && w <= img.W && h <= img.H;
@@ -806,6 +807,32 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
     if (cw <= 0 || ch <= 0)
         return;
 
+#if defined(__SSE2__)
+    // The turns of a strip are turns of the first: their eased outlines are
+    // the first's turned, kept from its bake (upright and transposed), so
+    // that only the first works them out from the image.
+    const bool fromPlane = r != 0 && mEaseMade;
+    const bool makePlane = r == 0 && mCellW < img.W;
+    const int ePad = RoundUp16(look.ExtraW() + 16);
+    if (makePlane) {
+        mEaseStride = size_t(2 * ePad + RoundUp16(mW));
+        mEaseUp.assign(mEaseStride * size_t(RoundUp16(mH)), 0);
+        mEaseFirst.assign(size_t(mH), INT32_MAX);
+        mEaseLast.assign(size_t(mH), -1);
+        mEasePad = ePad;
+        mEaseTransposed = false;
+    }
+    if (fromPlane && odd && !mEaseTransposed) {
+        mEaseTrStride = size_t(2 * mEasePad + RoundUp16(mH));
+        mEaseTr.assign(mEaseTrStride * size_t(RoundUp16(mW)), 0);
+        TransposeBytes(mEaseUp.data() + mEasePad, mEaseStride, RoundUp16(mW), RoundUp16(mH), mEaseTr.data() + mEasePad,
+                       mEaseTrStride);
+        NonzeroExtents(mEaseTr.data() + mEasePad, mEaseTrStride, mH, mW, mEaseTrFirst, mEaseTrLast);
+        mEaseTransposed = true;
+    }
+#else
+    const bool fromPlane = false, makePlane = false;
+#endif
     if (mHasShadow && odd && !mTransposed) {
         // The odd turns read the upright shadow's columns: its transpose has them as rows.
         mTrStride = size_t(2 * mPad + RoundUp16(sh));
@@ -932,7 +959,7 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         opLast[y % 3] = dw - 1;
 #endif
     };
-    if (dh > 0)
+    if (dh > 0 && !fromPlane)
         fillRow(0);
 
     for (int v = 0; v < ch; ++v) {
@@ -948,7 +975,36 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
 #endif
         const bool pieceRow = v < dh;
         const uint8_t *sumUp = zeroRow, *sumCur = zeroRow, *sumDn = zeroRow, *opCur = zeroRow, *src = nullptr;
-        if (pieceRow) {
+        const uint8_t* ease = nullptr;  // the turned outline's row (fromPlane)
+        bool easeRev = false;
+        int easeLo = INT32_MAX, easeHi = -1;
+        if (pieceRow && fromPlane) {
+            src = MyImageGetLineXY(img, x0, v);
+#if defined(__SSE2__)
+            if (v + kAhead < dh) {
+                const char* ahead = reinterpret_cast<const char*>(src + ptrdiff_t(kAhead) * img.iBPL);
+                for (int b = 0; b < dw * 4 + 63; b += 64)
+                    _mm_prefetch(ahead + b, _MM_HINT_T0);
+            }
+#endif
+            const uint8_t* up = mEaseUp.data() + mEasePad;
+            const uint8_t* tr = mEaseTr.data() + mEasePad;
+            int f = INT32_MAX, l = -1, k = 0;
+            switch (r) {
+            case 1: k = v, ease = tr + size_t(k) * mEaseTrStride + size_t(mH - 1), easeRev = true;
+                if (mEaseTrFirst[size_t(k)] <= mEaseTrLast[size_t(k)])
+                    f = mH - 1 - mEaseTrLast[size_t(k)], l = mH - 1 - mEaseTrFirst[size_t(k)];
+                break;
+            case 2: k = mH - 1 - v, ease = up + size_t(k) * mEaseStride + size_t(mW - 1), easeRev = true;
+                if (mEaseFirst[size_t(k)] <= mEaseLast[size_t(k)])
+                    f = mW - 1 - mEaseLast[size_t(k)], l = mW - 1 - mEaseFirst[size_t(k)];
+                break;
+            default: k = mW - 1 - v, ease = tr + size_t(k) * mEaseTrStride;
+                f = mEaseTrFirst[size_t(k)], l = mEaseTrLast[size_t(k)];
+                break;
+            }
+            easeLo = f, easeHi = l;
+        } else if (pieceRow) {
             if (v + 1 < img.H)
                 fillRow(v + 1);
             sumUp = v > 0 ? sumRow((v - 1) % 3) : zeroRow;
@@ -956,6 +1012,10 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             opCur = opacityRow(v % 3);
             sumDn = v + 1 < img.H ? sumRow((v + 1) % 3) : zeroRow;
             src = MyImageGetLineXY(img, x0, v);
+            if (makePlane) {
+                mEaseFirst[size_t(v)] = opFirst[v % 3];
+                mEaseLast[size_t(v)] = opLast[v % 3];
+            }
         }
         // The turned shadow's row under this one, read forwards or backwards.
         const int tv = v - vS0;
@@ -963,7 +1023,9 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         bool shadeRev = false;
         // The row's columns that may be other than transparent: lo .. hi.
         int lo = INT32_MAX, hi = -1;
-        if (pieceRow)
+        if (pieceRow && fromPlane)
+            lo = easeLo, hi = easeHi;
+        else if (pieceRow)
             lo = opFirst[v % 3], hi = opLast[v % 3];
         if (mHasShadow && tv >= 0 && tv < th) {
             const ptrdiff_t pad = mPad;
@@ -1053,11 +1115,17 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
             const uint8_t* px = zeroRow;  // sixteen transparent pixels
             const bool pieceStep = pieceRow && u < dw;
             if (pieceStep) {
-                const __m128i c = Load16(sumCur + u);
-                const __m128i sum = _mm_add_epi8(_mm_add_epi8(Load16(sumUp + u), Load16(sumDn + u)), _mm_add_epi8(c, c));
-                const __m128i opaque = _mm_cmpgt_epi8(Load16(opCur + u), zero);
-                const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
-                a = _mm_and_si128(eased, opaque);
+                if (fromPlane) {
+                    a = LoadDir(ease, u, easeRev);
+                } else {
+                    const __m128i c = Load16(sumCur + u);
+                    const __m128i sum = _mm_add_epi8(_mm_add_epi8(Load16(sumUp + u), Load16(sumDn + u)), _mm_add_epi8(c, c));
+                    const __m128i opaque = _mm_cmpgt_epi8(Load16(opCur + u), zero);
+                    const __m128i eased = _mm_add_epi8(_mm_and_si128(_mm_slli_epi16(sum, 4), highNibble), _mm_cmpgt_epi8(sum, eight));
+                    a = _mm_and_si128(eased, opaque);
+                    if (makePlane)
+                        Store16(mEaseUp.data() + size_t(mEasePad) + size_t(v) * mEaseStride + size_t(u), a);
+                }
                 px = src + ptrdiff_t(u) * 4;
                 if (px + 64 > imgEnd) {
                     std::memset(pxIn, 0, 64);
@@ -1161,6 +1229,8 @@ void OCellBaker::Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size
         }
 #endif
     }
+    if (makePlane)
+        mEaseMade = true;
 }
 
 // ---- The atlas's blocks -----------------------------------------------------------------

@@ -112,7 +112,9 @@ public:
     // Turned copy r into its cell at dst (rows `stride` bytes apart): what
     // BakeShadowedCell writes with the allowed map of `blockers` (null: the
     // shadow may fall everywhere), in the baker's texel order. Every byte of
-    // the cell is written.
+    // the cell is written. In a strip, copy 0 baked first lends its eased
+    // outline to the other turns: the squares must then be turns of the
+    // first, clear outside their boxes, as the cutter makes them.
     void Bake(int r, const TShadowBlockers* blockers, uint8_t* dst, size_t stride);
     // The upright shadow made by SetPiece (empty: none), as MakeShadowAlpha makes it.
     std::vector<uint8_t> Shadow() const;
@@ -137,6 +139,15 @@ private:
     std::vector<uint8_t> mBlur;  // scratch of the blur
     std::vector<uint16_t> mAcc;
     std::vector<uint8_t> mRows;  // the bake's row buffers
+    // A strip's eased outline as its first turn's bake worked it out,
+    // upright (the box, each row between mEasePad zeros, zero rows after
+    // it up to a multiple of 16), its transpose for the odd turns, and
+    // their rows' first and last nonzero.
+    bool mEaseMade = false, mEaseTransposed = false;
+    int mEasePad = 0;
+    size_t mEaseStride = 0, mEaseTrStride = 0;
+    std::vector<uint8_t> mEaseUp, mEaseTr;
+    std::vector<int> mEaseFirst, mEaseLast, mEaseTrFirst, mEaseTrLast;
     // The mask's codes around the box (E pixels on every side, each row
     // between mCodesPad zeros) and their transpose, for the piece's turns:
     // one small copy read row by row, where the plane's rows lie far apart.

@@ -175,6 +175,31 @@ TShadowLook LookFor(bool shadows)
     return look;
 }
 
+// A rotation strip as the cutter makes one: the w x h box of square 0 from
+// `pixel` (called once per box pixel, RGBA), squares 1 .. 3 its quarter
+// turns clockwise, each at its square's top left, clear everywhere else.
+template <typename PixelFn>
+void FillTurnedStrip(OMyImage& strip, int s, int w, int h, PixelFn pixel)
+{
+    std::memset(strip.pMem, 0, strip.ByteCount());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixel(MyImageGetLineXY(strip, x, y));
+    for (int r = 1; r < 4; ++r) {
+        const int dw = r % 2 ? h : w, dh = r % 2 ? w : h;
+        for (int v = 0; v < dh; ++v)
+            for (int u = 0; u < dw; ++u) {
+                int x = u, y = v;  // the upright pixel turned copy r shows at (u, v)
+                switch (r) {
+                case 1: x = v, y = h - 1 - u; break;
+                case 2: x = w - 1 - u, y = h - 1 - v; break;
+                default: x = w - 1 - v, y = u; break;
+                }
+                std::memcpy(MyImageGetLineXY(strip, r * s + u, v), MyImageGetLineXY(strip, x, y), 4);
+            }
+    }
+}
+
 }  // namespace
 
 // The atlas bakes with OCellBaker: every byte must be the reference's, for
@@ -229,17 +254,29 @@ TEST(AtlasBake, GivesTheReferenceBytesForRealPiecesInEveryTurnWithAndWithoutShad
         }
     }
     std::mt19937 rng(5);
+    // Any nonzero alpha counts as opaque.
+    const auto noise = [&rng](uint8_t* px) {
+        const unsigned k = rng() % 8;
+        px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
+        px[3] = k < 2 ? 0 : k == 2 ? uint8_t(1 + rng() % 254) : 255;
+    };
     for (const auto& [w, h] : {std::pair{1, 1}, {2, 3}, {15, 17}, {16, 16}, {63, 5}, {64, 9}, {65, 66}, {130, 40}}) {
-        // Any nonzero alpha counts as opaque; pixels outside the box too are neighbours.
+        // A single picture larger than its box: the pixels outside the box too are neighbours.
+        OMyImage single(w + 3, h + 2, true);
+        for (int y = 0; y < single.H; ++y)
+            for (int x = 0; x < single.W; ++x)
+                noise(MyImageGetLineXY(single, x, y));
+        for (bool shadows : {true, false}) {
+            OCellBaker baker;
+            const TShadowLook look = LookFor(shadows);
+            baker.SetPiece(single, single.W, w, h, look, shadows);
+            ASSERT_EQ(FirstDiff(BakedCell(baker, 0, w, h, look, nullptr),
+                                ReferenceCell(single, single.W, 0, w, h, look, shadows, nullptr)), -1)
+                << w << "x" << h << " single picture, shadows " << shadows;
+        }
         const int s = std::max(w, h);
         OMyImage strip(4 * s, s, true);
-        for (int y = 0; y < strip.H; ++y)
-            for (int x = 0; x < strip.W; ++x) {
-                uint8_t* px = MyImageGetLineXY(strip, x, y);
-                const unsigned k = rng() % 8;
-                px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
-                px[3] = k < 2 ? 0 : k == 2 ? uint8_t(1 + rng() % 254) : 255;
-            }
+        FillTurnedStrip(strip, s, w, h, noise);
         // The atlas's pages keep their texels BGRA: the same bytes, red and blue swapped.
         OCellBaker baker, bgraBaker(TTexelOrder::Bgra);
         for (bool shadows : {true, false}) {
@@ -340,12 +377,10 @@ TEST(AtlasBake, EveryBlurRadiusAndOffsetGivesTheReferenceShadow)
             look.offsetY = b.offsetY < 0 ? look.Margin() + 1 : b.offsetY;
             const int s = std::max(w, h);
             OMyImage strip(4 * s, s, true);
-            for (int y = 0; y < strip.H; ++y)
-                for (int x = 0; x < strip.W; ++x) {
-                    uint8_t* px = MyImageGetLineXY(strip, x, y);
-                    px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
-                    px[3] = rng() % 3 == 0 ? 0 : 255;
-                }
+            FillTurnedStrip(strip, s, w, h, [&rng](uint8_t* px) {
+                px[0] = uint8_t(rng()), px[1] = uint8_t(rng()), px[2] = uint8_t(rng());
+                px[3] = rng() % 3 == 0 ? 0 : 255;
+            });
             OCellBaker baker;
             baker.SetPiece(strip, s, w, h, look, true);
             std::vector<uint8_t> shadow;
@@ -378,8 +413,17 @@ TEST(AtlasBake, ReadsNothingPastTheEndOfAnImageThatEndsItsMemory)
             const std::shared_ptr<uint8_t> shared(block, [span, pageBytes](uint8_t* p) { munmap(p, span + pageBytes); });
             OMyImage img;
             MyImagePlaceOn(img, shared, block + span - bytes, iw, ih, true);
-            for (size_t k = 0; k < bytes; ++k)  // opaque everywhere but a few holes
-                img.pMem[k] = k % 4 == 3 ? uint8_t(rng() % 5 == 0 ? 0 : 255) : uint8_t(rng());
+            const auto pixel = [&rng](uint8_t* px) {  // opaque but for a few holes
+                for (int c = 0; c < 3; ++c)
+                    px[c] = uint8_t(rng());
+                px[3] = uint8_t(rng() % 5 == 0 ? 0 : 255);
+            };
+            if (strip) {
+                FillTurnedStrip(img, s, w, h, pixel);
+            } else {
+                for (size_t k = 0; k < bytes; k += 4)
+                    pixel(img.pMem + k);
+            }
             OCellBaker baker;
             for (bool shadows : {true, false}) {
                 const TShadowLook look = LookFor(shadows);
