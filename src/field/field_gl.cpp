@@ -452,32 +452,30 @@ uint32_t GLCreateTexture2DBgra(int w, int h, const uint8_t* pixels, TexFilter fi
     return NewTextureFrom(GL_TEXTURE_2D, GL_RGBA, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, w, h, pixels, filter);
 }
 
-std::vector<uint8_t> GLReadTexture2D(uint32_t tex, int w, int h)
+namespace {
+
+// A texture of `target` read back as RGBA rows, top first.
+std::vector<uint8_t> ReadTexture(GLenum target, uint32_t tex, int w, int h)
 {
     std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
     if (tex == 0 || px.empty() || !EnsureCurrent())
         return px;
     GLBatch_Flush();
     QOpenGLFunctions_2_1* gl = FieldGL.gl;
+    gl->glBindTexture(target, tex);
     gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl->glBindTexture(GL_TEXTURE_2D, tex);
-    gl->glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    gl->glBindTexture(GL_TEXTURE_2D, 0);
+    gl->glGetTexImage(target, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    gl->glBindTexture(target, 0);
     return px;
 }
 
+}  // namespace
+
+std::vector<uint8_t> GLReadTexture2D(uint32_t tex, int w, int h) { return ReadTexture(GL_TEXTURE_2D, tex, w, h); }
+
 std::vector<uint8_t> GLReadRectTexture(uint32_t tex, int w, int h)
 {
-    std::vector<uint8_t> px(size_t(std::max(0, w)) * size_t(std::max(0, h)) * 4);
-    if (tex == 0 || px.empty() || !EnsureCurrent())
-        return px;
-    GLBatch_Flush();
-    QOpenGLFunctions_2_1* gl = FieldGL.gl;
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, tex);
-    gl->glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl->glGetTexImage(GL_TEXTURE_RECTANGLE, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    gl->glBindTexture(GL_TEXTURE_RECTANGLE, 0);
-    return px;
+    return ReadTexture(GL_TEXTURE_RECTANGLE, tex, w, h);
 }
 
 void GLDeleteTexture(uint32_t tex) { DeleteTextureLater(tex); }
